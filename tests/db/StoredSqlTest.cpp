@@ -1,0 +1,135 @@
+// StoredSqlTest.cpp: every query text stored in the client runs against the
+// schema and returns exactly the fields its dataset binds.
+//
+// The cases live in one .inc table per form group under sql/; add a form's
+// texts by adding its table file to Cases below. Parameters (":name") are
+// replaced by literals of the type the client binds (ParameterValues).
+#include "tests/support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct StoredSql {
+  const char* Component;             // form or data module and dataset
+  const char* Sql;                   // stored lines joined with line breaks
+  std::vector<std::string> Fields;   // the dataset's persistent fields
+};
+
+const StoredSql Cases[] = {
+#include "tests/db/sql/DataModule6.inc"
+};
+
+// Parameter names are matched without regard to case, as the datasets do.
+const std::map<std::string, std::string> ParameterValues = {
+  {"id_proc_tech", "CAST(1 AS numeric(28,6))"},
+  {"s_name", "'sys'"},
+  {"ii_id1", "CAST(1 AS numeric(28,6))"},
+  {"ii_id2", "CAST(1 AS numeric(28,6))"},
+  {"data", "CAST('2024-03-05' AS timestamp)"},
+  {"ok", "'ta'"},
+  {"mnth", "3"},
+  {"yea", "2024"},
+  {"data1", "CAST('2024-03-01' AS timestamp)"},
+  {"data2", "CAST('2024-04-01' AS timestamp)"},
+};
+
+static std::string Lower(std::string S)
+{
+  std::transform(S.begin(), S.end(), S.begin(), [](unsigned char C) { return std::tolower(C); });
+  return S;
+}
+
+static bool IsNameChar(char C)
+{
+  return std::isalnum(static_cast<unsigned char>(C)) || C == '_';
+}
+
+// Replaces every ":name" outside quotes and "::" casts by its value.
+static std::string BindParameters(const std::string& Sql)
+{
+  std::string Out;
+  char Quote = 0;
+  for (size_t I = 0; I < Sql.size(); ++I) {
+    const char C = Sql[I];
+    if (Quote) {
+      Quote = C == Quote ? 0 : Quote;
+      Out += C;
+      continue;
+    }
+    if (C == '\'' || C == '"') {
+      Quote = C;
+      Out += C;
+      continue;
+    }
+    const bool Cast = (I > 0 && Sql[I - 1] == ':') || (I + 1 < Sql.size() && Sql[I + 1] == ':');
+    if (C != ':' || Cast || I + 1 >= Sql.size() || !IsNameChar(Sql[I + 1])) {
+      Out += C;
+      continue;
+    }
+    size_t End = I + 1;
+    while (End < Sql.size() && IsNameChar(Sql[End]))
+      ++End;
+    const std::string Name = Sql.substr(I + 1, End - I - 1);
+    auto Value = ParameterValues.find(Lower(Name));
+    if (Value == ParameterValues.end())
+      throw std::runtime_error("no test value for parameter :" + Name + " (add it to ParameterValues)");
+    Out += Value->second;
+    I = End - 1;
+  }
+  return Out;
+}
+
+// Field names as a dataset makes them: a repeated column name gets "_1",
+// "_2", ... appended.
+static std::vector<std::string> FieldNames(const std::vector<std::string>& Columns)
+{
+  std::vector<std::string> Names;
+  std::map<std::string, int> Seen;
+  for (const std::string& Column : Columns) {
+    const int Count = Seen[Lower(Column)]++;
+    Names.push_back(Count == 0 ? Column : Column + "_" + std::to_string(Count));
+  }
+  return Names;
+}
+
+static std::string Joined(std::vector<std::string> Names)
+{
+  std::sort(Names.begin(), Names.end());
+  std::string Text;
+  for (const std::string& Name : Names)
+    Text += (Text.empty() ? "" : ", ") + Name;
+  return Text;
+}
+
+TEST(StoredSql, ParametersAreBoundOutsideQuotesAndCasts)
+{
+  EXPECT_EQ(BindParameters("x = :OK and y = ':ok' and z = now()::t_date and w=:yea"),
+            "x = 'ta' and y = ':ok' and z = now()::t_date and w=2024");
+  EXPECT_THROW(BindParameters("x = :unknown_name"), std::runtime_error);
+}
+
+// Fields bind by name, so the order of the columns does not matter; their
+// names and their number do.
+TEST(StoredSql, EveryStoredTextReturnsItsFields)
+{
+  testsupport::OdbcSession Db;
+  for (const StoredSql& Case : Cases) {
+    SCOPED_TRACE(Case.Component);
+    try {
+      const auto Actual = FieldNames(Db.Columns(BindParameters(Case.Sql)));
+      EXPECT_EQ(Joined(Actual), Joined(Case.Fields));
+    } catch (const std::exception& Error) {
+      ADD_FAILURE() << Error.what();
+    }
+  }
+}
+
+}  // namespace
