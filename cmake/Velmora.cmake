@@ -3,11 +3,20 @@
 
 set(VELMORA_WARNINGS -Wall -Wextra)
 
+# Adds each folder that has a CMakeLists.txt. A folder that appears later
+# must reconfigure the build, so the nearest existing folder on its path is
+# watched.
 function(velmora_add_folders)
   foreach(dir IN LISTS ARGN)
-    if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
+    set(path "${CMAKE_CURRENT_SOURCE_DIR}/${dir}")
+    if(EXISTS "${path}/CMakeLists.txt")
       add_subdirectory(${dir})
+      continue()
     endif()
+    while(NOT EXISTS "${path}")
+      get_filename_component(path "${path}" DIRECTORY)
+    endwhile()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${path}")
   endforeach()
 endfunction()
 
