@@ -1,0 +1,3 @@
+object FormX1: TFormX
+  Caption = 'Русский'
+end
