@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# setup.sh: installs, only when missing, every Debian package that building,
-# testing and running VELMORA need. Works as root or through sudo; when all is
-# present it only asks dpkg and returns.
+# setup.sh [--extra]: installs, only when missing, every Debian package that
+# building, testing and running VELMORA need; --extra adds what the fuzz
+# targets, benchmarks and memory checks need. Works as root or through sudo;
+# when all is present it only asks dpkg and returns.
 set -euo pipefail
 
 packages=(
@@ -20,6 +21,9 @@ packages=(
   fontconfig fonts-dejavu-core fonts-liberation fonts-liberation2
   fonts-crosextra-carlito fonts-crosextra-caladea
 )
+if [ "${1:-}" = --extra ]; then
+  packages+=(clang libclang-rt-14-dev libbenchmark-dev valgrind)
+fi
 
 missing=()
 while read -r name status; do
