@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build ccache pkg-config
+  g++ cmake ninja-build ccache pkg-config lld
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6
   unixodbc unixodbc-dev odbc-postgresql
