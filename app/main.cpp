@@ -1,11 +1,9 @@
-// main.cpp: the client's entry point: the Qt application object, then the
-// start routine.
-#include "app/Project1.h"
+// main.cpp: the client's entry point. The start routine arrives with the
+// client shell; until then the program only says so.
+#include <cstdio>
 
-#include <QApplication>
-
-int main(int argc, char** argv)
+int main()
 {
-  QApplication App(argc, argv);
-  return ApplicationMain();
+  std::puts("VELMORA: клиент ещё не собран, база данных и источник данных готовы.");
+  return 0;
 }
