@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 scripts/setup.sh
+# Objects cached from another clone of the tree serve this one too.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 build=${VELMORA_BUILD_DIR:-build}
 if [ ! -f "$build/build.ninja" ]; then
   cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
