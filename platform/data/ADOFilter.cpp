@@ -1,0 +1,521 @@
+// ADOFilter.cpp: a recursive-descent parser of the filter language and its
+// evaluator over the static row storage.
+#include "platform/data/ADOFilter.h"
+
+#include "platform/data/Odbc.h"
+
+#include <QDate>
+
+#include <cmath>
+
+namespace adofilter {
+
+using odbc::TValueKind;
+
+// ---------------------------------------------------------------------------
+// Case-insensitive text order
+
+// Upper case, with Ё placed right after Е as the Russian alphabet has it.
+static inline std::uint32_t SortKeyOf(char16_t C)
+{
+  char16_t U = QChar::toUpper(C);
+  if (U == 0x0401)                    // Ё
+    return (std::uint32_t(0x0415) << 1) | 1u;
+  return std::uint32_t(U) << 1;
+}
+
+int CompareTextNoCase(QStringView A, QStringView B)
+{
+  const qsizetype N = std::min(A.size(), B.size());
+  for (qsizetype I = 0; I < N; ++I) {
+    const std::uint32_t X = SortKeyOf(A[I].unicode()), Y = SortKeyOf(B[I].unicode());
+    if (X != Y)
+      return X < Y ? -1 : 1;
+  }
+  return A.size() == B.size() ? 0 : (A.size() < B.size() ? -1 : 1);
+}
+
+static inline bool SameCharNoCase(char16_t A, char16_t B)
+{
+  return A == B || QChar::toUpper(A) == QChar::toUpper(B);
+}
+
+// LIKE with % (any run) and _ (one character), ignoring case.
+static bool LikeMatch(QStringView S, QStringView P)
+{
+  qsizetype Si = 0, Pi = 0, StarP = -1, StarS = 0;
+  while (Si < S.size()) {
+    if (Pi < P.size() && P[Pi] == u'%') {
+      StarP = Pi++;
+      StarS = Si;
+    } else if (Pi < P.size() && (P[Pi] == u'_' || SameCharNoCase(P[Pi].unicode(), S[Si].unicode()))) {
+      ++Pi;
+      ++Si;
+    } else if (StarP >= 0) {
+      Pi = StarP + 1;
+      Si = ++StarS;
+    } else {
+      return false;
+    }
+  }
+  while (Pi < P.size() && P[Pi] == u'%')
+    ++Pi;
+  return Pi == P.size();
+}
+
+QString QuoteFilterText(const QString& Text)
+{
+  QString R = Text;
+  R.replace(u'\'', QLatin1String("''"));
+  return u'\'' + R + u'\'';
+}
+
+// ---------------------------------------------------------------------------
+// Tree
+
+enum class TOp { Eq, Ne, Lt, Le, Gt, Ge, Like, And, Or };
+
+enum class TLitKind { Null, Number, Text, Date };
+
+struct TNode {
+  TOp Op = TOp::Eq;
+  std::unique_ptr<TNode> Left, Right;   // And, Or
+  QString Field;                        // comparisons
+  int Col = -1;
+  TLitKind Lit = TLitKind::Null;
+  double Num = 0;
+  std::int64_t Scaled = 0;              // the number as Currency, when exact
+  bool ScaledExact = false;
+  QString Text;                         // text literal as written
+};
+
+namespace {
+
+class TParser {
+public:
+  explicit TParser(const QString& T) : S(T) {}
+
+  std::unique_ptr<TNode> ParseAll()
+  {
+    auto N = ParseOr();
+    SkipBlanks();
+    if (P < S.size())
+      Fail(QStringLiteral("unexpected \"%1\"").arg(S.mid(P, 10)));
+    return N;
+  }
+
+private:
+  [[noreturn]] void Fail(const QString& What) const
+  {
+    throw EFilterError(QStringLiteral("Invalid filter \"%1\": %2 at position %3").arg(S, What).arg(P + 1));
+  }
+
+  void SkipBlanks()
+  {
+    while (P < S.size() && S[P].isSpace())
+      ++P;
+  }
+
+  bool Keyword(const char* Word)
+  {
+    SkipBlanks();
+    const QLatin1String W(Word);
+    if (P + W.size() > S.size() || QStringView(S).mid(P, W.size()).compare(W, Qt::CaseInsensitive) != 0)
+      return false;
+    const qsizetype End = P + W.size();
+    if (End < S.size() && (S[End].isLetterOrNumber() || S[End] == u'_'))
+      return false;
+    P = End;
+    return true;
+  }
+
+  std::unique_ptr<TNode> Binary(TOp Op, std::unique_ptr<TNode> L, std::unique_ptr<TNode> R)
+  {
+    auto N = std::make_unique<TNode>();
+    N->Op = Op;
+    N->Left = std::move(L);
+    N->Right = std::move(R);
+    return N;
+  }
+
+  std::unique_ptr<TNode> ParseOr()
+  {
+    auto L = ParseAnd();
+    while (Keyword("or"))
+      L = Binary(TOp::Or, std::move(L), ParseAnd());
+    return L;
+  }
+
+  std::unique_ptr<TNode> ParseAnd()
+  {
+    auto L = ParseFactor();
+    while (Keyword("and"))
+      L = Binary(TOp::And, std::move(L), ParseFactor());
+    return L;
+  }
+
+  std::unique_ptr<TNode> ParseFactor()
+  {
+    if (++Depth > 200)
+      Fail(QStringLiteral("nesting too deep"));
+    struct DepthGuard {
+      int& D;
+      ~DepthGuard() { --D; }
+    } Guard{Depth};
+    SkipBlanks();
+    if (P < S.size() && S[P] == u'(') {
+      ++P;
+      auto N = ParseOr();
+      SkipBlanks();
+      if (P >= S.size() || S[P] != u')')
+        Fail(QStringLiteral("missing \")\""));
+      ++P;
+      return N;
+    }
+    return ParseComparison();
+  }
+
+  QString ParseFieldName()
+  {
+    SkipBlanks();
+    if (P < S.size() && S[P] == u'[') {
+      const qsizetype End = S.indexOf(u']', P + 1);
+      if (End < 0)
+        Fail(QStringLiteral("missing \"]\""));
+      QString Name = S.mid(P + 1, End - P - 1);
+      P = End + 1;
+      return Name;
+    }
+    const qsizetype Start = P;
+    while (P < S.size() && (S[P].isLetterOrNumber() || S[P] == u'_' || S[P] == u'.'))
+      ++P;
+    if (P == Start)
+      Fail(QStringLiteral("field name expected"));
+    return S.mid(Start, P - Start);
+  }
+
+  TOp ParseOperator()
+  {
+    SkipBlanks();
+    auto Take = [&](const char* Tok) {
+      const QLatin1String T(Tok);
+      if (QStringView(S).mid(P).startsWith(T)) {
+        P += T.size();
+        return true;
+      }
+      return false;
+    };
+    if (Take("<>")) return TOp::Ne;
+    if (Take("<=")) return TOp::Le;
+    if (Take(">=")) return TOp::Ge;
+    if (Take("=")) return TOp::Eq;
+    if (Take("<")) return TOp::Lt;
+    if (Take(">")) return TOp::Gt;
+    if (Keyword("like")) return TOp::Like;
+    Fail(QStringLiteral("comparison operator expected"));
+  }
+
+  void ParseValue(TNode& N)
+  {
+    SkipBlanks();
+    if (P >= S.size())
+      Fail(QStringLiteral("value expected"));
+    const QChar C = S[P];
+    if (C == u'\'' || C == u'"') {          // text: the quote doubled inside
+      QString T;
+      ++P;
+      for (;;) {
+        if (P >= S.size())
+          Fail(QStringLiteral("unterminated text"));
+        if (S[P] == C) {
+          if (P + 1 < S.size() && S[P + 1] == C) {
+            T += C;
+            P += 2;
+            continue;
+          }
+          ++P;
+          break;
+        }
+        T += S[P++];
+      }
+      N.Lit = TLitKind::Text;
+      N.Text = T;
+      return;
+    }
+    if (C == u'#') {                         // #yyyy-mm-dd# or #dd.mm.yyyy#
+      const qsizetype End = S.indexOf(u'#', P + 1);
+      if (End < 0)
+        Fail(QStringLiteral("unterminated date"));
+      const QString T = S.mid(P + 1, End - P - 1).trimmed();
+      QDateTime D = QDateTime::fromString(T, Qt::ISODate);
+      if (!D.isValid()) {
+        for (const char* F : {"dd.MM.yyyy", "dd.MM.yyyy HH:mm:ss", "MM/dd/yyyy", "yyyy-MM-dd"}) {
+          D = QDateTime::fromString(T, QLatin1String(F));
+          if (D.isValid())
+            break;
+        }
+      }
+      if (!D.isValid())
+        Fail(QStringLiteral("invalid date \"%1\"").arg(T));
+      P = End + 1;
+      N.Lit = TLitKind::Date;
+      const double Days = double(D.date().toJulianDay() - 2415019);
+      const double Time = D.time().msecsSinceStartOfDay() / 86400000.0;
+      N.Num = Days < 0 ? Days - Time : Days + Time;
+      return;
+    }
+    if (Keyword("null")) {
+      N.Lit = TLitKind::Null;
+      return;
+    }
+    const qsizetype Start = P;
+    if (P < S.size() && (S[P] == u'-' || S[P] == u'+'))
+      ++P;
+    while (P < S.size() && (S[P].isDigit() || S[P] == u'.' || S[P] == u'e' || S[P] == u'E' ||
+                            ((S[P] == u'-' || S[P] == u'+') && (S[P - 1] == u'e' || S[P - 1] == u'E'))))
+      ++P;
+    const QString T = S.mid(Start, P - Start);
+    bool Ok = false;
+    const double D = T.toDouble(&Ok);
+    if (T.isEmpty() || !Ok || !std::isfinite(D))
+      Fail(QStringLiteral("value expected"));
+    N.Lit = TLitKind::Number;
+    N.Num = D;
+    N.Text = T;
+    N.ScaledExact = odbc::ParseCurrency(T, N.Scaled);
+  }
+
+  std::unique_ptr<TNode> ParseComparison()
+  {
+    auto N = std::make_unique<TNode>();
+    N->Field = ParseFieldName();
+    N->Op = ParseOperator();
+    ParseValue(*N);
+    if (N->Op == TOp::Like && N->Lit != TLitKind::Text)
+      Fail(QStringLiteral("LIKE needs a text in quotes"));
+    if (N->Lit == TLitKind::Null && N->Op != TOp::Eq && N->Op != TOp::Ne)
+      Fail(QStringLiteral("NULL can only be compared with = or <>"));
+    return N;
+  }
+
+  const QString& S;
+  qsizetype P = 0;
+  int Depth = 0;
+};
+
+}  // namespace
+
+TFilter::TFilter() = default;
+TFilter::~TFilter() = default;
+
+std::unique_ptr<TFilter> TFilter::Parse(const QString& Text)
+{
+  std::unique_ptr<TFilter> F(new TFilter());
+  if (!Text.trimmed().isEmpty())
+    F->FRoot = TParser(Text).ParseAll();
+  return F;
+}
+
+static void CollectNames(const TNode* N, QStringList& Names)
+{
+  if (!N)
+    return;
+  if (N->Op == TOp::And || N->Op == TOp::Or) {
+    CollectNames(N->Left.get(), Names);
+    CollectNames(N->Right.get(), Names);
+    return;
+  }
+  Names << N->Field;
+}
+
+QStringList TFilter::FieldNames() const
+{
+  QStringList Names;
+  CollectNames(FRoot.get(), Names);
+  return Names;
+}
+
+static bool IsTextKind(TValueKind K) { return K == TValueKind::AnsiText || K == TValueKind::WideText; }
+static bool IsDateKind(TValueKind K)
+{
+  return K == TValueKind::Date || K == TValueKind::Time || K == TValueKind::DateTime;
+}
+
+static void BindNode(TNode* N, const std::function<int(const QString&)>& ColumnOf, const odbc::TRowStore& Store)
+{
+  if (!N)
+    return;
+  if (N->Op == TOp::And || N->Op == TOp::Or) {
+    BindNode(N->Left.get(), ColumnOf, Store);
+    BindNode(N->Right.get(), ColumnOf, Store);
+    return;
+  }
+  N->Col = ColumnOf(N->Field);
+  if (N->Col < 0)
+    throw EFilterError(QStringLiteral("Invalid filter: unknown field \"%1\"").arg(N->Field));
+  const TValueKind K = Store.Column(N->Col).Kind;
+  if (N->Lit == TLitKind::Text && !IsTextKind(K) && N->Op != TOp::Like) {
+    // a quoted value for a number or date column is read as that kind
+    if (IsDateKind(K)) {
+      const QString Date = N->Text;
+      QDateTime D = QDateTime::fromString(Date.trimmed(), Qt::ISODate);
+      if (!D.isValid())
+        D = QDateTime::fromString(Date.trimmed(), QStringLiteral("dd.MM.yyyy"));
+      if (!D.isValid())
+        throw EFilterError(QStringLiteral("Invalid filter: \"%1\" is not a date").arg(Date));
+      const double Days = double(D.date().toJulianDay() - 2415019);
+      N->Num = Days + D.time().msecsSinceStartOfDay() / 86400000.0;
+      N->Lit = TLitKind::Date;
+    } else {
+      bool Ok = false;
+      const double D = QString(N->Text).replace(u',', u'.').trimmed().toDouble(&Ok);
+      if (!Ok)
+        throw EFilterError(QStringLiteral("Invalid filter: \"%1\" is not a number").arg(N->Text));
+      N->Num = D;
+      N->ScaledExact = odbc::ParseCurrency(N->Text, N->Scaled);
+      N->Lit = TLitKind::Number;
+    }
+  }
+}
+
+void TFilter::Bind(const std::function<int(const QString&)>& ColumnOf, const odbc::TRowStore& Store)
+{
+  BindNode(FRoot.get(), ColumnOf, Store);
+}
+
+static bool CompareResult(TOp Op, int C)
+{
+  switch (Op) {
+  case TOp::Eq: return C == 0;
+  case TOp::Ne: return C != 0;
+  case TOp::Lt: return C < 0;
+  case TOp::Le: return C <= 0;
+  case TOp::Gt: return C > 0;
+  case TOp::Ge: return C >= 0;
+  default: return false;
+  }
+}
+
+template <class T>
+static int Cmp(T A, T B) { return A < B ? -1 : (B < A ? 1 : 0); }
+
+static bool EvalComparison(const TNode& N, const odbc::TRowStore& Store, int Row)
+{
+  const bool Null = Store.IsNull(Row, N.Col);
+  if (N.Lit == TLitKind::Null)
+    return N.Op == TOp::Eq ? Null : !Null;
+  if (Null)
+    return false;   // Null matches no value
+  const TValueKind K = Store.Column(N.Col).Kind;
+  if (N.Op == TOp::Like) {
+    QString Text;
+    if (IsTextKind(K) || K == TValueKind::Decimal)
+      return LikeMatch(Store.TextAt(Row, N.Col), N.Text);
+    const odbc::TValue V = Store.Value(Row, N.Col);
+    if (K == TValueKind::Int32 || K == TValueKind::Int64 || K == TValueKind::Boolean)
+      Text = QString::number(V.Int);
+    else if (K == TValueKind::Currency)
+      Text = odbc::CurrencyToText(V.Int);
+    else
+      Text = QString::number(V.Dbl);
+    return LikeMatch(Text, N.Text);
+  }
+  if (IsTextKind(K)) {
+    return CompareResult(N.Op, CompareTextNoCase(Store.TextAt(Row, N.Col), N.Text));
+  }
+  switch (K) {
+  case TValueKind::Int32:
+  case TValueKind::Int64:
+  case TValueKind::Boolean: {
+    const double V = double(Store.IntAt(Row, N.Col));
+    return CompareResult(N.Op, Cmp(V, N.Num));
+  }
+  case TValueKind::Currency:
+    if (N.ScaledExact)
+      return CompareResult(N.Op, Cmp(Store.IntAt(Row, N.Col), N.Scaled));
+    return CompareResult(N.Op, Cmp(double(Store.IntAt(Row, N.Col)) / 10000.0, N.Num));
+  case TValueKind::Decimal: {
+    bool Ok = false;
+    const double V = Store.TextAt(Row, N.Col).toDouble(&Ok);
+    return Ok && CompareResult(N.Op, Cmp(V, N.Num));
+  }
+  case TValueKind::Double:
+  case TValueKind::Date:
+  case TValueKind::Time:
+  case TValueKind::DateTime:
+    return CompareResult(N.Op, Cmp(Store.DoubleAt(Row, N.Col), N.Num));
+  default: return false;
+  }
+}
+
+static bool Eval(const TNode* N, const odbc::TRowStore& Store, int Row)
+{
+  switch (N->Op) {
+  case TOp::And: return Eval(N->Left.get(), Store, Row) && Eval(N->Right.get(), Store, Row);
+  case TOp::Or: return Eval(N->Left.get(), Store, Row) || Eval(N->Right.get(), Store, Row);
+  default: return EvalComparison(*N, Store, Row);
+  }
+}
+
+bool TFilter::Accepts(const odbc::TRowStore& Store, int Row) const
+{
+  return !FRoot || Eval(FRoot.get(), Store, Row);
+}
+
+// ---------------------------------------------------------------------------
+// Sort
+
+std::vector<TSortKey> ParseSort(const QString& Text)
+{
+  std::vector<TSortKey> Keys;
+  QString T = Text;
+  T.replace(u';', u',');
+  for (const QString& Part : T.split(u',')) {
+    const QString Item = Part.trimmed();
+    if (Item.isEmpty())
+      continue;
+    TSortKey K;
+    QStringList Words = Item.split(u' ', Qt::SkipEmptyParts);
+    if (Words.size() > 1) {
+      const QString Last = Words.last();
+      if (Last.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0) {
+        K.Descending = true;
+        Words.removeLast();
+      } else if (Last.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
+        Words.removeLast();
+      }
+    }
+    K.Field = Words.join(u' ');
+    if (K.Field.startsWith(u'[') && K.Field.endsWith(u']'))
+      K.Field = K.Field.mid(1, K.Field.size() - 2);
+    if (K.Field.isEmpty() || K.Field.contains(u' '))
+      throw EFilterError(QStringLiteral("Invalid sort \"%1\"").arg(Text));
+    Keys.push_back(K);
+  }
+  return Keys;
+}
+
+int CompareCells(const odbc::TRowStore& Store, int Col, int RowA, int RowB)
+{
+  const bool NA = Store.IsNull(RowA, Col), NB = Store.IsNull(RowB, Col);
+  if (NA || NB)
+    return NA == NB ? 0 : (NA ? -1 : 1);
+  switch (Store.Column(Col).Kind) {
+  case TValueKind::Int32:
+  case TValueKind::Int64:
+  case TValueKind::Currency:
+  case TValueKind::Boolean: return Cmp(Store.IntAt(RowA, Col), Store.IntAt(RowB, Col));
+  case TValueKind::Double:
+  case TValueKind::Date:
+  case TValueKind::Time:
+  case TValueKind::DateTime: return Cmp(Store.DoubleAt(RowA, Col), Store.DoubleAt(RowB, Col));
+  case TValueKind::Decimal: {
+    const double A = Store.TextAt(RowA, Col).toDouble(), B = Store.TextAt(RowB, Col).toDouble();
+    return Cmp(A, B);
+  }
+  case TValueKind::Binary: return 0;
+  default: return CompareTextNoCase(Store.TextAt(RowA, Col), Store.TextAt(RowB, Col));
+  }
+}
+
+}  // namespace adofilter

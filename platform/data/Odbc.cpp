@@ -1,0 +1,1134 @@
+// Odbc.cpp: unixODBC through the wide API; results are fetched in blocks of
+// bound rows straight into the column storage.
+#include "platform/data/Odbc.h"
+
+#include <QDate>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager must use 16-bit wide characters");
+
+namespace odbc {
+
+// ---------------------------------------------------------------------------
+// Small helpers
+
+static const SQLWCHAR* W(const QString& S) { return reinterpret_cast<const SQLWCHAR*>(S.utf16()); }
+
+static QString FromW(const SQLWCHAR* S, std::size_t Len)
+{
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(S), qsizetype(Len));
+}
+
+static constexpr int JulianDayOf18991230 = 2415019;
+
+static double EncodeDate(int Y, int M, int D)
+{
+  QDate Date(Y, M, D);
+  if (!Date.isValid())
+    return 0.0;
+  return double(Date.toJulianDay() - JulianDayOf18991230);
+}
+
+static double EncodeTime(int H, int Mi, int S, unsigned Fraction)
+{
+  return (H * 3600.0 + Mi * 60.0 + S + Fraction / 1e9) / 86400.0;
+}
+
+// Days before 1899-12-30 keep the time of day as a positive fraction of the
+// negative day number, as the date-time type does.
+static double Combine(double Days, double Time) { return Days < 0 ? Days - Time : Days + Time; }
+
+static void DecodeDateTime(double V, int& Y, int& M, int& D, int& H, int& Mi, int& S, unsigned& Nanos)
+{
+  double Days = std::trunc(V);
+  double Frac = std::fabs(V - Days);
+  std::int64_t Ms = std::llround(Frac * 86400000.0);
+  if (Ms >= 86400000) {
+    Ms -= 86400000;
+    Days += V < 0 ? -1 : 1;
+  }
+  QDate Date = QDate::fromJulianDay(std::int64_t(Days) + JulianDayOf18991230);
+  Y = Date.year(); M = Date.month(); D = Date.day();
+  H = int(Ms / 3600000); Mi = int(Ms / 60000 % 60); S = int(Ms / 1000 % 60);
+  Nanos = unsigned(Ms % 1000) * 1000000u;
+}
+
+bool ParseCurrency(const QString& Text, std::int64_t& Scaled)
+{
+  const QChar* P = Text.constData();
+  const QChar* E = P + Text.size();
+  while (P < E && P->isSpace()) ++P;
+  while (E > P && (E - 1)->isSpace()) --E;
+  bool Neg = false;
+  if (P < E && (*P == u'-' || *P == u'+')) { Neg = *P == u'-'; ++P; }
+  if (P == E)
+    return false;
+  std::int64_t Int = 0;
+  int Digits = 0;
+  for (; P < E && P->isDigit(); ++P, ++Digits) {
+    if (Int > (INT64_MAX - 9) / 10 / 10000)
+      return false;
+    Int = Int * 10 + (P->unicode() - u'0');
+  }
+  std::int64_t Frac = 0;
+  int FracDigits = 0;
+  bool RoundUp = false;
+  if (P < E && (*P == u'.' || *P == u',')) {
+    ++P;
+    for (; P < E && P->isDigit(); ++P) {
+      if (FracDigits < 4) {
+        Frac = Frac * 10 + (P->unicode() - u'0');
+        ++FracDigits;
+      } else if (FracDigits == 4) {
+        RoundUp = P->unicode() >= u'5';
+        ++FracDigits;
+      }
+      ++Digits;
+    }
+  }
+  if (P != E || Digits == 0)
+    return false;
+  for (int I = std::min(FracDigits, 4); I < 4; ++I)
+    Frac *= 10;
+  Scaled = Int * 10000 + Frac + (RoundUp ? 1 : 0);
+  if (Neg)
+    Scaled = -Scaled;
+  return true;
+}
+
+QString CurrencyToText(std::int64_t Scaled)
+{
+  const bool Neg = Scaled < 0;
+  const std::uint64_t U = Neg ? std::uint64_t(-(Scaled + 1)) + 1 : std::uint64_t(Scaled);
+  QString S = QString::number(U / 10000);
+  std::uint64_t Frac = U % 10000;
+  if (Frac) {
+    QString F = QString::number(Frac).rightJustified(4, u'0');
+    while (F.endsWith(u'0')) F.chop(1);
+    S += u'.' + F;
+  }
+  return Neg ? u'-' + S : S;
+}
+
+// ---------------------------------------------------------------------------
+// Row storage
+
+struct TRowStore::ColumnData {
+  std::vector<std::uint64_t> Nulls;        // one bit a row, set = Null
+  std::vector<std::int32_t> I32;           // Int32
+  std::vector<std::int64_t> I64;           // Int64, Currency, Boolean
+  std::vector<double> Dbl;                 // Double, dates
+  std::vector<std::uint32_t> TextChunk;    // texts and decimals: arena place
+  std::vector<std::uint32_t> TextPos;
+  std::vector<std::uint32_t> TextLen;
+  std::vector<QByteArray> Bin;             // binary
+};
+
+enum class TStorage { I32, I64, Dbl, Text, Bin };
+
+static TStorage StorageOf(TValueKind K)
+{
+  switch (K) {
+  case TValueKind::Int32: return TStorage::I32;
+  case TValueKind::Boolean:
+  case TValueKind::Int64:
+  case TValueKind::Currency: return TStorage::I64;
+  case TValueKind::Double:
+  case TValueKind::Date:
+  case TValueKind::Time:
+  case TValueKind::DateTime: return TStorage::Dbl;
+  case TValueKind::Binary: return TStorage::Bin;
+  default: return TStorage::Text;
+  }
+}
+
+static constexpr std::uint32_t ChunkUnits = 1u << 20;
+
+TRowStore::TRowStore(std::vector<TColumn> Columns) : FColumns(std::move(Columns))
+{
+  for (std::size_t I = 0; I < FColumns.size(); ++I)
+    FData.push_back(std::make_unique<ColumnData>());
+}
+
+TRowStore::~TRowStore() = default;
+
+void TRowStore::ReserveRows(int Count)
+{
+  if (Count <= FCapacity)
+    return;
+  FCapacity = Count;
+  for (std::size_t C = 0; C < FColumns.size(); ++C) {
+    ColumnData& D = *FData[C];
+    D.Nulls.resize((std::size_t(Count) + 63) / 64, 0);
+    switch (StorageOf(FColumns[C].Kind)) {
+    case TStorage::I32: D.I32.resize(Count); break;
+    case TStorage::I64: D.I64.resize(Count); break;
+    case TStorage::Dbl: D.Dbl.resize(Count); break;
+    case TStorage::Bin: D.Bin.resize(Count); break;
+    case TStorage::Text:
+      D.TextChunk.resize(Count);
+      D.TextPos.resize(Count);
+      D.TextLen.resize(Count);
+      break;
+    }
+  }
+}
+
+int TRowStore::AppendRow()
+{
+  if (FRowCount == FCapacity)
+    ReserveRows(std::max(64, FCapacity + FCapacity / 2));
+  const int Row = FRowCount++;
+  for (int C = 0; C < ColumnCount(); ++C)
+    SetNullFast(Row, C);
+  return Row;
+}
+
+bool TRowStore::IsNull(int Row, int Col) const
+{
+  return (FData[Col]->Nulls[std::size_t(Row) >> 6] >> (Row & 63)) & 1u;
+}
+
+void TRowStore::SetNullFast(int Row, int Col)
+{
+  FData[Col]->Nulls[std::size_t(Row) >> 6] |= std::uint64_t(1) << (Row & 63);
+}
+
+static void ClearNull(std::vector<std::uint64_t>& Nulls, int Row)
+{
+  Nulls[std::size_t(Row) >> 6] &= ~(std::uint64_t(1) << (Row & 63));
+}
+
+void TRowStore::SetIntFast(int Row, int Col, std::int64_t V)
+{
+  ColumnData& D = *FData[Col];
+  ClearNull(D.Nulls, Row);
+  if (StorageOf(FColumns[Col].Kind) == TStorage::I32)
+    D.I32[Row] = std::int32_t(V);
+  else
+    D.I64[Row] = V;
+}
+
+void TRowStore::SetDoubleFast(int Row, int Col, double V)
+{
+  ColumnData& D = *FData[Col];
+  ClearNull(D.Nulls, Row);
+  D.Dbl[Row] = V;
+}
+
+char16_t* TRowStore::Reserve(std::size_t Len, std::uint32_t& Chunk, std::uint32_t& Pos)
+{
+  if (Len > ChunkUnits) {   // a long text gets a chunk of its own
+    FChunks.emplace_back(new char16_t[Len]);   // filled before it is read
+    FChunkSizes.push_back(std::uint32_t(Len));
+    Chunk = std::uint32_t(FChunks.size() - 1);
+    Pos = 0;
+    return FChunks[Chunk].get();
+  }
+  if (FFillChunk < 0 || FChunkUsed + Len > ChunkUnits) {
+    FChunks.emplace_back(new char16_t[ChunkUnits]);
+    FChunkSizes.push_back(ChunkUnits);
+    FFillChunk = int(FChunks.size() - 1);
+    FChunkUsed = 0;
+  }
+  Chunk = std::uint32_t(FFillChunk);
+  Pos = FChunkUsed;
+  FChunkUsed += std::uint32_t(Len);
+  return FChunks[Chunk].get() + Pos;
+}
+
+std::pair<std::uint32_t, std::uint32_t> TRowStore::StoreText(const char16_t* S, std::size_t Len)
+{
+  std::uint32_t Chunk = 0, Pos = 0;
+  if (Len) {
+    char16_t* Dest = Reserve(Len, Chunk, Pos);
+    std::memcpy(Dest, S, Len * sizeof(char16_t));
+  }
+  return {Chunk, Pos};
+}
+
+std::pair<std::uint32_t, std::uint32_t> TRowStore::StoreAscii(const char* S, std::size_t Len)
+{
+  std::uint32_t Chunk = 0, Pos = 0;
+  if (Len) {
+    char16_t* Dest = Reserve(Len, Chunk, Pos);
+    for (std::size_t I = 0; I < Len; ++I)
+      Dest[I] = char16_t(static_cast<unsigned char>(S[I]));
+  }
+  return {Chunk, Pos};
+}
+
+void TRowStore::SetTextFast(int Row, int Col, const char16_t* S, std::size_t Len)
+{
+  ColumnData& D = *FData[Col];
+  ClearNull(D.Nulls, Row);
+  auto [Chunk, Pos] = StoreText(S, Len);
+  D.TextChunk[Row] = Chunk;
+  D.TextPos[Row] = Pos;
+  D.TextLen[Row] = std::uint32_t(Len);
+}
+
+void TRowStore::SetAsciiFast(int Row, int Col, const char* S, std::size_t Len)
+{
+  ColumnData& D = *FData[Col];
+  ClearNull(D.Nulls, Row);
+  auto [Chunk, Pos] = StoreAscii(S, Len);
+  D.TextChunk[Row] = Chunk;
+  D.TextPos[Row] = Pos;
+  D.TextLen[Row] = std::uint32_t(Len);
+}
+
+std::int64_t TRowStore::IntAt(int Row, int Col) const
+{
+  const ColumnData& D = *FData[Col];
+  return StorageOf(FColumns[Col].Kind) == TStorage::I32 ? D.I32[Row] : D.I64[Row];
+}
+
+double TRowStore::DoubleAt(int Row, int Col) const { return FData[Col]->Dbl[Row]; }
+
+QStringView TRowStore::TextAt(int Row, int Col) const
+{
+  const ColumnData& D = *FData[Col];
+  const std::uint32_t Len = D.TextLen[Row];
+  if (!Len)
+    return QStringView();
+  return QStringView(FChunks[D.TextChunk[Row]].get() + D.TextPos[Row], qsizetype(Len));
+}
+
+TValue TRowStore::Value(int Row, int Col) const
+{
+  if (IsNull(Row, Col))
+    return TValue();
+  const TColumn& C = FColumns[Col];
+  TValue V;
+  V.Kind = C.Kind;
+  switch (StorageOf(C.Kind)) {
+  case TStorage::I32:
+  case TStorage::I64:
+    V.Int = IntAt(Row, Col);
+    V.Bool = V.Int != 0;
+    break;
+  case TStorage::Dbl: V.Dbl = DoubleAt(Row, Col); break;
+  case TStorage::Bin: V.Bytes = FData[Col]->Bin[Row]; break;
+  case TStorage::Text:
+    V.Text = TextAt(Row, Col).toString();
+    V.Precision = int(C.Size);
+    V.Scale = C.Scale;
+    break;
+  }
+  return V;
+}
+
+void TRowStore::SetValue(int Row, int Col, const TValue& V)
+{
+  if (V.IsNull()) {
+    SetNullFast(Row, Col);
+    if (StorageOf(FColumns[Col].Kind) == TStorage::Bin)
+      FData[Col]->Bin[Row] = QByteArray();
+    return;
+  }
+  switch (StorageOf(FColumns[Col].Kind)) {
+  case TStorage::I32:
+  case TStorage::I64:
+    SetIntFast(Row, Col, FColumns[Col].Kind == TValueKind::Boolean ? std::int64_t(V.Bool || V.Int) : V.Int);
+    break;
+  case TStorage::Dbl: SetDoubleFast(Row, Col, V.Dbl); break;
+  case TStorage::Bin:
+    ClearNull(FData[Col]->Nulls, Row);
+    FData[Col]->Bin[Row] = V.Bytes;
+    break;
+  case TStorage::Text:
+    SetTextFast(Row, Col, reinterpret_cast<const char16_t*>(V.Text.utf16()), std::size_t(V.Text.size()));
+    break;
+  }
+}
+
+std::size_t TRowStore::MemoryUsed() const
+{
+  std::size_t N = sizeof(*this);
+  for (const auto& D : FData) {
+    N += D->Nulls.capacity() * 8 + D->I32.capacity() * 4 + D->I64.capacity() * 8 +
+         D->Dbl.capacity() * 8 + D->TextChunk.capacity() * 12 + D->Bin.capacity() * sizeof(QByteArray);
+    for (const QByteArray& B : D->Bin)
+      N += std::size_t(B.capacity());
+  }
+  for (std::uint32_t S : FChunkSizes)
+    N += std::size_t(S) * 2;
+  return N;
+}
+
+// ---------------------------------------------------------------------------
+// Parameters in statement text
+
+static bool IsNameChar(QChar C) { return C.isLetterOrNumber() || C == u'_'; }
+
+void SplitParameters(const QString& Sql, QString& OdbcSql, QStringList& Names)
+{
+  OdbcSql.clear();
+  Names.clear();
+  OdbcSql.reserve(Sql.size());
+  const qsizetype N = Sql.size();
+  qsizetype I = 0;
+  auto CopyUntil = [&](qsizetype End) {
+    OdbcSql += QStringView(Sql).mid(I, End - I);
+    I = End;
+  };
+  while (I < N) {
+    const QChar C = Sql[I];
+    if (C == u'\'' || C == u'"') {            // quoted text or identifier, '' and "" inside
+      qsizetype J = I + 1;
+      while (J < N) {
+        if (Sql[J] == C) {
+          if (J + 1 < N && Sql[J + 1] == C) { J += 2; continue; }
+          break;
+        }
+        ++J;
+      }
+      CopyUntil(std::min(N, J + 1));
+      continue;
+    }
+    if (C == u'-' && I + 1 < N && Sql[I + 1] == u'-') {   // line comment
+      qsizetype J = Sql.indexOf(u'\n', I);
+      CopyUntil(J < 0 ? N : J);
+      continue;
+    }
+    if (C == u'/' && I + 1 < N && Sql[I + 1] == u'*') {   // block comment
+      qsizetype J = Sql.indexOf(QLatin1String("*/"), I + 2);
+      CopyUntil(J < 0 ? N : J + 2);
+      continue;
+    }
+    if (C == u'$') {                                      // $tag$ ... $tag$
+      qsizetype J = I + 1;
+      while (J < N && IsNameChar(Sql[J]) && !Sql[J].isDigit()) ++J;
+      if (J < N && Sql[J] == u'$' && (I == 0 || !IsNameChar(Sql[I - 1]))) {
+        const QString Tag = Sql.mid(I, J - I + 1);
+        qsizetype End = Sql.indexOf(Tag, J + 1);
+        CopyUntil(End < 0 ? N : End + Tag.size());
+        continue;
+      }
+    }
+    if (C == u':') {
+      if (I + 1 < N && Sql[I + 1] == u':') {             // a cast, "::type"
+        CopyUntil(I + 2);
+        continue;
+      }
+      qsizetype J = I + 1;
+      while (J < N && IsNameChar(Sql[J])) ++J;
+      if (J > I + 1 && (I == 0 || Sql[I - 1] != u':')) {
+        Names << Sql.mid(I + 1, J - I - 1);
+        OdbcSql += u'?';
+        I = J;
+        continue;
+      }
+    }
+    OdbcSql += C;
+    ++I;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Connection strings
+
+std::vector<TConnAttr> ParseOdbcConnectionString(const QString& Text)
+{
+  std::vector<TConnAttr> Result;
+  const qsizetype N = Text.size();
+  qsizetype I = 0;
+  while (I < N) {
+    while (I < N && (Text[I] == u';' || Text[I].isSpace())) ++I;
+    if (I >= N)
+      break;
+    qsizetype Eq = I;
+    while (Eq < N && Text[Eq] != u'=' && Text[Eq] != u';') ++Eq;
+    TConnAttr A;
+    A.Key = Text.mid(I, Eq - I).trimmed();
+    if (Eq >= N || Text[Eq] == u';') {    // a key without value
+      I = Eq;
+      if (!A.Key.isEmpty())
+        Result.push_back(A);
+      continue;
+    }
+    qsizetype V = Eq + 1;
+    if (V < N && Text[V] == u'{') {
+      qsizetype J = V + 1;
+      QString Value;
+      bool Closed = false;
+      while (J < N) {
+        if (Text[J] == u'}') {
+          if (J + 1 < N && Text[J + 1] == u'}') { Value += u'}'; J += 2; continue; }
+          Closed = true;
+          ++J;
+          break;
+        }
+        Value += Text[J++];
+      }
+      if (!Closed)
+        throw EOleException(QStringLiteral("Connection string: unmatched '{' in the value of %1").arg(A.Key));
+      // anything up to the next ';' after the closing brace must be blank
+      while (J < N && Text[J] != u';') {
+        if (!Text[J].isSpace())
+          throw EOleException(QStringLiteral("Connection string: text after '}' in the value of %1").arg(A.Key));
+        ++J;
+      }
+      A.Value = Value;
+      I = J;
+    } else {
+      qsizetype J = Text.indexOf(u';', V);
+      if (J < 0) J = N;
+      A.Value = Text.mid(V, J - V);
+      I = J;
+    }
+    Result.push_back(A);
+  }
+  return Result;
+}
+
+QString QuoteOdbcValue(const QString& Value)
+{
+  QString R = Value;
+  R.replace(u'}', QLatin1String("}}"));
+  return u'{' + R + u'}';
+}
+
+static bool IsPasswordKey(const QString& Key)
+{
+  return Key.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0 ||
+         Key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0;
+}
+
+// The driver reads a value up to the next ';' and keeps it literally unless it
+// starts with '{'; the driver manager trims nothing either.
+static bool DriverReadsPlain(const QString& Value)
+{
+  return !Value.contains(u';') && !Value.startsWith(u'{');
+}
+
+QString BuildOdbcConnectionString(const std::vector<TConnAttr>& Attrs)
+{
+  QString R;
+  for (const TConnAttr& A : Attrs) {
+    const QString Key = A.Key.trimmed();
+    if (Key.isEmpty() || Key.contains(u'=') || Key.contains(u';') || Key.contains(u'{'))
+      throw EOleException(QStringLiteral("Connection string: invalid attribute name \"%1\"").arg(Key));
+    R += Key + u'=';
+    const bool Driver = Key.compare(QLatin1String("DRIVER"), Qt::CaseInsensitive) == 0;
+    if (IsPasswordKey(Key) || Driver || !DriverReadsPlain(A.Value))
+      R += QuoteOdbcValue(A.Value);
+    else
+      R += A.Value;
+    R += u';';
+  }
+  return R;
+}
+
+// ---------------------------------------------------------------------------
+// Diagnostics
+
+struct TDiag {
+  QString State;
+  QString Text;
+  int Native = 0;
+};
+
+static std::vector<TDiag> Diagnostics(SQLSMALLINT Type, SQLHANDLE Handle)
+{
+  std::vector<TDiag> All;
+  if (!Handle)
+    return All;
+  SQLWCHAR State[6] = {};
+  std::vector<SQLWCHAR> Text(4096);
+  SQLINTEGER Native = 0;
+  SQLSMALLINT Len = 0;
+  for (SQLSMALLINT I = 1;; ++I) {
+    SQLRETURN Rc = SQLGetDiagRecW(Type, Handle, I, State, &Native, Text.data(), SQLSMALLINT(Text.size()), &Len);
+    if (!SQL_SUCCEEDED(Rc))
+      break;
+    TDiag D;
+    D.State = FromW(State, 5);
+    D.Text = FromW(Text.data(), std::min<std::size_t>(std::size_t(std::max<SQLSMALLINT>(Len, 0)), Text.size() - 1));
+    D.Native = int(Native);
+    All.push_back(D);
+  }
+  return All;
+}
+
+// The driver appends its own context to the server's text; the user sees the
+// server's message.
+static QString CleanMessage(QString Text)
+{
+  Text = Text.trimmed();
+  for (const char* Tail : {";\nError while executing the query", "\nError while executing the query",
+                           ";\nError while preparing parameters"}) {
+    if (Text.endsWith(QLatin1String(Tail)))
+      Text.chop(qsizetype(std::strlen(Tail)));
+  }
+  return Text.trimmed();
+}
+
+void TConnection::RaiseError(short HandleType, void* Handle, const QString& Context)
+{
+  auto Diags = Diagnostics(HandleType, Handle);
+  QString Msg, State;
+  int Native = 0;
+  for (const TDiag& D : Diags) {
+    if (D.State == QLatin1String("01000") || D.State == QLatin1String("01004"))
+      continue;   // warnings
+    if (Msg.isEmpty()) {
+      Msg = CleanMessage(D.Text);
+      State = D.State;
+      Native = D.Native;
+    }
+  }
+  if (Msg.isEmpty())
+    Msg = Context.isEmpty() ? QStringLiteral("Unknown ODBC error") : Context;
+  if (FInTransaction) {
+    FTransactionFailed = true;
+    FFailure = Msg;
+  }
+  throw EOleException(Msg, QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers"), State, Native);
+}
+
+static bool Ok(SQLRETURN Rc) { return Rc == SQL_SUCCESS || Rc == SQL_SUCCESS_WITH_INFO; }
+
+// ---------------------------------------------------------------------------
+// Connection
+
+TConnection::TConnection() = default;
+
+TConnection::~TConnection()
+{
+  try {
+    Close();
+  } catch (...) {
+  }
+}
+
+void TConnection::Open(const QString& ConnectionString)
+{
+  Close();
+  SQLHENV Env = SQL_NULL_HENV;
+  if (!Ok(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &Env)))
+    throw EOleException(QStringLiteral("Cannot allocate the ODBC environment"));
+  SQLSetEnvAttr(Env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  FEnv = Env;
+  SQLHDBC Dbc = SQL_NULL_HDBC;
+  if (!Ok(SQLAllocHandle(SQL_HANDLE_DBC, Env, &Dbc))) {
+    SQLFreeHandle(SQL_HANDLE_ENV, Env);
+    FEnv = nullptr;
+    throw EOleException(QStringLiteral("Cannot allocate an ODBC connection"));
+  }
+  FDbc = Dbc;
+  SQLSMALLINT OutLen = 0;
+  SQLRETURN Rc = SQLDriverConnectW(Dbc, nullptr, const_cast<SQLWCHAR*>(W(ConnectionString)), SQL_NTS, nullptr,
+                                   0, &OutLen, SQL_DRIVER_NOPROMPT);
+  if (!Ok(Rc)) {
+    auto Diags = Diagnostics(SQL_HANDLE_DBC, Dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, Dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, Env);
+    FDbc = FEnv = nullptr;
+    QString Msg = Diags.empty() ? QStringLiteral("Cannot connect to the database") : CleanMessage(Diags[0].Text);
+    throw EOleException(Msg, QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers"),
+                        Diags.empty() ? QStringLiteral("08001") : Diags[0].State);
+  }
+  FConnected = true;
+  FInTransaction = false;
+  FTransactionFailed = false;
+}
+
+void TConnection::Close()
+{
+  if (FDbc) {
+    if (FConnected) {
+      if (FInTransaction)
+        SQLEndTran(SQL_HANDLE_DBC, FDbc, SQL_ROLLBACK);
+      SQLDisconnect(FDbc);
+    }
+    SQLFreeHandle(SQL_HANDLE_DBC, FDbc);
+    FDbc = nullptr;
+  }
+  if (FEnv) {
+    SQLFreeHandle(SQL_HANDLE_ENV, FEnv);
+    FEnv = nullptr;
+  }
+  FConnected = false;
+  FInTransaction = false;
+  FTransactionFailed = false;
+}
+
+static void CheckConnected(bool Connected)
+{
+  if (!Connected)
+    throw EOleException(QStringLiteral("Operation is not allowed when the object is closed"));
+}
+
+void TConnection::BeginTrans()
+{
+  CheckConnected(FConnected);
+  if (FInTransaction)
+    throw EOleException(QStringLiteral("A transaction is already active on this connection"));
+  if (!Ok(SQLSetConnectAttrW(FDbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+    RaiseError(SQL_HANDLE_DBC, FDbc, QStringLiteral("Cannot start a transaction"));
+  FInTransaction = true;
+  FTransactionFailed = false;
+  FFailure.clear();
+}
+
+void TConnection::CommitTrans()
+{
+  CheckConnected(FConnected);
+  if (!FInTransaction)
+    throw EOleException(QStringLiteral("No transaction is active"));
+  // The server turns COMMIT of a failed transaction into a rollback without
+  // an error; the caller must learn that nothing was written.
+  const bool Failed = FTransactionFailed;
+  const QString Failure = FFailure;
+  SQLRETURN Rc = SQLEndTran(SQL_HANDLE_DBC, FDbc, Failed ? SQL_ROLLBACK : SQL_COMMIT);
+  FInTransaction = false;
+  FTransactionFailed = false;
+  SQLSetConnectAttrW(FDbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+  if (!Ok(Rc))
+    RaiseError(SQL_HANDLE_DBC, FDbc, QStringLiteral("Commit failed"));
+  if (Failed)
+    throw EOleException(QStringLiteral("The transaction was rolled back after an error: %1").arg(Failure));
+}
+
+void TConnection::RollbackTrans()
+{
+  CheckConnected(FConnected);
+  if (!FInTransaction)
+    throw EOleException(QStringLiteral("No transaction is active"));
+  SQLRETURN Rc = SQLEndTran(SQL_HANDLE_DBC, FDbc, SQL_ROLLBACK);
+  FInTransaction = false;
+  FTransactionFailed = false;
+  SQLSetConnectAttrW(FDbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+  if (!Ok(Rc))
+    RaiseError(SQL_HANDLE_DBC, FDbc, QStringLiteral("Rollback failed"));
+}
+
+// ---------------------------------------------------------------------------
+// Statements
+
+namespace {
+
+// Owns a statement handle for the length of one execution.
+struct TStmtGuard {
+  SQLHSTMT H = SQL_NULL_HSTMT;
+  ~TStmtGuard()
+  {
+    if (H) {
+      SQLFreeStmt(H, SQL_CLOSE);
+      SQLFreeHandle(SQL_HANDLE_STMT, H);
+    }
+  }
+};
+
+// Bound storage of one parameter; kept alive until the statement ran.
+struct TParamBuffer {
+  SQLLEN Ind = 0;
+  std::int32_t I32 = 0;
+  std::int64_t I64 = 0;
+  double Dbl = 0;
+  unsigned char Bit = 0;
+  SQL_DATE_STRUCT Date{};
+  SQL_TIME_STRUCT Time{};
+  SQL_TIMESTAMP_STRUCT Ts{};
+  QString Text;
+  QByteArray Ascii;
+  QByteArray Bytes;
+};
+
+TValueKind KindOfColumn(SQLSMALLINT SqlType, SQLULEN Size, SQLSMALLINT Scale)
+{
+  switch (SqlType) {
+  case SQL_BIT: return TValueKind::Boolean;
+  case SQL_TINYINT:
+  case SQL_SMALLINT:
+  case SQL_INTEGER: return TValueKind::Int32;
+  case SQL_BIGINT: return TValueKind::Int64;
+  case SQL_REAL:
+  case SQL_FLOAT:
+  case SQL_DOUBLE: return TValueKind::Double;
+  case SQL_NUMERIC:
+  case SQL_DECIMAL:
+    // what fits a 64-bit integer with four decimals is kept as such
+    if (Scale <= 4 && SQLLEN(Size) - Scale <= 15)
+      return TValueKind::Currency;
+    return TValueKind::Decimal;
+  case SQL_TYPE_DATE:
+  case SQL_DATE: return TValueKind::Date;
+  case SQL_TYPE_TIME:
+  case SQL_TIME: return TValueKind::Time;
+  case SQL_TYPE_TIMESTAMP:
+  case SQL_TIMESTAMP: return TValueKind::DateTime;
+  case SQL_BINARY:
+  case SQL_VARBINARY:
+  case SQL_LONGVARBINARY: return TValueKind::Binary;
+  case SQL_CHAR:
+  case SQL_VARCHAR:
+  case SQL_LONGVARCHAR: return TValueKind::AnsiText;
+  default: return TValueKind::WideText;
+  }
+}
+
+QString ColAttrText(SQLHSTMT H, SQLUSMALLINT Col, SQLUSMALLINT Field)
+{
+  SQLWCHAR Buf[512] = {};
+  SQLSMALLINT Len = 0;
+  if (!Ok(SQLColAttributeW(H, Col, Field, Buf, sizeof(Buf), &Len, nullptr)))
+    return QString();
+  return FromW(Buf, std::min<std::size_t>(std::size_t(std::max<SQLSMALLINT>(Len, 0)) / sizeof(SQLWCHAR), 511));
+}
+
+SQLLEN ColAttrNum(SQLHSTMT H, SQLUSMALLINT Col, SQLUSMALLINT Field)
+{
+  SQLLEN N = 0;
+  if (!Ok(SQLColAttributeW(H, Col, Field, nullptr, 0, nullptr, &N)))
+    return 0;
+  return N;
+}
+
+}  // namespace
+
+// Binds the parameters; the buffers must outlive the execution.
+static void BindParams(TConnection& Conn, SQLHSTMT H, const std::vector<TParam>& Params,
+                       std::vector<TParamBuffer>& Bufs)
+{
+  Bufs.resize(Params.size());
+  for (std::size_t I = 0; I < Params.size(); ++I) {
+    const TParam& P = Params[I];
+    TParamBuffer& B = Bufs[I];
+    const TValue& V = P.Value;
+    const bool Null = V.IsNull();
+    B.Ind = Null ? SQL_NULL_DATA : 0;
+    SQLSMALLINT CType = SQL_C_WCHAR, SqlType = SQL_WVARCHAR;
+    SQLULEN ColSize = 0;
+    SQLSMALLINT Digits = 0;
+    SQLPOINTER Ptr = nullptr;
+    SQLLEN BufLen = 0;
+    const TValueKind Kind = Null ? P.DeclaredKind : V.Kind;
+    switch (Kind) {
+    case TValueKind::Boolean:
+      CType = SQL_C_BIT; SqlType = SQL_BIT; B.Bit = V.Bool || V.Int ? 1 : 0; Ptr = &B.Bit;
+      break;
+    case TValueKind::Int32:
+      CType = SQL_C_SLONG; SqlType = SQL_INTEGER; B.I32 = std::int32_t(V.Int); Ptr = &B.I32;
+      break;
+    case TValueKind::Int64:
+      CType = SQL_C_SBIGINT; SqlType = SQL_BIGINT; B.I64 = V.Int; Ptr = &B.I64;
+      break;
+    case TValueKind::Double:
+      CType = SQL_C_DOUBLE; SqlType = SQL_DOUBLE; B.Dbl = V.Dbl; Ptr = &B.Dbl;
+      break;
+    case TValueKind::Currency:
+    case TValueKind::Decimal: {
+      CType = SQL_C_CHAR; SqlType = SQL_NUMERIC;
+      B.Ascii = (Kind == TValueKind::Currency && !Null ? CurrencyToText(V.Int) : V.Text).toLatin1();
+      ColSize = SQLULEN(P.Size > 0 ? P.Size : 28);
+      Digits = SQLSMALLINT(Kind == TValueKind::Currency ? 4 : std::max(V.Scale, 0));
+      Ptr = B.Ascii.data();
+      BufLen = B.Ascii.size();
+      if (!Null) B.Ind = B.Ascii.size();
+      break;
+    }
+    case TValueKind::Date: {
+      CType = SQL_C_TYPE_DATE; SqlType = SQL_TYPE_DATE; ColSize = 10;
+      int Y, M, D, Hh, Mi, S; unsigned Ns;
+      DecodeDateTime(V.Dbl, Y, M, D, Hh, Mi, S, Ns);
+      B.Date = {SQLSMALLINT(Y), SQLUSMALLINT(M), SQLUSMALLINT(D)};
+      Ptr = &B.Date;
+      break;
+    }
+    case TValueKind::Time: {
+      CType = SQL_C_TYPE_TIME; SqlType = SQL_TYPE_TIME; ColSize = 8;
+      int Y, M, D, Hh, Mi, S; unsigned Ns;
+      DecodeDateTime(V.Dbl, Y, M, D, Hh, Mi, S, Ns);
+      B.Time = {SQLUSMALLINT(Hh), SQLUSMALLINT(Mi), SQLUSMALLINT(S)};
+      Ptr = &B.Time;
+      break;
+    }
+    case TValueKind::DateTime: {
+      CType = SQL_C_TYPE_TIMESTAMP; SqlType = SQL_TYPE_TIMESTAMP; ColSize = 23; Digits = 3;
+      int Y, M, D, Hh, Mi, S; unsigned Ns;
+      DecodeDateTime(V.Dbl, Y, M, D, Hh, Mi, S, Ns);
+      B.Ts = {SQLSMALLINT(Y), SQLUSMALLINT(M), SQLUSMALLINT(D), SQLUSMALLINT(Hh), SQLUSMALLINT(Mi),
+              SQLUSMALLINT(S), SQLUINTEGER(Ns)};
+      Ptr = &B.Ts;
+      break;
+    }
+    case TValueKind::Binary:
+      CType = SQL_C_BINARY; SqlType = SQL_LONGVARBINARY;
+      B.Bytes = V.Bytes;
+      Ptr = B.Bytes.data();
+      BufLen = B.Bytes.size();
+      ColSize = SQLULEN(std::max<qsizetype>(B.Bytes.size(), 1));
+      if (!Null) B.Ind = B.Bytes.size();
+      break;
+    case TValueKind::AnsiText:
+    case TValueKind::WideText:
+    case TValueKind::Null:
+    default:
+      CType = SQL_C_WCHAR; SqlType = SQL_WVARCHAR;
+      B.Text = V.Text;
+      Ptr = const_cast<char16_t*>(reinterpret_cast<const char16_t*>(B.Text.utf16()));
+      BufLen = SQLLEN(B.Text.size()) * 2;
+      ColSize = SQLULEN(std::max<qsizetype>({B.Text.size(), qsizetype(P.Size), 1}));
+      if (!Null) B.Ind = BufLen;
+      break;
+    }
+    SQLRETURN Rc = SQLBindParameter(H, SQLUSMALLINT(I + 1), SQL_PARAM_INPUT, CType, SqlType, ColSize, Digits,
+                                    Ptr, BufLen, &B.Ind);
+    if (!Ok(Rc))
+      Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Cannot bind parameter %1").arg(I + 1));
+  }
+}
+
+// Describes the columns of a result.
+static std::vector<TColumn> DescribeColumns(SQLHSTMT H, SQLSMALLINT Count)
+{
+  std::vector<TColumn> Cols;
+  for (SQLSMALLINT C = 1; C <= Count; ++C) {
+    SQLWCHAR Name[512] = {};
+    SQLSMALLINT NameLen = 0, Type = 0, Scale = 0, Nullable = 0;
+    SQLULEN Size = 0;
+    SQLDescribeColW(H, SQLUSMALLINT(C), Name, 511, &NameLen, &Type, &Size, &Scale, &Nullable);
+    TColumn Col;
+    Col.Name = FromW(Name, std::size_t(std::min<SQLSMALLINT>(NameLen, 511)));
+    Col.SqlType = Type;
+    Col.Size = std::int64_t(Size);
+    Col.Scale = Scale;
+    Col.Nullable = Nullable != SQL_NO_NULLS;
+    Col.AutoIncrement = ColAttrNum(H, SQLUSMALLINT(C), SQL_DESC_AUTO_UNIQUE_VALUE) == SQL_TRUE;
+    Col.BaseTable = ColAttrText(H, SQLUSMALLINT(C), SQL_DESC_BASE_TABLE_NAME);
+    if (!Col.BaseTable.isEmpty())
+      Col.BaseSchema = ColAttrText(H, SQLUSMALLINT(C), SQL_DESC_SCHEMA_NAME);
+    Col.BaseColumn = ColAttrText(H, SQLUSMALLINT(C), SQL_DESC_BASE_COLUMN_NAME);
+    Col.Kind = KindOfColumn(Type, Size, Scale);
+    const bool LongType = Type == SQL_LONGVARCHAR || Type == SQL_WLONGVARCHAR || Type == SQL_LONGVARBINARY;
+    const bool TextLike = Col.Kind == TValueKind::AnsiText || Col.Kind == TValueKind::WideText;
+    Col.Long = Col.Kind == TValueKind::Binary || LongType || (TextLike && (Size == 0 || Size > 1000));
+    Cols.push_back(Col);
+  }
+  return Cols;
+}
+
+namespace {
+
+// Column-wise bound block of rows.
+struct TBoundColumn {
+  int Col = 0;
+  SQLSMALLINT CType = 0;
+  SQLLEN Width = 0;               // bytes per row
+  std::vector<char> Data;
+  std::vector<SQLLEN> Ind;
+};
+
+SQLLEN TextUnitsFor(const TColumn& C)
+{
+  // characters of the server may need two UTF-16 units each
+  return SQLLEN(std::max<std::int64_t>(C.Size, 1)) * 2 + 1;
+}
+
+}  // namespace
+
+static void StoreBound(TRowStore& Store, int Row, const TBoundColumn& B, std::size_t I)
+{
+  const SQLLEN Ind = B.Ind[I];
+  if (Ind == SQL_NULL_DATA) {
+    Store.SetNullFast(Row, B.Col);
+    return;
+  }
+  const char* P = B.Data.data() + I * std::size_t(B.Width);
+  const TColumn& C = Store.Column(B.Col);
+  switch (B.CType) {
+  case SQL_C_SLONG: Store.SetIntFast(Row, B.Col, *reinterpret_cast<const std::int32_t*>(P)); break;
+  case SQL_C_SBIGINT: Store.SetIntFast(Row, B.Col, *reinterpret_cast<const std::int64_t*>(P)); break;
+  case SQL_C_DOUBLE: Store.SetDoubleFast(Row, B.Col, *reinterpret_cast<const double*>(P)); break;
+  case SQL_C_TYPE_DATE: {
+    auto* D = reinterpret_cast<const SQL_DATE_STRUCT*>(P);
+    Store.SetDoubleFast(Row, B.Col, EncodeDate(D->year, D->month, D->day));
+    break;
+  }
+  case SQL_C_TYPE_TIME: {
+    auto* T = reinterpret_cast<const SQL_TIME_STRUCT*>(P);
+    Store.SetDoubleFast(Row, B.Col, EncodeTime(T->hour, T->minute, T->second, 0));
+    break;
+  }
+  case SQL_C_TYPE_TIMESTAMP: {
+    auto* T = reinterpret_cast<const SQL_TIMESTAMP_STRUCT*>(P);
+    Store.SetDoubleFast(Row, B.Col, Combine(EncodeDate(T->year, T->month, T->day),
+                                            EncodeTime(T->hour, T->minute, T->second, T->fraction)));
+    break;
+  }
+  case SQL_C_CHAR: {   // numerics as text
+    const std::size_t Len = std::min<std::size_t>(std::size_t(Ind), std::size_t(B.Width - 1));
+    if (C.Kind == TValueKind::Currency) {
+      std::int64_t Scaled = 0;
+      if (ParseCurrency(QString::fromLatin1(P, qsizetype(Len)), Scaled))
+        Store.SetIntFast(Row, B.Col, Scaled);
+      else
+        Store.SetNullFast(Row, B.Col);
+    } else if (C.Kind == TValueKind::Boolean) {
+      Store.SetIntFast(Row, B.Col, Len > 0 && (P[0] == '1' || P[0] == 't' || P[0] == 'T'));
+    } else {
+      Store.SetAsciiFast(Row, B.Col, P, Len);
+    }
+    break;
+  }
+  case SQL_C_WCHAR: {
+    const std::size_t Units = std::min<std::size_t>(std::size_t(Ind) / 2, std::size_t(B.Width) / 2 - 1);
+    Store.SetTextFast(Row, B.Col, reinterpret_cast<const char16_t*>(P), Units);
+    break;
+  }
+  }
+}
+
+// Reads a long column of the current row piece by piece.
+static void StoreLong(TConnection& Conn, SQLHSTMT H, TRowStore& Store, int Row, int Col)
+{
+  const TColumn& C = Store.Column(Col);
+  const bool Binary = C.Kind == TValueKind::Binary;
+  const SQLSMALLINT CType = Binary ? SQL_C_BINARY : SQL_C_WCHAR;
+  std::vector<char> Buf(32768);
+  QByteArray Bytes;
+  std::u16string Text;
+  for (;;) {
+    SQLLEN Ind = 0;
+    SQLRETURN Rc = SQLGetData(H, SQLUSMALLINT(Col + 1), CType, Buf.data(), SQLLEN(Buf.size()), &Ind);
+    if (Rc == SQL_NO_DATA)
+      break;
+    if (!Ok(Rc))
+      Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Cannot read column %1").arg(C.Name));
+    if (Ind == SQL_NULL_DATA) {
+      Store.SetNullFast(Row, Col);
+      return;
+    }
+    const std::size_t Room = Binary ? Buf.size() : Buf.size() - 2;
+    const std::size_t Got = (Ind == SQL_NO_TOTAL || std::size_t(Ind) > Room) ? Room : std::size_t(Ind);
+    if (Binary)
+      Bytes.append(Buf.data(), qsizetype(Got));
+    else
+      Text.append(reinterpret_cast<const char16_t*>(Buf.data()), Got / 2);
+    if (Rc == SQL_SUCCESS)
+      break;
+  }
+  if (Binary) {
+    TValue V = TValue::FromBytes(Bytes);
+    Store.SetValue(Row, Col, V);
+  } else {
+    Store.SetTextFast(Row, Col, Text.data(), Text.size());
+  }
+}
+
+static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMALLINT ColCount)
+{
+  auto Store = std::make_unique<TRowStore>(DescribeColumns(H, ColCount));
+  const int N = Store->ColumnCount();
+  bool AnyLong = false;
+  for (int C = 0; C < N; ++C)
+    AnyLong = AnyLong || Store->Column(C).Long;
+  // Long columns are read with SQLGetData, one row at a time.
+  const SQLULEN Block = AnyLong ? 1 : 1024;
+  std::vector<TBoundColumn> Bound;
+  for (int C = 0; C < N; ++C) {
+    const TColumn& Col = Store->Column(C);
+    if (Col.Long)
+      continue;
+    TBoundColumn B;
+    B.Col = C;
+    switch (Col.Kind) {
+    // fixed-size kinds are laid out by the size of their C type
+    case TValueKind::Int32: B.CType = SQL_C_SLONG; B.Width = 4; break;
+    case TValueKind::Int64: B.CType = SQL_C_SBIGINT; B.Width = 8; break;
+    case TValueKind::Double: B.CType = SQL_C_DOUBLE; B.Width = 8; break;
+    case TValueKind::Date: B.CType = SQL_C_TYPE_DATE; B.Width = sizeof(SQL_DATE_STRUCT); break;
+    case TValueKind::Time: B.CType = SQL_C_TYPE_TIME; B.Width = sizeof(SQL_TIME_STRUCT); break;
+    case TValueKind::DateTime: B.CType = SQL_C_TYPE_TIMESTAMP; B.Width = sizeof(SQL_TIMESTAMP_STRUCT); break;
+    case TValueKind::Boolean:
+    case TValueKind::Currency:
+    case TValueKind::Decimal: B.CType = SQL_C_CHAR; B.Width = 64; break;
+    default: B.CType = SQL_C_WCHAR; B.Width = TextUnitsFor(Col) * 2; break;
+    }
+    B.Data.resize(std::size_t(B.Width) * Block);
+    B.Ind.resize(Block);
+    Bound.push_back(std::move(B));
+  }
+  SQLULEN Fetched = 0;
+  SQLSetStmtAttr(H, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+  SQLSetStmtAttr(H, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(Block), 0);
+  SQLSetStmtAttr(H, SQL_ATTR_ROWS_FETCHED_PTR, &Fetched, 0);
+  for (TBoundColumn& B : Bound) {
+    if (!Ok(SQLBindCol(H, SQLUSMALLINT(B.Col + 1), B.CType, B.Data.data(), B.Width, B.Ind.data())))
+      Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Cannot bind a result column"));
+  }
+  SQLLEN Expected = 0;
+  if (Ok(SQLRowCount(H, &Expected)) && Expected > 0)
+    Store->ReserveRows(int(std::min<SQLLEN>(Expected, INT32_MAX / 2)));
+  for (;;) {
+    SQLRETURN Rc = SQLFetch(H);
+    if (Rc == SQL_NO_DATA)
+      break;
+    if (!Ok(Rc))
+      Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Fetch failed"));
+    for (SQLULEN I = 0; I < Fetched; ++I) {
+      const int Row = Store->AppendRow();
+      for (const TBoundColumn& B : Bound)
+        StoreBound(*Store, Row, B, I);
+      if (AnyLong) {
+        for (int C = 0; C < N; ++C)
+          if (Store->Column(C).Long)
+            StoreLong(Conn, H, *Store, Row, C);
+      }
+    }
+  }
+  return Store;
+}
+
+std::unique_ptr<TRowStore> TConnection::Execute(const QString& OdbcSql, const std::vector<TParam>& Params,
+                                                std::int64_t* RowsAffected)
+{
+  CheckConnected(FConnected);
+  if (RowsAffected)
+    *RowsAffected = -1;
+  TStmtGuard Stmt;
+  if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, FDbc, &Stmt.H)))
+    RaiseError(SQL_HANDLE_DBC, FDbc, QStringLiteral("Cannot allocate a statement"));
+  std::vector<TParamBuffer> Bufs;
+  SQLRETURN Rc;
+  if (Params.empty()) {
+    Rc = SQLExecDirectW(Stmt.H, const_cast<SQLWCHAR*>(W(OdbcSql)), SQL_NTS);
+  } else {
+    if (!Ok(SQLPrepareW(Stmt.H, const_cast<SQLWCHAR*>(W(OdbcSql)), SQL_NTS)))
+      RaiseError(SQL_HANDLE_STMT, Stmt.H, QStringLiteral("Cannot prepare the statement"));
+    BindParams(*this, Stmt.H, Params, Bufs);
+    Rc = SQLExecute(Stmt.H);
+  }
+  if (Rc != SQL_NO_DATA && !Ok(Rc))
+    RaiseError(SQL_HANDLE_STMT, Stmt.H, QStringLiteral("The statement failed"));
+  // The first result that has columns is the answer; a batch may start with
+  // statements that return none.
+  for (;;) {
+    SQLSMALLINT Cols = 0;
+    SQLNumResultCols(Stmt.H, &Cols);
+    if (Cols > 0)
+      return FetchAll(*this, Stmt.H, Cols);
+    if (RowsAffected) {
+      SQLLEN N = -1;
+      if (Ok(SQLRowCount(Stmt.H, &N)))
+        *RowsAffected = N;
+    }
+    Rc = SQLMoreResults(Stmt.H);
+    if (Rc == SQL_NO_DATA)
+      break;
+    if (!Ok(Rc))
+      RaiseError(SQL_HANDLE_STMT, Stmt.H, QStringLiteral("The statement failed"));
+  }
+  return nullptr;
+}
+
+}  // namespace odbc

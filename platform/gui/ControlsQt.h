@@ -1,0 +1,64 @@
+// ControlsQt.h: the seam between controls and their Qt widgets, for the
+// platform's own sources only.
+#pragma once
+
+#include "platform/gui/Controls.h"
+#include "platform/gui/GraphicsQt.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+class QKeyEvent;
+class QMouseEvent;
+class QWheelEvent;
+
+// Translates the events of a control's widget (and of the widget's inner
+// children) into messages; the Qt widget handles an event itself only when
+// the message reached the control's DefaultHandler.
+class TWidgetLink : public QObject {
+public:
+  explicit TWidgetLink(TWinControl* AControl) : FControl(AControl) {}
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+  // Watches Widget and every widget inside it.
+  void Watch(QWidget* Widget);
+  TWinControl* Control() const { return FControl; }
+  // Sends an event to a widget without translating it again.
+  void SendNative(QObject* Receiver, QEvent* Event);
+
+private:
+  bool Translate(QObject* Watched, QEvent* Event);
+  bool KeyPress(QObject* Receiver, QKeyEvent* Event);
+  bool KeyRelease(QObject* Receiver, QKeyEvent* Event);
+  bool Mouse(QWidget* Receiver, QMouseEvent* Event);
+  bool Wheel(QObject* Receiver, QWheelEvent* Event);
+  bool DeliverNative(QObject* Receiver, QEvent* Event, bool Climb);
+  bool Paint(QObject* Receiver, QEvent* Event);
+  TWinControl* FControl;
+  bool FBypass = false;
+  bool FShowing = false;
+};
+
+struct TWidgetState {
+  QPointer<QWidget> Widget;
+  TWidgetLink* Link = nullptr;   // a child of the widget
+  bool Creating = false;
+};
+
+// The widget of plain windowed controls: everything goes through messages.
+class TControlWidget : public QWidget {
+public:
+  explicit TControlWidget(QWidget* Parent) : QWidget(Parent) {}
+};
+
+// Performs a message for a Qt event and answers whether the control's
+// DefaultHandler was reached (so the widget should handle the event too).
+bool PerformNative(TControl* Control, TMessage& Message);
+
+QFont ControlQFont(const TControl* Control);
+Word QtKeyToVirtualKey(int Key);
+int VirtualKeyToQtKey(Word VK);
+Word ShiftToKeys(Qt::KeyboardModifiers Mods, Qt::MouseButtons Buttons);
+TShiftState QtShiftState(Qt::KeyboardModifiers Mods, Qt::MouseButtons Buttons = Qt::NoButton);
+// Resets the palette of a widget to the control's colour and font colour.
+void ApplyControlColors(TWinControl* Control, QWidget* Widget, bool BaseRole);

@@ -1,0 +1,1067 @@
+// Forms.cpp: forms with their modal loops, close and activation rules, data
+// modules, the application object and the screen.
+#include "platform/gui/Forms.h"
+
+#include "platform/gui/ComCtrls.h"
+#include "platform/gui/ControlsQt.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/ImgList.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/Themes.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+TApplication* Application = new TApplication(nullptr);
+TScreen* Screen = new TScreen(nullptr);
+
+bool ApplicationTerminated() { return Application && Application->Terminated(); }
+
+namespace {
+
+// Wakes a loop that waits for events, so that it sees a changed state.
+void WakeUp()
+{
+  if (QAbstractEventDispatcher* D = QAbstractEventDispatcher::instance())
+    D->wakeUp();
+}
+
+// Brings a top-level window to the front where the window system can.
+void RaiseWindow(QWidget* W)
+{
+  if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+    W->raise();
+}
+
+// The top-level window of a form: its client area sits below the menu bar.
+class TFormWidget : public QWidget {
+public:
+  explicit TFormWidget(TCustomForm* AForm) : QWidget(nullptr, Qt::Window), Client(new QWidget(this))
+  {
+    (void)AForm;
+    Client->setObjectName(QStringLiteral("client"));
+  }
+  void SetMenuBar(QMenuBar* Bar)
+  {
+    MenuBar = Bar;
+    Bar->setParent(this);
+    // The frame counts a menu bar of this height.
+    Bar->setFixedHeight(20);
+    Layout();
+    Bar->show();
+  }
+  void Layout()
+  {
+    const int MenuH = MenuBar ? 20 : 0;
+    if (MenuBar)
+      MenuBar->setGeometry(0, 0, width(), MenuH);
+    Client->setGeometry(0, MenuH, width(), height() - MenuH);
+  }
+  QWidget* Client;
+  QMenuBar* MenuBar = nullptr;
+
+protected:
+  void resizeEvent(QResizeEvent* E) override
+  {
+    QWidget::resizeEvent(E);
+    Layout();
+  }
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TCustomForm.
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FIcon(std::make_unique<TIcon>())
+{
+  FVisible = false;
+  FParentFont = false;
+  FParentColor = false;
+  FColor = clBtnFace;
+  FWidth = 320;
+  FHeight = 240;
+  FFormState << fsCreating;
+  Screen->AddForm(this);
+}
+
+TCustomForm::TCustomForm(TComponent* AOwner, Integer) : TCustomForm(AOwner)
+{
+  FCreatedNew = true;
+  FFormState >> fsCreating;
+}
+
+TCustomForm::~TCustomForm()
+{
+  if (!FFormState.Contains(fsCreating))
+    DoDestroy();
+  Application->FormDestroying(this);
+  Screen->RemoveForm(this);
+  // Controls first, while the form is still a form.
+  while (!FControls.empty()) {
+    TControl* C = FControls.back();
+    RemoveControl(C);
+    delete C;
+  }
+  DestroyComponents();
+}
+
+void TCustomForm::AfterConstruction()
+{
+  if (!FCreatedNew) {
+    const bool Read = InitInheritedComponent(this, TForm::StaticClass());
+    if (!Read && ClassType() != TForm::StaticClass() && ClassType() != TCustomForm::StaticClass())
+      throw EResNotFound(QStringLiteral("Resource %1 not found").arg(ClassName()));
+  }
+  FFormState >> fsCreating;
+  DoCreate();
+  if (FFormState.Contains(fsVisible))
+    SetVisible(true);
+}
+
+void TCustomForm::ReadState(TReader& Reader)
+{
+  DisableAlign();
+  try {
+    TWinControl::ReadState(Reader);
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
+}
+
+void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root)
+{
+  // Components without a parent first (menus, timers, datasets), then controls.
+  for (Integer I = 0; I < ComponentCount(); ++I) {
+    TComponent* C = Components(I);
+    if (!C->HasParent())
+      Proc(C);
+  }
+  TWinControl::GetChildren(Proc, Root);
+}
+
+void TCustomForm::Loaded()
+{
+  inherited::Loaded();
+  if (FActiveControl && FActiveControl->Parent() == nullptr)
+    FActiveControl = nullptr;
+}
+
+void TCustomForm::DoCreate()
+{
+  if (OnCreate)
+    OnCreate(this);
+}
+
+void TCustomForm::DoDestroy()
+{
+  if (OnDestroy) {
+    try {
+      OnDestroy(this);
+    } catch (...) {
+      Application->HandleException(this);
+    }
+  }
+}
+
+void TCustomForm::DoShow()
+{
+  if (OnShow)
+    OnShow(this);
+}
+
+void TCustomForm::DoHide()
+{
+  if (OnHide)
+    OnHide(this);
+}
+
+void TCustomForm::DoClose(TCloseAction& Action)
+{
+  if (OnClose)
+    OnClose(this, Action);
+}
+
+// The frame around the client area, as the form's outer size counts it.
+Integer TCustomForm::FrameWidth() const { return FBorderStyle == bsNone ? 0 : 16; }
+
+Integer TCustomForm::FrameHeight() const
+{
+  Integer H = FBorderStyle == bsNone ? 0 : (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin ? 31 : 39);
+  if (FMenu)
+    H += 20;
+  return H;
+}
+
+TRect TCustomForm::ClientRect() const
+{
+  return Rect(0, 0, std::max(0, FWidth - FrameWidth()), std::max(0, FHeight - FrameHeight()));
+}
+
+TPoint TCustomForm::ClientOrigin() const
+{
+  if (HandleAllocated()) {
+    const QPoint P = ClientWidget()->mapToGlobal(QPoint(0, 0));
+    return TPoint(P.x(), P.y());
+  }
+  return TPoint(FLeft + FrameWidth() / 2, FTop + FrameHeight() - FrameWidth() / 2);
+}
+
+bool TCustomForm::Showing() const { return FVisible && HandleAllocated() && Widget()->isVisible(); }
+
+QWidget* TCustomForm::ClientWidget() const { return FClientWidget; }
+
+QWidget* TCustomForm::CreateWidget(QWidget*)
+{
+  auto* W = new TFormWidget(this);
+  FClientWidget = W->Client;
+  return W;
+}
+
+void TCustomForm::InitializeWidget()
+{
+  QWidget* W = Widget();
+  // The Windows style erases with the form colour.
+  W->setAutoFillBackground(true);
+  FClientWidget->setAutoFillBackground(false);
+  UpdateWidgetFont();
+  W->setWindowTitle(FText);
+  if (!FIcon->Empty())
+    W->setWindowIcon(QIcon(QPixmap::fromImage(FIcon->Image())));
+  ApplyWindowFlags();
+  if (FMenu)
+    static_cast<TFormWidget*>(W)->SetMenuBar(FMenu->CreateMenuBar());
+  W->setGeometry(FLeft + FrameWidth() / 2, FTop + FrameHeight() - FrameWidth() / 2, ClientRect().Width(),
+                 ClientRect().Height() + (FMenu ? 20 : 0));
+  if (FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin)
+    W->setFixedSize(W->size());
+  UpdateWidgetColor();
+  W->setEnabled(FEnabled);
+}
+
+void TCustomForm::UpdateWidgetColor()
+{
+  if (!HandleAllocated())
+    return;
+  QPalette P = Widget()->palette();
+  P.setColor(QPalette::Window, ToQColor(COLORREF(ColorToRGB(FColor))));
+  Widget()->setPalette(P);
+}
+
+void TCustomForm::ApplyWindowFlags()
+{
+  if (!HandleAllocated())
+    return;
+  QWidget* W = Widget();
+  Qt::WindowFlags F = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (FBorderStyle == bsNone)
+    F = Qt::Window | Qt::FramelessWindowHint;
+  if (FBorderStyle == bsDialog)
+    F |= Qt::Dialog;
+  if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin)
+    F |= Qt::Tool;
+  if (FBorderIcons.Contains(biSystemMenu) && FBorderStyle != bsNone) {
+    F |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (FBorderIcons.Contains(biMinimize) && FBorderStyle != bsDialog)
+      F |= Qt::WindowMinimizeButtonHint;
+    if (FBorderIcons.Contains(biMaximize) && FBorderStyle != bsDialog)
+      F |= Qt::WindowMaximizeButtonHint;
+    if (FBorderIcons.Contains(biHelp))
+      F |= Qt::WindowContextHelpButtonHint;
+  }
+  if (FFormStyle == fsStayOnTop)
+    F |= Qt::WindowStaysOnTopHint;
+  const bool WasVisible = W->isVisible();
+  W->setWindowFlags(F);
+  if (WasVisible)
+    W->show();
+}
+
+void TCustomForm::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
+{
+  if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight)
+    return;
+  const bool Sized = AWidth != FWidth || AHeight != FHeight;
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = std::max(0, AWidth);
+  FHeight = std::max(0, AHeight);
+  if (HandleAllocated()) {
+    QWidget* W = Widget();
+    const QSize Client(ClientRect().Width(), ClientRect().Height() + (FMenu ? 20 : 0));
+    if (FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin)
+      W->setFixedSize(Client);
+    W->setGeometry(FLeft + FrameWidth() / 2, FTop + FrameHeight() - FrameWidth() / 2, Client.width(), Client.height());
+  }
+  if (Sized) {
+    Realign();
+    Resize();
+  }
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle Value)
+{
+  if (Value == FBorderStyle)
+    return;
+  // The client area keeps its size; the frame around it changes.
+  const TRect Client = ClientRect();
+  FBorderStyle = Value;
+  FWidth = Client.Width() + FrameWidth();
+  FHeight = Client.Height() + FrameHeight();
+  if (HandleAllocated()) {
+    Widget()->setMinimumSize(0, 0);
+    Widget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (Value != bsSizeable && Value != bsSizeToolWin)
+      Widget()->setFixedSize(Widget()->size());
+    ApplyWindowFlags();
+  }
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons Value)
+{
+  if (Value == FBorderIcons)
+    return;
+  FBorderIcons = Value;
+  ApplyWindowFlags();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle Value)
+{
+  if (Value == FFormStyle)
+    return;
+  FFormStyle = Value;
+  ApplyWindowFlags();
+}
+
+void TCustomForm::SetWindowState(TWindowState Value)
+{
+  FWindowState = Value;
+  if (!HandleAllocated() || !Widget()->isVisible())
+    return;
+  if (Value == wsMinimized)
+    Widget()->showMinimized();
+  else if (Value == wsMaximized)
+    Widget()->showMaximized();
+  else
+    Widget()->showNormal();
+}
+
+void TCustomForm::SetIcon(TIcon* Value)
+{
+  FIcon->Assign(Value);
+  if (HandleAllocated() && !FIcon->Empty())
+    Widget()->setWindowIcon(QIcon(QPixmap::fromImage(FIcon->Image())));
+}
+
+void TCustomForm::SetMenu(TMainMenu* Value)
+{
+  if (Value == FMenu)
+    return;
+  const TRect Client = ClientRect();
+  FMenu = Value;
+  if (Value)
+    Value->FreeNotification(this);
+  // The client area keeps its size; the window grows by the menu bar.
+  FHeight = Client.Height() + FrameHeight();
+  if (HandleAllocated() && FMenu)
+    static_cast<TFormWidget*>(Widget())->SetMenuBar(FMenu->CreateMenuBar());
+}
+
+void TCustomForm::SetActiveControl(TWinControl* Control)
+{
+  if (Control == FActiveControl)
+    return;
+  if (Control && !ComponentState().Contains(csLoading) && (Control == this || GetParentForm(Control) != this))
+    throw EInvalidOperation(QStringLiteral("Invalid control focus"));
+  FActiveControl = Control;
+  if (Control && !ComponentState().Contains(csLoading) && FActive && Showing())
+    FocusControl(Control);
+}
+
+void TCustomForm::SetFocus()
+{
+  if (!FVisible || !FEnabled)
+    throw EInvalidOperation(QStringLiteral("Cannot focus a disabled or invisible window"));
+  HandleNeeded();
+  RaiseWindow(Widget());
+  Widget()->activateWindow();
+  Application->FormActivated(this);
+  if (FActiveControl)
+    FocusControl(FActiveControl);
+}
+
+void TCustomForm::FocusControl(TWinControl* Control)
+{
+  if (!Control)
+    return;
+  FActiveControl = Control;
+  if (!Control->CanFocus())
+    return;
+  Control->HandleNeeded();
+  if (Widget() && !Widget()->isActiveWindow())
+    Widget()->activateWindow();
+  Control->Widget()->setFocus(Qt::OtherFocusReason);
+  // Without a window system that moves the focus at once, record it here.
+  if (FFocusedControl != Control)
+    SetFocusedControl(Control);
+}
+
+// Records the focus move and runs the exit and enter events, as the
+// original does when a control of the form receives the focus.
+bool TCustomForm::SetFocusedControl(TWinControl* Control)
+{
+  if (Control == FFocusedControl) {
+    FActiveControl = Control;
+    return true;
+  }
+  TWinControl* Old = FFocusedControl;
+  FFocusedControl = Control;
+  if (Control != this)
+    FActiveControl = Control;
+  if (Old && IsLiveControl(Old) && Old != this)
+    Old->Perform(CM_EXIT);
+  Perform(CM_FOCUSCHANGED, 0, LPARAM(Control));
+  if (Control && IsLiveControl(Control) && Control != this && FFocusedControl == Control)
+    Control->Perform(CM_ENTER);
+  return true;
+}
+
+void TCustomForm::DefocusControl(TWinControl* Control, bool Removing)
+{
+  if (Removing && Control->ContainsControl(FFocusedControl))
+    FFocusedControl = Control->Parent();
+  if (Control->ContainsControl(FActiveControl))
+    FActiveControl = nullptr;
+}
+
+void TCustomForm::Show()
+{
+  SetVisible(true);
+  if (HandleAllocated()) {
+    RaiseWindow(Widget());
+    Widget()->activateWindow();
+  }
+  Application->FormActivated(this);
+}
+
+void TCustomForm::CMVisibleChanged(TMessage& M)
+{
+  // While the description is read, Visible is only recorded.
+  if (ComponentState().Contains(csLoading) || FFormState.Contains(fsCreating)) {
+    if (FVisible)
+      FFormState << fsVisible;
+    else
+      FFormState >> fsVisible;
+    FVisible = false;
+    return;
+  }
+  if (FVisible) {
+    HandleNeeded();
+    DoShow();
+    if (!FVisible)
+      return;   // OnShow hid it again
+    PlaceOnFirstShow();
+    if (FWindowState == wsMaximized)
+      Widget()->showMaximized();
+    else
+      Widget()->show();
+    FFormState << fsShowing;
+    TWinControl* Focus = FActiveControl ? FActiveControl : FindNextControl(nullptr, true, true, false);
+    if (Focus) {
+      FActiveControl = Focus;
+      FocusControl(Focus);
+    }
+  } else {
+    DoHide();
+    if (HandleAllocated())
+      Widget()->hide();
+    FFormState >> fsShowing;
+    if (FActive)
+      Application->FormDeactivated(this);
+  }
+  DefaultHandler(M);
+}
+
+void TCustomForm::PlaceOnFirstShow()
+{
+  if (FPlaced)
+    return;
+  FPlaced = true;
+  TRect Area = Screen->WorkAreaRect();
+  TCustomForm* Center = nullptr;
+  switch (FPosition) {
+  case poScreenCenter: case poDesktopCenter: break;
+  case poMainFormCenter: Center = Application->MainForm(); break;
+  case poOwnerFormCenter:
+    Center = dynamic_cast<TCustomForm*>(Owner());
+    if (!Center)
+      Center = Application->MainForm();
+    break;
+  default: return;
+  }
+  if (Center == this)
+    Center = nullptr;
+  if (Center && Center->Visible())
+    Area = Center->BoundsRect();
+  SetBounds(Area.Left + (Area.Width() - FWidth) / 2, Area.Top + (Area.Height() - FHeight) / 2, FWidth, FHeight);
+}
+
+TModalResult TCustomForm::ShowModal()
+{
+  if (FVisible || !FEnabled || FFormState.Contains(fsModal) || FFormState.Contains(fsCreating))
+    throw EInvalidOperation(QStringLiteral("Cannot make a visible window modal"));
+  ReleaseCapture();
+  FFormState << fsModal;
+  FModalResult = mrNone;
+  Application->ModalStarted();
+  TCustomForm* Previous = Application->ActiveForm();
+  try {
+    HandleNeeded();
+    Widget()->setWindowModality(Qt::ApplicationModal);
+    Show();
+    while (true) {
+      Application->HandleMessage();
+      if (Application->Terminated())
+        FModalResult = mrCancel;
+      else if (FModalResult != mrNone) {
+        // The close events may refuse, keeping the form open.
+        TCloseAction Action = caNone;
+        if (CloseQuery()) {
+          Action = caHide;
+          DoClose(Action);
+        }
+        if (Action == caNone)
+          FModalResult = mrNone;
+        else if (Action == caFree)
+          Release();
+      }
+      if (FModalResult != mrNone)
+        break;
+    }
+  } catch (...) {
+    FFormState >> fsModal;
+    Application->ModalFinished();
+    if (IsLiveControl(this)) {
+      Hide();
+      if (HandleAllocated())
+        Widget()->setWindowModality(Qt::NonModal);
+    }
+    throw;
+  }
+  const TModalResult Result = FModalResult;
+  FFormState >> fsModal;
+  Application->ModalFinished();
+  Hide();
+  Widget()->setWindowModality(Qt::NonModal);
+  // The form that opened this one becomes active again.
+  if (Previous && Previous != this && Previous->Visible() && IsLiveControl(Previous)) {
+    Previous->Widget()->activateWindow();
+    Application->FormActivated(Previous);
+  }
+  return Result;
+}
+
+bool TCustomForm::CloseQuery()
+{
+  bool CanClose = true;
+  if (OnCloseQuery)
+    OnCloseQuery(this, CanClose);
+  return CanClose;
+}
+
+void TCustomForm::Close()
+{
+  if (FFormState.Contains(fsModal)) {
+    FModalResult = mrCancel;
+    WakeUp();
+    return;
+  }
+  if (!CloseQuery())
+    return;
+  TCloseAction Action = caHide;
+  DoClose(Action);
+  if (Action == caNone)
+    return;
+  if (Application->MainForm() == this)
+    Application->Terminate();
+  else if (Action == caHide)
+    Hide();
+  else if (Action == caMinimize)
+    SetWindowState(wsMinimized);
+  else
+    Release();
+}
+
+void TCustomForm::Release() { PostMessage(this, CM_RELEASE); }
+
+void TCustomForm::Activate()
+{
+  if (FActive)
+    return;
+  FActive = true;
+  Perform(CM_ACTIVATE);
+}
+
+void TCustomForm::Deactivate()
+{
+  if (!FActive)
+    return;
+  FActive = false;
+  Perform(CM_DEACTIVATE);
+}
+
+void TCustomForm::PaintWindow(HDC DC)
+{
+  TWinControl::PaintWindow(DC);
+  if (OnPaint)
+    OnPaint(this);
+}
+
+void TCustomForm::Dispatch(TMessage& M)
+{
+  switch (M.Msg) {
+  case WM_CLOSE: WMClose(M); break;
+  case WM_SIZE: WMSize(M); break;
+  case WM_ACTIVATE: WMActivate(M); break;
+  case CM_RELEASE: CMRelease(M); break;
+  case CM_ACTIVATE: CMActivate(M); break;
+  case CM_DEACTIVATE: CMDeactivate(M); break;
+  default: TWinControl::Dispatch(M); break;
+  }
+}
+
+// Tab and the arrows move the focus; other keys go to the controls
+// (default and cancel buttons).
+void TCustomForm::CMDialogKey(TMessage& M)
+{
+  if (GetKeyState(VK_MENU) >= 0) {
+    const TShiftState Shift = KeyDataToShiftState(LongInt(M.LParam)) + GetShiftState();
+    switch (M.WParam) {
+    case VK_TAB:
+      if (!Shift.Contains(ssCtrl)) {
+        SelectNext(FActiveControl, !Shift.Contains(ssShift), true);
+        M.Result = 1;
+        return;
+      }
+      break;
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+      if (FActiveControl) {
+        FActiveControl->Parent()->SelectNext(FActiveControl, M.WParam == VK_RIGHT || M.WParam == VK_DOWN, false);
+        M.Result = 1;
+        return;
+      }
+      break;
+    default: break;
+    }
+  }
+  TWinControl::CMDialogKey(M);
+}
+
+void TCustomForm::CMTextChanged(TMessage& M)
+{
+  if (HandleAllocated())
+    Widget()->setWindowTitle(FText);
+  TWinControl::CMTextChanged(M);
+}
+
+void TCustomForm::WMClose(TMessage&) { Close(); }
+
+// The window's size includes the menu bar; the form's client area does not.
+void TCustomForm::WMSize(TMessage& M)
+{
+  TWMSize S(M);
+  M.LParam = MakeLParam(S.Width(), Word(std::max(0, S.Height() - (FMenu ? 20 : 0))));
+  TWinControl::WMSize(M);
+}
+
+void TCustomForm::WMActivate(TMessage& M)
+{
+  if (M.WParam)
+    Application->FormActivated(this);
+}
+
+void TCustomForm::CMRelease(TMessage&) { delete this; }
+
+void TCustomForm::CMActivate(TMessage&)
+{
+  if (OnActivate)
+    OnActivate(this);
+}
+
+void TCustomForm::CMDeactivate(TMessage&)
+{
+  if (OnDeactivate)
+    OnDeactivate(this);
+}
+
+// ---------------------------------------------------------------------------
+// TDataModule.
+
+TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner) { Screen->AddDataModule(this); }
+
+TDataModule::TDataModule(TComponent* AOwner, Integer) : TDataModule(AOwner) { FCreatedNew = true; }
+
+TDataModule::~TDataModule()
+{
+  if (OnDestroy) {
+    try {
+      OnDestroy(this);
+    } catch (...) {
+      Application->HandleException(this);
+    }
+  }
+  Screen->RemoveDataModule(this);
+  DestroyComponents();
+}
+
+void TDataModule::AfterConstruction()
+{
+  if (!FCreatedNew) {
+    const bool Read = InitInheritedComponent(this, TDataModule::StaticClass());
+    if (!Read && ClassType() != TDataModule::StaticClass())
+      throw EResNotFound(QStringLiteral("Resource %1 not found").arg(ClassName()));
+  }
+  if (OnCreate)
+    OnCreate(this);
+}
+
+void TDataModule::GetChildren(const TGetChildProc& Proc, TComponent* Root)
+{
+  TComponent::GetChildren(Proc, Root);
+}
+
+// ---------------------------------------------------------------------------
+// TApplication.
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApplication::~TApplication() = default;
+
+void TApplication::Initialize()
+{
+  SetFindGlobalComponent([](const String& Name) -> TComponent* {
+    for (Integer I = 0; I < Screen->FormCount(); ++I)
+      if (Screen->Forms(I)->Name().compare(Name, Qt::CaseInsensitive) == 0)
+        return Screen->Forms(I);
+    for (Integer I = 0; I < Screen->DataModuleCount(); ++I)
+      if (Screen->DataModules(I)->Name().compare(Name, Qt::CaseInsensitive) == 0)
+        return Screen->DataModules(I);
+    return nullptr;
+  });
+  RegisterGuiClasses();
+  SetStyleChangedHook([] {
+    for (Integer I = 0; I < Screen->FormCount(); ++I) {
+      TCustomForm* F = Screen->Forms(I);
+      F->Perform(CM_STYLECHANGED);
+      F->Invalidate();
+    }
+  });
+}
+
+void TApplication::FormCreated(TComponent* Instance)
+{
+  if (auto* Form = dynamic_cast<TCustomForm*>(Instance); Form && !FMainForm)
+    FMainForm = Form;
+}
+
+void TApplication::Run()
+{
+  if (!FMainForm)
+    return;
+  if (FShowMainForm && !FTerminated)
+    FMainForm->Show();
+  while (!FTerminated)
+    HandleMessage();
+}
+
+void TApplication::Terminate()
+{
+  FTerminated = true;
+  WakeUp();
+}
+
+void TApplication::ProcessMessages()
+{
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage()
+{
+  try {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
+  } catch (...) {
+    HandleException(this);
+  }
+}
+
+void TApplication::HandleException(TObject* Sender)
+{
+  try {
+    throw;
+  } catch (const EAbort&) {
+    // Silent by design.
+  } catch (Exception& E) {
+    if (OnException) {
+      OnException(Sender, E);
+      return;
+    }
+    ShowException(E);
+  } catch (const std::exception& E) {
+    Exception Wrapped(QString::fromUtf8(E.what()));
+    if (OnException)
+      OnException(Sender, Wrapped);
+    else
+      ShowException(Wrapped);
+  } catch (...) {
+    Exception Wrapped{String()};
+    if (OnException)
+      OnException(Sender, Wrapped);
+    else
+      ShowException(Wrapped);
+  }
+}
+
+void TApplication::ShowException(const Exception& E)
+{
+  String Msg = E.Message();
+  if (!Msg.isEmpty() && !Msg.endsWith(QLatin1Char('.')))
+    Msg += QLatin1Char('.');
+  MessageBox(Msg, Title(), MB_OK | MB_ICONSTOP);
+}
+
+Integer TApplication::MessageBox(const String& Text, const String& Caption, UINT Flags)
+{
+  return ShowMessageBox(Text, Caption, Flags);
+}
+
+String TApplication::Title() const
+{
+  if (!FTitle.isEmpty())
+    return FTitle;
+  return QFileInfo(ExeName()).completeBaseName();
+}
+
+String TApplication::ExeName() const
+{
+  return QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : String();
+}
+
+bool TApplication::Active() const { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
+
+void TApplication::BringToFront()
+{
+  if (FActiveForm && FActiveForm->HandleAllocated()) {
+    RaiseWindow(FActiveForm->Widget());
+    FActiveForm->Widget()->activateWindow();
+  }
+}
+
+// The active form changes only when another form of the application becomes
+// active: message boxes and other programs taking the activation for a while
+// do not count.
+void TApplication::FormActivated(TCustomForm* Form)
+{
+  if (!Form || Form == FActiveForm || !Form->Visible())
+    return;
+  TCustomForm* Old = FActiveForm;
+  FActiveForm = Form;
+  if (Old && IsLiveControl(Old))
+    Old->Deactivate();
+  Form->Activate();
+}
+
+void TApplication::FormDeactivated(TCustomForm* Form)
+{
+  if (Form != FActiveForm)
+    return;
+  FActiveForm = nullptr;
+  Form->Deactivate();
+}
+
+void TApplication::FormDestroying(TCustomForm* Form)
+{
+  if (FActiveForm == Form)
+    FActiveForm = nullptr;
+  if (FMainForm == Form)
+    FMainForm = nullptr;
+}
+
+void TApplication::ResetForTesting()
+{
+  while (Screen->FormCount() > 0)
+    delete Screen->Forms(Screen->FormCount() - 1);
+  while (Screen->DataModuleCount() > 0)
+    delete Screen->DataModules(Screen->DataModuleCount() - 1);
+  DestroyComponents();
+  FMainForm = nullptr;
+  FActiveForm = nullptr;
+  FTerminated = false;
+  FModalLevel = 0;
+  OnException = nullptr;
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
+}
+
+// ---------------------------------------------------------------------------
+// TScreen.
+
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+TScreen::~TScreen() = default;
+
+void TScreen::SetCursor(TCursor Value)
+{
+  if (Value == FCursor)
+    return;
+  if (FCursor != crDefault)
+    QApplication::restoreOverrideCursor();
+  FCursor = Value;
+  if (Value != crDefault && qApp)
+    QApplication::setOverrideCursor(Value == crHourGlass || Value == crSQLWait ? Qt::WaitCursor : Qt::ArrowCursor);
+}
+
+TCursor TScreen::Cursors(Integer Index) const
+{
+  for (const auto& [I, C] : FCursors)
+    if (I == Index)
+      return C;
+  if (Index < 0 && Index >= crSizeAll)
+    return TCursor(Index);
+  return crDefault;
+}
+
+void TScreen::SetCursors(Integer Index, TCursor Shape)
+{
+  for (auto& [I, C] : FCursors)
+    if (I == Index) {
+      C = Shape;
+      return;
+    }
+  FCursors.emplace_back(Index, Shape);
+}
+
+TCustomForm* TScreen::ActiveForm() const { return Application->ActiveForm(); }
+
+TWinControl* TScreen::ActiveControl() const
+{
+  TCustomForm* F = ActiveForm();
+  return F ? F->ActiveControl() : nullptr;
+}
+
+Integer TScreen::Width() const
+{
+  const QScreen* S = QGuiApplication::primaryScreen();
+  return S ? S->geometry().width() : 1024;
+}
+
+Integer TScreen::Height() const
+{
+  const QScreen* S = QGuiApplication::primaryScreen();
+  return S ? S->geometry().height() : 768;
+}
+
+TRect TScreen::WorkAreaRect() const
+{
+  const QScreen* S = QGuiApplication::primaryScreen();
+  return S ? FromQRect(S->availableGeometry()) : Rect(0, 0, 1024, 768);
+}
+
+QStringList TScreen::Fonts() const { return QFontDatabase::families(); }
+
+void TScreen::AddForm(TCustomForm* Form) { FForms.push_back(Form); }
+void TScreen::RemoveForm(TCustomForm* Form) { FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end()); }
+void TScreen::AddDataModule(TDataModule* Module) { FDataModules.push_back(Module); }
+void TScreen::RemoveDataModule(TDataModule* Module)
+{
+  FDataModules.erase(std::remove(FDataModules.begin(), FDataModules.end(), Module), FDataModules.end());
+}
+
+Integer ParamCount()
+{
+  return QCoreApplication::instance() ? Integer(QCoreApplication::arguments().size()) - 1 : 0;
+}
+
+String ParamStr(Integer Index)
+{
+  if (!QCoreApplication::instance())
+    return String();
+  const QStringList Args = QCoreApplication::arguments();
+  return Index >= 0 && Index < Args.size() ? Args[Index] : String();
+}
+
+// Registration of this library's form-description classes, unit by unit.
+void RegisterGraphicsClasses();
+void RegisterControlsClasses();
+void RegisterFormsClasses();
+
+void RegisterGuiClasses()
+{
+  RegisterRtlClasses();
+  RegisterGraphicsClasses();
+  RegisterControlsClasses();
+  RegisterFormsClasses();
+}
+
+void RegisterFormsClasses()
+{
+  RegisterEnum<TFormBorderStyle>("TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"});
+  RegisterEnum<TBorderIcon>("TBorderIcon", {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
+  RegisterEnum<TPosition>("TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+                                        "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"});
+  RegisterEnum<TFormStyle>("TFormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"});
+  RegisterEnum<TWindowState>("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"});
+  RegisterEnum<TDefaultMonitor>("TDefaultMonitor", {"dmDesktop", "dmPrimary", "dmMainForm", "dmActiveForm"});
+  RegisterClassInfo<TCustomForm, TWinControl>("TCustomForm")
+    .Property("Width", &TCustomForm::Width, &TCustomForm::SetWidth).Stored(false)
+    .Property("Height", &TCustomForm::Height, &TCustomForm::SetHeight).Stored(false)
+    .Property("ParentFont", &TCustomForm::ParentFont, &TCustomForm::SetParentFont, false)
+    .Property("ParentColor", &TCustomForm::ParentColor, &TCustomForm::SetParentColor, false)
+    .Property("Color", &TCustomForm::Color, &TCustomForm::SetColor, clBtnFace).Idents(ColorIdentConverter(), ColorIntConverter())
+    .Property("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl)
+    .Property("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons, TBorderIcons{biSystemMenu, biMinimize, biMaximize})
+    .Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle, bsSizeable)
+    .Property("Caption", &TCustomForm::Caption, &TCustomForm::SetCaption)
+    .Property("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight)
+    .Property("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth)
+    .Property("DefaultMonitor", &TCustomForm::DefaultMonitor, &TCustomForm::SetDefaultMonitor, dmActiveForm)
+    .Property("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle, fsNormal)
+    .Property("Icon", &TCustomForm::Icon, &TCustomForm::SetIcon)
+    .Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview, false)
+    .Property("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu)
+    .Property("OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder)
+    .Property("PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch)
+    .Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition, poDefaultPosOnly)
+    .Property("Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled, false)
+    .Property("TextHeight", &TCustomForm::TextHeight, &TCustomForm::SetTextHeight)
+    .Property("Visible", &TCustomForm::Visible, &TCustomForm::SetVisible, false)
+    .Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState, wsNormal)
+    .Event("OnActivate", &TCustomForm::OnActivate)
+    .Event("OnClose", &TCustomForm::OnClose)
+    .Event("OnCloseQuery", &TCustomForm::OnCloseQuery)
+    .Event("OnCreate", &TCustomForm::OnCreate)
+    .Event("OnDeactivate", &TCustomForm::OnDeactivate)
+    .Event("OnDestroy", &TCustomForm::OnDestroy)
+    .Event("OnHide", &TCustomForm::OnHide)
+    .Event("OnPaint", &TCustomForm::OnPaint)
+    .Event("OnShow", &TCustomForm::OnShow);
+  RegisterClassInfo<TForm, TCustomForm>("TForm");
+  RegisterClassInfo<TDataModule, TComponent>("TDataModule")
+    .Property("OldCreateOrder", &TDataModule::OldCreateOrder, &TDataModule::SetOldCreateOrder)
+    .Property("Height", &TDataModule::Height, &TDataModule::SetHeight)
+    .Property("Width", &TDataModule::Width, &TDataModule::SetWidth)
+    .Event("OnCreate", &TDataModule::OnCreate)
+    .Event("OnDestroy", &TDataModule::OnDestroy);
+  RegisterStdCtrlsClasses();
+  RegisterExtCtrlsClasses();
+  RegisterComCtrlsClasses();
+  RegisterMenusClasses();
+  RegisterImgListClasses();
+}

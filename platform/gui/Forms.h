@@ -1,0 +1,348 @@
+// Forms.h: forms, data modules, the application object and the screen.
+#pragma once
+
+#include "platform/gui/Controls.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+class TMainMenu;
+class TCustomForm;
+
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using enum TFormBorderStyle;
+enum class TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using enum TBorderIcon;
+using TBorderIcons = TSet<TBorderIcon>;
+enum class TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
+                       poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+using enum TPosition;
+enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+using enum TFormStyle;
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+using enum TWindowState;
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+using enum TCloseAction;
+enum class TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
+using enum TFormStateItem;
+using TFormState = TSet<TFormStateItem>;
+enum class TDefaultMonitor { dmDesktop, dmPrimary, dmMainForm, dmActiveForm };
+using enum TDefaultMonitor;
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+  VELMORA_CLASS(TCustomForm)
+  using inherited = TWinControl;
+public:
+  // A form of a class with a stored description reads it in
+  // AfterConstruction (Application->CreateForm and CreateFormInstance call it).
+  explicit TCustomForm(TComponent* AOwner);
+  // A form without a description (CreateNew).
+  TCustomForm(TComponent* AOwner, Integer Dummy);
+  ~TCustomForm() override;
+  // Reads the description of the form's classes, then runs OnCreate; a form
+  // stored as visible is shown.
+  virtual void AfterConstruction();
+
+  void Show();
+  void Hide() { SetVisible(false); }
+  // Shows the form and runs a nested message loop until ModalResult is set
+  // (or the application is told to terminate); answers the modal result.
+  virtual TModalResult ShowModal();
+  void Close();
+  // Frees the form once the messages waiting now have been handled.
+  void Release();
+  bool CloseQuery();
+  bool Active() const { return FActive; }
+  TFormState FormState() const { return FFormState; }
+
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult Value) { FModalResult = Value; }
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* Control);
+  bool KeyPreview() const { return FKeyPreview; }
+  void SetKeyPreview(bool Value) { FKeyPreview = Value; }
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle Value);
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  void SetBorderIcons(TBorderIcons Value);
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition Value) { FPosition = Value; }
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle Value);
+  TWindowState WindowState() const { return FWindowState; }
+  void SetWindowState(TWindowState Value);
+  TIcon* Icon() const { return FIcon.get(); }
+  void SetIcon(TIcon* Value);
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* Value);
+  Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
+  void SetPixelsPerInch(Integer) {}
+  bool Scaled() const { return false; }
+  void SetScaled(bool) {}
+  bool OldCreateOrder() const { return false; }
+  void SetOldCreateOrder(bool) {}
+  Integer TextHeight() const { return FTextHeight; }
+  void SetTextHeight(Integer Value) { FTextHeight = Value; }
+  TDefaultMonitor DefaultMonitor() const { return dmActiveForm; }
+  void SetDefaultMonitor(TDefaultMonitor) {}
+
+  TRect ClientRect() const override;
+  TPoint ClientOrigin() const override;
+  bool Showing() const override;
+  void SetFocus() override;
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  QWidget* ClientWidget() const override;
+
+  // Focus bookkeeping (called by the controls).
+  bool SetFocusedControl(TWinControl* Control);
+  void FocusControl(TWinControl* Control);
+  void DefocusControl(TWinControl* Control, bool Removing);
+  // The application's active form changed to or from this one.
+  void Activate();
+  void Deactivate();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TNotifyEvent OnPaint;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+protected:
+  QWidget* CreateWidget(QWidget* ParentWidget) override;
+  void InitializeWidget() override;
+  void UpdateWidgetColor() override;
+  void ReadState(TReader& Reader) override;
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  TComponent* GetChildOwner() override { return this; }
+  void Loaded() override;
+  virtual void DoCreate();
+  virtual void DoDestroy();
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void DoClose(TCloseAction& Action);
+  void PaintWindow(HDC DC) override;
+  Integer FrameWidth() const;
+  Integer FrameHeight() const;
+  void PlaceOnFirstShow();
+  void ApplyWindowFlags();
+
+  void Dispatch(TMessage& Message) override;
+  void CMDialogKey(TMessage& Message) override;
+  void CMVisibleChanged(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
+  virtual void WMClose(TMessage& Message);
+  void WMSize(TMessage& Message) override;
+  virtual void WMActivate(TMessage& Message);
+  virtual void CMRelease(TMessage& Message);
+  virtual void CMActivate(TMessage& Message);
+  virtual void CMDeactivate(TMessage& Message);
+
+  TWinControl* FActiveControl = nullptr;
+  TWinControl* FFocusedControl = nullptr;
+  TModalResult FModalResult = mrNone;
+  bool FKeyPreview = false;
+  bool FActive = false;
+  bool FCreatedNew = false;
+  bool FPlaced = false;
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TBorderIcons FBorderIcons = {biSystemMenu, biMinimize, biMaximize};
+  TPosition FPosition = poDefaultPosOnly;
+  TFormStyle FFormStyle = fsNormal;
+  TWindowState FWindowState = wsNormal;
+  TFormState FFormState;
+  std::unique_ptr<TIcon> FIcon;
+  TMainMenu* FMenu = nullptr;
+  Integer FTextHeight = 13;
+  QWidget* FClientWidget = nullptr;
+};
+
+class TForm : public TCustomForm {
+  VELMORA_CLASS(TForm)
+  using inherited = TCustomForm;
+public:
+  using TCustomForm::TCustomForm;
+};
+
+// Creates a form or data module of class T owned by Owner and completes its
+// construction (description, OnCreate).
+template <class T>
+T* CreateFormInstance(TComponent* Owner)
+{
+  T* Instance = new T(Owner);
+  try {
+    Instance->AfterConstruction();
+  } catch (...) {
+    delete Instance;
+    throw;
+  }
+  return Instance;
+}
+
+class TDataModule : public TComponent {
+  VELMORA_CLASS(TDataModule)
+  using inherited = TComponent;
+public:
+  explicit TDataModule(TComponent* AOwner);
+  TDataModule(TComponent* AOwner, Integer Dummy);
+  ~TDataModule() override;
+  virtual void AfterConstruction();
+  // Design-time size and place, kept for the description.
+  Integer DesignSize() const { return 0; }
+  Integer Height() const { return FHeight; }
+  void SetHeight(Integer Value) { FHeight = Value; }
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value) { FWidth = Value; }
+  bool OldCreateOrder() const { return false; }
+  void SetOldCreateOrder(bool) {}
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+
+protected:
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+
+private:
+  bool FCreatedNew = false;
+  Integer FHeight = 150;
+  Integer FWidth = 215;
+};
+
+using TExceptionEvent = std::function<void(TObject* Sender, Exception& E)>;
+
+class TApplication : public TComponent {
+  VELMORA_CLASS(TApplication)
+  using inherited = TComponent;
+public:
+  explicit TApplication(TComponent* AOwner);
+  ~TApplication() override;
+
+  void Initialize();
+  // Creates a form or data module owned by the application. The first form
+  // whose creation completes becomes the main form.
+  template <class T>
+  void CreateForm(T*& Reference)
+  {
+    Reference = nullptr;
+    T* Instance = new T(this);
+    try {
+      Instance->AfterConstruction();
+    } catch (...) {
+      delete Instance;
+      throw;
+    }
+    Reference = Instance;
+    FormCreated(Instance);
+  }
+  // Shows the main form and handles messages until the application is told
+  // to terminate.
+  void Run();
+  // Ends Run and every modal loop running inside it.
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  // Handles the messages waiting now, without waiting for more.
+  void ProcessMessages();
+  // Waits for and handles the next messages (one pass of the loop).
+  void HandleMessage();
+  void HandleException(TObject* Sender);
+  void ShowException(const Exception& E);
+  Integer MessageBox(const String& Text, const String& Caption, UINT Flags = MB_OK);
+
+  TCustomForm* MainForm() const { return FMainForm; }
+  bool MainFormOnTaskBar() const { return FMainFormOnTaskBar; }
+  void SetMainFormOnTaskBar(bool Value) { FMainFormOnTaskBar = Value; }
+  bool ShowMainForm() const { return FShowMainForm; }
+  void SetShowMainForm(bool Value) { FShowMainForm = Value; }
+  String Title() const;
+  void SetTitle(const String& Value) { FTitle = Value; }
+  String ExeName() const;
+  bool Active() const;
+  Integer ModalLevel() const { return FModalLevel; }
+  TCustomForm* ActiveForm() const { return FActiveForm; }
+  void BringToFront();
+
+  TExceptionEvent OnException;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+
+  // For the forms: activation bookkeeping and the modal depth.
+  void FormActivated(TCustomForm* Form);
+  void FormDeactivated(TCustomForm* Form);
+  void FormDestroying(TCustomForm* Form);
+  void ModalStarted() { ++FModalLevel; }
+  void ModalFinished() { --FModalLevel; }
+  // Tests only: frees every form and data module and clears the state, so
+  // that the next test starts as a new program would.
+  void ResetForTesting();
+
+private:
+  void FormCreated(TComponent* Instance);
+
+  TCustomForm* FMainForm = nullptr;
+  TCustomForm* FActiveForm = nullptr;
+  bool FTerminated = false;
+  bool FMainFormOnTaskBar = false;
+  bool FShowMainForm = true;
+  bool FHandlingException = false;
+  Integer FModalLevel = 0;
+  String FTitle;
+};
+
+class TScreen : public TComponent {
+  VELMORA_CLASS(TScreen)
+  using inherited = TComponent;
+public:
+  explicit TScreen(TComponent* AOwner);
+  ~TScreen() override;
+
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value);
+  // Registered cursors; an unknown number answers the default cursor.
+  TCursor Cursors(Integer Index) const;
+  void SetCursors(Integer Index, TCursor Shape);
+  Integer FormCount() const { return Integer(FForms.size()); }
+  TCustomForm* Forms(Integer Index) const { return FForms.at(std::size_t(Index)); }
+  Integer DataModuleCount() const { return Integer(FDataModules.size()); }
+  TDataModule* DataModules(Integer Index) const { return FDataModules.at(std::size_t(Index)); }
+  TCustomForm* ActiveForm() const;
+  TWinControl* ActiveControl() const;
+  Integer Width() const;
+  Integer Height() const;
+  Integer DesktopWidth() const { return Width(); }
+  Integer DesktopHeight() const { return Height(); }
+  TRect DesktopRect() const { return Rect(0, 0, Width(), Height()); }
+  TRect WorkAreaRect() const;
+  Integer WorkAreaWidth() const { return WorkAreaRect().Width(); }
+  Integer WorkAreaHeight() const { return WorkAreaRect().Height(); }
+  Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
+  QStringList Fonts() const;
+
+  void AddForm(TCustomForm* Form);
+  void RemoveForm(TCustomForm* Form);
+  void AddDataModule(TDataModule* Module);
+  void RemoveDataModule(TDataModule* Module);
+
+private:
+  std::vector<TCustomForm*> FForms;
+  std::vector<TDataModule*> FDataModules;
+  TCursor FCursor = crDefault;
+  std::vector<std::pair<Integer, TCursor>> FCursors;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// Command-line parameters: ParamStr(0) is the program.
+Integer ParamCount();
+String ParamStr(Integer Index);
+
+// Registers the form-description classes of this library.
+void RegisterGuiClasses();

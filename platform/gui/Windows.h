@@ -1,0 +1,244 @@
+// Windows.h: the subset of the window system's drawing and window calls that
+// the libraries make (device contexts, text output and metrics, regions,
+// mapping modes, scrolling, messages), over Qt with the original semantics.
+#pragma once
+
+#include "platform/gui/Types.h"
+
+#include <vector>
+
+struct TDeviceContext;
+struct TRegionHandle;
+class TWinControl;
+
+using HDC = TDeviceContext*;
+using HRGN = TRegionHandle*;
+using HGDIOBJ = void*;
+using HWND = TWinControl*;
+using WPARAM = NativeUInt;
+using LPARAM = NativeInt;
+using LRESULT = NativeInt;
+using UINT = Cardinal;
+using DWORD = Cardinal;
+using BOOL = bool;
+using COLORREF = Cardinal;
+
+// Draw text format flags.
+enum : UINT {
+  DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4,
+  DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40,
+  DT_TABSTOP = 0x80, DT_NOCLIP = 0x100, DT_EXTERNALLEADING = 0x200, DT_CALCRECT = 0x400,
+  DT_NOPREFIX = 0x800, DT_INTERNAL = 0x1000, DT_EDITCONTROL = 0x2000,
+  DT_PATH_ELLIPSIS = 0x4000, DT_END_ELLIPSIS = 0x8000, DT_MODIFYSTRING = 0x10000,
+  DT_RTLREADING = 0x20000, DT_WORD_ELLIPSIS = 0x40000, DT_NOFULLWIDTHCHARBREAK = 0x80000,
+  DT_HIDEPREFIX = 0x100000, DT_PREFIXONLY = 0x200000
+};
+
+struct DRAWTEXTPARAMS {
+  UINT cbSize = sizeof(DRAWTEXTPARAMS);
+  Integer iTabLength = 0;   // in average character widths; 0 = 8
+  Integer iLeftMargin = 0;
+  Integer iRightMargin = 0;
+  UINT uiLengthDrawn = 0;   // out: characters processed
+};
+
+// ExtTextOut options and text alignment.
+enum : UINT { ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4, ETO_RTLREADING = 0x80 };
+enum : UINT {
+  TA_NOUPDATECP = 0, TA_UPDATECP = 1, TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6,
+  TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24, TA_RTLREADING = 256
+};
+enum : Integer { TRANSPARENT = 1, OPAQUE = 2 };
+enum : Integer { ALTERNATE = 1, WINDING = 2 };
+
+// Regions.
+enum : Integer { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
+enum : Integer { RGN_ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3 };
+constexpr Integer ERROR = 0;
+
+// Mapping modes and world transforms.
+enum : Integer { MM_TEXT = 1, MM_ISOTROPIC = 7, MM_ANISOTROPIC = 8 };
+enum : Integer { GM_COMPATIBLE = 1, GM_ADVANCED = 2 };
+enum : DWORD { MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3 };
+enum : DWORD { LAYOUT_RTL = 1 };
+
+struct XFORM {
+  Single eM11 = 1, eM12 = 0, eM21 = 0, eM22 = 1, eDx = 0, eDy = 0;
+};
+
+struct TEXTMETRIC {
+  LongInt tmHeight = 0;
+  LongInt tmAscent = 0;
+  LongInt tmDescent = 0;
+  LongInt tmInternalLeading = 0;
+  LongInt tmExternalLeading = 0;
+  LongInt tmAveCharWidth = 0;
+  LongInt tmMaxCharWidth = 0;
+  LongInt tmWeight = 400;
+  LongInt tmOverhang = 0;
+  LongInt tmDigitizedAspectX = 96;
+  LongInt tmDigitizedAspectY = 96;
+  WideChar tmFirstChar = 0x20;
+  WideChar tmLastChar = 0xFFFC;
+  WideChar tmDefaultChar = 0x1F;
+  WideChar tmBreakChar = 0x20;
+  Byte tmItalic = 0;
+  Byte tmUnderlined = 0;
+  Byte tmStruckOut = 0;
+  Byte tmPitchAndFamily = 0;
+  Byte tmCharSet = 1;
+};
+using TTextMetric = TEXTMETRIC;
+
+// Scrolling.
+enum : UINT { SW_SCROLLCHILDREN = 0x1, SW_INVALIDATE = 0x2, SW_ERASE = 0x4 };
+
+// Text output and measuring. Text is drawn with the font, text colour,
+// background mode and colour, and alignment selected into the context.
+Integer DrawText(HDC DC, const String& Text, Integer Count, TRect& R, UINT Format);
+Integer DrawTextEx(HDC DC, const String& Text, Integer Count, TRect& R, UINT Format,
+                   DRAWTEXTPARAMS* Params = nullptr);
+bool ExtTextOut(HDC DC, Integer X, Integer Y, UINT Options, const TRect* R, const String& Text,
+                const Integer* Dx = nullptr);
+bool TextOut(HDC DC, Integer X, Integer Y, const String& Text);
+// Size of the text's first Count characters; Fit receives how many fit in
+// MaxExtent and Dx the cumulative width up to and including each character.
+bool GetTextExtentExPoint(HDC DC, const String& Text, Integer Count, Integer MaxExtent,
+                          Integer* Fit, std::vector<Integer>* Dx, TSize& Size);
+bool GetTextExtentPoint32(HDC DC, const String& Text, Integer Count, TSize& Size);
+bool GetTextMetrics(HDC DC, TEXTMETRIC& TM);
+UINT SetTextAlign(HDC DC, UINT Align);
+UINT GetTextAlign(HDC DC);
+Integer SetBkMode(HDC DC, Integer Mode);
+Integer GetBkMode(HDC DC);
+COLORREF SetBkColor(HDC DC, COLORREF Color);
+COLORREF GetBkColor(HDC DC);
+COLORREF SetTextColor(HDC DC, COLORREF Color);
+COLORREF GetTextColor(HDC DC);
+
+// Lines and shapes with the current pen and brush.
+bool MoveToEx(HDC DC, Integer X, Integer Y, TPoint* Old = nullptr);
+bool LineTo(HDC DC, Integer X, Integer Y);
+bool Polyline(HDC DC, const TPoint* Points, Integer Count);
+bool PolyPolyline(HDC DC, const TPoint* Points, const DWORD* Counts, Integer Polylines);
+bool Polygon(HDC DC, const TPoint* Points, Integer Count);
+bool Rectangle(HDC DC, Integer L, Integer T, Integer R, Integer B);
+bool Ellipse(HDC DC, Integer L, Integer T, Integer R, Integer B);
+bool RoundRect(HDC DC, Integer L, Integer T, Integer R, Integer B, Integer W, Integer H);
+Integer SetPolyFillMode(HDC DC, Integer Mode);
+COLORREF GetPixel(HDC DC, Integer X, Integer Y);
+COLORREF SetPixel(HDC DC, Integer X, Integer Y, COLORREF Color);
+
+// Regions (device coordinates). The caller owns a created region and frees
+// it with DeleteObject.
+HRGN CreateRectRgn(Integer L, Integer T, Integer R, Integer B);
+HRGN CreateRectRgnIndirect(const TRect& R);
+HRGN CreateEllipticRgn(Integer L, Integer T, Integer R, Integer B);
+HRGN CreatePolygonRgn(const TPoint* Points, Integer Count, Integer FillMode);
+Integer CombineRgn(HRGN Dst, HRGN Src1, HRGN Src2, Integer Mode);
+Integer OffsetRgn(HRGN Rgn, Integer DX, Integer DY);
+Integer GetRgnBox(HRGN Rgn, TRect& R);
+bool PtInRegion(HRGN Rgn, Integer X, Integer Y);
+bool RectInRegion(HRGN Rgn, const TRect& R);
+bool EqualRgn(HRGN R1, HRGN R2);
+bool DeleteObject(HRGN Rgn);
+
+// Clipping. Regions given and answered are in device coordinates.
+Integer SelectClipRgn(HDC DC, HRGN Rgn);
+Integer ExtSelectClipRgn(HDC DC, HRGN Rgn, Integer Mode);
+Integer GetClipRgn(HDC DC, HRGN Rgn);   // 0: no clip region, 1: copied
+Integer GetClipBox(HDC DC, TRect& R);
+Integer IntersectClipRect(HDC DC, Integer L, Integer T, Integer R, Integer B);
+Integer ExcludeClipRect(HDC DC, Integer L, Integer T, Integer R, Integer B);
+bool RectVisible(HDC DC, const TRect& R);
+bool PtVisible(HDC DC, Integer X, Integer Y);
+
+// State, mapping and transforms.
+Integer SaveDC(HDC DC);
+bool RestoreDC(HDC DC, Integer SavedDC);   // negative: relative to the top
+Integer SetMapMode(HDC DC, Integer Mode);
+Integer GetMapMode(HDC DC);
+bool SetWindowOrgEx(HDC DC, Integer X, Integer Y, TPoint* Old = nullptr);
+bool SetWindowExtEx(HDC DC, Integer X, Integer Y, TSize* Old = nullptr);
+bool SetViewportOrgEx(HDC DC, Integer X, Integer Y, TPoint* Old = nullptr);
+bool SetViewportExtEx(HDC DC, Integer X, Integer Y, TSize* Old = nullptr);
+bool GetWindowOrgEx(HDC DC, TPoint& P);
+bool GetViewportOrgEx(HDC DC, TPoint& P);
+Integer SetGraphicsMode(HDC DC, Integer Mode);
+bool SetWorldTransform(HDC DC, const XFORM& X);
+bool GetWorldTransform(HDC DC, XFORM& X);
+bool ModifyWorldTransform(HDC DC, const XFORM* X, DWORD Mode);
+bool LPtoDP(HDC DC, TPoint* Points, Integer Count);
+bool DPtoLP(HDC DC, TPoint* Points, Integer Count);
+DWORD SetLayout(HDC DC, DWORD Layout);
+DWORD GetLayout(HDC DC);
+
+// Copies pixels between contexts (SRCCOPY only).
+enum : DWORD { SRCCOPY = 0x00CC0020 };
+bool BitBlt(HDC Dst, Integer X, Integer Y, Integer W, Integer H, HDC Src, Integer XSrc,
+            Integer YSrc, DWORD Rop);
+bool StretchBlt(HDC Dst, Integer X, Integer Y, Integer W, Integer H, HDC Src, Integer XSrc,
+                Integer YSrc, Integer WSrc, Integer HSrc, DWORD Rop);
+
+// Device capabilities.
+enum : Integer {
+  HORZSIZE = 4, VERTSIZE = 6, HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, LOGPIXELSX = 88,
+  LOGPIXELSY = 90, PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112,
+  PHYSICALOFFSETY = 113, DESKTOPVERTRES = 117, DESKTOPHORZRES = 118
+};
+Integer GetDeviceCaps(HDC DC, Integer Index);
+
+// A context on the whole screen for measuring when no window is at hand.
+HDC GetDC(HWND Wnd);
+Integer ReleaseDC(HWND Wnd, HDC DC);
+
+// Windows.
+bool InvalidateRect(HWND Wnd, const TRect* R, bool Erase);
+bool ValidateRect(HWND Wnd, const TRect* R);
+bool UpdateWindow(HWND Wnd);
+Integer ScrollWindowEx(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, const TRect* Clip,
+                       HRGN Update, TRect* UpdateRect, UINT Flags);
+bool GetClientRect(HWND Wnd, TRect& R);
+bool GetWindowRect(HWND Wnd, TRect& R);
+bool ClientToScreen(HWND Wnd, TPoint& P);
+bool ScreenToClient(HWND Wnd, TPoint& P);
+bool IsWindowVisible(HWND Wnd);
+bool IsWindowEnabled(HWND Wnd);
+bool IsChild(HWND Parent, HWND Wnd);
+HWND SetFocus(HWND Wnd);
+HWND GetFocus();
+HWND SetCapture(HWND Wnd);
+bool ReleaseCapture();
+HWND GetCapture();
+bool GetCursorPos(TPoint& P);
+
+// Key state: the high bit is set while the key is down.
+SmallInt GetKeyState(Integer VirtKey);
+SmallInt GetAsyncKeyState(Integer VirtKey);
+Cardinal GetTickCount();
+UInt64 GetTickCount64();
+LongInt GetMessageTime();
+UINT GetDoubleClickTime();
+void MessageBeep(UINT Type);
+
+// System metrics used by the libraries.
+enum : Integer {
+  SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL = 3, SM_CYCAPTION = 4,
+  SM_CXBORDER = 5, SM_CYBORDER = 6, SM_CYVTHUMB = 9, SM_CXHTHUMB = 10, SM_CXICON = 11,
+  SM_CYICON = 12, SM_CYMENU = 15, SM_CYVSCROLL = 20, SM_CXHSCROLL = 21, SM_CXEDGE = 45,
+  SM_CYEDGE = 46, SM_CXDOUBLECLK = 36, SM_CYDOUBLECLK = 37, SM_CXSMICON = 49, SM_CYSMICON = 50
+};
+Integer GetSystemMetrics(Integer Index);
+
+// Message boxes: buttons, icons and answers.
+enum : UINT {
+  MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
+  MB_RETRYCANCEL = 0x5, MB_ICONHAND = 0x10, MB_ICONERROR = 0x10, MB_ICONSTOP = 0x10,
+  MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30,
+  MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40, MB_DEFBUTTON1 = 0x0, MB_DEFBUTTON2 = 0x100,
+  MB_DEFBUTTON3 = 0x200, MB_APPLMODAL = 0x0, MB_TASKMODAL = 0x2000
+};
+enum : Integer { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+Integer MessageBox(HWND Wnd, const String& Text, const String& Caption, UINT Type);
+
+Integer MulDiv(Integer Number, Integer Numerator, Integer Denominator);
