@@ -2770,7 +2770,6 @@ Variant TDataSet::Lookup(const String& KeyFields, const Variant& KeyValues, cons
 void RegisterDBClasses()
 {
   RegisterEnum<TFieldKind>("TFieldKind", {"fkData", "fkCalculated", "fkLookup", "fkInternalCalc", "fkAggregate"});
-  RegisterEnum<TAlignment>("TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"});
   RegisterEnum<TFilterOption>("TFilterOption", {"foCaseInsensitive", "foNoPartialCompare"});
   RegisterEnum<TAutoRefreshFlag>("TAutoRefreshFlag", {"arNone", "arAutoInc", "arDefault"});
   RegisterEnum<TParamType>("TParamType", {"ptUnknown", "ptInput", "ptOutput", "ptInputOutput", "ptResult"});

@@ -62,13 +62,6 @@ enum TIndexOption { ixPrimary, ixUnique, ixDescending, ixCaseInsensitive, ixExpr
 using TIndexOptions = TSet<TIndexOption>;
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
 enum TAutoRefreshFlag { arNone, arAutoInc, arDefault };
-// Text alignment of a field; the same definition as the controls' one, until
-// both take it from the runtime library.
-#ifndef VELMORA_TALIGNMENT_DEFINED
-#define VELMORA_TALIGNMENT_DEFINED
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-using enum TAlignment;
-#endif
 
 using TRecordBuffer = NativeInt;   // 0 is no buffer
 using TBookmark = QByteArray;      // opaque; empty is no bookmark

@@ -4,10 +4,6 @@
 #pragma once
 
 #include "platform/gui/StdCtrls.h"
-// The controls' TAlignment serves the fields too (DB.h skips its own).
-#ifndef VELMORA_TALIGNMENT_DEFINED
-#define VELMORA_TALIGNMENT_DEFINED
-#endif
 #include "platform/data/DB.h"
 
 #include <memory>

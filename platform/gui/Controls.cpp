@@ -2189,9 +2189,8 @@ public:
       return true;
     }
     try {
-      if (!Entry.Wnd)
-        (void)0;   // a thread message: nobody to deliver it to
-      else if (IsLiveControl(Entry.Wnd))
+      // A message without a window has nobody to go to.
+      if (Entry.Wnd && IsLiveControl(Entry.Wnd))
         Entry.Wnd->Perform(Entry.Msg.Msg, Entry.Msg.WParam, Entry.Msg.LParam);
     } catch (...) {
       Application->HandleException(IsLiveControl(Entry.Wnd) ? Entry.Wnd : nullptr);

@@ -42,9 +42,8 @@ void RaiseWindow(QWidget* W)
 // The top-level window of a form: its client area sits below the menu bar.
 class TFormWidget : public QWidget {
 public:
-  explicit TFormWidget(TCustomForm* AForm) : QWidget(nullptr, Qt::Window), Client(new QWidget(this))
+  TFormWidget() : QWidget(nullptr, Qt::Window), Client(new QWidget(this))
   {
-    (void)AForm;
     Client->setObjectName(QStringLiteral("client"));
   }
   void SetMenuBar(QMenuBar* Bar)
@@ -221,7 +220,7 @@ QWidget* TCustomForm::ClientWidget() const { return FClientWidget; }
 
 QWidget* TCustomForm::CreateWidget(QWidget*)
 {
-  auto* W = new TFormWidget(this);
+  auto* W = new TFormWidget;
   FClientWidget = W->Client;
   return W;
 }
@@ -474,6 +473,10 @@ void TCustomForm::CMVisibleChanged(TMessage& M)
     else
       Widget()->show();
     FFormState << fsShowing;
+    // A form that is shown becomes the active form.
+    RaiseWindow(Widget());
+    Widget()->activateWindow();
+    Application->FormActivated(this);
     TWinControl* Focus = FActiveControl ? FActiveControl : FindNextControl(nullptr, true, true, false);
     if (Focus) {
       FActiveControl = Focus;

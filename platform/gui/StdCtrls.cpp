@@ -1344,7 +1344,6 @@ void TScrollBar::SetParams(Integer APosition, Integer AMin, Integer AMax)
 
 void RegisterStdCtrlsClasses()
 {
-  RegisterEnum<TAlignment>("TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"});
   RegisterEnum<TLeftRight>("TLeftRight", {"taLeftJustify", "taRightJustify"});
   RegisterEnum<TTextLayout>("TTextLayout", {"tlTop", "tlCenter", "tlBottom"});
   RegisterEnum<TEditCharCase>("TEditCharCase", {"ecNormal", "ecUpperCase", "ecLowerCase"});

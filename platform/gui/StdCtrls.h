@@ -8,8 +8,6 @@
 
 class TCustomCombo;
 
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-using enum TAlignment;
 enum class TTextLayout { tlTop, tlCenter, tlBottom };
 using enum TTextLayout;
 enum class TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };

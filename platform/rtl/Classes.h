@@ -95,6 +95,10 @@ private:
 // ---------------------------------------------------------------------------
 // String lists.
 
+// Text alignment, shared by controls and fields.
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+using enum TAlignment;
+
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 enum TStringsOption { soStrictDelimiter, soWriteBOM, soTrailingLineBreak, soUseLocale };
 using TStringsOptions = TSet<TStringsOption>;

@@ -927,6 +927,7 @@ void RegisterRtlClasses()
 {
   static std::once_flag Once;
   std::call_once(Once, [] {
+    RegisterEnum<TAlignment>("TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"});
     RegisterClassInfo<TPersistent, TObject>("TPersistent");
     RegisterClassInfo<TComponent, TPersistent>("TComponent")
       .Property("Name", &TComponent::Name, &TComponent::SetName)

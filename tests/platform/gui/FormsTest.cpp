@@ -777,3 +777,19 @@ TEST_F(GuiTest, KeyDownHandlerThatConsumesEveryKeyStillLetsCharactersThrough)
   EXPECT_EQ(Search->Text(), QStringLiteral("ab"));
   EXPECT_EQ(Keys, (std::vector<Word>{'A', 'B', 'C', VK_LEFT, VK_BACK, VK_HOME, VK_DELETE}));
 }
+
+TEST_F(GuiTest, FormStoredAsVisibleIsShownWhenItsCreationCompletes)
+{
+  auto* F = new TForm(Application, 0);
+  int Shows = 0;
+  F->OnShow = [&](TObject*) { ++Shows; };
+  ReadComponentFromText(QStringLiteral("object Form23: TForm\n  Caption = 'Авторизация'\n  Visible = True\nend\n"), F);
+  EXPECT_FALSE(F->Visible());   // not while it is being read
+  EXPECT_EQ(Shows, 0);
+  F->AfterConstruction();
+  EXPECT_TRUE(F->Visible());
+  EXPECT_TRUE(F->Showing());
+  EXPECT_EQ(Shows, 1);
+  EXPECT_EQ(Application->ActiveForm(), F);
+  EXPECT_THROW(F->ShowModal(), EInvalidOperation);   // a visible form cannot be made modal
+}
