@@ -1,0 +1,351 @@
+// ToolCtrlsEh.h: the library's shared routines: the cell text writer and text
+// measuring, colour arithmetic, gradients and clipping, theme tests, value
+// comparison and conversion, and the library-wide settings object.
+#pragma once
+
+#include "gridlib/foundation/GridPlatformEh.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/data/DB.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TCustomImageList;
+
+// ---------------------------------------------------------------------------
+// Types shared by the library's subsystems.
+
+enum TLocateTextOptionEh { ltoCaseInsensitiveEh, ltoAllFieldsEh, ltoMatchFormatEh, ltoIgnoteCurrentPosEh,
+                           ltoStopOnEscapeEh, ltoInsideSelectionEh, ltoRestartAfterLastHitEh,
+                           ltoWholeWordsEh, ltoStopKeyMessageEh };
+using TLocateTextOptionsEh = TSet<TLocateTextOptionEh>;
+enum TLocateTextDirectionEh { ltdUpEh, ltdDownEh, ltdAllEh };
+enum TLocateTextMatchingEh { ltmAnyPartEh, ltmWholeEh, ltmFromBegingEh };
+enum TLocateTextTreeFindRangeEh { lttInAllNodesEh, lttInExpandedNodesEh, lttInCurrentLevelEh, lttInCurrentNodeEh };
+enum TSortOrderEh { soAscEh, soDescEh };
+enum TSortMarkerEh { smNoneEh, smDownEh, smUpEh };
+enum TTextOrientationEh { tohHorizontal, tohVertical };
+enum TAggrFunctionEh { agfSumEh, agfCountEh, agfAvg, agfMin, agfMax };
+enum TMTViewEventTypeEh { mtRowInsertedEh, mtRowChangedEh, mtRowDeletedEh, mtRowMovedEh, mtViewDataChangedEh };
+enum TLSAutoFilterTypeEh { lsftBeginsWithEh, lsftContainsEh };
+
+using TCloseUpEventEh = std::function<void(TObject* Sender, bool Accept)>;
+using TAcceptEventEh = std::function<void(TObject* Sender, bool& Accept)>;
+using TNotInListEventEh = std::function<void(TObject* Sender, const String& NewText, bool& RecheckInList)>;
+using TUpdateDataEventEh = std::function<void(TObject* Sender, bool& Handled)>;
+using TGetFieldDataEventEh = std::function<void(TObject* Sender, Variant& Value, bool& Handled)>;
+using TLocateTextEventEh = std::function<bool(TObject* Sender, const String& FieldName, const String& Text,
+                                              TLocateTextOptionsEh Options, TLocateTextDirectionEh Direction,
+                                              TLocateTextMatchingEh Matching,
+                                              TLocateTextTreeFindRangeEh TreeFindRange)>;
+using TCloseWinCallbackProcEh = std::function<void(TWinControl* Control, bool Accept)>;
+using TListGetImageIndexEventEh = std::function<void(TObject* Sender, Integer ItemIndex, Integer& ImageIndex)>;
+
+// Implemented by a control that receives a memory table's view events.
+class IMTEventReceiverEh {
+public:
+  virtual ~IMTEventReceiverEh() = default;
+  virtual void MTViewEvent(Integer RowNum, TMTViewEventTypeEh Event, Integer OldRowNum) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Text routines.
+
+// Writes Text into Rect: the one writer of every cell, title, list item and
+// calendar cell. DX, DY offset the text from the edges; LeftMarg, RightMarg
+// are margins for the formatter.
+void DrawCellTextEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer DX, Integer DY,
+                    const String& Text, TAlignment Alignment, TTextLayout Layout, bool WordWrap,
+                    bool EndEllipsis, Integer LeftMarg, Integer RightMarg, bool RightToLeft,
+                    bool SingleLine);
+// Text turned by 90 degrees, reading from bottom to top, filling Rect.
+void DrawRotatedCellTextEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer DX, Integer DY,
+                           const String& Text, TAlignment Alignment, TTextLayout Layout,
+                           bool WordWrap, bool EndEllipsis, bool Unused = false);
+void DrawClippedTextEh(TCanvas* Canvas, TRect Rect, Integer DX, Integer DY, const String& Text,
+                       TAlignment Alignment);
+String MinimizeTextEh(const String& Text, TCanvas* Canvas, Integer MaxWidth);
+Integer DrawTextWidthEh(TCanvas* Canvas, const String& Text);
+bool CanvasHasTransformEh(TCanvas* Canvas);
+
+// Measures Text as DrawText does in Rect's width less ExtraWidth and 4 pixels;
+// answers whether it does not fit.
+bool IsTextCutInRectEh(TCanvas* Canvas, const TRect& Rect, const String& Text, UINT Flags,
+                       bool WordWrap, bool SingleLine, bool EndEllipsis, TAlignment Alignment,
+                       Integer ExtraWidth, Integer Interlinear, Integer& TextWidth, Integer& TextHeight);
+// Whether a text starts with a right-to-left character; for a neutral first
+// character the default.
+bool FirstCharIsRightToLeftEh(const String& Text, bool Default);
+
+// A font's height, pitch, style, charset, name and colour.
+struct TFontDataEh {
+  Integer Height = 0;
+  TFontPitch Pitch = fpDefault;
+  TFontStyles Style;
+  TFontCharset Charset = DEFAULT_CHARSET;
+  TFontName Name;
+  TColor Color = clWindowText;
+};
+void FontToFontDataEh(TFont* Font, TFontDataEh& Data);
+void FontDataToFontEh(const TFontDataEh& Data, TFont* Font);
+
+// Takes and drops a reference on the shared text bitmap (library start-up
+// and shutdown).
+void AddSharedTextBitmapRefEh();
+void ReleaseSharedTextBitmapRefEh();
+
+// ---------------------------------------------------------------------------
+// Colours.
+
+Integer LuminanceOfColorEh(TColor Color);
+TColor GrayColorOfEh(TColor Color);
+TColor DarkerColorEh(TColor Color1, TColor Color2);
+TColor MixColorsByFactorEh(TColor Color1, TColor Color2, double Factor);
+TColor MixColorsByPercentEh(TColor Color1, TColor Color2, Integer Percent);
+TColor ColorWithLightnessEh(TColor Color, Integer Value);
+constexpr Cardinal CLR_NONE = 0xFFFFFFFF;
+constexpr Cardinal CLR_DEFAULT = 0xFF000000;
+Cardinal ColorToImageListColorEh(TColor Color);
+
+// ---------------------------------------------------------------------------
+// Gradients, lines and clipping.
+
+void FillVerticalGradientEh(TCanvas* Canvas, const TRect& Rect, TColor TopColor, TColor BottomColor);
+void DrawGradientLinesEh(TCanvas* Canvas, TPoint Origin, const std::vector<TPoint>& Points,
+                         TColor FromColor, TColor ToColor);
+// Narrows the clip region to Rect; returns the previous region (nullptr: none).
+HRGN IntersectClipRectEh(TCanvas* Canvas, const TRect& Rect);
+// Selects Region back (nullptr removes clipping) and deletes it.
+void RestoreClipRegionEh(TCanvas* Canvas, HRGN Region);
+TPoint InterpolatePointEh(TPoint P1, TPoint P2, double Fraction);
+// Draws image ImageIndex of Images (or Bitmap without a list) into Rect,
+// vertically centred, clipped to Rect when it sticks out.
+void DrawImageInRectEh(TCustomImageList* Images, TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect,
+                       Integer ImageIndex, Integer DX, Integer DY, TAlignment Alignment,
+                       const TRect& ClipRect, double Scale, bool Enabled);
+
+enum TProgressBarTextTypeEh { pbttAsValue, pbttAsPercent };
+enum TProgressBarFrameFigureTypeEh { pbfftRectangle, pbfftRoundRect };
+enum TProgressBarFrameSizeTypeEh { pbfstFull, pbfstVal };
+struct TProgressBarParamsEh {
+  bool ShowText = true;
+  TProgressBarTextTypeEh TextType = pbttAsPercent;
+  Byte TextDecimalPlaces = 0;
+  TAlignment TextAlignment = taCenter;
+  TProgressBarFrameFigureTypeEh FrameFigureType = pbfftRectangle;
+  TProgressBarFrameSizeTypeEh FrameSizeType = pbfstVal;
+  Byte Indent = 1;
+  String FontName;
+  TColor FontColor = clWindowText;
+  Integer FontSize = 8;
+  TFontStyles FontStyle;
+};
+// Draws Value as a horizontal bar between MinValue and MaxValue.
+void DrawProgressBarEh(TCanvas* Canvas, const TRect& Rect, TColor BarColor, const TProgressBarParamsEh* Params,
+                       TColor BackColor, TColor FrameColor, double MaxValue, double MinValue, double Value);
+
+// The shared 32-bit bitmap with a defined alpha channel that painters draw
+// semi-transparent lines into.
+class TCacheAlphaBitmapEh : public TBitmap {
+  VELMORA_CLASS(TCacheAlphaBitmapEh)
+  using inherited = TBitmap;
+public:
+  TCacheAlphaBitmapEh();
+  void Capture();
+  void Release() { FCapture = false; }
+  bool Captured() const { return FCapture; }
+  void DrawHorzLine(TPoint Start, Integer Length, TColor Color);
+private:
+  bool FCapture = false;
+};
+
+TCacheAlphaBitmapEh* GetCacheAlphaBitmapEh(Integer Width, Integer Height);
+bool CacheAlphaBitmapCapturedEh();
+void FreeCacheAlphaBitmapEh();
+
+// ---------------------------------------------------------------------------
+// Themes: themed drawing is always on here and drawn through the Qt style; a
+// custom style is any style of the style manager but the plain "Windows".
+
+bool StyleThemesEnabledEh();
+bool ThemesEnabledVistaOrLaterEh();
+bool CustomStyleActiveEh();
+
+// ---------------------------------------------------------------------------
+// Placement, windows, mouse and keyboard.
+
+void GetControlScreenRectEh(TControl* Control, TRect& Rect);
+// Where a drop-down opens under (or over) a host rectangle in screen
+// coordinates; Align 0 left, 1 right, 2 centre. The drop-down is told the
+// side it opened on with WM_USER + 100 (2 above, 3 below, then 0 right- or
+// 1 left-anchored) and may be made lower or narrower to fit the work area.
+void CalcDropDownPosForRectEh(const TRect& HostRect, TWinControl* DropDown, Integer Align, TPoint& Pos);
+void CalcDropDownPosForControlEh(TControl* Control, TWinControl* DropDown, Integer Align, TPoint& Pos);
+// Performs the message on every component Component owns, at any depth,
+// that is of ClassRef.
+void BroadcastPerformEh(TComponent* Component, TClass ClassRef, UINT Msg, WPARAM WParam, LPARAM LParam);
+// Posts Msg to the program's windows unless one already waits.
+void PostAppMessageOnceEh(UINT Msg, WPARAM WParam, LPARAM LParam);
+TShiftState CurrentShiftStateEh();
+bool IsMouseButtonDownEh(TMouseButton Button);
+bool IsDoubleClickEh(TPoint FirstPoint, TPoint SecondPoint, Cardinal Interval);
+// Removes a waiting left-button press aimed at Control; answers whether it did.
+bool SkipPendingMouseDownEh(TControl* Control);
+bool SkipPendingMouseDownInClientEh(TControl* Control);
+
+// ---------------------------------------------------------------------------
+// Values.
+
+using TVariantArrayEh = std::vector<Variant>;
+using TFieldsArrEh = std::vector<TField*>;
+
+enum TCalendarDateTimeUnitEh { cdtuYearEh, cdtuMonthEh, cdtuDayEh, cdtuHourEh, cdtuMinuteEh,
+                               cdtuSecondEh, cdtuAmPmEh };
+using TCalendarDateTimeUnitsEh = TSet<TCalendarDateTimeUnitEh>;
+enum THoursTimeFormatEh { htfAmPm12hEh, htf24hEh };
+enum TAmPmPosEh { appAmPmSuffixEh, appAmPmPrefixEh };
+
+// Never raises; arrays compare element by element.
+bool VarValuesEqualEh(const Variant& V1, const Variant& V2);
+// Null orders before every value; an array against a non-array is vrNotEqual.
+TVariantRelationship CompareVarValuesEh(const Variant& V1, const Variant& V2);
+String VarToArrayTextEh(const Variant& V);
+String VarToDisplayStrEh(const Variant& V);
+bool VarIsNumericEh(const Variant& V);
+// Culture-independent text of a value: "." decimals, "yyyy-mm-dd hh:nn:ss" dates.
+String VarToInvariantStrEh(const Variant& V);
+void InvariantStrToVarEh(const String& Text, TVarType VarType, Variant& Value);
+String FloatToInvariantStrEh(double Value);
+
+String FieldValueToDisplayTextEh(const Variant& Value, TField* Field, const String& Format);
+bool IsNumericFieldTypeEh(TFieldType FieldType);
+bool IsStringFieldTypeEh(TFieldType FieldType);
+bool FieldListCanModifyEh(TFieldListEh* FieldList);
+bool FieldsCanModifyEh(const TFieldsArrEh& Fields);
+void CollectFieldsByNamesEh(TFieldListEh* List, TDataSet* DataSet, TComponent* Component,
+                            const String& FieldNames);
+void GetFieldsArrayByNamesEh(TDataSet* DataSet, TComponent* Component, const String& FieldNames,
+                             TFieldsArrEh& Fields);
+void SetFieldsValueEh(TDataSet* DataSet, const String& FieldNames, const Variant& Value);
+Variant GetFieldsValueEh(const TFieldsArrEh& Fields);
+
+TDateTime TruncDateTimeToSecondsEh(TDateTime Value);
+void ReplaceTimeOfDateTimeEh(TDateTime& Value, TDateTime Time);
+void DateTimeFormatUnitsEh(const String& Format, TCalendarDateTimeUnitsEh& Units);
+void GetLocaleHoursFormatEh(THoursTimeFormatEh& HoursFormat, TAmPmPosEh& AmPmPos);
+
+void ArrayInsertRange(TVariantArrayEh& Extents, Integer StartIndex, Integer Amount);
+void ArrayDeleteRange(TVariantArrayEh& Extents, Integer StartIndex, Integer Amount);
+
+using TQuickSortCompareEh = std::function<Integer(void* Data, Integer Index1, Integer Index2)>;
+using TQuickSortExchangeEh = std::function<void(void* Data, Integer Index1, Integer Index2)>;
+void QuickSortEh(void* Data, Integer L, Integer R, const TQuickSortExchangeEh& Exchange,
+                 const TQuickSortCompareEh& Compare);
+Integer CompareStringsOrdinalEh(TStringList* List, Integer Index1, Integer Index2);
+// Options: 1 case-insensitive, 2 prefix match.
+Integer FindInStringsEh(TStrings* Strings, const String& Text, Integer Options);
+inline Integer IntegerIfEh(bool Condition, Integer A, Integer B) { return Condition ? A : B; }
+template <class T>
+void SwapIntegersEh(T& A, T& B) { std::swap(A, B); }
+inline bool PointInRectEh(const TRect& R, TPoint P)
+{
+  return R.Left <= P.X && P.X < R.Right && R.Top <= P.Y && P.Y < R.Bottom;
+}
+
+// ---------------------------------------------------------------------------
+// Library manager and working-time calendar.
+
+enum TWeekDayEh { wwdMondayEh, wwdTuesdayEh, wwdWednesdayEh, wwdThursdayEh, wwdFridayEh,
+                  wwdSaturdayEh, wwdSundayEh };
+using TWeekDaysEh = TSet<TWeekDayEh>;
+
+struct TTimeRangeEh {
+  TDateTime StartTime;
+  TDateTime EndTime;
+};
+using TTimeRangesEh = std::vector<TTimeRangeEh>;
+
+// The library's single settings object.
+class TGridLibManager : public TPersistent {
+  VELMORA_CLASS(TGridLibManager)
+  using inherited = TPersistent;
+public:
+  TGridLibManager();
+
+  QChar AltDecimalSeparator() const { return FAltDecimalSeparator; }
+  void SetAltDecimalSeparator(QChar Value) { FAltDecimalSeparator = Value; }
+  bool DateTimeCalendarPickerHighlightHolidays() const { return FDateTimeCalendarPickerHighlightHolidays; }
+  void SetDateTimeCalendarPickerHighlightHolidays(bool Value);
+  // Classes that serve as the popup calendar and calculator; the editors
+  // register them (nullptr until they do).
+  TClass PopupDateTimePickerClass() const { return FPopupDateTimePickerClass; }
+  void SetPopupDateTimePickerClass(TClass Value) { FPopupDateTimePickerClass = Value; }
+  TClass PopupCalculatorClass() const { return FPopupCalculatorClass; }
+  void SetPopupCalculatorClass(TClass Value) { FPopupCalculatorClass = Value; }
+  TWeekDaysEh WeekWorkingDays() const { return FWeekWorkingDays; }
+  void SetWeekWorkingDays(TWeekDaysEh Value);
+  bool DateTimeCalendarPickerShowTimeSelectionPage() const { return FDateTimeCalendarPickerShowTimeSelectionPage; }
+  void SetDateTimeCalendarPickerShowTimeSelectionPage(bool Value) { FDateTimeCalendarPickerShowTimeSelectionPage = Value; }
+  bool UseAlphaFormatInAlphaBlend() const { return FUseAlphaFormatInAlphaBlend; }
+  void SetUseAlphaFormatInAlphaBlend(bool Value) { FUseAlphaFormatInAlphaBlend = Value; }
+
+private:
+  QChar FAltDecimalSeparator = QLatin1Char('.');
+  bool FDateTimeCalendarPickerHighlightHolidays = true;
+  TClass FPopupDateTimePickerClass = nullptr;
+  TClass FPopupCalculatorClass = nullptr;
+  TWeekDaysEh FWeekWorkingDays = {wwdMondayEh, wwdTuesdayEh, wwdWednesdayEh, wwdThursdayEh, wwdFridayEh};
+  bool FDateTimeCalendarPickerShowTimeSelectionPage = true;
+  bool FUseAlphaFormatInAlphaBlend = false;
+};
+
+class TWorkingTimeCalendarEh : public TComponent {
+  VELMORA_CLASS(TWorkingTimeCalendarEh)
+  using inherited = TComponent;
+public:
+  explicit TWorkingTimeCalendarEh(TComponent* AOwner) : TComponent(AOwner) {}
+  virtual bool IsWorkday(TDateTime ADate);
+  virtual void GetWorkingTime(TDateTime ADate, TTimeRangesEh& ATimeRanges);
+};
+
+TGridLibManager* GlobalGridLibManager();
+// Installs another settings object; the caller owns both from then on.
+TGridLibManager* SetGlobalGridLibManager(TGridLibManager* Manager);
+TWorkingTimeCalendarEh* GlobalWorkingTimeCalendar();
+TWorkingTimeCalendarEh* SetGlobalWorkingTimeCalendar(TWorkingTimeCalendarEh* Calendar);
+
+// ---------------------------------------------------------------------------
+// The base of the library's popup windows that appear without taking the
+// activation from the editor or grid that opened them.
+
+class TPopupInactiveFormEh : public TForm {
+  VELMORA_CLASS(TPopupInactiveFormEh)
+  using inherited = TForm;
+public:
+  explicit TPopupInactiveFormEh(TComponent* AOwner);
+
+  bool DropShadow() const { return FDropShadow; }
+  void SetDropShadow(bool Value) { FDropShadow = Value; }
+  // Also receives the popup's key-down messages.
+  TWinControl* MasterActionsControl() const { return FMasterActionsControl; }
+  void SetMasterActionsControl(TWinControl* Value) { FMasterActionsControl = Value; }
+  // Had the focus when the popup opened; gets it back when it closes.
+  TWinControl* MasterFocusControl() const { return FMasterFocusControl; }
+  void SetMasterFocusControl(TWinControl* Value) { FMasterFocusControl = Value; }
+  Integer BorderWidth() const { return BorderStyle() != bsNone ? 2 : 0; }
+  bool Visible() const { return TControl::Visible(); }
+  void SetVisible(bool Value);
+  void Show();
+  TRect ClientRect() const override;
+
+protected:
+  void WndProc(TMessage& Message) override;
+  void PaintWindow(HDC DC) override;
+
+private:
+  bool FDropShadow = true;
+  TWinControl* FMasterActionsControl = nullptr;
+  TWinControl* FMasterFocusControl = nullptr;
+};
