@@ -1,0 +1,327 @@
+// DBGridsTest.cpp: the plain data grid read from a form description like the
+// reference-book forms', over a query of the test server, painted and driven
+// by keys, clicks and the wheel as a user would.
+#include "platform/data/DBGrids.h"
+#include "platform/data/ADODB.h"
+
+#include "tests/platform/gui/GuiTestSupport.h"
+#include "tests/support/TestDatabase.h"
+
+#include <QMouseEvent>
+
+#include <memory>
+
+namespace {
+
+class TGridTestForm : public TForm {
+  VELMORA_CLASS(TGridTestForm)
+public:
+  explicit TGridTestForm(TComponent* AOwner) : TForm(AOwner, 0) {}
+  int Opened = 0;
+  void Button2Click(TObject*) { ++Opened; }
+};
+
+// The grid as the store reference book describes it.
+const char* const GridDescription = R"(object GridForm: TGridTestForm
+  Left = 10
+  Top = 10
+  ClientHeight = 420
+  ClientWidth = 780
+  object DBGrid1: TDBGrid
+    Left = 0
+    Top = 0
+    Width = 780
+    Height = 384
+    Align = alClient
+    DataSource = DataSource1
+    Options = [dgTitles, dgColLines, dgRowLines, dgTabs, dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit]
+    TabOrder = 1
+    TitleFont.Charset = DEFAULT_CHARSET
+    TitleFont.Color = clWindowText
+    TitleFont.Height = -11
+    TitleFont.Name = 'Tahoma'
+    TitleFont.Style = [fsBold]
+    OnDblClick = Button2Click
+    Columns = <
+      item
+        FieldName = 's_caption'
+        Title.Alignment = taCenter
+        Title.Caption = 'Наименование'
+        Title.Font.Charset = DEFAULT_CHARSET
+        Title.Font.Color = clWindowText
+        Title.Font.Height = -11
+        Title.Font.Name = 'Tahoma'
+        Title.Font.Style = [fsBold]
+        Width = 197
+      end
+      item
+        FieldName = 's_description'
+        Title.Alignment = taCenter
+        Title.Caption = 'Примечание'
+        Title.Font.Charset = DEFAULT_CHARSET
+        Title.Font.Color = clWindowText
+        Title.Font.Height = -11
+        Title.Font.Name = 'Tahoma'
+        Title.Font.Style = [fsBold]
+        Width = 245
+      end
+      item
+        FieldName = 's_parent'
+        Title.Alignment = taCenter
+        Title.Caption = 'Род.  подразделение'
+        Title.Font.Charset = DEFAULT_CHARSET
+        Title.Font.Color = clWindowText
+        Title.Font.Height = -11
+        Title.Font.Name = 'Tahoma'
+        Title.Font.Style = [fsBold]
+        Width = 173
+      end
+      item
+        FieldName = 's_type'
+        Title.Alignment = taCenter
+        Title.Caption = 'Тип склада'
+        Title.Font.Charset = DEFAULT_CHARSET
+        Title.Font.Color = clWindowText
+        Title.Font.Height = -11
+        Title.Font.Name = 'Tahoma'
+        Title.Font.Style = [fsBold]
+        Width = 117
+      end>
+  end
+  object DataSource1: TDataSource
+  end
+end
+)";
+
+String StoreName(int N) { return QStringLiteral("Склад %1").arg(N, 2, 10, QLatin1Char('0')); }
+
+void DoubleClick(TWinControl* Control, QPoint At)
+{
+  QWidget* W = Control->Widget();
+  const QPointF P(At), G = W->mapToGlobal(QPointF(At));
+  QMouseEvent Press(QEvent::MouseButtonPress, P, G, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(W, &Press);
+  QMouseEvent Release(QEvent::MouseButtonRelease, P, G, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(W, &Release);
+  QMouseEvent Double(QEvent::MouseButtonDblClick, P, G, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(W, &Double);
+  QMouseEvent Release2(QEvent::MouseButtonRelease, P, G, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(W, &Release2);
+}
+
+QPoint Middle(const TRect& R) { return QPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2); }
+
+class DBGridsTest : public ::testing::Test {
+protected:
+  static constexpr int Rows = 40;
+
+  static void SetUpTestSuite()
+  {
+    RegisterADOClasses();
+    RegisterDBGridsClasses();
+    RegisterClassInfo<TGridTestForm, TForm>("TGridTestForm").Handler("Button2Click", &TGridTestForm::Button2Click);
+  }
+
+  void SetUp() override
+  {
+    testsupport::OdbcSession S;
+    S.Exec("drop table if exists dg_store");
+    S.Exec("create table dg_store (id serial primary key, s_caption varchar(254), s_description varchar(254), "
+           "s_parent varchar(254), s_type varchar(254))");
+    S.Exec("insert into dg_store (s_caption, s_description, s_parent, s_type) "
+           "select 'Склад ' || lpad(g::text, 2, '0'), 'примечание ' || g, 'Цех', 'Основной' "
+           "from generate_series(1, 40) g");
+    Db = std::make_unique<TADOConnection>(nullptr);
+    Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
+    Db->Open();
+    Query = std::make_unique<TADOQuery>(nullptr);
+    Query->SetConnection(Db.get());
+    Query->SQL()->SetText(QStringLiteral("select * from dg_store order by id"));
+    Form = new TGridTestForm(Application);
+    ReadComponentFromText(QString::fromUtf8(GridDescription), Form);
+    Form->AfterConstruction();
+    Grid = dynamic_cast<TDBGrid*>(Form->FindComponent(QStringLiteral("DBGrid1")));
+    ASSERT_NE(Grid, nullptr);
+    auto* Source = dynamic_cast<TDataSource*>(Form->FindComponent(QStringLiteral("DataSource1")));
+    ASSERT_NE(Source, nullptr);
+    Source->SetDataSet(Query.get());
+    Form->Show();
+    Query->Open();
+  }
+
+  void TearDown() override { delete Form; }
+
+  std::unique_ptr<TADOConnection> Db;
+  std::unique_ptr<TADOQuery> Query;
+  TGridTestForm* Form = nullptr;
+  TDBGrid* Grid = nullptr;
+};
+
+TEST_F(DBGridsTest, LoadsAsDescribedAndPaintsTheRecordWindow)
+{
+  EXPECT_EQ(Grid->DataSource(), Form->FindComponent(QStringLiteral("DataSource1")));
+  EXPECT_EQ(Grid->Options(), TDBGridOptions({dgTitles, dgColLines, dgRowLines, dgTabs, dgRowSelect,
+                                             dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit}));
+  EXPECT_TRUE(Grid->TitleFont()->Style().Contains(fsBold));
+  ASSERT_EQ(Grid->Columns()->Count(), 4);
+  const struct { const char* Field; const char* Caption; int Width; } Expected[] = {
+    {"s_caption", "Наименование", 197}, {"s_description", "Примечание", 245},
+    {"s_parent", "Род.  подразделение", 173}, {"s_type", "Тип склада", 117}};
+  for (int I = 0; I < 4; ++I) {
+    TColumn* C = Grid->Columns()->Items(I);
+    EXPECT_EQ(C->FieldName(), QString::fromUtf8(Expected[I].Field));
+    EXPECT_EQ(C->Title()->Caption(), QString::fromUtf8(Expected[I].Caption));
+    EXPECT_EQ(C->Width(), Expected[I].Width);
+    EXPECT_EQ(C->Title()->Alignment(), taCenter);
+    EXPECT_TRUE(C->Title()->Font()->Style().Contains(fsBold));
+    ASSERT_NE(C->Field(), nullptr);
+  }
+  // written back, the description keeps what was set and nothing derived
+  const String Written = WriteComponentToText(Grid);
+  EXPECT_TRUE(Written.contains(QStringLiteral("Options = [dgTitles, dgColLines, dgRowLines, dgTabs, dgRowSelect, "
+                                              "dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit]"))) << Written.toStdString();
+  EXPECT_TRUE(Written.contains(QStringLiteral("Width = 197"))) << Written.toStdString();
+  EXPECT_TRUE(Written.contains(QStringLiteral("Title.Alignment = taCenter"))) << Written.toStdString();
+  EXPECT_FALSE(Written.contains(QStringLiteral("Alignment = taLeftJustify"))) << Written.toStdString();
+  // the grid fills the form above nothing: alClient
+  EXPECT_EQ(Grid->Height(), Form->ClientHeight());
+
+  // the link's window is as tall as the rows that fit, and a paint reads
+  // each of them from it
+  const Integer Visible = Grid->VisibleRowCount();
+  ASSERT_GT(Visible, 5);
+  ASSERT_LT(Visible, Rows);
+  EXPECT_EQ(Grid->DataLink()->BufferCount(), Visible);
+  std::map<Integer, String> Drawn;   // the first column's text by row top
+  Grid->OnDrawColumnCell = [&](TObject*, const TRect& R, Integer DataCol, TColumn* Column, TGridDrawState) {
+    if (DataCol == 0)
+      Drawn[R.Top] = Column->Field()->AsString();
+  };
+  Query->MoveBy(3);
+  const QImage Shot = Grid->Widget()->grab().toImage();
+  gui_test::SaveImage(Shot, QStringLiteral("dbgrid.png"));
+  ASSERT_EQ(Integer(Drawn.size()), Visible);
+  int N = 1;
+  for (const auto& [Top, Text] : Drawn)
+    EXPECT_EQ(Text, StoreName(N++)) << "row at " << Top;
+  EXPECT_EQ(Query->RecNo(), 4) << "painting must leave the current record alone";
+
+  // the title has text painted over its background
+  const TRect Title = Grid->CellRect(0, -1);
+  const QColor TitleBack = Shot.pixelColor(Title.Left + 2, Title.Top + 1);
+  int Ink = 0;
+  for (int X = Title.Left + 1; X < Title.Right - 1; ++X)
+    for (int Y = Title.Top + 1; Y < Title.Bottom - 1; ++Y)
+      Ink += Shot.pixelColor(X, Y) != TitleBack;
+  EXPECT_GT(Ink, 20);
+
+  // the current row is highlighted across every column, the others are not
+  const QColor Highlight(QRgb(0xFF000000 | qRgb(GetRValue(ColorToRGB(clHighlight)), GetGValue(ColorToRGB(clHighlight)),
+                                                GetBValue(ColorToRGB(clHighlight)))));
+  for (int Col = 0; Col < 4; ++Col) {
+    const TRect Current = Grid->CellRect(Col, 3);
+    const TRect Other = Grid->CellRect(Col, 4);
+    EXPECT_EQ(Shot.pixelColor(Current.Right - 2, Current.Top + 1), Highlight) << Col;
+    EXPECT_NE(Shot.pixelColor(Other.Right - 2, Other.Top + 1), Highlight) << Col;
+  }
+}
+
+TEST_F(DBGridsTest, KeysClicksAndTheWheelMoveTheRecord)
+{
+  Grid->SetFocus();
+  const Integer Page = Grid->VisibleRowCount();
+  const auto Row = [&](Integer R) { return Middle(Grid->CellRect(1, R)); };
+  struct Step { const char* What; std::function<void()> Do; int RecNo; };
+  const Step Steps[] = {
+    {"Down", [&] { gui_test::Key(Grid, Qt::Key_Down); }, 2},
+    {"Down", [&] { gui_test::Key(Grid, Qt::Key_Down); }, 3},
+    {"Up", [&] { gui_test::Key(Grid, Qt::Key_Up); }, 2},
+    {"PgDn", [&] { gui_test::Key(Grid, Qt::Key_PageDown); }, 2 + Page},
+    {"PgUp", [&] { gui_test::Key(Grid, Qt::Key_PageUp); }, 2},
+    {"End", [&] { gui_test::Key(Grid, Qt::Key_End); }, Rows},
+    {"Down at the end", [&] { gui_test::Key(Grid, Qt::Key_Down); }, Rows},
+    {"Home", [&] { gui_test::Key(Grid, Qt::Key_Home); }, 1},
+    {"Up at the start", [&] { gui_test::Key(Grid, Qt::Key_Up); }, 1},
+    {"click on the fourth row", [&] { gui_test::Click(Grid, Row(3)); }, 4},
+    {"click below the rows' window", [&] { gui_test::Click(Grid, QPoint(5, Grid->ClientHeight() - 1)); }, 4},
+    {"wheel towards the user", [&] { gui_test::Wheel(Grid, -1); }, 5},
+    {"wheel away", [&] { gui_test::Wheel(Grid, 1); }, 4},
+    {"wheel away", [&] { gui_test::Wheel(Grid, 1); }, 3},
+  };
+  for (const Step& S : Steps) {
+    S.Do();
+    EXPECT_EQ(Query->RecNo(), S.RecNo) << S.What;
+    EXPECT_EQ(Query->FieldByName(QStringLiteral("s_caption"))->AsString(), StoreName(S.RecNo)) << S.What;
+  }
+  // after scrolling far down, a click picks the record shown in that row
+  gui_test::Key(Grid, Qt::Key_End);
+  gui_test::Click(Grid, Row(0));
+  EXPECT_EQ(Query->RecNo(), Rows - Page + 1);
+}
+
+TEST_F(DBGridsTest, TitleClicksDoubleClicksAndColumnChanges)
+{
+  std::vector<TColumn*> Titles;
+  Grid->OnTitleClick = [&](TColumn* Column) { Titles.push_back(Column); };
+  std::vector<String> Log;
+  Grid->OnColExit = [&](TObject*) { Log.push_back(QStringLiteral("exit %1").arg(Grid->SelectedIndex())); };
+  Grid->OnColEnter = [&](TObject*) { Log.push_back(QStringLiteral("enter %1").arg(Grid->SelectedIndex())); };
+
+  gui_test::Click(Grid, Middle(Grid->CellRect(2, -1)));
+  ASSERT_EQ(Titles.size(), 1u);
+  EXPECT_EQ(Titles[0], Grid->Columns()->Items(2));
+  EXPECT_EQ(Query->RecNo(), 1) << "a title click is no row click";
+  EXPECT_TRUE(Log.empty());
+
+  // a click on another column's cell leaves one column and enters the other
+  gui_test::Click(Grid, Middle(Grid->CellRect(3, 1)));
+  EXPECT_EQ(Query->RecNo(), 2);
+  EXPECT_EQ(Grid->SelectedField(), Query->FieldByName(QStringLiteral("s_type")));
+  EXPECT_EQ(Log, (std::vector<String>{QStringLiteral("exit 0"), QStringLiteral("enter 3")}));
+
+  // the form's handler runs on a double click, on the record clicked
+  DoubleClick(Grid, Middle(Grid->CellRect(0, 5)));
+  EXPECT_EQ(Form->Opened, 1);
+  EXPECT_EQ(Query->RecNo(), 6);
+  EXPECT_EQ(Titles.size(), 1u);
+}
+
+TEST_F(DBGridsTest, DefaultColumnsFollowTheFieldsAndCellsCanBeDrawnByTheForm)
+{
+  Grid->Columns()->Clear();
+  ASSERT_EQ(Grid->ShownColumnCount(), 5);   // one per field of the query
+  EXPECT_EQ(Grid->ShownColumn(0)->Title()->Caption(), QStringLiteral("id"));
+  Query->FieldByName(QStringLiteral("s_parent"))->SetVisible(false);
+  ASSERT_EQ(Grid->ShownColumnCount(), 4);
+  EXPECT_EQ(Grid->ShownColumn(3)->FieldName(), QStringLiteral("s_type"));
+
+  // the form paints the key column red and lets the grid write the text
+  Grid->OnDrawColumnCell = [&](TObject*, const TRect& R, Integer DataCol, TColumn* Column, TGridDrawState State) {
+    if (DataCol != 0)
+      return;
+    Grid->Canvas()->Brush()->SetColor(clRed);
+    Grid->Canvas()->FillRect(R);
+    Grid->DefaultDrawColumnCell(R, DataCol, Column, State);
+  };
+  const QImage Shot = Grid->Widget()->grab().toImage();
+  const TRect Cell = Grid->CellRect(0, 2);
+  EXPECT_EQ(Shot.pixelColor(Cell.Left + 1, Cell.Top + 1), QColor(Qt::red));
+  int Ink = 0;
+  for (int X = Cell.Left; X < Cell.Right; ++X)
+    for (int Y = Cell.Top; Y < Cell.Bottom; ++Y)
+      Ink += Shot.pixelColor(X, Y) != QColor(Qt::red);
+  EXPECT_GT(Ink, 10) << "the text is written over the form's colour";
+
+  Query->Close();
+  EXPECT_EQ(Grid->ShownColumnCount(), 0);
+  (void)Grid->Widget()->grab();   // a closed dataset paints an empty grid
+
+  // the data source freed before the grid is let go of, not painted from
+  Query->Open();
+  delete Form->FindComponent(QStringLiteral("DataSource1"));
+  EXPECT_EQ(Grid->DataSource(), nullptr);
+  EXPECT_EQ(Grid->ShownColumnCount(), 0);
+  (void)Grid->Widget()->grab();
+}
+
+} // namespace
