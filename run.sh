@@ -31,6 +31,12 @@ if ! scripts/pgserver.sh running "$data" 2>/dev/null; then
   started=1
 fi
 scripts/odbcini.sh "$data/odbc.ini" "${ODBCINI:-$HOME/.odbc.ini}"
+# The demo database's clerk and approver, unless the site has its own list.
+config=${XDG_CONFIG_HOME:-$HOME/.config}/velmora
+if [ ! -f "$config/rights.ini" ]; then
+  mkdir -p "$config"
+  printf '[Rights]\nClerks=kladov\nApprovers=master\n' > "$config/rights.ini"
+fi
 
 if [ "$started" = 1 ]; then
   trap 'scripts/pgserver.sh stop "$data"' EXIT

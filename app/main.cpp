@@ -1,9 +1,11 @@
-// main.cpp: the client's entry point. The start routine arrives with the
-// client shell; until then the program only says so.
-#include <cstdio>
+// main.cpp: the client's entry point: the Qt application object, then the
+// start routine.
+#include "app/Project1.h"
 
-int main()
+#include <QApplication>
+
+int main(int argc, char** argv)
 {
-  std::puts("VELMORA: клиент ещё не собран, база данных и источник данных готовы.");
-  return 0;
+  QApplication App(argc, argv);
+  return ApplicationMain();
 }

@@ -90,17 +90,13 @@ INSERT INTO cmn_contractor.jur_person (id, s_caption, s_full_caption, s_ogrn, s_
   (4, 'Техномонтаж', 'ООО "Техномонтаж"', '1197746123456', '7728123456'),
   (5, 'Метизы Урала', 'ООО "Метизы Урала"', '1086672004567', '6672123456');
 
--- The demo accounts and the logins with particular rights.
+-- The demo accounts.
 INSERT INTO adm_user.users (id, s_name, s_caption, d_registered, b_active, id_person) VALUES
   (1, 'sys', 'Соколов А. В. (администратор)', '2024-01-09', true, 1),
   (2, 'master', 'Волков Д. Н.', '2024-01-09', true, 4),
   (3, 'kladov', 'Виноградова Н. П.', '2024-01-09', true, 12),
   (4, 'econom', 'Кузнецова Е. С.', '2024-01-09', true, 2),
   (5, 'tehnolog', 'Морозов И. П.', '2024-01-09', true, 3);
-
-INSERT INTO adm_user.login_rights (s_name, s_right) VALUES
-  ('master', 'approver'),
-  ('kladov', 'clerk');
 
 -- ---------------------------------------------------------------------------
 -- Items: bought materials, paints (kind 7), blanks and products.

@@ -3,8 +3,8 @@
 --
 -- Every user of the client signs in as the PostgreSQL role of the same name
 -- as the login in adm_user.users. The rights in the client follow the login
--- (adm_user.login_rights holds the clerks and the approver); the database
--- rights follow the group roles below.
+-- (the site's rights file names the clerks and the approvers, see the
+-- README); the database rights follow the group roles below.
 --
 -- | Login    | Password     | Who                  | Rights in the client                               |
 -- |----------|--------------|----------------------|----------------------------------------------------|

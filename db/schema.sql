@@ -175,14 +175,6 @@ CREATE TABLE adm_user.users (
 CREATE SEQUENCE adm_user.users_id_seq OWNED BY adm_user.users.id;
 ALTER TABLE adm_user.users ALTER COLUMN id SET DEFAULT nextval('adm_user.users_id_seq');
 
--- Rights that depend on the login: the restricted clerks and the approver.
--- Other logins have the ordinary rights; "sys" and "econom" are fixed in the
--- client.
-CREATE TABLE adm_user.login_rights (
-  s_name  varchar(30) PRIMARY KEY,
-  s_right varchar(30) NOT NULL CHECK (s_right IN ('clerk', 'approver'))
-);
-
 -- ---------------------------------------------------------------------------
 -- Units of measure, item types, item kinds and the stock-item catalogue.
 

@@ -663,8 +663,12 @@ void TCustomADODataSet::InternalInitFieldDefs()
       Size = T == ftWideMemo ? 0 : Integer(Col.Size);
       break;
     }
+    // A name that a result repeats (two tables' "id") gets "_1", "_2", ...
+    String Name = Col.Name;
+    for (int N = 1; FieldDefs()->IndexOf(Name) >= 0; ++N)
+      Name = Col.Name + "_" + String::number(N);
     TFieldDef* D = FieldDefs()->AddFieldDef();
-    D->SetName(Col.Name);
+    D->SetName(Name);
     D->SetDataType(T);
     D->SetSize(Size);
     D->SetPrecision(Precision);

@@ -48,9 +48,14 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {}
 
 TMenuItem::~TMenuItem()
 {
-  for (QAction* A : FActions)
+  // Each action's destroyed() handler erases it from FActions: take the list
+  // first and cut the handlers, so nothing erases from it while it is walked.
+  std::vector<QAction*> Actions;
+  Actions.swap(FActions);
+  for (QAction* A : Actions) {
+    A->disconnect();
     delete A;
-  FActions.clear();
+  }
   while (!FItems.empty()) {
     TMenuItem* I = FItems.back();
     FItems.pop_back();

@@ -1,0 +1,119 @@
+// Project1.cpp: the start routine: style file, form creation order, the
+// common form setup and the message loop.
+#include "app/Project1.h"
+
+#include "app/Unit1.h"
+#include "app/Unit23.h"
+#include "app/Unit30.h"
+#include "app/Unit31.h"
+#include "app/Unit6.h"
+#include "platform/data/ADODB.h"
+#include "platform/data/DBCtrls.h"
+#include "platform/data/DBGrids.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Themes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+static const char* const DefaultStyle = "Windows";
+
+String StyleFilePath()
+{
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/velmora/t_style.txt");
+}
+
+// The style file is 8-bit text with CR LF line ends; its folder may not
+// exist yet on a new account.
+static void SaveStyleLines(TStringList& Lines)
+{
+  const String Path = StyleFilePath();
+  QDir().mkpath(QFileInfo(Path).absolutePath());
+  Lines.SetLineBreak(QStringLiteral("\r\n"));
+  Lines.SaveToFile(Path, TEncoding::ANSI());
+}
+
+String ReadStyleName()
+{
+  const String Path = StyleFilePath();
+  TStringList Lines;
+  if (!QFile(Path).open(QIODevice::ReadOnly)) {
+    Lines.Add(QString::fromLatin1(DefaultStyle));
+    SaveStyleLines(Lines);
+    return QString::fromLatin1(DefaultStyle);
+  }
+  Lines.LoadFromFile(Path, TEncoding::ANSI());
+  if (Lines.Count() == 0 || Lines[0].isEmpty()) {
+    Lines.Add(QString::fromLatin1(DefaultStyle));
+    SaveStyleLines(Lines);
+    return QString::fromLatin1(DefaultStyle);
+  }
+  return Lines[0];
+}
+
+void WriteStyleName(const String& Name)
+{
+  TStringList Lines;
+  Lines.Add(Name);
+  SaveStyleLines(Lines);
+}
+
+void ApplyStyleFile()
+{
+  TStyleManager::TrySetStyle(ReadStyleName(), true);
+}
+
+void CommonFormSetup(TCustomForm* Form, bool IconOnly)
+{
+  Form->Icon()->LoadFromResourceName(QStringLiteral("Icon_1"));
+  if (IconOnly)
+    return;
+  Form->SetBorderStyle(bsSingle);
+  TBorderIcons Icons = Form->BorderIcons();
+  Icons >> biMinimize;
+  Icons >> biMaximize;
+  Form->SetBorderIcons(Icons);
+}
+
+void RegisterAppClasses()
+{
+  RegisterGuiClasses();
+  RegisterADOClasses();
+  RegisterDBCtrlsClasses();
+  RegisterDBGridsClasses();
+  RegisterUnit6Classes();
+  RegisterUnit1Classes();
+  RegisterUnit23Classes();
+  RegisterUnit30Classes();
+  RegisterUnit31Classes();
+}
+
+// Forms of the later modules join this order where their numbers stand.
+void CreateAppForms()
+{
+  Application->CreateForm(Form1);
+  Application->CreateForm(Form30);
+  Application->CreateForm(Form31);
+}
+
+int ApplicationMain()
+{
+  try {
+    Application->Initialize();
+    Application->SetMainFormOnTaskBar(true);
+    RegisterAppClasses();
+    ApplyStyleFile();
+    CreateAppForms();
+    Application->Run();
+  } catch (Exception& E) {
+    Application->ShowException(E);
+  } catch (const std::exception& E) {
+    Application->ShowException(Exception(QString::fromLocal8Bit(E.what())));
+  } catch (...) {
+    Application->ShowException(Exception(String()));
+  }
+  return 0;
+}
