@@ -1127,34 +1127,29 @@ bool SetViewportOrgEx(HDC DC, Integer X, Integer Y, TPoint* Old)
 }
 
 // Extents are ignored outside the scalable mapping modes, as the window system does.
-bool SetWindowExtEx(HDC DC, Integer X, Integer Y, TSize* Old)
+static bool SetExtent(HDC DC, TSize TDCState::*Ext, Integer X, Integer Y, TSize* Old)
 {
   if (!DC)
     return false;
   if (Old)
-    *Old = DC->State.WindowExt;
+    *Old = DC->State.*Ext;
   if (DC->State.MapMode != MM_ANISOTROPIC && DC->State.MapMode != MM_ISOTROPIC)
     return true;
   if (X == 0 || Y == 0)
     return false;
-  DC->State.WindowExt = TSize(X, Y);
+  DC->State.*Ext = TSize(X, Y);
   MappingChanged(DC);
   return true;
 }
 
+bool SetWindowExtEx(HDC DC, Integer X, Integer Y, TSize* Old)
+{
+  return SetExtent(DC, &TDCState::WindowExt, X, Y, Old);
+}
+
 bool SetViewportExtEx(HDC DC, Integer X, Integer Y, TSize* Old)
 {
-  if (!DC)
-    return false;
-  if (Old)
-    *Old = DC->State.ViewportExt;
-  if (DC->State.MapMode != MM_ANISOTROPIC && DC->State.MapMode != MM_ISOTROPIC)
-    return true;
-  if (X == 0 || Y == 0)
-    return false;
-  DC->State.ViewportExt = TSize(X, Y);
-  MappingChanged(DC);
-  return true;
+  return SetExtent(DC, &TDCState::ViewportExt, X, Y, Old);
 }
 
 bool GetWindowOrgEx(HDC DC, TPoint& P)
