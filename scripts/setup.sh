@@ -21,8 +21,11 @@ packages=(
   fontconfig fonts-dejavu-core fonts-liberation fonts-liberation2
   fonts-crosextra-carlito fonts-crosextra-caladea
 )
+# The metafile test has LibreOffice draw the pages we save; any install of it serves.
+command -v soffice >/dev/null || packages+=(libreoffice-draw-nogui)
 if [ "${1:-}" = --extra ]; then
-  packages+=(clang libclang-rt-14-dev libbenchmark-dev valgrind)
+  # fuzzing, benchmarks, memory checks, and a virtual desktop to run the client in
+  packages+=(clang libclang-rt-14-dev libbenchmark-dev valgrind xvfb x11-apps openbox xdotool)
 fi
 
 missing=()
