@@ -15,7 +15,7 @@ packages=(
   # database server and client
   postgresql postgresql-client acl
   # tests
-  libgtest-dev googletest
+  libgtest-dev googletest poppler-utils
   # fonts with Cyrillic glyphs; Liberation and Carlito/Caladea stand in,
   # metric for metric, for the common Windows fonts
   fontconfig fonts-dejavu-core fonts-liberation fonts-liberation2

@@ -15,11 +15,14 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <deque>
 #include <unordered_set>
+
+static void KillTimersOf(HWND Wnd);
 
 // ---------------------------------------------------------------------------
 // Live controls, capture and the native-event context.
@@ -178,7 +181,26 @@ SmallInt GetKeyState(Integer VirtKey)
 
 SmallInt GetAsyncKeyState(Integer VirtKey) { return GetKeyState(VirtKey); }
 LongInt GetMessageTime() { return GMessageTime; }
-void MessageBeep(UINT) { QApplication::beep(); }
+static TMessageBeepHook& BeepHook()
+{
+  static TMessageBeepHook Hook;
+  return Hook;
+}
+
+TMessageBeepHook SetMessageBeepHook(TMessageBeepHook Hook)
+{
+  TMessageBeepHook Old = std::move(BeepHook());
+  BeepHook() = std::move(Hook);
+  return Old;
+}
+
+void MessageBeep(UINT Type)
+{
+  if (BeepHook())
+    BeepHook()(Type);
+  else
+    QApplication::beep();
+}
 
 bool GetCursorPos(TPoint& P)
 {
@@ -818,6 +840,7 @@ TWinControl::~TWinControl()
     delete C;
   }
   RemoveFocus(true);
+  KillTimersOf(this);
   DestroyHandle();
 }
 
@@ -841,9 +864,30 @@ void TWinControl::HandleNeeded()
 
 QWidget* TWinControl::CreateWidget(QWidget* ParentWidget) { return new TControlWidget(ParentWidget); }
 
+void TWinControl::CreateParams(TCreateParams& Params)
+{
+  Params = TCreateParams();
+  Params.Caption = FText;
+  Params.Style = FParent ? WS_CHILD | WS_CLIPSIBLINGS : 0;
+  if (FTabStop)
+    Params.Style |= WS_TABSTOP;
+  if (!FEnabled)
+    Params.Style |= WS_DISABLED;
+  Params.X = FLeft;
+  Params.Y = FTop;
+  Params.Width = FWidth;
+  Params.Height = FHeight;
+  Params.WndParent = FParent;
+  Params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+}
+
 void TWinControl::CreateHandle()
 {
   FWidgetState->Creating = true;
+  TCreateParams Params;
+  CreateParams(Params);
+  FWidgetState->Style = Params.Style;
+  FWidgetState->ExStyle = Params.ExStyle;
   QWidget* ParentWidget = FParent ? FParent->ClientWidget() : nullptr;
   QWidget* W = CreateWidget(ParentWidget);
   FWidgetState->Widget = W;
@@ -853,8 +897,55 @@ void TWinControl::CreateHandle()
   Link->Watch(W);
   W->setAttribute(Qt::WA_DeleteOnClose, false);
   InitializeWidget();
+  ApplyWindowStyles();
   FWidgetState->Creating = false;
   CreateChildHandles();
+}
+
+static constexpr LRESULT MouseActivateNoActivate = 3, MouseActivateNoActivateAndEat = 4;
+static constexpr Word HitClient = 1;
+
+// A top-level window that must not take the activation is told so when it
+// is made: the window system decides on a click before the program sees it.
+void TWinControl::ApplyWindowStyles()
+{
+  QWidget* W = Widget();
+  if (!W->isWindow())
+    return;
+  const DWORD Style = FWidgetState->Style;
+  const DWORD Ex = FWidgetState->ExStyle;
+  const bool Popup = Style & WS_POPUP;
+  bool NoActivate = (Ex & WS_EX_NOACTIVATE) || (Popup && !dynamic_cast<TCustomForm*>(this));
+  if (!NoActivate) {
+    TMessage Probe{WM_MOUSEACTIVATE, WPARAM(this), MakeLParam(HitClient, WM_LBUTTONDOWN), 0};
+    WndProc(Probe);
+    NoActivate = Probe.Result == MouseActivateNoActivate || Probe.Result == MouseActivateNoActivateAndEat;
+  }
+  FWidgetState->NoActivate = NoActivate;
+  if (!Popup && !NoActivate && !(Ex & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED)))
+    return;
+  Qt::WindowFlags F = W->windowFlags();
+  if (Popup || NoActivate)
+    F |= Qt::FramelessWindowHint;
+  // Of the window types only a tool tip is never activated by every
+  // window system, the offscreen one included; it also stays unmanaged.
+  if (NoActivate)
+    F = (F & ~Qt::WindowType_Mask) | Qt::ToolTip | Qt::WindowDoesNotAcceptFocus;
+  else if (Ex & WS_EX_TOOLWINDOW)
+    F = (F & ~Qt::WindowType_Mask) | Qt::Tool;
+  F.setFlag(Qt::WindowStaysOnTopHint, (Ex & WS_EX_TOPMOST) || F.testFlag(Qt::WindowStaysOnTopHint));
+  const bool WasVisible = W->isVisible();
+  W->setWindowFlags(F);
+  W->setAttribute(Qt::WA_ShowWithoutActivating, NoActivate);
+  if (WasVisible)
+    W->show();
+}
+
+bool TWinControl::ShowsWithoutActivating() const
+{
+  if (!HandleAllocated())
+    return false;
+  return FWidgetState->NoActivate;
 }
 
 void TWinControl::CreateChildHandles()
@@ -912,6 +1003,8 @@ void TWinControl::UpdateWidgetBounds()
   if (!HandleAllocated())
     return;
   Widget()->setGeometry(FLeft, FTop, std::max(0, FWidth), std::max(0, FHeight));
+  if (FWidgetState->LayeredFlags & LWA_COLORKEY)
+    UpdateWindowShape(this);
 }
 
 void TWinControl::UpdateWidgetFont()
@@ -939,7 +1032,9 @@ void TWinControl::UpdateShowing()
 {
   if (!HandleAllocated())
     return;
-  Widget()->setVisible(FVisible);
+  // A window shown by ShowWindow or SetWindowPos stays up until it is hidden
+  // the same way or Visible changes.
+  Widget()->setVisible(FVisible || FWidgetState->WindowShown);
 }
 
 void TWinControl::InsertControl(TControl* AControl)
@@ -1508,6 +1603,7 @@ void TWinControl::CMEnabledChanged(TMessage& M)
 
 void TWinControl::CMVisibleChanged(TMessage& M)
 {
+  FWidgetState->WindowShown = false;
   if (!FVisible && FParent)
     RemoveFocus(false);
   if (FVisible && FParent && FParent->HandleAllocated())
@@ -1536,19 +1632,13 @@ void TWinControl::CMTextChanged(TMessage& M) { TControl::CMTextChanged(M); }
 
 void TWinControl::CMCursorChanged(TMessage& M)
 {
+  // The shapes of the cursor numbers, custom ones included, live with the
+  // screen (QtCursor, Forms.cpp).
   if (HandleAllocated()) {
-    static const std::pair<TCursor, Qt::CursorShape> Shapes[] = {
-      {crArrow, Qt::ArrowCursor}, {crCross, Qt::CrossCursor}, {crIBeam, Qt::IBeamCursor},
-      {crSizeNESW, Qt::SizeBDiagCursor}, {crSizeNS, Qt::SizeVerCursor}, {crSizeNWSE, Qt::SizeFDiagCursor},
-      {crSizeWE, Qt::SizeHorCursor}, {crUpArrow, Qt::UpArrowCursor}, {crHourGlass, Qt::WaitCursor},
-      {crHSplit, Qt::SplitHCursor}, {crVSplit, Qt::SplitVCursor}, {crSQLWait, Qt::BusyCursor},
-      {crNo, Qt::ForbiddenCursor}, {crAppStart, Qt::BusyCursor}, {crHelp, Qt::WhatsThisCursor},
-      {crHandPoint, Qt::PointingHandCursor}, {crSizeAll, Qt::SizeAllCursor}, {crDrag, Qt::DragMoveCursor},
-      {crNoDrop, Qt::ForbiddenCursor}, {crNone, Qt::BlankCursor}};
-    Widget()->unsetCursor();
-    for (const auto& [C, S] : Shapes)
-      if (C == FCursor)
-        Widget()->setCursor(S);
+    if (FCursor == crDefault)
+      Widget()->unsetCursor();
+    else
+      Widget()->setCursor(QtCursor(FCursor));
   }
   TControl::CMCursorChanged(M);
 }
@@ -1896,12 +1986,29 @@ bool TWidgetLink::Mouse(QWidget* Receiver, QMouseEvent* E)
     if (Dbl && !Target->ControlStyle().Contains(csDoubleClicks))
       Msg -= 2;   // a second press instead of a double click
   }
+  if ((Press || Dbl) && !FControl->Widget()->isActiveWindow() && !MouseActivate(Msg))
+    return true;   // the window eats the click that would have activated it
   TMessage M{Msg, ShiftToKeys(E->modifiers(), E->buttons() | (Press || Dbl ? E->button() : Qt::NoButton)),
              PointParam(Local), 0};
   const bool Default = PerformNative(Target, M);
   if (Target == FControl && Default && IsLiveControl(FControl))
     DeliverNative(Receiver, E, false);
   return true;
+}
+
+// A press in a window that is not active asks the clicked control, then its
+// parents, whether the window may activate and whether the click counts.
+bool TWidgetLink::MouseActivate(UINT Msg)
+{
+  TWinControl* Top = FControl;
+  while (Top->Parent())
+    Top = Top->Parent();
+  LRESULT Answer = 0;
+  for (TWinControl* C = FControl; C && IsLiveControl(C) && Answer == 0; C = C->Parent()) {
+    Answer = C->Perform(WM_MOUSEACTIVATE, WPARAM(Top), MakeLParam(HitClient, Word(Msg)));
+  }
+  constexpr LRESULT ActivateAndEat = 2;
+  return Answer != ActivateAndEat && Answer != MouseActivateNoActivateAndEat;
 }
 
 bool TWidgetLink::Wheel(QObject* Receiver, QWheelEvent* E)
@@ -2400,8 +2507,11 @@ bool CursorIntToIdent(Int64 Value, String& Ident)
 
 } // namespace
 
+void RegisterMaskClasses();
+
 void RegisterControlsClasses()
 {
+  RegisterMaskClasses();
   RegisterEnum<TAlign>("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"});
   RegisterEnum<TAnchorKind>("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
   RegisterClassInfo<TControl, TComponent>("TControl")
@@ -2448,4 +2558,433 @@ void RegisterControlsClasses()
     .Event("OnKeyUp", &TWinControl::OnKeyUp);
   RegisterClassInfo<TCustomControl, TWinControl>("TCustomControl");
   RegisterClassInfo<TGraphicControl, TControl>("TGraphicControl");
+}
+
+// ---------------------------------------------------------------------------
+// Timers: one list of due times on the time source, served by one Qt timer
+// on the monotonic clock, or by TTestClock::Advance on a test clock.
+
+namespace {
+
+struct TTimerEntry {
+  HWND Wnd = nullptr;
+  UINT_PTR ID = 0;
+  UINT Elapse = 0;
+  TIMERPROC Proc;
+  UInt64 Due = 0;
+};
+
+struct TTimerList {
+  std::vector<TTimerEntry> Entries;
+  QPointer<QTimer> Pump;
+  UINT_PTR NextID = 0x7F00;
+};
+
+TTimerList& Timers()
+{
+  static TTimerList List;
+  return List;
+}
+
+TTestClock* GActiveTestClock = nullptr;
+
+void ArmTimerPump();
+
+// The entry due first at or before Until; -1 when none.
+Integer FirstDue(UInt64 Until)
+{
+  const auto& E = Timers().Entries;
+  Integer Best = -1;
+  for (Integer I = 0; I < Integer(E.size()); ++I)
+    if (E[std::size_t(I)].Due <= Until && (Best < 0 || E[std::size_t(I)].Due < E[std::size_t(Best)].Due))
+      Best = I;
+  return Best;
+}
+
+void FireTimer(const TTimerEntry& E)
+{
+  const DWORD Time = DWORD(GetTickCount64());
+  try {
+    if (E.Proc)
+      E.Proc(E.Wnd, WM_TIMER, E.ID, Time);
+    else if (E.Wnd && IsLiveControl(E.Wnd))
+      E.Wnd->Perform(WM_TIMER, E.ID, 0);
+  } catch (...) {
+    Application->HandleException(E.Wnd && IsLiveControl(E.Wnd) ? E.Wnd : nullptr);
+  }
+}
+
+// On the monotonic clock a late timer fires once and counts on from now, as
+// the window system merges the ticks it missed.
+void FireDueTimers()
+{
+  const UInt64 Now = GetTickCount64();
+  std::vector<TTimerEntry> Due;
+  for (TTimerEntry& E : Timers().Entries)
+    if (E.Due <= Now) {
+      E.Due = Now + E.Elapse;
+      Due.push_back(E);
+    }
+  for (const TTimerEntry& E : Due) {
+    // A timer killed by an earlier one in this round does not fire.
+    const auto& List = Timers().Entries;
+    const bool Alive = std::any_of(List.begin(), List.end(), [&E](const TTimerEntry& L) {
+      return L.Wnd == E.Wnd && L.ID == E.ID;
+    });
+    if (Alive)
+      FireTimer(E);
+  }
+  ArmTimerPump();
+}
+
+void ArmTimerPump()
+{
+  TTimerList& L = Timers();
+  if (!QCoreApplication::instance())
+    return;
+  if (!L.Pump) {
+    L.Pump = new QTimer(QCoreApplication::instance());
+    L.Pump->setSingleShot(true);
+    L.Pump->setTimerType(Qt::PreciseTimer);
+    QObject::connect(L.Pump, &QTimer::timeout, [] { FireDueTimers(); });
+  }
+  L.Pump->stop();
+  if (GActiveTestClock || L.Entries.empty())
+    return;
+  UInt64 First = L.Entries.front().Due;
+  for (const TTimerEntry& E : L.Entries)
+    First = std::min(First, E.Due);
+  const UInt64 Now = GetTickCount64();
+  L.Pump->start(int(First > Now ? std::min<UInt64>(First - Now, 0x7FFFFFFF) : 0));
+}
+
+// A change of clock counts every timer on from the new clock's time.
+void RebaseTimers()
+{
+  const UInt64 Now = GetTickCount64();
+  for (TTimerEntry& E : Timers().Entries)
+    E.Due = Now + E.Elapse;
+  ArmTimerPump();
+}
+
+} // namespace
+
+static void KillTimersOf(HWND Wnd)
+{
+  auto& E = Timers().Entries;
+  E.erase(std::remove_if(E.begin(), E.end(), [Wnd](const TTimerEntry& T) { return T.Wnd == Wnd; }), E.end());
+}
+
+UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse, TIMERPROC Proc)
+{
+  if (Wnd && !IsLiveControl(Wnd))
+    return 0;
+  TTimerList& L = Timers();
+  auto It = std::find_if(L.Entries.begin(), L.Entries.end(),
+                         [&](const TTimerEntry& E) { return E.Wnd == Wnd && E.ID == IDEvent; });
+  if (It == L.Entries.end()) {
+    if (!Wnd)
+      IDEvent = ++L.NextID;
+    L.Entries.push_back(TTimerEntry{Wnd, IDEvent, 0, nullptr, 0});
+    It = L.Entries.end() - 1;
+  }
+  // A zero interval would fire without end.
+  It->Elapse = std::max<UINT>(Elapse, 1);
+  It->Proc = std::move(Proc);
+  It->Due = GetTickCount64() + It->Elapse;
+  ArmTimerPump();
+  return IDEvent;
+}
+
+bool KillTimer(HWND Wnd, UINT_PTR IDEvent)
+{
+  auto& E = Timers().Entries;
+  const auto Before = E.size();
+  E.erase(std::remove_if(E.begin(), E.end(), [&](const TTimerEntry& T) { return T.Wnd == Wnd && T.ID == IDEvent; }),
+          E.end());
+  ArmTimerPump();
+  return E.size() != Before;
+}
+
+TTestClock::TTestClock(UInt64 Start) : FNow(Start), FPrevious(GActiveTestClock)
+{
+  GActiveTestClock = this;
+  RebaseTimers();
+}
+
+TTestClock::~TTestClock()
+{
+  GActiveTestClock = FPrevious;
+  RebaseTimers();
+}
+
+TTestClock* TTestClock::Active() { return GActiveTestClock; }
+
+void TTestClock::Advance(Cardinal Ms)
+{
+  const UInt64 Target = FNow + Ms;
+  for (;;) {
+    const Integer I = FirstDue(Target);
+    if (I < 0)
+      break;
+    TTimerEntry& E = Timers().Entries[std::size_t(I)];
+    FNow = std::max(FNow, E.Due);
+    E.Due += E.Elapse;
+    const TTimerEntry Copy = E;
+    FireTimer(Copy);
+  }
+  FNow = std::max(FNow, Target);
+}
+
+// ---------------------------------------------------------------------------
+// Top-level windows: styles, showing and placing without activation,
+// layering and shapes.
+
+static bool LiveWindow(HWND Wnd)
+{
+  if (!Wnd || !IsLiveControl(Wnd))
+    return false;
+  Wnd->HandleNeeded();
+  return Wnd->Widget() != nullptr;
+}
+
+LongInt GetWindowLong(HWND Wnd, Integer Index)
+{
+  if (!LiveWindow(Wnd))
+    return 0;
+  const TWidgetState* S = Wnd->WidgetState();
+  if (Index == GWL_STYLE) {
+    DWORD Style = S->Style & ~(WS_VISIBLE | WS_DISABLED);
+    if (Wnd->Widget()->isVisible())
+      Style |= WS_VISIBLE;
+    if (!Wnd->Widget()->isEnabled())
+      Style |= WS_DISABLED;
+    return LongInt(Style);
+  }
+  return Index == GWL_EXSTYLE ? LongInt(S->ExStyle) : 0;
+}
+
+LongInt SetWindowLong(HWND Wnd, Integer Index, LongInt NewLong)
+{
+  if (!LiveWindow(Wnd))
+    return 0;
+  const LongInt Old = GetWindowLong(Wnd, Index);
+  TWidgetState* S = Wnd->WidgetState();
+  QWidget* W = Wnd->Widget();
+  if (Index == GWL_STYLE) {
+    S->Style = DWORD(NewLong);
+    return Old;
+  }
+  if (Index != GWL_EXSTYLE)
+    return 0;
+  const DWORD Ex = DWORD(NewLong);
+  const DWORD Changed = Ex ^ S->ExStyle;
+  S->ExStyle = Ex;
+  if (!W->isWindow())
+    return Old;
+  if (Changed & WS_EX_NOACTIVATE) {
+    S->NoActivate = Ex & WS_EX_NOACTIVATE;
+    const bool Visible = W->isVisible();
+    W->setWindowFlags(W->windowFlags().setFlag(Qt::WindowDoesNotAcceptFocus, S->NoActivate));
+    W->setAttribute(Qt::WA_ShowWithoutActivating, S->NoActivate);
+    if (Visible)
+      W->show();
+  }
+  if (Changed & WS_EX_TOPMOST)
+    SetWindowPos(Wnd, (Ex & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if ((Changed & WS_EX_LAYERED) && !(Ex & WS_EX_LAYERED)) {
+    // No longer layered: opaque and rectangular again (but for its region).
+    S->LayeredFlags = 0;
+    W->setWindowOpacity(1.0);
+    UpdateWindowShape(Wnd);
+  }
+  return Old;
+}
+
+// Shows a window; without activation it leaves the active window alone.
+static void ShowWidget(HWND Wnd, bool Activate)
+{
+  QWidget* W = Wnd->Widget();
+  const bool NoActivate = !Activate || Wnd->WidgetState()->NoActivate;
+  const bool Had = W->testAttribute(Qt::WA_ShowWithoutActivating);
+  W->setAttribute(Qt::WA_ShowWithoutActivating, NoActivate);
+  Wnd->WidgetState()->WindowShown = true;
+  W->show();
+  W->setAttribute(Qt::WA_ShowWithoutActivating, Had);
+  if (W->isWindow() && !NoActivate) {
+    W->raise();
+    W->activateWindow();
+  }
+  UpdateWindowShape(Wnd);
+}
+
+static void HideWidget(HWND Wnd)
+{
+  Wnd->WidgetState()->WindowShown = false;
+  Wnd->Widget()->hide();
+}
+
+bool ShowWindow(HWND Wnd, Integer CmdShow)
+{
+  if (!LiveWindow(Wnd))
+    return false;
+  QWidget* W = Wnd->Widget();
+  const bool Was = W->isVisible();
+  switch (CmdShow) {
+  case SW_HIDE: HideWidget(Wnd); break;
+  case SW_SHOWNOACTIVATE: case SW_SHOWNA: ShowWidget(Wnd, false); break;
+  case SW_SHOWMINNOACTIVE: case SW_SHOWMINIMIZED: case SW_MINIMIZE: W->showMinimized(); break;
+  case SW_SHOWMAXIMIZED: W->showMaximized(); break;
+  case SW_RESTORE: W->showNormal(); break;
+  default: ShowWidget(Wnd, true); break;
+  }
+  return Was;
+}
+
+bool SetWindowPos(HWND Wnd, HWND InsertAfter, Integer X, Integer Y, Integer CX, Integer CY, UINT Flags)
+{
+  if (!LiveWindow(Wnd))
+    return false;
+  QWidget* W = Wnd->Widget();
+  if (!(Flags & SWP_NOMOVE) || !(Flags & SWP_NOSIZE)) {
+    const TRect R = Wnd->BoundsRect();
+    Wnd->SetBounds((Flags & SWP_NOMOVE) ? R.Left : X, (Flags & SWP_NOMOVE) ? R.Top : Y,
+                   (Flags & SWP_NOSIZE) ? R.Width() : std::max(CX, 0), (Flags & SWP_NOSIZE) ? R.Height() : std::max(CY, 0));
+    UpdateWindowShape(Wnd);
+  }
+  if (!(Flags & SWP_NOZORDER)) {
+    if (InsertAfter == HWND_TOPMOST || InsertAfter == HWND_NOTOPMOST) {
+      const bool Top = InsertAfter == HWND_TOPMOST;
+      if (W->isWindow() && W->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != Top) {
+        const bool Visible = W->isVisible();
+        W->setWindowFlags(W->windowFlags().setFlag(Qt::WindowStaysOnTopHint, Top));
+        if (Visible)
+          ShowWidget(Wnd, false);
+      }
+      Wnd->WidgetState()->ExStyle = Top ? Wnd->WidgetState()->ExStyle | WS_EX_TOPMOST
+                                        : Wnd->WidgetState()->ExStyle & ~DWORD(WS_EX_TOPMOST);
+      if (Top)
+        W->raise();
+    } else if (InsertAfter == HWND_TOP) {
+      W->raise();
+    } else if (InsertAfter == HWND_BOTTOM) {
+      W->lower();
+    } else if (IsLiveControl(InsertAfter) && InsertAfter->HandleAllocated()) {
+      W->stackUnder(InsertAfter->Widget());
+    }
+  }
+  if (Flags & SWP_HIDEWINDOW)
+    HideWidget(Wnd);
+  else if (Flags & SWP_SHOWWINDOW)
+    ShowWidget(Wnd, !(Flags & SWP_NOACTIVATE));
+  else if (!(Flags & SWP_NOACTIVATE) && W->isWindow() && W->isVisible() && !Wnd->WidgetState()->NoActivate)
+    W->activateWindow();
+  return true;
+}
+
+HWND GetActiveWindow()
+{
+  QWidget* W = QApplication::activeWindow();
+  if (!W)
+    return nullptr;
+  for (QObject* O : W->children())
+    if (auto* L = dynamic_cast<TWidgetLink*>(O); L && L->Control()->Widget() == W)
+      return L->Control();
+  return nullptr;
+}
+
+bool SetLayeredWindowAttributes(HWND Wnd, COLORREF Key, Byte Alpha, DWORD Flags)
+{
+  if (!LiveWindow(Wnd))
+    return false;
+  TWidgetState* S = Wnd->WidgetState();
+  S->ExStyle |= WS_EX_LAYERED;
+  S->LayeredFlags = Flags;
+  S->ColorKey = Key;
+  S->Alpha = Alpha;
+  Wnd->Widget()->setWindowOpacity((Flags & LWA_ALPHA) ? Alpha / 255.0 : 1.0);
+  UpdateWindowShape(Wnd);
+  return true;
+}
+
+bool GetLayeredWindowAttributes(HWND Wnd, COLORREF* Key, Byte* Alpha, DWORD* Flags)
+{
+  if (!LiveWindow(Wnd) || !(Wnd->WidgetState()->ExStyle & WS_EX_LAYERED))
+    return false;
+  const TWidgetState* S = Wnd->WidgetState();
+  if (Key)
+    *Key = S->ColorKey;
+  if (Alpha)
+    *Alpha = S->Alpha;
+  if (Flags)
+    *Flags = S->LayeredFlags;
+  return true;
+}
+
+Integer SetWindowRgn(HWND Wnd, HRGN Rgn, bool Redraw)
+{
+  if (!LiveWindow(Wnd)) {
+    DeleteObject(Rgn);
+    return 0;
+  }
+  TWidgetState* S = Wnd->WidgetState();
+  S->HasRegion = Rgn != nullptr;
+  S->Region = RegionOfHandle(Rgn);
+  DeleteObject(Rgn);
+  UpdateWindowShape(Wnd);
+  if (Redraw)
+    Wnd->Widget()->update();
+  return 1;
+}
+
+Integer GetWindowRgn(HWND Wnd, HRGN Rgn)
+{
+  if (!LiveWindow(Wnd) || !Wnd->WidgetState()->HasRegion)
+    return ERROR;
+  SetRegionOfHandle(Rgn, Wnd->WidgetState()->Region);
+  const QRegion& R = Wnd->WidgetState()->Region;
+  return R.isEmpty() ? NULLREGION : R.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+// The pixels of the colour key are cut out of what the window draws now;
+// the shape is taken again when the window is shown, sized or re-layered.
+void UpdateWindowShape(TWinControl* Control)
+{
+  TWidgetState* S = Control->WidgetState();
+  QWidget* W = Control->Widget();
+  if (!W)
+    return;
+  const bool Keyed = (S->ExStyle & WS_EX_LAYERED) && (S->LayeredFlags & LWA_COLORKEY);
+  if (!Keyed && !S->HasRegion) {
+    if (!W->mask().isEmpty())
+      W->clearMask();
+    return;
+  }
+  QRegion Shape = S->HasRegion ? S->Region : QRegion(W->rect());
+  if (Keyed && W->width() > 0 && W->height() > 0) {
+    QImage Image(W->size(), QImage::Format_RGB32);
+    // Drawn whole: the old shape would clip the drawing.
+    W->clearMask();
+    W->render(&Image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QRgb Key = ToQColor(S->ColorKey).rgb() & 0xFFFFFF;
+    QRegion Opaque;
+    for (int Y = 0; Y < Image.height(); ++Y) {
+      const auto* Line = reinterpret_cast<const QRgb*>(Image.constScanLine(Y));
+      for (int X = 0; X < Image.width();) {
+        if ((Line[X] & 0xFFFFFF) == Key) {
+          ++X;
+          continue;
+        }
+        int End = X;
+        while (End < Image.width() && (Line[End] & 0xFFFFFF) != Key)
+          ++End;
+        Opaque += QRect(X, Y, End - X, 1);
+        X = End;
+      }
+    }
+    Shape &= Opaque;
+  }
+  // An empty mask would mean no mask at all: keep one pixel outside instead.
+  W->setMask(Shape.isEmpty() ? QRegion(-1, -1, 1, 1) : Shape);
 }

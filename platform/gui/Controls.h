@@ -270,6 +270,21 @@ private:
 // The link between a windowed control and its Qt widget (platform only).
 struct TWidgetState;
 
+// What a windowed control asks of its window when the window is made.
+struct TCreateParams {
+  String Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  Integer X = 0;
+  Integer Y = 0;
+  Integer Width = 0;
+  Integer Height = 0;
+  HWND WndParent = nullptr;
+  struct {
+    UINT style = 0;
+  } WindowClass;
+};
+
 class TWinControl : public TControl {
   VELMORA_CLASS(TWinControl)
   using inherited = TControl;
@@ -326,15 +341,23 @@ public:
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
 
+  // Whether showing the window leaves the activation and the focus where
+  // they are: WS_EX_NOACTIVATE or a popup in its CreateParams, or a window
+  // that answers WM_MOUSEACTIVATE with MA_NOACTIVATE.
+  bool ShowsWithoutActivating() const;
+
   // Platform only: the Qt widget (nullptr before the handle exists) and the
   // widget that children are placed in.
   QWidget* Widget() const;
+  TWidgetState* WidgetState() const { return FWidgetState.get(); }
   virtual QWidget* ClientWidget() const { return Widget(); }
 
 protected:
   friend class TControl;
   friend class TWidgetLink;
   friend class TCustomForm;
+  // The styles of the window; read once, when the window is made.
+  virtual void CreateParams(TCreateParams& Params);
   // The widget of this control; the default paints through WM_PAINT.
   virtual QWidget* CreateWidget(QWidget* ParentWidget);
   // Replays every stored property onto a new widget.
@@ -412,6 +435,7 @@ protected:
 private:
   void RemoveFocus(bool Removing);
   void CreateChildHandles();
+  void ApplyWindowStyles();
 };
 
 // A windowed control that paints itself through its canvas.

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 class QKeyEvent;
@@ -31,6 +32,7 @@ private:
   bool KeyPress(QObject* Receiver, QKeyEvent* Event);
   bool KeyRelease(QObject* Receiver, QKeyEvent* Event);
   bool Mouse(QWidget* Receiver, QMouseEvent* Event);
+  bool MouseActivate(UINT Msg);
   bool Wheel(QObject* Receiver, QWheelEvent* Event);
   bool DeliverNative(QObject* Receiver, QEvent* Event, bool Climb);
   bool Paint(QObject* Receiver, QEvent* Event);
@@ -43,7 +45,23 @@ struct TWidgetState {
   QPointer<QWidget> Widget;
   TWidgetLink* Link = nullptr;   // a child of the widget
   bool Creating = false;
+  // The window's styles and what the top-level window calls set.
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  bool NoActivate = false;
+  bool WindowShown = false;   // by ShowWindow or SetWindowPos
+  DWORD LayeredFlags = 0;
+  COLORREF ColorKey = 0;
+  Byte Alpha = 255;
+  bool HasRegion = false;
+  QRegion Region;
 };
+
+// The region of a region handle, and a handle's region replaced.
+QRegion RegionOfHandle(HRGN Rgn);
+void SetRegionOfHandle(HRGN Rgn, const QRegion& Region);
+// Gives a window the shape of its region and of its colour key.
+void UpdateWindowShape(TWinControl* Control);
 
 // The widget of plain windowed controls: everything goes through messages.
 class TControlWidget : public QWidget {

@@ -300,29 +300,28 @@ void TImage::SetAutoSize(bool Value)
 // ---------------------------------------------------------------------------
 // TTimer.
 
-TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner), FTimer(new QTimer)
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) { UpdateTimer(); }
+
+TTimer::~TTimer()
 {
-  QObject::connect(FTimer, &QTimer::timeout, [this] {
+  if (FTimerID)
+    KillTimer(nullptr, FTimerID);
+}
+
+void TTimer::UpdateTimer()
+{
+  if (FTimerID)
+    KillTimer(nullptr, FTimerID);
+  FTimerID = 0;
+  if (!FEnabled || FInterval == 0 || ComponentState().Contains(csLoading))
+    return;
+  FTimerID = SetTimer(nullptr, 0, FInterval, [this](HWND, UINT, UINT_PTR, DWORD) {
     try {
       Timer();
     } catch (...) {
       Application->HandleException(this);
     }
   });
-  UpdateTimer();
-}
-
-TTimer::~TTimer()
-{
-  FTimer->stop();
-  delete FTimer;
-}
-
-void TTimer::UpdateTimer()
-{
-  FTimer->stop();
-  if (FEnabled && FInterval > 0 && !ComponentState().Contains(csLoading))
-    FTimer->start(int(FInterval));
 }
 
 void TTimer::SetEnabled(bool Value)

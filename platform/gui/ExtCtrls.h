@@ -116,7 +116,8 @@ private:
 };
 
 // Fires OnTimer every Interval milliseconds while enabled, also inside
-// modal loops and message boxes.
+// modal loops and message boxes; runs on the time source of SetTimer, so a
+// test clock drives it too.
 class TTimer : public TComponent {
   VELMORA_CLASS(TTimer)
   using inherited = TComponent;
@@ -135,7 +136,7 @@ private:
   void UpdateTimer();
   bool FEnabled = true;
   Cardinal FInterval = 1000;
-  QTimer* FTimer = nullptr;
+  UINT_PTR FTimerID = 0;
 };
 
 // A simple shape of the form designer (rectangle, ellipse, line frames).

@@ -18,6 +18,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <map>
+
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
 
@@ -278,6 +280,9 @@ void TCustomForm::ApplyWindowFlags()
   }
   if (FFormStyle == fsStayOnTop)
     F |= Qt::WindowStaysOnTopHint;
+  // The platform made the window one that is never activated; keep it so.
+  if (ShowsWithoutActivating())
+    F = (F & ~Qt::WindowType_Mask) | Qt::ToolTip | Qt::WindowDoesNotAcceptFocus;
   const bool WasVisible = W->isVisible();
   W->setWindowFlags(F);
   if (WasVisible)
@@ -444,6 +449,8 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing)
 void TCustomForm::Show()
 {
   SetVisible(true);
+  if (ShowsWithoutActivating())
+    return;
   if (HandleAllocated()) {
     RaiseWindow(Widget());
     Widget()->activateWindow();
@@ -473,6 +480,12 @@ void TCustomForm::CMVisibleChanged(TMessage& M)
     else
       Widget()->show();
     FFormState << fsShowing;
+    // A window that shows without activating leaves the active form and
+    // the focus where they are.
+    if (ShowsWithoutActivating()) {
+      DefaultHandler(M);
+      return;
+    }
     // A form that is shown becomes the active form.
     RaiseWindow(Widget());
     Widget()->activateWindow();
@@ -748,8 +761,76 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 
 TApplication::~TApplication() = default;
 
+namespace {
+
+// Watches the mouse and the keyboard of the whole application for the hint
+// service: the control under the pointer, whichever widget of the chain an
+// event is delivered to.
+class THintEventFilter : public QObject {
+public:
+  using QObject::QObject;
+  bool eventFilter(QObject* Watched, QEvent* Event) override
+  {
+    switch (Event->type()) {
+    case QEvent::MouseMove: case QEvent::MouseButtonPress: case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel: {
+      auto* W = qobject_cast<QWidget*>(Watched);
+      if (!W)
+        break;
+      const QPoint Global = static_cast<QSinglePointEvent*>(Event)->globalPosition().toPoint();
+      TControl* C = ControlAt(W, Global);
+      if (!C)
+        break;
+      const TPoint P = C->ScreenToClient(TPoint(Global.x(), Global.y()));
+      UINT Msg = WM_LBUTTONDOWN;
+      if (Event->type() == QEvent::MouseMove)
+        Msg = WM_MOUSEMOVE;
+      else if (Event->type() == QEvent::Wheel)
+        Msg = WM_MOUSEWHEEL;
+      // A move delivered again to a parent widget finds the same control
+      // and changes nothing.
+      Application->HintMouseMessage(C, TMessage{Msg, 0, MakeLParam(Word(P.X), Word(P.Y)), 0});
+      break;
+    }
+    case QEvent::KeyPress:
+      if (Application->HintWindow())
+        Application->CancelHint();
+      break;
+    case QEvent::Leave:
+      if (auto* W = qobject_cast<QWidget*>(Watched); W && W->isWindow())
+        Application->CancelHint();
+      break;
+    default: break;
+    }
+    return false;
+  }
+private:
+  static TControl* ControlAt(QWidget* W, const QPoint& Global)
+  {
+    QWidget* Window = W->window();
+    QWidget* Deepest = Window->childAt(Window->mapFromGlobal(Global));
+    for (QWidget* X = Deepest ? Deepest : Window; X; X = X->parentWidget())
+      for (QObject* Child : X->children())
+        if (auto* L = dynamic_cast<TWidgetLink*>(Child)) {
+          TWinControl* Win = L->Control();
+          const TPoint P = Win->ScreenToClient(TPoint(Global.x(), Global.y()));
+          TControl* G = Win->ControlAtPos(P, false);
+          return G ? G : Win;
+        }
+    return nullptr;
+  }
+};
+
+THintEventFilter* HintFilter = nullptr;
+
+} // namespace
+
 void TApplication::Initialize()
 {
+  if (!HintFilter && QCoreApplication::instance()) {
+    HintFilter = new THintEventFilter(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(HintFilter);
+  }
   SetFindGlobalComponent([](const String& Name) -> TComponent* {
     for (Integer I = 0; I < Screen->FormCount(); ++I)
       if (Screen->Forms(I)->Name().compare(Name, Qt::CaseInsensitive) == 0)
@@ -900,6 +981,15 @@ void TApplication::FormDestroying(TCustomForm* Form)
 
 void TApplication::ResetForTesting()
 {
+  CancelHint();
+  FHintWindow.reset();
+  SetMouseControl(nullptr);
+  FShowHint = true;
+  FHintPause = 500;
+  FHintShortPause = 50;
+  FHintHidePause = 2500;
+  FHintColor = clInfoBk;
+  OnShowHint = nullptr;
   while (Screen->FormCount() > 0)
     delete Screen->Forms(Screen->FormCount() - 1);
   while (Screen->DataModuleCount() > 0)
@@ -920,35 +1010,73 @@ void TApplication::ResetForTesting()
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
 TScreen::~TScreen() = default;
 
+// The window system's cursor for each standard number.
+static HCURSOR StandardCursor(Integer Index)
+{
+  static const std::pair<Integer, Qt::CursorShape> Shapes[] = {
+    {crDefault, Qt::ArrowCursor}, {crNone, Qt::BlankCursor}, {crArrow, Qt::ArrowCursor},
+    {crCross, Qt::CrossCursor}, {crIBeam, Qt::IBeamCursor}, {crSizeNESW, Qt::SizeBDiagCursor},
+    {crSizeNS, Qt::SizeVerCursor}, {crSizeNWSE, Qt::SizeFDiagCursor}, {crSizeWE, Qt::SizeHorCursor},
+    {crUpArrow, Qt::UpArrowCursor}, {crHourGlass, Qt::WaitCursor}, {crDrag, Qt::DragMoveCursor},
+    {crNoDrop, Qt::ForbiddenCursor}, {crHSplit, Qt::SplitHCursor}, {crVSplit, Qt::SplitVCursor},
+    {crMultiDrag, Qt::DragCopyCursor}, {crSQLWait, Qt::BusyCursor}, {crNo, Qt::ForbiddenCursor},
+    {crAppStart, Qt::BusyCursor}, {crHelp, Qt::WhatsThisCursor}, {crHandPoint, Qt::PointingHandCursor},
+    {crSizeAll, Qt::SizeAllCursor}};
+  static std::map<Integer, TCursorHandle> Handles;
+  for (const auto& [I, Shape] : Shapes)
+    if (I == Index) {
+      auto [It, New] = Handles.try_emplace(Index);
+      if (New)
+        It->second.Cursor = QCursor(Shape);
+      return &It->second;
+    }
+  return nullptr;
+}
+
+QCursor QtCursor(SmallInt Cursor)
+{
+  HCURSOR H = Screen ? Screen->Cursors(Cursor) : StandardCursor(Cursor);
+  return H ? H->Cursor : QCursor(Qt::ArrowCursor);
+}
+
 void TScreen::SetCursor(TCursor Value)
 {
   if (Value == FCursor)
     return;
-  if (FCursor != crDefault)
-    QApplication::restoreOverrideCursor();
+  const bool Overriding = FCursor != crDefault;
   FCursor = Value;
-  if (Value != crDefault && qApp)
-    QApplication::setOverrideCursor(Value == crHourGlass || Value == crSQLWait ? Qt::WaitCursor : Qt::ArrowCursor);
+  if (!qApp)
+    return;
+  if (Value == crDefault)
+    QApplication::restoreOverrideCursor();
+  else if (Overriding)
+    QApplication::changeOverrideCursor(QtCursor(Value));
+  else
+    QApplication::setOverrideCursor(QtCursor(Value));
 }
 
-TCursor TScreen::Cursors(Integer Index) const
+HCURSOR TScreen::Cursors(Integer Index) const
 {
-  for (const auto& [I, C] : FCursors)
+  for (const auto& [I, H] : FCursors)
     if (I == Index)
-      return C;
-  if (Index < 0 && Index >= crSizeAll)
-    return TCursor(Index);
-  return crDefault;
+      return H;
+  if (HCURSOR H = StandardCursor(Index))
+    return H;
+  return Cursors(crDefault);
 }
 
-void TScreen::SetCursors(Integer Index, TCursor Shape)
+void TScreen::SetCursors(Integer Index, HCURSOR Handle)
 {
-  for (auto& [I, C] : FCursors)
-    if (I == Index) {
-      C = Shape;
+  for (auto It = FCursors.begin(); It != FCursors.end(); ++It)
+    if (It->first == Index) {
+      if (Handle)
+        It->second = Handle;
+      else
+        FCursors.erase(It);   // back to the standard cursor of the number
       return;
     }
-  FCursors.emplace_back(Index, Shape);
+  if (Handle)
+    FCursors.emplace_back(Index, Handle);
 }
 
 TCustomForm* TScreen::ActiveForm() const { return Application->ActiveForm(); }
@@ -1067,4 +1195,253 @@ void RegisterFormsClasses()
   RegisterComCtrlsClasses();
   RegisterMenusClasses();
   RegisterImgListClasses();
+}
+
+// ---------------------------------------------------------------------------
+// Hints.
+
+String GetShortHint(const String& Hint)
+{
+  const qsizetype Bar = Hint.indexOf(QLatin1Char('|'));
+  return Bar < 0 ? Hint : Hint.left(Bar);
+}
+
+String GetLongHint(const String& Hint)
+{
+  const qsizetype Bar = Hint.indexOf(QLatin1Char('|'));
+  return Bar < 0 ? Hint : Hint.mid(Bar + 1);
+}
+
+THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner)
+{
+  SetColor(clInfoBk);
+  Font()->SetColor(clInfoText);
+}
+
+void THintWindow::CreateParams(TCreateParams& Params)
+{
+  inherited::CreateParams(Params);
+  Params.Style = WS_POPUP;
+  Params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  Params.WindowClass.style |= CS_SAVEBITS;
+}
+
+TRect THintWindow::CalcHintRect(Integer MaxWidth, const String& AHint, void*)
+{
+  TCanvas* C = ScreenCanvas();
+  C->Font()->Assign(Font());
+  TRect R(0, 0, MaxWidth, 0);
+  DrawTextEx(C->Handle(), AHint, -1, R, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  // Room for the frame and a margin around the text.
+  R.Right += 6;
+  R.Bottom += 4;
+  return R;
+}
+
+void THintWindow::ActivateHint(TRect Rect, const String& AHint)
+{
+  SetCaption(AHint);
+  // Kept on the work area: moved left, or above the cursor, when it would
+  // leave it.
+  const TRect Work = Screen->WorkAreaRect();
+  const Integer W = Rect.Width(), H = Rect.Height();
+  if (Rect.Right > Work.Right)
+    Rect.Left = Work.Right - W;
+  if (Rect.Bottom > Work.Bottom)
+    Rect.Top = Rect.Top - H - 24;
+  Rect.Left = std::max(Rect.Left, Work.Left);
+  Rect.Top = std::max(Rect.Top, Work.Top);
+  HandleNeeded();
+  SetWindowPos(this, HWND_TOPMOST, Rect.Left, Rect.Top, W, H, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  Invalidate();
+}
+
+void THintWindow::ActivateHintData(TRect Rect, const String& AHint, void*) { ActivateHint(Rect, AHint); }
+
+void THintWindow::ReleaseHandle()
+{
+  if (HandleAllocated())
+    DestroyHandle();
+}
+
+bool THintWindow::IsHintMsg(const TMessage& Message) const
+{
+  switch (Message.Msg) {
+  case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_KEYDOWN: case WM_SYSKEYDOWN:
+  case WM_MOUSEWHEEL: case WM_CANCELMODE:
+    return true;
+  default:
+    return false;
+  }
+}
+
+void THintWindow::Paint()
+{
+  TCanvas* C = Canvas();
+  TRect R = ClientRect();
+  C->Brush()->SetColor(Color());
+  C->Brush()->SetStyle(bsSolid);
+  C->FillRect(R);
+  C->Brush()->SetColor(clWindowFrame);
+  C->FrameRect(R);
+  C->Font()->Assign(Font());
+  C->Brush()->SetStyle(bsClear);
+  R.Left += 2;
+  R.Top += 2;
+  String Text = Caption();
+  DrawTextEx(C->Handle(), Text, -1, R, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+}
+
+bool TApplication::ShowsHint(TControl* Control) const
+{
+  if (!FShowHint || !Control)
+    return false;
+  // ParentShowHint takes the setting of the nearest parent that has its own.
+  TControl* C = Control;
+  while (C->ParentShowHint() && C->Parent())
+    C = C->Parent();
+  return C->ShowHint();
+}
+
+void TApplication::SetShowHint(bool Value)
+{
+  if (Value == FShowHint)
+    return;
+  FShowHint = Value;
+  if (!Value)
+    CancelHint();
+}
+
+void TApplication::SetMouseControl(TControl* Control)
+{
+  if (Control == FMouseControl)
+    return;
+  if (FMouseControl && FMouseControl != FHintControl)
+    FMouseControl->RemoveFreeNotification(this);
+  FMouseControl = Control;
+  if (Control)
+    Control->FreeNotification(this);
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation)
+{
+  inherited::Notification(AComponent, Operation);
+  if (Operation != opRemove)
+    return;
+  if (AComponent == FHintControl || AComponent == FMouseControl) {
+    CancelHint();
+    FHintControl = nullptr;
+    FMouseControl = nullptr;
+  }
+}
+
+void TApplication::StopHintTimers()
+{
+  if (FHintTimer)
+    KillTimer(nullptr, FHintTimer);
+  if (FHideTimer)
+    KillTimer(nullptr, FHideTimer);
+  FHintTimer = FHideTimer = 0;
+}
+
+void TApplication::StartHintTimer(Integer Pause)
+{
+  StopHintTimers();
+  FHintTimer = SetTimer(nullptr, 0, UINT(std::max(1, Pause)),
+                        [this](HWND, UINT, UINT_PTR, DWORD) { HintTimerExpired(); });
+}
+
+void TApplication::HintTimerExpired()
+{
+  StopHintTimers();
+  if (FMouseControl)
+    ActivateHint(FCursorPos);
+}
+
+void TApplication::CancelHint()
+{
+  StopHintTimers();
+  if (FHintWindow)
+    FHintWindow->ReleaseHandle();
+  FHintActive = false;
+  if (FHintControl && FHintControl != FMouseControl)
+    FHintControl->RemoveFreeNotification(this);
+  FHintControl = nullptr;
+  SetMouseControl(nullptr);
+}
+
+void TApplication::HintMouseMessage(TControl* Control, const TMessage& Message)
+{
+  if (Message.Msg != WM_MOUSEMOVE) {
+    if (FHintWindow && FHintWindow->IsHintMsg(Message))
+      CancelHint();
+    return;
+  }
+  if (!FShowHint || !Control)
+    return;
+  const TPoint Client(SmallInt(Message.LParam & 0xFFFF), SmallInt((Message.LParam >> 16) & 0xFFFF));
+  FCursorPos = Control->ClientToScreen(Client);
+  if (FHintActive && Control == FHintControl && PtInRect(FHintCursorRect, FCursorPos))
+    return;   // still over what the hint describes
+  if (Control == FMouseControl && !FHintActive)
+    return;   // the pause is running, or the hint has had its time here
+  const bool WasShowing = FHintActive;
+  if (FHintWindow)
+    FHintWindow->ReleaseHandle();
+  FHintActive = false;
+  SetMouseControl(Control);
+  StopHintTimers();
+  if (!ShowsHint(Control))
+    return;
+  // Moving from one hint to the next shows the next one almost at once.
+  Integer Pause = WasShowing ? FHintShortPause : FHintPause;
+  Control->Perform(CM_HINTSHOWPAUSE, WPARAM(WasShowing), LPARAM(&Pause));
+  StartHintTimer(Pause);
+}
+
+void TApplication::ActivateHint(TPoint CursorPos)
+{
+  TControl* C = FMouseControl;
+  if (!C || !ShowsHint(C))
+    return;
+  THintInfo Info;
+  Info.HintControl = C;
+  Info.HintWindowClass = HintWindowClassOf<THintWindow>();
+  Info.HintPos = TPoint(CursorPos.X, CursorPos.Y + 20);   // below the pointer
+  Info.HintMaxWidth = Screen->Width();
+  Info.HintColor = FHintColor;
+  Info.CursorRect = C->ClientRect();
+  Info.CursorPos = C->ScreenToClient(CursorPos);
+  Info.HideTimeout = FHintHidePause;
+  // A control without a hint of its own shows its parent's.
+  for (TControl* H = C; H; H = H->Parent())
+    if (!H->Hint().isEmpty()) {
+      Info.HintStr = GetShortHint(H->Hint());
+      break;
+    }
+  if (C->Perform(CM_HINTSHOW, 0, LPARAM(&Info)) != 0)
+    return;
+  bool CanShow = true;
+  if (OnShowHint)
+    OnShowHint(Info.HintStr, CanShow, Info);
+  if (!CanShow || Info.HintStr.isEmpty() || !Info.HintWindowClass)
+    return;
+  FHintWindow.reset(Info.HintWindowClass(nullptr));
+  FHintWindow->SetColor(Info.HintColor);
+  TRect R = FHintWindow->CalcHintRect(Info.HintMaxWidth, Info.HintStr, Info.HintData);
+  OffsetRect(R, Info.HintPos.X, Info.HintPos.Y);
+  FHintWindow->ActivateHintData(R, Info.HintStr, Info.HintData);
+  FHintActive = true;
+  FHintControl = C;
+  C->FreeNotification(this);
+  const TPoint TopLeft = C->ClientToScreen(TPoint(Info.CursorRect.Left, Info.CursorRect.Top));
+  FHintCursorRect = Bounds(TopLeft.X, TopLeft.Y, Info.CursorRect.Width(), Info.CursorRect.Height());
+  if (Info.HideTimeout > 0)
+    FHideTimer = SetTimer(nullptr, 0, UINT(Info.HideTimeout), [this](HWND, UINT, UINT_PTR, DWORD) {
+      // Hidden for good over this control: it shows again after the mouse moves to another.
+      StopHintTimers();
+      if (FHintWindow)
+        FHintWindow->ReleaseHandle();
+      FHintActive = false;
+    });
 }

@@ -216,6 +216,65 @@ private:
   Integer FWidth = 215;
 };
 
+// The hint window: a borderless popup in the system hint colours that shows
+// without taking the activation.
+class THintWindow : public TCustomControl {
+  VELMORA_CLASS(THintWindow)
+  using inherited = TCustomControl;
+public:
+  explicit THintWindow(TComponent* AOwner);
+  // Shows the hint at Rect (screen coordinates), kept on the work area.
+  virtual void ActivateHint(TRect Rect, const String& AHint);
+  // The same with the caller's data (a font, for the library's hints).
+  virtual void ActivateHintData(TRect Rect, const String& AHint, void* AData);
+  // The size the text needs, word-wrapped at MaxWidth, at (0, 0).
+  virtual TRect CalcHintRect(Integer MaxWidth, const String& AHint, void* AData);
+  // Hides the window and frees its handle.
+  void ReleaseHandle();
+  // Whether a message ends the hint (mouse buttons, keys, the wheel).
+  virtual bool IsHintMsg(const TMessage& Message) const;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+};
+
+class THintInfo;
+using THintWindowClass = std::function<THintWindow*(TComponent* Owner)>;
+
+template <class T>
+THintWindowClass HintWindowClassOf()
+{
+  return [](TComponent* Owner) -> THintWindow* { return new T(Owner); };
+}
+
+// What a control is asked through CM_HINTSHOW (LParam points to it; a
+// nonzero Result shows no hint) and what OnShowHint may change.
+class THintInfo {
+public:
+  TControl* HintControl = nullptr;
+  THintWindowClass HintWindowClass;
+  TPoint HintPos;              // screen
+  Integer HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  TRect CursorRect;            // the control's client coordinates
+  TPoint CursorPos;            // the control's client coordinates
+  Integer ReshowTimeout = 0;
+  Integer HideTimeout = 0;
+  String HintStr;
+  void* HintData = nullptr;
+};
+
+// Asked of the control under the mouse before the pause starts: LParam
+// points to the pause in milliseconds, which the control may change.
+constexpr UINT CM_HINTSHOWPAUSE = CM_BASE + 70;
+
+using TShowHintEvent = std::function<void(String& HintStr, bool& CanShow, THintInfo& HintInfo)>;
+
+// The text before "|" and after it.
+String GetShortHint(const String& Hint);
+String GetLongHint(const String& Hint);
+
 using TExceptionEvent = std::function<void(TObject* Sender, Exception& E)>;
 
 class TApplication : public TComponent {
@@ -269,6 +328,28 @@ public:
   TCustomForm* ActiveForm() const { return FActiveForm; }
   void BringToFront();
 
+  // Hints: shown after HintPause over a control whose ShowHint is on,
+  // hidden after HintHidePause or when the mouse leaves its rectangle, a
+  // key is pressed or a button goes down.
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  Integer HintPause() const { return FHintPause; }
+  void SetHintPause(Integer Value) { FHintPause = std::max(0, Value); }
+  Integer HintShortPause() const { return FHintShortPause; }
+  void SetHintShortPause(Integer Value) { FHintShortPause = std::max(0, Value); }
+  Integer HintHidePause() const { return FHintHidePause; }
+  void SetHintHidePause(Integer Value) { FHintHidePause = std::max(0, Value); }
+  TColor HintColor() const { return FHintColor; }
+  void SetHintColor(TColor Value) { FHintColor = Value; }
+  void CancelHint();
+  // Shows the hint of the control under CursorPos (screen) at once.
+  void ActivateHint(TPoint CursorPos);
+  // The mouse and key messages of every control pass here.
+  void HintMouseMessage(TControl* Control, const TMessage& Message);
+  // The window showing a hint now (nullptr: none).
+  THintWindow* HintWindow() const { return FHintActive ? FHintWindow.get() : nullptr; }
+  TShowHintEvent OnShowHint;
+
   TExceptionEvent OnException;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
@@ -283,8 +364,16 @@ public:
   // that the next test starts as a new program would.
   void ResetForTesting();
 
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
 private:
   void FormCreated(TComponent* Instance);
+  void StartHintTimer(Integer Pause);
+  void StopHintTimers();
+  void HintTimerExpired();
+  void SetMouseControl(TControl* Control);
+  bool ShowsHint(TControl* Control) const;
 
   TCustomForm* FMainForm = nullptr;
   TCustomForm* FActiveForm = nullptr;
@@ -294,6 +383,19 @@ private:
   bool FHandlingException = false;
   Integer FModalLevel = 0;
   String FTitle;
+  bool FShowHint = true;
+  Integer FHintPause = 500;
+  Integer FHintShortPause = 50;
+  Integer FHintHidePause = 2500;
+  TColor FHintColor = clInfoBk;
+  TControl* FMouseControl = nullptr;
+  TControl* FHintControl = nullptr;
+  TRect FHintCursorRect;   // screen
+  TPoint FCursorPos;       // screen, of the last mouse message
+  bool FHintActive = false;
+  std::unique_ptr<THintWindow> FHintWindow;
+  UINT_PTR FHintTimer = 0;
+  UINT_PTR FHideTimer = 0;
 };
 
 class TScreen : public TComponent {
@@ -303,11 +405,13 @@ public:
   explicit TScreen(TComponent* AOwner);
   ~TScreen() override;
 
+  // Overrides every control's cursor while not crDefault.
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor Value);
-  // Registered cursors; an unknown number answers the default cursor.
-  TCursor Cursors(Integer Index) const;
-  void SetCursors(Integer Index, TCursor Shape);
+  // The cursor of each number: the crXXX shapes and those registered by the
+  // program; a number not registered answers the default cursor's handle.
+  HCURSOR Cursors(Integer Index) const;
+  void SetCursors(Integer Index, HCURSOR Handle);
   Integer FormCount() const { return Integer(FForms.size()); }
   TCustomForm* Forms(Integer Index) const { return FForms.at(std::size_t(Index)); }
   Integer DataModuleCount() const { return Integer(FDataModules.size()); }
@@ -334,7 +438,7 @@ private:
   std::vector<TCustomForm*> FForms;
   std::vector<TDataModule*> FDataModules;
   TCursor FCursor = crDefault;
-  std::vector<std::pair<Integer, TCursor>> FCursors;
+  std::vector<std::pair<Integer, HCURSOR>> FCursors;
 };
 
 extern TApplication* Application;

@@ -104,7 +104,7 @@ void TFont::Assign(TPersistent* Source)
 {
   if (auto* F = dynamic_cast<TFont*>(Source)) {
     FName = F->FName;
-    FHeight = F->FHeight;
+    FHeight = F->FPixelsPerInch == FPixelsPerInch ? F->FHeight : -MulDiv(F->Size(), FPixelsPerInch, 72);
     FColor = F->FColor;
     FStyle = F->FStyle;
     FCharset = F->FCharset;
@@ -132,8 +132,8 @@ void TFont::SetName(const TFontName& Value)
   Changed();
 }
 
-Integer TFont::Size() const { return -MulDiv(FHeight, 72, ScreenPixelsPerInch); }
-void TFont::SetSize(Integer Value) { SetHeight(-MulDiv(Value, ScreenPixelsPerInch, 72)); }
+Integer TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+void TFont::SetSize(Integer Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
 
 void TFont::SetHeight(Integer Value)
 {

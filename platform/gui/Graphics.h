@@ -152,7 +152,10 @@ public:
   void SetOrientation(Integer Value);
   TFontQuality Quality() const { return FQuality; }
   void SetQuality(TFontQuality Value);
-  Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
+  // The resolution Size converts with: the screen's, or a printer canvas's
+  // own. Assigning a font of another resolution keeps its Size.
+  Integer PixelsPerInch() const { return FPixelsPerInch; }
+  void SetPixelsPerInch(Integer Value) { FPixelsPerInch = Value > 0 ? Value : ScreenPixelsPerInch; }
 
   bool Equals(const TFont& Other) const;
 
@@ -165,6 +168,7 @@ private:
   TFontPitch FPitch = fpDefault;
   Integer FOrientation = 0;
   TFontQuality FQuality = fqDefault;
+  Integer FPixelsPerInch = ScreenPixelsPerInch;
 };
 
 enum class TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame,

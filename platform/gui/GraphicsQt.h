@@ -4,6 +4,7 @@
 
 #include "platform/gui/Graphics.h"
 
+#include <QCursor>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -142,3 +143,10 @@ TRect FromQRect(const QRect& R);
 // The QFont that draws a logical font.
 QFont MakeQFont(const TDCFont& F);
 TDCFont FontToDC(const TFont& Font);
+
+// The shape behind a cursor handle.
+struct TCursorHandle {
+  QCursor Cursor;
+};
+// The shape of a cursor number (crXXX, or one registered in Screen->Cursors).
+QCursor QtCursor(SmallInt Cursor);

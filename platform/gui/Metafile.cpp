@@ -156,7 +156,11 @@ public:
     }
   }
 
-  void TextAlign(UINT A) override { Add(TRecordWriter(EMR_SETTEXTALIGN).U32(A).Done()); }
+  void TextAlign(UINT A) override
+  {
+    FAlign = A;
+    Add(TRecordWriter(EMR_SETTEXTALIGN).U32(A).Done());
+  }
   void BkMode(Integer M) override { Add(TRecordWriter(EMR_SETBKMODE).U32(UINT(M)).Done()); }
   void BkColor(COLORREF C) override { Add(TRecordWriter(EMR_SETBKCOLOR).U32(C).Done()); }
   void TextColor(COLORREF C) override { Add(TRecordWriter(EMR_SETTEXTCOLOR).U32(C).Done()); }
@@ -233,7 +237,7 @@ public:
     for (Integer A : Adv)
       Total += A;
     const TRect Clip = R ? *R : TRect();
-    const TRect Bounds = R ? *R : TRect(X - Total, Y - 64, X + Total, Y + 64);
+    const TRect Bounds = TextBounds(X, Y, Total, Options, R);
     Extend(Bounds);
     TRecordWriter W(EMR_EXTTEXTOUTW);
     const UINT OffString = 76;
@@ -275,17 +279,19 @@ public:
     Invalidate();
   }
 
+  // A new clip is written as "back to no clip", then "intersect with the
+  // region". One RGN_COPY record with the region means the same, but some
+  // readers (LibreOffice) take an RGN_COPY record as a reset whatever region
+  // it carries, and would draw the page unclipped.
   void SelectClip(const std::optional<QRegion>& Clip) override
   {
-    TRecordWriter W(EMR_EXTSELECTCLIPRGN);
-    if (!Clip) {
-      W.U32(0).U32(RGN_COPY);
-      Add(W.Done());
+    Add(TRecordWriter(EMR_EXTSELECTCLIPRGN).U32(0).U32(RGN_COPY).Done());
+    if (!Clip)
       return;
-    }
+    TRecordWriter W(EMR_EXTSELECTCLIPRGN);
     const QRegion& R = *Clip;
     const UINT Count = UINT(R.rectCount());
-    W.U32(32 + Count * 16).U32(RGN_COPY);
+    W.U32(32 + Count * 16).U32(RGN_AND);
     W.U32(32).U32(1).U32(Count).U32(Count * 16).Rect(FromQRect(R.boundingRect()));
     for (const QRect& Q : R)
       W.Rect(FromQRect(Q));
@@ -360,7 +366,11 @@ private:
       *Slot = 0;
   }
   // After SaveDC/RestoreDC the selected objects may differ: select again.
-  void Invalidate() { FPenValid = FBrushValid = FFontValid = false; }
+  void Invalidate()
+  {
+    FPenValid = FBrushValid = FFontValid = false;
+    FAlign.reset();
+  }
   static TRect Inclusive(const TRect& R) { return TRect(R.Left, R.Top, R.Right - 1, R.Bottom - 1); }
   static TRect BoundsOf(const TPoint* P, Integer N)
   {
@@ -372,6 +382,36 @@ private:
     return B;
   }
   void Extend(const TRect& R) { UnionRect(FBounds, FBounds, R); }
+  // The box the text covers, from the alignment it is drawn with.
+  TRect TextBounds(Integer X, Integer Y, Integer Width, UINT Options, const TRect* R) const
+  {
+    if (!FMeasure)
+      return R ? *R : TRect(X, Y, X + Width, Y + 1);
+    const UINT Align = FAlign ? *FAlign : FMeasure->State.TextAlign;
+    if (Align & TA_UPDATECP) {
+      X = FMeasure->State.CurPos.X;
+      Y = FMeasure->State.CurPos.Y;
+    }
+    TEXTMETRIC TM;
+    GetTextMetrics(FMeasure, TM);
+    TRect B;
+    if (FMeasure->State.Font.Escapement != 0) {
+      // Turned text: whatever turn, it stays within its length of the reference.
+      const Integer Reach = Width + TM.tmHeight;
+      B = TRect(X - Reach, Y - Reach, X + Reach, Y + Reach);
+    } else {
+      const Integer Left = (Align & TA_CENTER) == TA_CENTER ? X - Width / 2 : (Align & TA_RIGHT) ? X - Width : X;
+      const Integer Top = (Align & TA_BASELINE) == TA_BASELINE ? Y - TM.tmAscent
+                          : (Align & TA_BOTTOM)                ? Y - TM.tmHeight
+                                                               : Y;
+      B = TRect(Left, Top, Left + Width, Top + TM.tmHeight);
+    }
+    if (R && (Options & ETO_CLIPPED))
+      IntersectRect(B, B, *R);
+    if (R && (Options & ETO_OPAQUE))
+      UnionRect(B, B, *R);
+    return B;
+  }
   void Poly(UINT Type, const TPoint* Points, Integer Count)
   {
     const TRect B = BoundsOf(Points, Count);
@@ -396,6 +436,8 @@ private:
   TDCBrush FBrush;
   TDCFont FFont;
   bool FPenValid = false, FBrushValid = false, FFontValid = false;
+  // The alignment last written, when it may differ from the context's.
+  std::optional<UINT> FAlign;
   UINT FPenHandle = 0, FBrushHandle = 0, FFontHandle = 0;
 };
 

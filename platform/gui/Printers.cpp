@@ -24,6 +24,11 @@ public:
     FDC = std::make_unique<TDeviceContext>(FPainter.get(), Page.size());
     FDC->DpiX = FDC->DpiY = FPrinter->resolution();
     SetHandle(FDC.get());
+    // Sizes in points measure at the printer's resolution; the font keeps
+    // its size rather than shrinking to screen pixels on the page.
+    const Integer Size = Font()->Size();
+    Font()->SetPixelsPerInch(FPrinter->resolution());
+    Font()->SetSize(Size);
   }
   void End()
   {
@@ -80,19 +85,39 @@ void TPrinter::SetPrinterIndex(Integer Value)
 
 void TPrinter::SetOrientation(TPrinterOrientation Value)
 {
+  CheckPrinting(false);
   FOrientation = Value;
-  if (FPrinter)
-    FPrinter->setPageOrientation(Value == poPortrait ? QPageLayout::Portrait : QPageLayout::Landscape);
+  for (QPrinter* P : {FPrinter.get(), FFilePrinter.get()})
+    if (P)
+      P->setPageOrientation(Value == poPortrait ? QPageLayout::Portrait : QPageLayout::Landscape);
 }
+
+void TPrinter::SetFileName(const String& Value)
+{
+  CheckPrinting(false);
+  FFileName = Value;
+  FFilePrinter.reset();
+  if (Value.isEmpty())
+    return;
+  FFilePrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  FFilePrinter->setOutputFormat(QPrinter::PdfFormat);
+  FFilePrinter->setOutputFileName(Value);
+  if (FPrinter)
+    FFilePrinter->setPageLayout(FPrinter->pageLayout());
+  SetOrientation(FOrientation);
+}
+
+QPrinter* TPrinter::Device() { return FFilePrinter ? FFilePrinter.get() : FPrinter.get(); }
 
 void TPrinter::BeginDoc()
 {
   CheckPrinting(false);
-  if (!FPrinter)
+  QPrinter* P = Device();
+  if (!P)
     throw EPrinter(QStringLiteral("There is no default printer currently selected"));
-  FPrinter->setDocName(FTitle);
-  FPrinter->setCopyCount(FCopies);
-  auto Canvas = std::make_unique<TPrinterCanvas>(FPrinter.get());
+  P->setDocName(FTitle);
+  P->setCopyCount(FCopies);
+  auto Canvas = std::make_unique<TPrinterCanvas>(P);
   Canvas->Begin();
   FCanvas = std::move(Canvas);
   FPrinting = true;
@@ -112,14 +137,14 @@ void TPrinter::NewPage()
 {
   CheckPrinting(true);
   FCanvas->Refresh();
-  FPrinter->newPage();
+  Device()->newPage();
   ++FPageNumber;
 }
 
 void TPrinter::Abort()
 {
   CheckPrinting(true);
-  FPrinter->abort();
+  Device()->abort();
   static_cast<TPrinterCanvas*>(FCanvas.get())->End();
   FPrinting = false;
   FAborted = true;
@@ -128,16 +153,18 @@ void TPrinter::Abort()
 
 Integer TPrinter::PageWidth() const
 {
-  if (!FPrinter)
+  const QPrinter* P = FFilePrinter ? FFilePrinter.get() : FPrinter.get();
+  if (!P)
     throw EPrinter(QStringLiteral("There is no default printer currently selected"));
-  return FPrinter->pageLayout().paintRectPixels(FPrinter->resolution()).width();
+  return P->pageLayout().paintRectPixels(P->resolution()).width();
 }
 
 Integer TPrinter::PageHeight() const
 {
-  if (!FPrinter)
+  const QPrinter* P = FFilePrinter ? FFilePrinter.get() : FPrinter.get();
+  if (!P)
     throw EPrinter(QStringLiteral("There is no default printer currently selected"));
-  return FPrinter->pageLayout().paintRectPixels(FPrinter->resolution()).height();
+  return P->pageLayout().paintRectPixels(P->resolution()).height();
 }
 
 TCanvas* TPrinter::Canvas()

@@ -31,6 +31,10 @@ public:
   void SetCopies(Integer Value) { FCopies = std::max(1, Value); }
   String Title() const { return FTitle; }
   void SetTitle(const String& Value) { FTitle = Value; }
+  // Printing to a file: the pages go to this PDF file instead of the
+  // printer (works without any printer installed). Empty: the printer.
+  String FileName() const { return FFileName; }
+  void SetFileName(const String& Value);
 
   // EPrinter "Printing in progress" / "There is no default printer currently
   // selected" as the original raises them.
@@ -49,12 +53,16 @@ public:
 
 private:
   void CheckPrinting(bool Value) const;
+  // The Qt printer of the selected printer or of the file; nullptr: none.
+  QPrinter* Device();
   std::unique_ptr<QPrinter> FPrinter;
   std::unique_ptr<TCanvas> FCanvas;
   Integer FPrinterIndex = -1;
   TPrinterOrientation FOrientation = poPortrait;
   Integer FCopies = 1;
   String FTitle;
+  String FFileName;
+  std::unique_ptr<QPrinter> FFilePrinter;
   bool FPrinting = false;
   bool FAborted = false;
   Integer FPageNumber = 0;

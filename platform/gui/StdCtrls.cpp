@@ -795,7 +795,41 @@ TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TWinControl(AOwner)
   FControlStyle << csAcceptsControls;
 }
 
-QWidget* TCustomGroupBox::CreateWidget(QWidget* ParentWidget) { return new QGroupBox(ParentWidget); }
+namespace {
+
+// The classic group box: an etched frame whose top line runs through the
+// middle of the caption, the caption breaking it 8 pixels from the left. The
+// Qt styles draw the caption above a faint frame instead, which in the plain
+// look all but vanishes.
+class TGroupBoxWidget : public QGroupBox {
+public:
+  using QGroupBox::QGroupBox;
+
+protected:
+  void paintEvent(QPaintEvent*) override
+  {
+    QPainter P(this);
+    const QFontMetrics M(font());
+    const int Top = M.height() / 2, W = width(), H = height();
+    if (W < 3 || H - Top < 3)
+      return;
+    P.setPen(palette().color(QPalette::Light));
+    P.drawRect(QRect(1, Top + 1, W - 2, H - Top - 2));
+    P.setPen(palette().color(QPalette::Mid));
+    P.drawRect(QRect(0, Top, W - 2, H - Top - 2));
+    if (title().isEmpty())
+      return;
+    const QString Plain = QString(title()).remove(QLatin1Char('&'));
+    const QRect Caption(8, 0, std::min(M.horizontalAdvance(Plain) + 4, W - 10), M.height());
+    P.fillRect(Caption, palette().color(backgroundRole()));
+    style()->drawItemText(&P, Caption.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic,
+                          palette(), isEnabled(), title(), QPalette::WindowText);
+  }
+};
+
+} // namespace
+
+QWidget* TCustomGroupBox::CreateWidget(QWidget* ParentWidget) { return new TGroupBoxWidget(ParentWidget); }
 
 void TCustomGroupBox::InitializeWidget()
 {

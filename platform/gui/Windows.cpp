@@ -6,13 +6,18 @@
 #include "platform/gui/GraphicsQt.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QPixmap>
 #include <QTextLayout>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <optional>
 
 // ---------------------------------------------------------------------------
 // Conversions.
@@ -901,6 +906,14 @@ struct TRegionHandle {
   QRegion Region;
 };
 
+QRegion RegionOfHandle(HRGN Rgn) { return Rgn ? Rgn->Region : QRegion(); }
+
+void SetRegionOfHandle(HRGN Rgn, const QRegion& Region)
+{
+  if (Rgn)
+    Rgn->Region = Region;
+}
+
 static Integer RegionKind(const QRegion& R)
 {
   if (R.isEmpty())
@@ -1322,7 +1335,12 @@ static QElapsedTimer& TickClock()
 }
 
 Cardinal GetTickCount() { return Cardinal(GetTickCount64()); }
-UInt64 GetTickCount64() { return UInt64(TickClock().elapsed()) + 1000; }
+UInt64 GetTickCount64()
+{
+  if (TTestClock* Clock = TTestClock::Active())
+    return Clock->Now();
+  return UInt64(TickClock().elapsed()) + 1000;
+}
 UINT GetDoubleClickTime() { return 500; }
 
 Integer GetSystemMetrics(Integer Index)
@@ -1345,4 +1363,422 @@ Integer GetSystemMetrics(Integer Index)
   }
   default: return 0;
   }
+}
+
+// ---------------------------------------------------------------------------
+// Classic edges and frame controls. Every part is made of solid runs of
+// system colours, so it looks the same on a widget, an image or a metafile.
+
+namespace {
+
+// Fills R with a solid colour without touching the selected brush.
+void FillSolid(HDC DC, const TRect& R, COLORREF Color)
+{
+  if (R.IsEmpty())
+    return;
+  const TDCBrush Old = DC->State.Brush;
+  DC->State.Brush = TDCBrush();
+  DC->State.Brush.Color = Color & 0xFFFFFF;
+  if (DC->Recorder) {
+    DC->Recorder->SyncObjects(*DC);
+    DC->Recorder->FillRect(R);
+  }
+  if (Drawable(DC)) {
+    DC->Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    DC->Painter->fillRect(ToQRect(R), ToQColor(Color));
+  }
+  DC->State.Brush = Old;
+}
+
+void FillSys(HDC DC, const TRect& R, Integer SysColor) { FillSolid(DC, R, GetSysColor(SysColor)); }
+
+struct TEdgeLine {
+  Integer TopLeft = -1;       // system colour index of the left and top sides
+  Integer BottomRight = -1;   // of the right and bottom sides
+};
+
+TEdgeLine OuterLine(UINT Edge, UINT Flags)
+{
+  if (!(Edge & BDR_OUTER))
+    return {};
+  if (Flags & BF_MONO)
+    return {COLOR_WINDOWFRAME, COLOR_WINDOWFRAME};
+  if (Flags & BF_FLAT)
+    return {COLOR_BTNSHADOW, COLOR_BTNSHADOW};
+  if (Edge & BDR_RAISEDOUTER)
+    return {(Flags & BF_SOFT) ? COLOR_BTNHIGHLIGHT : COLOR_3DLIGHT, COLOR_3DDKSHADOW};
+  return {(Flags & BF_SOFT) ? COLOR_3DDKSHADOW : COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT};
+}
+
+TEdgeLine InnerLine(UINT Edge, UINT Flags)
+{
+  if (!(Edge & BDR_INNER))
+    return {};
+  if (Flags & BF_MONO)
+    return {COLOR_WINDOW, COLOR_WINDOW};
+  if (Flags & BF_FLAT)
+    return {COLOR_BTNFACE, COLOR_BTNFACE};
+  if (Edge & BDR_RAISEDINNER)
+    return {(Flags & BF_SOFT) ? COLOR_3DLIGHT : COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW};
+  return {(Flags & BF_SOFT) ? COLOR_BTNSHADOW : COLOR_3DDKSHADOW, COLOR_3DLIGHT};
+}
+
+// One line of an edge on the sides asked, then R shrinks by it. The
+// bottom-right colour owns the top-right and bottom-left corners.
+void EdgeLine(HDC DC, TRect& R, const TEdgeLine& L, UINT Flags)
+{
+  if (L.TopLeft < 0 || R.IsEmpty())
+    return;
+  const Integer LeftEnd = (Flags & BF_BOTTOM) ? R.Bottom - 1 : R.Bottom;
+  const Integer TopEnd = (Flags & BF_RIGHT) ? R.Right - 1 : R.Right;
+  if (Flags & BF_LEFT)
+    FillSys(DC, TRect(R.Left, R.Top, R.Left + 1, LeftEnd), L.TopLeft);
+  if (Flags & BF_TOP)
+    FillSys(DC, TRect(R.Left, R.Top, TopEnd, R.Top + 1), L.TopLeft);
+  if (Flags & BF_RIGHT)
+    FillSys(DC, TRect(R.Right - 1, R.Top, R.Right, R.Bottom), L.BottomRight);
+  if (Flags & BF_BOTTOM)
+    FillSys(DC, TRect(R.Left, R.Bottom - 1, R.Right, R.Bottom), L.BottomRight);
+  if (Flags & BF_LEFT)
+    ++R.Left;
+  if (Flags & BF_TOP)
+    ++R.Top;
+  if (Flags & BF_RIGHT)
+    --R.Right;
+  if (Flags & BF_BOTTOM)
+    --R.Bottom;
+}
+
+// The centred square of side min(width, height).
+TRect CentredSquare(const TRect& R)
+{
+  const Integer Side = std::min(R.Width(), R.Height());
+  const Integer L = R.Left + (R.Width() - Side) / 2, T = R.Top + (R.Height() - Side) / 2;
+  return TRect(L, T, L + Side, T + Side);
+}
+
+enum class TArrow { Up, Down, Left, Right };
+
+// A solid triangle centred in R, its size following the smaller side.
+void Arrow(HDC DC, const TRect& R, TArrow Dir, COLORREF Color)
+{
+  const Integer Side = std::min(R.Width(), R.Height());
+  const Integer Depth = std::max(1, (Side - 4) / 3);
+  const Integer CX = R.Left + (R.Width() - 1) / 2, CY = R.Top + (R.Height() - 1) / 2;
+  for (Integer I = 0; I < Depth; ++I) {
+    // Row I from the tip: half-width I.
+    switch (Dir) {
+    case TArrow::Up: {
+      const Integer Y = CY - Depth / 2 + I;
+      FillSolid(DC, TRect(CX - I, Y, CX + I + 1, Y + 1), Color);
+      break;
+    }
+    case TArrow::Down: {
+      const Integer Y = CY + (Depth - 1) / 2 - I;
+      FillSolid(DC, TRect(CX - I, Y, CX + I + 1, Y + 1), Color);
+      break;
+    }
+    case TArrow::Left: {
+      const Integer X = CX - Depth / 2 + I;
+      FillSolid(DC, TRect(X, CY - I, X + 1, CY + I + 1), Color);
+      break;
+    }
+    case TArrow::Right: {
+      const Integer X = CX + (Depth - 1) / 2 - I;
+      FillSolid(DC, TRect(X, CY - I, X + 1, CY + I + 1), Color);
+      break;
+    }
+    }
+  }
+}
+
+// A glyph in the button text colour, or embossed grey when inactive.
+template <class TDraw>
+void Glyph(UINT State, TDraw Draw)
+{
+  if (State & DFCS_INACTIVE) {
+    Draw(1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    Draw(0, GetSysColor(COLOR_BTNSHADOW));
+    return;
+  }
+  Draw(0, GetSysColor(COLOR_BTNTEXT));
+}
+
+// The check mark: seven columns, three pixels tall, a short and a long arm.
+void CheckMark(HDC DC, const TRect& Box, COLORREF Color)
+{
+  static const Integer Starts[7] = {2, 3, 4, 3, 2, 1, 0};
+  const Integer K = std::max(1, std::min(Box.Width(), Box.Height()) / 13);
+  const Integer L = Box.Left + (Box.Width() - 7 * K) / 2, T = Box.Top + (Box.Height() - 7 * K) / 2;
+  for (Integer X = 0; X < 7; ++X)
+    FillSolid(DC, TRect(L + X * K, T + Starts[X] * K, L + (X + 1) * K, T + (Starts[X] + 3) * K), Color);
+}
+
+// A face with the classic button edges; answers the content rectangle.
+TRect ButtonFace(HDC DC, const TRect& R, UINT State)
+{
+  TRect Face = R;
+  if (State & DFCS_FLAT) {
+    DrawEdge(DC, Face, BDR_SUNKENOUTER, BF_RECT | BF_MIDDLE | BF_FLAT | BF_ADJUST);
+  } else if (State & (DFCS_PUSHED | DFCS_CHECKED)) {
+    DrawEdge(DC, Face, EDGE_SUNKEN, BF_RECT | BF_MIDDLE | BF_ADJUST);
+  } else {
+    DrawEdge(DC, Face, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_SOFT | BF_ADJUST);
+  }
+  return Face;
+}
+
+void CheckBox(HDC DC, const TRect& R, UINT State)
+{
+  TRect Box = CentredSquare(R);
+  UINT Flags = BF_RECT | BF_ADJUST;
+  if (State & DFCS_FLAT)
+    Flags |= BF_FLAT;
+  if (State & DFCS_MONO)
+    Flags |= BF_MONO;
+  DrawEdge(DC, Box, EDGE_SUNKEN, Flags);
+  const bool Mixed = (State & DFCS_BUTTON3STATE) && (State & DFCS_CHECKED);
+  const bool Grey = State & (DFCS_INACTIVE | DFCS_PUSHED);
+  FillSys(DC, Box, Grey || Mixed ? Integer(COLOR_BTNFACE) : Integer(COLOR_WINDOW));
+  if (State & DFCS_CHECKED)
+    CheckMark(DC, Box, GetSysColor(Mixed || (State & DFCS_INACTIVE) ? Integer(COLOR_BTNSHADOW) : Integer(COLOR_WINDOWTEXT)));
+}
+
+// The round radio button: two rings split into a top-left and a
+// bottom-right half, the inside, and a dot when checked.
+void RadioButton(HDC DC, const TRect& R, UINT State)
+{
+  const TRect Box = CentredSquare(R);
+  const Integer Side = Box.Width();
+  if (Side <= 0)
+    return;
+  const double C = (Side - 1) / 2.0, Radius = Side / 2.0;
+  const bool Grey = State & (DFCS_INACTIVE | DFCS_PUSHED);
+  for (Integer Y = 0; Y < Side; ++Y) {
+    for (Integer X = 0; X < Side; ++X) {
+      const double DX = X - C, DY = Y - C, D = std::sqrt(DX * DX + DY * DY);
+      if (D > Radius - 0.25)
+        continue;
+      const bool TopLeft = DX + DY < 0;
+      Integer Sys = Grey ? COLOR_BTNFACE : COLOR_WINDOW;
+      if (D > Radius - 1.25)
+        Sys = TopLeft ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT;
+      else if (D > Radius - 2.25)
+        Sys = TopLeft ? COLOR_3DDKSHADOW : COLOR_3DLIGHT;
+      else if ((State & DFCS_CHECKED) && D < Radius / 3.0)
+        Sys = (State & DFCS_INACTIVE) ? COLOR_BTNSHADOW : COLOR_WINDOWTEXT;
+      FillSys(DC, TRect(Box.Left + X, Box.Top + Y, Box.Left + X + 1, Box.Top + Y + 1), Sys);
+    }
+  }
+}
+
+// Three groups of diagonal ridges (light, shadow, shadow) in the bottom
+// corner: the right one, or the left one for a left-hand grip.
+void SizeGrip(HDC DC, const TRect& R, bool LeftHand)
+{
+  FillSys(DC, R, COLOR_BTNFACE);
+  const Integer Side = std::min(R.Width(), R.Height());
+  static const Integer Colors[3] = {COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW, COLOR_BTNSHADOW};
+  for (Integer Group = 0; Group < 3; ++Group) {
+    for (Integer K = 0; K < 3; ++K) {
+      const Integer N = 4 * Group + K + 1;   // distance of the ridge from the corner
+      if (N >= Side)
+        continue;
+      for (Integer I = 0; I <= N; ++I) {
+        const Integer Y = R.Bottom - 1 - I;
+        const Integer X = LeftHand ? R.Left + (N - I) : R.Right - 1 - (N - I);
+        FillSys(DC, TRect(X, Y, X + 1, Y + 1), Colors[K]);
+      }
+    }
+  }
+}
+
+void CaptionGlyph(HDC DC, const TRect& Content, UINT State)
+{
+  const TRect G = CentredSquare(TRect(Content.Left + 2, Content.Top + 2, Content.Right - 2, Content.Bottom - 2));
+  const Integer S = G.Width();
+  if (S <= 1)
+    return;
+  const Integer Shift = (State & (DFCS_PUSHED | DFCS_CHECKED)) ? 1 : 0;
+  Glyph(State, [&](Integer Off, COLORREF Color) {
+    const Integer L = G.Left + Off + Shift, T = G.Top + Off + Shift;
+    switch (State & 0xFF) {
+    case DFCS_CAPTIONCLOSE:
+      for (Integer I = 0; I < S; ++I) {
+        FillSolid(DC, TRect(L + I, T + I, L + I + 2, T + I + 1), Color);
+        FillSolid(DC, TRect(L + S - 2 - I, T + I, L + S - I, T + I + 1), Color);
+      }
+      break;
+    case DFCS_CAPTIONMIN: FillSolid(DC, TRect(L, T + S - 2, L + S, T + S), Color); break;
+    case DFCS_CAPTIONMAX:
+      FillSolid(DC, TRect(L, T, L + S, T + 2), Color);
+      FillSolid(DC, TRect(L, T, L + 1, T + S), Color);
+      FillSolid(DC, TRect(L + S - 1, T, L + S, T + S), Color);
+      FillSolid(DC, TRect(L, T + S - 1, L + S, T + S), Color);
+      break;
+    case DFCS_CAPTIONRESTORE: {
+      const Integer B = S * 2 / 3;
+      for (const TPoint P : {TPoint(L + S - B, T), TPoint(L, T + S - B)}) {
+        FillSolid(DC, TRect(P.X, P.Y, P.X + B, P.Y + 2), Color);
+        FillSolid(DC, TRect(P.X, P.Y, P.X + 1, P.Y + B), Color);
+        FillSolid(DC, TRect(P.X + B - 1, P.Y, P.X + B, P.Y + B), Color);
+        FillSolid(DC, TRect(P.X, P.Y + B - 1, P.X + B, P.Y + B), Color);
+      }
+      break;
+    }
+    default: break;
+    }
+  });
+}
+
+// Menu glyphs are masks: black on white, as the menu code expects.
+void MenuGlyph(HDC DC, const TRect& R, UINT State)
+{
+  FillSolid(DC, R, 0xFFFFFF);
+  switch (State & 0xFF) {
+  case DFCS_MENUARROW: Arrow(DC, R, TArrow::Right, 0); break;
+  case DFCS_MENUARROWRIGHT: Arrow(DC, R, TArrow::Left, 0); break;
+  case DFCS_MENUCHECK: CheckMark(DC, R, 0); break;
+  case DFCS_MENUBULLET: {
+    const TRect B = CentredSquare(R);
+    const Integer D = std::max(2, B.Width() / 3);
+    const Integer L = B.Left + (B.Width() - D) / 2, T = B.Top + (B.Height() - D) / 2;
+    FillSolid(DC, TRect(L + 1, T, L + D - 1, T + D), 0);
+    FillSolid(DC, TRect(L, T + 1, L + D, T + D - 1), 0);
+    break;
+  }
+  default: break;
+  }
+}
+
+} // namespace
+
+bool DrawEdge(HDC DC, TRect& R, UINT Edge, UINT Flags)
+{
+  if (!DC || (Flags & BF_DIAGONAL))
+    return false;
+  TRect Inner = R;
+  EdgeLine(DC, Inner, OuterLine(Edge, Flags), Flags);
+  EdgeLine(DC, Inner, InnerLine(Edge, Flags), Flags);
+  if (Flags & BF_MIDDLE)
+    FillSys(DC, Inner, (Flags & BF_MONO) ? COLOR_WINDOW : COLOR_BTNFACE);
+  if (Flags & BF_ADJUST)
+    R = Inner;
+  return true;
+}
+
+bool DrawFrameControl(HDC DC, TRect& R, UINT Type, UINT State)
+{
+  if (!DC || R.IsEmpty())
+    return false;
+  switch (Type) {
+  case DFC_BUTTON:
+    if (State & DFCS_BUTTONPUSH) {
+      const TRect Content = ButtonFace(DC, R, State);
+      if (State & DFCS_ADJUSTRECT)
+        R = Content;
+    } else if (State & (DFCS_BUTTONRADIO | DFCS_BUTTONRADIOIMAGE)) {
+      RadioButton(DC, R, State);
+    } else if (State & DFCS_BUTTONRADIOMASK) {
+      FillSolid(DC, R, 0xFFFFFF);
+    } else {
+      CheckBox(DC, R, State);
+    }
+    return true;
+  case DFC_SCROLL: {
+    const UINT Kind = State & 0xFF;
+    if (Kind == DFCS_SCROLLSIZEGRIP || Kind == DFCS_SCROLLSIZEGRIPRIGHT) {
+      SizeGrip(DC, R, Kind == DFCS_SCROLLSIZEGRIPRIGHT);
+      return true;
+    }
+    // A pushed scroll button goes flat, its arrow one pixel down and right.
+    TRect Face = R;
+    if (State & (DFCS_PUSHED | DFCS_FLAT))
+      DrawEdge(DC, Face, BDR_SUNKENOUTER, BF_RECT | BF_MIDDLE | BF_FLAT | BF_ADJUST);
+    else
+      DrawEdge(DC, Face, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_ADJUST);
+    const TArrow Dir = Kind == DFCS_SCROLLUP     ? TArrow::Up
+                       : Kind == DFCS_SCROLLLEFT  ? TArrow::Left
+                       : Kind == DFCS_SCROLLRIGHT ? TArrow::Right
+                                                  : TArrow::Down;
+    const Integer Shift = (State & DFCS_PUSHED) ? 1 : 0;
+    Glyph(State, [&](Integer Off, COLORREF Color) {
+      Arrow(DC, TRect(R.Left + Off + Shift, R.Top + Off + Shift, R.Right + Off + Shift, R.Bottom + Off + Shift), Dir,
+            Color);
+    });
+    return true;
+  }
+  case DFC_CAPTION:
+    CaptionGlyph(DC, ButtonFace(DC, R, State), State);
+    return true;
+  case DFC_MENU:
+  case DFC_POPUPMENU:
+    MenuGlyph(DC, R, State);
+    return true;
+  default:
+    return false;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Cursors.
+
+namespace {
+
+// Reads a .cur file: the first image of the directory and its hot spot.
+std::optional<QCursor> CursorFromCurFile(const QByteArray& Data)
+{
+  if (Data.size() < 22 || qFromLittleEndian<quint16>(Data.constData() + 2) != 2)
+    return std::nullopt;
+  const int HotX = qFromLittleEndian<quint16>(Data.constData() + 10);
+  const int HotY = qFromLittleEndian<quint16>(Data.constData() + 12);
+  QImage Image = QImage::fromData(Data, "CUR");
+  if (Image.isNull())
+    Image = QImage::fromData(Data, "ICO");
+  if (Image.isNull())
+    return std::nullopt;
+  return QCursor(QPixmap::fromImage(Image), HotX, HotY);
+}
+
+} // namespace
+
+HCURSOR LoadCursor(void*, Integer Id)
+{
+  static const std::pair<Integer, Qt::CursorShape> Shapes[] = {
+    {IDC_ARROW, Qt::ArrowCursor}, {IDC_IBEAM, Qt::IBeamCursor}, {IDC_WAIT, Qt::WaitCursor},
+    {IDC_CROSS, Qt::CrossCursor}, {IDC_UPARROW, Qt::UpArrowCursor}, {IDC_SIZENWSE, Qt::SizeFDiagCursor},
+    {IDC_SIZENESW, Qt::SizeBDiagCursor}, {IDC_SIZEWE, Qt::SizeHorCursor}, {IDC_SIZENS, Qt::SizeVerCursor},
+    {IDC_SIZEALL, Qt::SizeAllCursor}, {IDC_NO, Qt::ForbiddenCursor}, {IDC_HAND, Qt::PointingHandCursor},
+    {IDC_APPSTARTING, Qt::BusyCursor}, {IDC_HELP, Qt::WhatsThisCursor}};
+  static std::map<Integer, TCursorHandle> Loaded;
+  for (const auto& [I, Shape] : Shapes)
+    if (I == Id) {
+      auto [It, New] = Loaded.try_emplace(Id);
+      if (New)
+        It->second.Cursor = QCursor(Shape);
+      return &It->second;
+    }
+  return nullptr;
+}
+
+HCURSOR LoadCursor(void*, const String& Name)
+{
+  static std::map<String, TCursorHandle> Loaded;
+  if (auto It = Loaded.find(Name.toUpper()); It != Loaded.end())
+    return &It->second;
+  std::optional<QCursor> Cursor;
+  const String Base = QStringLiteral(":/cursors/") + Name;
+  if (QFile Cur(Base + QStringLiteral(".cur")); Cur.open(QIODevice::ReadOnly))
+    Cursor = CursorFromCurFile(Cur.readAll());
+  if (!Cursor) {
+    const QImage Image(Base + QStringLiteral(".png"));
+    if (!Image.isNull())
+      Cursor = QCursor(QPixmap::fromImage(Image), Image.text(QStringLiteral("HotSpotX")).toInt(),
+                       Image.text(QStringLiteral("HotSpotY")).toInt());
+  }
+  if (!Cursor)
+    return nullptr;
+  TCursorHandle& H = Loaded[Name.toUpper()];
+  H.Cursor = *Cursor;
+  return &H;
 }

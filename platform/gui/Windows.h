@@ -5,6 +5,7 @@
 
 #include "platform/gui/Types.h"
 
+#include <functional>
 #include <vector>
 
 struct TDeviceContext;
@@ -230,6 +231,103 @@ enum : Integer {
 };
 Integer GetSystemMetrics(Integer Index);
 
+// ---------------------------------------------------------------------------
+// Beeps, timers and top-level windows.
+
+// Tests may hear the beeps instead of the speaker; answers the previous hook.
+using TMessageBeepHook = std::function<void(UINT Type)>;
+TMessageBeepHook SetMessageBeepHook(TMessageBeepHook Hook);
+
+// Timers. With a window, WM_TIMER (wParam: the timer's id) reaches it every
+// Elapse milliseconds, or Proc is called when given, and the answer is
+// IDEvent; setting a timer again restarts it. Without a window Proc is
+// called and the answer is a new id. Timers fire inside modal loops too.
+using UINT_PTR = NativeUInt;
+using TIMERPROC = std::function<void(HWND Wnd, UINT Msg, UINT_PTR IDEvent, DWORD Time)>;
+UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse, TIMERPROC Proc = nullptr);
+bool KillTimer(HWND Wnd, UINT_PTR IDEvent);
+
+// Window styles, as a control's CreateParams give them and GetWindowLong
+// answers them.
+enum : DWORD {
+  WS_OVERLAPPED = 0x0, WS_POPUP = 0x80000000, WS_CHILD = 0x40000000, WS_VISIBLE = 0x10000000,
+  WS_DISABLED = 0x08000000, WS_CLIPSIBLINGS = 0x04000000, WS_CLIPCHILDREN = 0x02000000,
+  WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000, WS_DLGFRAME = 0x00400000, WS_VSCROLL = 0x00200000,
+  WS_HSCROLL = 0x00100000, WS_SYSMENU = 0x00080000, WS_THICKFRAME = 0x00040000, WS_TABSTOP = 0x00010000
+};
+enum : DWORD {
+  WS_EX_DLGMODALFRAME = 0x1, WS_EX_TOPMOST = 0x8, WS_EX_TRANSPARENT = 0x20, WS_EX_TOOLWINDOW = 0x80,
+  WS_EX_WINDOWEDGE = 0x100, WS_EX_CLIENTEDGE = 0x200, WS_EX_RIGHT = 0x1000, WS_EX_RTLREADING = 0x2000,
+  WS_EX_LEFTSCROLLBAR = 0x4000, WS_EX_CONTROLPARENT = 0x10000, WS_EX_STATICEDGE = 0x20000,
+  WS_EX_APPWINDOW = 0x40000, WS_EX_LAYERED = 0x80000, WS_EX_LAYOUTRTL = 0x400000,
+  WS_EX_NOACTIVATE = 0x08000000
+};
+enum : UINT { CS_VREDRAW = 0x1, CS_HREDRAW = 0x2, CS_DBLCLKS = 0x8, CS_SAVEBITS = 0x800, CS_DROPSHADOW = 0x20000 };
+enum : Integer { GWL_STYLE = -16, GWL_EXSTYLE = -20 };
+// Changing WS_EX_TOPMOST, WS_EX_NOACTIVATE or WS_EX_LAYERED of a top-level
+// window takes effect at once.
+LongInt GetWindowLong(HWND Wnd, Integer Index);
+LongInt SetWindowLong(HWND Wnd, Integer Index, LongInt NewLong);
+
+// Showing and placing windows. A window shown without activation leaves the
+// active window and the focus where they are. These act on the window only:
+// the control's Visible stays as it was.
+enum : Integer {
+  SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_NORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3,
+  SW_SHOWNOACTIVATE = 4, SW_SHOW = 5, SW_MINIMIZE = 6, SW_SHOWMINNOACTIVE = 7, SW_SHOWNA = 8,
+  SW_RESTORE = 9
+};
+bool ShowWindow(HWND Wnd, Integer CmdShow);   // answers whether it was visible
+enum : UINT {
+  SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4, SWP_NOREDRAW = 0x8, SWP_NOACTIVATE = 0x10,
+  SWP_FRAMECHANGED = 0x20, SWP_SHOWWINDOW = 0x40, SWP_HIDEWINDOW = 0x80, SWP_NOCOPYBITS = 0x100,
+  SWP_NOOWNERZORDER = 0x200, SWP_NOSENDCHANGING = 0x400
+};
+inline const HWND HWND_TOP = nullptr;
+inline const HWND HWND_BOTTOM = reinterpret_cast<HWND>(NativeInt(1));
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(NativeInt(-1));
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(NativeInt(-2));
+// X and Y are in the parent's client coordinates, on the screen for a
+// top-level window.
+bool SetWindowPos(HWND Wnd, HWND InsertAfter, Integer X, Integer Y, Integer CX, Integer CY, UINT Flags);
+// The top-level window that has the activation (nullptr: none of ours).
+HWND GetActiveWindow();
+// Answers to WM_MOUSEACTIVATE: whether a click activates the window and
+// whether the click itself is then dropped.
+enum : LRESULT { MA_ACTIVATE = 1, MA_ACTIVATEANDEAT = 2, MA_NOACTIVATE = 3, MA_NOACTIVATEANDEAT = 4 };
+
+// Layered windows: a constant alpha and a colour key whose pixels are not
+// part of the window (the shape follows the window's drawing).
+enum : DWORD { LWA_COLORKEY = 0x1, LWA_ALPHA = 0x2 };
+bool SetLayeredWindowAttributes(HWND Wnd, COLORREF Key, Byte Alpha, DWORD Flags);
+bool GetLayeredWindowAttributes(HWND Wnd, COLORREF* Key, Byte* Alpha, DWORD* Flags);
+// The window takes the shape of Rgn, in its own coordinates (nullptr: a
+// rectangle again); the window owns the region from then on.
+Integer SetWindowRgn(HWND Wnd, HRGN Rgn, bool Redraw);
+// Copies the shape into Rgn; ERROR when the window has none.
+Integer GetWindowRgn(HWND Wnd, HRGN Rgn);
+
+// The time of GetTickCount and of every timer. The program runs on the
+// monotonic clock; a test that creates a TTestClock runs on it instead and
+// moves the time on by hand, so timers fire without waiting.
+class TTestClock {
+public:
+  explicit TTestClock(UInt64 Start = 1000);
+  ~TTestClock();
+  TTestClock(const TTestClock&) = delete;
+  TTestClock& operator=(const TTestClock&) = delete;
+  UInt64 Now() const { return FNow; }
+  // Moves the time on by Ms. Each timer that falls due on the way fires, in
+  // time order, with the clock standing at its due time.
+  void Advance(Cardinal Ms);
+  // The clock in use; nullptr while the monotonic clock runs.
+  static TTestClock* Active();
+
+private:
+  UInt64 FNow;
+  TTestClock* FPrevious;
+};
+
 // Message boxes: buttons, icons and answers.
 enum : UINT {
   MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
@@ -242,3 +340,62 @@ enum : Integer { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5,
 Integer MessageBox(HWND Wnd, const String& Text, const String& Caption, UINT Type);
 
 Integer MulDiv(Integer Number, Integer Numerator, Integer Denominator);
+
+// ---------------------------------------------------------------------------
+// Classic three-dimensional edges and frame controls, in the system colours
+// of the active style.
+
+// Edge kinds: an outer and an inner line, each raised or sunken.
+enum : UINT {
+  BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4, BDR_SUNKENINNER = 0x8,
+  BDR_OUTER = 0x3, BDR_INNER = 0xC, BDR_RAISED = 0x5, BDR_SUNKEN = 0xA,
+  EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER, EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
+  EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER
+};
+// Sides and options of DrawEdge.
+enum : UINT {
+  BF_LEFT = 0x1, BF_TOP = 0x2, BF_RIGHT = 0x4, BF_BOTTOM = 0x8, BF_TOPLEFT = BF_TOP | BF_LEFT,
+  BF_TOPRIGHT = BF_TOP | BF_RIGHT, BF_BOTTOMLEFT = BF_BOTTOM | BF_LEFT,
+  BF_BOTTOMRIGHT = BF_BOTTOM | BF_RIGHT, BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM,
+  BF_DIAGONAL = 0x10, BF_MIDDLE = 0x800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000, BF_FLAT = 0x4000,
+  BF_MONO = 0x8000
+};
+// Draws the edge on the sides asked; with BF_ADJUST R becomes the rectangle
+// inside it. Diagonal edges are not drawn (the answer is false).
+bool DrawEdge(HDC DC, TRect& R, UINT Edge, UINT Flags);
+
+// Frame control kinds and states.
+enum : UINT { DFC_CAPTION = 1, DFC_MENU = 2, DFC_SCROLL = 3, DFC_BUTTON = 4, DFC_POPUPMENU = 5 };
+enum : UINT {
+  DFCS_CAPTIONCLOSE = 0x0, DFCS_CAPTIONMIN = 0x1, DFCS_CAPTIONMAX = 0x2, DFCS_CAPTIONRESTORE = 0x3,
+  DFCS_CAPTIONHELP = 0x4,
+  DFCS_MENUARROW = 0x0, DFCS_MENUCHECK = 0x1, DFCS_MENUBULLET = 0x2, DFCS_MENUARROWRIGHT = 0x4,
+  DFCS_SCROLLUP = 0x0, DFCS_SCROLLDOWN = 0x1, DFCS_SCROLLLEFT = 0x2, DFCS_SCROLLRIGHT = 0x3,
+  DFCS_SCROLLCOMBOBOX = 0x5, DFCS_SCROLLSIZEGRIP = 0x8, DFCS_SCROLLSIZEGRIPRIGHT = 0x10,
+  DFCS_BUTTONCHECK = 0x0, DFCS_BUTTONRADIOIMAGE = 0x1, DFCS_BUTTONRADIOMASK = 0x2,
+  DFCS_BUTTONRADIO = 0x4, DFCS_BUTTON3STATE = 0x8, DFCS_BUTTONPUSH = 0x10,
+  DFCS_INACTIVE = 0x100, DFCS_PUSHED = 0x200, DFCS_CHECKED = 0x400, DFCS_TRANSPARENT = 0x800,
+  DFCS_HOT = 0x1000, DFCS_ADJUSTRECT = 0x2000, DFCS_FLAT = 0x4000, DFCS_MONO = 0x8000
+};
+// Draws a classic control part (button face, check box, radio button,
+// scroll arrow, combo-box button, size grip, caption button, menu glyph).
+// With DFCS_ADJUSTRECT a push button's R becomes its content rectangle.
+bool DrawFrameControl(HDC DC, TRect& R, UINT Type, UINT State);
+
+// ---------------------------------------------------------------------------
+// Cursors. A handle names a cursor shape; handles that LoadCursor answers are
+// shared and live as long as the program.
+
+struct TCursorHandle;
+using HCURSOR = TCursorHandle*;
+enum : Integer {
+  IDC_ARROW = 32512, IDC_IBEAM = 32513, IDC_WAIT = 32514, IDC_CROSS = 32515, IDC_UPARROW = 32516,
+  IDC_SIZENWSE = 32642, IDC_SIZENESW = 32643, IDC_SIZEWE = 32644, IDC_SIZENS = 32645, IDC_SIZEALL = 32646,
+  IDC_NO = 32648, IDC_HAND = 32649, IDC_APPSTARTING = 32650, IDC_HELP = 32651
+};
+// A system cursor (Id: an IDC_ value), or a cursor of the program's
+// resources: ":/cursors/<Name>.cur" with its hot spot, or ":/cursors/<Name>.png"
+// whose "HotSpotX" and "HotSpotY" texts give it (the top-left corner without
+// them). nullptr when there is none. Instance is not used.
+HCURSOR LoadCursor(void* Instance, Integer Id);
+HCURSOR LoadCursor(void* Instance, const String& Name);

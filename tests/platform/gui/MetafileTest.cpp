@@ -126,6 +126,43 @@ TEST(Metafile, RecordSaveLoadReplayAndSearch)
   EXPECT_LT(LastInk, 380);
 }
 
+// We write a clip as a reset followed by an intersection; other writers set
+// it with one RGN_COPY record that carries the region, which clips as well.
+TEST(Metafile, ClipRegionCopiedByOneRecordClips)
+{
+  TMetafile Meta;
+  Meta.SetWidth(200);
+  Meta.SetHeight(100);
+  {
+    TMetafileCanvas C(&Meta, nullptr);
+    DrawPage(&C);
+  }
+  QByteArray Bytes = Meta.SaveToBytes();
+  int Pos = int(U32At(Bytes, 4));
+  int Clips = 0;
+  while (Pos + 8 <= Bytes.size()) {
+    const quint32 Type = U32At(Bytes, Pos), Size = U32At(Bytes, Pos + 4);
+    if (Type == EMR_EXTSELECTCLIPRGN && U32At(Bytes, Pos + 8) == 0 && Pos + int(Size) + 16 <= Bytes.size() &&
+        U32At(Bytes, Pos + int(Size)) == EMR_EXTSELECTCLIPRGN && U32At(Bytes, Pos + int(Size) + 8) != 0) {
+      // The reset becomes a comment, the intersection a copy.
+      qToLittleEndian<quint32>(EMR_GDICOMMENT, Bytes.data() + Pos);
+      qToLittleEndian<quint32>(4, Bytes.data() + Pos + 8);
+      qToLittleEndian<quint32>(RGN_COPY, Bytes.data() + Pos + int(Size) + 12);
+      ++Clips;
+    }
+    Pos += int(Size);
+  }
+  ASSERT_EQ(Clips, 1);
+  TMetafile Copied;
+  Copied.LoadFromBytes(Bytes);
+  TImageCanvas Played(200, 100);
+  Played.Draw(0, 0, &Copied);
+  EXPECT_EQ(At(Played, 155, 15), clLime);
+  EXPECT_EQ(At(Played, 143, 33), clWhite);
+  EXPECT_EQ(At(Played, 165, 32), clWhite);
+  EXPECT_EQ(At(Played, 175, 8), clWhite);
+}
+
 TEST(Metafile, NestedMetafileIsRecordedIntoAnother)
 {
   TMetafile Inner;
