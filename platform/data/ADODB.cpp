@@ -187,6 +187,13 @@ static QString DecimalText(double D)
   return S;
 }
 
+// Exact decimal text as the decimal field keeps it: "-12.50".
+static bool IsDecimalText(const QString& S)
+{
+  static const QRegularExpression Exact(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+  return Exact.match(S).hasMatch();
+}
+
 // A Variant as a value of the given kind.
 static odbc::TValue ToOdbcValue(const Variant& V, odbc::TValueKind Kind, int Precision = 0, int Scale = 0)
 {
@@ -201,6 +208,8 @@ static odbc::TValue ToOdbcValue(const Variant& V, odbc::TValueKind Kind, int Pre
   case K::Currency: return odbc::TValue::FromCurrency(V.AsCurrency().Raw());
   case K::Decimal: {
     const int T = VarType(V) & varTypeMask;
+    if (VarIsStr(V) && IsDecimalText(V.AsString()))
+      return odbc::TValue::FromDecimal(V.AsString(), Precision, Scale);
     if (T == varCurrency)
       return odbc::TValue::FromDecimal(odbc::CurrencyToText(V.AsCurrency().Raw()), Precision, 4);
     if (T == varInteger || T == varInt64 || T == varSmallint || T == varShortInt || T == varByte ||
@@ -413,10 +422,33 @@ void TADOConnection::SetConnected(bool Value)
     Close();
 }
 
+static String AttrValue(const std::vector<odbc::TConnAttr>& Attrs, const char* Key)
+{
+  for (const odbc::TConnAttr& A : Attrs)
+    if (SameKey(A.Key, Key))
+      return A.Value;
+  return String();
+}
+
+// A connection that prompts and names no account asks for one first.
 void TADOConnection::Open()
 {
   if (Connected())
     return;
+  const std::vector<odbc::TConnAttr> Attrs = odbc::ParseOdbcConnectionString(OdbcConnectionString(FConnectionString));
+  // without a dialog to ask or a handler to tell, the string's data source decides
+  if (FLoginPrompt && AttrValue(Attrs, "UID").isEmpty() && (LoginDialogProc() || OnLogin)) {
+    String Database = AttrValue(Attrs, "DATABASE");
+    if (Database.isEmpty())
+      Database = AttrValue(Attrs, "DSN");
+    String UserName, Password;
+    if (LoginDialogProc() && !LoginDialogProc()(Database, UserName, Password))
+      DatabaseError(FmtText(dbconsts::SLoginError, {Database}), this);
+    if (OnLogin)
+      OnLogin(this, UserName, Password);
+    Open(UserName, Password);
+    return;
+  }
   if (BeforeConnect)
     BeforeConnect(this);
   FOdbc.Open(OdbcConnectionString(FConnectionString));
@@ -715,6 +747,14 @@ int TCustomADODataSet::ColumnOfField(const TField* Field) const
 Variant TCustomADODataSet::CellValue(int Row, int Col) const
 {
   return FromOdbcValue(FStore->Value(Row, Col));
+}
+
+// Decimals stay exact text where a value goes back to the server or to a
+// decimal field; everywhere else they are a Double.
+Variant TCustomADODataSet::ExactCellValue(int Row, int Col) const
+{
+  const odbc::TValue V = FStore->Value(Row, Col);
+  return V.Kind == odbc::TValueKind::Decimal ? Variant(V.Text) : FromOdbcValue(V);
 }
 
 // Rebuilds the rows in view from the filter and the sort.
@@ -1215,9 +1255,11 @@ bool TCustomADODataSet::GetFieldData(TField* Field, Variant& Value) const
   if (B.HasValues && State() != dsOldValue)
     Value = B.Values[std::size_t(Col)];
   else if (B.Row >= 0 && B.Flag == bfCurrent)
-    Value = CellValue(B.Row, Col);
+    Value = ExactCellValue(B.Row, Col);
   else
     return false;
+  if (VarIsStr(Value) && FStore->Column(Col).Kind == odbc::TValueKind::Decimal && Field->DataType() != ftFMTBcd)
+    Value = Variant(Value.AsString().toDouble());
   return !VarIsNull(Value) && !VarIsEmpty(Value);
 }
 
@@ -1252,7 +1294,7 @@ void TCustomADODataSet::SetFieldData(TField* Field, const Variant& Value)
     if (!B.HasValues) {   // copy on the first write
       B.Values.resize(std::size_t(FStore->ColumnCount()));
       for (int C = 0; C < FStore->ColumnCount(); ++C)
-        B.Values[std::size_t(C)] = B.Row >= 0 ? CellValue(B.Row, C) : Variant(Null);
+        B.Values[std::size_t(C)] = B.Row >= 0 ? ExactCellValue(B.Row, C) : Variant(Null);
       B.HasValues = true;
     }
     B.Values[std::size_t(Col)] = Value;
@@ -1333,7 +1375,7 @@ String TCustomADODataSet::WhereOfRow(int Row, const String& Table, std::vector<o
   }
   QStringList Where;
   for (int C : KeyCols) {
-    const Variant Old = CellValue(Row, C);
+    const Variant Old = ExactCellValue(Row, C);
     if (VarIsNull(Old)) {
       Where << QuoteIdent(WriteColumnName(C)) + QStringLiteral(" is null");
       continue;
@@ -1410,7 +1452,7 @@ void TCustomADODataSet::WriteRow(TRecBuf& B, bool Inserting)
   QStringList Sets;
   std::vector<int> Changed;
   for (int C = 0; C < N; ++C) {
-    if (SameCell(B.Values[std::size_t(C)], CellValue(B.Row, C)))
+    if (SameCell(B.Values[std::size_t(C)], ExactCellValue(B.Row, C)))
       continue;
     if (!TableColumn(C, Table))
       DatabaseError(FmtText(dbconsts::SFieldReadOnly, {FStore->Column(C).Name}), this);
@@ -1736,7 +1778,8 @@ void RegisterADOClasses()
     .Event("AfterConnect", &TADOConnection::AfterConnect)
     .Event("AfterDisconnect", &TADOConnection::AfterDisconnect)
     .Event("BeforeConnect", &TADOConnection::BeforeConnect)
-    .Event("BeforeDisconnect", &TADOConnection::BeforeDisconnect);
+    .Event("BeforeDisconnect", &TADOConnection::BeforeDisconnect)
+    .Event("OnLogin", &TADOConnection::OnLogin);
 
   RegisterClassInfo<TCustomADODataSet, TDataSet>("TCustomADODataSet")
     .Property("Connection", &TCustomADODataSet::Connection, &TCustomADODataSet::SetConnection)

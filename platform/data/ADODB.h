@@ -107,6 +107,8 @@ private:
 
 using TConnectionNotifyEvent = std::function<void(TObject* Sender)>;
 
+using TLoginEvent = std::function<void(TObject* Sender, const String& Username, const String& Password)>;
+
 class TADOConnection : public TComponent {
   VELMORA_CLASS(TADOConnection)
   using inherited = TComponent;
@@ -153,6 +155,9 @@ public:
   QStringList PrimaryKeyOf(const String& Table);
 
   TConnectionNotifyEvent BeforeConnect, AfterConnect, BeforeDisconnect, AfterDisconnect;
+  // With LoginPrompt, after the login dialog and before connecting, with
+  // the account that will be used.
+  TLoginEvent OnLogin;
 
 protected:
   friend class TCustomADODataSet;
@@ -268,6 +273,7 @@ private:
   TRecBuf* Buf(TRecordBuffer Buffer) const { return reinterpret_cast<TRecBuf*>(Buffer); }
   int ColumnOfField(const TField* Field) const;
   Variant CellValue(int Row, int Col) const;
+  Variant ExactCellValue(int Row, int Col) const;
   void RebuildView(bool KeepPosition);
   void SortView(const std::vector<adofilter::TSortKey>& Keys);
   template <std::size_t NK, class KeyOf>

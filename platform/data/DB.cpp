@@ -9,6 +9,19 @@
 // ---------------------------------------------------------------------------
 // Errors and texts
 
+static TLoginDialogProc& LoginDialogSlot()
+{
+  static TLoginDialogProc Proc;
+  return Proc;
+}
+
+TLoginDialogProc SetLoginDialogProc(TLoginDialogProc Proc)
+{
+  return std::exchange(LoginDialogSlot(), std::move(Proc));
+}
+
+const TLoginDialogProc& LoginDialogProc() { return LoginDialogSlot(); }
+
 String FmtText(const char* Text, const QStringList& Args)
 {
   String S = QString::fromUtf8(Text);
@@ -289,6 +302,8 @@ String TField::GetAsString() const
   return VarIsNull(V) ? String() : VarToStr(V);
 }
 
+void TField::SetBlankAsNull(const String& V) { SetVarValue(V.trimmed().isEmpty() ? Variant(Null) : Variant(V)); }
+
 void TField::SetAsStringValue(const String& V)
 {
   if (V.isEmpty())
@@ -449,38 +464,19 @@ Variant TStringField::Normalize(const Variant& V) const
   return Variant(V.AsString());
 }
 
-Integer TStringField::GetAsInteger() const
+template <class T>
+T TStringField::TextAsNumber(bool (*TryConvert)(const String&, T&), const char* Error) const
 {
   const String S = GetAsString().trimmed();
-  if (S.isEmpty())
-    return 0;
-  Integer I;
-  if (!TryStrToInt(S, I))
-    ConvertError(dbconsts::SNotAnInteger, S);
-  return I;
+  T Value{};
+  if (!S.isEmpty() && !TryConvert(S, Value))
+    ConvertError(Error, S);
+  return Value;
 }
 
-Int64 TStringField::GetAsLargeInt() const
-{
-  const String S = GetAsString().trimmed();
-  if (S.isEmpty())
-    return 0;
-  Int64 I;
-  if (!TryStrToInt64(S, I))
-    ConvertError(dbconsts::SNotAnInteger, S);
-  return I;
-}
-
-double TStringField::GetAsFloat() const
-{
-  const String S = GetAsString().trimmed();
-  if (S.isEmpty())
-    return 0.0;
-  double D;
-  if (!TryStrToFloat(S, D))
-    ConvertError(dbconsts::SNotAFloat, S);
-  return D;
-}
+Integer TStringField::GetAsInteger() const { return TextAsNumber<Integer>(TryStrToInt, dbconsts::SNotAnInteger); }
+Int64 TStringField::GetAsLargeInt() const { return TextAsNumber<Int64>(TryStrToInt64, dbconsts::SNotAnInteger); }
+double TStringField::GetAsFloat() const { return TextAsNumber<double>(TryStrToFloat, dbconsts::SNotAFloat); }
 
 bool TStringField::GetAsBoolean() const
 {
@@ -521,6 +517,23 @@ void TNumericField::SetEditFormat(const String& Value)
     return;
   FEditFormat = Value;
   PropertyChanged(false);
+}
+
+void TNumericField::GetText(String& Text, bool DisplayText) const
+{
+  Variant V;
+  if (!GetData(V)) {
+    Text.clear();
+    return;
+  }
+  Text = FormatValue(V, DisplayText || FEditFormat.isEmpty() ? FDisplayFormat : FEditFormat, DisplayText);
+}
+
+String TNumericField::FormatValue(const Variant& V, const String& Format, bool DisplayText) const
+{
+  (void)Format;
+  (void)DisplayText;
+  return V.AsString();
 }
 
 TIntegerField::TIntegerField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftInteger); }
@@ -579,23 +592,9 @@ String TIntegerField::GetAsString() const
   return GetData(V) ? QString::number(V.AsInt64()) : String();
 }
 
-void TIntegerField::SetAsStringValue(const String& V)
+String TIntegerField::FormatValue(const Variant& V, const String& Format, bool) const
 {
-  if (V.trimmed().isEmpty())
-    SetVarValue(Null);
-  else
-    SetVarValue(V);
-}
-
-void TIntegerField::GetText(String& Text, bool DisplayText) const
-{
-  Variant V;
-  if (!GetData(V)) {
-    Text.clear();
-    return;
-  }
-  const String& Fmt = DisplayText || FEditFormat.isEmpty() ? FDisplayFormat : FEditFormat;
-  Text = Fmt.isEmpty() ? QString::number(V.AsInt64()) : FormatFloat(Fmt, double(V.AsInt64()));
+  return Format.isEmpty() ? QString::number(V.AsInt64()) : FormatFloat(Format, double(V.AsInt64()));
 }
 
 TFloatField::TFloatField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftFloat); }
@@ -650,29 +649,14 @@ String TFloatField::GetAsString() const
   return GetData(V) ? FloatToStr(V.AsDouble()) : String();
 }
 
-void TFloatField::SetAsStringValue(const String& V)
+String TFloatField::FormatValue(const Variant& V, const String& Format, bool DisplayText) const
 {
-  if (V.trimmed().isEmpty())
-    SetVarValue(Null);
-  else
-    SetVarValue(V);
-}
-
-void TFloatField::GetText(String& Text, bool DisplayText) const
-{
-  Variant V;
-  if (!GetData(V)) {
-    Text.clear();
-    return;
-  }
   const double D = V.AsDouble();
-  const String& Fmt = DisplayText || FEditFormat.isEmpty() ? FDisplayFormat : FEditFormat;
-  if (!Fmt.isEmpty())
-    Text = FormatFloat(Fmt, D);
-  else if (FCurrency && DisplayText)
-    Text = FloatToStrF(D, ffCurrency, FPrecision, FormatSettings.CurrencyDecimals);
-  else
-    Text = FloatToStrF(D, ffGeneral, FPrecision, 0);
+  if (!Format.isEmpty())
+    return FormatFloat(Format, D);
+  if (FCurrency && DisplayText)
+    return FloatToStrF(D, ffCurrency, FPrecision, FormatSettings.CurrencyDecimals);
+  return FloatToStrF(D, ffGeneral, FPrecision, 0);
 }
 
 TBCDField::TBCDField(TComponent* AOwner) : TNumericField(AOwner)
@@ -765,81 +749,281 @@ String TBCDField::GetAsString() const
   return GetData(V) ? CurrToStr(V.AsCurrency()) : String();
 }
 
-void TBCDField::SetAsStringValue(const String& V)
+String TBCDField::FormatValue(const Variant& V, const String& Format, bool DisplayText) const
 {
-  if (V.trimmed().isEmpty())
-    SetVarValue(Null);
-  else
-    SetVarValue(V);
+  const Currency C = V.AsCurrency();
+  if (!Format.isEmpty())
+    return FormatCurr(Format, C);
+  if (FCurrency && DisplayText)
+    return CurrToStrF(C, ffCurrency, FormatSettings.CurrencyDecimals);
+  return CurrToStr(C);
 }
 
-void TBCDField::GetText(String& Text, bool DisplayText) const
+// ---- exact decimals
+
+// Digits of a canonical decimal text: sign, integer digits, fraction digits.
+struct TDecimalParts {
+  bool Negative = false;
+  String Int;
+  String Frac;
+};
+
+static TDecimalParts SplitDecimal(const String& Text)
 {
-  Variant V;
-  if (!GetData(V)) {
-    Text.clear();
-    return;
+  TDecimalParts P;
+  String T = Text;
+  if (T.startsWith(u'-')) {
+    P.Negative = true;
+    T.remove(0, 1);
   }
-  const Currency C = V.AsCurrency();
-  const String& Fmt = DisplayText || FEditFormat.isEmpty() ? FDisplayFormat : FEditFormat;
-  if (!Fmt.isEmpty())
-    Text = FormatCurr(Fmt, C);
-  else if (FCurrency && DisplayText)
-    Text = CurrToStrF(C, ffCurrency, FormatSettings.CurrencyDecimals);
+  const qsizetype Point = T.indexOf(u'.');
+  P.Int = Point < 0 ? T : T.left(Point);
+  P.Frac = Point < 0 ? String() : T.mid(Point + 1);
+  return P;
+}
+
+static String JoinDecimal(TDecimalParts P)
+{
+  while (P.Int.size() > 1 && P.Int.startsWith(u'0'))
+    P.Int.remove(0, 1);
+  if (P.Int.isEmpty())
+    P.Int = QStringLiteral("0");
+  const bool Zero = P.Int == u"0" && std::all_of(P.Frac.begin(), P.Frac.end(), [](QChar C) { return C == u'0'; });
+  String S = P.Negative && !Zero ? QStringLiteral("-") : String();
+  S += P.Int;
+  if (!P.Frac.isEmpty())
+    S += u'.' + P.Frac;
+  return S;
+}
+
+// Rounds half away from zero to Scale fraction digits (fewer are kept).
+static void RoundDecimal(TDecimalParts& P, Integer Scale)
+{
+  if (P.Frac.size() <= Scale)
+    return;
+  const bool Up = P.Frac[Scale] >= u'5';
+  P.Frac.truncate(Scale);
+  if (!Up)
+    return;
+  String Digits = P.Int + P.Frac;
+  qsizetype I = Digits.size() - 1;
+  for (; I >= 0 && Digits[I] == u'9'; --I)
+    Digits[I] = u'0';
+  if (I < 0)
+    Digits.prepend(u'1');
   else
-    Text = CurrToStr(C);
+    Digits[I] = QChar(Digits[I].unicode() + 1);
+  P.Int = Digits.left(Digits.size() - Scale);
+  P.Frac = Digits.right(Scale);
+}
+
+// Typed or stored decimal text into canonical parts; the point may be the
+// locale's separator or '.'.
+static bool ParseDecimal(const String& Text, TDecimalParts& P)
+{
+  String T = Text.trimmed();
+  P = TDecimalParts();
+  if (T.startsWith(u'-') || T.startsWith(u'+')) {
+    P.Negative = T.startsWith(u'-');
+    T.remove(0, 1);
+  }
+  bool Point = false;
+  for (QChar C : T) {
+    if (C.isDigit() && C.unicode() < 128) {
+      (Point ? P.Frac : P.Int) += C;
+    } else if ((C == u'.' || C == FormatSettings.DecimalSeparator) && !Point) {
+      Point = true;
+    } else {
+      return false;
+    }
+  }
+  return !P.Int.isEmpty() || !P.Frac.isEmpty();
+}
+
+static Integer IntegerDigits(const TDecimalParts& P)
+{
+  qsizetype I = 0;
+  while (I < P.Int.size() && P.Int[I] == u'0')
+    ++I;
+  return Integer(P.Int.size() - I);
+}
+
+// Splits a format at ';' outside quotes.
+static QStringList FormatSections(const String& Format)
+{
+  QStringList Sections(String{});
+  QChar Quote;
+  for (QChar C : Format) {
+    if (!Quote.isNull()) {
+      if (C == Quote)
+        Quote = QChar();
+    } else if (C == u'\'' || C == u'"') {
+      Quote = C;
+    } else if (C == u';') {
+      Sections << String();
+      continue;
+    }
+    Sections.last() += C;
+  }
+  return Sections;
+}
+
+String FormatDecimalText(const String& Format, const String& DecimalText)
+{
+  TDecimalParts P = SplitDecimal(DecimalText);
+  const QStringList Sections = FormatSections(Format);
+  const auto AllZero = [](const String& Digits) { return Digits.count(u'0') == Digits.size(); };
+  const bool Zero = AllZero(P.Int) && AllZero(P.Frac);
+  String Section = Sections[0];
+  bool Minus = P.Negative && !Zero;
+  if (Zero && Sections.size() >= 3 && !Sections[2].isEmpty()) {
+    Section = Sections[2];
+    Minus = false;
+  } else if (P.Negative && !Zero && Sections.size() >= 2 && !Sections[1].isEmpty()) {
+    Section = Sections[1];
+    Minus = false;   // the negative section writes its own sign
+  }
+  // the placeholders: integer ones before the point, fraction ones after
+  Integer IntRequired = 0, FracTotal = 0, FracRequired = 0;
+  bool SeenPoint = false, SeenZero = false, Thousands = false;
+  QChar Quote;
+  for (QChar C : Section) {
+    if (!Quote.isNull()) {
+      if (C == Quote)
+        Quote = QChar();
+      continue;
+    }
+    if (C == u'\'' || C == u'"')
+      Quote = C;
+    else if (C == u'E' || C == u'e')
+      return FormatFloat(Format, DecimalText.toDouble());
+    else if (C == u'.')
+      SeenPoint = true;
+    else if (C == u',' && !SeenPoint)
+      Thousands = true;
+    else if ((C == u'0' || C == u'#') && SeenPoint) {
+      ++FracTotal;
+      if (C == u'0')
+        FracRequired = FracTotal;
+    } else if (C == u'0' || (C == u'#' && SeenZero)) {
+      SeenZero = true;
+      ++IntRequired;
+    }
+  }
+  RoundDecimal(P, FracTotal);
+  P.Frac = P.Frac.leftJustified(FracTotal, u'0');
+  while (P.Frac.size() > FracRequired && P.Frac.endsWith(u'0'))
+    P.Frac.chop(1);
+  while (!P.Int.isEmpty() && P.Int.startsWith(u'0'))
+    P.Int.remove(0, 1);
+  P.Int = P.Int.rightJustified(IntRequired, u'0');
+  if (AllZero(P.Int) && AllZero(P.Frac))
+    Minus = false;   // rounded to nothing
+  if (Thousands)
+    for (qsizetype I = P.Int.size() - 3; I > 0; I -= 3)
+      P.Int.insert(I, FormatSettings.ThousandSeparator);
+  // the text: literals as written, the digits at the first placeholder
+  String Out = Minus ? QStringLiteral("-") : String();
+  bool IntDone = false;
+  SeenPoint = false;
+  Quote = QChar();
+  for (QChar C : Section) {
+    if (!Quote.isNull()) {
+      if (C == Quote)
+        Quote = QChar();
+      else
+        Out += C;
+      continue;
+    }
+    if (C == u'\'' || C == u'"') {
+      Quote = C;
+    } else if (C == u'.' && !SeenPoint) {
+      SeenPoint = true;
+      if (!IntDone)
+        Out += P.Int;
+      IntDone = true;
+      if (!P.Frac.isEmpty())
+        Out += FormatSettings.DecimalSeparator + P.Frac;
+    } else if (C == u'0' || C == u'#' || (C == u',' && !SeenPoint)) {
+      if (!IntDone && !SeenPoint && C != u',') {
+        Out += P.Int;
+        IntDone = true;
+      }
+    } else {
+      Out += C;
+    }
+  }
+  return Out;
 }
 
 Variant TFMTBCDField::Normalize(const Variant& V) const
 {
-  double D;
+  TDecimalParts P;
+  const int T = VarType(V) & varTypeMask;
   if (VarIsStr(V)) {
-    const String S = V.AsString().trimmed();
-    if (!TryStrToFloat(S, D))
-      ConvertError(dbconsts::SNotAFloat, S);
+    if (!ParseDecimal(V.AsString(), P))
+      ConvertError(dbconsts::SNotAFloat, V.AsString().trimmed());
+  } else if (T == varCurrency) {
+    ParseDecimal(CurrToStr(V.AsCurrency()), P);
+  } else if (T == varInteger || T == varInt64 || T == varSmallint || T == varShortInt || T == varByte ||
+             T == varWord || T == varLongWord || T == varBoolean) {
+    ParseDecimal(QString::number(V.AsInt64()), P);
   } else {
-    D = V.AsDouble();
+    const double D = V.AsDouble();
+    if (!std::isfinite(D))
+      ConvertError(dbconsts::SNotAFloat, QString::number(D));
+    ParseDecimal(QString::number(D, 'f', std::max(FSize, 0)), P);
   }
-  CheckDecimalRange(D, FPrecision, FSize, this);
-  return Variant(D);
+  RoundDecimal(P, std::max(FSize, 0));
+  P.Frac = P.Frac.leftJustified(std::max(FSize, 0), u'0');   // as the server writes it
+  if (FPrecision > 0 && IntegerDigits(P) > FPrecision - FSize)
+    throw EOverflow(FmtText("BCD overflow (field '%s')", {DisplayName()}));
+  return Variant(JoinDecimal(P));
+}
+
+String TFMTBCDField::AsDecimalText() const
+{
+  Variant V;
+  if (!GetData(V))
+    return String();
+  TDecimalParts P;
+  if (!VarIsStr(V) || !ParseDecimal(V.AsString(), P))
+    ParseDecimal(QString::number(V.AsDouble(), 'f', std::max(FSize, 0)), P);
+  return JoinDecimal(P);
 }
 
 Variant TFMTBCDField::GetAsVariant() const
 {
   Variant V;
-  return GetData(V) ? Variant(V.AsDouble()) : Variant(Null);
+  return GetData(V) ? Variant(GetAsFloat()) : Variant(Null);
 }
 
-double TFMTBCDField::GetAsFloat() const
-{
-  Variant V;
-  return GetData(V) ? V.AsDouble() : 0.0;
-}
-
+double TFMTBCDField::GetAsFloat() const { return AsDecimalText().toDouble(); }
 Int64 TFMTBCDField::GetAsLargeInt() const { return std::llround(GetAsFloat()); }
 Integer TFMTBCDField::GetAsInteger() const { return Integer(GetAsLargeInt()); }
+Currency TFMTBCDField::GetAsCurrency() const { return Currency(GetAsFloat()); }
 
+// The exact digits with the locale's separator and no trailing zeros.
 String TFMTBCDField::GetAsString() const
 {
-  Variant V;
-  return GetData(V) ? FloatToStr(V.AsDouble()) : String();
+  const String Text = AsDecimalText();
+  if (Text.isEmpty())
+    return Text;
+  TDecimalParts P = SplitDecimal(Text);
+  while (P.Frac.endsWith(u'0'))
+    P.Frac.chop(1);
+  String S = JoinDecimal(P);
+  return S.replace(u'.', FormatSettings.DecimalSeparator);
 }
 
-void TFMTBCDField::GetText(String& Text, bool DisplayText) const
+String TFMTBCDField::FormatValue(const Variant&, const String& Format, bool DisplayText) const
 {
-  Variant V;
-  if (!GetData(V)) {
-    Text.clear();
-    return;
-  }
-  const double D = V.AsDouble();
-  const String& Fmt = DisplayText || FEditFormat.isEmpty() ? FDisplayFormat : FEditFormat;
-  if (!Fmt.isEmpty())
-    Text = FormatFloat(Fmt, D);
-  else if (FCurrency && DisplayText)
-    Text = FloatToStrF(D, ffCurrency, 18, FormatSettings.CurrencyDecimals);
-  else
-    Text = FloatToStr(D);
+  const String Exact = AsDecimalText();
+  if (!Format.isEmpty())
+    return FormatDecimalText(Format, Exact);
+  if (FCurrency && DisplayText)
+    return FloatToStrF(Exact.toDouble(), ffCurrency, 18, FormatSettings.CurrencyDecimals);
+  return GetAsString();
 }
 
 // ---- booleans
@@ -901,14 +1085,6 @@ String TBooleanField::GetAsString() const
   return V.AsBoolean() ? FTrueText : FFalseText;
 }
 
-void TBooleanField::SetAsStringValue(const String& V)
-{
-  if (V.trimmed().isEmpty())
-    SetVarValue(Null);
-  else
-    SetVarValue(V);
-}
-
 // ---- dates and times
 
 TDateTimeField::TDateTimeField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftDateTime); }
@@ -961,14 +1137,6 @@ String TDateTimeField::GetAsString() const
   return S;
 }
 
-void TDateTimeField::SetAsStringValue(const String& V)
-{
-  if (V.trimmed().isEmpty())
-    SetVarValue(Null);
-  else
-    SetVarValue(V);
-}
-
 void TDateTimeField::GetText(String& Text, bool DisplayText) const
 {
   Variant V;
@@ -1013,7 +1181,7 @@ void TBlobField::SetAsStringValue(const String& V) { SetVarValue(Variant::FromBy
 void TBlobField::GetText(String& Text, bool DisplayText) const
 {
   (void)DisplayText;
-  Text = IsNull() ? QStringLiteral("(BLOB)") : QStringLiteral("(BLOB)");
+  Text = IsNull() ? QStringLiteral("(blob)") : QStringLiteral("(BLOB)");
 }
 
 Variant TMemoField::Normalize(const Variant& V) const { return Variant(V.AsString()); }
@@ -1038,6 +1206,126 @@ void TMemoField::GetText(String& Text, bool DisplayText) const
     Text = IsNull() ? QStringLiteral("(memo)") : QStringLiteral("(MEMO)");
   else
     Text = GetAsString();
+}
+
+QByteArray TWideMemoField::TextToBytes(const String& Text) const
+{
+  QByteArray Bytes(reinterpret_cast<const char*>(Text.utf16()), Text.size() * 2);
+  if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
+    for (qsizetype I = 0; I + 1 < Bytes.size(); I += 2)
+      std::swap(Bytes[I], Bytes[I + 1]);
+  return Bytes;
+}
+
+String TWideMemoField::BytesToText(const QByteArray& Bytes) const
+{
+  String Text(Bytes.size() / 2, Qt::Uninitialized);
+  for (qsizetype I = 0; I < Text.size(); ++I)
+    Text[I] = QChar(char16_t(uchar(Bytes[2 * I]) | uchar(Bytes[2 * I + 1]) << 8));
+  return Text;
+}
+
+// The field's value as the bytes a stream carries.
+static QByteArray BlobBytes(const TBlobField* Field)
+{
+  if (auto* Memo = dynamic_cast<const TMemoField*>(Field))
+    return Memo->TextToBytes(Memo->AsString());
+  return Field->AsBytes();
+}
+
+static void SetBlobBytes(TBlobField* Field, const QByteArray& Bytes)
+{
+  if (auto* Memo = dynamic_cast<TMemoField*>(Field))
+    Memo->SetAsString(Memo->BytesToText(Bytes));
+  else
+    Field->SetAsBytes(Bytes);
+}
+
+void TBlobField::LoadFromStream(TStream* Stream)
+{
+  Stream->SetPosition(0);
+  SetBlobBytes(this, Stream->ReadBytes(Integer(Stream->Size())));
+}
+
+void TBlobField::SaveToStream(TStream* Stream) const { Stream->WriteBuffer(BlobBytes(this)); }
+
+void TBlobField::LoadFromFile(const String& FileName)
+{
+  TFileStream File(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&File);
+}
+
+void TBlobField::SaveToFile(const String& FileName) const
+{
+  TFileStream File(FileName, fmCreate);
+  SaveToStream(&File);
+}
+
+// ---- blob streams
+
+// Writing needs an editing dataset and a modifiable field, checked before
+// anything is written so that freeing the stream has nothing left to refuse.
+TBlobStream::TBlobStream(TBlobField* Field, TBlobStreamMode Mode) : FField(Field), FMode(Mode)
+{
+  if (Mode != bmRead) {
+    TDataSet* D = Field->DataSet();
+    if (!D || (D->State() != dsEdit && D->State() != dsInsert))
+      DatabaseError(QString::fromUtf8(dbconsts::SNotEditing), D);
+    if (Field->ReadOnly())
+      DatabaseError(FmtText(dbconsts::SFieldReadOnly, {Field->DisplayName()}), D);
+  }
+  if (Mode == bmWrite) {
+    FModified = true;   // the value is replaced even when nothing is written
+    return;
+  }
+  const QByteArray Bytes = BlobBytes(Field);
+  TMemoryStream::Write(Bytes.constData(), Integer(Bytes.size()));
+  TMemoryStream::SetPosition(0);
+}
+
+TBlobStream::~TBlobStream()
+{
+  try {
+    Flush();
+  } catch (...) {
+    // a destructor cannot report; callers who must know call Flush first
+  }
+}
+
+Integer TBlobStream::Write(const void* Buffer, Integer Count)
+{
+  if (FMode == bmRead)
+    return 0;
+  FModified = true;
+  return TMemoryStream::Write(Buffer, Count);
+}
+
+void TBlobStream::SetSize(Int64 NewSize)
+{
+  if (FMode == bmRead)
+    throw EStreamError(QStringLiteral("Stream write error"));
+  FModified = true;
+  TMemoryStream::SetSize(NewSize);
+}
+
+void TBlobStream::Flush()
+{
+  if (!FModified)
+    return;
+  TDataSet* D = FField->DataSet();
+  // a record cancelled meanwhile takes nothing from the stream
+  if (!D || (D->State() != dsEdit && D->State() != dsInsert))
+    return;
+  FModified = false;
+  SetBlobBytes(FField, Bytes());
+}
+
+std::unique_ptr<TStream> TDataSet::CreateBlobStream(TField* Field, TBlobStreamMode Mode)
+{
+  auto* Blob = dynamic_cast<TBlobField*>(Field);
+  if (!Blob)
+    DatabaseError(FmtText(dbconsts::SFieldAccessError, {Field->DisplayName(), QStringLiteral("Blob")}), this);
+  return std::make_unique<TBlobStream>(Blob, Mode);
 }
 
 template <class T>

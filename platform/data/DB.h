@@ -62,6 +62,7 @@ enum TIndexOption { ixPrimary, ixUnique, ixDescending, ixCaseInsensitive, ixExpr
 using TIndexOptions = TSet<TIndexOption>;
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
 enum TAutoRefreshFlag { arNone, arAutoInc, arDefault };
+enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
 
 using TRecordBuffer = NativeInt;   // 0 is no buffer
 using TBookmark = QByteArray;      // opaque; empty is no bookmark
@@ -109,9 +110,18 @@ inline const char* const SParameterNotFound = "Parameter '%s' not found";
 inline const char* const SInvalidBufferCount = "Invalid buffer count";
 inline const char* const SLookupInfoError = "Lookup information for field '%s' is incomplete";
 inline const char* const SBookmarkNotFound = "Bookmark not found";
+inline const char* const SLoginError = "Cannot connect to database '%s'";
 }  // namespace dbconsts
 
 String FmtText(const char* Text, const QStringList& Args);
+
+// Asks a person for the account of a connection that prompts for one;
+// answers false when cancelled. The data-aware controls' library installs
+// its login dialog here; without one a connection opens as its string says.
+using TLoginDialogProc = std::function<bool(const String& DatabaseName, String& UserName, String& Password)>;
+// Installs a login dialog (an empty one removes it); answers the previous one.
+TLoginDialogProc SetLoginDialogProc(TLoginDialogProc Proc);
+const TLoginDialogProc& LoginDialogProc();
 
 // ---------------------------------------------------------------------------
 // Fields
@@ -254,6 +264,8 @@ protected:
   // The value turned into this field's kind before it is stored.
   virtual Variant Normalize(const Variant& V) const { return V; }
   void SetDataType(TFieldType Value) { FDataType = Value; }
+  // Typed text where blank means Null: numbers, booleans, dates.
+  void SetBlankAsNull(const String& V);
 
   // Raw access through the dataset.
   bool GetData(Variant& V) const;
@@ -315,6 +327,9 @@ protected:
   void CheckSize(Integer Value) const override;
   Variant Normalize(const Variant& V) const override;
 private:
+  // The trimmed text as a number: blank is zero, other text must convert.
+  template <class T>
+  T TextAsNumber(bool (*TryConvert)(const String&, T&), const char* Error) const;
   bool FFixedChar = false;
   bool FTransliterate = true;
 };
@@ -335,6 +350,11 @@ public:
   const String& EditFormat() const { return FEditFormat; }
   void SetEditFormat(const String& Value);
 protected:
+  void SetAsStringValue(const String& V) override { SetBlankAsNull(V); }
+  // Null is empty; a value goes through FormatValue with the format of the
+  // text asked for (the edit text falls back on the display format).
+  void GetText(String& Text, bool DisplayText) const override;
+  virtual String FormatValue(const Variant& V, const String& Format, bool DisplayText) const;
   String FDisplayFormat;
   String FEditFormat;
 };
@@ -351,12 +371,11 @@ public:
 protected:
   Variant GetAsVariant() const override;
   String GetAsString() const override;
-  void SetAsStringValue(const String& V) override;
   Integer GetAsInteger() const override;
   Int64 GetAsLargeInt() const override;
   double GetAsFloat() const override;
   bool GetAsBoolean() const override;
-  void GetText(String& Text, bool DisplayText) const override;
+  String FormatValue(const Variant& V, const String& Format, bool DisplayText) const override;
   Variant Normalize(const Variant& V) const override;
   Integer GetDefaultWidth() const override { return 11; }
   virtual Int64 LowLimit() const { return INT32_MIN; }
@@ -407,11 +426,10 @@ public:
 protected:
   Variant GetAsVariant() const override;
   String GetAsString() const override;
-  void SetAsStringValue(const String& V) override;
   Integer GetAsInteger() const override;
   double GetAsFloat() const override;
   Currency GetAsCurrency() const override;
-  void GetText(String& Text, bool DisplayText) const override;
+  String FormatValue(const Variant& V, const String& Format, bool DisplayText) const override;
   Variant Normalize(const Variant& V) const override;
   Integer GetDefaultWidth() const override { return 10; }
   bool FCurrency = false;
@@ -431,12 +449,11 @@ public:
 protected:
   Variant GetAsVariant() const override;
   String GetAsString() const override;
-  void SetAsStringValue(const String& V) override;
   Integer GetAsInteger() const override;
   Int64 GetAsLargeInt() const override;
   double GetAsFloat() const override;
   Currency GetAsCurrency() const override;
-  void GetText(String& Text, bool DisplayText) const override;
+  String FormatValue(const Variant& V, const String& Format, bool DisplayText) const override;
   Variant Normalize(const Variant& V) const override;
   void CheckSize(Integer Value) const override;
   Integer GetDefaultWidth() const override;
@@ -444,21 +461,31 @@ protected:
   Integer FPrecision = 0;
 };
 
-// Decimals of larger precision; the value is read as a Double.
+// Decimals of any precision, held exactly as decimal text ("-12.345", a
+// point, no exponent) rounded to the scale (Size). AsString, Text and the
+// value written back keep every digit; Value and AsFloat are a Double for
+// arithmetic.
 class TFMTBCDField : public TBCDField {
   VELMORA_CLASS(TFMTBCDField)
 public:
   explicit TFMTBCDField(TComponent* AOwner);
+  // The exact value as decimal text with a point, empty when Null.
+  String AsDecimalText() const;
 protected:
   Variant GetAsVariant() const override;
   String GetAsString() const override;
   double GetAsFloat() const override;
   Int64 GetAsLargeInt() const override;
   Integer GetAsInteger() const override;
-  void GetText(String& Text, bool DisplayText) const override;
+  Currency GetAsCurrency() const override;
+  String FormatValue(const Variant& V, const String& Format, bool DisplayText) const override;
   Variant Normalize(const Variant& V) const override;
   void CheckSize(Integer Value) const override;
 };
+
+// FormatFloat's format language applied to exact decimal text, so that no
+// digit is lost to a Double (exponent formats go through FormatFloat).
+String FormatDecimalText(const String& Format, const String& DecimalText);
 
 class TBooleanField : public TField {
   VELMORA_CLASS(TBooleanField)
@@ -470,7 +497,7 @@ public:
 protected:
   Variant GetAsVariant() const override;
   String GetAsString() const override;
-  void SetAsStringValue(const String& V) override;
+  void SetAsStringValue(const String& V) override { SetBlankAsNull(V); }
   bool GetAsBoolean() const override;
   Integer GetAsInteger() const override;
   Variant Normalize(const Variant& V) const override;
@@ -491,7 +518,7 @@ public:
 protected:
   Variant GetAsVariant() const override;
   String GetAsString() const override;
-  void SetAsStringValue(const String& V) override;
+  void SetAsStringValue(const String& V) override { SetBlankAsNull(V); }
   TDateTime GetAsDateTime() const override;
   double GetAsFloat() const override;
   void GetText(String& Text, bool DisplayText) const override;
@@ -529,6 +556,15 @@ public:
   QByteArray AsBytes() const;
   void SetAsBytes(const QByteArray& Value);
   Integer BlobSize() const;
+  // What the bytes hold (ftBlob, ftGraphic, ftMemo, ...).
+  TFieldType BlobType() const { return DataType(); }
+  void SetBlobType(TFieldType Value) { SetDataType(Value); }
+  // The whole value through a stream: loading replaces it (the dataset must
+  // be editing), saving writes it from the stream's position on.
+  void LoadFromStream(TStream* Stream);
+  void SaveToStream(TStream* Stream) const;
+  void LoadFromFile(const String& FileName);
+  void SaveToFile(const String& FileName) const;
 protected:
   Variant GetAsVariant() const override;
   String GetAsString() const override;
@@ -541,6 +577,9 @@ class TMemoField : public TBlobField {
   VELMORA_CLASS(TMemoField)
 public:
   explicit TMemoField(TComponent* AOwner);
+  // The text as the bytes a stream carries: UTF-8, or UTF-16 for the wide memo.
+  virtual QByteArray TextToBytes(const String& Text) const { return Text.toUtf8(); }
+  virtual String BytesToText(const QByteArray& Bytes) const { return QString::fromUtf8(Bytes); }
 protected:
   Variant GetAsVariant() const override;
   String GetAsString() const override;
@@ -553,6 +592,27 @@ class TWideMemoField : public TMemoField {
   VELMORA_CLASS(TWideMemoField)
 public:
   explicit TWideMemoField(TComponent* AOwner);
+  QByteArray TextToBytes(const String& Text) const override;
+  String BytesToText(const QByteArray& Bytes) const override;
+};
+
+// A memory stream over a blob field's value: filled from the field when
+// reading, written back into the field when freed after a change (the
+// dataset must be editing for bmWrite and bmReadWrite; bmWrite starts empty).
+class TBlobStream : public TMemoryStream {
+  VELMORA_CLASS(TBlobStream)
+public:
+  TBlobStream(TBlobField* Field, TBlobStreamMode Mode);
+  ~TBlobStream() override;
+  Integer Write(const void* Buffer, Integer Count) override;
+  void SetSize(Int64 NewSize) override;
+  // Writes a changed value into the field now rather than when freed.
+  void Flush();
+
+private:
+  TBlobField* FField;
+  TBlobStreamMode FMode;
+  bool FModified = false;
 };
 
 using TFieldClass = TField* (*)(TComponent* Owner);
@@ -917,6 +977,8 @@ public:
   bool Modified() const { return FModified; }
   bool CanModify() const { return GetCanModify(); }
   virtual TUpdateStatus UpdateStatus() const { return usUnmodified; }
+  // A stream over a blob field of the current record; the caller frees it.
+  virtual std::unique_ptr<TStream> CreateBlobStream(TField* Field, TBlobStreamMode Mode);
 
   // Search.
   virtual bool Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);

@@ -1,6 +1,7 @@
 // DBCtrls.cpp: field data links and the data-aware label, edit and lookup box.
 #include "platform/data/DBCtrls.h"
 
+#include "platform/data/DBLogDlg.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/ScopeExit.h"
 
@@ -387,6 +388,7 @@ void TDBLookupComboBox::Select()
 
 void RegisterDBCtrlsClasses()
 {
+  SetLoginDialogProc(LoginDialog);
   RegisterClassInfo<TDBText, TLabel>("TDBText")
     .Property("DataField", &TDBText::DataField, &TDBText::SetDataField)
     .Property("DataSource", &TDBText::DataSource, &TDBText::SetDataSource);

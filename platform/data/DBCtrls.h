@@ -142,5 +142,6 @@ private:
   bool FFilling = false;
 };
 
-// Registers the data-aware controls and their published properties.
+// Registers the data-aware controls and their published properties, and
+// installs the login dialog of connections that prompt for an account.
 void RegisterDBCtrlsClasses();

@@ -2,9 +2,16 @@
 #include "platform/data/DBGrids.h"
 
 #include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/Windows.h"
+#include "platform/rtl/ScopeExit.h"
+
+#include <QWidget>
 
 #include <algorithm>
+
+// How near a title's right edge the mouse must be to size the column.
+static constexpr Integer SizingZone = 2;
 
 // ---------------------------------------------------------------------------
 // The grid's data link: any change of the dataset or of its window repaints.
@@ -15,13 +22,47 @@ public:
   using TDataLink::FirstRecord;
 protected:
   void ActiveChanged() override { FGrid->LinkActive(); }
-  void DataSetChanged() override { FGrid->Invalidate(); }
-  void DataSetScrolled(Integer) override { FGrid->Invalidate(); }
+  void DataSetChanged() override
+  {
+    FGrid->UpdateVertScrollBar();
+    FGrid->DataMoved();
+    FGrid->Invalidate();
+  }
+  void DataSetScrolled(Integer) override
+  {
+    FGrid->UpdateVertScrollBar();
+    // a new row is a new cell: the editor stays only when always shown
+    if (FGrid->FEditorMode && !FGrid->FOptions.Contains(dgAlwaysShowEditor))
+      FGrid->HideEditor();
+    FGrid->DataMoved();
+    FGrid->Invalidate();
+  }
   void LayoutChanged() override { FGrid->LinkLayout(); }
-  void RecordChanged(TField*) override { FGrid->Invalidate(); }
-  void EditingChanged() override { FGrid->Invalidate(); }
+  void RecordChanged(TField*) override
+  {
+    FGrid->DataMoved();
+    FGrid->Invalidate();
+  }
+  void EditingChanged() override
+  {
+    FGrid->DataMoved();
+    FGrid->Invalidate();
+  }
+  void UpdateData() override { FGrid->UpdateData(); }
 private:
   TDBGrid* FGrid;
+};
+
+// The grid's scroll bars never take the focus from the grid.
+class TGridScrollBar : public TScrollBar {
+public:
+  using TScrollBar::TScrollBar;
+protected:
+  void InitializeWidget() override
+  {
+    TScrollBar::InitializeWidget();
+    Widget()->setFocusPolicy(Qt::NoFocus);
+  }
 };
 
 // ---------------------------------------------------------------------------
@@ -153,12 +194,16 @@ String TColumn::DisplayName() const { return FFieldName.isEmpty() ? inherited::D
 
 TDBGridColumns::TDBGridColumns(TDBGrid* AGrid) : TCollection(TColumn::StaticClass()), FGrid(AGrid) {}
 
-// Described columns replace the default ones and back; the default ones
-// change only inside the grid's own rebuild.
+// Described columns replace the default ones and back; a default column
+// changes only its width or visibility, which needs no rebuild.
 void TDBGridColumns::Update(TCollectionItem*)
 {
-  if (FGrid && this == FGrid->Columns())
+  if (!FGrid)
+    return;
+  if (this == FGrid->Columns())
     FGrid->LinkLayout();
+  else if (UpdateCount() == 0)
+    FGrid->ColumnsChanged();
 }
 
 TPersistent* TDBGridColumns::GetOwner() const { return FGrid; }
@@ -175,6 +220,16 @@ TDBGrid::TDBGrid(TComponent* AOwner)
     FOptions({dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgConfirmDelete,
               dgCancelOnExit, dgTitleClick, dgTitleHotTrack})
 {
+  FVertBar = new TGridScrollBar(this);
+  FVertBar->SetKind(sbVertical);
+  FVertBar->SetTabStop(false);
+  FVertBar->SetParent(this);
+  FVertBar->OnScroll = [this](TObject*, TScrollCode Code, Integer& Pos) { VertScroll(Code, Pos); };
+  FHorzBar = new TGridScrollBar(this);
+  FHorzBar->SetTabStop(false);
+  FHorzBar->SetVisible(false);
+  FHorzBar->SetParent(this);
+  FHorzBar->OnScroll = [this](TObject*, TScrollCode Code, Integer& Pos) { HorzScroll(Code, Pos); };
   SetBounds(Left(), Top(), 320, 120);
   SetTabStop(true);
   SetParentColor(false);
@@ -221,7 +276,9 @@ void TDBGrid::SetOptions(TDBGridOptions Value)
   if (Value == FOptions)
     return;
   FOptions = Value;
-  UpdateBufferCount();
+  if (!CanEditShow())
+    HideEditor();
+  LayoutScrollBars();
   Invalidate();
 }
 
@@ -233,7 +290,9 @@ void TDBGrid::Loaded()
 
 void TDBGrid::LinkActive()
 {
+  HideEditor();
   FSelectedIndex = 0;
+  FLeftCol = 0;
   LinkLayout();
 }
 
@@ -256,20 +315,20 @@ void TDBGrid::ColumnsChanged()
 {
   if (FSelectedIndex >= ShownColumnCount())
     FSelectedIndex = std::max(0, ShownColumnCount() - 1);
-  UpdateBufferCount();
+  LayoutScrollBars();
   Invalidate();
 }
 
 void TDBGrid::FontsChanged(TObject*)
 {
-  UpdateBufferCount();
+  LayoutScrollBars();
   Invalidate();
 }
 
 void TDBGrid::Resize()
 {
   inherited::Resize();
-  UpdateBufferCount();
+  LayoutScrollBars();
 }
 
 // The link's record window holds the rows that fit, so that a paint reads
@@ -310,14 +369,27 @@ TField* TDBGrid::SelectedField() const
   return C ? C->Field() : nullptr;
 }
 
+// Leaving a cell writes what its editor holds into the field first; a text
+// the field refuses keeps the cell and the editor as they are.
 void TDBGrid::SetSelectedIndex(Integer Value)
 {
   if (Value < 0 || Value >= ShownColumnCount() || Value == FSelectedIndex)
     return;
+  UpdateData();
   ColExit();
   FSelectedIndex = Value;
+  ShowSelectedColumn();
   Invalidate();
   ColEnter();
+  if (!FEditorMode)
+    return;
+  if (FOptions.Contains(dgAlwaysShowEditor) && CanEditShow()) {
+    LoadEditor();
+    PlaceEditor();
+    FInplaceEdit->SelectAll();
+  } else {
+    HideEditor();
+  }
 }
 
 void TDBGrid::ColEnter()
@@ -362,17 +434,30 @@ Integer TDBGrid::RowHeight()
 
 Integer TDBGrid::IndicatorWidth() const { return FOptions.Contains(dgIndicator) ? 11 : 0; }
 
+Integer TDBGrid::DataWidth() const
+{
+  return std::max(0, ClientWidth() - (FVertBar->Visible() ? FVertBar->Width() : 0));
+}
+
+Integer TDBGrid::DataHeight() const
+{
+  return std::max(0, ClientHeight() - (FHorzBar->Visible() ? FHorzBar->Height() : 0));
+}
+
 Integer TDBGrid::VisibleRowCount()
 {
-  const Integer Free = ClientHeight() - TitleHeight();
+  const Integer Free = DataHeight() - TitleHeight();
   return std::max(0, Free / std::max(1, RowHeight()));
 }
 
+// Columns left of LeftCol lie left of the indicator, outside the cells.
 TRect TDBGrid::CellRect(Integer Column, Integer Row)
 {
   Integer X = IndicatorWidth();
-  for (Integer I = 0; I < Column; ++I)
+  for (Integer I = FLeftCol; I < Column; ++I)
     X += ShownColumn(I)->Width() + 1;
+  for (Integer I = Column; I < FLeftCol && I >= 0; ++I)
+    X -= ShownColumn(I)->Width() + 1;
   const Integer W = Column >= 0 && Column < ShownColumnCount() ? ShownColumn(Column)->Width() : 0;
   const Integer Title = TitleHeight();
   if (Row < 0)
@@ -386,8 +471,10 @@ void TDBGrid::MouseCoord(Integer X, Integer Y, Integer& Column, Integer& Row)
 {
   Column = -1;
   Row = -1;
+  if (X >= DataWidth() || Y >= DataHeight())
+    return;
   Integer Left = IndicatorWidth();
-  for (Integer I = 0; I < ShownColumnCount(); ++I) {
+  for (Integer I = FLeftCol; I < ShownColumnCount(); ++I) {
     const Integer Right = Left + ShownColumn(I)->Width() + 1;
     if (X >= Left && X < Right) {
       Column = I;
@@ -426,6 +513,13 @@ void TDBGrid::DrawColumnCell(const TRect& Rect, Integer DataCol, TColumn* Column
     OnDrawColumnCell(this, Rect, DataCol, Column, State);
 }
 
+// The sizing cursor needs the mouse's moves with no button held.
+void TDBGrid::InitializeWidget()
+{
+  inherited::InitializeWidget();
+  Widget()->setMouseTracking(true);
+}
+
 void TDBGrid::Paint()
 {
   TCanvas* C = Canvas();
@@ -433,6 +527,17 @@ void TDBGrid::Paint()
   C->FillRect(ClientRect());
   DrawTitles(C);
   DrawRows(C);
+  if (FVertBar->Visible() && FHorzBar->Visible()) {
+    // the square where the two bars meet
+    C->Brush()->SetColor(clBtnFace);
+    C->FillRect(TRect(DataWidth(), DataHeight(), ClientWidth(), ClientHeight()));
+  }
+  if (FSizingIndex >= 0) {
+    // where the column's edge will be when the button comes up
+    C->Pen()->SetColor(clWindowText);
+    C->MoveTo(FSizingPos, 0);
+    C->LineTo(FSizingPos, DataHeight());
+  }
 }
 
 void TDBGrid::DrawTitles(TCanvas* C)
@@ -440,14 +545,17 @@ void TDBGrid::DrawTitles(TCanvas* C)
   if (!FOptions.Contains(dgTitles))
     return;
   const Integer H = TitleHeight();
+  const Integer Width = DataWidth();
   C->Brush()->SetColor(clBtnFace);
-  C->FillRect(TRect(0, 0, ClientWidth(), H));
+  C->FillRect(TRect(0, 0, Width, H));
   C->Pen()->SetColor(clBtnShadow);
   C->MoveTo(0, H - 1);
-  C->LineTo(ClientWidth(), H - 1);
-  for (Integer I = 0; I < ShownColumnCount(); ++I) {
+  C->LineTo(Width, H - 1);
+  for (Integer I = FLeftCol; I < ShownColumnCount(); ++I) {
     TColumn* Col = ShownColumn(I);
     TRect R = CellRect(I, -1);
+    if (R.Left >= Width)
+      break;
     R.Bottom -= 1;
     C->Font()->Assign(Col->Title()->ShownFont());
     C->Brush()->SetColor(clBtnFace);
@@ -475,9 +583,15 @@ void TDBGrid::DrawRows(TCanvas* C)
   const Integer Cols = ShownColumnCount();
   const Integer H = RowHeight();
   const Integer Title = TitleHeight();
+  const Integer Width = DataWidth();
+  // the shown columns: from LeftCol to the last one that starts inside
+  Integer LastCol = FLeftCol - 1;
   Integer Right = IndicatorWidth();
-  for (Integer I = 0; I < Cols; ++I)
+  for (Integer I = FLeftCol; I < Cols && Right < Width; ++I) {
     Right += ShownColumn(I)->Width() + 1;
+    LastCol = I;
+  }
+  Right = std::min(Right, Width);
   // each row is read by making it the window's active record, then back
   struct TRestore {
     TDataLink* Link;
@@ -498,9 +612,10 @@ void TDBGrid::DrawRows(TCanvas* C)
         C->Polygon({TPoint(3, Mid - 3), TPoint(6, Mid), TPoint(3, Mid + 3)});
       }
     }
-    for (Integer Col = 0; Col < Cols; ++Col) {
+    for (Integer Col = FLeftCol; Col <= LastCol; ++Col) {
       TColumn* Column = ShownColumn(Col);
-      const TRect R = CellRect(Col, Row);
+      TRect R = CellRect(Col, Row);
+      R.Right = std::min(R.Right, Width);
       TGridDrawState State;
       const bool RowSelected = Row == Current && FOptions.Contains(dgRowSelect);
       const bool CellSelected = Row == Current && Col == FSelectedIndex;
@@ -530,12 +645,418 @@ void TDBGrid::DrawRows(TCanvas* C)
   if (FOptions.Contains(dgColLines)) {
     C->Pen()->SetColor(clBtnFace);
     const Integer Bottom = Title + Rows * H;
-    for (Integer Col = 0; Col < Cols; ++Col) {
+    for (Integer Col = FLeftCol; Col <= LastCol; ++Col) {
       const Integer X = CellRect(Col, 0).Right;
       C->MoveTo(X, Title);
       C->LineTo(X, Bottom);
     }
   }
+}
+
+// ---- scroll bars
+
+// The horizontal bar shows when the columns do not fit; the vertical one is
+// always there, as the record position it shows is worth seeing.
+void TDBGrid::LayoutScrollBars()
+{
+  if (FLayingOut || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying))
+    return;
+  FLayingOut = true;
+  const Integer BarW = GetSystemMetrics(SM_CXVSCROLL);
+  const Integer BarH = GetSystemMetrics(SM_CYHSCROLL);
+  FVertBar->SetVisible(true);
+  FHorzBar->SetVisible(false);
+  FLeftCol = std::clamp(FLeftCol, 0, MaxLeftCol());
+  const bool Horz = FLeftCol > 0 || MaxLeftCol() > 0;
+  FHorzBar->SetVisible(Horz);
+  FLeftCol = std::clamp(FLeftCol, 0, MaxLeftCol());
+  FVertBar->SetBounds(ClientWidth() - BarW, 0, BarW, std::max(0, ClientHeight() - (Horz ? BarH : 0)));
+  FHorzBar->SetBounds(0, ClientHeight() - BarH, std::max(0, ClientWidth() - BarW), BarH);
+  FLayingOut = false;
+  UpdateBufferCount();
+  UpdateVertScrollBar();
+  UpdateHorzScrollBar();
+}
+
+// For a dataset with record numbers the position is the record number
+// among RecordCount records and a page is the rows shown; without record
+// numbers the bar only tells the start, the middle and the end.
+void TDBGrid::UpdateVertScrollBar()
+{
+  if (ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying))
+    return;
+  TDataSet* D = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+  if (!D || D->IsEmpty()) {
+    FVertBar->SetPageSize(0);
+    FVertBar->SetParams(0, 0, 0);
+    FVertBar->SetEnabled(false);
+    return;
+  }
+  if (D->IsSequenced()) {
+    const Integer Page = std::max(1, VisibleRowCount());
+    const Integer Count = std::max(1, D->RecordCount());
+    const TDataSetState State = D->State();
+    const Integer Pos = State == dsBrowse || State == dsEdit ? D->RecNo() : FVertBar->Position();
+    FVertBar->SetPageSize(Page);
+    FVertBar->SetParams(std::clamp(Pos, 1, Count), 1, Count + Page - 1);
+    FVertBar->SetEnabled(Count > Page);
+    return;
+  }
+  FVertBar->SetPageSize(0);
+  FVertBar->SetParams(D->Bof() ? 0 : D->Eof() ? 4 : 2, 0, 4);
+  FVertBar->SetEnabled(true);
+}
+
+void TDBGrid::UpdateHorzScrollBar()
+{
+  if (!FHorzBar->Visible())
+    return;
+  FHorzBar->SetParams(FLeftCol, 0, MaxLeftCol());
+  FHorzBar->SetLargeChange(1);
+}
+
+// Scroll-bar clicks move the record: a line step goes to the record just
+// outside the window, a page by the rows shown, the thumb to the record
+// number it points at.
+void TDBGrid::VertScroll(TScrollCode Code, Integer& Pos)
+{
+  if (!FDataLink->Active())
+    return;
+  TDataSet* D = FDataLink->DataSet();
+  const Integer Page = std::max(1, VisibleRowCount());
+  switch (Code) {
+    case scLineUp: FDataLink->MoveBy(-FDataLink->ActiveRecord() - 1); break;
+    case scLineDown: FDataLink->MoveBy(FDataLink->RecordCount() - FDataLink->ActiveRecord()); break;
+    case scPageUp: FDataLink->MoveBy(-Page); break;
+    case scPageDown: FDataLink->MoveBy(Page); break;
+    case scTop: D->First(); break;
+    case scBottom: D->Last(); break;
+    case scPosition:
+    case scTrack:
+      if (D->IsSequenced())
+        D->SetRecNo(Pos);
+      else if (Pos <= 0)
+        D->First();
+      else if (Pos >= 4)
+        D->Last();
+      break;
+    default: break;
+  }
+  UpdateVertScrollBar();
+  Pos = FVertBar->Position();
+}
+
+void TDBGrid::HorzScroll(TScrollCode Code, Integer& Pos)
+{
+  switch (Code) {
+    case scLineUp:
+    case scPageUp: SetLeftCol(FLeftCol - 1); break;
+    case scLineDown:
+    case scPageDown: SetLeftCol(FLeftCol + 1); break;
+    case scTop: SetLeftCol(0); break;
+    case scBottom: SetLeftCol(MaxLeftCol()); break;
+    default: SetLeftCol(Pos); break;
+  }
+  Pos = FLeftCol;
+}
+
+// The smallest first column from which the last column is wholly shown.
+Integer TDBGrid::MaxLeftCol()
+{
+  const Integer Room = DataWidth() - IndicatorWidth();
+  Integer Used = 0;
+  Integer Col = ShownColumnCount();
+  while (Col > 0 && Used + ShownColumn(Col - 1)->Width() + 1 <= Room) {
+    Used += ShownColumn(Col - 1)->Width() + 1;
+    --Col;
+  }
+  return std::min(Col, std::max(0, ShownColumnCount() - 1));
+}
+
+void TDBGrid::SetLeftCol(Integer Value)
+{
+  Value = std::clamp(Value, 0, MaxLeftCol());
+  if (Value == FLeftCol)
+    return;
+  FLeftCol = Value;
+  UpdateHorzScrollBar();
+  PlaceEditor();
+  Invalidate();
+}
+
+// Scrolls sideways until the current column is in sight.
+void TDBGrid::ShowSelectedColumn()
+{
+  if (FSelectedIndex < FLeftCol) {
+    SetLeftCol(FSelectedIndex);
+    return;
+  }
+  while (FLeftCol < FSelectedIndex && CellRect(FSelectedIndex, -1).Right > DataWidth()) {
+    const Integer Before = FLeftCol;
+    SetLeftCol(FLeftCol + 1);
+    if (FLeftCol == Before)
+      break;
+  }
+}
+
+// ---- sizing columns by the mouse
+
+// The column whose title edge is under the point, -1 when none.
+Integer TDBGrid::SizingColumnAt(Integer X, Integer Y)
+{
+  if (!FOptions.Contains(dgColumnResize) || !FOptions.Contains(dgTitles) || Y < 0 || Y >= TitleHeight() ||
+      X >= DataWidth())
+    return -1;
+  for (Integer I = ShownColumnCount() - 1; I >= FLeftCol; --I) {
+    const Integer Edge = CellRect(I, -1).Right;
+    if (X >= Edge - SizingZone && X <= Edge + SizingZone)
+      return I;
+  }
+  return -1;
+}
+
+void TDBGrid::ShowSizeCursor(bool Show)
+{
+  if (Show == FSizeCursorShown)
+    return;
+  FSizeCursorShown = Show;
+  if (Show) {
+    FCursorBeforeSizing = Cursor();
+    SetCursor(crHSplit);
+  } else {
+    SetCursor(FCursorBeforeSizing);
+  }
+}
+
+void TDBGrid::MouseMove(TShiftState Shift, Integer X, Integer Y)
+{
+  if (FSizingIndex >= 0) {
+    FSizingPos = std::max(X, CellRect(FSizingIndex, -1).Left + 1);
+    Invalidate();
+  } else {
+    ShowSizeCursor(SizingColumnAt(X, Y) >= 0);
+  }
+  inherited::MouseMove(Shift, X, Y);
+}
+
+// ---- the in-place editor
+
+TInplaceEdit::TInplaceEdit(TDBGrid* AGrid) : TCustomMaskEdit(AGrid), FGrid(AGrid)
+{
+  SetBorderStyle(TBorderStyle::bsNone);
+  SetTabStop(false);
+  SetVisible(false);
+  SetParent(AGrid);
+}
+
+bool TInplaceEdit::EditCanModify() { return FGrid->CanEditModify(); }
+
+void TInplaceEdit::Change()
+{
+  FGrid->EditorChanged();
+  inherited::Change();
+}
+
+// The keys that move between cells and rows, Enter, Escape and F2 belong to
+// the grid; Left and Right only at the ends of the text.
+bool TInplaceEdit::GridKey(Word Key, TShiftState Shift) const
+{
+  switch (Key) {
+    case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_RETURN: case VK_ESCAPE: case VK_F2:
+      return true;
+    case VK_TAB: return FGrid->Options().Contains(dgTabs);
+    case VK_HOME: case VK_END: return Shift.Contains(ssCtrl);
+    case VK_LEFT: return SelStart() == 0 && SelLength() <= (IsMasked() ? 1 : 0);
+    case VK_RIGHT: return SelStart() + SelLength() >= Text().size() && (!IsMasked() || SelLength() == 0);
+    default: return false;
+  }
+}
+
+void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
+{
+  if (GridKey(Key, Shift)) {
+    FGrid->KeyDown(Key, Shift);
+    if (Key == 0)
+      return;
+  }
+  const bool Deleting = Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift));
+  if (Deleting && !FGrid->CanEditModify()) {
+    Key = 0;
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+// Typing, Backspace, paste and cut need the record in edit state first.
+void TInplaceEdit::KeyPress(QChar& Key)
+{
+  const char16_t K = Key.unicode();
+  const bool Typing = K >= 32 || K == 8 || K == 22 || K == 24;
+  if (Typing && !FGrid->CanEditModify()) {
+    Key = QChar();
+    return;
+  }
+  if (K == 13 || K == 27) {
+    Key = QChar();   // handled by the grid on the key going down
+    return;
+  }
+  inherited::KeyPress(Key);
+}
+
+// Focus moving back to the grid is no leaving; anywhere else is.
+void TInplaceEdit::DoExit()
+{
+  inherited::DoExit();
+  TCustomForm* Form = GetParentForm(this);
+  if (!Form || Form->ActiveControl() != FGrid)
+    FGrid->FocusLeft();
+}
+
+void TInplaceEdit::WMGetDlgCode(TMessage& Message)
+{
+  inherited::WMGetDlgCode(Message);
+  Message.Result |= DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+  if (FGrid->Options().Contains(dgTabs))
+    Message.Result |= DLGC_WANTTAB;
+}
+
+// A cell is edited only where the grid, its dataset, the column and the
+// field all allow it, and never with a whole-row cursor.
+bool TDBGrid::CanEditShow()
+{
+  if (!FOptions.Contains(dgEditing) || FOptions.Contains(dgRowSelect) || FReadOnly)
+    return false;
+  if (!FDataLink->Active() || FDataLink->ReadOnly() || !FDataLink->DataSet()->CanModify())
+    return false;
+  TColumn* Column = SelectedColumn();
+  TField* Field = SelectedField();
+  return Column && !Column->ReadOnly() && Field && Field->CanModify() && !Field->IsBlob();
+}
+
+bool TDBGrid::CanEditModify()
+{
+  if (!CanEditShow())
+    return false;
+  FDataLink->Edit();
+  return FDataLink->Editing();
+}
+
+void TDBGrid::SetEditorMode(bool Value)
+{
+  if (Value) {
+    ShowEditor();
+    return;
+  }
+  UpdateData();
+  HideEditor();
+}
+
+// Whether the control holds its form's focus; the form records the move
+// even where the window system has not made it yet.
+static bool HoldsFocus(TWinControl* Control)
+{
+  if (Control->Focused())
+    return true;
+  TCustomForm* Form = GetParentForm(Control);
+  return Form && Form->ActiveControl() == Control;
+}
+
+void TDBGrid::ShowEditor()
+{
+  if (!CanEditShow())
+    return;
+  if (!FInplaceEdit)
+    FInplaceEdit = new TInplaceEdit(this);
+  FInplaceEdit->HandleNeeded();
+  const bool Focus = HoldsFocus(this) || HoldsFocus(FInplaceEdit);
+  FEditorMode = true;
+  LoadEditor();
+  PlaceEditor();
+  FInplaceEdit->SetVisible(true);
+  if (Focus && FInplaceEdit->CanFocus())
+    FInplaceEdit->SetFocus();
+  FInplaceEdit->SelectAll();
+}
+
+void TDBGrid::HideEditor()
+{
+  if (!FEditorMode)
+    return;
+  FEditorMode = false;
+  FEditorModified = false;
+  const bool Focus = HoldsFocus(FInplaceEdit);
+  FInplaceEdit->SetVisible(false);
+  if (Focus && CanFocus())
+    SetFocus();
+  Invalidate();
+}
+
+// The field's edit text and mask; an unchanged text is not set again so
+// that the caret stays where the person left it.
+void TDBGrid::LoadEditor()
+{
+  TField* Field = SelectedField();
+  if (!FInplaceEdit || !Field)
+    return;
+  FLoadingEditor = true;
+  ScopeExit Done([&] { FLoadingEditor = false; });
+  if (FInplaceEdit->EditMask() != Field->EditMask())
+    FInplaceEdit->SetEditMask(Field->EditMask());
+  // only real changes reach the widget: a new length limit drops the selection
+  const Integer Limit = dynamic_cast<TStringField*>(Field) ? Field->Size() : 0;
+  if (!FInplaceEdit->IsMasked() && FInplaceEdit->MaxLength() != Limit)
+    FInplaceEdit->SetMaxLength(Limit);
+  if (FInplaceEdit->Alignment() != Field->Alignment())
+    FInplaceEdit->SetAlignment(Field->Alignment());
+  const String Text = Field->Text();
+  if (FInplaceEdit->Text() != Text)
+    FInplaceEdit->SetText(Text);
+  FEditorModified = false;
+}
+
+void TDBGrid::PlaceEditor()
+{
+  if (!FEditorMode || !FInplaceEdit)
+    return;
+  TRect R = CellRect(FSelectedIndex, FDataLink->ActiveRecord());
+  R.Right = std::min(R.Right, DataWidth());
+  FInplaceEdit->SetBounds(R.Left, R.Top, std::max(0, R.Width()), R.Height() + 1);
+}
+
+// What the editor holds goes into the field (the link asks before a post).
+void TDBGrid::UpdateData()
+{
+  if (!FEditorMode || !FEditorModified)
+    return;
+  TField* Field = SelectedField();
+  if (!Field)
+    return;
+  if (FInplaceEdit->IsMasked())
+    FInplaceEdit->ValidateEdit();
+  Field->SetText(FInplaceEdit->Text());
+  FEditorModified = false;
+}
+
+void TDBGrid::EditorChanged()
+{
+  if (FLoadingEditor || !FEditorMode)
+    return;
+  FEditorModified = true;
+  if (!FDataLink->Editing())
+    FDataLink->Edit();
+}
+
+// The record or its state changed under the editor: a record no longer
+// being edited drops what was typed; otherwise the typing is kept.
+void TDBGrid::DataMoved()
+{
+  if (!FEditorMode)
+    return;
+  if (!FDataLink->Editing())
+    FEditorModified = false;
+  if (!FEditorModified)
+    LoadEditor();
+  PlaceEditor();
 }
 
 void TDBGrid::MoveBy(Integer Distance)
@@ -551,15 +1072,56 @@ void TDBGrid::KeyDown(Word& Key, TShiftState Shift)
     return;
   TDataSet* D = FDataLink->DataSet();
   const Integer Page = std::max(1, VisibleRowCount());
+  const bool Always = FOptions.Contains(dgAlwaysShowEditor);
   switch (Key) {
+    case VK_F2:
+      if (!FEditorMode)
+        ShowEditor();
+      break;
+    case VK_RETURN:
+      if (!FEditorMode) {
+        ShowEditor();
+      } else {
+        UpdateData();
+        if (Always)
+          FInplaceEdit->SelectAll();
+        else
+          HideEditor();
+      }
+      break;
+    // Escape first drops the typing, then the record's changes
+    case VK_ESCAPE:
+      if (FEditorModified) {
+        FEditorModified = false;
+        LoadEditor();
+        FInplaceEdit->SelectAll();
+      } else if (D->State() == dsEdit || D->State() == dsInsert) {
+        D->Cancel();
+      } else if (!FEditorMode) {
+        return;
+      }
+      if (!Always)
+        HideEditor();
+      break;
     case VK_UP: MoveBy(-1); break;
     case VK_DOWN: MoveBy(1); break;
     case VK_PRIOR: MoveBy(-Page); break;
     case VK_NEXT: MoveBy(Page); break;
     case VK_HOME: D->First(); break;
     case VK_END: D->Last(); break;
-    case VK_LEFT: SetSelectedIndex(FSelectedIndex - 1); break;
-    case VK_RIGHT: SetSelectedIndex(FSelectedIndex + 1); break;
+    // a whole-row cursor has no current column to move: the view scrolls
+    case VK_LEFT:
+      if (FOptions.Contains(dgRowSelect))
+        SetLeftCol(FLeftCol - 1);
+      else
+        SetSelectedIndex(FSelectedIndex - 1);
+      break;
+    case VK_RIGHT:
+      if (FOptions.Contains(dgRowSelect))
+        SetLeftCol(FLeftCol + 1);
+      else
+        SetSelectedIndex(FSelectedIndex + 1);
+      break;
     case VK_TAB:
       if (!FOptions.Contains(dgTabs))
         return;
@@ -570,11 +1132,33 @@ void TDBGrid::KeyDown(Word& Key, TShiftState Shift)
   Key = 0;
 }
 
+// An editable cell takes typing, Enter and Escape from the form.
 void TDBGrid::WMGetDlgCode(TMessage& Message)
 {
   Message.Result = DLGC_WANTARROWS;
   if (FOptions.Contains(dgTabs))
     Message.Result |= DLGC_WANTTAB;
+  if (FOptions.Contains(dgEditing) && !FOptions.Contains(dgRowSelect))
+    Message.Result |= DLGC_WANTCHARS;
+  if (CanEditShow())
+    Message.Result |= DLGC_WANTALLKEYS;
+}
+
+// A character typed on an editable cell opens the editor and replaces the
+// field's text, as typing over a selection does.
+void TDBGrid::KeyPress(QChar& Key)
+{
+  inherited::KeyPress(Key);
+  if (Key.unicode() < 32 || FEditorMode || !CanEditShow())
+    return;
+  ShowEditor();
+  if (!FEditorMode)
+    return;
+  if (FInplaceEdit->IsMasked())
+    FInplaceEdit->Perform(WM_CHAR, Key.unicode(), 0);
+  else if (CanEditModify())
+    FInplaceEdit->SetSelText(String(Key));
+  Key = QChar();
 }
 
 void TDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
@@ -582,14 +1166,23 @@ void TDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integ
   if (CanFocus() && !Focused())
     SetFocus();
   FTitlePressed = -1;
-  if (Button == mbLeft && !Shift.Contains(ssDouble)) {
+  if (Button == mbLeft && !Shift.Contains(ssDouble) && SizingColumnAt(X, Y) >= 0) {
+    FSizingIndex = SizingColumnAt(X, Y);
+    FSizingPos = X;
+    SetMouseCapture(true);
+    Invalidate();
+  } else if (Button == mbLeft && !Shift.Contains(ssDouble)) {
     Integer Col = -1, Row = -1;
     MouseCoord(X, Y, Col, Row);
     if (Row < 0 && Col >= 0 && FOptions.Contains(dgTitles))
       FTitlePressed = Col;
     else if (Row >= 0 && FDataLink->Active()) {
+      // a click on the current cell edits it
+      const bool Current = Row == FDataLink->ActiveRecord() && Col == FSelectedIndex;
       MoveBy(Row - FDataLink->ActiveRecord());
       SetSelectedIndex(Col);
+      if (Current || FOptions.Contains(dgAlwaysShowEditor))
+        ShowEditor();
     }
   }
   inherited::MouseDown(Button, Shift, X, Y);
@@ -600,7 +1193,15 @@ void TDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer
 {
   const Integer Pressed = FTitlePressed;
   FTitlePressed = -1;
-  if (Button == mbLeft && Pressed >= 0) {
+  if (FSizingIndex >= 0) {
+    TColumn* Column = ShownColumn(FSizingIndex);
+    const Integer Left = CellRect(FSizingIndex, -1).Left;
+    FSizingIndex = -1;
+    SetMouseCapture(false);
+    ShowSizeCursor(SizingColumnAt(X, Y) >= 0);
+    Column->SetWidth(std::max(1, X - Left));
+    Invalidate();
+  } else if (Button == mbLeft && Pressed >= 0) {
     Integer Col = -1, Row = -1;
     MouseCoord(X, Y, Col, Row);
     if (Row < 0 && Col == Pressed)
@@ -628,6 +1229,8 @@ bool TDBGrid::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
 void TDBGrid::DoEnter()
 {
   inherited::DoEnter();
+  if (FOptions.Contains(dgAlwaysShowEditor) && !FEditorMode)
+    ShowEditor();
   Invalidate();
 }
 
@@ -635,6 +1238,30 @@ void TDBGrid::DoExit()
 {
   inherited::DoExit();
   Invalidate();
+  TCustomForm* Form = GetParentForm(this);
+  if (!FInplaceEdit || !Form || Form->ActiveControl() != FInplaceEdit)
+    FocusLeft();
+}
+
+// Leaving the grid: an untouched new record is dropped (dgCancelOnExit),
+// anything typed goes into its field so that the form's buttons see it. A
+// text the field refuses keeps the focus in the editor.
+void TDBGrid::FocusLeft()
+{
+  if (!FDataLink->Active())
+    return;
+  TDataSet* D = FDataLink->DataSet();
+  if (FOptions.Contains(dgCancelOnExit) && D->State() == dsInsert && !D->Modified() && !FEditorModified) {
+    D->Cancel();
+    return;
+  }
+  try {
+    UpdateData();
+  } catch (...) {
+    if (FEditorMode && FInplaceEdit->CanFocus())
+      FInplaceEdit->SetFocus();
+    throw;
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -655,6 +1282,7 @@ void RegisterDBGridsClasses()
   RegisterClassInfo<TColumn, TCollectionItem>("TColumn")
     .Property("Alignment", &TColumn::Alignment, &TColumn::SetAlignment).Stored(&TColumn::IsAlignmentStored)
     .Property("FieldName", &TColumn::FieldName, &TColumn::SetFieldName)
+    .Property("ReadOnly", &TColumn::ReadOnly, &TColumn::SetReadOnly, false)
     .Property("Title", &TColumn::Title)
     .Property("Visible", &TColumn::Visible, &TColumn::SetVisible, true)
     .Property("Width", &TColumn::Width, &TColumn::SetWidth).Stored(&TColumn::IsWidthStored);

@@ -1,10 +1,13 @@
 // DBGrids.h: the plain data grid. It shows the rows of its data source's
 // dataset through a data link whose record window is as tall as the grid,
-// one column per field (or per column the form describes), and moves the
-// dataset's record by keys, clicks and the wheel.
+// one column per field (or per column the form describes), moves the
+// dataset's record by keys, clicks, the wheel and its scroll bars, sizes
+// columns by their title edges, and edits a cell in place where the form
+// allows it.
 #pragma once
 
 #include "platform/gui/Controls.h"
+#include "platform/gui/Mask.h"
 #include "platform/data/DB.h"
 
 #include <memory>
@@ -76,6 +79,9 @@ public:
   bool IsAlignmentStored() const { return FAlignmentAssigned; }
   bool Visible() const { return FVisible; }
   void SetVisible(bool Value);
+  // A read-only column shows its field but never opens the editor.
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value) { FReadOnly = Value; }
   TColumnTitle* Title() const { return FTitle.get(); }
   String DisplayName() const override;
 
@@ -86,6 +92,7 @@ private:
   TAlignment FAlignment = taLeftJustify;
   bool FAlignmentAssigned = false;
   bool FVisible = true;
+  bool FReadOnly = false;
   std::unique_ptr<TColumnTitle> FTitle;
 };
 
@@ -104,6 +111,28 @@ protected:
   TPersistent* GetOwner() const override;
 
 private:
+  TDBGrid* FGrid;
+};
+
+// The editor shown over the current cell: a masked edit with the field's
+// edit mask that hands the keys that move around the grid back to it.
+class TInplaceEdit : public TCustomMaskEdit {
+  VELMORA_CLASS(TInplaceEdit)
+  using inherited = TCustomMaskEdit;
+public:
+  explicit TInplaceEdit(TDBGrid* AGrid);
+  TDBGrid* Grid() const { return FGrid; }
+
+protected:
+  bool EditCanModify() override;
+  void Change() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  void WMGetDlgCode(TMessage& Message) override;
+  void DoExit() override;
+
+private:
+  bool GridKey(Word Key, TShiftState Shift) const;
   TDBGrid* FGrid;
 };
 
@@ -138,10 +167,21 @@ public:
   TColumn* SelectedColumn() const;
   TField* SelectedField() const;
 
+  // The first shown column at the left edge (the horizontal scroll position).
+  Integer LeftCol() const { return FLeftCol; }
+  void SetLeftCol(Integer Value);
+  // The grid's own scroll bars: the vertical one shows the record number
+  // among the records, the horizontal one the first column shown.
+  TScrollBar* VertScrollBar() const { return FVertBar; }
+  TScrollBar* HorzScrollBar() const { return FHorzBar; }
+
   // Geometry in client pixels.
   Integer TitleHeight();
   Integer RowHeight();
   Integer IndicatorWidth() const;
+  // The client area left to titles and cells beside the scroll bars.
+  Integer DataWidth() const;
+  Integer DataHeight() const;
   // Rows of data that fit under the titles.
   Integer VisibleRowCount();
   // The cell of a shown column and a row of the window; Row -1 is the title.
@@ -149,6 +189,16 @@ public:
   // The shown column and window row under a client point (-1 when none;
   // Row -1 with Column >= 0 is a title).
   void MouseCoord(Integer X, Integer Y, Integer& Column, Integer& Row);
+
+  // The in-place editor: shown over the current cell with the field's text
+  // (F2, Enter, typing, a click on the current cell), written into the
+  // field when the cell is left or Enter is pressed; the record is posted
+  // when the row is left.
+  bool EditorMode() const { return FEditorMode; }
+  void SetEditorMode(bool Value);
+  TInplaceEdit* InplaceEditor() const { return FInplaceEdit; }
+  // Whether the current cell may be edited at all.
+  bool CanEditShow();
 
   // Writes the column's field text of the active record into Rect with the
   // canvas's current font and brush.
@@ -163,13 +213,17 @@ public:
 protected:
   friend class TDBGridColumns;
   friend class TColumn;
+  friend class TInplaceEdit;
+  void InitializeWidget() override;
   void Paint() override;
   void Resize() override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   void WMGetDlgCode(TMessage& Message) override;
@@ -179,6 +233,10 @@ protected:
   virtual void ColExit();
   virtual void TitleClick(TColumn* Column);
   virtual void DrawColumnCell(const TRect& Rect, Integer DataCol, TColumn* Column, TGridDrawState State);
+  virtual void ShowEditor();
+  virtual void HideEditor();
+  // Puts the dataset into edit state for typing; false when it may not change.
+  bool CanEditModify();
 
 private:
   class TGridDataLink;
@@ -190,6 +248,24 @@ private:
   void MoveBy(Integer Distance);
   void DrawTitles(TCanvas* C);
   void DrawRows(TCanvas* C);
+  // Scroll bars and the column sizing.
+  void LayoutScrollBars();
+  void UpdateVertScrollBar();
+  void UpdateHorzScrollBar();
+  void VertScroll(TScrollCode Code, Integer& Pos);
+  void HorzScroll(TScrollCode Code, Integer& Pos);
+  Integer MaxLeftCol();
+  void ShowSelectedColumn();
+  Integer SizingColumnAt(Integer X, Integer Y);
+  void ShowSizeCursor(bool Show);
+  // The editor: its text from the field, its place, and back into the field.
+  void LoadEditor();
+  void PlaceEditor();
+  void UpdateData();
+  void EditorChanged();
+  void DataMoved();
+  // The focus left the grid and its editor for another control.
+  void FocusLeft();
 
   std::unique_ptr<TGridDataLink> FDataLink;
   std::unique_ptr<TDBGridColumns> FColumns;
@@ -201,6 +277,18 @@ private:
   bool FDefaultDrawing = true;
   Integer FSelectedIndex = 0;
   Integer FTitlePressed = -1;   // the title a left button went down on
+  Integer FLeftCol = 0;
+  TScrollBar* FVertBar = nullptr;   // owned as child controls
+  TScrollBar* FHorzBar = nullptr;
+  bool FLayingOut = false;
+  Integer FSizingIndex = -1;        // the column being sized by the mouse
+  Integer FSizingPos = -1;          // where its new right edge would be
+  bool FSizeCursorShown = false;
+  TCursor FCursorBeforeSizing = crDefault;
+  TInplaceEdit* FInplaceEdit = nullptr;   // a child control, made when first shown
+  bool FEditorMode = false;
+  bool FEditorModified = false;   // typed since the field's text was loaded
+  bool FLoadingEditor = false;
 };
 
 // Registers the grid, its columns and their published properties.

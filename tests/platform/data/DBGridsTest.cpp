@@ -7,7 +7,10 @@
 #include "tests/platform/gui/GuiTestSupport.h"
 #include "tests/support/TestDatabase.h"
 
+#include "platform/gui/StdCtrls.h"
+
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <memory>
 
@@ -145,6 +148,7 @@ protected:
     auto* Source = dynamic_cast<TDataSource*>(Form->FindComponent(QStringLiteral("DataSource1")));
     ASSERT_NE(Source, nullptr);
     Source->SetDataSet(Query.get());
+    Grid->OnTitleClick = [this](TColumn* Column) { Titles.push_back(Column); };
     Form->Show();
     Query->Open();
   }
@@ -155,6 +159,7 @@ protected:
   std::unique_ptr<TADOQuery> Query;
   TGridTestForm* Form = nullptr;
   TDBGrid* Grid = nullptr;
+  std::vector<TColumn*> Titles;   // title clicks, where a test records them
 };
 
 TEST_F(DBGridsTest, LoadsAsDescribedAndPaintsTheRecordWindow)
@@ -261,7 +266,6 @@ TEST_F(DBGridsTest, KeysClicksAndTheWheelMoveTheRecord)
 
 TEST_F(DBGridsTest, TitleClicksDoubleClicksAndColumnChanges)
 {
-  std::vector<TColumn*> Titles;
   Grid->OnTitleClick = [&](TColumn* Column) { Titles.push_back(Column); };
   std::vector<String> Log;
   Grid->OnColExit = [&](TObject*) { Log.push_back(QStringLiteral("exit %1").arg(Grid->SelectedIndex())); };
@@ -322,6 +326,174 @@ TEST_F(DBGridsTest, DefaultColumnsFollowTheFieldsAndCellsCanBeDrawnByTheForm)
   EXPECT_EQ(Grid->DataSource(), nullptr);
   EXPECT_EQ(Grid->ShownColumnCount(), 0);
   (void)Grid->Widget()->grab();
+}
+
+void MouseAt(TWinControl* Control, QEvent::Type Type, QPoint At, Qt::MouseButtons Buttons)
+{
+  QWidget* W = Control->Widget();
+  const QPointF P(At), G = W->mapToGlobal(QPointF(At));
+  const Qt::MouseButton Button = Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent E(Type, P, G, Button, Buttons, Qt::NoModifier);
+  QCoreApplication::sendEvent(W, &E);
+}
+
+TEST_F(DBGridsTest, ColumnsAreSizedByDraggingTheirTitleEdge)
+{
+  Grid->SetOptions(Grid->Options() << dgColumnResize);
+  const TRect Title = Grid->CellRect(1, -1);
+  const Integer Old = Grid->Columns()->Items(1)->Width();
+  const Integer Y = Title.Top + 3;
+
+  // the sizing cursor shows over a title edge only
+  MouseAt(Grid, QEvent::MouseMove, QPoint(Title.Right - 20, Y), Qt::NoButton);
+  EXPECT_EQ(Grid->Cursor(), crDefault);
+  MouseAt(Grid, QEvent::MouseMove, QPoint(Title.Right + 1, Y), Qt::NoButton);
+  EXPECT_EQ(Grid->Cursor(), crHSplit);
+  MouseAt(Grid, QEvent::MouseMove, QPoint(Title.Right, Grid->CellRect(1, 2).Top + 3), Qt::NoButton);
+  EXPECT_EQ(Grid->Cursor(), crDefault) << "a data cell's edge sizes nothing";
+
+  // pressed on the edge and dragged: a line shows where the edge will be
+  MouseAt(Grid, QEvent::MouseMove, QPoint(Title.Right, Y), Qt::NoButton);
+  MouseAt(Grid, QEvent::MouseButtonPress, QPoint(Title.Right, Y), Qt::LeftButton);
+  MouseAt(Grid, QEvent::MouseMove, QPoint(Title.Right + 40, Y), Qt::LeftButton);
+  const QImage During = Grid->Widget()->grab().toImage();
+  const TRect Cell = Grid->CellRect(2, 3);
+  EXPECT_EQ(During.pixelColor(Title.Right + 40, Cell.Top + 3), QColor(Qt::black));
+  EXPECT_EQ(Grid->Columns()->Items(1)->Width(), Old) << "nothing changes before the button comes up";
+  MouseAt(Grid, QEvent::MouseButtonRelease, QPoint(Title.Right + 40, Y), Qt::NoButton);
+  EXPECT_EQ(Grid->Columns()->Items(1)->Width(), Old + 40);
+  EXPECT_EQ(Grid->CellRect(2, 0).Left, Title.Right + 41) << "the next column moved along";
+  EXPECT_TRUE(WriteComponentToText(Grid).contains(QStringLiteral("Width = %1").arg(Old + 40)));
+  EXPECT_TRUE(Grid->Columns()->Items(1)->IsWidthStored());
+  EXPECT_TRUE(Titles.empty()) << "sizing is no title click";
+  EXPECT_EQ(Query->RecNo(), 1);
+
+  // dragged past the column's left edge it keeps one pixel
+  const TRect Edge = Grid->CellRect(0, -1);
+  MouseAt(Grid, QEvent::MouseMove, QPoint(Edge.Right, Y), Qt::NoButton);
+  MouseAt(Grid, QEvent::MouseButtonPress, QPoint(Edge.Right, Y), Qt::LeftButton);
+  MouseAt(Grid, QEvent::MouseMove, QPoint(-30, Y), Qt::LeftButton);
+  MouseAt(Grid, QEvent::MouseButtonRelease, QPoint(-30, Y), Qt::NoButton);
+  EXPECT_EQ(Grid->Columns()->Items(0)->Width(), 1);
+
+  // without dgColumnResize the edge is an ordinary title
+  Grid->SetOptions(Grid->Options() >> dgColumnResize);
+  MouseAt(Grid, QEvent::MouseMove, QPoint(Title.Right, Y), Qt::NoButton);
+  EXPECT_EQ(Grid->Cursor(), crDefault);
+}
+
+TEST_F(DBGridsTest, VerticalScrollBarShowsAndMovesTheRecord)
+{
+  TScrollBar* Bar = Grid->VertScrollBar();
+  ASSERT_TRUE(Bar->Visible());
+  const Integer Page = Grid->VisibleRowCount();
+  EXPECT_EQ(Bar->Min(), 1);
+  EXPECT_EQ(Bar->Max(), Rows + Page - 1);
+  EXPECT_EQ(Bar->PageSize(), Page);
+  EXPECT_EQ(Bar->Position(), 1);
+  EXPECT_EQ(Bar->Left(), Grid->ClientWidth() - Bar->Width());
+  EXPECT_LE(Grid->CellRect(3, 0).Right, Bar->Left()) << "cells stay left of the bar";
+
+  // the dataset moved by keys: the bar follows its record number
+  Grid->SetFocus();
+  gui_test::Key(Grid, Qt::Key_End);
+  EXPECT_EQ(Bar->Position(), Rows);
+  gui_test::Key(Grid, Qt::Key_Home);
+  Query->MoveBy(4);
+  EXPECT_EQ(Bar->Position(), 5);
+
+  // the bar's arrows, track and thumb, pressed as a user would
+  Bar->HandleNeeded();
+  auto* Qt = qobject_cast<QScrollBar*>(Bar->Widget());
+  ASSERT_NE(Qt, nullptr);
+  const auto Press = [&](QPoint At) {
+    const QPointF P(At), G = Qt->mapToGlobal(QPointF(At));
+    QMouseEvent Down(QEvent::MouseButtonPress, P, G, ::Qt::LeftButton, ::Qt::LeftButton, ::Qt::NoModifier);
+    QCoreApplication::sendEvent(Qt, &Down);
+    QMouseEvent Up(QEvent::MouseButtonRelease, P, G, ::Qt::LeftButton, ::Qt::NoButton, ::Qt::NoModifier);
+    QCoreApplication::sendEvent(Qt, &Up);
+  };
+  Press(QPoint(Qt->width() / 2, Qt->height() - 3));   // the down arrow: the record below the window
+  EXPECT_EQ(Query->RecNo(), Page + 1);
+  EXPECT_EQ(Bar->Position(), Page + 1);
+  EXPECT_EQ(Grid->DataLink()->ActiveRecord(), Page - 1) << "the window scrolled by one";
+  Press(QPoint(Qt->width() / 2, 3));                  // the up arrow: the record above the window
+  EXPECT_EQ(Query->RecNo(), 1);
+  Press(QPoint(Qt->width() / 2, Qt->height() - 30));  // the track below the thumb: a page on
+  EXPECT_EQ(Query->RecNo(), 1 + Page);
+  // the thumb dragged to a place: the record of that number
+  Qt->setSliderDown(true);
+  Qt->setSliderPosition(30);
+  Qt->setSliderDown(false);
+  EXPECT_EQ(Query->RecNo(), 30);
+  EXPECT_EQ(Query->FieldByName(QStringLiteral("s_caption"))->AsString(), StoreName(30));
+  EXPECT_EQ(Bar->Position(), 30);
+
+  // a filter shrinks the range; an empty or closed dataset has nothing to scroll
+  Query->SetFilter(QStringLiteral("s_caption like '%1%'"));
+  Query->SetFilteredValue(true);
+  EXPECT_EQ(Bar->Max(), Query->RecordCount() + Page - 1);
+  EXPECT_FALSE(Bar->Enabled()) << "all rows fit";
+  Query->SetFilter(QStringLiteral("s_caption = 'nothing'"));
+  EXPECT_FALSE(Bar->Enabled());
+  Query->Close();
+  EXPECT_EQ(Bar->Max(), 0);
+}
+
+TEST_F(DBGridsTest, HorizontalScrollBarShowsColumnsThatDoNotFit)
+{
+  EXPECT_FALSE(Grid->HorzScrollBar()->Visible()) << "all four columns fit";
+  Grid->SetAlign(alNone);
+  Grid->SetWidth(400);
+  TScrollBar* Bar = Grid->HorzScrollBar();
+  ASSERT_TRUE(Bar->Visible());
+  EXPECT_EQ(Bar->Top(), Grid->ClientHeight() - Bar->Height());
+  EXPECT_EQ(Grid->DataHeight(), Bar->Top());
+  EXPECT_GT(Bar->Max(), 0);
+  EXPECT_EQ(Grid->VertScrollBar()->Height(), Bar->Top());
+
+  // the bar moves the first column shown; clicks land on the column under them
+  Bar->HandleNeeded();
+  auto* Qt = qobject_cast<QScrollBar*>(Bar->Widget());
+  const QPointF P(Qt->width() - 3, Qt->height() / 2), G = Qt->mapToGlobal(P);
+  QMouseEvent Down(QEvent::MouseButtonPress, P, G, ::Qt::LeftButton, ::Qt::LeftButton, ::Qt::NoModifier);
+  QCoreApplication::sendEvent(Qt, &Down);
+  QMouseEvent Up(QEvent::MouseButtonRelease, P, G, ::Qt::LeftButton, ::Qt::NoButton, ::Qt::NoModifier);
+  QCoreApplication::sendEvent(Qt, &Up);
+  EXPECT_EQ(Grid->LeftCol(), 1);
+  EXPECT_EQ(Bar->Position(), 1);
+  EXPECT_EQ(Grid->CellRect(1, 0).Left, 0);
+  EXPECT_LT(Grid->CellRect(0, 0).Right, 0);
+  Integer Col = -1, Row = -1;
+  Grid->MouseCoord(5, Grid->CellRect(1, 2).Top + 2, Col, Row);
+  EXPECT_EQ(Col, 1);
+  EXPECT_EQ(Row, 2);
+
+  // the last column can be brought wholly into view, and no further
+  Grid->SetLeftCol(99);
+  EXPECT_EQ(Grid->LeftCol(), Bar->Max());
+  EXPECT_LE(Grid->CellRect(3, 0).Right, Grid->DataWidth());
+  // with a whole-row cursor Left and Right scroll the view
+  Grid->SetFocus();
+  gui_test::Key(Grid, Qt::Key_Left);
+  EXPECT_EQ(Grid->LeftCol(), Bar->Max() - 1);
+  gui_test::Key(Grid, Qt::Key_Home);
+  // with a cell cursor, moving to a hidden column brings it into view
+  Grid->SetOptions(Grid->Options() >> dgRowSelect);
+  Grid->SetLeftCol(0);
+  Grid->SetSelectedIndex(3);
+  EXPECT_GT(Grid->LeftCol(), 0);
+  EXPECT_LE(Grid->CellRect(3, 0).Right, Grid->DataWidth());
+  gui_test::Key(Grid, Qt::Key_Left);
+  gui_test::Key(Grid, Qt::Key_Left);
+  gui_test::Key(Grid, Qt::Key_Left);
+  EXPECT_EQ(Grid->SelectedIndex(), 0);
+  EXPECT_EQ(Grid->LeftCol(), 0);
+
+  // wide enough again, the bar goes away
+  Grid->SetWidth(780);
+  EXPECT_FALSE(Bar->Visible());
+  EXPECT_EQ(Grid->LeftCol(), 0);
 }
 
 } // namespace
