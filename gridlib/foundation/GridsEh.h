@@ -4,14 +4,18 @@
 #pragma once
 
 #include "gridlib/foundation/GridPlatformEh.h"
+#include "gridlib/foundation/GridToolCtrlsEh.h"
 #include "gridlib/foundation/ToolCtrlsEh.h"
 #include "platform/gui/ExtCtrls.h"
+
+#include "platform/gui/Mask.h"
 
 #include <memory>
 #include <vector>
 
 class TCustomGridEh;
 class TGridAxisDataEh;
+class TInplaceEdit;
 
 VELMORA_EXCEPTION(EInvalidGridOperationEh, Exception)
 
@@ -427,28 +431,41 @@ private:
 
 enum TScrollBarVisibleModeEh { sbAlwaysShowEh, sbNeverShowEh, sbAutoShowEh };
 
-// The settings of one scroll bar. The bar panels and their showing belong to
-// the grid's scrolling; until they are built no bar takes room.
+// The settings of one scroll bar of a grid; the bar itself lives in a panel
+// the grid owns.
 class TGridScrollBarEh : public TPersistent {
   VELMORA_CLASS(TGridScrollBarEh)
   using inherited = TPersistent;
 public:
   TGridScrollBarEh(TCustomGridEh* AGrid, TScrollBarKind AKind) : FGrid(AGrid), FKind(AKind) {}
+  // Copies Tracking from another scroll bar's settings.
+  void Assign(TPersistent* Source) override;
+
   TCustomGridEh* Grid() const { return FGrid; }
   TScrollBarKind Kind() const { return FKind; }
   Integer Size() const { return FSize; }
-  void SetSize(Integer Value) { FSize = Value; }
+  void SetSize(Integer Value);
   bool SmoothStep() const { return FSmoothStep; }
-  void SetSmoothStep(bool Value) { FSmoothStep = Value; }
+  void SetSmoothStep(bool Value);
   bool Tracking() const { return FTracking; }
   void SetTracking(bool Value) { FTracking = Value; }
   TScrollBarVisibleModeEh VisibleMode() const { return FVisibleMode; }
-  void SetVisibleMode(TScrollBarVisibleModeEh Value) { FVisibleMode = Value; }
+  void SetVisibleMode(TScrollBarVisibleModeEh Value);
   bool Visible() const { return FVisibleMode != sbNeverShowEh; }
-  void SetVisible(bool Value) { FVisibleMode = Value ? sbAutoShowEh : sbNeverShowEh; }
+  void SetVisible(bool Value) { SetVisibleMode(Value ? sbAutoShowEh : sbNeverShowEh); }
 
+  bool CheckHideScrollBar() { return !IsScrollBarShowing(); }
+  void GetScrollBarParams(Integer& APosition, Integer& AMin, Integer& APageSize, Integer& AMax);
+  void SetScrollBarParams(Integer APosition, Integer AMin, Integer APageSize, Integer AMax);
+
+  virtual bool ScrollBarShowingByMode();
+  virtual void UpdateScrollBar();
+  virtual void SmoothStepChanged() {}
+  virtual Integer ActualScrollBarBoxSize();
   virtual Integer ActualSize();
-  virtual bool IsScrollBarShowing() { return false; }
+  virtual bool IsKeepMaxSizeInDefault() { return false; }
+  virtual bool IsScrollBarShowing() { return ScrollBarShowingByMode(); }
+  virtual bool ScrollBarPanel() { return true; }
 
 private:
   TCustomGridEh* FGrid;
@@ -645,7 +662,7 @@ public:
   virtual void GetCellBorderParams(Integer ACol, Integer ARow, TGridCellBorderTypeEh BorderType,
                                    bool& IsExtent, TColor& Color, bool& Visible);
   virtual void CheckUpdateAxises();
-  virtual void ColumnMoved(Integer FromIndex, Integer ToIndex) { (void)FromIndex; (void)ToIndex; }
+  virtual void ColumnMoved(Integer FromIndex, Integer ToIndex);
   virtual void ColWidthsChanged();
   virtual void CurrentCellMoved(TGridCoord OldCurrent) { (void)OldCurrent; }
   virtual void DeleteColumn(Integer ACol);
@@ -660,7 +677,7 @@ public:
   virtual void DrawLeftOutBoundaryData(TRect ARect) { FillWithFixedColor(ARect); }
   virtual void DrawOutBoundaryData();
   virtual void DrawRightOutBoundaryData(TRect ARect) { FillWithFixedColor(ARect); }
-  virtual void DrawSizingLine() {}
+  virtual void DrawSizingLine();
   virtual void DrawTopOutBoundaryData(TRect ARect) { FillWithFixedColor(ARect); }
   virtual void ClampCellCoord(Integer& ACol, Integer& ARow);
   virtual void FlatChanged() {}
@@ -684,10 +701,10 @@ public:
   virtual void DrawStyleChanged() { Invalidate(); }
   virtual void AfterTopLeftChanged() {}
   virtual void UpdateBoundaries();
-  virtual void UpdateEdit() {}
+  virtual void UpdateEdit();
   virtual void UpdateFixedLineColor();
-  virtual void UpdateScrollBars() {}
-  virtual void GridTimerTimer(TObject* Sender) { (void)Sender; }
+  virtual void UpdateScrollBars();
+  virtual void GridTimerTimer(TObject* Sender);
   virtual void SetGridTimer(bool Enable, Integer Interval);
   virtual TGridCoord MouseCoord(Integer X, Integer Y);
   virtual void DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button, TPoint InCellPos,
@@ -704,11 +721,103 @@ public:
   TGridEhCellMouseEvent OnCellMouseClick;
   TGridEhCellMouseEvent OnCellMouseDown;
 
+  // Scrolling and the scroll-bar panels.
+  virtual void ScrollByCode(TScrollBarKind Kind, TScrollCode ScrollCode, bool UseRightToLeft, Integer Pos);
+  virtual void ScrollHorzByCode(TScrollCode ScrollCode, Integer Pos);
+  virtual void ScrollVertByCode(TScrollCode ScrollCode, Integer Pos);
+  virtual void GetDataForHorzScrollBar(Integer& APosition, Integer& AMin, Integer& APageSize, Integer& AMax);
+  virtual void GetDataForVertScrollBar(Integer& APosition, Integer& AMin, Integer& APageSize, Integer& AMax);
+  virtual void UpdateScrollBarPanels();
+  virtual void MakeCellVisible(TGridCoord Cell, bool Horz, bool Vert);
+  virtual bool ScrollBarMouseDown();
+  TGridScrollBarPanelControlEh* HorzScrollBarPanelControl() const { return FHorzScrollBarPanelControl; }
+  TGridScrollBarPanelControlEh* VertScrollBarPanelControl() const { return FVertScrollBarPanelControl; }
+  TSizeGripPanelEh* CornerScrollBarPanelControl() const { return FCornerScrollBarPanelControl; }
+  TSizeGripPanelEh* ExtraSizeGripControl() const { return FExtraSizeGripControl; }
+  bool SizeGripAlwaysShow() const { return FSizeGripAlwaysShow; }
+  void SetSizeGripAlwaysShow(bool Value);
+  TSizeGripPosition SizeGripPostion() const { return FSizeGripPostion; }
+  void SetSizeGripPostion(TSizeGripPosition Value);
+  bool RaiseMouseWheelDownEvent(TShiftState Shift, TPoint MousePos);
+  bool RaiseMouseWheelUpEvent(TShiftState Shift, TPoint MousePos);
+
+  // Sizing and moving.
+  virtual bool CanStartColMoving(Integer& Origin, Integer& Destination, TPoint MousePt);
+  virtual bool CanStartRowMoving(Integer& Origin, Integer& Destination, TPoint MousePt);
+  virtual bool CheckColMovingTarget(Integer& Origin, Integer& Destination, TPoint MousePt);
+  virtual bool CheckRowMovingTarget(Integer& Origin, Integer& Destination, TPoint MousePt);
+  virtual bool EndColMoving(Integer& Origin, Integer& Destination, TPoint MousePt);
+  virtual bool EndRowMoving(Integer& Origin, Integer& Destination, TPoint MousePt);
+  virtual void UpdateMoveLine();
+  virtual void HideMoveLine();
+  virtual void UpdateSizingLine();
+  virtual void InvalidateSizingLine();
+  virtual void BeginSizing();
+  virtual void CalcSizingLineBounds(Integer& Start, Integer& Stop);
+  virtual void StartColMoving(Integer ACol, Integer X, Integer Y);
+  virtual void StartRowMoving(Integer ARow);
+  void UpdateMovingTarget(Integer Pos, Integer CellIndex, TPoint MousePt, bool Vertical, TGridAxisDataEh* Axis);
+  Integer CalcSizedCelLen(TGridAxisDataEh* Axis);
+  Integer SizingPos() const { return FSizingPos; }
+  Integer SizingIndex() const { return FSizingIndex; }
+  Integer MoveFromIndex() const { return FMoveFromIndex; }
+  Integer MoveToIndex() const { return FMoveToIndex; }
+
+  // Current cell, selection, mouse and hot tracking.
+  virtual bool CanCellDblClick(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos,
+                               TShiftState Shift);
+  virtual bool CanCellMouseClick(TMessage& Message);
+  virtual bool CanProcessDblClick(TMessage& Message);
+  virtual void GetNextSelectableCell(Integer ACol, Integer ARow, Integer& ANewCol, Integer& ANewRow);
+  virtual void CancelMode();
+  virtual void CellMouseClick(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos,
+                              TRect CellRect, TShiftState Shift);
+  virtual void CellMouseDown(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos,
+                             TRect CellRect, TShiftState Shift);
+  virtual void InvalidateHotTrackSpot(TGridHotTrackSpotEh* Spot);
+  virtual void CalcHotTrackSpot(TGridHotTrackSpotEh* Spot, Integer X, Integer Y);
+  virtual void MoveAnchorForAutoScroll(Integer Flags);
+  virtual void UpdateHotTrack(Integer X, Integer Y);
+  TGridCoord MouseDownCell() const { return FMouseDownCell; }
+  TPoint HotTrackInCellPos() const { return FHotTrackInCellPos; }
+  bool MouseInControl() const { return FMouseInControl; }
+
+  // The inplace editor.
+  bool EditorMode() const { return FEditorMode; }
+  void SetEditorMode(bool Value);
+  TInplaceEdit* InplaceEditor() const { return FInplaceEdit; }
+  Integer InplaceCol() const { return FInplaceCol; }
+  Integer InplaceRow() const { return FInplaceRow; }
+  bool InternalFocusResetting() const { return FInternalFocusResetting; }
+  virtual bool CanEditShow();
+  virtual TInplaceEdit* CreateEditor();
+  virtual bool EditorKeyToGrid(Word Key, TShiftState Shift);
+  virtual void HideEditor();
+  virtual void ShowEditor();
+  virtual void InvalidateEditor();
+  virtual void UpdateText();
+  bool CreateEditorIfNone();
+  void HideEdit();
+  void ShowEditorChar(QChar Ch);
+  void InternalSetFocus(TWinControl* Control);
+  void EditorFocusLeft(HWND FocusedWnd);
+  // The key and wheel handling the editor hands on to.
+  void GridKeyDown(Word& Key, TShiftState Shift) { KeyDown(Key, Shift); }
+  void GridKeyUp(Word& Key, TShiftState Shift) { KeyUp(Key, Shift); }
+  void GridKeyPress(QChar& Key) { KeyPress(Key); }
+  bool GridDoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
+  {
+    return DoMouseWheel(Shift, WheelDelta, MousePos);
+  }
+  void GridDblClick() { DblClick(); }
+
   // Registers the published properties descendants stream.
   static void RegisterClass();
 
 protected:
   friend class TGridAxisDataEh;
+  friend class TGridScrollBarEh;
+  friend class TInplaceEdit;
   void Paint() override;
   void Resize() override;
   void Loaded() override;
@@ -716,6 +825,32 @@ protected:
   void WMPaint(TMessage& Message) override;
   void WMEraseBkgnd(TMessage& Message) override;
   void CMStyleChanged(TMessage& Message) override;
+  void WndProc(TMessage& Message) override;
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void DoExit() override;
+  void WMLButtonDown(TMessage& Message) override;
+  void WMRButtonDown(TMessage& Message) override;
+  void WMMButtonDown(TMessage& Message) override;
+  void WMLButtonUp(TMessage& Message) override;
+  void WMRButtonUp(TMessage& Message) override;
+  void WMMButtonUp(TMessage& Message) override;
+  void WMLButtonDblClk(TMessage& Message) override;
+  void WMCancelMode(TMessage& Message) override;
+  void WMSetFocus(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
+  void WMChar(TMessage& Message) override;
+  void WMGetDlgCode(TMessage& Message) override;
+  void CMWantSpecialKey(TMessage& Message) override;
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
+  void CMFontChanged(TMessage& Message) override;
 
   // The cell a point falls on along one axis (-1 before it, FullCelCount past it).
   Integer CalcColFromPoint(Integer X);
@@ -785,6 +920,50 @@ private:
   bool FSaveCellExtents = false;
   TTimer* FGridTimer = nullptr;
   bool FConstructing = true;
+
+  // Scrolling.
+  void ScrollAxisByPixels(TGridAxisDataEh* Axis, TGridScrollBarEh* Bar, TScrollCode ScrollCode, Integer Pos);
+  void ScrollAxisByCells(TGridAxisDataEh* Axis, TGridScrollBarEh* Bar, TScrollCode ScrollCode, Integer Pos);
+  void CreateScrollBarPanels();
+  TGridScrollBarPanelControlEh* FHorzScrollBarPanelControl = nullptr;
+  TGridScrollBarPanelControlEh* FVertScrollBarPanelControl = nullptr;
+  TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+  TSizeGripPanelEh* FExtraSizeGripControl = nullptr;
+  bool FSizeGripAlwaysShow = false;
+  TSizeGripPosition FSizeGripPostion = sgpBottomRight;
+  TPoint FPanPoint;
+  bool FLayoutHorzBarShowing = false;
+  bool FLayoutVertBarShowing = false;
+
+  // Sizing and moving.
+  void EdgeSearch(TGridAxisDataEh* Axis, Integer P, Integer Band, bool FixedSizable, bool& Hit,
+                  Integer& Index, Integer& Edge);
+  void FinishSizing();
+  void FinishMoving(TPoint MousePt);
+  void MovingTimerTick();
+  Integer FSizingIndex = -1;
+  Integer FSizingPos = 0;
+  Integer FSizingOfs = 0;
+  Integer FDrawenSizingPos1 = -1;
+  Integer FDrawenSizingPos2 = -1;
+  Integer FMoveFromIndex = -1;
+  Integer FMoveToIndex = -1;
+  Integer FMoveFromCellOriginDistance = 0;
+  bool FMovePosRightSite = false;
+  TPoint FMouseMovePos;
+
+  // Keyboard and mouse.
+  void PageDownTarget(Integer& ARow);
+  void PageUpTarget(Integer& ARow);
+  void TabTarget(bool Backward, Integer& ACol, Integer& ARow);
+  void ButtonDownMessage(TMessage& Message, TMouseButton Button);
+  void ButtonUpMessage(TMessage& Message, TMouseButton Button, bool Double);
+  void SelectingMouseMove(Integer X, Integer Y);
+  void SelectingTimerTick();
+
+  // The inplace editor.
+  TInplaceEdit* FInplaceEdit = nullptr;
+  bool FInternalFocusResetting = false;
 };
 
 // Fills a straight line as a rectangle in the canvas pen's colour.
@@ -795,3 +974,364 @@ void RegisterGridLibFoundationClasses();
 void NotifyDesignerModifiedEh(TControl* Control);
 // Sets a base grid's options from outside the grid class.
 void SetGridOptionsEh(TCustomGridEh* Grid, TGridOptionsEh Options);
+
+// ---------------------------------------------------------------------------
+// The inplace editor: a borderless window over the current cell holding one
+// masked text box, which routes navigation keys back to the grid.
+
+class TInplaceEdit;
+
+class TInplaceEditCoreControl : public TCustomMaskEdit {
+  VELMORA_CLASS(TInplaceEditCoreControl)
+  using inherited = TCustomMaskEdit;
+public:
+  explicit TInplaceEditCoreControl(TInplaceEdit* AOwner);
+
+  TCustomGridEh* Grid() const;
+  TInplaceEdit* ParentEdit() const { return FParentEdit; }
+  void Deselect();
+  virtual void UpdateContents();
+  // Asks the grid.
+  bool EditCanModify() override;
+
+protected:
+  void WndProc(TMessage& Message) override;
+  void Change() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void DblClick() override;
+  void WMGetDlgCode(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
+
+private:
+  TInplaceEdit* FParentEdit;
+};
+
+class TInplaceEdit : public TCustomControl {
+  VELMORA_CLASS(TInplaceEdit)
+  using inherited = TCustomControl;
+public:
+  explicit TInplaceEdit(TComponent* AOwner);
+
+  TCustomGridEh* Grid() const { return FGrid; }
+  void SetGrid(TCustomGridEh* Value) { FGrid = Value; }
+  Integer ClickTime() const { return FClickTime; }
+  void SetClickTime(Integer Value) { FClickTime = Value; }
+  TInplaceEditCoreControl* EditCoreControl() const { return FEditCoreControl; }
+  bool InternalTextSetting() const { return FInternalTextSetting; }
+
+  String Text() const { return FEditCoreControl->Text(); }
+  void SetText(const String& Value);
+  String EditText() const { return FEditCoreControl->EditText(); }
+  String EditMask() const { return FEditCoreControl->EditMask(); }
+  void SetEditMask(const String& Value) { FEditCoreControl->SetEditMask(Value); }
+  bool IsMasked() const { return FEditCoreControl->IsMasked(); }
+  Integer MaxLength() const { return FEditCoreControl->MaxLength(); }
+  void SetMaxLength(Integer Value) { FEditCoreControl->SetMaxLength(Value); }
+  bool ReadOnly() const { return FEditCoreControl->ReadOnly(); }
+  void SetReadOnly(bool Value) { FEditCoreControl->SetReadOnly(Value); }
+  bool Modified() const { return FEditCoreControl->Modified(); }
+  void SetModified(bool Value) { FEditCoreControl->SetModified(Value); }
+  bool AutoSelect() const { return FEditCoreControl->AutoSelect(); }
+  void SetAutoSelect(bool Value) { FEditCoreControl->SetAutoSelect(Value); }
+  Integer SelStart() const { return FEditCoreControl->SelStart(); }
+  void SetSelStart(Integer Value) { FEditCoreControl->SetSelStart(Value); }
+  Integer SelLength() const { return FEditCoreControl->SelLength(); }
+  void SetSelLength(Integer Value) { FEditCoreControl->SetSelLength(Value); }
+  String SelText() const { return FEditCoreControl->SelText(); }
+  void SetSelText(const String& Value) { FEditCoreControl->SetSelText(Value); }
+
+  void Move(const TRect& Loc);
+  void UpdateLoc(const TRect& Loc);
+  bool Visible();
+  bool Focused();
+  void SetFocus() override;
+  void Deselect() {}
+  void Reset() { FEditCoreControl->Reset(); }
+  void SelectAll() { FEditCoreControl->SelectAll(); }
+  void SetSel(Integer AStartPos, Integer ALength);
+  Integer GetTextLen() const { return Integer(Text().size()); }
+
+  virtual bool EditCanModify() { return FEditCoreControl->EditCanModify(); }
+  virtual void GetEditCoreControlRect(TRect& Rect);
+  virtual bool HandleCut(TMessage& Message) { (void)Message; return false; }
+  virtual bool HandlePaste(TMessage& Message) { (void)Message; return false; }
+  virtual bool HandleClear(TMessage& Message) { (void)Message; return false; }
+  virtual TInplaceEditCoreControl* CreateEditCoreControl();
+  virtual void UpdateEditCoreControlBounds();
+  virtual void EditChanged() {}
+  virtual void CoreControlKillFocus(HWND FocusedWnd) { (void)FocusedWnd; }
+  virtual void HandleCoreControlKey(TMessage& Message);
+  virtual void UpdateContents();
+  virtual void Hide();
+
+  void DblClick() override;
+
+protected:
+  friend class TInplaceEditCoreControl;
+  friend class TCustomGridEh;
+  void WndProc(TMessage& Message) override;
+  void WMGetDlgCode(TMessage& Message) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void InternalMove(const TRect& Loc, bool Redraw);
+
+private:
+  TCustomGridEh* FGrid = nullptr;
+  Integer FClickTime = 0;
+  TInplaceEditCoreControl* FEditCoreControl = nullptr;
+  bool FInternalTextSetting = false;
+};
+
+// ---------------------------------------------------------------------------
+// List boxes on the base grid: one column, one row per item.
+
+class TCustomListboxEh;
+class TCustomImageList;
+
+using TLBGetDataEvent = std::function<void(TWinControl* Control, Integer Index, String& Data)>;
+using TLBGetDataObjectEvent = std::function<void(TWinControl* Control, Integer Index, TObject*& DataObject)>;
+
+// An item object that draws itself and answers mouse and keys.
+class TCustomListboxItemEh : public TObject {
+  VELMORA_CLASS(TCustomListboxItemEh)
+public:
+  virtual bool GetDefaultFlag() { return true; }
+  virtual void GetDisplayText(TCustomListboxEh* Listbox, Integer Index, String& Text);
+  virtual void DrawItem(TCustomListboxEh* Listbox, Integer Index, TRect Rect, TGridDrawState State);
+  virtual void MouseDown(TCustomListboxEh* Listbox, Integer Index, TMouseButton Button, TShiftState Shift,
+                         TPoint InItemPos)
+  {
+    (void)Listbox; (void)Index; (void)Button; (void)Shift; (void)InItemPos;
+  }
+  virtual void MouseMove(TCustomListboxEh* Listbox, Integer Index, TShiftState Shift, TPoint InItemPos)
+  {
+    (void)Listbox; (void)Index; (void)Shift; (void)InItemPos;
+  }
+  virtual void MouseUp(TCustomListboxEh* Listbox, Integer Index, TMouseButton Button, TShiftState Shift,
+                       TPoint InItemPos)
+  {
+    (void)Listbox; (void)Index; (void)Button; (void)Shift; (void)InItemPos;
+  }
+  virtual void KeyPress(TCustomListboxEh* Listbox, Integer Index, QChar& Key, TShiftState Shift)
+  {
+    (void)Listbox; (void)Index; (void)Key; (void)Shift;
+  }
+  virtual bool IsDataItem() { return true; }
+  virtual void Execute(TCustomListboxEh* Sender, Integer ItemIndex, TPoint InItemPos, TShiftState Shift)
+  {
+    (void)Sender; (void)ItemIndex; (void)InItemPos; (void)Shift;
+  }
+};
+
+class TPopupListboxItemEh : public TCustomListboxItemEh {
+  VELMORA_CLASS(TPopupListboxItemEh)
+public:
+  virtual void MouseUpInPopup(TCustomListboxEh* Listbox, Integer Index, bool& IsCloseListbox, TShiftState Shift,
+                              TMouseButton Button, TPoint Pos);
+  virtual bool CloseOnExecute(TCustomListboxEh* Sender, Integer ItemIndex) { (void)Sender; (void)ItemIndex; return true; }
+};
+
+class TCustomListboxEh : public TCustomGridEh {
+  VELMORA_CLASS(TCustomListboxEh)
+  using inherited = TCustomGridEh;
+public:
+  explicit TCustomListboxEh(TComponent* AOwner);
+  ~TCustomListboxEh() override;
+
+  Integer Count();
+  void SetCount(Integer Value);
+  TCustomImageList* ImageList() const { return FImageList; }
+  void SetImageList(TCustomImageList* Value) { FImageList = Value; }
+  Integer ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(Integer Value);
+  Integer ItemIndex() const { return FRowSeleced ? Row() : -1; }
+  void SetItemIndex(Integer Value);
+  TStrings* Items() { return GetItems(); }
+  void SetItemsValue(TStrings* Value) { SetItems(Value); }
+  TAlignment ItemAlignment() const { return FItemAlignment; }
+  void SetItemAlignment(TAlignment Value);
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value) { FSorted = Value; }
+  bool UseItemObjects() const { return FUseItemObjects; }
+  void SetUseItemObjects(bool Value);
+  bool VirtualItems() const { return FVirtualItems; }
+  void SetVirtualItems(bool Value);
+
+  Integer ItemAtPos(TPoint Pos, bool Existing);
+  Integer StrictIndexToClient(TPoint Pos);
+  void InvalidateIndex(Integer AItemIndex);
+  void SyncRowCount();
+  // The item object of a row, when item objects are on and it has one.
+  TCustomListboxItemEh* ItemObject(Integer Index);
+
+  virtual TStrings* GetItems() { return FItems.get(); }
+  virtual void GetItemDisplayText(Integer Index, String& Text);
+  virtual void DrawItem(Integer Index, TRect Rect, TGridDrawState State);
+  virtual void GetItemText(Integer Index, String& Text);
+  virtual void SetItems(TStrings* Value);
+  virtual void DefaultDrawItem(Integer Index, TRect ARect, TGridDrawState State);
+  virtual Integer GetTextHeight();
+
+  TLBGetDataEvent OnData;
+  TLBGetDataObjectEvent OnDataObject;
+  TListGetImageIndexEventEh OnGetImageIndex;
+
+protected:
+  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override;
+  void FocusCell(Integer ACol, Integer ARow, bool MoveAnchor) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void Resize() override;
+  void ItemsChanged(TObject* Sender);
+  // The item under a client point that may lie outside the list.
+  Integer MouseItem(TPoint Pos);
+
+  std::unique_ptr<TStringList> FItems;
+  TCustomImageList* FImageList = nullptr;
+  TAlignment FItemAlignment = taLeftJustify;
+  Integer FItemHeight = 0;
+  bool FRowSeleced = false;
+  bool FSorted = false;
+  bool FUseItemObjects = false;
+  bool FVirtualItems = false;
+  Integer FVirtualRowCount = 0;
+};
+
+// The state both popup lists share: the item under the mouse, the size the
+// user gave with the grip, the closing decision of a release.
+struct TPopupListboxStateEh {
+  Integer FBorderWidth = 0;
+  TStrings* FExtItems = nullptr;
+  Integer FMouseIndex = -1;
+  TPoint FMousePos{-1, -1};
+  Integer FRowCount = 0;
+  bool FSizeGripResized = false;
+  Integer FResizedRowCount = 0;
+  Integer FResizedWidth = 0;
+  bool FInternalResizing = false;
+  bool FIsMouseUpCloseListbox = false;
+};
+
+// A stand-alone popup list that never takes the focus.
+class TPopupListboxEh : public TCustomListboxEh, protected TPopupListboxStateEh {
+  VELMORA_CLASS(TPopupListboxEh)
+  using inherited = TCustomListboxEh;
+public:
+  explicit TPopupListboxEh(TComponent* AOwner);
+
+  Integer BorderWidth() const { return FBorderWidth; }
+  bool IsMouseUpCloseListbox() const { return FIsMouseUpCloseListbox; }
+  // The rows the popup's height holds (the grid's own count is
+  // TCustomGridEh::RowCount).
+  Integer RowCount() const { return FRowCount; }
+  void SetRowCount(Integer Value);
+  TStrings* ExtItems() const { return FExtItems; }
+  void SetExtItems(TStrings* Value);
+  Integer ResizedRowCount() const { return FResizedRowCount; }
+  Integer ResizedWidth() const { return FResizedWidth; }
+  bool SizeGripResized() const { return FSizeGripResized; }
+  void SetSizeGripResized(bool Value) { FSizeGripResized = Value; }
+  bool InternalResizing() const { return FInternalResizing; }
+  void SetInternalResizing(bool Value) { FInternalResizing = Value; }
+  Integer MouseIndex() const { return FMouseIndex; }
+
+  Integer GetBorderSize();
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  bool CanFocus() const override { return false; }
+  // Shown on top of the other windows without taking the activation.
+  void Show();
+  void Hide() { SetVisible(false); }
+
+  TStrings* GetItems() override;
+  void SetItems(TStrings* Value) override;
+  void GetItemText(Integer Index, String& Text) override;
+  virtual void DrawBorder() {}
+  virtual void GetDataObject(TWinControl* Control, Integer Index, TObject*& DataObject);
+
+protected:
+  void WndProc(TMessage& Message) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+};
+
+// The list grid inside the popup list form.
+class TPopupListboxGridEh : public TCustomListboxEh, protected TPopupListboxStateEh {
+  VELMORA_CLASS(TPopupListboxGridEh)
+  using inherited = TCustomListboxEh;
+public:
+  explicit TPopupListboxGridEh(TComponent* AOwner);
+
+  bool IsMouseUpCloseListbox() const { return FIsMouseUpCloseListbox; }
+  TStrings* ExtItems() const { return FExtItems; }
+  void SetExtItems(TStrings* Value);
+  Integer MouseIndex() const { return FMouseIndex; }
+  Integer GetBorderSize();
+  // The list of a non-activating popup never takes the focus from the
+  // editor that opened it.
+  bool CanFocus() const override { return false; }
+
+  TStrings* GetItems() override;
+  void SetItems(TStrings* Value) override;
+  void GetItemText(Integer Index, String& Text) override;
+  virtual void GetDataObject(TWinControl* Control, Integer Index, TObject*& DataObject);
+
+protected:
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+};
+
+// The non-activating popup form that hosts a list grid.
+class TPopupListboxFormEh : public TPopupInactiveFormEh {
+  VELMORA_CLASS(TPopupListboxFormEh)
+  using inherited = TPopupInactiveFormEh;
+public:
+  explicit TPopupListboxFormEh(TComponent* AOwner);
+
+  TPopupListboxGridEh* ListGrid() const { return FListGrid; }
+  TStrings* Items() const { return FListGrid->Items(); }
+  Integer ItemIndex() const { return FListGrid->ItemIndex(); }
+  void SetItemIndex(Integer Value) { FListGrid->SetItemIndex(Value); }
+  Integer ItemHeight() const { return FListGrid->ItemHeight(); }
+  void SetItemHeight(Integer Value) { FListGrid->SetItemHeight(Value); }
+  Integer Count() const { return FListGrid->Count(); }
+  bool IsMouseUpCloseListbox() const { return FListGrid->IsMouseUpCloseListbox(); }
+  Integer RowCount() const { return FRowCount; }
+  void SetRowCount(Integer Value);
+  bool SizeGripResized() const { return FSizeGripResized; }
+  Integer ResizedRowCount() const { return FResizedRowCount; }
+  Integer ResizedWidth() const { return FResizedWidth; }
+
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  void HandleNeeded();
+
+  virtual void ListGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual Integer GetTextHeight() { return FListGrid->GetTextHeight(); }
+  virtual Integer GetBorderSize() { return FListGrid->GetBorderSize(); }
+
+protected:
+  void WndProc(TMessage& Message) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+
+private:
+  bool FInternalResizing = false;
+  TPopupListboxGridEh* FListGrid = nullptr;
+  Integer FResizedRowCount = 0;
+  Integer FResizedWidth = 0;
+  Integer FRowCount = 0;
+  bool FSizeGripResized = false;
+};
+
+class TMRUListboxEh : public TPopupListboxFormEh {
+  VELMORA_CLASS(TMRUListboxEh)
+public:
+  using TPopupListboxFormEh::TPopupListboxFormEh;
+};

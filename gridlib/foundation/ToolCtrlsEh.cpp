@@ -1309,8 +1309,6 @@ TWorkingTimeCalendarEh* SetGlobalWorkingTimeCalendar(TWorkingTimeCalendarEh* Cal
 // ---------------------------------------------------------------------------
 // TPopupInactiveFormEh
 
-constexpr LRESULT MA_NOACTIVATE = 3;
-
 TPopupInactiveFormEh::TPopupInactiveFormEh(TComponent* AOwner) : TForm(AOwner, 0)
 {
   SetBorderStyle(bsNone);
@@ -1320,18 +1318,30 @@ TPopupInactiveFormEh::TPopupInactiveFormEh(TComponent* AOwner) : TForm(AOwner, 0
 
 void TPopupInactiveFormEh::Show()
 {
-  SetBounds(Left(), Top(), Width(), Height());
+  SetWindowPos(this, HWND_TOP, Left(), Top(), Width(), Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
   TControl::SetVisible(true);
+}
+
+void TPopupInactiveFormEh::CreateParams(TCreateParams& Params)
+{
+  inherited::CreateParams(Params);
+  Params.WindowClass.style |= CS_HREDRAW | CS_VREDRAW;
+  if (FDropShadow)
+    Params.WindowClass.style |= CS_DROPSHADOW;
 }
 
 void TPopupInactiveFormEh::SetVisible(bool Value)
 {
   if (Value == Visible())
     return;
-  if (Value)
-    Show();
-  else
+  if (!Value) {
+    // Shown through SetWindowPos, the window is hidden the same way.
+    if (HandleAllocated())
+      ShowWindow(this, SW_HIDE);
     TControl::SetVisible(false);
+    return;
+  }
+  Show();
 }
 
 TRect TPopupInactiveFormEh::ClientRect() const

@@ -341,6 +341,7 @@ public:
   TRect ClientRect() const override;
 
 protected:
+  void CreateParams(TCreateParams& Params) override;
   void WndProc(TMessage& Message) override;
   void PaintWindow(HDC DC) override;
 

@@ -40,9 +40,12 @@ Painted Paint(TDemoGridEh& Grid, const char* ImageName)
 const TColor Dark = RGBEh(128, 128, 128);     // clGray
 const TColor Bright = RGBEh(192, 192, 192);   // clSilver
 
+// The painted cell areas alone, without the scroll bars' room.
 std::unique_ptr<TDemoGridEh> MakeDemo(Integer W = 800, Integer H = 400)
 {
   auto Grid = std::make_unique<TDemoGridEh>(nullptr);
+  Grid->HorzScrollBar()->SetVisibleMode(sbNeverShowEh);
+  Grid->VertScrollBar()->SetVisibleMode(sbNeverShowEh);
   Grid->SetBounds(0, 0, W, H);
   return Grid;
 }

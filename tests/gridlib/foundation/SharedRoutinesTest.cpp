@@ -440,7 +440,7 @@ TEST(PopupInactiveForm, KeysReachTheMasterAndClicksDoNotActivate)
   Popup.SetMasterActionsControl(&Master);
   Popup.Perform(WM_KEYDOWN, VK_DOWN, 0);
   EXPECT_EQ(Master.Keys, (std::vector<WPARAM>{VK_DOWN}));
-  EXPECT_EQ(Popup.Perform(WM_MOUSEACTIVATE, 0, 0), 3) << "MA_NOACTIVATE";
+  EXPECT_EQ(Popup.Perform(WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
 
   Popup.SetBounds(10, 10, 120, 80);
   EXPECT_EQ(Popup.BorderWidth(), 0);
