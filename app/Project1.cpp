@@ -3,10 +3,20 @@
 #include "app/Project1.h"
 
 #include "app/Unit1.h"
+#include "app/Unit10.h"
+#include "app/Unit14.h"
+#include "app/Unit2.h"
+#include "app/Unit22.h"
 #include "app/Unit23.h"
+#include "app/Unit26.h"
+#include "app/Unit27.h"
 #include "app/Unit30.h"
 #include "app/Unit31.h"
+#include "app/Unit34.h"
+#include "app/Unit5.h"
 #include "app/Unit6.h"
+#include "app/Unit8.h"
+#include "app/Unit9.h"
 #include "platform/data/ADODB.h"
 #include "platform/data/DBCtrls.h"
 #include "platform/data/DBGrids.h"
@@ -86,17 +96,37 @@ void RegisterAppClasses()
   RegisterDBGridsClasses();
   RegisterUnit6Classes();
   RegisterUnit1Classes();
+  RegisterUnit2Classes();
+  RegisterUnit5Classes();
+  RegisterUnit8Classes();
+  RegisterUnit9Classes();
+  RegisterUnit10Classes();
+  RegisterUnit14Classes();
+  RegisterUnit22Classes();
   RegisterUnit23Classes();
+  RegisterUnit26Classes();
+  RegisterUnit27Classes();
   RegisterUnit30Classes();
   RegisterUnit31Classes();
+  RegisterUnit34Classes();
 }
 
 // Forms of the later modules join this order where their numbers stand.
 void CreateAppForms()
 {
   Application->CreateForm(Form1);
+  Application->CreateForm(Form2);
+  Application->CreateForm(Form5);
+  Application->CreateForm(Form8);
+  Application->CreateForm(Form9);
+  Application->CreateForm(Form10);
+  Application->CreateForm(Form22);
+  Application->CreateForm(Form14);
+  Application->CreateForm(Form26);
+  Application->CreateForm(Form27);
   Application->CreateForm(Form30);
   Application->CreateForm(Form31);
+  Application->CreateForm(Form34);
 }
 
 int ApplicationMain()

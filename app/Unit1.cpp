@@ -5,8 +5,12 @@
 #include "app/BuildStamp.h"   // touched by every build, so __DATE__ is the build's
 #include "app/Project1.h"
 #include "app/Unit23.h"
+#include "app/Unit26.h"
+#include "app/Unit34.h"
+#include "app/Unit5.h"
 #include "app/Unit30.h"
 #include "app/Unit6.h"
+#include "app/Unit8.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/rtl/ScopeExit.h"
 
@@ -32,6 +36,10 @@ void TForm1::Loaded()
   Button1 = OwnedComponent<TButton>(this, "Button1");
   N2 = OwnedComponent<TMenuItem>(this, "N2");
   N19 = OwnedComponent<TMenuItem>(this, "N19");
+  N1 = OwnedComponent<TMenuItem>(this, "N1");
+  N8 = OwnedComponent<TMenuItem>(this, "N8");
+  N24 = OwnedComponent<TMenuItem>(this, "N24");
+  N6 = OwnedComponent<TMenuItem>(this, "N6");
   N11 = OwnedComponent<TMenuItem>(this, "N11");
   N7 = OwnedComponent<TMenuItem>(this, "N7");
   N12 = OwnedComponent<TMenuItem>(this, "N12");
@@ -76,6 +84,45 @@ void TForm1::N19Click(TObject*)
   DataModule6->department->Open();
   ScopeExit CloseAfter([] { DataModule6->department->Close(); });
   Form30->ShowModal();
+}
+
+// A list opened to pick a row may have hidden these buttons; the menu
+// shows them again.
+void TForm1::N1Click(TObject*)
+{
+  Form5->SetTag(0);
+  DataModule6->workers->Open();
+  ScopeExit CloseAfter([] { DataModule6->workers->Close(); });
+  Form5->Button1->SetVisible(true);
+  Form5->Button3->SetVisible(true);
+  Form5->ShowModal();
+}
+
+void TForm1::N8Click(TObject*)
+{
+  DataModule6->staffpos->Open();
+  ScopeExit CloseAfter([] { DataModule6->staffpos->Close(); });
+  Form26->ShowModal();
+}
+
+void TForm1::N24Click(TObject*)
+{
+  Form34->SetTag(0);
+  DataModule6->jur_person->Open();
+  ScopeExit CloseAfter([] { DataModule6->jur_person->Close(); });
+  Form34->Button1->SetVisible(true);
+  Form34->Button3->SetVisible(true);
+  Form34->ShowModal();
+}
+
+void TForm1::N6Click(TObject*)
+{
+  Form8->SetTag(0);
+  DataModule6->operation_type->Open();
+  ScopeExit CloseAfter([] { DataModule6->operation_type->Close(); });
+  Form8->Button1->SetVisible(true);
+  Form8->Button3->SetVisible(true);
+  Form8->ShowModal();
 }
 
 const char* const CleanOutStatements[8] = {
@@ -216,5 +263,9 @@ void RegisterUnit1Classes()
     .Handler("Button1Click", &TForm1::Button1Click)
     .Handler("N5Click", &TForm1::N5Click)
     .Handler("N19Click", &TForm1::N19Click)
+    .Handler("N1Click", &TForm1::N1Click)
+    .Handler("N8Click", &TForm1::N8Click)
+    .Handler("N24Click", &TForm1::N24Click)
+    .Handler("N6Click", &TForm1::N6Click)
     .Handler("N28Click", &TForm1::N28Click);
 }

@@ -841,11 +841,11 @@ object Form1: TForm1
       end
       object N1: TMenuItem
         Caption = 'Персонал'
-        Visible = False
+        OnClick = N1Click
       end
       object N8: TMenuItem
         Caption = 'Должности'
-        Visible = False
+        OnClick = N8Click
       end
       object N21: TMenuItem
         Caption = 'Роли'
@@ -853,11 +853,10 @@ object Form1: TForm1
       end
       object N24: TMenuItem
         Caption = 'Контрагенты'
-        Visible = False
+        OnClick = N24Click
       end
       object N22: TMenuItem
         Caption = '-'
-        Visible = False
       end
       object N9: TMenuItem
         Caption = 'Вид номенклатуры'
@@ -869,7 +868,7 @@ object Form1: TForm1
       end
       object N6: TMenuItem
         Caption = 'Операции'
-        Visible = False
+        OnClick = N6Click
       end
       object N4: TMenuItem
         Caption = 'Техпроцессы'

@@ -24,6 +24,10 @@ public:
   TButton* Button1 = nullptr;
   TMenuItem* N2 = nullptr;    // "Справочники"
   TMenuItem* N19 = nullptr;   // "Подразделения"
+  TMenuItem* N1 = nullptr;    // "Персонал"
+  TMenuItem* N8 = nullptr;    // "Должности"
+  TMenuItem* N24 = nullptr;   // "Контрагенты"
+  TMenuItem* N6 = nullptr;    // "Операции"
   TMenuItem* N11 = nullptr;   // "Табель по времени"
   TMenuItem* N7 = nullptr;    // "Отчеты"
   TMenuItem* N12 = nullptr;   // "База"
@@ -36,6 +40,10 @@ public:
   void Button1Click(TObject* Sender);
   void N5Click(TObject* Sender);
   void N19Click(TObject* Sender);
+  void N1Click(TObject* Sender);
+  void N8Click(TObject* Sender);
+  void N24Click(TObject* Sender);
+  void N6Click(TObject* Sender);
   void N28Click(TObject* Sender);
 
 protected:

@@ -2,6 +2,8 @@
 // routines that carry typed values into statements and filters.
 #include "app/Unit6.h"
 
+#include <QRegularExpression>
+
 TDataModule6* DataModule6 = nullptr;
 
 TDataModule6::TDataModule6(TComponent* AOwner) : TDataModule(AOwner) {}
@@ -69,7 +71,12 @@ String TDataModule6::FormatSqlDecimal(const String& Text) const
 
 void ExecuteCommand(const String& CommandText, std::initializer_list<std::pair<const char*, Variant>> Values)
 {
-  TADOCommand* Cmd = DataModule6->cmd_all;
+  ExecuteCommand(DataModule6->cmd_all, CommandText, Values);
+}
+
+void ExecuteCommand(TADOCommand* Cmd, const String& CommandText,
+                    std::initializer_list<std::pair<const char*, Variant>> Values)
+{
   Cmd->SetCommandText(CommandText);
   // Every parameter gets a value now: a name that stays from the previous
   // text would otherwise keep its old one.
@@ -78,6 +85,26 @@ void ExecuteCommand(const String& CommandText, std::initializer_list<std::pair<c
   for (const auto& [Name, Value] : Values)
     Cmd->Parameters()->ParamByName(QString::fromLatin1(Name))->SetValue(Value);
   Cmd->Execute();
+}
+
+bool TypedDecimal(const String& Text, Currency& Value)
+{
+  if (Text.isEmpty()) {
+    Value = Currency();
+    return true;
+  }
+  static const QRegularExpression Number(QStringLiteral("^(?:[0-9]+[.,]?[0-9]*|[.,][0-9]+)$"));
+  if (!Number.match(Text).hasMatch())
+    return false;
+  TFormatSettings Settings;
+  Settings.DecimalSeparator = QLatin1Char('.');
+  String Plain = Text;
+  Plain.replace(u',', u'.');
+  if (Plain.endsWith(u'.'))
+    Plain.chop(1);
+  if (Plain.startsWith(u'.'))
+    Plain.prepend(u'0');
+  return TryStrToCurr(Plain, Value, Settings);
 }
 
 void SetPrefixFilter(TDataSet* DataSet, const String& FieldName, const String& Text)
@@ -97,6 +124,11 @@ void RestoreRecNo(TDataSet* DataSet, Integer RecNo)
 {
   if (RecNo >= 1 && DataSet->RecordCount() >= RecNo)
     DataSet->SetRecNo(RecNo);
+}
+
+TComponent* FormObject(const char* Name)
+{
+  return Application->FindComponent(QString::fromLatin1(Name));
 }
 
 void RegisterUnit6Classes()

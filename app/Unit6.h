@@ -68,6 +68,15 @@ extern TDataModule6* DataModule6;
 // bound to the values given in order of first appearance; nothing typed is
 // ever pasted into the text.
 void ExecuteCommand(const String& CommandText, std::initializer_list<std::pair<const char*, Variant>> Values = {});
+// The same through a form's own command.
+void ExecuteCommand(TADOCommand* Command, const String& CommandText,
+                    std::initializer_list<std::pair<const char*, Variant>> Values = {});
+
+// A number typed into a box that takes digits with one "," or "." as the
+// decimal separator: true with its value. A key filter does not stop a
+// pasted text, so anything else is false. An empty text is 0, as
+// FormatSqlDecimal writes it.
+bool TypedDecimal(const String& Text, Currency& Value);
 
 // Shows only the rows whose FieldName begins with Text, ignoring case; the
 // text is taken literally (quotes, "%" and "_" are ordinary characters). An
@@ -89,5 +98,11 @@ T* OwnedComponent(TComponent* Owner, const char* Name)
     throw EComponentError(QStringLiteral("%1 has no component %2").arg(Owner->Name(), QString::fromLatin1(Name)));
   return Found;
 }
+
+// The application's form object of that name, or nullptr while the module
+// that holds it is not part of the program. A list opened to pick a row for
+// another form writes that form's public members, which it publishes under
+// their own names, through this object (SetOrdProp and GetOrdProp).
+TComponent* FormObject(const char* Name);
 
 void RegisterUnit6Classes();

@@ -7,8 +7,12 @@
 #include "app/Unit6.h"
 #include "platform/gui/Forms.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <QWidget>
 
 namespace apptest {
 
@@ -29,6 +33,28 @@ void Later(std::function<void()> F)
   });
 }
 
+void WhenActive(TCustomForm* Form, std::function<void()> F)
+{
+  auto Tries = std::make_shared<int>(0);
+  auto Step = std::make_shared<std::function<void()>>();
+  *Step = [Form, F = std::move(F), Tries, Step] {
+    // The window system's own activation comes later than the form's; a
+    // user's click comes after both.
+    const bool Active = Form->Active() && QApplication::activeWindow() == Form->Widget();
+    if (Active || ++*Tries > 400) {
+      EXPECT_TRUE(Active) << "the form never became active";
+      F();
+      *Step = nullptr;   // breaks the cycle
+      return;
+    }
+    QTimer::singleShot(5, LaterContext, [Step] {
+      if (*Step)
+        Later(*Step);
+    });
+  };
+  Later([Step] { (*Step)(); });
+}
+
 String Utf8(const std::string& S) { return QString::fromStdString(S); }
 std::string Std(const String& S) { return S.toStdString(); }
 
@@ -41,12 +67,64 @@ String OutputPath(const String& Name)
   return Dir + u'/' + Name;
 }
 
+void TurnWheel(TWinControl* Control, int Notches)
+{
+  QWidget* W = Control->Widget();
+  ASSERT_NE(W, nullptr) << "the control has no widget";
+  const QPointF Local(W->width() / 2.0, W->height() / 2.0);
+  const QPointF Global = W->mapToGlobal(Local);
+  for (int I = 0; I < std::abs(Notches); ++I) {
+    const QPoint Angle(0, Notches < 0 ? -WHEEL_DELTA : WHEEL_DELTA);
+    QWheelEvent Wheel(Local, Global, QPoint(), Angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(W, &Wheel);
+  }
+}
+
+void DoubleClickRow(TWinControl* Grid, TRect Cell)
+{
+  QWidget* W = Grid->Widget();
+  ASSERT_NE(W, nullptr) << "the grid has no widget";
+  const QPointF At((Cell.Left + Cell.Right) / 2.0, (Cell.Top + Cell.Bottom) / 2.0);
+  const QPointF Global = W->mapToGlobal(At);
+  for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                            QEvent::MouseButtonRelease}) {
+    const Qt::MouseButtons Held = Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent Event(Type, At, Global, Qt::LeftButton, Held, Qt::NoModifier);
+    QCoreApplication::sendEvent(W, &Event);
+  }
+}
+
+TPickCaller::TPickCaller(const char* Name) : TForm(Application, 0)
+{
+  SetName(QString::fromLatin1(Name));
+  Edit1 = new TEdit(this);
+  Edit1->SetName(QStringLiteral("Edit1"));
+  Edit1->SetParent(this);
+  Edit2 = new TEdit(this);
+  Edit2->SetName(QStringLiteral("Edit2"));
+  Edit2->SetParent(this);
+}
+
+void RegisterPickCaller()
+{
+  using C = TPickCaller;
+  RegisterClassInfo<C, TForm>("TPickCaller")
+    .Property("PersonId", &C::PersonId, [](C* F, Integer V) { F->PersonId = V; })
+    .Property("JurPersonId", &C::JurPersonId, [](C* F, Integer V) { F->JurPersonId = V; })
+    .Property("WorkerId", &C::WorkerId, [](C* F, Integer V) { F->WorkerId = V; })
+    .Property("SavedWorkerId", &C::SavedWorkerId, [](C* F, Integer V) { F->SavedWorkerId = V; })
+    .Property("CoWorkerId", &C::CoWorkerId, [](C* F, Integer V) { F->CoWorkerId = V; })
+    .Property("ItemId", &C::ItemId, [](C* F, Integer V) { F->ItemId = V; })
+    .Property("RouteId", &C::RouteId, [](C* F, Integer V) { F->RouteId = V; });
+}
+
 void AppTest::SetUp()
 {
   static bool Registered = false;
   if (!Registered) {
     Application->Initialize();
     RegisterAppClasses();
+    RegisterPickCaller();
     Registered = true;
   }
   testsupport::ResetDatabase();

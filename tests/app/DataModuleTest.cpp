@@ -27,6 +27,28 @@ TEST(DataModule6, FormatSqlDecimalWritesTheDatabaseSeparator)
   }
 }
 
+// What the number boxes take: digits with one separator of either kind;
+// a pasted text that is anything else is no number.
+TEST(DataModule6, TypedDecimalTakesOnlyNumbers)
+{
+  struct Case { const char* Typed; bool Number; const char* Value; };
+  const Case Cases[] = {
+    {"", true, "0"},           {"12,5", true, "12,5"},   {"12.5", true, "12,5"}, {"7", true, "7"},
+    {",5", true, "0,5"},       {"8,", true, "8"},        {"0,0001", true, "0,0001"},
+    {"1,2,3", false, ""},      {"1.2,3", false, ""},     {" 1", false, ""},      {"1 ", false, ""},
+    {"-1", false, ""},         {"1e3", false, ""},       {",", false, ""},       {"abc", false, ""},
+    {"١٢", false, ""},  // digits of another script are not typed into these boxes either
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Typed);
+    Currency Value;
+    EXPECT_EQ(TypedDecimal(QString::fromUtf8(C.Typed), Value), C.Number);
+    if (C.Number) {
+      EXPECT_EQ(Std(CurrToStr(Value)), C.Value);
+    }
+  }
+}
+
 class DataModuleDb : public AppTest {};
 
 // Every dataset of the module opens on the schema with exactly the fields

@@ -4,8 +4,12 @@
 
 #include "app/Unit1.h"
 #include "app/Unit23.h"
+#include "app/Unit26.h"
 #include "app/Unit30.h"
+#include "app/Unit34.h"
+#include "app/Unit5.h"
 #include "app/Unit6.h"
+#include "app/Unit8.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Screenshot.h"
 
@@ -28,8 +32,13 @@ TEST_F(MainWindow, MenuShowsOnlyTheBuiltModules)
     EXPECT_FALSE(Form1->N11->Visible()) << "\"Табель по времени\" never shows";
     EXPECT_FALSE(Form1->N7->Visible()) << "\"Отчеты\" never shows";
     EXPECT_TRUE(Form1->N12->Visible());
+    for (TMenuItem* Item : {Form1->N1, Form1->N8, Form1->N24, Form1->N6}) {
+      SCOPED_TRACE(Std(Item->Caption()));
+      EXPECT_TRUE(Item->Visible());
+      EXPECT_TRUE(bool(Item->OnClick));
+    }
     // Submenus whose forms are not in the program yet stay out of the menu.
-    for (const char* Name : {"N1", "N8", "N21", "N24", "N9", "N3", "N6", "N4", "N20", "N29", "N13", "N18", "N16"}) {
+    for (const char* Name : {"N21", "N9", "N3", "N4", "N20", "N29", "N13", "N18", "N16"}) {
       SCOPED_TRACE(Name);
       auto* Item = dynamic_cast<TMenuItem*>(Form1->FindComponent(QString::fromLatin1(Name)));
       ASSERT_NE(Item, nullptr);
@@ -55,6 +64,44 @@ TEST_F(MainWindow, DepartmentsCommandOpensAndClosesItsDataset)
     EXPECT_TRUE(Inside);
     EXPECT_FALSE(DataModule6->department->Active());
     EXPECT_TRUE(Form1->Showing());
+  });
+}
+
+// Each book command: Tag 0, its shared dataset open while the list is
+// shown and closed after, and the buttons a pick may have hidden shown.
+TEST_F(MainWindow, BookCommandsPrepareTheirLists)
+{
+  struct Case { const char* Item; std::function<TForm*()> List; std::function<TADOQuery*()> DataSet; bool Buttons; };
+  const Case Cases[] = {
+    {"N1", [] { return static_cast<TForm*>(Form5); }, [] { return DataModule6->workers; }, true},
+    {"N8", [] { return static_cast<TForm*>(Form26); }, [] { return DataModule6->staffpos; }, false},
+    {"N24", [] { return static_cast<TForm*>(Form34); }, [] { return DataModule6->jur_person; }, true},
+    {"N6", [] { return static_cast<TForm*>(Form8); }, [] { return DataModule6->operation_type; }, true},
+  };
+  StartClient();
+  SignIn([&] {
+    for (const Case& C : Cases) {
+      SCOPED_TRACE(C.Item);
+      TForm* List = C.List();
+      auto Button = [&](const char* Name) { return OwnedComponent<TButton>(List, Name); };
+      List->SetTag(11);
+      if (C.Buttons) {
+        Button("Button1")->SetVisible(false);
+        Button("Button3")->SetVisible(false);
+      }
+      bool Inside = false;
+      Later([&] {
+        Inside = List->Showing();
+        EXPECT_EQ(List->Tag(), C.Buttons ? 0 : 11) << "the lists that pick are set to maintenance";
+        EXPECT_TRUE(C.DataSet()->Active());
+        EXPECT_TRUE(Button("Button1")->Visible());
+        EXPECT_TRUE(Button("Button3")->Visible());
+        Button("Button4")->Click();
+      });
+      dynamic_cast<TMenuItem*>(Form1->FindComponent(QString::fromLatin1(C.Item)))->Click();
+      EXPECT_TRUE(Inside);
+      EXPECT_FALSE(C.DataSet()->Active());
+    }
   });
 }
 

@@ -105,4 +105,24 @@ TEST_F(Startup, LoginDialogIsTheMainWindow)
   EXPECT_TRUE(Application->Terminated());
 }
 
+// The forms are created in the program's fixed order; the data module and
+// the login dialog inside the main window's creation.
+TEST_F(Startup, FormsAreCreatedInOrder)
+{
+  StartClient();
+  const char* const Order[] = {"Form1", "DataModule6", "Form23", "Form2", "Form5", "Form8", "Form9", "Form10",
+                               "Form22", "Form14", "Form26", "Form27", "Form30", "Form31", "Form34"};
+  Integer Last = -1;
+  for (const char* Name : Order) {
+    SCOPED_TRACE(Name);
+    Integer At = -1;
+    for (Integer I = 0; I < Application->ComponentCount(); ++I)
+      if (Application->Components(I)->Name() == QLatin1String(Name))
+        At = I;
+    ASSERT_GE(At, 0) << "not created";
+    EXPECT_GT(At, Last);
+    Last = At;
+  }
+}
+
 }  // namespace

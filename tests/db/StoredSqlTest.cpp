@@ -25,6 +25,9 @@ struct StoredSql {
 
 const StoredSql Cases[] = {
 #include "tests/db/sql/DataModule6.inc"
+#include "tests/db/sql/Unit10.inc"
+#include "tests/db/sql/Unit22.inc"
+#include "tests/db/sql/Unit27.inc"
 };
 
 // Parameter names are matched without regard to case, as the datasets do.
@@ -39,6 +42,7 @@ const std::map<std::string, std::string> ParameterValues = {
   {"yea", "2024"},
   {"data1", "CAST('2024-03-01' AS timestamp)"},
   {"data2", "CAST('2024-04-01' AS timestamp)"},
+  {"id_pt", "1"},
 };
 
 static std::string Lower(std::string S)

@@ -1,0 +1,135 @@
+object Form26: TForm26
+  Left = 0
+  Top = 0
+  BorderIcons = [biSystemMenu]
+  BorderStyle = bsSingle
+  Caption = 'Должности'
+  ClientHeight = 420
+  ClientWidth = 760
+  Color = clBtnFace
+  Font.Charset = DEFAULT_CHARSET
+  Font.Color = clWindowText
+  Font.Height = -11
+  Font.Name = 'Tahoma'
+  Font.Style = []
+  Position = poOwnerFormCenter
+  OnCreate = FormCreate
+  TextHeight = 13
+  object DBGrid1: TDBGrid
+    Left = 0
+    Top = 0
+    Width = 760
+    Height = 384
+    Align = alClient
+    DataSource = DS_stuffpos
+    Options = [dgTitles, dgColLines, dgRowLines, dgTabs, dgRowSelect, dgAlwaysShowSelection, dgCancelOnExit]
+    TabOrder = 1
+    TitleFont.Charset = DEFAULT_CHARSET
+    TitleFont.Color = clWindowText
+    TitleFont.Height = -11
+    TitleFont.Name = 'Tahoma'
+    TitleFont.Style = [fsBold]
+    OnDblClick = Button2Click
+    Columns = <
+      item
+        FieldName = 's_caption'
+        Title.Alignment = taCenter
+        Title.Caption = 'Наименование'
+        Title.Font.Charset = DEFAULT_CHARSET
+        Title.Font.Color = clWindowText
+        Title.Font.Height = -11
+        Title.Font.Name = 'Tahoma'
+        Title.Font.Style = [fsBold]
+        Width = 268
+      end
+      item
+        FieldName = 's_description'
+        Title.Alignment = taCenter
+        Title.Caption = 'Описание'
+        Title.Font.Charset = DEFAULT_CHARSET
+        Title.Font.Color = clWindowText
+        Title.Font.Height = -11
+        Title.Font.Name = 'Tahoma'
+        Title.Font.Style = [fsBold]
+        Width = 237
+      end
+      item
+        FieldName = 's_dep'
+        Title.Alignment = taCenter
+        Title.Caption = 'Подразделение'
+        Title.Font.Charset = DEFAULT_CHARSET
+        Title.Font.Color = clWindowText
+        Title.Font.Height = -11
+        Title.Font.Name = 'Tahoma'
+        Title.Font.Style = [fsBold]
+        Width = 224
+      end>
+  end
+  object Panel1: TPanel
+    Left = 0
+    Top = 384
+    Width = 760
+    Height = 36
+    Align = alBottom
+    TabOrder = 0
+    object Button1: TButton
+      Left = 8
+      Top = 6
+      Width = 90
+      Height = 25
+      Caption = 'Добавить'
+      Default = True
+      TabOrder = 0
+      OnClick = Button1Click
+    end
+    object Button2: TButton
+      Left = 104
+      Top = 6
+      Width = 90
+      Height = 25
+      Caption = 'Изменить'
+      TabOrder = 1
+      OnClick = Button2Click
+    end
+    object Button3: TButton
+      Left = 200
+      Top = 6
+      Width = 90
+      Height = 25
+      Caption = 'Удалить'
+      TabOrder = 2
+      OnClick = Button3Click
+    end
+    object Edit1: TEdit
+      Left = 310
+      Top = 8
+      Width = 260
+      Height = 21
+      TabOrder = 3
+      OnChange = Edit1Change
+      OnKeyDown = Edit1KeyDown
+    end
+    object Panel6: TPanel
+      Left = 576
+      Top = 1
+      Width = 80
+      Height = 34
+      BevelOuter = bvNone
+      TabOrder = 5
+    end
+    object Button4: TButton
+      Left = 662
+      Top = 6
+      Width = 90
+      Height = 25
+      Anchors = [akTop, akRight]
+      Cancel = True
+      Caption = 'Выход'
+      ModalResult = 2
+      TabOrder = 4
+    end
+  end
+  object DS_stuffpos: TDataSource
+    DataSet = DataModule6.staffpos
+  end
+end
