@@ -40,15 +40,9 @@ void TForm26::Edit1Change(TObject*)
   SetPrefixFilter(DataModule6->staffpos, QStringLiteral("s_caption"), Edit1->Text());
 }
 
-// Up and Down move the list while the search box keeps the focus; every
-// key is consumed here, so only typing reaches the box.
 void TForm26::Edit1KeyDown(TObject*, Word& Key, TShiftState)
 {
-  if (Key == VK_UP)
-    DataModule6->staffpos->Prior();
-  else if (Key == VK_DOWN)
-    DataModule6->staffpos->Next();
-  Key = 0;
+  SearchBoxKeyDown(DataModule6->staffpos, Key);
 }
 
 // The department box keeps the choice it had.

@@ -40,15 +40,9 @@ void TForm30::Edit1Change(TObject*)
   SetPrefixFilter(DataModule6->department, QStringLiteral("s_caption"), Edit1->Text());
 }
 
-// Up and Down move the list while the search box keeps the focus; every
-// key is consumed here, so only typing reaches the box.
 void TForm30::Edit1KeyDown(TObject*, Word& Key, TShiftState)
 {
-  if (Key == VK_UP)
-    DataModule6->department->Prior();
-  else if (Key == VK_DOWN)
-    DataModule6->department->Next();
-  Key = 0;
+  SearchBoxKeyDown(DataModule6->department, Key);
 }
 
 void TForm30::Button5Click(TObject*)

@@ -46,15 +46,9 @@ void TForm34::Edit1Change(TObject*)
   SetPrefixFilter(DataModule6->jur_person, QStringLiteral("s_caption"), Edit1->Text());
 }
 
-// Up and Down move the list while the search box keeps the focus; every
-// key is consumed here, so only typing reaches the box.
 void TForm34::Edit1KeyDown(TObject*, Word& Key, TShiftState)
 {
-  if (Key == VK_UP)
-    DataModule6->jur_person->Prior();
-  else if (Key == VK_DOWN)
-    DataModule6->jur_person->Next();
-  Key = 0;
+  SearchBoxKeyDown(DataModule6->jur_person, Key);
 }
 
 void TForm34::Button1Click(TObject*)

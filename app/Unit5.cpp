@@ -51,15 +51,9 @@ void TForm5::Edit1Change(TObject*)
   SetPrefixFilter(DataModule6->workers, QStringLiteral("s_caption"), Edit1->Text());
 }
 
-// Up and Down move the list while the search box keeps the focus; every
-// key is consumed here, so only typing reaches the box.
 void TForm5::Edit1KeyDown(TObject*, Word& Key, TShiftState)
 {
-  if (Key == VK_UP)
-    DataModule6->workers->Prior();
-  else if (Key == VK_DOWN)
-    DataModule6->workers->Next();
-  Key = 0;
+  SearchBoxKeyDown(DataModule6->workers, Key);
 }
 
 static void OpenAtFirstRow(TDataSet* Table)

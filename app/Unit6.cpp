@@ -107,6 +107,15 @@ bool TypedDecimal(const String& Text, Currency& Value)
   return TryStrToCurr(Plain, Value, Settings);
 }
 
+void SearchBoxKeyDown(TDataSet* DataSet, Word& Key)
+{
+  if (Key == VK_UP)
+    DataSet->Prior();
+  else if (Key == VK_DOWN)
+    DataSet->Next();
+  Key = 0;
+}
+
 void SetPrefixFilter(TDataSet* DataSet, const String& FieldName, const String& Text)
 {
   if (Text.isEmpty()) {

@@ -84,6 +84,10 @@ bool TypedDecimal(const String& Text, Currency& Value);
 // reopening, as a filter text would.
 void SetPrefixFilter(TDataSet* DataSet, const String& FieldName, const String& Text);
 
+// Up and Down in a list's search box move the list while the box keeps the
+// focus; every key is consumed, so only typing reaches the box.
+void SearchBoxKeyDown(TDataSet* DataSet, Word& Key);
+
 // Moves a dataset back to a remembered record number when it still has that
 // many rows; otherwise it stays where it is.
 void RestoreRecNo(TDataSet* DataSet, Integer RecNo);

@@ -54,15 +54,9 @@ void TForm8::Edit1Change(TObject*)
   SetPrefixFilter(DataModule6->operation_type, QStringLiteral("s_caption"), Edit1->Text());
 }
 
-// Up and Down move the list while the search box keeps the focus; every
-// key is consumed here, so only typing reaches the box.
 void TForm8::Edit1KeyDown(TObject*, Word& Key, TShiftState)
 {
-  if (Key == VK_UP)
-    DataModule6->operation_type->Prior();
-  else if (Key == VK_DOWN)
-    DataModule6->operation_type->Next();
-  Key = 0;
+  SearchBoxKeyDown(DataModule6->operation_type, Key);
 }
 
 void TForm8::Button1Click(TObject*)

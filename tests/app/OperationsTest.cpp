@@ -1,6 +1,7 @@
 // OperationsTest.cpp: the operation types book with its pick mode, the
 // operation dialog of a process route and the norms grid of an operation.
 #include "tests/app/AppTestSupport.h"
+#include "tests/platform/gui/GuiTestSupport.h"
 
 #include "app/Unit1.h"
 #include "app/Unit10.h"
@@ -525,6 +526,42 @@ TEST_F(Norms, SaveFromANewRowKeepsTheOperation)
   ASSERT_EQ(Rows.size(), 2u);
   EXPECT_EQ(*Rows[1][0], "3");
   EXPECT_EQ(*Rows[1][1], "7");
+}
+
+// What a user types into the grid's cells is what "Сохранить" stores.
+TEST_F(Norms, TypedCellsAreSaved)
+{
+  testsupport::OdbcSession Db;
+  Db.Exec("insert into accounts_dep.norm(o_id, norma, price, prize) values (3, 10, 1, 0)");
+  OpenFor(3);
+  Later([&] {
+    TDBGrid* Grid = Form22->DBGrid1;
+    Grid->SetFocus();
+    auto Focus = [Grid]() -> TWinControl* {
+      return Grid->EditorMode() ? static_cast<TWinControl*>(Grid->InplaceEditor()) : Grid;
+    };
+    auto TypeIn = [&](const char* Text) {
+      for (QChar C : QString::fromUtf8(Text))
+        gui_test::Type(Focus(), QString(C));
+    };
+    TypeIn("75");
+    ASSERT_TRUE(Grid->EditorMode());
+    gui_test::Key(Focus(), Qt::Key_Tab);
+    TypeIn("1,75");
+    gui_test::Key(Focus(), Qt::Key_Tab);
+    TypeIn("12");
+    // the press moves the focus to the button before its click runs
+    Form22->Button1->SetFocus();
+    Form22->Button1->Click();
+  });
+  Form22->ShowModal();
+  Form22->norm->Close();
+  const auto Rows = NormRows();
+  ASSERT_EQ(Rows.size(), 2u);
+  EXPECT_EQ(*Rows[1][0], "3");
+  EXPECT_EQ(*Rows[1][1], "75");
+  EXPECT_EQ(*Rows[1][2], "1.75");
+  EXPECT_EQ(*Rows[1][3], "12");
 }
 
 TEST_F(Norms, TheLastRowCannotBeDeleted)
