@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <numeric>
@@ -804,6 +805,27 @@ static std::uint64_t PackedKey(const odbc::TRowStore& S, int Col, int Type, bool
   return Desc ? ~U : U;
 }
 
+// Least-significant-digit radix sort of words whose set bits lie below Bits.
+static void RadixSortWords(std::vector<std::uint64_t>& Words, std::vector<std::uint64_t>& Spare, int Bits)
+{
+  constexpr int DigitBits = 11;
+  constexpr std::size_t Buckets = std::size_t(1) << DigitBits;
+  for (int Low = 0; Low < Bits; Low += DigitBits) {
+    std::size_t Count[Buckets] = {};
+    for (std::uint64_t W : Words)
+      ++Count[(W >> Low) & (Buckets - 1)];
+    std::size_t Sum = 0;
+    for (std::size_t& C : Count) {
+      const std::size_t N = C;
+      C = Sum;
+      Sum += N;
+    }
+    for (std::uint64_t W : Words)
+      Spare[Count[(W >> Low) & (Buckets - 1)]++] = W;
+    Words.swap(Spare);
+  }
+}
+
 // Sorts the rows in view by up to NK packed keys without Nulls; ties are
 // broken by storage row, which keeps the order stable.
 template <std::size_t NK, class KeyOf>
@@ -818,6 +840,41 @@ void TCustomADODataSet::SortPacked(std::size_t Count, KeyOf Key)
     Entries[I].Row = FView[I];
     for (std::size_t J = 0; J < NK; ++J)
       Entries[I].K[J] = J < Count ? Key(J, FView[I]) : 0;
+  }
+  // Keys that, less their minimum, fit one word together with the row sort
+  // as plain integers by radix: the usual case of small codes and amounts.
+  std::uint64_t Min[NK], Max[NK];
+  for (std::size_t J = 0; J < NK; ++J) {
+    Min[J] = ~std::uint64_t(0);
+    Max[J] = 0;
+  }
+  int MaxRow = 0;
+  for (const TEntry& E : Entries) {
+    MaxRow = std::max(MaxRow, E.Row);
+    for (std::size_t J = 0; J < NK; ++J) {
+      Min[J] = std::min(Min[J], E.K[J]);
+      Max[J] = std::max(Max[J], E.K[J]);
+    }
+  }
+  int Shift[NK];
+  int Bits = std::bit_width(unsigned(MaxRow));
+  for (std::size_t J = NK; J-- > 0;) {
+    Shift[J] = Bits;
+    Bits += Entries.empty() ? 0 : int(std::bit_width(Max[J] - Min[J]));
+  }
+  if (Bits <= 64) {
+    std::vector<std::uint64_t> Words(Entries.size()), Spare(Entries.size());
+    for (std::size_t I = 0; I < Entries.size(); ++I) {
+      std::uint64_t W = std::uint64_t(Entries[I].Row);
+      for (std::size_t J = 0; J < NK; ++J)
+        W |= (Entries[I].K[J] - Min[J]) << Shift[J];
+      Words[I] = W;
+    }
+    RadixSortWords(Words, Spare, Bits);
+    const std::uint64_t RowMask = (std::uint64_t(1) << Shift[NK - 1]) - 1;
+    for (std::size_t I = 0; I < Words.size(); ++I)
+      FView[I] = int(Words[I] & RowMask);
+    return;
   }
   std::sort(Entries.begin(), Entries.end(), [](const TEntry& A, const TEntry& B) {
     for (std::size_t J = 0; J < NK; ++J)

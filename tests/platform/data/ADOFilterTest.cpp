@@ -5,6 +5,9 @@
 
 #include "tests/support/TestDatabase.h"
 
+#include <functional>
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -153,6 +156,47 @@ TEST_F(ADOFilterTest, SortTexts)
   }
   EXPECT_THROW(Rows->SetSort(QStringLiteral("id DESC DESC")), Exception);
   EXPECT_THROW(adofilter::ParseSort(QStringLiteral("a b, c")), adofilter::EFilterError);
+}
+
+// Number keys of many rows (negatives, fractions, ties, both directions)
+// come out as a stable sort of the same values does it.
+TEST_F(ADOFilterTest, SortNumbersAsAStableSortDoes)
+{
+  TADOQuery Many(nullptr);
+  Many.SetConnection(Db.get());
+  Many.SQL()->SetText(QStringLiteral(
+    "select g as id, (g * 7919 % 13) - 6 as a, ((g * 104729) % 1000) / 8.0 - 60 as b, "
+    "(g % 5)::numeric(15,2) - 2.5 as c from generate_series(1, 5000) g"));
+  Many.Open();
+  struct TRow { int Id; std::int64_t A; double B; double C; };
+  std::vector<TRow> Plain;
+  for (Many.First(); !Many.Eof(); Many.Next())
+    Plain.push_back({Many.FieldByName(QStringLiteral("id"))->AsInteger(),
+                     std::int64_t(Many.FieldByName(QStringLiteral("a"))->AsInteger()),
+                     Many.FieldByName(QStringLiteral("b"))->AsFloat(),
+                     Many.FieldByName(QStringLiteral("c"))->AsFloat()});
+  struct Case { const char* Sort; std::function<bool(const TRow&, const TRow&)> Less; };
+  const Case Cases[] = {
+    {"a DESC, b", [](const TRow& X, const TRow& Y) { return X.A != Y.A ? X.A > Y.A : X.B < Y.B; }},
+    {"c, a", [](const TRow& X, const TRow& Y) { return X.C != Y.C ? X.C < Y.C : X.A < Y.A; }},
+    {"b DESC", [](const TRow& X, const TRow& Y) { return X.B > Y.B; }},
+    {"c DESC, a DESC, b", [](const TRow& X, const TRow& Y) {
+       if (X.C != Y.C) return X.C > Y.C;
+       return X.A != Y.A ? X.A > Y.A : X.B < Y.B; }},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Sort);
+    std::vector<TRow> Expected = Plain;
+    std::stable_sort(Expected.begin(), Expected.end(), C.Less);
+    Many.SetSort(QString::fromUtf8(C.Sort));
+    std::vector<int> Got;
+    for (Many.First(); !Many.Eof(); Many.Next())
+      Got.push_back(Many.FieldByName(QStringLiteral("id"))->AsInteger());
+    std::vector<int> Want;
+    for (const TRow& R : Expected)
+      Want.push_back(R.Id);
+    EXPECT_EQ(Got, Want);
+  }
 }
 
 }  // namespace
