@@ -169,6 +169,14 @@ TEST_F(Contractors, DeleteAsksFirst)
   Form34->Button3->Click();
   EXPECT_TRUE(Rows("id = 2").empty());
   EXPECT_EQ(List()->RecNo(), RecNo);
+
+  // A contractor that a purchase request names stays, and the list with it.
+  testsupport::OdbcSession Db;
+  Db.Exec("insert into stk_purchase.purchase_doc(id_jur_person) values (4)");
+  Locate("Гамма");
+  EXPECT_THROW(Form34->Button3->Click(), Exception);
+  EXPECT_EQ(Rows("id = 4").size(), 1u);
+  EXPECT_EQ(Std(FullName()), "ЗАО Гамма");
 }
 
 TEST_F(Contractors, EmptyListIgnoresChangeAndDelete)
