@@ -469,6 +469,8 @@ void TCustomForm::CMVisibleChanged(TMessage& M)
     FVisible = false;
     return;
   }
+  // From now on Visible rules, not an earlier ShowWindow or SetWindowPos.
+  WidgetState()->WindowShown = false;
   if (FVisible) {
     HandleNeeded();
     DoShow();

@@ -227,3 +227,18 @@ TEST_F(PopupWindowTest, InactiveFormMadeVisibleLeavesActivation)
   Popup->Hide();
   ExpectActivationUnchanged();
 }
+
+// A form shown by SetWindowPos and then hidden through Visible stays hidden
+// when its window is next brought up to date.
+TEST_F(PopupWindowTest, HiddenFormShownBySetWindowPosStaysHidden)
+{
+  auto* Popup = new TInactiveForm(Application);
+  SetWindowPos(Popup, nullptr, 320, 240, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+  Popup->SetVisible(true);
+  Popup->SetVisible(false);
+  EXPECT_FALSE(Popup->WidgetState()->WindowShown);
+  EXPECT_FALSE(Popup->Widget()->isVisible());
+  Popup->SetBounds(300, 200, 120, 80);
+  EXPECT_FALSE(Popup->Widget()->isVisible());
+  delete Popup;
+}
