@@ -91,16 +91,15 @@ void TForm2::Button1Click(TObject*)
 }
 
 // The wheel turns whichever of the three lists has the focus.
-void TForm2::WheelToFocusedBox(Word Key)
+void TForm2::FormMouseWheelDown(TObject*, TShiftState, TPoint, bool&)
 {
-  for (TDBLookupComboBox* Box : {LCB_roles, LCB_staffpos, LCB_department})
-    if (Box->Focused())
-      Box->Perform(WM_KEYDOWN, Key, 0);
+  WheelToFocusedBox({LCB_roles, LCB_staffpos, LCB_department}, VK_DOWN);
 }
 
-void TForm2::FormMouseWheelDown(TObject*, TShiftState, TPoint, bool&) { WheelToFocusedBox(VK_DOWN); }
-
-void TForm2::FormMouseWheelUp(TObject*, TShiftState, TPoint, bool&) { WheelToFocusedBox(VK_UP); }
+void TForm2::FormMouseWheelUp(TObject*, TShiftState, TPoint, bool&)
+{
+  WheelToFocusedBox({LCB_roles, LCB_staffpos, LCB_department}, VK_UP);
+}
 
 void RegisterUnit2Classes()
 {

@@ -47,9 +47,6 @@ public:
 
 protected:
   void Loaded() override;
-
-private:
-  void WheelToFocusedBox(Word Key);
 };
 
 extern TForm2* Form2;

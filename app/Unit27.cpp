@@ -63,14 +63,12 @@ void TForm27::Button1Click(TObject*)
 // The wheel turns the department list while it has the focus.
 void TForm27::FormMouseWheelDown(TObject*, TShiftState, TPoint, bool&)
 {
-  if (p_department->Focused())
-    p_department->Perform(WM_KEYDOWN, VK_DOWN, 0);
+  WheelToFocusedBox({p_department}, VK_DOWN);
 }
 
 void TForm27::FormMouseWheelUp(TObject*, TShiftState, TPoint, bool&)
 {
-  if (p_department->Focused())
-    p_department->Perform(WM_KEYDOWN, VK_UP, 0);
+  WheelToFocusedBox({p_department}, VK_UP);
 }
 
 void RegisterUnit27Classes()

@@ -90,14 +90,12 @@ void TForm31::Button1Click(TObject*)
 // The wheel turns the parent list while it has the focus.
 void TForm31::FormMouseWheelDown(TObject*, TShiftState, TPoint, bool&)
 {
-  if (p_department->Focused())
-    p_department->Perform(WM_KEYDOWN, VK_DOWN, 0);
+  WheelToFocusedBox({p_department}, VK_DOWN);
 }
 
 void TForm31::FormMouseWheelUp(TObject*, TShiftState, TPoint, bool&)
 {
-  if (p_department->Focused())
-    p_department->Perform(WM_KEYDOWN, VK_UP, 0);
+  WheelToFocusedBox({p_department}, VK_UP);
 }
 
 void RegisterUnit31Classes()

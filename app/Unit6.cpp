@@ -116,6 +116,13 @@ void SearchBoxKeyDown(TDataSet* DataSet, Word& Key)
   Key = 0;
 }
 
+void WheelToFocusedBox(std::initializer_list<TWinControl*> Boxes, Word Key)
+{
+  for (TWinControl* Box : Boxes)
+    if (Box->Focused())
+      Box->Perform(WM_KEYDOWN, Key, 0);
+}
+
 void SetPrefixFilter(TDataSet* DataSet, const String& FieldName, const String& Text)
 {
   if (Text.isEmpty()) {

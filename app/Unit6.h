@@ -6,6 +6,8 @@
 #include "platform/data/ADODB.h"
 #include "platform/gui/Forms.h"
 
+#include <initializer_list>
+
 class TDataModule6 : public TDataModule {
   VELMORA_CLASS(TDataModule6)
   using inherited = TDataModule;
@@ -87,6 +89,10 @@ void SetPrefixFilter(TDataSet* DataSet, const String& FieldName, const String& T
 // Up and Down in a list's search box move the list while the box keeps the
 // focus; every key is consumed, so only typing reaches the box.
 void SearchBoxKeyDown(TDataSet* DataSet, Word& Key);
+
+// A wheel notch on an editor form turns whichever of its lookup boxes has
+// the focus by one row, as the arrow key does.
+void WheelToFocusedBox(std::initializer_list<TWinControl*> Boxes, Word Key);
 
 // Moves a dataset back to a remembered record number when it still has that
 // many rows; otherwise it stays where it is.
