@@ -1,8 +1,7 @@
 // GridPaintBench.cpp: painting a 1920x1080 viewport of the demo grid, and of
 // a QTableView over a model with the same cells, in the same run.
-#include "tests/gridlib/foundation/DemoGrid.h"
+#include "bench/DemoTableModel.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
@@ -14,28 +13,6 @@ namespace {
 
 constexpr int ViewWidth = 1920;
 constexpr int ViewHeight = 1080;
-
-class TDemoModel : public QAbstractTableModel {
-public:
-  int rowCount(const QModelIndex& = QModelIndex()) const override { return TDemoCellSource::DataRows; }
-  int columnCount(const QModelIndex& = QModelIndex()) const override { return TDemoCellSource::DataCols; }
-  QVariant data(const QModelIndex& Index, int Role) const override
-  {
-    if (Role == Qt::DisplayRole)
-      return TDemoCellSource::Text(Index.column(), Index.row());
-    if (Role == Qt::TextAlignmentRole)
-      return int((TDemoCellSource::RightAligned(Index.column()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-    return QVariant();
-  }
-  QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override
-  {
-    if (Role != Qt::DisplayRole)
-      return QVariant();
-    if (Orientation == Qt::Horizontal)
-      return TDemoCellSource::Title(Section);
-    return Section + 1;
-  }
-};
 
 void BM_DemoGridPaint(benchmark::State& State)
 {

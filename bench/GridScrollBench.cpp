@@ -1,11 +1,10 @@
 // GridScrollBench.cpp: scrolling the demo grid page by page through its
 // 10,000 rows with PgDn, painting every page, and a QTableView over the same
 // cells doing the same, in the same run.
-#include "tests/gridlib/foundation/DemoGrid.h"
+#include "bench/DemoTableModel.h"
 
 #include "platform/gui/Forms.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
@@ -18,28 +17,6 @@ namespace {
 
 constexpr int ViewWidth = 1280;
 constexpr int ViewHeight = 720;
-
-class TDemoModel : public QAbstractTableModel {
-public:
-  int rowCount(const QModelIndex& = QModelIndex()) const override { return TDemoCellSource::DataRows; }
-  int columnCount(const QModelIndex& = QModelIndex()) const override { return TDemoCellSource::DataCols; }
-  QVariant data(const QModelIndex& Index, int Role) const override
-  {
-    if (Role == Qt::DisplayRole)
-      return TDemoCellSource::Text(Index.column(), Index.row());
-    if (Role == Qt::TextAlignmentRole)
-      return int((TDemoCellSource::RightAligned(Index.column()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-    return QVariant();
-  }
-  QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override
-  {
-    if (Role != Qt::DisplayRole)
-      return QVariant();
-    if (Orientation == Qt::Horizontal)
-      return TDemoCellSource::Title(Section);
-    return Section + 1;
-  }
-};
 
 void BM_DemoGridPageDown(benchmark::State& State)
 {
