@@ -4547,24 +4547,6 @@ void TInplaceEditCoreControl::WndProc(TMessage& Message)
   }
   default: break;
   }
-  // Without a mask, a character that comes as a message rather than as the
-  // window system's input is typed here, as the window system's edit would.
-  if (Message.Msg == WM_CHAR && !InNativeEvent() && !IsMasked()) {
-    inherited::WndProc(Message);
-    const QChar C(char16_t(Message.WParam));
-    if (C.isNull() || ReadOnly())
-      return;
-    if (C == QChar('\b')) {
-      if (SelLength() == 0 && SelStart() > 0) {
-        SetSelStart(SelStart() - 1);
-        SetSelLength(1);
-      }
-      SetSelText(String());
-    } else if (C >= QChar(' ') && (MaxLength() <= 0 || Text().size() - SelLength() < MaxLength())) {
-      SetSelText(String(C));
-    }
-    return;
-  }
   inherited::WndProc(Message);
 }
 

@@ -428,6 +428,19 @@ void TCustomEdit::DefaultHandler(TMessage& M)
       return;
     }
     TWinControl::DefaultHandler(M);
+    // A character that comes as a message rather than as the window
+    // system's input is typed here, as the window system's edit would.
+    if (InNativeEvent() || C.isNull() || ReadOnly())
+      return;
+    if (C == QChar('\b')) {
+      if (SelLength() == 0 && SelStart() > 0) {
+        SetSelStart(SelStart() - 1);
+        SetSelLength(1);
+      }
+      SetSelText(String());
+    } else if (C >= QChar(' ') && (MaxLength() <= 0 || Text().size() - SelLength() < MaxLength())) {
+      SetSelText(String(C));
+    }
     return;
   }
   default: TWinControl::DefaultHandler(M); return;
