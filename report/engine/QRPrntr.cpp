@@ -1,0 +1,631 @@
+// QRPrntr.cpp: the page stream, the page coder and the page list.
+#include "report/engine/QRPrntr.h"
+
+#include <QtEndian>
+
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+// ---------------------------------------------------------------------------
+// TQRStream
+
+static constexpr Integer CopyBlockSize = 10240;
+
+TQRStream::TQRStream(Integer pMemoryLimit)
+  : MemoryStream(std::make_unique<TMemoryStream>()), FMemoryLimit(pMemoryLimit)
+{
+}
+
+std::unique_ptr<TQRStream> TQRStream::CreateFromFile(const String& Filename)
+{
+  TFileStream Source(Filename, fmOpenRead | fmShareDenyNone);
+  const Int64 FileSize = Source.Size();
+  if (FileSize > Int64(std::numeric_limits<Integer>::max()) - 1000)
+    throw EQRError(QStringLiteral("The file \"%1\" is too large for a report file").arg(Filename));
+  auto Result = std::make_unique<TQRStream>(Integer(FileSize) + 1000);
+  Result->MemoryStream->CopyFrom(&Source, 0);
+  Result->MemoryStream->SetPosition(0);
+  return Result;
+}
+
+TQRStream::~TQRStream()
+{
+  std::lock_guard<std::recursive_mutex> Guard(FLock);
+  MemoryStream.reset();
+  FileStream.reset();
+  if (!FFilename.isEmpty())
+    ::unlink(QFile::encodeName(FFilename).constData());
+}
+
+TStream* TQRStream::Active() const
+{
+  return FInMemory ? static_cast<TStream*>(MemoryStream.get()) : static_cast<TStream*>(FileStream.get());
+}
+
+Integer TQRStream::Read(void* Buffer, Integer Count)
+{
+  std::lock_guard<std::recursive_mutex> Guard(FLock);
+  return Active()->Read(Buffer, Count);
+}
+
+Int64 TQRStream::Seek(Int64 Offset, TSeekOrigin Origin)
+{
+  std::lock_guard<std::recursive_mutex> Guard(FLock);
+  return Active()->Seek(Offset, Origin);
+}
+
+Int64 TQRStream::Size() const
+{
+  std::lock_guard<std::recursive_mutex> Guard(FLock);
+  return Active()->Size();
+}
+
+void TQRStream::SetSize(Int64 NewSize)
+{
+  std::lock_guard<std::recursive_mutex> Guard(FLock);
+  Active()->SetSize(NewSize);
+}
+
+Integer TQRStream::Write(const void* Buffer, Integer Count)
+{
+  std::lock_guard<std::recursive_mutex> Guard(FLock);
+  if (!FInMemory)
+    return FileStream->Write(Buffer, Count);
+  const Integer Written = MemoryStream->Write(Buffer, Count);
+  if (MemoryStream->Size() > FMemoryLimit)
+    Spill();
+  return Written;
+}
+
+// A private file of our own in the temporary folder (mkstemp: no name that
+// another user could guess and create first).
+static String CreateTempFile()
+{
+  const char* Dir = std::getenv("TMPDIR");
+  QByteArray Pattern = QByteArray(Dir && *Dir ? Dir : "/tmp") + "/QRPXXXXXX";
+  const int Fd = ::mkstemp(Pattern.data());
+  if (Fd < 0)
+    throw EFCreateError(QStringLiteral("Cannot create a temporary file in \"%1\". %2")
+                          .arg(QFile::decodeName(Pattern), QString::fromLocal8Bit(std::strerror(errno))));
+  ::close(Fd);
+  return QFile::decodeName(Pattern);
+}
+
+void TQRStream::Spill()
+{
+  const Int64 Pos = MemoryStream->Position();
+  FFilename = CreateTempFile();
+  FileStream.reset();
+  FileStream = std::make_unique<TFileStream>(FFilename, fmOpenReadWrite);
+  MemoryStream->SaveToStream(FileStream.get());
+  FileStream->SetPosition(Pos);
+  MemoryStream.reset();
+  FInMemory = false;
+}
+
+void TQRStream::SaveToStream(TStream* AStream)
+{
+  std::lock_guard<std::recursive_mutex> Guard(FLock);
+  Seek(0, soBeginning);
+  std::vector<char> Block(CopyBlockSize);
+  for (;;) {
+    const Integer N = Read(Block.data(), CopyBlockSize);
+    if (N <= 0)
+      break;
+    AStream->WriteBuffer(Block.data(), N);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// TQRCompress
+
+static constexpr Word RootNode = 0;
+static constexpr Word FirstLeaf = 256;
+
+TQRCompress::TQRCompress(TStream* aStream, bool CompressData)
+  : BitPos(CompressData ? 0 : 7), CompressFlag(CompressData), Stream(aStream)
+{
+  InitializeSplay();
+}
+
+TQRCompress::~TQRCompress()
+{
+  if (CompressFlag && BitPos != 0) {
+    const Byte Last = Byte(OutByte & 0xFF);
+    Stream->WriteBuffer(&Last, 1);
+  }
+}
+
+void TQRCompress::InitializeSplay()
+{
+  for (Integer I = 1; I <= 512; ++I)
+    Up[I] = Byte((I - 1) / 2);
+  for (Integer I = 0; I <= 255; ++I) {
+    Left[I] = Word(2 * I + 1);
+    Right[I] = Word(2 * I + 2);
+  }
+}
+
+// Each step swaps the node with its uncle and goes on from the grandparent.
+void TQRCompress::Splay(Byte Plain)
+{
+  Word A = Word(Plain + FirstLeaf);
+  do {
+    const Word C = Up[A];
+    if (C == RootNode) {
+      A = RootNode;
+      continue;
+    }
+    const Word D = Up[C];
+    Word U;
+    if (Left[D] == C) {
+      U = Right[D];
+      Right[D] = A;
+    } else {
+      U = Left[D];
+      Left[D] = A;
+    }
+    if (Left[C] == A)
+      Left[C] = U;
+    else
+      Right[C] = U;
+    Up[A] = Byte(D);
+    Up[U] = Byte(C);
+    A = D;
+  } while (A != RootNode);
+}
+
+void TQRCompress::Compress(CodeType Plain)
+{
+  const Byte B = Byte(Plain & 0xFF);
+  // The path is at most 256 steps long; gather it leaf side first.
+  bool Bits[257];
+  Integer Count = 0;
+  Word A = Word(B + FirstLeaf);
+  do {
+    const Word Parent = Up[A];
+    Bits[Count++] = Right[Parent] == A;
+    A = Parent;
+  } while (A != RootNode);
+  while (Count > 0) {
+    if (Bits[--Count])
+      OutByte |= CodeType(1u << BitPos);
+    if (BitPos == 7) {
+      const Byte Out = Byte(OutByte & 0xFF);
+      Stream->WriteBuffer(&Out, 1);
+      BitPos = 0;
+      OutByte = 0;
+    } else {
+      ++BitPos;
+    }
+  }
+  Splay(B);
+}
+
+void TQRCompress::Expand(Byte& Expanded)
+{
+  Word Node = RootNode;
+  while (Node < FirstLeaf) {
+    if (BitPos == 7) {
+      Byte In = 0;
+      Stream->ReadBuffer(&In, 1);
+      InByte = In;
+      BitPos = 0;
+    } else {
+      ++BitPos;
+    }
+    Node = (InByte & (1u << BitPos)) ? Right[Node] : Left[Node];
+  }
+  Expanded = Byte(Node - FirstLeaf);
+  Splay(Expanded);
+}
+
+// ---------------------------------------------------------------------------
+// TQRPageList
+
+namespace {
+
+constexpr Integer MinRecordSize = 12;   // number, next position, back link
+constexpr Integer EmfHeaderMin = 88;
+
+Integer LeInt(const QByteArray& Bytes, Integer Offset)
+{
+  return qFromLittleEndian<qint32>(Bytes.constData() + Offset);
+}
+
+void PutLeInt(QByteArray& Bytes, Integer Offset, Integer Value)
+{
+  qToLittleEndian<qint32>(Value, Bytes.data() + Offset);
+}
+
+// Holds the list's lock for one record operation.
+class TListLock {
+public:
+  explicit TListLock(TQRPageList& List) : FList(List) { FList.LockList(); }
+  ~TListLock() { FList.UnlockList(); }
+  TListLock(const TListLock&) = delete;
+  TListLock& operator=(const TListLock&) = delete;
+private:
+  TQRPageList& FList;
+};
+
+}   // namespace
+
+TQRPageList::TQRPageList() = default;
+TQRPageList::~TQRPageList() = default;
+
+void TQRPageList::SetStream(std::unique_ptr<TQRStream> Value)
+{
+  TListLock Guard(*this);
+  FStream = std::move(Value);
+  FHeaderSize = HeaderSize;
+}
+
+Integer TQRPageList::ReadInt()
+{
+  char Buf[4];
+  FStream->ReadBuffer(Buf, 4);
+  return qFromLittleEndian<qint32>(Buf);
+}
+
+void TQRPageList::WriteInt(Integer Value)
+{
+  char Buf[4];
+  qToLittleEndian<qint32>(Value, Buf);
+  FStream->WriteBuffer(Buf, 4);
+}
+
+void TQRPageList::Damaged(const String& What) const
+{
+  throw EQRError(QStringLiteral("The report file is damaged: %1").arg(What));
+}
+
+void TQRPageList::WriteHeader()
+{
+  QByteArray Header(HeaderSize, '\0');
+  qToLittleEndian<qint16>(3, Header.data());
+  qToLittleEndian<qint16>(60, Header.data() + 2);
+  PutLeInt(Header, 8, FPageCount);
+  const double Stamp = Now().Val;
+  qToLittleEndian<double>(Stamp, Header.data() + 16);
+  Header[25] = FCompression ? 1 : 0;
+  std::memset(Header.data() + 26, 0x48, 100);
+  FStream->Seek(0, soBeginning);
+  FStream->WriteBuffer(Header);
+}
+
+void TQRPageList::AddPage(TMetafile* aMetafile)
+{
+  WritePageRecord(aMetafile, nullptr, false);
+}
+
+void TQRPageList::AddPageEx(TMetafile* aMetafile, const std::vector<THyperlink>* AHyperlinks)
+{
+  WritePageRecord(aMetafile, AHyperlinks, !FCompression);
+}
+
+void TQRPageList::WritePageRecord(TMetafile* aMetafile, const std::vector<THyperlink>* AHyperlinks,
+                                  bool WithLinks)
+{
+  TListLock Guard(*this);
+  if (!FStream)
+    throw EQRError(QStringLiteral("The page list has no stream"));
+  const Integer OldCount = FPageCount;
+  Int64 Start = -1;
+  try {
+    ++FPageCount;
+    if (FPageCount == 1)
+      WriteHeader();
+    Start = FStream->Seek(0, soEnd);
+    WriteInt(FPageCount);
+    const Int64 NextField = FStream->Position();
+    WriteInt(Integer(NextField));
+    if (FCompression) {
+      TMemoryStream Plain;
+      aMetafile->SaveToStream(&Plain);
+      const QByteArray Bytes = Plain.Bytes();
+      WriteInt(Integer(Bytes.size()));
+      // Coded into memory first and stored with one write.
+      TMemoryStream Coded;
+      {
+        TQRCompress Coder(&Coded, true);
+        for (const char C : Bytes)
+          Coder.Compress(CodeType(Byte(C)));
+      }
+      FStream->WriteBuffer(Coded.Bytes());
+    } else {
+      aMetafile->SaveToStream(FStream.get());
+      if (WithLinks) {
+        WriteInt(AHyperlinks ? Integer(AHyperlinks->size()) : 0);
+        if (AHyperlinks) {
+          for (const THyperlink& L : *AHyperlinks) {
+            WriteInt(L.Area.Left);
+            WriteInt(L.Area.Top);
+            WriteInt(L.Area.Right);
+            WriteInt(L.Area.Bottom);
+            WriteInt(Integer(L.Link.size()));
+            QByteArray Text(L.Link.size() * 2, '\0');
+            qToLittleEndian<char16_t>(L.Link.utf16(), L.Link.size(), Text.data());
+            FStream->WriteBuffer(Text);
+          }
+        }
+      }
+    }
+    WriteInt(Integer(Start));
+    const Int64 End = FStream->Position();
+    if (End > std::numeric_limits<Integer>::max())
+      throw EQRError(QStringLiteral("The report is too large for a report file"));
+    FStream->Seek(NextField, soBeginning);
+    WriteInt(Integer(End));
+    FStream->Seek(End, soBeginning);
+  } catch (...) {
+    // A record that could not be written whole is taken back.
+    FPageCount = OldCount;
+    if (Start >= 0)
+      FStream->SetSize(Start);
+    throw;
+  }
+}
+
+void TQRPageList::CheckRecordStart(Int64 Pos) const
+{
+  if (Pos < FHeaderSize || Pos + MinRecordSize > FStream->Size())
+    Damaged(QStringLiteral("a page record lies outside the file"));
+}
+
+// Walks from the current record to the wanted one: forward by the next-record
+// positions, backward by the back links. Every step must make progress, so a
+// damaged file ends in an error, never in an endless walk.
+void TQRPageList::SeekToPage(Integer PageNumber)
+{
+  const Int64 Size = FStream->Size();
+  if (PageNumber == 1) {
+    CheckRecordStart(FHeaderSize);
+    FStream->Seek(FHeaderSize, soBeginning);
+    return;
+  }
+  Int64 Pos = FStream->Position();
+  if (Pos >= Size) {
+    FStream->Seek(Size - 4, soBeginning);
+    Pos = ReadInt();
+  }
+  CheckRecordStart(Pos);
+  FStream->Seek(Pos, soBeginning);
+  Integer P = ReadInt();
+  while (P < PageNumber) {
+    const Int64 Next = ReadInt();
+    if (Next <= Pos)
+      Damaged(QStringLiteral("page %1 does not lead forward").arg(P));
+    Pos = Next;
+    CheckRecordStart(Pos);
+    FStream->Seek(Pos, soBeginning);
+    P = ReadInt();
+    if (P > PageNumber)
+      Damaged(QStringLiteral("page %1 is missing").arg(PageNumber));
+  }
+  while (P > PageNumber) {
+    if (Pos - 4 < FHeaderSize)
+      Damaged(QStringLiteral("page %1 is missing").arg(PageNumber));
+    FStream->Seek(Pos - 4, soBeginning);
+    const Int64 Back = ReadInt();
+    if (Back >= Pos)
+      Damaged(QStringLiteral("page %1 does not lead back").arg(P));
+    Pos = Back;
+    CheckRecordStart(Pos);
+    FStream->Seek(Pos, soBeginning);
+    P = ReadInt();
+    if (P < PageNumber)
+      Damaged(QStringLiteral("page %1 is missing").arg(PageNumber));
+  }
+  FStream->Seek(Pos, soBeginning);
+}
+
+// Reads the record at the current position; the whole record is bounded by
+// its own next-record position and ends with a back link to its start. The
+// stream is left at the next record's start, link block or not.
+void TQRPageList::ReadPageRecord(std::unique_ptr<TMetafile>& AMetafile,
+                                 std::unique_ptr<std::vector<THyperlink>>* AHyperlinks)
+{
+  const Int64 Start = FStream->Position();
+  const Int64 Size = FStream->Size();
+  ReadInt();   // the page number, checked by the walk
+  const Int64 Next = ReadInt();
+  if (Next < Start + MinRecordSize || Next > Size)
+    Damaged(QStringLiteral("a page record has a wrong length"));
+  const QByteArray Body = FStream->ReadBytes(Integer(Next - 4 - (Start + 8)));
+  if (ReadInt() != Start)
+    Damaged(QStringLiteral("a page record does not end where it should"));
+
+  QByteArray Emf;
+  QByteArray Rest;
+  if (FCompression) {
+    if (Body.size() < 4)
+      Damaged(QStringLiteral("a compressed page is cut short"));
+    const Integer Count = LeInt(Body, 0);
+    // Every byte costs at least one bit of code.
+    if (Count < 0 || Int64(Count) > 8 * Int64(Body.size() - 4))
+      Damaged(QStringLiteral("a compressed page has a wrong length"));
+    TBytesStream Coded(Body.mid(4));
+    Emf.resize(Count);
+    TQRCompress Coder(&Coded, false);
+    try {
+      for (Integer I = 0; I < Count; ++I) {
+        Byte B = 0;
+        Coder.Expand(B);
+        Emf[I] = char(B);
+      }
+    } catch (const EReadError&) {
+      Damaged(QStringLiteral("a compressed page is cut short"));
+    }
+  } else {
+    if (Body.size() < EmfHeaderMin)
+      Damaged(QStringLiteral("a page is cut short"));
+    const qint64 EmfSize = qFromLittleEndian<quint32>(Body.constData() + 48);
+    if (EmfSize < EmfHeaderMin || EmfSize > Body.size())
+      Damaged(QStringLiteral("a page has a wrong length"));
+    Emf = Body.left(EmfSize);
+    Rest = Body.mid(EmfSize);
+  }
+  auto Page = std::make_unique<TMetafile>();
+  Page->LoadFromBytes(Emf);
+
+  if (AHyperlinks) {
+    AHyperlinks->reset();
+    if (!FCompression && Rest.size() >= 4) {
+      const Integer Count = LeInt(Rest, 0);
+      Integer Off = 4;
+      if (Count > 0) {
+        auto Links = std::make_unique<std::vector<THyperlink>>();
+        for (Integer I = 0; I < Count; ++I) {
+          if (Off + 20 > Rest.size())
+            Damaged(QStringLiteral("a link block is cut short"));
+          const TRect Area(LeInt(Rest, Off), LeInt(Rest, Off + 4), LeInt(Rest, Off + 8), LeInt(Rest, Off + 12));
+          const Integer Len = LeInt(Rest, Off + 16);
+          Off += 20;
+          if (Len < 0 || Int64(Len) * 2 > Rest.size() - Off)
+            Damaged(QStringLiteral("a link block is cut short"));
+          String Text(Len, QChar());
+          qFromLittleEndian<char16_t>(Rest.constData() + Off, Len, Text.data());
+          Off += 2 * Len;
+          Links->emplace_back(Area, Text);
+        }
+        *AHyperlinks = std::move(Links);
+      }
+    }
+  }
+  FStream->Seek(Next, soBeginning);
+  AMetafile = std::move(Page);
+}
+
+std::unique_ptr<TMetafile> TQRPageList::GetPage(Integer PageNumber)
+{
+  std::unique_ptr<TMetafile> Result;
+  std::unique_ptr<std::vector<THyperlink>> NoLinks;
+  GetPageEx(PageNumber, Result, NoLinks);
+  return Result;
+}
+
+void TQRPageList::GetPageEx(Integer PageNumber, std::unique_ptr<TMetafile>& AMetafile,
+                            std::unique_ptr<std::vector<THyperlink>>& AHyperlinks)
+{
+  AMetafile.reset();
+  AHyperlinks.reset();
+  TListLock Guard(*this);
+  if (!FStream || PageNumber < 1 || PageNumber > FPageCount)
+    return;
+  SeekToPage(PageNumber);
+  ReadPageRecord(AMetafile, &AHyperlinks);
+}
+
+void TQRPageList::Finish()
+{
+  TListLock Guard(*this);
+  if (!FStream)
+    return;
+  WriteHeader();
+}
+
+void TQRPageList::SaveToStream(TStream* inStream)
+{
+  TListLock Guard(*this);
+  if (FStream)
+    FStream->SaveToStream(inStream);
+}
+
+void TQRPageList::SaveToFile(const String& Filename)
+{
+  TFileStream File(Filename, fmCreate);
+  SaveToStream(&File);
+}
+
+// The header's size is told by where the first page's metafile signature
+// stands: the legacy headers are shorter.
+Integer TQRPageList::DetectHeaderSize()
+{
+  const Int64 Size = FStream->Size();
+  FStream->Seek(0, soBeginning);
+  const QByteArray Head = FStream->ReadBytes(Integer(std::min<Int64>(Size, 1004)));
+  // A compressed file shows no signature; its header is the current one.
+  if (Head.size() > 25 && Head[25] == 1)
+    return HeaderSize;
+  auto EmfAt = [&](Integer Pos) { return Pos + 3 <= Head.size() && std::memcmp(Head.constData() + Pos, "EMF", 3) == 0; };
+  static constexpr std::pair<Integer, Integer> Known[] = {{173, 124}, {169, 120}, {145, 96}, {177, 128}};
+  for (const auto& [Pos, HeaderBytes] : Known)
+    if (EmfAt(Pos))
+      return HeaderBytes;
+  for (Integer X = 49; X <= 1001 && X + 4 <= Size; ++X)
+    if (EmfAt(X))
+      return X - 49;
+  return HeaderSize;
+}
+
+void TQRPageList::ReadHeader()
+{
+  const Integer Found = DetectHeaderSize();
+  const Int64 Size = FStream->Size();
+  if (Size < Found)
+    Damaged(QStringLiteral("the file is shorter than its header"));
+  FStream->Seek(0, soBeginning);
+  QByteArray Header = FStream->ReadBytes(Found);
+  Integer Count = FPageCount;
+  bool Compressed = false;
+  if (Found == 124) {
+    Count = LeInt(Header, 8);
+    Compressed = Header[21] == 1;
+  } else {
+    if (Found == HeaderSize)
+      Count = LeInt(Header, 8);
+    else if (Found == 120)
+      Count = qFromLittleEndian<qint32>(Header.constData() + 5);
+    Compressed = Header.size() > 25 && Header[25] == 1;
+  }
+  if (Count < 0 || Int64(Count) * MinRecordSize > Size - Found)
+    Damaged(QStringLiteral("the page count %1 does not fit the file").arg(Count));
+  FHeaderSize = Found;
+  FPageCount = Count;
+  FCompression = Compressed;
+  FStream->Seek(Found, soBeginning);
+}
+
+// Reads the header of a new stream; a file that cannot be read leaves the
+// report that was there.
+void TQRPageList::ReplaceStream(std::unique_ptr<TQRStream> Fresh, bool CheckLastPage)
+{
+  TListLock Guard(*this);
+  const bool KeepCompression = FCompression;
+  const Integer KeepCount = FPageCount;
+  const Integer KeepHeader = FHeaderSize;
+  std::unique_ptr<TQRStream> Previous = std::exchange(FStream, std::move(Fresh));
+  try {
+    FPageCount = 0;
+    ReadHeader();
+    // Reading the last page checks the file and leaves the stream at its end.
+    if (CheckLastPage && FPageCount > 0)
+      GetPage(FPageCount);
+  } catch (...) {
+    FStream = std::move(Previous);
+    FCompression = KeepCompression;
+    FPageCount = KeepCount;
+    FHeaderSize = KeepHeader;
+    throw;
+  }
+}
+
+void TQRPageList::LoadFromFile(const String& FileName)
+{
+  ReplaceStream(TQRStream::CreateFromFile(FileName), true);
+}
+
+void TQRPageList::LoadFromStream(TStream* inStream)
+{
+  const Int64 Size = inStream->Size();
+  if (Size > Int64(std::numeric_limits<Integer>::max()))
+    throw EQRError(QStringLiteral("The stream is too large for a report file"));
+  auto Fresh = std::make_unique<TQRStream>(Integer(Size));
+  inStream->SetPosition(0);
+  Fresh->CopyFrom(inStream, 0);
+  ReplaceStream(std::move(Fresh), false);
+}
+
+void TQRPageList::AddOutline(Integer, const String&, const String&, Integer) {}
