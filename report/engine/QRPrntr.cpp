@@ -629,3 +629,62 @@ void TQRPageList::LoadFromStream(TStream* inStream)
 }
 
 void TQRPageList::AddOutline(Integer, const String&, const String&, Integer) {}
+
+// ---------------------------------------------------------------------------
+// Export filters
+
+TQRExportFilter::TQRExportFilter(const String& Filename) : FFilename(Filename) {}
+TQRExportFilter::~TQRExportFilter() = default;
+
+void TQRExportFilter::Start(Integer, Integer, TFont*) { FActive = true; }
+void TQRExportFilter::Finish() { FActive = false; }
+
+void TQRExportFilterLibrary::AddFilter(const TQRExportFilterClass& AFilter)
+{
+  const std::unique_ptr<TQRExportFilter> Probe = AFilter.Create(String());
+  for (const auto& E : FFilterList)
+    if (E->ExportFilterClass.Class->Name == AFilter.Class->Name)
+      return;
+  auto Entry = std::make_unique<TQRExportFilterLibraryEntry>();
+  Entry->ExportFilterClass = AFilter;
+  Entry->FilterName = Probe->Name();
+  Entry->Extension = Probe->FileExtension();
+  FFilterList.push_back(std::move(Entry));
+}
+
+void TQRExportFilterLibrary::RemoveFilter(const TQRExportFilterClass& AFilter)
+{
+  try {
+    const String Name = AFilter.Create(String())->Name();
+    for (auto It = FFilterList.begin(); It != FFilterList.end(); ++It) {
+      if ((*It)->FilterName == Name) {
+        FFilterList.erase(It);
+        return;
+      }
+    }
+  } catch (const Exception&) {
+    // Removing what cannot be made is nothing to report.
+  }
+}
+
+TQRExportFilterLibraryEntry* TQRExportFilterLibrary::GetFilterByExtension(const String& fext) const
+{
+  for (const auto& E : FFilterList)
+    if (E->Extension.compare(fext, Qt::CaseInsensitive) == 0)
+      return E.get();
+  return nullptr;
+}
+
+String TQRExportFilterLibrary::SaveDialogFilterString() const
+{
+  String Result = QStringLiteral("Report file(*.QRP)|*.QRP");
+  for (const auto& E : FFilterList)
+    Result += QStringLiteral("|%1 (*.%2)|*.%2").arg(E->FilterName, E->Extension);
+  return Result;
+}
+
+TQRExportFilterLibrary& QRExportFilterLibrary()
+{
+  static TQRExportFilterLibrary Library;
+  return Library;
+}

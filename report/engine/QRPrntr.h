@@ -4,7 +4,9 @@
 // file.
 #pragma once
 
+#include "platform/gui/Controls.h"
 #include "platform/gui/Metafile.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/rtl/Classes.h"
 
 #include <memory>
@@ -148,3 +150,117 @@ private:
   Integer FHeaderSize = HeaderSize;
   std::unique_ptr<TQRStream> FStream;
 };
+
+// ---------------------------------------------------------------------------
+// Export filters: a filter receives every page, text item and graphic of a
+// report run at the moment it is printed, in the run's device pixels.
+
+class TQRPrinter;
+
+enum TExportType { exptText, exptNumeric, exptFormula };
+enum TXLNumFormat {
+  nfGeneral, nfInteger, nfDec2, nfIntRound, nfCurrencyNS, nfCurrency, nfCurrency2, nfCurrencyDec,
+  nfCurrencyDec2, nfPercent, nfPercentDec2, nfFraction, nfFraction2, nfDate1, nfDate2, nfDate3, nfDate4,
+  nfTime1, nfTime2, nfTime3, nfTime4, nfDateTime
+};
+
+// The full description of one text item.
+struct TExportInfoRec {
+  Extended Xpos = 0;
+  Extended Ypos = 0;
+  TFont* Font = nullptr;
+  TColor BGColor = clWhite;
+  TAlignment Alignment = taLeftJustify;
+  String Text;
+  Integer Column = 0;
+  TExportType ExportAs = exptText;
+  String ControlName;
+  Extended ControlWidth = 0;
+  Extended controlHeight = 0;
+  Extended controlLeft = 0;
+  Extended controlTop = 0;
+  TXLNumFormat XLNumFormat = nfGeneral;
+  TTextLayout VAlignment = tlTop;
+};
+
+// The base of every export filter; instantiable, it writes nothing.
+class TQRExportFilter : public TObject {
+  VELMORA_CLASS(TQRExportFilter)
+public:
+  explicit TQRExportFilter(const String& Filename);
+  ~TQRExportFilter() override;
+
+  virtual String GetDescription() const { return QStringLiteral("Abstract non-working export filter"); }
+  virtual String GetFileExtension() const { return String(); }
+  virtual String GetName() const { return QStringLiteral("Abstract filter"); }
+  virtual String GetVendor() const { return QStringLiteral("VELMORA"); }
+  // A streaming filter takes the whole report as one long page.
+  virtual bool GetStreaming() const { return false; }
+  virtual void Start(Integer PaperWidth, Integer PaperHeight, TFont* Font);
+  // Also called once before the first page, which a filter must ignore.
+  virtual void EndPage() {}
+  virtual void Finish();
+  virtual void NewPage() {}
+  virtual void AcceptGraphic(Extended /*Xoff*/, Extended /*Yoff*/, TControl* /*GControl*/) {}
+  virtual void AcceptTextControl(Extended /*Xoff*/, Extended /*Yoff*/, TControl* /*GControl*/) {}
+  virtual void AcceptBand(TControl* /*aBand*/, Extended /*Xoff*/, Extended /*Yoff*/, Extended /*Expanded*/) {}
+  virtual void TextOut(Extended /*X*/, Extended /*Y*/, TFont* /*Font*/, TColor /*BGColor*/,
+                       TAlignment /*Alignment*/, const String& /*Text*/) {}
+  virtual void TextOutRec(const TExportInfoRec& /*ExportInfo*/) {}
+
+  String Description() const { return GetDescription(); }
+  String FileExtension() const { return GetFileExtension(); }
+  String Name() const { return GetName(); }
+  String Vendor() const { return GetVendor(); }
+  bool Streaming() const { return GetStreaming(); }
+  bool Active() const { return FActive; }
+  const String& Filename() const { return FFilename; }
+  TComponent* Owner() const { return FOwner; }
+  void SetOwner(TComponent* Value) { FOwner = Value; }
+  TQRPrinter* OriginalQRPrinter() const { return FOriginalQRPrinter; }
+  void SetOriginalQRPrinter(TQRPrinter* Value) { FOriginalQRPrinter = Value; }
+
+  // Output lines of filters that build their document as text.
+  std::unique_ptr<TStringList> finalDoc = std::make_unique<TStringList>();
+
+private:
+  TQRPrinter* FOriginalQRPrinter = nullptr;
+  bool FActive = false;
+  String FFilename;
+  TComponent* FOwner = nullptr;
+};
+
+// A filter class: its registered class and how to make one on a file name.
+struct TQRExportFilterClass {
+  TClass Class = nullptr;
+  std::function<std::unique_ptr<TQRExportFilter>(const String& Filename)> Create;
+};
+
+template <class T>
+TQRExportFilterClass ExportFilterClass()
+{
+  return {T::StaticClass(), [](const String& Filename) { return std::make_unique<T>(Filename); }};
+}
+
+class TQRExportFilterLibraryEntry {
+public:
+  TQRExportFilterClass ExportFilterClass;
+  String FilterName;
+  String Extension;   // without the dot
+  Integer XLSXMargin = 0;
+};
+
+// The filters the preview's Save dialog offers besides report files.
+class TQRExportFilterLibrary {
+public:
+  void AddFilter(const TQRExportFilterClass& AFilter);
+  void RemoveFilter(const TQRExportFilterClass& AFilter);
+  TQRExportFilterLibraryEntry* GetFilterByExtension(const String& fext) const;
+  String SaveDialogFilterString() const;
+  const std::vector<std::unique_ptr<TQRExportFilterLibraryEntry>>& Filters() const { return FFilterList; }
+
+private:
+  std::vector<std::unique_ptr<TQRExportFilterLibraryEntry>> FFilterList;
+};
+
+TQRExportFilterLibrary& QRExportFilterLibrary();
