@@ -183,8 +183,9 @@ TEST(QREvaluator, AggregatesCountTheDetailPasses)
     EXPECT_EQ(Shown(E.Value()), C.Result);
     EXPECT_EQ(Shown(E.Value()), C.Result);
     E.Reset();
-    if (std::string(C.Expr) == "SUM(X)")
+    if (std::string(C.Expr) == "SUM(X)") {
       EXPECT_EQ(Shown(E.Value()), "i:0");
+    }
   }
   Env.Unprepare();
 }
