@@ -15,6 +15,29 @@ using enum TPrinterOrientation;
 
 VELMORA_EXCEPTION(EPrinter, Exception)
 
+// A printer's device settings as a job reads and changes them. A field counts
+// only when its bit is set in Fields. Sizes in tenths of a millimetre; paper
+// and bin codes are the common device codes (9 = A4, 256 = user-defined;
+// bins 1 upper ... 14 cassette); duplex 1 simplex, 2 long edge, 3 short edge;
+// colour 1 monochrome, 2 colour; print quality in dots per inch.
+struct TDeviceMode {
+  Cardinal Fields = 0;
+  Integer Orientation = 1;
+  Integer PaperSize = 0;
+  Integer PaperLength = 0;
+  Integer PaperWidth = 0;
+  Integer Copies = 1;
+  Integer DefaultSource = 0;
+  Integer PrintQuality = 0;
+  Integer Color = 0;
+  Integer Duplex = 0;
+  Integer Collate = 0;
+};
+inline constexpr Cardinal DM_ORIENTATION = 0x1, DM_PAPERSIZE = 0x2, DM_PAPERLENGTH = 0x4, DM_PAPERWIDTH = 0x8,
+                          DM_COPIES = 0x100, DM_DEFAULTSOURCE = 0x200, DM_PRINTQUALITY = 0x400, DM_COLOR = 0x800,
+                          DM_DUPLEX = 0x1000, DM_COLLATE = 0x8000;
+inline constexpr Integer DMPAPER_USER = 256;
+
 class TPrinter : public TObject {
 public:
   TPrinter();
@@ -51,10 +74,29 @@ public:
   TCanvas* Canvas();
   HDC Handle();
 
+  // The device settings of the printer (or of the file), and setting them
+  // again; EPrinter when there is no device.
+  bool HasDevice() const { return Device() != nullptr; }
+  String DeviceName() const;
+  TDeviceMode DeviceMode() const;
+  void SetDeviceMode(const TDeviceMode& Mode);
+  // Forgets the changed settings: the next job uses the device's defaults.
+  void ResetDeviceMode();
+  // The paper codes the device offers.
+  QList<Integer> PaperCodes() const;
+  // Dots per inch, the whole sheet and the unprintable top-left margin, in
+  // device pixels.
+  Integer PixelsPerInchX() const;
+  Integer PixelsPerInchY() const;
+  TPoint PhysicalSize() const;
+  TPoint PhysicalOffset() const;
+
 private:
   void CheckPrinting(bool Value) const;
   // The Qt printer of the selected printer or of the file; nullptr: none.
   QPrinter* Device();
+  const QPrinter* Device() const;
+  const QPrinter& CheckedDevice() const;
   std::unique_ptr<QPrinter> FPrinter;
   std::unique_ptr<TCanvas> FCanvas;
   Integer FPrinterIndex = -1;

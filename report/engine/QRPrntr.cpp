@@ -688,3 +688,244 @@ TQRExportFilterLibrary& QRExportFilterLibrary()
   static TQRExportFilterLibrary Library;
   return Library;
 }
+
+// ---------------------------------------------------------------------------
+// Papers and bins
+
+namespace {
+
+struct TPaperRow {
+  double Width;
+  double Length;
+};
+
+// Portrait millimetres of Letter (1) .. A3ExtraTrans (68); the transverse
+// sizes hold width and length exchanged.
+constexpr TPaperRow PaperRows[69] = {
+  {0, 0},                                                         // Default
+  {215.9, 279.4}, {215.9, 279.4}, {279.4, 431.8}, {431.8, 279.4}, // Letter, LetterSmall, Tabloid, Ledger
+  {215.9, 355.6}, {139.7, 215.9}, {190.5, 254.0}, {297.0, 420.0}, // Legal, Statement, Executive, A3
+  {210.0, 297.0}, {210.0, 297.0}, {148.0, 210.0}, {250.0, 354.0}, // A4, A4Small, A5, B4
+  {182.0, 257.0}, {215.9, 330.2}, {215.0, 275.0}, {254.0, 355.6}, // B5, Folio, Quarto, 10x14
+  {279.4, 431.8}, {215.9, 279.4}, {98.4, 225.4}, {104.8, 241.3},  // 11x17, Note, Env9, Env10
+  {114.3, 263.5}, {120.7, 279.4}, {127.0, 292.1}, {431.8, 558.8}, // Env11, Env12, Env14, CSheet
+  {558.8, 863.6}, {863.6, 1117.6}, {110.0, 220.0}, {162.0, 229.0}, // DSheet, ESheet, EnvDL, EnvC5
+  {324.0, 458.0}, {229.0, 324.0}, {114.0, 162.0}, {114.0, 229.0}, // EnvC3, EnvC4, EnvC6, EnvC65
+  {250.0, 353.0}, {176.0, 250.0}, {176.0, 125.0}, {110.0, 230.0}, // EnvB4, EnvB5, EnvB6, EnvItaly
+  {98.4, 190.5}, {92.1, 165.1}, {377.8, 279.4}, {215.9, 304.8},   // EnvMonarch, EnvPersonal, FanfoldUSStd, FanfoldGerStd
+  {215.9, 330.2}, {250.0, 353.0}, {100.0, 148.0}, {228.6, 279.4}, // FanfoldGerLegal, B4ISO, PostcardJap, 9x11
+  {254.0, 279.4}, {381.0, 279.4}, {220.0, 220.0}, {100.0, 100.0}, // 10x11, 15x11, EnvInvite, Reserved1
+  {100.0, 100.0}, {241.3, 304.8}, {241.3, 381.0}, {296.9, 457.2}, // Reserved2, LetterExtra, LegalExtra, TabloidExtra
+  {235.5, 322.3}, {279.4, 215.9}, {297.0, 210.0}, {304.8, 241.3}, // A4Extra, LetterTrans, A4Trans, LetterExtraTrans
+  {227.0, 356.0}, {305.0, 487.0}, {215.9, 322.3}, {210.0, 330.0}, // SuperASuperAA4, SuperBSuperBA3, LetterPlus, A4Plus
+  {210.0, 148.0}, {257.0, 182.0}, {322.0, 445.0}, {174.0, 235.0}, // A5Trans, B5Trans, A3Extra, A5Extra
+  {201.0, 276.0}, {420.0, 594.0}, {420.0, 297.0}, {445.0, 322.0}, // B5Extra, A2, A3Trans, A3ExtraTrans
+};
+
+constexpr Integer BinCodes[14] = {1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 14, 14};
+
+}   // namespace
+
+Integer PaperCode(TQRPaperSize Size)
+{
+  return Size == TQRPaperSize::Custom ? DMPAPER_USER : Integer(Size);
+}
+
+double PaperWidthMM(TQRPaperSize Size) { return Size == TQRPaperSize::Custom ? 0 : PaperRows[Integer(Size)].Width; }
+double PaperLengthMM(TQRPaperSize Size) { return Size == TQRPaperSize::Custom ? 0 : PaperRows[Integer(Size)].Length; }
+
+TQRPaperSize PaperSizeOfCode(Integer Code)
+{
+  for (Integer I = 0; I < QRPaperSizeCount; ++I)
+    if (PaperCode(TQRPaperSize(I)) == Code)
+      return TQRPaperSize(I);
+  return TQRPaperSize::Default;
+}
+
+Integer BinCode(TQRBin Bin) { return BinCodes[Integer(Bin)]; }
+
+TQRBin BinOfCode(Integer Code)
+{
+  for (Integer I = 0; I < 14; ++I)
+    if (BinCodes[I] == Code)
+      return TQRBin(I);
+  return TQRBin::First;
+}
+
+// ---------------------------------------------------------------------------
+// TPrinterSettings
+
+static bool IsTablePaper(TQRPaperSize Size) { return Size != TQRPaperSize::Default && Size != TQRPaperSize::Custom; }
+
+TPrinterSettings::TPrinterSettings() = default;
+
+void TPrinterSettings::SetPrinter(TPrinter* Value)
+{
+  FPrinter = Value;
+  if (FPrinter && FPrinter->HasDevice())
+    ReadSettings();
+}
+
+bool TPrinterSettings::PaperSizeSupported(TQRPaperSize Size) const
+{
+  return Size == TQRPaperSize::Default || FPaperSizes[Integer(Size)];
+}
+
+void TPrinterSettings::SetCopies(Integer Value)
+{
+  if (Advertised(DM_COPIES))
+    FCopies = Value;
+}
+
+void TPrinterSettings::SetOrientation(TPrinterOrientation Value)
+{
+  if (Advertised(DM_ORIENTATION))
+    FOrientation = Value;
+}
+
+void TPrinterSettings::SetDuplex(bool Value)
+{
+  if (Advertised(DM_DUPLEX))
+    FDuplex = Value;
+}
+
+void TPrinterSettings::SetOutputBin(TQRBin Value)
+{
+  if (Advertised(DM_DEFAULTSOURCE))
+    FOutputBin = Value;
+}
+
+void TPrinterSettings::SetPaperSize(TQRPaperSize Value)
+{
+  if (PaperSizeSupported(Value))
+    FPaperSize = Value;
+}
+
+Integer TPrinterSettings::PaperWidth() const
+{
+  return IsTablePaper(FPaperSize) ? Integer(std::nearbyint(10 * PaperWidthMM(FPaperSize))) : FPaperWidth;
+}
+
+Integer TPrinterSettings::PaperLength() const
+{
+  return IsTablePaper(FPaperSize) ? Integer(std::nearbyint(10 * PaperLengthMM(FPaperSize))) : FPaperLength;
+}
+
+static Integer PixelsToNative(Integer Pixels, Integer PerInch)
+{
+  return PerInch > 0 ? Integer(std::nearbyint(double(Pixels) / PerInch * 254)) : 0;
+}
+
+void TPrinterSettings::ReadSettings()
+{
+  if (!FPrinter)
+    return;
+  try {
+    FDevice = FPrinter->DeviceName();
+    FDevMode = FPrinter->DeviceMode();
+  } catch (const Exception&) {
+    FDevMode.reset();
+    return;
+  }
+  try {
+    bool Cancel = false;
+    if (OnGetPrinterSettings)
+      OnGetPrinterSettings(this, Cancel, &*FDevMode);
+    if (Cancel)
+      return;
+    const TDeviceMode& M = *FDevMode;
+    FPixelsPerX = FPrinter->PixelsPerInchX();
+    FPixelsPerY = FPrinter->PixelsPerInchY();
+    FCopies = (M.Fields & DM_COPIES) ? M.Copies : 1;
+    FOutputBin = (M.Fields & DM_DEFAULTSOURCE) ? BinOfCode(M.DefaultSource) : TQRBin::First;
+    if (M.Fields & DM_DUPLEX) {
+      FDuplex = M.Duplex != 1;
+      ExtendedDuplex = M.Duplex;
+    }
+    const TPoint Offset = FPrinter->PhysicalOffset();
+    FLeftOffset = PixelsToNative(Offset.X, FPixelsPerX);
+    FTopOffset = PixelsToNative(Offset.Y, FPixelsPerY);
+    FPaperSize = (M.Fields & DM_PAPERSIZE) ? PaperSizeOfCode(M.PaperSize) : TQRPaperSize::Default;
+    const TPoint Size = FPrinter->PhysicalSize();
+    FPaperWidth = PixelsToNative(Size.X, FPixelsPerX);
+    FPaperLength = PixelsToNative(Size.Y, FPixelsPerY);
+    std::fill(std::begin(FPaperSizes), std::end(FPaperSizes), false);
+    for (const Integer Code : FPrinter->PaperCodes()) {
+      const TQRPaperSize Paper = PaperSizeOfCode(Code);
+      if (Paper != TQRPaperSize::Default)
+        FPaperSizes[Integer(Paper)] = true;
+    }
+    FPaperSizes[Integer(TQRPaperSize::Custom)] = true;
+    PrintQuality = M.PrintQuality;
+    Collate = M.Collate;
+    ColorOption = M.Color;
+    FIndex = FPrinter->PrinterIndex();
+  } catch (const Exception&) {
+    // A printer that cannot be read still lets the job record pages.
+    FPrinter = nullptr;
+  }
+}
+
+void TPrinterSettings::ApplySettings()
+{
+  if (!FPrinter)
+    throw EPrinter(QStringLiteral("There is no default printer currently selected"));
+  if (!FDevMode)
+    FDevMode = FPrinter->DeviceMode();
+  TDeviceMode& M = *FDevMode;
+  M.Fields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
+  M.PaperLength = PaperLength();
+  M.PaperWidth = PaperWidth();
+  if ((M.Fields & DM_PAPERSIZE) && FPaperSize != TQRPaperSize::Default)
+    M.PaperSize = UseCustomPaperCode ? CustomPaperCode : PaperCode(FPaperSize);
+  M.Fields |= DM_COPIES;
+  M.Copies = FCopies;
+  if (M.Fields & DM_DUPLEX)
+    M.Duplex = ExtendedDuplex != 0 ? ExtendedDuplex : (FDuplex ? 3 : 1);
+  M.Fields |= DM_DEFAULTSOURCE;
+  M.DefaultSource = UseCustomBinCode ? CustomBinCode : BinCode(FOutputBin);
+  M.Fields |= DM_ORIENTATION;
+  M.Orientation = FOrientation == poLandscape ? 2 : 1;
+  if (M.Fields & DM_COLLATE)
+    M.Collate = Collate;
+  if (M.Fields & DM_PRINTQUALITY)
+    M.PrintQuality = PrintQuality;
+  if (M.Fields & DM_COLOR)
+    M.Color = ColorOption;
+  bool Cancel = false;
+  if (OnApplyPrinterSettings)
+    OnApplyPrinterSettings(this, Cancel, &M);
+  if (!Cancel)
+    FPrinter->SetDeviceMode(M);
+}
+
+void TQRPrinterSettings::ApplySettings(TPrinterSettings& Settings) const
+{
+  Settings.SetPaperSize(PaperSize);
+  Settings.SetCopies(Copies);
+  Settings.SetDuplex(Duplex);
+  Settings.SetOrientation(Orientation);
+  Settings.SetOutputBin(OutputBin);
+  Settings.Title = Title;
+}
+
+TQRPaperSize DefaultPrinterPaperSize()
+{
+  try {
+    TPrinter* P = Printer();
+    if (!P || !P->HasDevice())
+      return TQRPaperSize::Default;
+    const TDeviceMode M = P->DeviceMode();
+    if (!(M.Fields & DM_PAPERSIZE))
+      return TQRPaperSize::Default;
+    return PaperSizeOfCode(M.PaperSize);
+  } catch (const Exception&) {
+    return TQRPaperSize::Default;
+  }
+}
+
+void ResetPrinterDeviceMode(TPrinter* APrinter)
+{
+  if (APrinter && APrinter->HasDevice())
+    APrinter->ResetDeviceMode();
+}

@@ -6,11 +6,13 @@
 
 #include "platform/gui/Controls.h"
 #include "platform/gui/Metafile.h"
+#include "platform/gui/Printers.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/rtl/Classes.h"
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 // The report engine's own exception.
@@ -264,3 +266,154 @@ private:
 };
 
 TQRExportFilterLibrary& QRExportFilterLibrary();
+
+// ---------------------------------------------------------------------------
+// Printer settings: papers and bins by the common device codes.
+
+enum class TQRPaperSize {
+  Default, Letter, LetterSmall, Tabloid, Ledger, Legal, Statement, Executive, A3, A4, A4Small, A5, B4, B5,
+  Folio, Quarto, qr10X14, qr11X17, Note, Env9, Env10, Env11, Env12, Env14, CSheet, DSheet, ESheet, EnvDL,
+  EnvC5, EnvC3, EnvC4, EnvC6, EnvC65, EnvB4, EnvB5, EnvB6, EnvItaly, EnvMonarch, EnvPersonal, FanfoldUSStd,
+  FanfoldGerStd, FanfoldGerLegal, B4ISO, PostcardJap, qr9X11, qr10X11, qr15X11, EnvInvite, Reserved1,
+  Reserved2, LetterExtra, LegalExtra, TabloidExtra, A4Extra, LetterTrans, A4Trans, LetterExtraTrans,
+  SuperASuperAA4, SuperBSuperBA3, LetterPlus, A4Plus, A5Trans, B5Trans, A3Extra, A5Extra, B5Extra, A2,
+  A3Trans, A3ExtraTrans, Custom
+};
+inline constexpr Integer QRPaperSizeCount = 70;
+
+enum class TQRBin {
+  First, Upper, Lower, Middle, Manual, Envelope, EnvManual, Auto, Tractor, SmallFormat, LargeFormat,
+  LargeCapacity, Cassette, Last
+};
+
+// The device paper code of a size (its ordinal; 256 for Custom) and its
+// portrait width and length in millimetres (0 for Default and Custom).
+Integer PaperCode(TQRPaperSize Size);
+double PaperWidthMM(TQRPaperSize Size);
+double PaperLengthMM(TQRPaperSize Size);
+// The first size with the code; Default for an unknown code.
+TQRPaperSize PaperSizeOfCode(Integer Code);
+Integer BinCode(TQRBin Bin);
+// The first bin with the code; First for an unknown code.
+TQRBin BinOfCode(Integer Code);
+
+using TQRPrinterSettingsEvent = std::function<void(TObject* Sender, bool& Cancel, TDeviceMode* DevMode)>;
+
+// The settings of one job's printer: read from its device mode, changed by
+// the job, written back before printing. Sizes in tenths of a millimetre.
+class TPrinterSettings : public TObject {
+public:
+  TPrinterSettings();
+
+  // Binds the printer and reads its settings when it has a device.
+  void SetPrinter(TPrinter* Value);
+  TPrinter* Printer() const { return FPrinter; }
+  void ReadSettings();
+  void ApplySettings();
+
+  const String& Device() const { return FDevice; }
+  const String& Driver() const { return FDriver; }
+  const String& Port() const { return FPort; }
+  Integer PixelsPerX() const { return FPixelsPerX; }
+  Integer PixelsPerY() const { return FPixelsPerY; }
+  Integer TopOffset() const { return FTopOffset; }
+  Integer LeftOffset() const { return FLeftOffset; }
+  Integer MaxExtentX() const { return 0; }
+  Integer MaxExtentY() const { return 0; }
+  Integer MinExtentX() const { return 0; }
+  Integer MinExtentY() const { return 0; }
+  bool PaperSizeSupported(TQRPaperSize Size) const;
+  // The device mode as last read, nullptr when none could be had.
+  const TDeviceMode* DevMode() const { return FDevMode ? &*FDevMode : nullptr; }
+
+  // Taken only when the device mode has the field (a paper: when offered).
+  Integer Copies() const { return FCopies; }
+  void SetCopies(Integer Value);
+  TPrinterOrientation Orientation() const { return FOrientation; }
+  void SetOrientation(TPrinterOrientation Value);
+  bool Duplex() const { return FDuplex; }
+  void SetDuplex(bool Value);
+  TQRBin OutputBin() const { return FOutputBin; }
+  void SetOutputBin(TQRBin Value);
+  TQRPaperSize PaperSize() const { return FPaperSize; }
+  void SetPaperSize(TQRPaperSize Value);
+
+  // A table paper answers its own size; Default and Custom the stored one.
+  Integer PaperWidth() const;
+  void SetPaperWidth(Integer Value) { FPaperWidth = Value; }
+  Integer PaperLength() const;
+  void SetPaperLength(Integer Value) { FPaperLength = Value; }
+
+  String Title;
+  bool PrintMetafile = false;
+  bool UseStandardPrinter = false;
+  bool UseExtendedDuplex = false;
+  Integer ExtendedDuplex = 0;
+  bool UseCustomBinCode = false;
+  Integer CustomBinCode = 0;
+  bool UseCustomPaperCode = false;
+  Integer CustomPaperCode = 0;
+  Integer PrintQuality = 0;
+  Integer Collate = 0;
+  Integer ColorOption = 0;
+  Integer MemoryLimit = 250000;
+  TQRPrinterSettingsEvent OnGetPrinterSettings;
+  TQRPrinterSettingsEvent OnApplyPrinterSettings;
+
+private:
+  bool Advertised(Cardinal Bit) const { return FDevMode && (FDevMode->Fields & Bit); }
+
+  Integer FIndex = -1;
+  String FDevice;
+  String FDriver;
+  String FPort;
+  std::optional<TDeviceMode> FDevMode;
+  Integer FCopies = 1;
+  bool FDuplex = false;
+  TPrinterOrientation FOrientation = poPortrait;
+  TQRBin FOutputBin = TQRBin::First;
+  TQRPaperSize FPaperSize = TQRPaperSize::A4;
+  bool FPaperSizes[QRPaperSizeCount] = {};
+  Integer FPaperWidth = 0;
+  Integer FPaperLength = 0;
+  Integer FPixelsPerX = 0;
+  Integer FPixelsPerY = 0;
+  Integer FTopOffset = 0;
+  Integer FLeftOffset = 0;
+  TPrinter* FPrinter = nullptr;   // not owned
+};
+
+// The device-independent choices a report keeps and applies to a job.
+class TQRPrinterSettings : public TPersistent {
+  VELMORA_CLASS(TQRPrinterSettings)
+public:
+  // Sets the checked choices and the title on a job's settings.
+  void ApplySettings(TPrinterSettings& Settings) const;
+
+  Integer Copies = 1;
+  bool Duplex = false;
+  TPrinterOrientation Orientation = poPortrait;
+  TQRBin OutputBin = TQRBin::Auto;
+  TQRPaperSize PaperSize = TQRPaperSize::Letter;
+  Integer PrinterIndex = -1;
+  String Title;
+  Integer FirstPage = 0;
+  Integer LastPage = 0;
+  bool PrintMetafile = false;
+  bool UseStandardPrinter = false;
+  bool UseExtendedDuplex = false;
+  Integer ExtendedDuplex = 0;
+  Integer MemoryLimit = 1000000;
+  Integer PrintQuality = 0;
+  Integer Collate = 0;
+  Integer ColorOption = 0;
+  bool UseCustomBinCode = false;
+  Integer CustomBinCode = 0;
+  bool UseCustomPaperCode = false;
+  Integer CustomPaperCode = 0;
+};
+
+// The paper set on the global printer; Default when it cannot be told.
+TQRPaperSize DefaultPrinterPaperSize();
+// The printer takes its driver's default settings for the next job.
+void ResetPrinterDeviceMode(TPrinter* APrinter);
