@@ -317,25 +317,27 @@ struct TScanState {
 
 bool IsWordChar(QChar C) { return C.isLetterOrNumber() || C == QLatin1Char('_'); }
 
-bool EndsWithWord(const String& Text, const char* Word)
+// The word ends right before End and stands alone there.
+bool WordEndsAt(const String& Text, Integer End, const char* Word)
 {
   const Integer N = Integer(std::strlen(Word));
-  if (Text.size() < N || Text.right(N).compare(QLatin1String(Word), Qt::CaseInsensitive) != 0)
+  if (End < N || QStringView(Text).mid(End - N, N).compare(QLatin1String(Word), Qt::CaseInsensitive) != 0)
     return false;
-  return Text.size() == N || !IsWordChar(Text[Text.size() - N - 1]);
+  return End == N || !IsWordChar(Text[End - N - 1]);
 }
 
 // A sign is an operator only behind an operand: at the start of a text or
 // behind another operator it is the sign of what follows (2 * -3, a < -1).
 bool IsBinarySign(const String& Text, Integer Pos)
 {
-  const String Before = Text.left(Pos).trimmed();
-  if (Before.isEmpty())
+  Integer End = Pos;
+  while (End > 0 && Text[End - 1].isSpace())
+    --End;
+  if (End == 0)
     return false;
-  const QChar Last = Before.back();
-  if (QStringLiteral("+-*/<>=(,").contains(Last))
+  if (QStringLiteral("+-*/<>=(,").contains(Text[End - 1]))
     return false;
-  return !EndsWithWord(Before, "or") && !EndsWithWord(Before, "and") && !EndsWithWord(Before, "not");
+  return !WordEndsAt(Text, End, "or") && !WordEndsAt(Text, End, "and") && !WordEndsAt(Text, End, "not");
 }
 
 struct TFoundOperator {
@@ -617,6 +619,19 @@ Variant TQREvaluator::AsVariant()
 
 void TQREvaluator::PutError(const String& Message) { Put(std::make_unique<TQREvElementError>(Message)); }
 
+// Counts the parser's nesting; evaluation nests as deep as parsing did, so
+// bounding one bounds both.
+class TDepthGuard {
+public:
+  explicit TDepthGuard(Integer& Depth) : FDepth(Depth) { ++FDepth; }
+  ~TDepthGuard() { --FDepth; }
+  TDepthGuard(const TDepthGuard&) = delete;
+  TDepthGuard& operator=(const TDepthGuard&) = delete;
+  bool TooDeep() const { return FDepth > 600; }
+private:
+  Integer& FDepth;
+};
+
 void TQREvaluator::ParseExpression(const String& Text)
 {
   const TFoundOperator F = FindOperator(Text, lvRelation);
@@ -631,6 +646,11 @@ void TQREvaluator::ParseExpression(const String& Text)
 
 void TQREvaluator::ParseSimpleExpression(const String& Text)
 {
+  const TDepthGuard Guard(FDepth);
+  if (Guard.TooDeep()) {
+    PutError(QStringLiteral("Expression too complex"));
+    return;
+  }
   const TFoundOperator F = FindOperator(Text, lvSimple);
   if (F.Pos < 0) {
     ParseTerm(Text);
@@ -644,6 +664,11 @@ void TQREvaluator::ParseSimpleExpression(const String& Text)
 
 void TQREvaluator::ParseTerm(const String& Text)
 {
+  const TDepthGuard Guard(FDepth);
+  if (Guard.TooDeep()) {
+    PutError(QStringLiteral("Expression too complex"));
+    return;
+  }
   const TFoundOperator F = FindOperator(Text, lvTerm);
   if (F.Pos < 0) {
     ParseFactor(Text);
@@ -657,6 +682,11 @@ void TQREvaluator::ParseTerm(const String& Text)
 
 void TQREvaluator::ParseFactor(const String& Source)
 {
+  const TDepthGuard Guard(FDepth);
+  if (Guard.TooDeep()) {
+    PutError(QStringLiteral("Expression too complex"));
+    return;
+  }
   const String Text = TrimSpaces(Source);
   if (Text.isEmpty()) {
     PutError(QStringLiteral("Error in expression : %1").arg(Text));

@@ -252,6 +252,7 @@ private:
   std::unique_ptr<TQRFiFo> FiFo;
   bool FPrepared = false;
   TQREvEnvironment* FEnvironment = nullptr;
+  Integer FDepth = 0;   // nesting while parsing
 };
 
 // The value of one environment entry: its own prepared evaluator, guarded

@@ -122,6 +122,18 @@ TEST(QREvaluator, ExpressionTable)
   }
 }
 
+// Nesting beyond any real layout ends in an error, not in a stack overflow.
+TEST(QREvaluator, DeepNestingIsAnError)
+{
+  const String Deep = QString(2000, QLatin1Char('(')) + QStringLiteral("1") + QString(2000, QLatin1Char(')'));
+  EXPECT_EQ(Eval(Deep), "e:Expression too complex");
+  EXPECT_EQ(Eval(QString(100, QLatin1Char('(')) + QStringLiteral("1") + QString(100, QLatin1Char(')'))), "i:1");
+  String Signs;
+  for (int I = 0; I < 1000; ++I)
+    Signs += QStringLiteral("-");
+  EXPECT_EQ(Eval(Signs + QStringLiteral("1")), "e:Expression too complex");
+}
+
 TEST(QREvaluator, TypedAccessors)
 {
   TQREvaluator E;
