@@ -746,7 +746,7 @@ void TDataSet::DataEvent(TDataEvent Event, NativeInt Info)
     UpdateCalcFields();
     break;
   }
-  case deFieldListChange: break;
+  case deFieldListChange: FFields->Changed(); break;
   case dePropertyChange: FFieldDefs->SetUpdated(false); break;
   default: break;
   }

@@ -622,7 +622,7 @@ TFieldClass DefaultFieldClass(TFieldType Type);
 // The fields of a dataset, in order; it does not own them.
 class TFields {
 public:
-  explicit TFields(TDataSet* ADataSet) : FDataSet(ADataSet) {}
+  explicit TFields(TDataSet* ADataSet) : FDataSet(ADataSet), FVersion(NewVersion()) {}
   Integer Count() const { return Integer(FList.size()); }
   TField* Fields(Integer Index) const;
   TField* operator[](Integer Index) const { return Fields(Index); }
@@ -632,14 +632,21 @@ public:
   Integer IndexOf(const TField* Field) const;
   void Add(TField* Field);
   void Remove(TField* Field);
-  void Clear() { FList.clear(); }
+  void Clear();
   void SetFieldIndex(TField* Field, Integer Value);
   TDataSet* DataSet() const { return FDataSet; }
   auto begin() const { return FList.begin(); }
   auto end() const { return FList.end(); }
+  // Changes whenever a field is added, removed, moved or renamed, and is
+  // never the same for two lists: who keeps a field found here may trust it
+  // while the version stays.
+  Int64 Version() const { return FVersion; }
+  void Changed() { FVersion = NewVersion(); }
 private:
+  static Int64 NewVersion();
   TDataSet* FDataSet;
   std::vector<TField*> FList;
+  Int64 FVersion;
 };
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "platform/rtl/ScopeExit.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 // ---------------------------------------------------------------------------
@@ -1348,6 +1349,18 @@ Integer TFields::IndexOf(const TField* Field) const
 {
   auto It = std::find(FList.begin(), FList.end(), Field);
   return It == FList.end() ? -1 : Integer(It - FList.begin());
+}
+
+Int64 TFields::NewVersion()
+{
+  static std::atomic<Int64> Last{0};
+  return ++Last;
+}
+
+void TFields::Clear()
+{
+  FList.clear();
+  Changed();
 }
 
 void TFields::Add(TField* Field)
