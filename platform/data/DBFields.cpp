@@ -3,6 +3,8 @@
 
 #include "platform/rtl/ScopeExit.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -154,15 +156,42 @@ void TField::SetLookupDataSet(TDataSet* Value)
   if (FLookupDataSet)
     FLookupDataSet->RemoveFreeNotification(this);
   FLookupDataSet = Value;
+  FLookupList.reset();
   if (Value)
     Value->FreeNotification(this);
+}
+
+void TField::SetKeyFields(const String& Value)
+{
+  FKeyFields = Value;
+  FKeyFieldListVersion = 0;
+}
+
+void TField::SetLookupKeyFields(const String& Value)
+{
+  FLookupKeyFields = Value;
+  FLookupList.reset();
+}
+
+void TField::SetLookupResultField(const String& Value)
+{
+  FLookupResultField = Value;
+  FLookupList.reset();
+}
+
+void TField::SetLookupCache(bool Value)
+{
+  FLookupCache = Value;
+  FLookupList.reset();
 }
 
 void TField::Notification(TComponent* AComponent, TOperation Operation)
 {
   inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FLookupDataSet)
+  if (Operation == opRemove && AComponent == FLookupDataSet) {
     FLookupDataSet = nullptr;
+    FLookupList.reset();
+  }
 }
 
 bool TField::GetData(Variant& V) const
@@ -334,6 +363,8 @@ void TField::Change()
 
 void TField::Bind(bool Binding)
 {
+  FKeyFieldListVersion = 0;
+  FLookupList.reset();   // the next opening reads the lookup dataset afresh
   if (FFieldKind != fkLookup)
     return;
   if (Binding && (!FLookupDataSet || FKeyFields.isEmpty() || FLookupKeyFields.isEmpty() ||
@@ -341,13 +372,98 @@ void TField::Bind(bool Binding)
     DatabaseError(FmtText(dbconsts::SLookupInfoError, {DisplayName()}), FDataSet);
 }
 
+// The results of the lookup dataset by the text of their key: keys that
+// Lookup finds equal have the same text.
+struct TField::TLookupList {
+  QHash<QString, Variant> Results;
+  std::vector<bool> TextKeys;   // by lookup key field: compared as text
+  Int64 FieldListVersion = 0;   // of the lookup dataset's fields when read
+};
+
+static bool IsTextField(const TField* F)
+{
+  switch (F->DataType()) {
+  case ftString: case ftWideString: case ftFixedChar: case ftFixedWideChar: case ftMemo: case ftWideMemo:
+    return true;
+  default:
+    return false;
+  }
+}
+
+// One key value's part of a list key; false where the list cannot answer
+// (a text looked up in a field of another kind compares as Lookup does).
+static bool AppendLookupKey(QString& Key, const Variant& V, bool Text)
+{
+  if (VarIsNull(V) || VarIsEmpty(V))
+    Key += u'\x01';
+  else if (Text)
+    Key += u's' + VarToStr(V);
+  else if (VarIsStr(V))
+    return false;
+  else if (VarIsOrdinal(V))
+    Key += u'i' + QString::number(V.AsInt64());
+  else if (const double D = V.AsDouble(); std::trunc(D) == D && std::fabs(D) < 9e15)
+    Key += u'i' + QString::number(Int64(D));
+  else
+    Key += u'f' + QString::number(D, 'g', 17);
+  Key += u'\x1f';
+  return true;
+}
+
+void TField::RefreshLookupList()
+{
+  FLookupList.reset();
+  if (!FLookupCache || !FLookupDataSet || !FLookupDataSet->Active())
+    return;
+  TDataSet* D = FLookupDataSet;
+  D->CheckBrowseMode();
+  auto List = std::make_unique<TLookupList>();
+  const std::vector<TField*> Keys = D->GetFieldList(FLookupKeyFields);
+  for (TField* K : Keys)
+    List->TextKeys.push_back(IsTextField(K));
+  List->FieldListVersion = D->Fields()->Version();
+  const TBookmark Start = D->GetBookmark();
+  {
+    D->DisableControls();
+    ScopeExit Enable([&] { D->EnableControls(); });
+    for (D->First(); !D->Eof(); D->Next()) {
+      QString Key;
+      bool Listed = true;
+      for (std::size_t I = 0; I < Keys.size() && Listed; ++I)
+        Listed = AppendLookupKey(Key, Keys[I]->Value(), List->TextKeys[I]);
+      if (Listed && !List->Results.contains(Key))   // the first match, as Lookup finds it
+        List->Results.insert(Key, D->FieldValues(FLookupResultField));
+    }
+    if (!Start.isEmpty())
+      D->GotoBookmark(Start);
+  }
+  FLookupList = std::move(List);
+}
+
 void TField::CalcLookupValue()
 {
   if (!FLookupDataSet || !FLookupDataSet->Active()) {
+    FLookupList.reset();
     SetData(Null);
     return;
   }
-  std::vector<TField*> Keys = FDataSet->GetFieldList(FKeyFields);
+  if (FKeyFieldListVersion != FDataSet->Fields()->Version()) {
+    FKeyFieldList = FDataSet->GetFieldList(FKeyFields);
+    FKeyFieldListVersion = FDataSet->Fields()->Version();
+  }
+  const std::vector<TField*>& Keys = FKeyFieldList;
+  if (FLookupCache) {
+    if (!FLookupList || FLookupList->FieldListVersion != FLookupDataSet->Fields()->Version())
+      RefreshLookupList();
+    QString Key;
+    bool Listed = FLookupList && FLookupList->TextKeys.size() == Keys.size();
+    for (std::size_t I = 0; I < Keys.size() && Listed; ++I)
+      Listed = AppendLookupKey(Key, Keys[I]->Value(), FLookupList->TextKeys[I]);
+    if (Listed) {
+      SetData(FLookupList->Results.value(Key, Null));
+      return;
+    }
+  }
   Variant KeyValues;
   if (Keys.size() == 1) {
     KeyValues = Keys[0]->Value();
@@ -927,10 +1043,20 @@ String TFMTBCDField::AsDecimalText() const
   Variant V;
   if (!GetData(V))
     return String();
+  const String Source = VarIsStr(V) ? V.AsString() : String();
+  if (FParsed && VarIsStr(V) && (Source.isSharedWith(FParsedSource) || Source == FParsedSource))
+    return FParsedExact;
   TDecimalParts P;
-  if (!VarIsStr(V) || !ParseDecimal(V.AsString(), P))
+  if (!VarIsStr(V) || !ParseDecimal(Source, P))
     ParseDecimal(QString::number(V.AsDouble(), 'f', std::max(FSize, 0)), P);
-  return JoinDecimal(P);
+  const String Exact = JoinDecimal(P);
+  if (!VarIsStr(V))
+    return Exact;
+  FParsedSource = Source;
+  FParsedExact = Exact;
+  FParsedNumber = Exact.toDouble();
+  FParsed = true;
+  return Exact;
 }
 
 Variant TFMTBCDField::GetAsVariant() const
@@ -939,7 +1065,11 @@ Variant TFMTBCDField::GetAsVariant() const
   return GetData(V) ? Variant(GetAsFloat()) : Variant(Null);
 }
 
-double TFMTBCDField::GetAsFloat() const { return AsDecimalText().toDouble(); }
+double TFMTBCDField::GetAsFloat() const
+{
+  const String Exact = AsDecimalText();
+  return FParsed && Exact.isSharedWith(FParsedExact) ? FParsedNumber : Exact.toDouble();
+}
 Int64 TFMTBCDField::GetAsLargeInt() const { return std::llround(GetAsFloat()); }
 Integer TFMTBCDField::GetAsInteger() const { return Integer(GetAsLargeInt()); }
 Currency TFMTBCDField::GetAsCurrency() const { return Currency(GetAsFloat()); }
