@@ -1,8 +1,8 @@
 // GridPaintBench.cpp: painting a 1920x1080 viewport of the demo grid, and of
 // a QTableView over a model with the same cells, in the same run.
 #include "bench/DemoTableModel.h"
+#include "bench/QtBenchMain.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QTableView>
@@ -54,13 +54,4 @@ BENCHMARK(BM_QTableViewPaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication App(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

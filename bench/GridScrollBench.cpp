@@ -2,10 +2,10 @@
 // 10,000 rows with PgDn, painting every page, and a QTableView over the same
 // cells doing the same, in the same run.
 #include "bench/DemoTableModel.h"
+#include "bench/QtBenchMain.h"
 
 #include "platform/gui/Forms.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -77,12 +77,5 @@ BENCHMARK(BM_QTableViewPageDown)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication App(argc, argv);
-  Application->Initialize();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunQtBenchmarks(argc, argv, [] { Application->Initialize(); });
 }

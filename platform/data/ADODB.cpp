@@ -571,7 +571,32 @@ struct TCustomADODataSet::TRecBuf {
   bool HasValues = false;        // Values hold an edited copy
   std::vector<Variant> Values;   // by store column
   std::vector<Variant> Calc;     // by field index
+  // A text or decimal read from the store, by column: read again while the
+  // store holds the same text, it is the same string (and the same parsed
+  // number), so that a paint of unchanged rows allocates nothing.
+  struct TTextRead {
+    Variant Exact;
+    Variant Number;   // a decimal as a Double; Unassigned until asked
+  };
+  mutable std::vector<TTextRead> TextReads;
+  const TTextRead* TextRead(const odbc::TRowStore& Store, int Col) const;
 };
+
+const TCustomADODataSet::TRecBuf::TTextRead* TCustomADODataSet::TRecBuf::TextRead(const odbc::TRowStore& Store,
+                                                                                     int Col) const
+{
+  using K = odbc::TValueKind;
+  const K Kind = Store.Column(Col).Kind;
+  if ((Kind != K::WideText && Kind != K::AnsiText && Kind != K::Decimal) || Store.IsNull(Row, Col))
+    return nullptr;
+  if (TextReads.size() <= std::size_t(Col))
+    TextReads.resize(std::size_t(Store.ColumnCount()));
+  TTextRead& R = TextReads[std::size_t(Col)];
+  const QStringView Text = Store.TextAt(Row, Col);
+  if (!VarIsStr(R.Exact) || R.Exact.AsString() != Text)
+    R = TTextRead{Variant(Text.toString()), Variant()};
+  return &R;
+}
 
 TCustomADODataSet::TCustomADODataSet(TComponent* AOwner)
   : TDataSet(AOwner), FParameters(std::make_unique<TParameters>(this))
@@ -1309,13 +1334,20 @@ bool TCustomADODataSet::GetFieldData(TField* Field, Variant& Value) const
   const int Col = ColumnOfField(Field);
   if (Col < 0)
     return false;
-  if (B.HasValues && State() != dsOldValue)
+  const bool AsNumber = FStore->Column(Col).Kind == odbc::TValueKind::Decimal && Field->DataType() != ftFMTBcd;
+  if (B.HasValues && State() != dsOldValue) {
     Value = B.Values[std::size_t(Col)];
-  else if (B.Row >= 0 && B.Flag == bfCurrent)
-    Value = ExactCellValue(B.Row, Col);
-  else
+  } else if (B.Row < 0 || B.Flag != bfCurrent) {
     return false;
-  if (VarIsStr(Value) && FStore->Column(Col).Kind == odbc::TValueKind::Decimal && Field->DataType() != ftFMTBcd)
+  } else if (const TRecBuf::TTextRead* Read = B.TextRead(*FStore, Col)) {
+    if (AsNumber && VarIsEmpty(Read->Number))
+      B.TextReads[std::size_t(Col)].Number = Variant(Read->Exact.AsString().toDouble());
+    Value = AsNumber ? Read->Number : Read->Exact;
+    return true;
+  } else {
+    Value = ExactCellValue(B.Row, Col);
+  }
+  if (VarIsStr(Value) && AsNumber)
     Value = Variant(Value.AsString().toDouble());
   return !VarIsNull(Value) && !VarIsEmpty(Value);
 }

@@ -184,13 +184,16 @@ public:
   TDataSet* LookupDataSet() const { return FLookupDataSet; }
   void SetLookupDataSet(TDataSet* Value);
   const String& KeyFields() const { return FKeyFields; }
-  void SetKeyFields(const String& Value) { FKeyFields = Value; }
+  void SetKeyFields(const String& Value);
   const String& LookupKeyFields() const { return FLookupKeyFields; }
-  void SetLookupKeyFields(const String& Value) { FLookupKeyFields = Value; }
+  void SetLookupKeyFields(const String& Value);
   const String& LookupResultField() const { return FLookupResultField; }
-  void SetLookupResultField(const String& Value) { FLookupResultField = Value; }
+  void SetLookupResultField(const String& Value);
+  // With LookupCache the lookup dataset is read once into a list of results
+  // by key; RefreshLookupList reads it again.
   bool LookupCache() const { return FLookupCache; }
-  void SetLookupCache(bool Value) { FLookupCache = Value; }
+  void SetLookupCache(bool Value);
+  void RefreshLookupList();
 
   // Values.
   Variant Value() const { return GetAsVariant(); }
@@ -301,6 +304,10 @@ protected:
   String FLookupKeyFields;
   String FLookupResultField;
   bool FLookupCache = false;
+  struct TLookupList;
+  std::unique_ptr<TLookupList> FLookupList;
+  std::vector<TField*> FKeyFieldList;     // FKeyFields found in the field list
+  Int64 FKeyFieldListVersion = 0;         // of the list they were found in
   bool FValidating = false;
   Variant FValidateValue;
 };
@@ -481,6 +488,13 @@ protected:
   String FormatValue(const Variant& V, const String& Format, bool DisplayText) const override;
   Variant Normalize(const Variant& V) const override;
   void CheckSize(Integer Value) const override;
+private:
+  // The last text read and its exact digits and number: a value read again
+  // is not parsed again.
+  mutable String FParsedSource;
+  mutable String FParsedExact;
+  mutable double FParsedNumber = 0;
+  mutable bool FParsed = false;
 };
 
 // FormatFloat's format language applied to exact decimal text, so that no
@@ -622,7 +636,7 @@ TFieldClass DefaultFieldClass(TFieldType Type);
 // The fields of a dataset, in order; it does not own them.
 class TFields {
 public:
-  explicit TFields(TDataSet* ADataSet) : FDataSet(ADataSet) {}
+  explicit TFields(TDataSet* ADataSet) : FDataSet(ADataSet), FVersion(NewVersion()) {}
   Integer Count() const { return Integer(FList.size()); }
   TField* Fields(Integer Index) const;
   TField* operator[](Integer Index) const { return Fields(Index); }
@@ -632,14 +646,21 @@ public:
   Integer IndexOf(const TField* Field) const;
   void Add(TField* Field);
   void Remove(TField* Field);
-  void Clear() { FList.clear(); }
+  void Clear();
   void SetFieldIndex(TField* Field, Integer Value);
   TDataSet* DataSet() const { return FDataSet; }
   auto begin() const { return FList.begin(); }
   auto end() const { return FList.end(); }
+  // Changes whenever a field is added, removed, moved or renamed, and is
+  // never the same for two lists: who keeps a field found here may trust it
+  // while the version stays.
+  Int64 Version() const { return FVersion; }
+  void Changed() { FVersion = NewVersion(); }
 private:
+  static Int64 NewVersion();
   TDataSet* FDataSet;
   std::vector<TField*> FList;
+  Int64 FVersion;
 };
 
 // ---------------------------------------------------------------------------

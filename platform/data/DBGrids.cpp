@@ -131,15 +131,23 @@ TDBGrid* TColumn::Grid() const
 void TColumn::SetFieldName(const String& Value)
 {
   FFieldName = Value;
+  FFieldListVersion = 0;
   Changed(false);
 }
 
+// Each paint asks every cell's column for its field: the search by name runs
+// once per field list.
 TField* TColumn::Field() const
 {
   TDBGrid* G = Grid();
   if (!G || FFieldName.isEmpty() || !G->DataLink()->Active())
     return nullptr;
-  return G->DataLink()->DataSet()->FindField(FFieldName);
+  const TFields* Fields = G->DataLink()->DataSet()->Fields();
+  if (Fields->Version() != FFieldListVersion) {
+    FField = Fields->FindField(FFieldName);
+    FFieldListVersion = Fields->Version();
+  }
+  return FField;
 }
 
 Integer TColumn::Width() const
@@ -540,23 +548,53 @@ void TDBGrid::Paint()
   }
 }
 
+// The shown columns from LeftCol that start left of Width, each with its
+// left edge; a cell spans Left .. Left + Width() and a line follows it.
+struct TDBGrid::TShownColumn {
+  Integer Index;
+  TColumn* Column;
+  Integer Left;
+  Integer Right;   // the cell's right edge, where its column line is drawn
+};
+
+std::vector<TDBGrid::TShownColumn> TDBGrid::ColumnsInView()
+{
+  std::vector<TShownColumn> Shown;
+  const Integer Width = DataWidth();
+  Integer X = IndicatorWidth();
+  for (Integer I = FLeftCol; I < ShownColumnCount() && X < Width; ++I) {
+    TColumn* Column = ShownColumn(I);
+    const Integer Right = X + Column->Width();
+    Shown.push_back({I, Column, X, Right});
+    X = Right + 1;
+  }
+  return Shown;
+}
+
+static bool MeetsHorizontally(const TRect& Clip, Integer Left, Integer Right)
+{
+  return Left < Clip.Right && Right >= Clip.Left;   // Right: the column line
+}
+
 void TDBGrid::DrawTitles(TCanvas* C)
 {
   if (!FOptions.Contains(dgTitles))
     return;
   const Integer H = TitleHeight();
+  const TRect Clip = C->ClipRect();
+  if (Clip.Top >= H)
+    return;
   const Integer Width = DataWidth();
   C->Brush()->SetColor(clBtnFace);
   C->FillRect(TRect(0, 0, Width, H));
   C->Pen()->SetColor(clBtnShadow);
   C->MoveTo(0, H - 1);
   C->LineTo(Width, H - 1);
-  for (Integer I = FLeftCol; I < ShownColumnCount(); ++I) {
-    TColumn* Col = ShownColumn(I);
-    TRect R = CellRect(I, -1);
-    if (R.Left >= Width)
-      break;
-    R.Bottom -= 1;
+  for (const TShownColumn& S : ColumnsInView()) {
+    if (!MeetsHorizontally(Clip, S.Left, S.Right))
+      continue;
+    TColumn* Col = S.Column;
+    const TRect R(S.Left, 0, S.Right, H - 1);
     C->Font()->Assign(Col->Title()->ShownFont());
     C->Brush()->SetColor(clBtnFace);
     const String Text = Col->Title()->Caption();
@@ -573,35 +611,35 @@ void TDBGrid::DrawTitles(TCanvas* C)
   }
 }
 
+// Only the rows and cells that meet the canvas's clip rectangle are read and
+// drawn: a caret or a one-cell change repaints that little.
 void TDBGrid::DrawRows(TCanvas* C)
 {
   if (!FDataLink->Active())
     return;
-  const Integer Rows = std::min(FDataLink->RecordCount(), VisibleRowCount());
-  const Integer Current = FDataLink->ActiveRecord();
-  const bool ShowSelection = Focused() || FOptions.Contains(dgAlwaysShowSelection);
-  const Integer Cols = ShownColumnCount();
+  const TRect Clip = C->ClipRect();
   const Integer H = RowHeight();
   const Integer Title = TitleHeight();
+  const Integer Rows = std::min(FDataLink->RecordCount(), VisibleRowCount());
+  const Integer FirstRow = std::max(0, (Clip.Top - Title) / std::max(1, H));
+  const Integer LastRow = std::min(Rows - 1, (Clip.Bottom - 1 - Title) / std::max(1, H));
+  if (Clip.Bottom <= Title || FirstRow > LastRow)
+    return;
+  const Integer Current = FDataLink->ActiveRecord();
+  const bool ShowSelection = Focused() || FOptions.Contains(dgAlwaysShowSelection);
   const Integer Width = DataWidth();
-  // the shown columns: from LeftCol to the last one that starts inside
-  Integer LastCol = FLeftCol - 1;
-  Integer Right = IndicatorWidth();
-  for (Integer I = FLeftCol; I < Cols && Right < Width; ++I) {
-    Right += ShownColumn(I)->Width() + 1;
-    LastCol = I;
-  }
-  Right = std::min(Right, Width);
+  const std::vector<TShownColumn> Shown = ColumnsInView();
+  const Integer Right = Shown.empty() ? IndicatorWidth() : std::min(Shown.back().Right + 1, Width);
   // each row is read by making it the window's active record, then back
   struct TRestore {
     TDataLink* Link;
     Integer Record;
     ~TRestore() { Link->SetActiveRecord(Record); }
   } Restore{FDataLink.get(), Current};
-  for (Integer Row = 0; Row < Rows; ++Row) {
+  for (Integer Row = FirstRow; Row <= LastRow; ++Row) {
     FDataLink->SetActiveRecord(Row);
     const Integer Y = Title + Row * H;
-    if (FOptions.Contains(dgIndicator)) {
+    if (FOptions.Contains(dgIndicator) && Clip.Left < IndicatorWidth()) {
       C->Brush()->SetColor(clBtnFace);
       C->FillRect(TRect(0, Y, IndicatorWidth() - 1, Y + H));
       if (Row == Current) {
@@ -612,13 +650,13 @@ void TDBGrid::DrawRows(TCanvas* C)
         C->Polygon({TPoint(3, Mid - 3), TPoint(6, Mid), TPoint(3, Mid + 3)});
       }
     }
-    for (Integer Col = FLeftCol; Col <= LastCol; ++Col) {
-      TColumn* Column = ShownColumn(Col);
-      TRect R = CellRect(Col, Row);
-      R.Right = std::min(R.Right, Width);
+    for (const TShownColumn& S : Shown) {
+      if (!MeetsHorizontally(Clip, S.Left, S.Right))
+        continue;
+      const TRect R(S.Left, Y, std::min(S.Right, Width), Y + H - 1);
       TGridDrawState State;
       const bool RowSelected = Row == Current && FOptions.Contains(dgRowSelect);
-      const bool CellSelected = Row == Current && Col == FSelectedIndex;
+      const bool CellSelected = Row == Current && S.Index == FSelectedIndex;
       if ((RowSelected || CellSelected) && ShowSelection) {
         State << gdSelected;
         if (Focused())
@@ -633,8 +671,8 @@ void TDBGrid::DrawRows(TCanvas* C)
       }
       C->FillRect(R);
       if (FDefaultDrawing)
-        DefaultDrawColumnCell(R, Col, Column, State);
-      DrawColumnCell(R, Col, Column, State);
+        DefaultDrawColumnCell(R, S.Index, S.Column, State);
+      DrawColumnCell(R, S.Index, S.Column, State);
     }
     C->Pen()->SetColor(clBtnFace);
     if (FOptions.Contains(dgRowLines)) {
@@ -644,11 +682,11 @@ void TDBGrid::DrawRows(TCanvas* C)
   }
   if (FOptions.Contains(dgColLines)) {
     C->Pen()->SetColor(clBtnFace);
-    const Integer Bottom = Title + Rows * H;
-    for (Integer Col = FLeftCol; Col <= LastCol; ++Col) {
-      const Integer X = CellRect(Col, 0).Right;
-      C->MoveTo(X, Title);
-      C->LineTo(X, Bottom);
+    const Integer Top = Title + FirstRow * H;
+    const Integer Bottom = Title + (LastRow + 1) * H;
+    for (const TShownColumn& S : Shown) {
+      C->MoveTo(S.Right, Top);
+      C->LineTo(S.Right, Bottom);
     }
   }
 }

@@ -67,7 +67,8 @@ public:
   TDBGrid* Grid() const;
   const String& FieldName() const { return FFieldName; }
   void SetFieldName(const String& Value);
-  // The field of the grid's open dataset, nullptr when closed or unknown.
+  // The field of the grid's open dataset, nullptr when closed or unknown;
+  // found again only when the dataset's field list has changed.
   TField* Field() const;
   // The set width, or one from the field's display width.
   Integer Width() const;
@@ -94,6 +95,8 @@ private:
   bool FVisible = true;
   bool FReadOnly = false;
   std::unique_ptr<TColumnTitle> FTitle;
+  mutable TField* FField = nullptr;
+  mutable Int64 FFieldListVersion = 0;   // of the list FField was found in; 0: none
 };
 
 class TDBGridColumns : public TCollection {
@@ -246,6 +249,8 @@ private:
   void ColumnsChanged();
   void FontsChanged(TObject*);
   void MoveBy(Integer Distance);
+  struct TShownColumn;
+  std::vector<TShownColumn> ColumnsInView();
   void DrawTitles(TCanvas* C);
   void DrawRows(TCanvas* C);
   // Scroll bars and the column sizing.

@@ -485,8 +485,8 @@ void TCanvas::TextOut(Integer X, Integer Y, const String& Text)
 {
   Changing();
   RequiredState({csHandleValid, csFontValid, csBrushValid});
-  ::ExtTextOut(FHandle, X, Y, UINT(FTextFlags), nullptr, Text, nullptr);
-  MoveToEx(FHandle, X + TextWidth(Text), Y);
+  const Integer Width = ExtTextOutWidth(FHandle, X, Y, UINT(FTextFlags), nullptr, Text, nullptr);
+  MoveToEx(FHandle, X + Width, Y);
   Changed();
 }
 

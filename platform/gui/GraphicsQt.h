@@ -6,11 +6,13 @@
 
 #include <QCursor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
 #include <QTransform>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -68,6 +70,13 @@ struct TDCState {
   DWORD Layout = 0;
 };
 
+// A logical font resolved to the QFont that draws it, with its metrics.
+struct TDCFontEntry {
+  explicit TDCFontEntry(const QFont& AFont) : Font(AFont), Metrics(AFont) {}
+  QFont Font;
+  QFontMetricsF Metrics;
+};
+
 struct TDeviceContext {
   TDeviceContext() = default;
   // A context drawing with Painter (not owned) on a surface of the given size.
@@ -91,7 +100,10 @@ struct TDeviceContext {
   QTransform DeviceTransform() const;
   // Pushes transform and clip to the painter; call after changing either.
   void ApplyState();
-  QFont Font() const;
+  const QFont& Font() const { return SelectedFont().Font; }
+  const QFontMetricsF& FontMetrics() const { return SelectedFont().Metrics; }
+  // The selected font, resolved again only when State.Font has changed.
+  const std::shared_ptr<const TDCFontEntry>& FontEntry() const;
   QPen Pen() const;
   QBrush Brush() const;
   bool PenVisible() const { return State.Pen.Style != psClear; }
@@ -100,9 +112,9 @@ struct TDeviceContext {
   QRegion DeviceClip() const;
 
 private:
-  mutable QFont FCachedFont;
-  mutable TDCFont FCachedFontKey;
-  mutable bool FFontCached = false;
+  const TDCFontEntry& SelectedFont() const { return *FontEntry(); }
+  mutable std::shared_ptr<const TDCFontEntry> FFontEntry;
+  mutable TDCFont FFontKey;
 };
 
 // Receives what is drawn on a recording context (the metafile canvas). Each
@@ -135,6 +147,11 @@ public:
   virtual void WorldTransform(const QTransform& World) = 0;
   virtual void Mapping(const TDCState& State) = 0;
 };
+
+// ExtTextOut answering the advance of what it wrote (-1 without a context),
+// so that a caller that moves on by the text's width measures it once.
+Integer ExtTextOutWidth(HDC DC, Integer X, Integer Y, UINT Options, const TRect* R, const String& Text,
+                        const Integer* Dx);
 
 QColor ToQColor(COLORREF Color);
 COLORREF FromQColor(const QColor& Color);

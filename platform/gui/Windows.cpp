@@ -138,14 +138,31 @@ void TDeviceContext::ApplyState()
   Painter->setWorldTransform(T);
 }
 
-QFont TDeviceContext::Font() const
+// Resolving a font and its metrics costs more than measuring most texts, and
+// a paint switches among a few fonts: those stay resolved, per thread.
+static std::shared_ptr<const TDCFontEntry> ResolveFont(const TDCFont& F)
 {
-  if (!FFontCached || !(FCachedFontKey == State.Font)) {
-    FCachedFont = MakeQFont(State.Font);
-    FCachedFontKey = State.Font;
-    FFontCached = true;
+  constexpr std::size_t Kept = 16;
+  thread_local std::vector<std::pair<TDCFont, std::shared_ptr<const TDCFontEntry>>> Recent;
+  auto It = std::find_if(Recent.begin(), Recent.end(), [&](const auto& E) { return E.first == F; });
+  if (It != Recent.end()) {
+    std::rotate(Recent.begin(), It, It + 1);   // most recent first
+    return Recent.front().second;
   }
-  return FCachedFont;
+  auto Entry = std::make_shared<const TDCFontEntry>(MakeQFont(F));
+  if (Recent.size() == Kept)
+    Recent.pop_back();
+  Recent.emplace(Recent.begin(), F, Entry);
+  return Entry;
+}
+
+const std::shared_ptr<const TDCFontEntry>& TDeviceContext::FontEntry() const
+{
+  if (!FFontEntry || !(FFontKey == State.Font)) {
+    FFontEntry = ResolveFont(State.Font);
+    FFontKey = State.Font;
+  }
+  return FFontEntry;
 }
 
 static Qt::PenStyle QtPenStyle(TPenStyle S)
@@ -232,10 +249,15 @@ static bool Drawable(HDC DC) { return DC && DC->Painter && DC->Painter->isActive
 
 namespace {
 
+// The selected font's metrics in the window system's whole pixels.
 struct TTextMeasure {
-  explicit TTextMeasure(const QFont& F) : Font(F), Metrics(F) {}
-  QFont Font;
-  QFontMetricsF Metrics;
+  explicit TTextMeasure(const TDeviceContext& DC)
+      : Entry(DC.FontEntry()), Font(Entry->Font), Metrics(Entry->Metrics)
+  {
+  }
+  std::shared_ptr<const TDCFontEntry> Entry;   // keeps Font and Metrics alive
+  const QFont& Font;
+  const QFontMetricsF& Metrics;
   Integer Width(const String& S) const { return Integer(std::lround(Metrics.horizontalAdvance(S))); }
   Integer Ascent() const { return Integer(std::ceil(Metrics.ascent())); }
   Integer Descent() const { return Integer(std::ceil(Metrics.descent())); }
@@ -249,7 +271,7 @@ bool GetTextMetrics(HDC DC, TEXTMETRIC& TM)
 {
   if (!DC)
     return false;
-  const TTextMeasure M(DC->Font());
+  const TTextMeasure M(*DC);
   TM = TEXTMETRIC();
   TM.tmAscent = M.Ascent();
   TM.tmDescent = M.Descent();
@@ -273,7 +295,11 @@ bool GetTextExtentExPoint(HDC DC, const String& Text, Integer Count, Integer Max
   if (!DC)
     return false;
   const String S = (Count < 0 || Count > Text.size()) ? Text : Text.left(Count);
-  const TTextMeasure M(DC->Font());
+  const TTextMeasure M(*DC);
+  Size = TSize(M.Width(S), M.Height());
+  if (!Fit && !Dx)
+    return true;   // only the extent: no layout needed
+  // Each character's position takes a laid-out line.
   QTextLayout Layout(S, M.Font);
   Layout.setCacheEnabled(true);
   QTextOption Opt;
@@ -296,7 +322,6 @@ bool GetTextExtentExPoint(HDC DC, const String& Text, Integer Count, Integer Max
   }
   if (Fit)
     *Fit = Fitted;
-  Size = TSize(M.Width(S), M.Height());
   return true;
 }
 
@@ -358,15 +383,12 @@ COLORREF GetTextColor(HDC DC) { return DC ? DC->State.TextColor : 0; }
 
 // Draws one run of text with its top-left corner at (X, Y) in logical
 // coordinates, with the context's colours and background mode.
-static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, const String& Text,
+// Width is the run's advance, as measured by the caller (the sum of Dx when
+// given).
+static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, const String& Text, Integer Width,
                          bool RightToLeft, const Integer* Dx = nullptr)
 {
   QPainter* P = DC->Painter;
-  const Integer W = Dx ? 0 : M.Width(Text);
-  Integer Total = W;
-  if (Dx)
-    for (Integer I = 0; I < Text.size(); ++I)
-      Total += Dx[I];
   P->save();
   if (DC->State.Font.Escapement != 0) {
     P->translate(X, Y);
@@ -374,7 +396,7 @@ static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, co
     P->translate(-X, -Y);
   }
   if (DC->State.BkMode == OPAQUE && !Text.isEmpty())
-    P->fillRect(QRect(X, Y, Total, M.Height()), ToQColor(DC->State.BkColor));
+    P->fillRect(QRect(X, Y, Width, M.Height()), ToQColor(DC->State.BkColor));
   P->setFont(M.Font);
   P->setPen(ToQColor(DC->State.TextColor));
   P->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -387,7 +409,7 @@ static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, co
   } else {
     const int Flags = Qt::TextSingleLine | Qt::TextDontClip | Qt::AlignLeft | Qt::AlignTop |
                       (RightToLeft ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
-    P->drawText(QRectF(X, Y, std::max(W, 1) + 2, M.Height() + 2), Flags, Text);
+    P->drawText(QRectF(X, Y, std::max(Width, 1) + 2, M.Height() + 2), Flags, Text);
   }
   P->restore();
 }
@@ -395,13 +417,19 @@ static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, co
 bool ExtTextOut(HDC DC, Integer X, Integer Y, UINT Options, const TRect* R, const String& Text,
                 const Integer* Dx)
 {
+  return ExtTextOutWidth(DC, X, Y, Options, R, Text, Dx) >= 0;
+}
+
+Integer ExtTextOutWidth(HDC DC, Integer X, Integer Y, UINT Options, const TRect* R, const String& Text,
+                        const Integer* Dx)
+{
   if (!DC)
-    return false;
+    return -1;
   if (DC->Recorder) {
     DC->Recorder->SyncObjects(*DC);
     DC->Recorder->ExtTextOut(X, Y, Options, R, Text, Dx);
   }
-  const TTextMeasure M(DC->Font());
+  const TTextMeasure M(*DC);
   Integer W = 0;
   if (Dx)
     for (Integer I = 0; I < Text.size(); ++I)
@@ -429,16 +457,16 @@ bool ExtTextOut(HDC DC, Integer X, Integer Y, UINT Options, const TRect* R, cons
   else if (UpdateCP && (Align & TA_CENTER) != TA_CENTER)
     DC->State.CurPos.X = Left;
   if (!Drawable(DC))
-    return true;
+    return W;
   QPainter* P = DC->Painter;
   P->save();
   if (R && (Options & ETO_OPAQUE))
     P->fillRect(ToQRect(*R), ToQColor(DC->State.BkColor));
   if (R && (Options & ETO_CLIPPED))
     P->setClipRect(ToQRect(*R), Qt::IntersectClip);
-  PaintTextRun(DC, M, Left, Top, Text, (Options & ETO_RTLREADING) || (Align & TA_RTLREADING), Dx);
+  PaintTextRun(DC, M, Left, Top, Text, W, (Options & ETO_RTLREADING) || (Align & TA_RTLREADING), Dx);
   P->restore();
-  return true;
+  return W;
 }
 
 bool TextOut(HDC DC, Integer X, Integer Y, const String& Text)
@@ -494,17 +522,19 @@ public:
     return X;
   }
 
-  void Draw(HDC DC, Integer X, Integer Y, const String& S, bool Rtl) const
+  // Width is what Width(S) answered.
+  void Draw(HDC DC, Integer X, Integer Y, const String& S, Integer Width, bool Rtl) const
   {
     if (!(FFormat & DT_EXPANDTABS) || !S.contains(QLatin1Char('\t'))) {
-      PaintTextRun(DC, FM, X, Y, S, Rtl);
+      PaintTextRun(DC, FM, X, Y, S, Width, Rtl);
       return;
     }
     Integer CX = 0;
     const QStringList Parts = S.split(QLatin1Char('\t'));
     for (qsizetype I = 0; I < Parts.size(); ++I) {
-      PaintTextRun(DC, FM, X + CX, Y, Parts[I], Rtl);
-      CX += FM.Width(Parts[I]);
+      const Integer PartWidth = FM.Width(Parts[I]);
+      PaintTextRun(DC, FM, X + CX, Y, Parts[I], PartWidth, Rtl);
+      CX += PartWidth;
       if (I + 1 < Parts.size())
         CX = (CX / FTabWidth + 1) * FTabWidth;
     }
@@ -594,7 +624,7 @@ Integer DrawTextEx(HDC DC, const String& AText, Integer Count, TRect& R, UINT Fo
   if (!DC)
     return 0;
   const String Text = (Count < 0 || Count > AText.size()) ? AText : AText.left(Count);
-  const TTextMeasure M(DC->Font());
+  const TTextMeasure M(*DC);
   const TDrawTextLayout Layout(M, Format, Params ? Params->iTabLength : 0);
   const Integer LeftMargin = Params ? Params->iLeftMargin : 0;
   const Integer RightMargin = Params ? Params->iRightMargin : 0;
@@ -694,7 +724,7 @@ Integer DrawTextEx(HDC DC, const String& AText, Integer Count, TRect& R, UINT Fo
         DC->Recorder->TextAlign(SavedAlign);
     }
     if (Paint) {
-      Layout.Draw(DC, X, LineY, L.Text, Rtl);
+      Layout.Draw(DC, X, LineY, L.Text, L.Width, Rtl);
       if (L.PrefixPos >= 0 && !(Format & DT_HIDEPREFIX)) {
         const Integer UX = X + Layout.Width(L.Text.left(L.PrefixPos));
         const Integer UW = M.Width(L.Text.mid(L.PrefixPos, 1));

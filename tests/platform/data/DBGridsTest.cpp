@@ -328,6 +328,81 @@ TEST_F(DBGridsTest, DefaultColumnsFollowTheFieldsAndCellsCanBeDrawnByTheForm)
   (void)Grid->Widget()->grab();
 }
 
+// A paint of part of the grid reads and draws only the cells under it, and
+// leaves the same pixels there as a whole paint.
+TEST_F(DBGridsTest, PaintsOnlyTheCellsMeetingTheClip)
+{
+  std::vector<std::pair<Integer, Integer>> Drawn;   // column, row top
+  Grid->OnDrawColumnCell = [&](TObject*, const TRect& R, Integer DataCol, TColumn*, TGridDrawState) {
+    Drawn.emplace_back(DataCol, R.Top);
+  };
+  const QImage Whole = Grid->Widget()->grab().toImage();
+  const Integer Visible = Grid->VisibleRowCount();
+  EXPECT_EQ(Integer(Drawn.size()), Visible * 4);
+
+  const TRect Cell = Grid->CellRect(2, 5);
+  const TRect Below = Grid->CellRect(1, 7);
+  const TRect Title = Grid->CellRect(1, -1);
+  struct Case { const char* What; QRect Clip; std::vector<std::pair<Integer, Integer>> Cells; };
+  const Case Cases[] = {
+    {"inside one cell", QRect(Cell.Left + 3, Cell.Top + 2, 6, 4), {{2, Cell.Top}}},
+    {"the title only", QRect(Title.Left + 2, Title.Top + 1, 30, 3), {}},
+    {"across two columns and two rows",
+     QRect(Below.Right - 3, Below.Bottom - 2, 8, 6), {{1, Below.Top}, {2, Below.Top}, {1, Below.Bottom + 1}, {2, Below.Bottom + 1}}},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.What);
+    Drawn.clear();
+    const QImage Part = Grid->Widget()->grab(C.Clip).toImage();
+    std::vector<std::pair<Integer, Integer>> Got = Drawn;
+    std::sort(Got.begin(), Got.end());
+    std::vector<std::pair<Integer, Integer>> Want = C.Cells;
+    std::sort(Want.begin(), Want.end());
+    EXPECT_EQ(Got, Want);
+    EXPECT_EQ(Part, Whole.copy(C.Clip));
+  }
+  EXPECT_EQ(Query->RecNo(), 1) << "painting must leave the current record alone";
+}
+
+// A column keeps the field it found until the dataset's field list changes,
+// and never answers a field that list has freed.
+TEST_F(DBGridsTest, ColumnFieldFollowsTheFieldList)
+{
+  TColumn* Caption = Grid->Columns()->Items(0);
+  TField* First = Caption->Field();
+  ASSERT_NE(First, nullptr);
+  EXPECT_EQ(First, Query->FindField(QStringLiteral("s_caption")));
+  EXPECT_EQ(Caption->Field(), First);
+
+  // closed and opened, the default fields are built anew
+  Query->Close();
+  EXPECT_EQ(Caption->Field(), nullptr);
+  Query->Open();
+  EXPECT_EQ(Caption->Field(), Query->FindField(QStringLiteral("s_caption")));
+
+  // persistent fields in place of the default ones, then gone again
+  Query->Close();
+  auto* Own = new TWideStringField(Query.get());
+  Own->SetFieldName(QStringLiteral("s_caption"));
+  Own->SetSize(254);
+  Own->SetDataSet(Query.get());
+  Query->Open();
+  EXPECT_EQ(Caption->Field(), Own);
+  EXPECT_EQ(Caption->Title()->Caption(), QStringLiteral("Наименование"));
+  Query->Close();
+  delete Own;
+  Query->Open();
+  TField* Rebuilt = Caption->Field();
+  ASSERT_NE(Rebuilt, nullptr);
+  EXPECT_EQ(Rebuilt, Query->FindField(QStringLiteral("s_caption")));
+  EXPECT_EQ(Rebuilt->AsString(), StoreName(1));
+
+  // another field name, in any case
+  Caption->SetFieldName(QStringLiteral("S_TYPE"));
+  EXPECT_EQ(Caption->Field(), Query->FindField(QStringLiteral("s_type")));
+  (void)Grid->Widget()->grab();
+}
+
 void MouseAt(TWinControl* Control, QEvent::Type Type, QPoint At, Qt::MouseButtons Buttons)
 {
   QWidget* W = Control->Widget();

@@ -686,6 +686,69 @@ TEST_P(DataSetTest, CalculatedAndLookupFields)
   Items.reset();
 }
 
+// With LookupCache the lookup dataset is read once, on first use: fetching
+// records moves it no more, and an edit there shows only after
+// RefreshLookupList. Without the cache each record looks its key up afresh.
+TEST_P(DataSetTest, LookupCacheReadsTheLookupDataSetOnce)
+{
+  Exec("insert into dt_log (s_name) values ('штука'), ('килограмм'), ('метр')");
+  auto Units = Query(QStringLiteral("select id, s_name from dt_log order by id"));
+  Units->Open();
+  int UnitScrolls = 0;
+  Units->AfterScroll = [&](TDataSet*) { ++UnitScrolls; };
+  auto Items = Query(QStringLiteral("select id, qty from dt_items order by id"));
+  for (const char* Name : {"id", "qty"}) {
+    auto* F = new TIntegerField(Items.get());
+    F->SetFieldName(QString::fromLatin1(Name));
+    F->SetDataSet(Items.get());
+  }
+  auto* Unit = new TWideStringField(Items.get());
+  Unit->SetFieldName(QStringLiteral("unit"));
+  Unit->SetFieldKind(fkLookup);
+  Unit->SetLookupDataSet(Units.get());
+  Unit->SetKeyFields(QStringLiteral("qty"));
+  Unit->SetLookupKeyFields(QStringLiteral("id"));
+  Unit->SetLookupResultField(QStringLiteral("s_name"));
+  Unit->SetLookupCache(true);
+  Unit->SetDataSet(Items.get());
+  auto UnitsShown = [&] {
+    std::vector<String> Names;
+    for (Items->First(); !Items->Eof(); Items->Next())
+      Names.push_back(Unit->AsString());
+    return Names;
+  };
+  const std::vector<String> Before = {QStringLiteral("метр"), QStringLiteral("штука"), String(),
+                                      QStringLiteral("килограмм"), String()};   // qty 3, 1, 7, 2, null
+
+  Items->Open();
+  EXPECT_EQ(UnitsShown(), Before);
+  const int Read = UnitScrolls;
+  EXPECT_GE(Read, 3) << "the list is read from the lookup dataset";
+  EXPECT_EQ(UnitsShown(), Before);
+  EXPECT_EQ(UnitScrolls, Read) << "records fetched again leave the lookup dataset alone";
+  EXPECT_EQ(Units->RecNo(), 1);
+
+  ASSERT_TRUE(Units->Locate(QStringLiteral("id"), 2, {}));
+  Units->Edit();
+  Units->FieldByName(QStringLiteral("s_name"))->SetAsString(QStringLiteral("кг"));
+  Units->Post();
+  EXPECT_EQ(UnitsShown(), Before) << "the cached list stands until it is refreshed";
+  Unit->RefreshLookupList();
+  std::vector<String> After = Before;
+  After[3] = QStringLiteral("кг");
+  EXPECT_EQ(UnitsShown(), After);
+
+  Items->Close();
+  Unit->SetLookupCache(false);
+  Items->Open();
+  Units->Locate(QStringLiteral("id"), 3, {});
+  Units->Edit();
+  Units->FieldByName(QStringLiteral("s_name"))->SetAsString(QStringLiteral("м"));
+  Units->Post();
+  After[0] = QStringLiteral("м");
+  EXPECT_EQ(UnitsShown(), After) << "without the cache each record sees the lookup dataset as it is";
+}
+
 TEST_P(DataSetTest, OnFilterRecordNarrowsTheRows)
 {
   auto Items = Query(QStringLiteral("select * from dt_items order by id"));

@@ -253,6 +253,49 @@ TEST_F(FieldValueTest, DecimalsWiderThanADoubleKeepEveryDigit)
   EXPECT_TRUE(VarIsNull(Amount->Value()));
 }
 
+// A value read again from an unchanged record is the same string, not a new
+// copy of it, and a decimal is not parsed again; a changed value reads anew.
+TEST_F(FieldValueTest, ReadsOfAnUnchangedValueShareItsText)
+{
+  Exec("insert into fv_money (amount, whole, note) values (12.5, 7, 'Склад №1'), (-3.25, 8, 'цех')");
+  auto T = MoneyTable();
+  TField* Note = T->FieldByName(QStringLiteral("note"));
+  auto* Amount = dynamic_cast<TFMTBCDField*>(T->FieldByName(QStringLiteral("amount")));
+  ASSERT_TRUE(Note && Amount);
+
+  const String First = Note->AsString();
+  EXPECT_EQ(First, QStringLiteral("Склад №1"));
+  EXPECT_TRUE(Note->AsString().isSharedWith(First));
+  EXPECT_TRUE(Note->Value().AsString().isSharedWith(First));
+  const String Exact = Amount->AsDecimalText();
+  EXPECT_EQ(Exact, QStringLiteral("12.500000"));
+  EXPECT_TRUE(Amount->AsDecimalText().isSharedWith(Exact));
+  EXPECT_DOUBLE_EQ(Amount->AsFloat(), 12.5);
+
+  T->Next();
+  EXPECT_EQ(Note->AsString(), QStringLiteral("цех"));
+  EXPECT_EQ(Amount->AsDecimalText(), QStringLiteral("-3.250000"));
+  EXPECT_DOUBLE_EQ(Amount->AsFloat(), -3.25);
+  T->Prior();
+  EXPECT_EQ(Note->AsString(), First);
+
+  // written and posted, the record reads its new values, not the kept ones
+  T->Edit();
+  Note->SetAsString(QStringLiteral("Склад №2"));
+  Amount->SetAsString(QStringLiteral("99,125"));
+  EXPECT_EQ(Note->AsString(), QStringLiteral("Склад №2"));
+  T->Post();
+  EXPECT_EQ(Note->AsString(), QStringLiteral("Склад №2"));
+  EXPECT_EQ(Amount->AsDecimalText(), QStringLiteral("99.125000"));
+  EXPECT_DOUBLE_EQ(Amount->AsFloat(), 99.125);
+  const String Posted = Note->AsString();
+  EXPECT_TRUE(Note->AsString().isSharedWith(Posted));
+  T->Edit();
+  Note->SetAsString(QStringLiteral("отменено"));
+  T->Cancel();
+  EXPECT_EQ(Note->AsString(), Posted);
+}
+
 TEST(FormatDecimalText, AppliesTheFloatFormatsToExactDigits)
 {
   struct Case { const char* Format; const char* Value; const char* Expected; };

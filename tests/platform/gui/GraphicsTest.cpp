@@ -296,6 +296,70 @@ TEST(Text, MetricsAndExtents)
   EXPECT_GT(Dx[std::size_t(Fit)], 40);
 }
 
+// A text's extent alone is measured without laying out a line; it must stay
+// what the laid-out line gives, for each font and whatever the text.
+TEST(Text, ExtentWithoutPositionsMatchesTheLaidOutLine)
+{
+  struct FontCase { const char* Name; Integer Size; TFontStyles Style; };
+  const FontCase Fonts[] = {{"Tahoma", 8, {}}, {"Times New Roman", 12, {fsBold}}, {"Courier New", 10, {fsItalic}}};
+  const QString Long = QStringLiteral("Накладная на отпуск материалов на сторону, форма М-15 ").repeated(12);
+  const QString Texts[] = {QString(), QStringLiteral("0"), QStringLiteral("12 345,67"), QStringLiteral("Склад сырья"),
+                           QStringLiteral("a\tb\t\tc"), QStringLiteral("\tотступ"), QStringLiteral("WWWiii..."),
+                           QStringLiteral("Ёлка ёж"), Long};
+  TImageCanvas C(10, 10);
+  for (const FontCase& F : Fonts) {
+    C.Font()->SetName(QString::fromLatin1(F.Name));
+    C.Font()->SetSize(F.Size);
+    C.Font()->SetStyle(F.Style);
+    for (const QString& S : Texts) {
+      SCOPED_TRACE(QStringLiteral("%1 %2: \"%3\"").arg(QString::fromLatin1(F.Name)).arg(F.Size).arg(S.left(20)).toStdString());
+      const TSize Canvas(C.TextWidth(S), C.TextHeight(S));   // selects the font too
+      TSize Fast;
+      ASSERT_TRUE(GetTextExtentPoint32(C.Handle(), S, -1, Fast));
+      EXPECT_EQ(Canvas, Fast);
+      TSize Laid;
+      std::vector<Integer> Dx;
+      Integer Fit = 0;
+      ASSERT_TRUE(GetTextExtentExPoint(C.Handle(), S, -1, 1 << 20, &Fit, &Dx, Laid));
+      EXPECT_EQ(Fast.cx, Laid.cx);
+      EXPECT_EQ(Fast.cy, Laid.cy);
+      EXPECT_NEAR(Dx.empty() ? 0 : Dx.back(), Fast.cx, 1);
+      EXPECT_EQ(Fit, S.size());
+    }
+  }
+}
+
+// The metrics kept with the selected font follow each change of the font,
+// and a text written moves the pen by its measured width.
+TEST(Text, MeasuringFollowsFontChangesOnOneCanvas)
+{
+  const String S = QStringLiteral("Отгрузка 2026");
+  struct FontCase { const char* Name; Integer Size; TFontStyles Style; };
+  const FontCase Fonts[] = {{"Tahoma", 8, {}}, {"Tahoma", 14, {}}, {"Tahoma", 8, {fsBold}}, {"Courier New", 8, {}}};
+  auto Apply = [](TCanvas& Canvas, const FontCase& F) {
+    Canvas.Font()->SetName(QString::fromLatin1(F.Name));
+    Canvas.Font()->SetSize(F.Size);
+    Canvas.Font()->SetStyle(F.Style);
+  };
+  std::vector<TSize> Fresh;
+  for (const FontCase& F : Fonts) {
+    TImageCanvas Own(10, 10);
+    Apply(Own, F);
+    Fresh.push_back(Own.TextExtent(S));
+  }
+  ASSERT_NE(Fresh[0].cx, Fresh[1].cx);
+  ASSERT_NE(Fresh[0].cx, Fresh[2].cx);
+  TImageCanvas Shared(400, 40);
+  for (int Round = 0; Round < 2; ++Round)
+    for (std::size_t I = 0; I < std::size(Fonts); ++I) {
+      SCOPED_TRACE(I);
+      Apply(Shared, Fonts[I]);
+      EXPECT_EQ(Shared.TextExtent(S), Fresh[I]);
+      Shared.TextOut(5, 5, S);
+      EXPECT_EQ(Shared.PenPos(), TPoint(5 + Fresh[I].cx, 5));
+    }
+}
+
 TEST(Text, DrawTextAlignmentAndCalcRect)
 {
   TImageCanvas C(200, 60);
