@@ -3,6 +3,17 @@
 
 set(VELMORA_WARNINGS -Wall -Wextra)
 
+# The whole tree and its tests under AddressSanitizer and UBSan; a report
+# ends the test that caused it, so it cannot pass unnoticed.
+if(VELMORA_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+  set(VELMORA_SANITIZER_ENV
+    "ASAN_OPTIONS=detect_stack_use_after_return=1:strict_init_order=1"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+endif()
+
 # Adds each folder that has a CMakeLists.txt. A folder that appears later
 # must reconfigure the build, so the nearest existing folder on its path is
 # watched.
@@ -44,7 +55,7 @@ function(velmora_test target)
   target_precompile_headers(${target} PRIVATE "${PROJECT_SOURCE_DIR}/tests/support/TestPch.h")
   add_test(NAME ${target} COMMAND ${target} --gtest_color=no)
   set(env "QT_QPA_PLATFORM=offscreen" "VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-          "VELMORA_TEST_OUTPUT=${PROJECT_BINARY_DIR}/test-output")
+          "VELMORA_TEST_OUTPUT=${PROJECT_BINARY_DIR}/test-output" ${VELMORA_SANITIZER_ENV})
   if(ARG_DATABASE)
     list(APPEND env "ODBCINI=${VELMORA_TESTDB_DIR}/odbc.ini"
                     "VELMORA_TESTDB_DIR=${VELMORA_TESTDB_DIR}")

@@ -6,6 +6,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -20,6 +21,11 @@ constexpr UINT HeaderSize = 108;
 constexpr DWORD PATCOPY = 0x00F00021;
 constexpr UINT StockObject = 0x80000000;
 constexpr UINT NULL_BRUSH = 5, NULL_PEN = 8;
+// Coordinates are 28-bit on the window system; clamping what a record
+// carries to that keeps every sum and difference of two within 32 bits.
+constexpr Integer MaxCoord = (1 << 27) - 1;
+// A taller font is no text a page shows; squares of it still fit 32 bits.
+constexpr Integer MaxFontHeight = 1 << 15;
 
 // Little-endian record writer.
 class TRecordWriter {
@@ -54,31 +60,34 @@ private:
   QByteArray FData;
 };
 
-// Little-endian record reader; reads past the end answer 0.
+// Little-endian record reader; reads past the end answer 0. Positions are
+// 64-bit: offsets taken from a record may be anything up to 2^32.
 class TRecordReader {
 public:
-  TRecordReader(const QByteArray& B, Integer Pos = 8) : FData(B), FPos(Pos) {}
+  TRecordReader(const QByteArray& B, Int64 Pos = 8) : FData(B), FPos(Pos) {}
   UINT U32() { UINT V = 0; Get(&V, 4); return V; }
   Integer I32() { Integer V = 0; Get(&V, 4); return V; }
   Word U16() { Word V = 0; Get(&V, 2); return V; }
   Byte U8() { Byte V = 0; Get(&V, 1); return V; }
   float F32() { float V = 0; Get(&V, 4); return V; }
-  TRect Rect() { TRect R; R.Left = I32(); R.Top = I32(); R.Right = I32(); R.Bottom = I32(); return R; }
-  TPoint Pt() { TPoint P; P.X = I32(); P.Y = I32(); return P; }
-  void Seek(Integer Pos) { FPos = Pos; }
-  bool Has(Integer N) const { return FPos >= 0 && FPos + N <= FData.size(); }
+  Integer Coord() { return std::clamp(I32(), -MaxCoord, MaxCoord); }
+  TRect Rect() { TRect R; R.Left = Coord(); R.Top = Coord(); R.Right = Coord(); R.Bottom = Coord(); return R; }
+  TPoint Pt() { TPoint P; P.X = Coord(); P.Y = Coord(); return P; }
+  void Seek(Int64 Pos) { FPos = Pos; }
+  // The bytes left from the position on.
+  Int64 Remaining() const { return FPos >= 0 && FPos <= FData.size() ? FData.size() - FPos : 0; }
 private:
   void Get(void* P, int N)
   {
-    if (!Has(N)) {
-      FPos = Integer(FData.size());
+    if (N > Remaining()) {
+      FPos = FData.size();
       return;
     }
     std::memcpy(P, FData.constData() + FPos, std::size_t(N));
     FPos += N;
   }
   const QByteArray& FData;
-  Integer FPos;
+  Int64 FPos;
 };
 
 QByteArray Utf16(const String& S)
@@ -91,12 +100,13 @@ QByteArray Utf16(const String& S)
   return B;
 }
 
-String FromUtf16(const QByteArray& Data, Integer Offset, Integer Chars)
+String FromUtf16(const QByteArray& Data, Int64 Offset, Int64 Chars)
 {
   String S;
-  if (Offset < 0 || Chars < 0 || Offset + Int64(Chars) * 2 > Data.size())
+  if (Offset < 0 || Chars < 0 || Offset + Chars * 2 > Data.size())
     return S;
-  for (Integer I = 0; I < Chars; ++I) {
+  S.reserve(qsizetype(Chars));
+  for (Int64 I = 0; I < Chars; ++I) {
     const auto* P = reinterpret_cast<const uchar*>(Data.constData() + Offset + I * 2);
     S += QChar(char16_t(P[0] | (P[1] << 8)));
   }
@@ -259,7 +269,7 @@ public:
     const QImage Img = Image.convertToFormat(QImage::Format_ARGB32);
     const Integer W = Img.width(), H = Img.height();
     QByteArray Bits;
-    Bits.reserve(W * H * 4);
+    Bits.reserve(qsizetype(W) * H * 4);
     for (Integer Y = H - 1; Y >= 0; --Y)   // bottom-up rows
       Bits.append(reinterpret_cast<const char*>(Img.constScanLine(Y)), W * 4);
     TRecordWriter Rec(EMR_STRETCHDIBITS);
@@ -494,7 +504,7 @@ static String DescriptionPart(const QByteArray& Data, int Part)
   TRecordReader R(Data, 60);
   const UINT Chars = R.U32();
   const UINT Off = R.U32();
-  const QStringList Parts = FromUtf16(Data, Integer(Off), Integer(Chars)).split(QChar(0));
+  const QStringList Parts = FromUtf16(Data, Off, Chars).split(QChar(0));
   return Part < Parts.size() ? Parts[Part] : String();
 }
 
@@ -508,7 +518,7 @@ void TMetafile::LoadFromBytes(const QByteArray& Bytes)
   const UINT Size = R.U32();
   R.Seek(40);
   const UINT Sig = R.U32();
-  if (Type != EMR_HEADER || Sig != EmfSignature || Size < 88 || Size > UINT(Bytes.size()))
+  if (Type != EMR_HEADER || Sig != EmfSignature || Size < 88 || Int64(Size) > Bytes.size())
     throw EInvalidGraphic(QStringLiteral("Metafile is not valid"));
   R.Seek(24);
   const TRect Frame = R.Rect();   // hundredths of a millimetre, inclusive
@@ -537,7 +547,7 @@ void TMetafile::SetRecorded(const QByteArray& Data, Integer AWidth, Integer AHei
 
 void TMetafile::Enumerate(const std::function<bool(const TEnhMetaRecord&)>& Proc) const
 {
-  Integer Pos = 0;
+  qsizetype Pos = 0;
   while (Pos + 8 <= FData.size()) {
     TRecordReader R(FData, Pos);
     TEnhMetaRecord Rec;
@@ -545,12 +555,12 @@ void TMetafile::Enumerate(const std::function<bool(const TEnhMetaRecord&)>& Proc
     const UINT Size = R.U32();
     if (Size < 8 || Pos + Int64(Size) > FData.size() || Size % 4)
       return;   // a damaged record ends the walk
-    Rec.Bytes = FData.mid(Pos, Integer(Size));
+    Rec.Bytes = FData.mid(Pos, qsizetype(Size));
     if (!Proc(Rec))
       return;
     if (Rec.iType == EMR_EOF)
       return;
-    Pos += Integer(Size);
+    Pos += qsizetype(Size);
   }
 }
 
@@ -614,6 +624,38 @@ TMetafileCanvas::~TMetafileCanvas()
 // Playback.
 
 namespace {
+
+// The fixed part of each record the player reads; a shorter record is
+// damaged and skipped.
+qsizetype FixedSize(UINT Type)
+{
+  switch (Type) {
+  case EMR_SETTEXTALIGN: case EMR_SETBKMODE: case EMR_SETBKCOLOR: case EMR_SETTEXTCOLOR:
+  case EMR_SETPOLYFILLMODE: case EMR_SETMAPMODE: case EMR_SELECTOBJECT: case EMR_DELETEOBJECT:
+  case EMR_RESTOREDC:
+    return 12;
+  case EMR_MOVETOEX: case EMR_LINETO: case EMR_SETWINDOWORGEX: case EMR_SETVIEWPORTORGEX:
+  case EMR_SETWINDOWEXTEX: case EMR_SETVIEWPORTEXTEX: case EMR_EXTSELECTCLIPRGN:
+    return 16;
+  case EMR_SETPIXELV: return 20;
+  case EMR_RECTANGLE: case EMR_ELLIPSE: case EMR_INTERSECTCLIPRECT: case EMR_CREATEBRUSHINDIRECT: return 24;
+  case EMR_POLYLINE: case EMR_POLYGON: case EMR_CREATEPEN: return 28;
+  case EMR_POLYPOLYLINE: case EMR_ROUNDRECT: case EMR_SETWORLDTRANSFORM: return 32;
+  case EMR_MODIFYWORLDTRANSFORM: return 36;
+  case EMR_EXTTEXTOUTW: return 76;
+  case EMR_STRETCHDIBITS: return 80;
+  case EMR_BITBLT: return 100;
+  case EMR_EXTCREATEFONTINDIRECTW: return 104;
+  default: return 8;
+  }
+}
+
+bool Finite(const QTransform& T)
+{
+  return std::isfinite(T.m11()) && std::isfinite(T.m12()) && std::isfinite(T.m13()) &&
+         std::isfinite(T.m21()) && std::isfinite(T.m22()) && std::isfinite(T.m23()) &&
+         std::isfinite(T.m31()) && std::isfinite(T.m32()) && std::isfinite(T.m33());
+}
 
 struct TPlayObject {
   enum { None, Pen, Brush, Font } Kind = None;
@@ -702,19 +744,21 @@ private:
     }
   }
 
-  static std::vector<TPoint> Points(TRecordReader& R, Integer Count)
+  // Count points, when the record holds them all.
+  static bool Points(TRecordReader& R, Int64 Count, std::vector<TPoint>& P)
   {
-    std::vector<TPoint> P;
-    if (Count < 0 || Count > 1000000)
-      return P;
+    if (Count * 8 > R.Remaining())
+      return false;
     P.reserve(std::size_t(Count));
-    for (Integer I = 0; I < Count; ++I)
+    for (Int64 I = 0; I < Count; ++I)
       P.push_back(R.Pt());
-    return P;
+    return true;
   }
 
   void Play(const TEnhMetaRecord& Rec)
   {
+    if (Rec.Bytes.size() < FixedSize(Rec.iType))
+      return;
     TRecordReader R(Rec.Bytes);
     switch (Rec.iType) {
     case EMR_SETTEXTALIGN: SetTextAlign(FDC, R.U32()); break;
@@ -726,8 +770,9 @@ private:
     case EMR_LINETO: { const TPoint P = R.Pt(); LineTo(FDC, P.X, P.Y); break; }
     case EMR_POLYLINE: case EMR_POLYGON: {
       R.Rect();
-      const Integer N = Integer(R.U32());
-      const std::vector<TPoint> P = Points(R, N);
+      std::vector<TPoint> P;
+      if (!Points(R, R.U32(), P))
+        break;
       if (Rec.iType == EMR_POLYLINE)
         Polyline(FDC, P.data(), Integer(P.size()));
       else
@@ -736,14 +781,20 @@ private:
     }
     case EMR_POLYPOLYLINE: {
       R.Rect();
-      const UINT Lines = R.U32();
-      const UINT Total = R.U32();
-      if (Lines > 100000 || Total > 1000000)
+      const Int64 Lines = R.U32();
+      const Int64 Total = R.U32();
+      if (Lines * 4 > R.Remaining())
         break;
       std::vector<DWORD> Counts;
-      for (UINT I = 0; I < Lines; ++I)
+      Int64 Sum = 0;
+      for (Int64 I = 0; I < Lines; ++I) {
         Counts.push_back(R.U32());
-      const std::vector<TPoint> P = Points(R, Integer(Total));
+        Sum += Counts.back();
+      }
+      // Lines longer than the points given would be drawn from beyond them.
+      std::vector<TPoint> P;
+      if (Sum != Total || !Points(R, Total, P))
+        break;
       PolyPolyline(FDC, P.data(), Counts.data(), Integer(Lines));
       break;
     }
@@ -751,7 +802,7 @@ private:
     case EMR_ELLIPSE: { const TRect B = R.Rect(); Ellipse(FDC, B.Left, B.Top, B.Right + 1, B.Bottom + 1); break; }
     case EMR_ROUNDRECT: {
       const TRect B = R.Rect();
-      const Integer W = R.I32(), H = R.I32();
+      const Integer W = R.Coord(), H = R.Coord();
       RoundRect(FDC, B.Left, B.Top, B.Right + 1, B.Bottom + 1, W, H);
       break;
     }
@@ -778,7 +829,10 @@ private:
     }
     case EMR_SETWORLDTRANSFORM: {
       const float A = R.F32(), B = R.F32(), C = R.F32(), D = R.F32(), E = R.F32(), F = R.F32();
-      FWorld = QTransform(A, B, C, D, E, F);
+      const QTransform T(A, B, C, D, E, F);
+      if (!Finite(T))
+        break;
+      FWorld = T;
       UpdateTransform();
       break;
     }
@@ -786,12 +840,16 @@ private:
       const float A = R.F32(), B = R.F32(), C = R.F32(), D = R.F32(), E = R.F32(), F = R.F32();
       const UINT Mode = R.U32();
       const QTransform T(A, B, C, D, E, F);
+      QTransform World = FWorld;
       if (Mode == MWT_IDENTITY)
-        FWorld = QTransform();
+        World = QTransform();
       else if (Mode == MWT_LEFTMULTIPLY)
-        FWorld = T * FWorld;
+        World = T * FWorld;
       else if (Mode == MWT_RIGHTMULTIPLY)
-        FWorld = FWorld * T;
+        World = FWorld * T;
+      if (!Finite(World))
+        break;
+      FWorld = World;
       UpdateTransform();
       break;
     }
@@ -808,7 +866,7 @@ private:
       O.Kind = TPlayObject::Pen;
       const UINT Style = R.U32() & 0xF;
       O.PenValue.Style = Style <= UINT(psInsideFrame) ? TPenStyle(Style) : psSolid;
-      O.PenValue.Width = R.I32();
+      O.PenValue.Width = R.Coord();
       R.I32();
       O.PenValue.Color = R.U32() & 0xFFFFFF;
       FObjects[H] = O;
@@ -831,7 +889,7 @@ private:
       TPlayObject O;
       O.Kind = TPlayObject::Font;
       TDCFont& F = O.FontValue;
-      F.Height = R.I32();
+      F.Height = std::clamp(R.I32(), -MaxFontHeight, MaxFontHeight);
       R.I32();
       F.Escapement = R.I32();
       R.I32();
@@ -857,7 +915,7 @@ private:
   void PlayBitBlt(TRecordReader& R)
   {
     R.Rect();
-    const Integer X = R.I32(), Y = R.I32(), W = R.I32(), H = R.I32();
+    const Integer X = R.Coord(), Y = R.Coord(), W = R.Coord(), H = R.Coord();
     const DWORD Rop = R.U32();
     if (Rop != PATCOPY || !FDC->BrushVisible())
       return;
@@ -878,7 +936,7 @@ private:
     const UINT OffDx = R.U32();
     std::vector<Integer> Dx;
     if (OffDx && OffDx + Int64(T.Text.size()) * 4 <= Rec.Bytes.size()) {
-      TRecordReader D(Rec.Bytes, Integer(OffDx));
+      TRecordReader D(Rec.Bytes, OffDx);
       for (qsizetype I = 0; I < T.Text.size(); ++I)
         Dx.push_back(D.I32());
     }
@@ -891,24 +949,36 @@ private:
   void PlayImage(const TEnhMetaRecord& Rec)
   {
     TRecordReader R(Rec.Bytes, 24);
-    const Integer XDest = R.I32(), YDest = R.I32();
+    const Integer XDest = R.Coord(), YDest = R.Coord();
     const Integer XSrc = R.I32(), YSrc = R.I32(), CxSrc = R.I32(), CySrc = R.I32();
-    const UINT OffBmi = R.U32(); R.U32();
-    const UINT OffBits = R.U32(), CbBits = R.U32();
+    const Int64 OffBmi = R.U32(), CbBmi = R.U32();
+    const Int64 OffBits = R.U32(), CbBits = R.U32();
     R.U32(); R.U32();
-    const Integer CxDest = R.I32(), CyDest = R.I32();
-    TRecordReader B(Rec.Bytes, Integer(OffBmi));
+    const Integer CxDest = R.Coord(), CyDest = R.Coord();
+    // The bitmap header (at least the 40 bytes read here) within the record.
+    if (CbBmi < 40 || OffBmi + CbBmi > Rec.Bytes.size())
+      return;
+    TRecordReader B(Rec.Bytes, OffBmi);
     B.U32();
     const Integer W = B.I32(), H = B.I32();
     B.U16();
     const Word Bpp = B.U16();
-    if (Bpp != 32 || W <= 0 || H == 0 || W > 65536 || std::abs(H) > 65536 ||
-        Int64(OffBits) + Int64(W) * std::abs(H) * 4 > Rec.Bytes.size() || CbBits < UINT(W * std::abs(H) * 4))
+    if (Bpp != 32 || W <= 0 || W > 65536 || H == 0 || H < -65536 || H > 65536)
       return;
-    QImage Img(W, std::abs(H), QImage::Format_ARGB32);
-    for (Integer Y = 0; Y < std::abs(H); ++Y) {
-      const Integer SrcRow = H > 0 ? std::abs(H) - 1 - Y : Y;
-      std::memcpy(Img.scanLine(Y), Rec.Bytes.constData() + OffBits + Int64(SrcRow) * W * 4, std::size_t(W) * 4);
+    const Integer Rows = std::abs(H);
+    const Int64 RowBytes = Int64(W) * 4;
+    if (CbBits < RowBytes * Rows || OffBits + RowBytes * Rows > Rec.Bytes.size())
+      return;
+    // A source beyond the bitmap would be made up of blank pixels, as many
+    // as the record says.
+    if (XSrc < 0 || YSrc < 0 || CxSrc <= 0 || CySrc <= 0 || Int64(XSrc) + CxSrc > W || Int64(YSrc) + CySrc > Rows)
+      return;
+    QImage Img(W, Rows, QImage::Format_ARGB32);
+    if (Img.isNull())
+      return;
+    for (Integer Y = 0; Y < Rows; ++Y) {
+      const Integer SrcRow = H > 0 ? Rows - 1 - Y : Y;
+      std::memcpy(Img.scanLine(Y), Rec.Bytes.constData() + OffBits + SrcRow * RowBytes, std::size_t(RowBytes));
     }
     const QImage Part = Img.copy(XSrc, YSrc, CxSrc, CySrc);
     const TRect Dest(XDest, YDest, XDest + CxDest, YDest + CyDest);
@@ -920,7 +990,7 @@ private:
 
   void PlayClip(TRecordReader& R)
   {
-    const UINT Cb = R.U32();
+    const Int64 Cb = R.U32();
     const UINT Mode = R.U32();
     if (Cb == 0) {
       // Back to the clip the metafile was played into.
@@ -930,14 +1000,17 @@ private:
         FDC->Recorder->SelectClip(FDC->State.Clip);
       return;
     }
+    // The region data: a 32-byte header, then Count rectangles.
+    if (Cb < 32 || Cb > R.Remaining())
+      return;
     R.U32(); R.U32();
-    const UINT Count = R.U32();
+    const Int64 Count = R.U32();
     R.U32();
     R.Rect();
-    if (Count > 100000)
+    if (Count * 16 > Cb - 32 || Count > 100000)
       return;
     QRegion Rgn;
-    for (UINT I = 0; I < Count; ++I)
+    for (Int64 I = 0; I < Count; ++I)
       Rgn += ToQRect(R.Rect());
     // Metafile device units to the target's device units.
     QRegion Mapped;

@@ -212,3 +212,138 @@ TEST(Metafile, DamagedBytesAreRefused)
   TImageCanvas C(10, 10);
   C.Draw(0, 0, &M);   // plays the header only, without failing
 }
+
+namespace {
+
+// A record of the given type with these 32-bit fields; its size field says
+// Declared bytes when given, else the true size.
+QByteArray Record(UINT Type, std::initializer_list<quint32> Fields, quint32 Declared = 0)
+{
+  QByteArray B(int(8 + Fields.size() * 4), '\0');
+  qToLittleEndian<quint32>(Type, B.data());
+  qToLittleEndian<quint32>(Declared ? Declared : quint32(B.size()), B.data() + 4);
+  int Pos = 8;
+  for (quint32 F : Fields) {
+    qToLittleEndian<quint32>(F, B.data() + Pos);
+    Pos += 4;
+  }
+  return B;
+}
+
+// A stretched 1x1 bitmap record with these source rectangle, offsets and sizes.
+QByteArray Picture(qint32 XSrc, qint32 YSrc, qint32 CxSrc, qint32 CySrc, quint32 OffBmi, quint32 CbBmi,
+                   quint32 OffBits, quint32 CbBits, qint32 W = 1, qint32 H = 1)
+{
+  return Record(EMR_STRETCHDIBITS,
+                {0, 0, 9, 9, 0, 0, quint32(XSrc), quint32(YSrc), quint32(CxSrc), quint32(CySrc), OffBmi, CbBmi,
+                 OffBits, CbBits, 0, 0xCC0020, 10, 10,
+                 40, quint32(W), quint32(H), 1 | (32u << 16), 0, 4, 0, 0, 0, 0, 0xFF0000});
+}
+
+} // namespace
+
+// Each damaged record is skipped: the page plays without reading beyond its
+// bytes, the record leaves no trace when played into another metafile, and the
+// text recorded after it still plays. The sound variants are played.
+TEST(Metafile, DamagedRecordsAreSkipped)
+{
+  const quint32 Huge = 0x7FFFFFFC, Wraps = 0xFFFFFFF0;
+  struct TCase {
+    const char* Name;
+    QByteArray Bytes;
+    UINT Type;
+    bool Played;
+  };
+  const TCase Cases[] = {
+    {"sound picture", Picture(0, 0, 1, 1, 80, 40, 120, 4), EMR_STRETCHDIBITS, true},
+    {"bitmap header offset near 2^31", Picture(0, 0, 1, 1, Huge, 40, 120, 4), EMR_STRETCHDIBITS, false},
+    {"bitmap header offset wraps 32 bits", Picture(0, 0, 1, 1, Wraps, 40, 120, 4), EMR_STRETCHDIBITS, false},
+    {"bitmap header past the record", Picture(0, 0, 1, 1, 100, 40, 120, 4), EMR_STRETCHDIBITS, false},
+    {"bits offset past the end", Picture(0, 0, 1, 1, 80, 40, Huge, 4), EMR_STRETCHDIBITS, false},
+    {"bits size short of the bitmap", Picture(0, 0, 1, 1, 80, 40, 120, 3), EMR_STRETCHDIBITS, false},
+    {"bitmap height of -2^31", Picture(0, 0, 1, 1, 80, 40, 120, 4, 1, qint32(0x80000000)), EMR_STRETCHDIBITS,
+     false},
+    {"bitmap of 2^32 bytes", Picture(0, 0, 1, 1, 80, 40, 120, 0, 65536, 16384), EMR_STRETCHDIBITS, false},
+    {"source rectangle past the bitmap", Picture(0, 0, 3000, 3000, 80, 40, 120, 4), EMR_STRETCHDIBITS, false},
+    {"negative source origin", Picture(-5, 0, 1, 1, 80, 40, 120, 4), EMR_STRETCHDIBITS, false},
+    {"sound polygon", Record(EMR_POLYGON, {0, 0, 9, 9, 3, 0, 0, 9, 0, 9, 9}), EMR_POLYGON, true},
+    {"polygon points past the record", Record(EMR_POLYGON, {0, 0, 9, 9, 1000000}), EMR_POLYGON, false},
+    {"polyline of 2^32-1 points", Record(EMR_POLYLINE, {0, 0, 9, 9, 0xFFFFFFFF, 1, 1, 2, 2}), EMR_POLYLINE,
+     false},
+    {"sound polypolyline", Record(EMR_POLYPOLYLINE, {0, 0, 9, 9, 2, 4, 2, 2, 0, 0, 9, 0, 0, 9, 9, 9}),
+     EMR_POLYPOLYLINE, true},
+    {"polypolyline line longer than its points",
+     Record(EMR_POLYPOLYLINE, {0, 0, 9, 9, 1, 2, 0x7FFFFFFF, 0, 0, 9, 9}), EMR_POLYPOLYLINE, false},
+    {"polypolyline counts past the record", Record(EMR_POLYPOLYLINE, {0, 0, 9, 9, 100000, 0}), EMR_POLYPOLYLINE,
+     false},
+    {"sound clip region", Record(EMR_EXTSELECTCLIPRGN, {48, RGN_AND, 32, 1, 1, 16, 0, 0, 9, 9, 0, 0, 9, 9}),
+     EMR_EXTSELECTCLIPRGN, true},
+    {"clip rectangles past the region",
+     Record(EMR_EXTSELECTCLIPRGN, {48, RGN_AND, 32, 1, 100000, 16, 0, 0, 9, 9, 0, 0, 9, 9}),
+     EMR_EXTSELECTCLIPRGN, false},
+    {"clip region size wraps 32 bits",
+     Record(EMR_EXTSELECTCLIPRGN, {Wraps, RGN_AND, 32, 1, 1, 16, 0, 0, 9, 9, 0, 0, 9, 9}), EMR_EXTSELECTCLIPRGN,
+     false},
+    {"rectangle cut short", Record(EMR_RECTANGLE, {1, 1}), EMR_RECTANGLE, false},
+    {"rectangle at the ends of 32 bits", Record(EMR_RECTANGLE, {0x80000000, 0x80000000, 0x7FFFFFFF, 0x7FFFFFFF}),
+     EMR_RECTANGLE, true},
+    {"text string offset past the end",
+     Record(EMR_EXTTEXTOUTW, {0, 0, 9, 9, 1, 0, 0, 0, 0, 1, Huge, 0, 0, 0, 9, 9, 0, 0x0041}),
+     EMR_EXTTEXTOUTW, false},
+    {"text of 2^30 characters",
+     Record(EMR_EXTTEXTOUTW, {0, 0, 9, 9, 1, 0, 0, 0, 0, 0x40000000, 76, 0, 0, 0, 9, 9, 0, 0x0041}),
+     EMR_EXTTEXTOUTW, false},
+  };
+
+  TMetafile Base;
+  Base.SetWidth(20);
+  Base.SetHeight(20);
+  {
+    TMetafileCanvas C(&Base, nullptr);
+    C.TextOut(0, 0, QStringLiteral("после"));
+  }
+  const QByteArray Good = Base.SaveToBytes();
+  const int HeaderSize = int(U32At(Good, 4));
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    TMetafile M;
+    M.LoadFromBytes(Good.left(HeaderSize) + Case.Bytes + Good.mid(HeaderSize));
+    TImageCanvas Image(20, 20);
+    Image.StretchDraw(Rect(0, 0, 20, 20), &M);
+    TMetafile Copy;
+    Copy.SetWidth(20);
+    Copy.SetHeight(20);
+    {
+      TMetafileCanvas C(&Copy, nullptr);
+      C.StretchDraw(Rect(0, 0, 20, 20), &M);
+    }
+    int Found = 0;
+    Copy.Enumerate([&](const TEnhMetaRecord& R) {
+      Found += R.iType == Case.Type;
+      return true;
+    });
+    const int Marker = Case.Type == EMR_EXTTEXTOUTW;
+    EXPECT_EQ(Found > Marker, Case.Played);
+    const QStringList Texts = Copy.Texts();
+    EXPECT_EQ(Texts.isEmpty() ? QString() : Texts.last(), QStringLiteral("после"));
+  }
+}
+
+// Frame corners at the ends of 32 bits give a size, not an overflow.
+TEST(Metafile, HugeFrameLoadsWithAPositiveSize)
+{
+  TMetafile Base;
+  {
+    TMetafileCanvas C(&Base, nullptr);
+    C.TextOut(0, 0, QStringLiteral("x"));
+  }
+  QByteArray Bytes = Base.SaveToBytes();
+  for (int Pos : {24, 28})
+    qToLittleEndian<quint32>(0x80000000u, Bytes.data() + Pos);
+  for (int Pos : {32, 36})
+    qToLittleEndian<quint32>(0x7FFFFFFFu, Bytes.data() + Pos);
+  TMetafile M;
+  M.LoadFromBytes(Bytes);
+  EXPECT_GT(M.Width(), 1000000);
+  EXPECT_GT(M.Height(), 1000000);
+}
