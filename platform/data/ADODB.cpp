@@ -386,7 +386,8 @@ TADOConnection::~TADOConnection()
   Destroying();
   try {
     Close();
-  } catch (...) {
+  } catch (const std::exception& E) {
+    qWarning("Closing connection %s: %s", qUtf8Printable(Name()), E.what());
   }
   while (!FDataSets.empty())
     FDataSets.back()->SetConnection(nullptr);
@@ -521,7 +522,7 @@ QStringList TADOConnection::PrimaryKeyOf(const String& Table)
     if (E.first.compare(Table, Qt::CaseInsensitive) == 0)
       return E.second;
   odbc::TParam P;
-  P.Value = odbc::TValue::FromText(Table);
+  P.Value = odbc::TValue::FromText(QuoteTable(Table));
   auto Rows = ExecuteOdbc(QStringLiteral(
       "select a.attname::text from pg_index i join pg_attribute a on a.attrelid = i.indrelid "
       "and a.attnum = any(i.indkey) where i.indrelid = ?::regclass and i.indisprimary order by a.attnum"),
@@ -545,25 +546,76 @@ void TADOConnection::UnRegisterDataSet(TCustomADODataSet* DataSet)
 // ---------------------------------------------------------------------------
 // TCustomADODataSet
 
-static String QuoteIdent(const String& Name)
+String QuoteIdent(const String& Name)
 {
-  if (Name.startsWith(u'"'))
-    return Name;
   String N = Name;
   N.replace(u'"', QLatin1String("\"\""));
   return u'"' + N + u'"';
 }
 
-static String QuoteTable(const String& Table)
+// Reads one part of a dotted name from Pos: a quoted identifier ("" inside)
+// or a bare name up to the next dot; answers the name itself, empty when malformed.
+static String NamePart(const String& Text, qsizetype& Pos)
 {
-  if (Table.contains(u'"'))
-    return Table;
-  QStringList Parts = Table.split(u'.');
-  for (QString& P : Parts)
-    P = QuoteIdent(P.trimmed());
-  return Parts.join(u'.');
+  const qsizetype N = Text.size();
+  if (Text[Pos] != u'"') {
+    const qsizetype Dot = Text.indexOf(u'.', Pos);
+    const qsizetype End = Dot < 0 ? N : Dot;
+    const String Bare = Text.mid(Pos, End - Pos).trimmed();
+    Pos = End;
+    return Bare;
+  }
+  String Name;
+  for (qsizetype J = Pos + 1; J < N; ++J) {
+    if (Text[J] != u'"') {
+      Name += Text[J];
+      continue;
+    }
+    if (J + 1 < N && Text[J + 1] == u'"') {
+      Name += u'"';
+      ++J;
+      continue;
+    }
+    Pos = J + 1;
+    return Name;
+  }
+  return String();
 }
 
+// The parts of "table" or "schema.table"; EDatabaseError for anything else.
+static QStringList TableNameParts(const String& Table)
+{
+  const String Text = Table.trimmed();
+  auto Refuse = [&] { throw EDatabaseError(QStringLiteral("Invalid table name: %1").arg(Table)); };
+  QStringList Parts;
+  qsizetype Pos = 0;
+  auto SkipSpace = [&] { while (Pos < Text.size() && Text[Pos].isSpace()) ++Pos; };
+  while (Pos < Text.size()) {
+    const String Part = NamePart(Text, Pos);
+    SkipSpace();
+    const bool AtDot = Pos < Text.size() && Text[Pos] == u'.';
+    if (Part.isEmpty() || Parts.size() == 2 || (Pos < Text.size() && !AtDot))
+      Refuse();
+    Parts << Part;
+    if (AtDot) {
+      ++Pos;
+      SkipSpace();
+      if (Pos == Text.size())
+        Refuse();
+    }
+  }
+  if (Parts.isEmpty())
+    Refuse();
+  return Parts;
+}
+
+String QuoteTable(const String& Table)
+{
+  QStringList Parts = TableNameParts(Table);
+  for (String& P : Parts)
+    P = QuoteIdent(P);
+  return Parts.join(u'.');
+}
 
 struct TCustomADODataSet::TRecBuf {
   int Row = -1;                  // store row shown (or the anchor of an inserted one)
@@ -606,10 +658,18 @@ TCustomADODataSet::TCustomADODataSet(TComponent* AOwner)
 TCustomADODataSet::~TCustomADODataSet()
 {
   Destroying();
+  // Closed here, while this class's buffers and cursor exist. A listener that
+  // throws on the way cannot leave the close half done: the cursor and the
+  // buffers go regardless, and what it threw is logged, as a destructor
+  // cannot raise it.
   try {
     Close();
+  } catch (const std::exception& E) {
+    qWarning("Closing dataset %s: %s", qUtf8Printable(Name()), E.what());
   } catch (...) {
+    qWarning("Closing dataset %s: unknown error", qUtf8Printable(Name()));
   }
+  CloseCursor();
   if (FConnection)
     FConnection->UnRegisterDataSet(this);
 }
@@ -699,11 +759,13 @@ void TCustomADODataSet::InternalInitFieldDefs()
     const odbc::TColumn& Col = FStore->Column(C);
     TFieldType T = ftWideString;
     Integer Size = 0, Precision = 0;
-    const bool Fixed = Col.SqlType == 1 /*SQL_CHAR*/ || Col.SqlType == -8 /*SQL_WCHAR*/;
-    const bool LongText = Col.SqlType == -1 || Col.SqlType == -10;
+    namespace st = odbc::sqltype;
+    const bool Fixed = Col.SqlType == st::Char || Col.SqlType == st::WChar;
+    const bool LongText = Col.SqlType == st::LongVarChar || Col.SqlType == st::WLongVarChar;
+    const bool Small = Col.SqlType == st::SmallInt || Col.SqlType == st::TinyInt;
     switch (Col.Kind) {
     case K::Boolean: T = ftBoolean; break;
-    case K::Int32: T = Col.AutoIncrement ? ftAutoInc : (Col.SqlType == 5 || Col.SqlType == -6 ? ftSmallint : ftInteger); break;
+    case K::Int32: T = Col.AutoIncrement ? ftAutoInc : (Small ? ftSmallint : ftInteger); break;
     case K::Int64: T = ftLargeint; break;
     case K::Double: T = ftFloat; break;
     case K::Currency: T = ftBCD; Size = Col.Scale; Precision = Integer(Col.Size); break;
@@ -1431,8 +1493,7 @@ bool TCustomADODataSet::TableColumn(int Col, const String& Table) const
   const String& Base = FStore->Column(Col).BaseTable;
   if (Base.isEmpty())
     return WritesAllColumns();
-  const String Name = Table.section(u'.', -1).remove(u'"');
-  return Base.compare(Name, Qt::CaseInsensitive) == 0;
+  return Base.compare(TableNameParts(Table).constLast(), Qt::CaseInsensitive) == 0;
 }
 
 odbc::TParam TCustomADODataSet::WriteParam(int Col, const Variant& Value) const

@@ -36,6 +36,12 @@ String QuoteOdbcConnectionValue(const String& Value);   // {…} with '}' double
 // options for type mapping; every value is quoted for the driver.
 String OdbcConnectionString(const String& ConnectionString);
 
+// Names for statement text. QuoteIdent quotes one name as it is ('"'
+// doubled). QuoteTable quotes "table" or "schema.table", keeping parts
+// already in double quotes; EDatabaseError for text that is no such name.
+String QuoteIdent(const String& Name);
+String QuoteTable(const String& Table);
+
 // ---------------------------------------------------------------------------
 // Parameters
 

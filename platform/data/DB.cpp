@@ -1001,7 +1001,8 @@ void TDataSet::SetBufferCount(Integer Value)
 
 void TDataSet::UpdateBufferCount()
 {
-  if (!IsCursorOpen() || !FInternalOpenComplete)
+  // while destroying, the derived class (and IsCursorOpen) is already gone
+  if (ComponentState().Contains(csDestroying) || !IsCursorOpen() || !FInternalOpenComplete)
     return;
   Integer Max = 1;
   for (TDataSource* S : FDataSources)

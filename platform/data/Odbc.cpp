@@ -2,6 +2,8 @@
 // bound rows straight into the column storage.
 #include "platform/data/Odbc.h"
 
+#include "platform/data/DB.h"
+
 #include <QDate>
 
 #include <sql.h>
@@ -12,6 +14,12 @@
 #include <cstring>
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager must use 16-bit wide characters");
+static_assert(odbc::sqltype::Char == SQL_CHAR && odbc::sqltype::VarChar == SQL_VARCHAR &&
+                odbc::sqltype::LongVarChar == SQL_LONGVARCHAR && odbc::sqltype::WChar == SQL_WCHAR &&
+                odbc::sqltype::WVarChar == SQL_WVARCHAR && odbc::sqltype::WLongVarChar == SQL_WLONGVARCHAR &&
+                odbc::sqltype::TinyInt == SQL_TINYINT && odbc::sqltype::SmallInt == SQL_SMALLINT &&
+                odbc::sqltype::Integer == SQL_INTEGER && odbc::sqltype::BigInt == SQL_BIGINT,
+              "the type codes of Odbc.h must be the driver's");
 
 namespace odbc {
 
@@ -26,14 +34,6 @@ static QString FromW(const SQLWCHAR* S, std::size_t Len)
 }
 
 static constexpr int JulianDayOf18991230 = 2415019;
-
-static double EncodeDate(int Y, int M, int D)
-{
-  QDate Date(Y, M, D);
-  if (!Date.isValid())
-    return 0.0;
-  return double(Date.toJulianDay() - JulianDayOf18991230);
-}
 
 static double EncodeTime(int H, int Mi, int S, unsigned Fraction)
 {
@@ -934,109 +934,212 @@ SQLLEN TextUnitsFor(const TColumn& C)
   return SQLLEN(std::max<std::int64_t>(C.Size, 1)) * 2 + 1;
 }
 
+// Dates and times come as the driver's text: its date structures turn a
+// value they cannot hold (infinity, years past 9999) into another date,
+// while its text shows the damage ("0000-00-00").
+constexpr SQLLEN DateTextWidth = 64;
+
 }  // namespace
 
-static void StoreBound(TRowStore& Store, int Row, const TBoundColumn& B, std::size_t I)
+static bool ReadNumber(const char*& P, const char* E, int Digits, int& Out)
+{
+  Out = 0;
+  const char* Start = P;
+  while (P < E && *P >= '0' && *P <= '9' && (Digits == 0 || P - Start < Digits))
+    Out = Out * 10 + (*P++ - '0');
+  return P > Start && (Digits == 0 || P - Start == Digits) && P - Start <= 9;
+}
+
+static bool Skip(const char*& P, const char* E, char C)
+{
+  if (P >= E || *P != C)
+    return false;
+  ++P;
+  return true;
+}
+
+// "HH:MM:SS[.fraction]" into a day fraction.
+static bool ParseTimeText(const char*& P, const char* E, double& Out)
+{
+  int H = 0, Mi = 0, S = 0;
+  if (!ReadNumber(P, E, 2, H) || !Skip(P, E, ':') || !ReadNumber(P, E, 2, Mi) || !Skip(P, E, ':') ||
+      !ReadNumber(P, E, 2, S) || H > 24 || Mi > 59 || S > 60)
+    return false;
+  unsigned Nanos = 0;
+  if (Skip(P, E, '.')) {
+    unsigned Scale = 100000000;
+    for (; P < E && *P >= '0' && *P <= '9'; ++P, Scale /= 10)
+      Nanos += unsigned(*P - '0') * Scale;
+  }
+  Out = EncodeTime(H, Mi, S, Nanos);
+  return true;
+}
+
+// The driver's text of a date, time or date-time ("2024-02-29 13:45:10.25",
+// "0044-03-15 BC", a zone offset after a time) as a TDateTime.
+static bool ParseDateTimeText(const char* P, std::size_t Len, TValueKind Kind, double& Out)
+{
+  const char* E = P + Len;
+  if (Kind == TValueKind::Time)
+    return ParseTimeText(P, E, Out);
+  int Y = 0, M = 0, D = 0;
+  if (!ReadNumber(P, E, 0, Y) || !Skip(P, E, '-') || !ReadNumber(P, E, 2, M) || !Skip(P, E, '-') ||
+      !ReadNumber(P, E, 2, D))
+    return false;
+  double Time = 0;
+  if (Kind == TValueKind::DateTime && E - P > 1 && *P == ' ' && P[1] >= '0' && P[1] <= '9') {
+    ++P;
+    if (!ParseTimeText(P, E, Time))
+      return false;
+  }
+  if (P < E && (*P == '+' || *P == '-'))   // zone offset: the time is already the session's
+    while (P < E && *P != ' ') ++P;
+  if (E - P == 3 && std::memcmp(P, " BC", 3) == 0) {
+    Y = -Y;   // QDate counts 1 BC as year -1, as the server writes it
+    P = E;
+  }
+  const QDate Date(Y, M, D);
+  if (P != E || !Date.isValid())
+    return false;
+  Out = Combine(double(Date.toJulianDay() - JulianDayOf18991230), Time);
+  return true;
+}
+
+// A column's cell as the driver's narrow text: numbers, booleans, dates.
+static void StoreCharCell(TRowStore& Store, int Row, int Col, const char* P, std::size_t Len)
+{
+  const TColumn& C = Store.Column(Col);
+  switch (C.Kind) {
+  case TValueKind::Currency: {
+    std::int64_t Scaled = 0;
+    if (!ParseCurrency(QString::fromLatin1(P, qsizetype(Len)), Scaled))
+      throw EDatabaseError(QStringLiteral("Field '%1' holds a number the program cannot represent: %2")
+                             .arg(C.Name, QString::fromLatin1(P, qsizetype(Len))));
+    Store.SetIntFast(Row, Col, Scaled);
+    break;
+  }
+  case TValueKind::Boolean:
+    Store.SetIntFast(Row, Col, Len > 0 && (P[0] == '1' || P[0] == 't' || P[0] == 'T'));
+    break;
+  case TValueKind::Date:
+  case TValueKind::Time:
+  case TValueKind::DateTime: {
+    double V = 0;
+    if (!ParseDateTimeText(P, Len, C.Kind, V))
+      throw EDatabaseError(QStringLiteral("Field '%1' holds a date the program cannot represent: %2")
+                             .arg(C.Name, QString::fromLatin1(P, qsizetype(Len))));
+    Store.SetDoubleFast(Row, Col, V);
+    break;
+  }
+  default: Store.SetAsciiFast(Row, Col, P, Len); break;
+  }
+}
+
+// Stores a bound cell; false when the driver had more than the width holds.
+static bool StoreBound(TRowStore& Store, int Row, const TBoundColumn& B, std::size_t I)
 {
   const SQLLEN Ind = B.Ind[I];
   if (Ind == SQL_NULL_DATA) {
     Store.SetNullFast(Row, B.Col);
-    return;
+    return true;
   }
   const char* P = B.Data.data() + I * std::size_t(B.Width);
-  const TColumn& C = Store.Column(B.Col);
   switch (B.CType) {
   case SQL_C_SLONG: Store.SetIntFast(Row, B.Col, *reinterpret_cast<const std::int32_t*>(P)); break;
   case SQL_C_SBIGINT: Store.SetIntFast(Row, B.Col, *reinterpret_cast<const std::int64_t*>(P)); break;
   case SQL_C_DOUBLE: Store.SetDoubleFast(Row, B.Col, *reinterpret_cast<const double*>(P)); break;
-  case SQL_C_TYPE_DATE: {
-    auto* D = reinterpret_cast<const SQL_DATE_STRUCT*>(P);
-    Store.SetDoubleFast(Row, B.Col, EncodeDate(D->year, D->month, D->day));
+  case SQL_C_CHAR:
+    if (Ind == SQL_NO_TOTAL || Ind > B.Width - 1)
+      return false;
+    StoreCharCell(Store, Row, B.Col, P, std::size_t(Ind));
+    break;
+  case SQL_C_WCHAR:
+    if (Ind == SQL_NO_TOTAL || Ind > B.Width - 2)
+      return false;
+    Store.SetTextFast(Row, B.Col, reinterpret_cast<const char16_t*>(P), std::size_t(Ind) / 2);
     break;
   }
-  case SQL_C_TYPE_TIME: {
-    auto* T = reinterpret_cast<const SQL_TIME_STRUCT*>(P);
-    Store.SetDoubleFast(Row, B.Col, EncodeTime(T->hour, T->minute, T->second, 0));
-    break;
-  }
-  case SQL_C_TYPE_TIMESTAMP: {
-    auto* T = reinterpret_cast<const SQL_TIMESTAMP_STRUCT*>(P);
-    Store.SetDoubleFast(Row, B.Col, Combine(EncodeDate(T->year, T->month, T->day),
-                                            EncodeTime(T->hour, T->minute, T->second, T->fraction)));
-    break;
-  }
-  case SQL_C_CHAR: {   // numerics as text
-    const std::size_t Len = std::min<std::size_t>(std::size_t(Ind), std::size_t(B.Width - 1));
-    if (C.Kind == TValueKind::Currency) {
-      std::int64_t Scaled = 0;
-      if (ParseCurrency(QString::fromLatin1(P, qsizetype(Len)), Scaled))
-        Store.SetIntFast(Row, B.Col, Scaled);
-      else
-        Store.SetNullFast(Row, B.Col);
-    } else if (C.Kind == TValueKind::Boolean) {
-      Store.SetIntFast(Row, B.Col, Len > 0 && (P[0] == '1' || P[0] == 't' || P[0] == 'T'));
-    } else {
-      Store.SetAsciiFast(Row, B.Col, P, Len);
-    }
-    break;
-  }
-  case SQL_C_WCHAR: {
-    const std::size_t Units = std::min<std::size_t>(std::size_t(Ind) / 2, std::size_t(B.Width) / 2 - 1);
-    Store.SetTextFast(Row, B.Col, reinterpret_cast<const char16_t*>(P), Units);
-    break;
-  }
-  }
+  return true;
 }
 
-// Reads a long column of the current row piece by piece.
-static void StoreLong(TConnection& Conn, SQLHSTMT H, TRowStore& Store, int Row, int Col)
-{
-  const TColumn& C = Store.Column(Col);
-  const bool Binary = C.Kind == TValueKind::Binary;
-  const SQLSMALLINT CType = Binary ? SQL_C_BINARY : SQL_C_WCHAR;
-  std::vector<char> Buf(32768);
-  QByteArray Bytes;
-  std::u16string Text;
-  for (;;) {
-    SQLLEN Ind = 0;
-    SQLRETURN Rc = SQLGetData(H, SQLUSMALLINT(Col + 1), CType, Buf.data(), SQLLEN(Buf.size()), &Ind);
-    if (Rc == SQL_NO_DATA)
-      break;
-    if (!Ok(Rc))
-      Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Cannot read column %1").arg(C.Name));
-    if (Ind == SQL_NULL_DATA) {
-      Store.SetNullFast(Row, Col);
-      return;
-    }
-    const std::size_t Room = Binary ? Buf.size() : Buf.size() - 2;
-    const std::size_t Got = (Ind == SQL_NO_TOTAL || std::size_t(Ind) > Room) ? Room : std::size_t(Ind);
-    if (Binary)
-      Bytes.append(Buf.data(), qsizetype(Got));
-    else
-      Text.append(reinterpret_cast<const char16_t*>(Buf.data()), Got / 2);
-    if (Rc == SQL_SUCCESS)
-      break;
-  }
-  if (Binary) {
-    TValue V = TValue::FromBytes(Bytes);
-    Store.SetValue(Row, Col, V);
-  } else {
-    Store.SetTextFast(Row, Col, Text.data(), Text.size());
-  }
-}
+namespace {
 
-static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMALLINT ColCount)
+// Reads single cells of the current rowset with SQLGetData: the long columns,
+// and bound cells longer than the width the driver announced. One buffer
+// serves every piece of every cell.
+class TCellReader {
+public:
+  TCellReader(TConnection& Conn, SQLHSTMT H) : FConn(Conn), FH(H) {}
+
+  void Position(SQLULEN RowInBlock)
+  {
+    if (!Ok(SQLSetPos(FH, SQLSETPOSIROW(RowInBlock + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE)))
+      FConn.RaiseError(SQL_HANDLE_STMT, FH, QStringLiteral("Cannot position on a fetched row"));
+  }
+
+  void Read(TRowStore& Store, int Row, int Col)
+  {
+    const TColumn& C = Store.Column(Col);
+    const bool Binary = C.Kind == TValueKind::Binary;
+    const SQLSMALLINT CType = Binary ? SQL_C_BINARY : SQL_C_WCHAR;
+    const std::size_t Room = Binary ? PieceBytes : PieceBytes - 2;
+    if (!FPiece)
+      FPiece.reset(new char[PieceBytes]);   // written by the driver before it is read
+    FBytes.clear();
+    for (bool First = true;; First = false) {
+      SQLLEN Ind = 0;
+      const SQLRETURN Rc = SQLGetData(FH, SQLUSMALLINT(Col + 1), CType, FPiece.get(), SQLLEN(PieceBytes), &Ind);
+      if (Rc == SQL_NO_DATA)
+        break;
+      if (!Ok(Rc))
+        FConn.RaiseError(SQL_HANDLE_STMT, FH, QStringLiteral("Cannot read column %1").arg(C.Name));
+      if (Ind == SQL_NULL_DATA) {
+        Store.SetNullFast(Row, Col);
+        if (Binary)
+          Store.SetValue(Row, Col, TValue());
+        return;
+      }
+      const bool Whole = Rc == SQL_SUCCESS && Ind != SQL_NO_TOTAL && std::size_t(Ind) <= Room;
+      const std::size_t Got = Whole ? std::size_t(Ind) : Room;
+      if (First && Whole)   // the common case: one piece, stored from the buffer
+        return StorePiece(Store, Row, Col, FPiece.get(), Got);
+      FBytes.append(FPiece.get(), qsizetype(Got));
+      if (Whole)
+        break;
+    }
+    StorePiece(Store, Row, Col, FBytes.constData(), std::size_t(FBytes.size()));
+  }
+
+private:
+  static constexpr std::size_t PieceBytes = 32768;
+
+  static void StorePiece(TRowStore& Store, int Row, int Col, const char* P, std::size_t Bytes)
+  {
+    const TColumn& C = Store.Column(Col);
+    if (C.Kind == TValueKind::Binary)
+      return Store.SetValue(Row, Col, TValue::FromBytes(QByteArray(P, qsizetype(Bytes))));
+    const auto* Text = reinterpret_cast<const char16_t*>(P);
+    const std::size_t Units = Bytes / 2;
+    if (C.Kind == TValueKind::AnsiText || C.Kind == TValueKind::WideText || C.Kind == TValueKind::Decimal)
+      return Store.SetTextFast(Row, Col, Text, Units);
+    const QByteArray Narrow = QStringView(Text, qsizetype(Units)).toLatin1();
+    StoreCharCell(Store, Row, Col, Narrow.constData(), std::size_t(Narrow.size()));
+  }
+
+  TConnection& FConn;
+  SQLHSTMT FH;
+  std::unique_ptr<char[]> FPiece;
+  QByteArray FBytes;
+};
+
+}  // namespace
+
+// Binds every column of fixed or moderate width for a block of rows.
+static std::vector<TBoundColumn> BindBlock(TConnection& Conn, SQLHSTMT H, const TRowStore& Store, SQLULEN Block)
 {
-  auto Store = std::make_unique<TRowStore>(DescribeColumns(H, ColCount));
-  const int N = Store->ColumnCount();
-  bool AnyLong = false;
-  for (int C = 0; C < N; ++C)
-    AnyLong = AnyLong || Store->Column(C).Long;
-  // Long columns are read with SQLGetData, one row at a time.
-  const SQLULEN Block = AnyLong ? 1 : 1024;
   std::vector<TBoundColumn> Bound;
-  for (int C = 0; C < N; ++C) {
-    const TColumn& Col = Store->Column(C);
+  for (int C = 0; C < Store.ColumnCount(); ++C) {
+    const TColumn& Col = Store.Column(C);
     if (Col.Long)
       continue;
     TBoundColumn B;
@@ -1046,9 +1149,9 @@ static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMA
     case TValueKind::Int32: B.CType = SQL_C_SLONG; B.Width = 4; break;
     case TValueKind::Int64: B.CType = SQL_C_SBIGINT; B.Width = 8; break;
     case TValueKind::Double: B.CType = SQL_C_DOUBLE; B.Width = 8; break;
-    case TValueKind::Date: B.CType = SQL_C_TYPE_DATE; B.Width = sizeof(SQL_DATE_STRUCT); break;
-    case TValueKind::Time: B.CType = SQL_C_TYPE_TIME; B.Width = sizeof(SQL_TIME_STRUCT); break;
-    case TValueKind::DateTime: B.CType = SQL_C_TYPE_TIMESTAMP; B.Width = sizeof(SQL_TIMESTAMP_STRUCT); break;
+    case TValueKind::Date:
+    case TValueKind::Time:
+    case TValueKind::DateTime: B.CType = SQL_C_CHAR; B.Width = DateTextWidth; break;
     case TValueKind::Boolean:
     case TValueKind::Currency:
     case TValueKind::Decimal: B.CType = SQL_C_CHAR; B.Width = 64; break;
@@ -1056,16 +1159,30 @@ static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMA
     }
     B.Data.resize(std::size_t(B.Width) * Block);
     B.Ind.resize(Block);
+    if (!Ok(SQLBindCol(H, SQLUSMALLINT(C + 1), B.CType, B.Data.data(), B.Width, B.Ind.data())))
+      Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Cannot bind a result column"));
     Bound.push_back(std::move(B));
   }
+  return Bound;
+}
+
+// Fetches in blocks of bound rows; long cells and cells the binding could
+// not hold whole are read one by one with SQLGetData.
+static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMALLINT ColCount)
+{
+  auto Store = std::make_unique<TRowStore>(DescribeColumns(H, ColCount));
+  const int N = Store->ColumnCount();
+  std::vector<char> ReadCol(std::size_t(N), 0);   // per row: columns read one by one
+  bool AnyLong = false;
+  for (int C = 0; C < N; ++C)
+    AnyLong = AnyLong || Store->Column(C).Long;
+  const SQLULEN Block = FetchBlockRows;
   SQLULEN Fetched = 0;
   SQLSetStmtAttr(H, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
   SQLSetStmtAttr(H, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(Block), 0);
   SQLSetStmtAttr(H, SQL_ATTR_ROWS_FETCHED_PTR, &Fetched, 0);
-  for (TBoundColumn& B : Bound) {
-    if (!Ok(SQLBindCol(H, SQLUSMALLINT(B.Col + 1), B.CType, B.Data.data(), B.Width, B.Ind.data())))
-      Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Cannot bind a result column"));
-  }
+  const std::vector<TBoundColumn> Bound = BindBlock(Conn, H, *Store, Block);
+  TCellReader Reader(Conn, H);
   SQLLEN Expected = 0;
   if (Ok(SQLRowCount(H, &Expected)) && Expected > 0)
     Store->ReserveRows(int(std::min<SQLLEN>(Expected, INT32_MAX / 2)));
@@ -1077,13 +1194,18 @@ static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMA
       Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Fetch failed"));
     for (SQLULEN I = 0; I < Fetched; ++I) {
       const int Row = Store->AppendRow();
-      for (const TBoundColumn& B : Bound)
-        StoreBound(*Store, Row, B, I);
-      if (AnyLong) {
-        for (int C = 0; C < N; ++C)
-          if (Store->Column(C).Long)
-            StoreLong(Conn, H, *Store, Row, C);
+      bool Partial = AnyLong;
+      for (const TBoundColumn& B : Bound) {
+        const bool Whole = StoreBound(*Store, Row, B, I);
+        ReadCol[std::size_t(B.Col)] = !Whole;
+        Partial = Partial || !Whole;
       }
+      if (!Partial)
+        continue;
+      Reader.Position(I);
+      for (int C = 0; C < N; ++C)   // in column order, as SQLGetData wants
+        if (Store->Column(C).Long || ReadCol[std::size_t(C)])
+          Reader.Read(*Store, Row, C);
     }
   }
   return Store;

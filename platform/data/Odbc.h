@@ -88,10 +88,17 @@ struct TParam {
   int Size = 0;   // texts: declared length; decimals: precision
 };
 
+// The driver's SQL type codes (TColumn::SqlType), for code beyond this seam;
+// Odbc.cpp checks them against the ODBC headers.
+namespace sqltype {
+constexpr int Char = 1, VarChar = 12, LongVarChar = -1, WChar = -8, WVarChar = -9, WLongVarChar = -10;
+constexpr int TinyInt = -6, SmallInt = 5, Integer = 4, BigInt = -5;
+}  // namespace sqltype
+
 // One column of a result as the driver describes it.
 struct TColumn {
   QString Name;
-  int SqlType = 0;            // SQL_xxx of the driver
+  int SqlType = 0;            // sqltype:: code of the driver
   std::int64_t Size = 0;      // column size (characters, digits)
   int Scale = 0;              // decimal digits
   bool Nullable = true;
@@ -102,6 +109,9 @@ struct TColumn {
   QString BaseColumn;
   TValueKind Kind = TValueKind::WideText;
 };
+
+// Rows a fetch binds and asks the driver for at once.
+constexpr int FetchBlockRows = 1024;
 
 // Decimal helpers shared with the dataset layer.
 // Parses "-12.3456" into an integer scaled by 10,000 (rounding half away from

@@ -1483,7 +1483,7 @@ TFileStream::TFileStream(const String& AFileName, Word Mode) : FFileName(AFileNa
 TFileStream::~TFileStream()
 {
   if (FFile)
-    std::fclose(FFile);
+    std::fclose(FFile);   // nothing is left buffered to fail here: Write flushes
 }
 
 Integer TFileStream::Read(void* Buffer, Integer Count)
@@ -1493,11 +1493,16 @@ Integer TFileStream::Read(void* Buffer, Integer Count)
   return Integer(std::fread(Buffer, 1, std::size_t(Count), FFile));
 }
 
+// Each write reaches the file before it returns, so a full disk fails the
+// write that the caller sees rather than the close that cannot report it.
 Integer TFileStream::Write(const void* Buffer, Integer Count)
 {
   if (Count <= 0)
     return 0;
-  return Integer(std::fwrite(Buffer, 1, std::size_t(Count), FFile));
+  const std::size_t Done = std::fwrite(Buffer, 1, std::size_t(Count), FFile);
+  if (std::fflush(FFile) != 0)
+    return 0;
+  return Integer(Done);
 }
 
 Int64 TFileStream::Seek(Int64 Offset, TSeekOrigin Origin)

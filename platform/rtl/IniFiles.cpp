@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 bool TCustomIniFile::SectionExists(const String& Section) const
@@ -245,7 +246,20 @@ void TMemIniFile::UpdateFile()
   QDir().mkpath(Info.absolutePath());
   TStringList List;
   GetStrings(&List);
-  List.SaveToFile(FileName(), FEncoding ? FEncoding : TEncoding::ANSI());
+  TBytesStream Bytes;
+  List.SaveToStream(&Bytes, FEncoding ? FEncoding : TEncoding::ANSI());
+  // A new file beside the old one replaces it only once it is whole: a full
+  // disk or a crash leaves the old settings, never a truncated file.
+  QSaveFile File(FileName());
+  if (!File.open(QIODevice::WriteOnly))
+    throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(FileName(), File.errorString()));
+  const QByteArray Data = Bytes.Bytes();
+  // commit() alone renames even after a failed write
+  const bool Written = File.write(Data) == Data.size() && File.flush();
+  if (!Written)
+    File.cancelWriting();
+  if (!File.commit() || !Written)
+    throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(FileName(), File.errorString()));
 }
 
 static QByteArray FileStamp(const String& FileName)

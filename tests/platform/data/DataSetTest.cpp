@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <malloc.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -397,6 +399,104 @@ TEST_P(DataSetTest, QueryOverOneTableWritesBackToIt)
   Join->FieldByName(QStringLiteral("s_caption"))->SetAsString(QStringLiteral("x"));
   EXPECT_THROW(Join->Post(), EDatabaseError);   // two tables: nothing to write to
   Join->Cancel();
+}
+
+// An unconstrained varchar longer than the driver's announced width arrives
+// whole, so a post neither writes it back cut nor misses the row it keys.
+TEST_P(DataSetTest, LongUnconstrainedTextSurvivesPost)
+{
+  Exec("drop table if exists dt_wide; create table dt_wide (code int4, note varchar); "
+       "insert into dt_wide values (1, repeat('Ж', 2000))");
+  testsupport::OdbcSession Check;
+  auto Q = Query(QStringLiteral("select code, note from dt_wide"));
+  Q->Open();
+  EXPECT_EQ(Q->FieldByName(QStringLiteral("note"))->AsString().size(), 2000);
+  Q->Edit();
+  Q->FieldByName(QStringLiteral("code"))->SetAsInteger(2);
+  Q->Post();   // no key: the row is found by every old value
+  Q->Edit();
+  Q->FieldByName(QStringLiteral("note"))->SetAsString(Q->FieldByName(QStringLiteral("note"))->AsString() + "!");
+  Q->Post();
+  EXPECT_EQ(Check.Scalar("select code || ' ' || length(note) from dt_wide"), std::optional<std::string>("2 2001"));
+}
+
+TEST(AdoQuoting, TableNamesAreQuotedOrRefused)
+{
+  struct Case { const char* Name; const char* Quoted; };
+  const Case Cases[] = {
+    {"dt_items", "\"dt_items\""},
+    {" public . dt_items ", "\"public\".\"dt_items\""},
+    {"dt_q\"uote", "\"dt_q\"\"uote\""},
+    {"\"My \"\"Table\"\"\"", "\"My \"\"Table\"\"\""},
+    {"public.\"a.b\"", "\"public\".\"a.b\""},
+    {"x\"; drop table dt_items; --", "\"x\"\"; drop table dt_items; --\""},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    EXPECT_EQ(QuoteTable(QString::fromUtf8(C.Name)), QString::fromUtf8(C.Quoted));
+  }
+  const char* const Refused[] = {"", "\"open", "\"\"", "\"t\" ; drop table dt_items", "a..b", "a.", "a.b.c",
+                                 "\"a\"\"b"};
+  for (const char* Name : Refused) {
+    SCOPED_TRACE(Name);
+    EXPECT_THROW(QuoteTable(QString::fromUtf8(Name)), EDatabaseError);
+  }
+  EXPECT_EQ(QuoteIdent(QStringLiteral("\"id\"")), QStringLiteral("\"\"\"id\"\"\""));
+}
+
+// A table and a column whose names hold '"' are read and written.
+TEST_P(DataSetTest, TableNameWithQuoteIsQuoted)
+{
+  Exec("drop table if exists \"dt_q\"\"uote\"; create table \"dt_q\"\"uote\" "
+       "(id serial primary key, \"n\"\"ame\" varchar(20)); insert into \"dt_q\"\"uote\" (\"n\"\"ame\") values ('а')");
+  testsupport::OdbcSession Check;
+  for (const char* Name : {"dt_q\"uote", "public.\"dt_q\"\"uote\""}) {
+    SCOPED_TRACE(Name);
+    auto T = std::make_unique<TADOTable>(nullptr);
+    T->SetConnection(Db.get());
+    T->SetTableName(QString::fromUtf8(Name));
+    T->Open();
+    ASSERT_EQ(T->RecordCount(), 1);
+    T->Edit();
+    T->FieldByName(QStringLiteral("n\"ame"))->SetAsString(T->FieldByName(QStringLiteral("n\"ame"))->AsString() + "б");
+    T->Post();
+  }
+  EXPECT_EQ(Check.Scalar("select \"n\"\"ame\" from \"dt_q\"\"uote\""), std::optional<std::string>("абб"));
+}
+
+// A link that refuses the first deactivation it hears of.
+class TRefusingLink : public TDataLink {
+public:
+  bool Refused = false;
+protected:
+  void ActiveChanged() override
+  {
+    if (Active() || Refused)
+      return;
+    Refused = true;
+    throw EDatabaseError(QStringLiteral("refused"));
+  }
+};
+
+// Freed while open, a dataset closes itself fully even when a listener
+// throws during the close: its record buffers and rows do not stay behind.
+TEST_P(DataSetTest, DestroyedOpenDataSetFreesItsBuffersThoughALinkThrows)
+{
+  auto Heap = [] { return static_cast<long long>(mallinfo2().uordblks); };
+  TDataSource Source(nullptr);
+  TRefusingLink Link;
+  Link.SetDataSource(&Source);
+  Link.SetBufferCount(20000);
+  auto Q = Query(QStringLiteral("select g as id from generate_series(1, 20000) g"));
+  Q->Open();
+  Q->Close();   // the first open fills caches that stay
+  const long long Before = Heap();
+  Source.SetDataSet(Q.get());
+  Q->Open();
+  ASSERT_EQ(Link.RecordCount(), 20000);
+  Q.reset();
+  EXPECT_TRUE(Link.Refused);
+  EXPECT_LT(Heap() - Before, 256 * 1024);
 }
 
 TEST_P(DataSetTest, DataLinkWindowAndScrollDistances)

@@ -2,7 +2,11 @@
 // parameters, column kinds, fetching, transactions and lost connections.
 #include "platform/data/Odbc.h"
 
+#include "platform/data/DB.h"
+
 #include "tests/support/TestDatabase.h"
+
+#include <QDate>
 
 using namespace odbc;
 
@@ -108,4 +112,113 @@ TEST_F(OdbcTest, BatchesRunEveryStatement)
   std::int64_t Affected = 0;
   EXPECT_FALSE(Conn.Execute(QStringLiteral("update odbc_batch set x = 3"), {}, &Affected));
   EXPECT_EQ(Affected, 1);
+}
+
+// A cell longer than the width the driver announces for its column (an
+// unconstrained varchar is announced at the driver's maximum, 255) comes
+// whole, in a block of short rows as well as alone.
+TEST_F(OdbcTest, EveryCellArrivesWhole)
+{
+  struct Case { const char* Expr; QString Expected; };
+  const Case Cases[] = {
+    {"repeat('я', 255)::varchar", QString(255, QChar(0x044F))},
+    {"repeat('я', 511)::varchar", QString(511, QChar(0x044F))},
+    {"repeat('ж', 5000)::varchar", QString(5000, QChar(0x0436))},
+    {"repeat('x', 600)::bpchar", QString(600, u'x')},
+    {"repeat('ё', 100000)::text", QString(100000, QChar(0x0451))},
+    {"repeat('9', 100)::numeric", QString(100, u'9')},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Expr);
+    auto R = Conn.Execute(QStringLiteral("select g, case when g = 3 then %1 when g % 2 = 0 then null "
+                                         "else left((%1)::text, g)::%2 end v from generate_series(1, 5) g")
+                              .arg(QString::fromUtf8(C.Expr), QString::fromUtf8(C.Expr).section(u':', -1)), {});
+    ASSERT_TRUE(R);
+    ASSERT_EQ(R->RowCount(), 5);
+    const QString Whole = R->Value(2, 1).Text;
+    EXPECT_TRUE(Whole == C.Expected) << Whole.size() << " of " << C.Expected.size() << " characters";
+    EXPECT_EQ(R->Value(0, 1).Text, C.Expected.left(1));
+    EXPECT_TRUE(R->IsNull(1, 1));
+    EXPECT_EQ(R->Value(4, 1).Text, C.Expected.left(5));
+  }
+}
+
+// A date the driver cannot render (it writes "0000-00-00" for infinity and
+// years past 9999) is an error naming the field, never 30.12.1899 or today.
+TEST_F(OdbcTest, DatesOutOfRangeAreErrorsNamingTheField)
+{
+  const char* const Bad[] = {"'infinity'::date", "'-infinity'::date", "'12000-06-15'::date",
+                             "'12000-06-15 10:00'::timestamp"};
+  for (const char* Expr : Bad) {
+    SCOPED_TRACE(Expr);
+    try {
+      Conn.Execute(QStringLiteral("select 1 a, %1 as d_shipped").arg(QString::fromUtf8(Expr)), {});
+      ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& E) {
+      EXPECT_TRUE(E.Message().contains(QStringLiteral("d_shipped"))) << E.Message().toStdString();
+    }
+  }
+  struct Good { const char* Expr; double Value; };
+  const double Day = 1.0 / 86400;
+  const Good Cases[] = {
+    {"date '2024-02-29'", 45351.0},
+    {"timestamp '2024-02-29 13:45:10.25'", 45351.0 + (13 * 3600 + 45 * 60 + 10.25) * Day},
+    {"time '07:08:09.5'", (7 * 3600 + 8 * 60 + 9.5) * Day},
+    {"timestamp '0044-03-15 06:00 BC'", double(QDate(-44, 3, 15).toJulianDay() - 2415019) - 0.25},
+    {"timestamp 'infinity'", double(QDate(9999, 12, 31).toJulianDay() - 2415019) + (86400 - 1) * Day},
+  };
+  for (const Good& C : Cases) {
+    SCOPED_TRACE(C.Expr);
+    auto R = Conn.Execute(QStringLiteral("select %1 as d").arg(QString::fromUtf8(C.Expr)), {});
+    ASSERT_TRUE(R);
+    EXPECT_NEAR(R->Value(0, 0).Dbl, C.Value, 1e-9);
+  }
+}
+
+// Row counts around the fetch block, with and without a long column, with
+// Nulls and Cyrillic in both.
+TEST_F(OdbcTest, RowsAcrossTheFetchBlock)
+{
+  const int B = FetchBlockRows;
+  for (bool WithLong : {false, true}) {
+    for (int Count : {1, B - 1, B, B + 1, 2 * B + 3}) {
+      SCOPED_TRACE(testing::Message() << Count << " rows, long column " << WithLong);
+      const QString Sql =
+          QStringLiteral("select g, case when g % 7 = 0 then null else 'Строка ' || g end::varchar(40) s, "
+                         "case when g % 5 = 0 then null else repeat('щ', g % 50) || g end::text t, "
+                         "date '2024-01-01' + g d from generate_series(1, %1) g")
+              .arg(Count);
+      auto R = Conn.Execute(WithLong ? Sql : QString(Sql).replace(QStringLiteral("::text"), QStringLiteral("::varchar(200)")), {});
+      ASSERT_TRUE(R);
+      ASSERT_EQ(R->RowCount(), Count);
+      EXPECT_EQ(R->Column(2).Long, WithLong);
+      for (int Row = 0; Row < Count; ++Row) {
+        const int G = Row + 1;
+        ASSERT_EQ(R->Value(Row, 0).Int, G);
+        ASSERT_EQ(R->IsNull(Row, 1), G % 7 == 0) << G;
+        if (G % 7) {
+          ASSERT_EQ(R->Value(Row, 1).Text, QStringLiteral("Строка %1").arg(G));
+        }
+        ASSERT_EQ(R->IsNull(Row, 2), G % 5 == 0) << G;
+        if (G % 5) {
+          ASSERT_EQ(R->Value(Row, 2).Text, QString(G % 50, QChar(0x0449)) + QString::number(G));
+        }
+        ASSERT_DOUBLE_EQ(R->Value(Row, 3).Dbl, 45292.0 + G);
+      }
+    }
+  }
+}
+
+TEST_F(OdbcTest, LongTextsOverManyRows)
+{
+  auto R = Conn.Execute(QStringLiteral("select g, repeat(chr(1040 + g % 32), 100000 + g) t, "
+                                       "decode(repeat('ab', 40000 + g), 'escape') b "
+                                       "from generate_series(1, 60) g"), {});
+  ASSERT_TRUE(R);
+  ASSERT_EQ(R->RowCount(), 60);
+  for (int Row = 0; Row < 60; ++Row) {
+    const int G = Row + 1;
+    ASSERT_TRUE(R->Value(Row, 1).Text == QString(100000 + G, QChar(1040 + G % 32))) << G;
+    ASSERT_TRUE(R->Value(Row, 2).Bytes == QByteArray("ab").repeated(40000 + G)) << G;
+  }
 }

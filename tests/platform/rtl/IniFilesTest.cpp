@@ -2,10 +2,14 @@
 #include "platform/rtl/IniFiles.h"
 #include "tests/platform/rtl/QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -121,3 +125,26 @@ TEST(RegIniFile, KeysAreSectionsOfOneStore)
 }
 
 } // namespace
+
+// A write that fails half-way (here: the file size limit) leaves the old file
+// as it was and no temporary file beside it.
+TEST(IniFile, FailedWriteKeepsTheOldFile)
+{
+  QTemporaryDir Dir;
+  const QString Name = Dir.filePath(QStringLiteral("velmora.ini"));
+  WriteFile(Name, "[Окно]\nШирина=800\n");
+  const QByteArray Old = ReadFile(Name);
+  TMemIniFile Ini(Name);
+  Ini.WriteString(QStringLiteral("Окно"), QStringLiteral("Заметка"), QString(100000, u'ж'));
+  rlimit Saved{};
+  getrlimit(RLIMIT_FSIZE, &Saved);
+  auto* const OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit Small = Saved;
+  Small.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &Small);
+  EXPECT_THROW(Ini.UpdateFile(), EWriteError);
+  setrlimit(RLIMIT_FSIZE, &Saved);
+  std::signal(SIGXFSZ, OldHandler);
+  EXPECT_EQ(ReadFile(Name), Old);
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("velmora.ini")});
+}

@@ -380,6 +380,17 @@ TEST(Stream, FileStreamModesAndCopy)
   }
 }
 
+// Writing to a full device fails where the caller can see it, not silently
+// in the close.
+TEST(Stream, FileStreamReportsAFullDevice)
+{
+  TStringList Lines;
+  Lines.Add(QStringLiteral("строка"));
+  EXPECT_THROW(Lines.SaveToFile(QStringLiteral("/dev/full")), EWriteError);
+  TFileStream F(QStringLiteral("/dev/full"), fmOpenWrite);
+  EXPECT_THROW(F.WriteBuffer("0123456789", 10), EWriteError);
+}
+
 TEST(Stream, StringStreamEncodes)
 {
   TStringStream S(QStringLiteral("Дата"), TEncoding::UTF8());
