@@ -2,7 +2,7 @@
 // database clean-out.
 #include "app/Unit1.h"
 
-#include "app/BuildStamp.h"   // touched by every build, so __DATE__ is the build's
+#include "app/BuildStamp.h"   // rewritten when a source changes, so __DATE__ is the build's
 #include "app/Project1.h"
 #include "app/Unit23.h"
 #include "app/Unit26.h"

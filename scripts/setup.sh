@@ -12,8 +12,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6
   unixodbc unixodbc-dev odbc-postgresql
   zlib1g-dev libjpeg-dev libuemf-dev
-  # database server and client
-  postgresql postgresql-client acl
+  # database server and client; the Russian locale of the server's messages
+  postgresql postgresql-client acl locales
   # tests
   libgtest-dev googletest poppler-utils
   # fonts with Cyrillic glyphs; Liberation and Carlito/Caladea stand in,
@@ -36,17 +36,38 @@ done < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null 
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+russian=0
+locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8' || russian=1
+[ ${#missing[@]} -eq 0 ] && [ "$russian" = 0 ] && exit 0
 
-echo "setup: installing ${missing[*]}"
 sudo=()
 if [ "$(id -u)" != 0 ]; then
   command -v sudo >/dev/null || { echo "setup: need root or sudo to install packages" >&2; exit 1; }
   sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-# The server package of a fresh install starts a cluster of its own; ours are private.
-"${sudo[@]}" systemctl disable --now postgresql >/dev/null 2>&1 || true
+
+if [ ${#missing[@]} -gt 0 ]; then
+  mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+  echo "setup: installing ${missing[*]}"
+  # A server package installed now makes a cluster of its own and starts it;
+  # ours are private. The clusters the machine had before stay as they were.
+  clusters() { ls -d /etc/postgresql/*/* 2>/dev/null || true; }
+  before=$(clusters)
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  for c in $(clusters); do
+    grep -qxF "$c" <<<"$before" && continue
+    v=$(basename "$(dirname "$c")") n=$(basename "$c")
+    "${sudo[@]}" pg_ctlcluster "$v" "$n" stop >/dev/null 2>&1 || true
+    echo manual | "${sudo[@]}" tee "$c/start.conf" >/dev/null
+  done
+fi
+
+if [ "$russian" = 1 ]; then
+  echo "setup: generating the locale ru_RU.UTF-8"
+  if ! grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ru_RU.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo[@]}" locale-gen >/dev/null
+fi
