@@ -543,6 +543,8 @@ void TADOConnection::DropLostLink()
 // A server that is still away is a lost connection too, not a new error.
 void TADOConnection::Reconnect()
 {
+  if (BeforeConnect)
+    BeforeConnect(this);
   try {
     FOdbc.Open(FOpenedWith);
   } catch (const EConnectionLost&) {
