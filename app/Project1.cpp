@@ -18,6 +18,8 @@
 #include "app/Unit8.h"
 #include "app/Unit9.h"
 #include "platform/data/ADODB.h"
+#include "platform/data/ConnectionLoss.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/data/DBCtrls.h"
 #include "platform/data/DBGrids.h"
 #include "platform/gui/Forms.h"
@@ -111,9 +113,20 @@ void RegisterAppClasses()
   RegisterUnit34Classes();
 }
 
+void ShowAppException(TObject*, Exception& E)
+{
+  if (dynamic_cast<EConnectionLost*>(&E) && DataModule6) {
+    Application->MessageBox(ConnectionLostText(DataModule6->ADO_DB->ConnectionString()), QStringLiteral("Ошибка"),
+                            MB_OK | MB_ICONERROR);
+    return;
+  }
+  Application->ShowException(E);
+}
+
 // Forms of the later modules join this order where their numbers stand.
 void CreateAppForms()
 {
+  Application->OnException = ShowAppException;
   Application->CreateForm(Form1);
   Application->CreateForm(Form2);
   Application->CreateForm(Form5);
@@ -138,12 +151,18 @@ int ApplicationMain()
     ApplyStyleFile();
     CreateAppForms();
     Application->Run();
+  } catch (ENoDatabase& E) {
+    Application->MessageBox(E.Message(), QStringLiteral("Ошибка"), MB_OK | MB_ICONERROR);
+    return 1;
   } catch (Exception& E) {
     Application->ShowException(E);
+    return 1;
   } catch (const std::exception& E) {
     Application->ShowException(Exception(QString::fromLocal8Bit(E.what())));
+    return 1;
   } catch (...) {
     Application->ShowException(Exception(String()));
+    return 1;
   }
   return 0;
 }

@@ -30,6 +30,12 @@ void RegisterAppClasses();
 // data module and the login dialog while it is created).
 void CreateAppForms();
 
-// The whole start routine; answers the program's exit code. The Qt
-// application object must exist.
+// Shows an exception that reached the message loop: a lost link to the
+// server in the client's own words, every other one as it came.
+class TObject;
+void ShowAppException(TObject* Sender, Exception& E);
+
+// The whole start routine; answers the program's exit code, 1 when the
+// start failed (the reason is shown first). The Qt application object must
+// exist.
 int ApplicationMain();

@@ -70,8 +70,11 @@ void TForm1::Timer1Timer(TObject*)
   ScopeExit Done([&] { Showing = false; });
   try {
     CheckBuildVersion();
+  } catch (const EConnectionLost&) {
+    // Nobody asked for this one: the user's next action tells of the lost
+    // server, once.
   } catch (Exception& E) {
-    Application->ShowException(E);
+    ShowAppException(this, E);
   }
 }
 

@@ -60,6 +60,9 @@ void TForm10::Button3Click(TObject*)
   Form8->Edit1->Clear();
   Form8->ShowModal();
   Form8->Button2->SetDefault(false);
+  // The search filter stays on the shared list; the menu shows that list
+  // without a search box to clear it.
+  Form8->Edit1->Clear();
   Form8->Edit1->SetVisible(false);
   DataModule6->operation_type->Close();
 }

@@ -9,9 +9,6 @@
 
 TForm22* Form22 = nullptr;
 
-// 1 while the grid stands on a row it has just inserted.
-static Integer NewRow = 0;
-
 TForm22::TForm22(TComponent* AOwner) : TForm(AOwner) {}
 
 TForm22::~TForm22()
@@ -37,26 +34,27 @@ void TForm22::FormCreate(TObject*) { CommonFormSetup(this); }
 // table has none to stand on.
 void TForm22::DBGrid1ColEnter(TObject*)
 {
-  if (norm->RecNo() < 0) {
+  if (norm->RecNo() < 0)
     norm->Insert();
-    NewRow = 1;
-  } else {
+  else
     norm->Edit();
-    NewRow = 0;
-  }
 }
 
-// A new row belongs to the operation under the cursor of the route's list;
-// it gets it whichever way it is posted, or it would be saved where the
-// filter never shows it again.
+// A new row belongs to the operation under the cursor of the route's list.
+// It gets it here, whichever way it is posted (a column left, a button, or
+// the cursor moved to another row), or it would be saved where the filter
+// never shows it again.
+void TForm22::normBeforePost(TDataSet* DataSet)
+{
+  TField* Operation = DataSet->FieldByName(QStringLiteral("o_id"));
+  if (DataSet->State() == dsInsert && Operation->IsNull())
+    Operation->SetAsInteger(DataModule6->operation->FieldByName(QStringLiteral("id"))->AsInteger());
+}
+
 void TForm22::PostChanges()
 {
-  if (!norm->Modified())
-    return;
-  if (NewRow == 1)
-    norm->FieldByName(QStringLiteral("o_id"))->SetAsInteger(
-      DataModule6->operation->FieldByName(QStringLiteral("id"))->AsInteger());
-  norm->Post();
+  if (norm->Modified())
+    norm->Post();
 }
 
 void TForm22::DBGrid1ColExit(TObject*)
@@ -93,6 +91,7 @@ void RegisterUnit22Classes()
     .Handler("FormCreate", &TForm22::FormCreate)
     .Handler("DBGrid1ColEnter", &TForm22::DBGrid1ColEnter)
     .Handler("DBGrid1ColExit", &TForm22::DBGrid1ColExit)
+    .Handler("normBeforePost", &TForm22::normBeforePost)
     .Handler("Button1Click", &TForm22::Button1Click)
     .Handler("Button2Click", &TForm22::Button2Click);
 }

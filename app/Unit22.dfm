@@ -85,6 +85,7 @@ object Form22: TForm22
     CursorType = ctStatic
     IndexFieldNames = 'norma'
     TableName = 'accounts_dep.norm'
+    BeforePost = normBeforePost
     object normid: TAutoIncField
       FieldName = 'id'
       ReadOnly = True

@@ -8,6 +8,7 @@
 class TDBGrid;
 class TDataSource;
 class TADOTable;
+class TDataSet;
 
 class TForm22 : public TForm {
   VELMORA_CLASS(TForm22)
@@ -28,6 +29,7 @@ public:
   void DBGrid1ColExit(TObject* Sender);
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);
+  void normBeforePost(TDataSet* DataSet);
 
 protected:
   void Loaded() override;

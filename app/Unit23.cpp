@@ -70,6 +70,46 @@ String ConnectionTargetText(const TConnectionTarget& Target)
   return QStringLiteral("Data Source: ") + Target.DataSource;
 }
 
+TConnectionTarget ConnectionTargetOf(const String& ConnectionString)
+{
+  TConnectionTarget Target;
+  for (const odbc::TConnAttr& A : odbc::ParseOdbcConnectionString(OdbcConnectionString(ConnectionString))) {
+    const String Key = A.Key.toUpper();
+    if (Key == QLatin1String("DSN"))
+      Target.DataSource = A.Value;
+    else if (Key == QLatin1String("SERVER") || Key == QLatin1String("SERVERNAME"))
+      Target.Server = A.Value;
+    else if (Key == QLatin1String("DATABASE"))
+      Target.Database = A.Value;
+  }
+  Target.DriverKind = Target.DataSource.isEmpty() && !Target.Server.isEmpty();
+  return Target;
+}
+
+String StartConnectionFailureText(const String& ConnectionString, const String& SqlState, const String& Reason)
+{
+  const TConnectionTarget Target = ConnectionTargetOf(ConnectionString);
+  const String Where = ConnectionTargetText(Target);
+  if (SqlState == QLatin1String("IM002"))
+    return QStringLiteral("Источник данных ODBC «") + Target.DataSource +
+           QStringLiteral("» не найден.\n\nДобавьте его в файл odbc.ini и запустите программу снова.");
+  if (odbc::IsConnectionLoss(SqlState, Reason))
+    return QStringLiteral("Нет связи с сервером базы данных (") + Where +
+           (Target.DriverKind
+              ? QStringLiteral(").\n\nПроверьте, что сервер PostgreSQL запущен и доступен по сети, "
+                               "и запустите программу снова.")
+              : QStringLiteral(").\n\nПроверьте, что сервер PostgreSQL запущен и что источник данных в "
+                               "odbc.ini указывает на него, и запустите программу снова."));
+  return QStringLiteral("Не удалось подключиться к базе данных (") + Where + QStringLiteral("):\n") + Reason;
+}
+
+String ConnectionLostText(const String& ConnectionString)
+{
+  return QStringLiteral("Нет связи с сервером базы данных (") + ConnectionTargetText(ConnectionTargetOf(ConnectionString)) +
+         QStringLiteral("). Последнее действие не выполнено, введённые данные не записаны.\n\n"
+                        "Проверьте, что сервер работает, и повторите действие: программа подключится снова.");
+}
+
 static QStringList CommandLineParams()
 {
   QStringList Params;

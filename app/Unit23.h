@@ -24,6 +24,15 @@ TConnectionTarget ConnectionTargetFromParams(const QStringList& Params);
 String ConnectionStringFor(const TConnectionTarget& Target);
 // "Сервер: S, БД: D" or "Data Source: N": how messages and captions name it.
 String ConnectionTargetText(const TConnectionTarget& Target);
+// The target a connection string names (a data source, or a driver string
+// with a server and a database).
+TConnectionTarget ConnectionTargetOf(const String& ConnectionString);
+
+// The client's own words when the database cannot be reached: at start
+// (by the SQLSTATE of the refusal: no such data source, no server, or the
+// server's own reason) and when the server went away during work.
+String StartConnectionFailureText(const String& ConnectionString, const String& SqlState, const String& Reason);
+String ConnectionLostText(const String& ConnectionString);
 
 // What the login lets its user do.
 struct TLoginRights {

@@ -2,6 +2,8 @@
 // routines that carry typed values into statements and filters.
 #include "app/Unit6.h"
 
+#include "app/Unit23.h"
+
 #include <QRegularExpression>
 
 TDataModule6* DataModule6 = nullptr;
@@ -50,6 +52,13 @@ void TDataModule6::Loaded()
   H_Tabel_3 = OwnedComponent<TADOQuery>(this, "H_Tabel_3");
   w_Report = OwnedComponent<TADOQuery>(this, "w_Report");
   i_Report = OwnedComponent<TADOQuery>(this, "i_Report");
+  // The stored connection opens here, before its own loading would open it,
+  // so that a refusal is told in the client's words.
+  try {
+    ADO_DB->Open();
+  } catch (const EOleException& E) {
+    throw ENoDatabase(StartConnectionFailureText(ADO_DB->ConnectionString(), E.SqlState(), E.Message()));
+  }
 }
 
 String TDataModule6::FormatSqlDecimal(const String& Text) const

@@ -66,6 +66,13 @@ protected:
 
 extern TDataModule6* DataModule6;
 
+// The data module could not connect while it was created; the message is
+// the client's own and names what was tried.
+class ENoDatabase : public Exception {
+public:
+  using Exception::Exception;
+};
+
 // Runs one statement through DataModule6.cmd_all with its ":name" parameters
 // bound to the values given in order of first appearance; nothing typed is
 // ever pasted into the text.

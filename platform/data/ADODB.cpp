@@ -437,6 +437,10 @@ void TADOConnection::Open()
 {
   if (Connected())
     return;
+  if (FLost) {
+    Reconnect();
+    return;
+  }
   const std::vector<odbc::TConnAttr> Attrs = odbc::ParseOdbcConnectionString(OdbcConnectionString(FConnectionString));
   // without a dialog to ask or a handler to tell, the string's data source decides
   if (FLoginPrompt && AttrValue(Attrs, "UID").isEmpty() && (LoginDialogProc() || OnLogin)) {
@@ -453,7 +457,8 @@ void TADOConnection::Open()
   }
   if (BeforeConnect)
     BeforeConnect(this);
-  FOdbc.Open(OdbcConnectionString(FConnectionString));
+  FOpenedWith = OdbcConnectionString(FConnectionString);
+  FOdbc.Open(FOpenedWith);
   FKeyCache.clear();
   if (AfterConnect)
     AfterConnect(this);
@@ -471,7 +476,8 @@ void TADOConnection::Open(const String& UserID, const String& Password)
   }), Attrs.end());
   Attrs.push_back({QStringLiteral("UID"), UserID});
   Attrs.push_back({QStringLiteral("PWD"), Password});
-  FOdbc.Open(odbc::BuildOdbcConnectionString(Attrs));
+  FOpenedWith = odbc::BuildOdbcConnectionString(Attrs);
+  FOdbc.Open(FOpenedWith);
   FKeyCache.clear();
   if (AfterConnect)
     AfterConnect(this);
@@ -479,6 +485,7 @@ void TADOConnection::Open(const String& UserID, const String& Password)
 
 void TADOConnection::Close()
 {
+  FLost = false;
   if (!Connected())
     return;
   const bool Destroying = ComponentState().Contains(csDestroying);
@@ -499,7 +506,13 @@ Integer TADOConnection::BeginTrans()
 }
 
 void TADOConnection::CommitTrans() { FOdbc.CommitTrans(); }
-void TADOConnection::RollbackTrans() { FOdbc.RollbackTrans(); }
+
+// The server has rolled back whatever a lost link left open.
+void TADOConnection::RollbackTrans()
+{
+  if (!FLost)
+    FOdbc.RollbackTrans();
+}
 
 Integer TADOConnection::Execute(const String& CommandText)
 {
@@ -513,7 +526,39 @@ std::unique_ptr<odbc::TRowStore> TADOConnection::ExecuteOdbc(const String& OdbcS
                                                              std::int64_t* RowsAffected)
 {
   Open();
-  return FOdbc.Execute(OdbcSql, Params, RowsAffected);
+  try {
+    return FOdbc.Execute(OdbcSql, Params, RowsAffected);
+  } catch (const EConnectionLost&) {
+    DropLostLink();
+    throw;
+  }
+}
+
+// Only the dead handles go: the datasets stay open on the rows they hold.
+void TADOConnection::DropLostLink()
+{
+  FOdbc.Close();
+  FLost = true;
+}
+
+// A server that is still away is a lost connection too, not a new error.
+void TADOConnection::Reconnect()
+{
+  if (BeforeConnect)
+    BeforeConnect(this);
+  try {
+    FOdbc.Open(FOpenedWith);
+  } catch (const EConnectionLost&) {
+    throw;
+  } catch (const EOleException& E) {
+    if (E.SqlState().startsWith(QLatin1String("28")))
+      throw;   // the account was refused: that is no lost link
+    throw EConnectionLost(E);
+  }
+  FLost = false;
+  FKeyCache.clear();
+  if (AfterConnect)
+    AfterConnect(this);
 }
 
 QStringList TADOConnection::PrimaryKeyOf(const String& Table)

@@ -3,6 +3,7 @@
 // numbers, record count, the client filter and sort work on the fetched rows.
 #pragma once
 
+#include "platform/data/ConnectionLoss.h"
 #include "platform/data/DB.h"
 #include "platform/data/Odbc.h"
 
@@ -154,7 +155,9 @@ public:
   Integer DataSetCount() const { return Integer(FDataSets.size()); }
   TCustomADODataSet* DataSets(Integer Index) const { return FDataSets[std::size_t(Index)]; }
 
-  // Runs a statement (":name" parameters already replaced by "?").
+  // Runs a statement (":name" parameters already replaced by "?"). A lost
+  // link raises EConnectionLost and is dropped; the open datasets keep their
+  // rows, and the next statement connects again with the same account.
   std::unique_ptr<odbc::TRowStore> ExecuteOdbc(const String& OdbcSql, const std::vector<odbc::TParam>& Params,
                                                std::int64_t* RowsAffected = nullptr);
   // Primary-key columns of a table ("schema.table"), cached.
@@ -181,6 +184,11 @@ private:
   String FProvider = QStringLiteral("MSDASQL.1");
   TCursorLocation FCursorLocation = clUseClient;
   odbc::TConnection FOdbc;
+  // The driver string of the last open and whether the server dropped it.
+  String FOpenedWith;
+  bool FLost = false;
+  void DropLostLink();
+  void Reconnect();
   std::vector<TCustomADODataSet*> FDataSets;
   std::vector<std::pair<String, QStringList>> FKeyCache;
 };

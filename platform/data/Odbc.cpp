@@ -4,6 +4,8 @@
 
 #include "platform/data/DB.h"
 
+#include "platform/data/ConnectionLoss.h"
+
 #include <QDate>
 
 #include <sql.h>
@@ -576,9 +578,11 @@ void TConnection::RaiseError(short HandleType, void* Handle, const QString& Cont
   auto Diags = Diagnostics(HandleType, Handle);
   QString Msg, State;
   int Native = 0;
+  bool Lost = false;
   for (const TDiag& D : Diags) {
     if (D.State == QLatin1String("01000") || D.State == QLatin1String("01004"))
       continue;   // warnings
+    Lost = Lost || IsConnectionLoss(D.State, D.Text);
     if (Msg.isEmpty()) {
       Msg = CleanMessage(D.Text);
       State = D.State;
@@ -591,6 +595,8 @@ void TConnection::RaiseError(short HandleType, void* Handle, const QString& Cont
     FTransactionFailed = true;
     FFailure = Msg;
   }
+  if (Lost)
+    throw EConnectionLost(Msg, QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers"), State, Native);
   throw EOleException(Msg, QStringLiteral("Microsoft OLE DB Provider for ODBC Drivers"), State, Native);
 }
 

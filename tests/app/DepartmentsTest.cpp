@@ -293,16 +293,4 @@ TEST_F(Departments, TypedSqlIsStoredAsText)
   EXPECT_EQ(List()->RecordCount(), 6);
 }
 
-TEST_F(Departments, ListScreenshot)
-{
-  List()->First();
-  bool Saved = false;
-  Later([&] {
-    Saved = SaveScreenshot(Form30, OutputPath(QStringLiteral("app_departments.png")));
-    Form30->Button4->Click();
-  });
-  Form30->ShowModal();
-  EXPECT_TRUE(Saved);
-}
-
 }  // namespace

@@ -205,11 +205,4 @@ TEST_F(MainWindow, TimerNeverStacksErrorDialogs)
   EXPECT_TRUE(Form1->Timer1->Enabled());
 }
 
-TEST_F(MainWindow, LoginDialogScreenshot)
-{
-  StartClient();
-  Form23->Edit1->SetText(QStringLiteral("master"));
-  EXPECT_TRUE(SaveScreenshot(Form23, OutputPath(QStringLiteral("app_login.png"))));
-}
-
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/Unit23.h"
 #include "app/Unit6.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Screenshot.h"
 #include "platform/gui/Themes.h"
 
 #include <QFile>
@@ -100,6 +101,7 @@ TEST_F(Startup, LoginDialogIsTheMainWindow)
   EXPECT_TRUE(Form23->Visible());
   EXPECT_FALSE(Form1->Visible());
   EXPECT_TRUE(Form23->Edit2->Text().isEmpty()) << "the password box starts empty";
+  EXPECT_TRUE(SaveScreenshot(Form23, OutputPath(QStringLiteral("app_login.png"))));
   // Closing it before signing in ends the program.
   Form23->Button2->Click();
   EXPECT_TRUE(Application->Terminated());
