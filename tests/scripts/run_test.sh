@@ -119,6 +119,7 @@ check_prelogin_account() {
 case_interrupted_setup() {
   local step
   for step in roles data; do
+    touch "$T/go.$step"   # a client that should not run ends at once
     env VELMORA_CLIENT="$T/client" VELMORA_TEST_CLIENT="$step" VELMORA_PG_FAIL_AFTER="$step" \
       "$src/run.sh" >"$T/$step.log" 2>&1 && fail "the creation went on after $step"
     [ ! -e "$T/up.$step" ] || fail "the client ran on a creation killed after $step"
