@@ -170,10 +170,12 @@ init_cluster() {  # base datadir sockdir persistent superuser-password
       msgs=$(russian_messages) || true
       [ -z "$msgs" ] || echo "lc_messages = '$msgs'"
     else
-      # A test server's data dies with the run.
+      # A test server's data dies with the run. Its tests drop and make the
+      # database again, which an autovacuum worker in it would refuse.
       echo "fsync = off"
       echo "synchronous_commit = off"
       echo "full_page_writes = off"
+      echo "autovacuum = off"
     fi
   } >> "$datadir/postgresql.conf"
 }

@@ -73,26 +73,21 @@ server_up() { "$src/scripts/pgserver.sh" running "$data"; }
 
 odbc_value() { sed -n "s/^$1=//p" "$ODBCINI"; }
 
-case_durability() {
-  start_client a
+check_durability() {
   local name
   for name in fsync synchronous_commit full_page_writes; do
     [ "$(sql "SHOW $name")" = on ] || fail "the kept server runs with $name off"
   done
-  end_client a
 }
 
-case_russian_messages() {
-  start_client a
+check_russian_messages() {
   local out
   out=$(sql "UPDATE adm_user.users SET s_caption = repeat('x', 300)" 2>&1) && fail "a too long value was taken"
   echo "$out"
   grep -q 'значение не умещается в тип character varying(254)' <<<"$out" || fail "the refusal is not in Russian"
-  end_client a
 }
 
-case_prelogin_account() {
-  start_client a
+check_prelogin_account() {
   local user out
   user=$(odbc_value Username)
   [ "$user" != "$(sql "SELECT datdba::regrole FROM pg_database WHERE datname = 'velmora'")" ] ||
@@ -119,12 +114,12 @@ case_prelogin_account() {
   out=$(dsn_sql "$q") ||
     fail "the table list: $out"
   [ -z "$out" ] || fail "the pre-login account may write to: $out"
-  end_client a
 }
 
 case_interrupted_setup() {
   local step
   for step in roles data; do
+    touch "$T/go.$step"   # a client that should not run ends at once
     env VELMORA_CLIENT="$T/client" VELMORA_TEST_CLIENT="$step" VELMORA_PG_FAIL_AFTER="$step" \
       "$src/run.sh" >"$T/$step.log" 2>&1 && fail "the creation went on after $step"
     [ ! -e "$T/up.$step" ] || fail "the client ran on a creation killed after $step"
@@ -140,12 +135,7 @@ case_interrupted_setup() {
   end_client b
 }
 
-case_private_server() {
-  ( while [ ! -e "$T/setup.done" ]; do ps -eo args; sleep 0.02; done > "$T/ps.log" ) &
-  local watcher=$!
-  start_client a
-  touch "$T/setup.done"
-  wait "$watcher"
+check_private_server() {
   . "$data/env"
   local secret
   for secret in $(cut -d: -f5 "$data/pgpass") "$(odbc_value Password)"; do
@@ -167,6 +157,21 @@ case_private_server() {
     done
   done
   [ "$(sql "SELECT 1")" = 1 ] || fail "the owner cannot sign in with the password"
+}
+
+# What one embedded server must be, looked at while a client uses it. The
+# command lines of every process are watched while it is made.
+case_embedded_server() {
+  ( while [ ! -e "$T/setup.done" ]; do ps -eo args; sleep 0.02; done > "$T/ps.log" ) &
+  local watcher=$!
+  start_client a
+  touch "$T/setup.done"
+  wait "$watcher"
+  local check
+  for check in durability russian_messages prelogin_account private_server; do
+    "check_$check"
+    echo "ok: $check"
+  done
   end_client a
 }
 
