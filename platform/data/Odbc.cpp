@@ -3,7 +3,6 @@
 #include "platform/data/Odbc.h"
 
 #include "platform/data/DB.h"
-
 #include "platform/data/ConnectionLoss.h"
 
 #include <QDate>
