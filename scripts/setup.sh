@@ -26,6 +26,8 @@ command -v soffice >/dev/null || packages+=(libreoffice-draw-nogui)
 if [ "${1:-}" = --extra ]; then
   # fuzzing, benchmarks, memory checks, and a virtual desktop to run the client in
   packages+=(clang libclang-rt-14-dev libbenchmark-dev valgrind xvfb x11-apps openbox xdotool)
+  # the dataset benchmark's peer: Qt's own PostgreSQL driver
+  packages+=(libqt6sql6-psql)
 fi
 
 missing=()

@@ -120,17 +120,6 @@ QString CurrencyToText(std::int64_t Scaled)
 // ---------------------------------------------------------------------------
 // Row storage
 
-struct TRowStore::ColumnData {
-  std::vector<std::uint64_t> Nulls;        // one bit a row, set = Null
-  std::vector<std::int32_t> I32;           // Int32
-  std::vector<std::int64_t> I64;           // Int64, Currency, Boolean
-  std::vector<double> Dbl;                 // Double, dates
-  std::vector<std::uint32_t> TextChunk;    // texts and decimals: arena place
-  std::vector<std::uint32_t> TextPos;
-  std::vector<std::uint32_t> TextLen;
-  std::vector<QByteArray> Bin;             // binary
-};
-
 enum class TStorage { I32, I64, Dbl, Text, Bin };
 
 static TStorage StorageOf(TValueKind K)
@@ -149,36 +138,119 @@ static TStorage StorageOf(TValueKind K)
   }
 }
 
-static constexpr std::uint32_t ChunkUnits = 1u << 20;
+struct TRowStore::ColumnData {
+  TStorage Storage = TStorage::Text;
+  bool Narrow = true;                      // texts held as Latin-1 bytes
+  std::vector<std::uint64_t> Nulls;        // one bit a row, set = Null
+  std::vector<std::int32_t> I32;           // Int32
+  std::vector<std::int64_t> I64;           // Int64, Currency, Boolean
+  std::vector<double> Dbl;                 // Double, dates
+  std::vector<std::uint32_t> TextPlace;    // texts and decimals: arena place and length
+  std::vector<std::uint32_t> TextLen;
+  std::vector<QByteArray> Bin;             // binary
+};
 
-TRowStore::TRowStore(std::vector<TColumn> Columns) : FColumns(std::move(Columns))
+// Chunks of characters; a text never spans two. A place packs the chunk
+// number above the position in it.
+template <class Char>
+struct TRowStore::TArena {
+  static constexpr unsigned PosBits = 20;
+  static constexpr std::uint32_t ChunkSize = 1u << PosBits;
+  static constexpr std::size_t MaxChunks = std::size_t(1) << (32 - PosBits);
+
+  std::vector<std::unique_ptr<Char[]>> Chunks;
+  std::vector<std::uint32_t> Sizes;
+  std::uint32_t Used = 0;
+  int Fill = -1;
+
+  Char* Reserve(std::size_t Len, std::uint32_t& Place)
+  {
+    if (Chunks.size() + 1 >= MaxChunks)
+      throw EOleException(QStringLiteral("The result is too large for the client cursor"));
+    if (Len > ChunkSize) {   // a long text gets a chunk of its own
+      Chunks.emplace_back(new Char[Len]);   // filled before it is read
+      Sizes.push_back(std::uint32_t(Len));
+      Place = std::uint32_t(Chunks.size() - 1) << PosBits;
+      return Chunks.back().get();
+    }
+    if (Fill < 0 || Used + Len > ChunkSize) {
+      Chunks.emplace_back(new Char[ChunkSize]);
+      Sizes.push_back(ChunkSize);
+      Fill = int(Chunks.size() - 1);
+      Used = 0;
+    }
+    Place = (std::uint32_t(Fill) << PosBits) | Used;
+    Used += std::uint32_t(Len);
+    return Chunks[std::size_t(Fill)].get() + (Place & (ChunkSize - 1));
+  }
+  const Char* At(std::uint32_t Place) const
+  {
+    return Chunks[Place >> PosBits].get() + (Place & (ChunkSize - 1));
+  }
+  std::size_t Bytes() const
+  {
+    std::size_t N = 0;
+    for (std::uint32_t S : Sizes)
+      N += std::size_t(S) * sizeof(Char);
+    return N;
+  }
+};
+
+TRowStore::TRowStore(std::vector<TColumn> Columns)
+  : FColumns(std::move(Columns)), FWide(std::make_unique<TArena<char16_t>>()),
+    FNarrow(std::make_unique<TArena<char>>())
 {
-  for (std::size_t I = 0; I < FColumns.size(); ++I)
+  for (const TColumn& C : FColumns) {
     FData.push_back(std::make_unique<ColumnData>());
+    FData.back()->Storage = StorageOf(C.Kind);
+  }
 }
 
 TRowStore::~TRowStore() = default;
+
+template <class Vector>
+static void ResizeExactly(Vector& V, std::size_t Count)
+{
+  V.resize(Count);
+  V.shrink_to_fit();
+}
+
+template <class Data>
+static void ResizeColumn(Data& D, std::size_t Count, bool Exact)
+{
+  auto Fit = [&](auto& V, std::size_t N) {
+    if (Exact)
+      ResizeExactly(V, N);
+    else
+      V.resize(N);
+  };
+  Fit(D.Nulls, (Count + 63) / 64);
+  switch (D.Storage) {
+  case TStorage::I32: Fit(D.I32, Count); break;
+  case TStorage::I64: Fit(D.I64, Count); break;
+  case TStorage::Dbl: Fit(D.Dbl, Count); break;
+  case TStorage::Bin: Fit(D.Bin, Count); break;
+  case TStorage::Text:
+    Fit(D.TextPlace, Count);
+    Fit(D.TextLen, Count);
+    break;
+  }
+}
 
 void TRowStore::ReserveRows(int Count)
 {
   if (Count <= FCapacity)
     return;
   FCapacity = Count;
-  for (std::size_t C = 0; C < FColumns.size(); ++C) {
-    ColumnData& D = *FData[C];
-    D.Nulls.resize((std::size_t(Count) + 63) / 64, 0);
-    switch (StorageOf(FColumns[C].Kind)) {
-    case TStorage::I32: D.I32.resize(Count); break;
-    case TStorage::I64: D.I64.resize(Count); break;
-    case TStorage::Dbl: D.Dbl.resize(Count); break;
-    case TStorage::Bin: D.Bin.resize(Count); break;
-    case TStorage::Text:
-      D.TextChunk.resize(Count);
-      D.TextPos.resize(Count);
-      D.TextLen.resize(Count);
-      break;
-    }
-  }
+  for (auto& D : FData)
+    ResizeColumn(*D, std::size_t(Count), false);
+}
+
+void TRowStore::ShrinkToFit()
+{
+  FCapacity = FRowCount;
+  for (auto& D : FData)
+    ResizeColumn(*D, std::size_t(FRowCount), true);
 }
 
 int TRowStore::AppendRow()
@@ -210,7 +282,7 @@ void TRowStore::SetIntFast(int Row, int Col, std::int64_t V)
 {
   ColumnData& D = *FData[Col];
   ClearNull(D.Nulls, Row);
-  if (StorageOf(FColumns[Col].Kind) == TStorage::I32)
+  if (D.Storage == TStorage::I32)
     D.I32[Row] = std::int32_t(V);
   else
     D.I64[Row] = V;
@@ -223,72 +295,70 @@ void TRowStore::SetDoubleFast(int Row, int Col, double V)
   D.Dbl[Row] = V;
 }
 
-char16_t* TRowStore::Reserve(std::size_t Len, std::uint32_t& Chunk, std::uint32_t& Pos)
+static bool IsLatin1(const char16_t* S, std::size_t Len)
 {
-  if (Len > ChunkUnits) {   // a long text gets a chunk of its own
-    FChunks.emplace_back(new char16_t[Len]);   // filled before it is read
-    FChunkSizes.push_back(std::uint32_t(Len));
-    Chunk = std::uint32_t(FChunks.size() - 1);
-    Pos = 0;
-    return FChunks[Chunk].get();
-  }
-  if (FFillChunk < 0 || FChunkUsed + Len > ChunkUnits) {
-    FChunks.emplace_back(new char16_t[ChunkUnits]);
-    FChunkSizes.push_back(ChunkUnits);
-    FFillChunk = int(FChunks.size() - 1);
-    FChunkUsed = 0;
-  }
-  Chunk = std::uint32_t(FFillChunk);
-  Pos = FChunkUsed;
-  FChunkUsed += std::uint32_t(Len);
-  return FChunks[Chunk].get() + Pos;
+  char16_t Or = 0;
+  for (std::size_t I = 0; I < Len; ++I)
+    Or |= S[I];
+  return Or < 0x100;
 }
 
-std::pair<std::uint32_t, std::uint32_t> TRowStore::StoreText(const char16_t* S, std::size_t Len)
+// The column's texts so far move to the 16-bit arena; the bytes they leave
+// stay unused until the storage goes.
+void TRowStore::Widen(ColumnData& D)
 {
-  std::uint32_t Chunk = 0, Pos = 0;
-  if (Len) {
-    char16_t* Dest = Reserve(Len, Chunk, Pos);
-    std::memcpy(Dest, S, Len * sizeof(char16_t));
+  D.Narrow = false;
+  for (int Row = 0; Row < FRowCount; ++Row) {
+    const std::uint32_t Len = D.TextLen[Row];
+    if (!Len)
+      continue;
+    const char* Src = FNarrow->At(D.TextPlace[Row]);
+    char16_t* Dest = FWide->Reserve(Len, D.TextPlace[Row]);
+    for (std::uint32_t I = 0; I < Len; ++I)
+      Dest[I] = char16_t(static_cast<unsigned char>(Src[I]));
   }
-  return {Chunk, Pos};
-}
-
-std::pair<std::uint32_t, std::uint32_t> TRowStore::StoreAscii(const char* S, std::size_t Len)
-{
-  std::uint32_t Chunk = 0, Pos = 0;
-  if (Len) {
-    char16_t* Dest = Reserve(Len, Chunk, Pos);
-    for (std::size_t I = 0; I < Len; ++I)
-      Dest[I] = char16_t(static_cast<unsigned char>(S[I]));
-  }
-  return {Chunk, Pos};
 }
 
 void TRowStore::SetTextFast(int Row, int Col, const char16_t* S, std::size_t Len)
 {
   ColumnData& D = *FData[Col];
   ClearNull(D.Nulls, Row);
-  auto [Chunk, Pos] = StoreText(S, Len);
-  D.TextChunk[Row] = Chunk;
-  D.TextPos[Row] = Pos;
+  if (D.Narrow && !IsLatin1(S, Len)) {
+    D.TextLen[Row] = 0;   // the old text of this row needs no move
+    Widen(D);
+  }
   D.TextLen[Row] = std::uint32_t(Len);
+  if (!Len)
+    return;
+  if (!D.Narrow) {
+    std::memcpy(FWide->Reserve(Len, D.TextPlace[Row]), S, Len * sizeof(char16_t));
+    return;
+  }
+  char* Dest = FNarrow->Reserve(Len, D.TextPlace[Row]);
+  for (std::size_t I = 0; I < Len; ++I)
+    Dest[I] = char(S[I]);
 }
 
 void TRowStore::SetAsciiFast(int Row, int Col, const char* S, std::size_t Len)
 {
   ColumnData& D = *FData[Col];
   ClearNull(D.Nulls, Row);
-  auto [Chunk, Pos] = StoreAscii(S, Len);
-  D.TextChunk[Row] = Chunk;
-  D.TextPos[Row] = Pos;
   D.TextLen[Row] = std::uint32_t(Len);
+  if (!Len)
+    return;
+  if (D.Narrow) {
+    std::memcpy(FNarrow->Reserve(Len, D.TextPlace[Row]), S, Len);
+    return;
+  }
+  char16_t* Dest = FWide->Reserve(Len, D.TextPlace[Row]);
+  for (std::size_t I = 0; I < Len; ++I)
+    Dest[I] = char16_t(static_cast<unsigned char>(S[I]));
 }
 
 std::int64_t TRowStore::IntAt(int Row, int Col) const
 {
   const ColumnData& D = *FData[Col];
-  return StorageOf(FColumns[Col].Kind) == TStorage::I32 ? D.I32[Row] : D.I64[Row];
+  return D.Storage == TStorage::I32 ? D.I32[Row] : D.I64[Row];
 }
 
 double TRowStore::DoubleAt(int Row, int Col) const { return FData[Col]->Dbl[Row]; }
@@ -299,7 +369,18 @@ QStringView TRowStore::TextAt(int Row, int Col) const
   const std::uint32_t Len = D.TextLen[Row];
   if (!Len)
     return QStringView();
-  return QStringView(FChunks[D.TextChunk[Row]].get() + D.TextPos[Row], qsizetype(Len));
+  if (!D.Narrow)
+    return QStringView(FWide->At(D.TextPlace[Row]), qsizetype(Len));
+  // sorting compares two texts, so a few scratch texts take turns
+  static thread_local QString Scratch[4];
+  static thread_local unsigned Next = 0;
+  QString& S = Scratch[Next++ % 4];
+  S.resize(qsizetype(Len));
+  char16_t* Dest = reinterpret_cast<char16_t*>(S.data());
+  const char* Src = FNarrow->At(D.TextPlace[Row]);
+  for (std::uint32_t I = 0; I < Len; ++I)
+    Dest[I] = char16_t(static_cast<unsigned char>(Src[I]));
+  return QStringView(S);
 }
 
 TValue TRowStore::Value(int Row, int Col) const
@@ -307,18 +388,23 @@ TValue TRowStore::Value(int Row, int Col) const
   if (IsNull(Row, Col))
     return TValue();
   const TColumn& C = FColumns[Col];
+  const ColumnData& D = *FData[Col];
   TValue V;
   V.Kind = C.Kind;
-  switch (StorageOf(C.Kind)) {
+  switch (D.Storage) {
   case TStorage::I32:
   case TStorage::I64:
     V.Int = IntAt(Row, Col);
     V.Bool = V.Int != 0;
     break;
   case TStorage::Dbl: V.Dbl = DoubleAt(Row, Col); break;
-  case TStorage::Bin: V.Bytes = FData[Col]->Bin[Row]; break;
+  case TStorage::Bin: V.Bytes = D.Bin[Row]; break;
   case TStorage::Text:
-    V.Text = TextAt(Row, Col).toString();
+    if (D.Narrow)
+      V.Text = D.TextLen[Row] ? QString::fromLatin1(FNarrow->At(D.TextPlace[Row]), qsizetype(D.TextLen[Row]))
+                              : QString();
+    else
+      V.Text = TextAt(Row, Col).toString();
     V.Precision = int(C.Size);
     V.Scale = C.Scale;
     break;
@@ -328,21 +414,22 @@ TValue TRowStore::Value(int Row, int Col) const
 
 void TRowStore::SetValue(int Row, int Col, const TValue& V)
 {
+  ColumnData& D = *FData[Col];
   if (V.IsNull()) {
     SetNullFast(Row, Col);
-    if (StorageOf(FColumns[Col].Kind) == TStorage::Bin)
-      FData[Col]->Bin[Row] = QByteArray();
+    if (D.Storage == TStorage::Bin)
+      D.Bin[Row] = QByteArray();
     return;
   }
-  switch (StorageOf(FColumns[Col].Kind)) {
+  switch (D.Storage) {
   case TStorage::I32:
   case TStorage::I64:
     SetIntFast(Row, Col, FColumns[Col].Kind == TValueKind::Boolean ? std::int64_t(V.Bool || V.Int) : V.Int);
     break;
   case TStorage::Dbl: SetDoubleFast(Row, Col, V.Dbl); break;
   case TStorage::Bin:
-    ClearNull(FData[Col]->Nulls, Row);
-    FData[Col]->Bin[Row] = V.Bytes;
+    ClearNull(D.Nulls, Row);
+    D.Bin[Row] = V.Bytes;
     break;
   case TStorage::Text:
     SetTextFast(Row, Col, reinterpret_cast<const char16_t*>(V.Text.utf16()), std::size_t(V.Text.size()));
@@ -352,15 +439,13 @@ void TRowStore::SetValue(int Row, int Col, const TValue& V)
 
 std::size_t TRowStore::MemoryUsed() const
 {
-  std::size_t N = sizeof(*this);
+  std::size_t N = sizeof(*this) + FWide->Bytes() + FNarrow->Bytes();
   for (const auto& D : FData) {
-    N += D->Nulls.capacity() * 8 + D->I32.capacity() * 4 + D->I64.capacity() * 8 +
-         D->Dbl.capacity() * 8 + D->TextChunk.capacity() * 12 + D->Bin.capacity() * sizeof(QByteArray);
+    N += D->Nulls.capacity() * 8 + D->I32.capacity() * 4 + D->I64.capacity() * 8 + D->Dbl.capacity() * 8 +
+         D->TextPlace.capacity() * 4 + D->TextLen.capacity() * 4 + D->Bin.capacity() * sizeof(QByteArray);
     for (const QByteArray& B : D->Bin)
       N += std::size_t(B.capacity());
   }
-  for (std::uint32_t S : FChunkSizes)
-    N += std::size_t(S) * 2;
   return N;
 }
 
@@ -1213,6 +1298,7 @@ static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMA
           Reader.Read(*Store, Row, C);
     }
   }
+  Store->ShrinkToFit();
   return Store;
 }
 

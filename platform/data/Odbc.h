@@ -142,13 +142,18 @@ public:
   // Fast typed access for sorting and filtering.
   std::int64_t IntAt(int Row, int Col) const;     // Int32, Int64, Currency
   double DoubleAt(int Row, int Col) const;        // Double, dates
-  QStringView TextAt(int Row, int Col) const;     // texts and decimals
+  // Texts and decimals. The view points into the storage or, for a column
+  // kept as Latin-1, into one of four scratch texts: it stays valid until the
+  // fourth next call.
+  QStringView TextAt(int Row, int Col) const;
 
   // Bytes held by the storage (capacity, not just use).
   std::size_t MemoryUsed() const;
 
   // Used by the fetch loop.
   void ReserveRows(int Count);
+  // Gives back the room reserved beyond the rows held.
+  void ShrinkToFit();
   void SetNullFast(int Row, int Col);
   void SetIntFast(int Row, int Col, std::int64_t V);
   void SetDoubleFast(int Row, int Col, double V);
@@ -157,18 +162,16 @@ public:
 
 private:
   struct ColumnData;
+  template <class Char> struct TArena;
   std::vector<TColumn> FColumns;
   std::vector<std::unique_ptr<ColumnData>> FData;
   int FRowCount = 0;
   int FCapacity = 0;
-  // Text arena: chunks of 16-bit units; a text never spans two chunks.
-  std::vector<std::unique_ptr<char16_t[]>> FChunks;
-  std::vector<std::uint32_t> FChunkSizes;
-  std::uint32_t FChunkUsed = 0;
-  int FFillChunk = -1;
-  std::pair<std::uint32_t, std::uint32_t> StoreText(const char16_t* S, std::size_t Len);
-  std::pair<std::uint32_t, std::uint32_t> StoreAscii(const char* S, std::size_t Len);
-  char16_t* Reserve(std::size_t Len, std::uint32_t& Chunk, std::uint32_t& Pos);
+  // Texts live in arenas: 16-bit units, and Latin-1 bytes for the columns
+  // that have held nothing else (codes, numbers, dates as text).
+  std::unique_ptr<TArena<char16_t>> FWide;
+  std::unique_ptr<TArena<char>> FNarrow;
+  void Widen(ColumnData& D);
 };
 
 // Splits a statement with ":name" parameters into the ODBC text with "?" marks

@@ -222,3 +222,20 @@ TEST_F(OdbcTest, LongTextsOverManyRows)
     ASSERT_TRUE(R->Value(Row, 2).Bytes == QByteArray("ab").repeated(40000 + G)) << G;
   }
 }
+
+// A column kept as Latin-1 while its texts allow it keeps every text when a
+// later one needs 16 bits, and when a cell is replaced.
+TEST_F(OdbcTest, TextsStayWholeWhenAColumnTurnsWide)
+{
+  auto R = Conn.Execute(QStringLiteral("select g, case when g < 2000 then 'code-' || g else 'код-' || g end s "
+                                       "from generate_series(1, 3000) g"), {});
+  ASSERT_TRUE(R);
+  ASSERT_EQ(R->RowCount(), 3000);
+  R->SetValue(5, 1, TValue::FromText(QStringLiteral("é")));
+  for (int Row = 0; Row < 3000; ++Row) {
+    const int G = Row + 1;
+    const QString Want = Row == 5 ? QStringLiteral("é") : (G < 2000 ? QStringLiteral("code-%1") : QStringLiteral("код-%1")).arg(G);
+    ASSERT_EQ(R->Value(Row, 1).Text, Want);
+    ASSERT_EQ(R->TextAt(Row, 1), Want);
+  }
+}
