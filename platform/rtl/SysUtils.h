@@ -5,6 +5,7 @@
 #include "platform/rtl/System.h"
 
 #include <exception>
+#include <string>
 
 // The base of every exception the platform and the libraries raise. what()
 // gives the message in UTF-8.
@@ -154,8 +155,17 @@ int CompareStr(const String& S1, const String& S2);
 int CompareText(const String& S1, const String& S2);
 bool SameStr(const String& S1, const String& S2);
 bool SameText(const String& S1, const String& S2);
-// Russian collation (ё beside е, Latin before Cyrillic), independent of the
-// process locale: -1, 0 or 1.
+// The program's one text order, the same whatever the process locale: the
+// common Unicode order (punctuation, digits, Latin, Cyrillic; ё right after
+// е; lower case before upper case). -1, 0 or 1. The case-sensitive form calls
+// only identical texts equal. String lists, the grids and the datasets' sort
+// and filter all compare through it.
+int CollateText(QStringView S1, QStringView S2, bool CaseSensitive);
+// Appends S's key in that order to Key: keys compared as unsigned bytes
+// (std::string_view::compare) order as CollateText orders their texts. For
+// sorting many texts: each text is collated once, each comparison is memcmp.
+void AppendCollationKey(std::string& Key, QStringView S, bool CaseSensitive);
+// CollateText case-sensitive and case-insensitive.
 int AnsiCompareStr(const String& S1, const String& S2);
 int AnsiCompareText(const String& S1, const String& S2);
 bool AnsiSameStr(const String& S1, const String& S2);
