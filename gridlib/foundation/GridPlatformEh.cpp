@@ -4,10 +4,6 @@
 #include "platform/data/DB.h"
 #include "platform/rtl/TypInfo.h"
 
-#include <QDebug>
-#include <QCursor>
-#include <QLocale>
-
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -271,7 +267,7 @@ void GetAdjustedClientRectEh(TWinControl* Control, TRect& Rect)
 
 void OutputDebugStringEh(const String& Text)
 {
-  qDebug().noquote() << Text;
+  OutputDebugString(Text);
 }
 
 // ---------------------------------------------------------------------------
@@ -404,8 +400,7 @@ char16_t* WStrCopyEh(char16_t* Dest, const char16_t* Source)
 
 Integer GetFirstDayOfWeekEh()
 {
-  const Qt::DayOfWeek Day = QLocale(QLocale::Russian, QLocale::Russia).firstDayOfWeek();
-  return Integer(Day) - 1;
+  return FormatSettings.FirstDayOfWeek;
 }
 
 void VarToAnsiStrEh(const Variant& V, AnsiString& Result)

@@ -4,6 +4,7 @@
 
 #include "platform/rtl/ScopeExit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -1510,6 +1511,11 @@ String TResourceStream::PathOf(const String& ResName)
 bool TResourceStream::Exists(const String& ResName)
 {
   return QFile::exists(PathOf(ResName));
+}
+
+QStringList TResourceStream::Names()
+{
+  return QDir(PathOf(String())).entryList(QDir::Files);
 }
 
 TResourceStream::TResourceStream(const String& ResName)

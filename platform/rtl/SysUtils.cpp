@@ -3,6 +3,9 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <unicode/ucol.h>
@@ -2225,3 +2228,59 @@ TDateTime StrToDateTimeDef(const String& S, TDateTime Default)
   return TryStrToDateTime(S, D) ? D : Default;
 }
 
+// ---- Files and folders ------------------------------------------------------
+
+String GetCurrentDir()
+{
+  return QDir::currentPath();
+}
+
+String IncludeTrailingPathDelimiter(const String& Folder)
+{
+  if (Folder.isEmpty() || Folder.endsWith(QLatin1Char('/')))
+    return Folder;
+  return Folder + QLatin1Char('/');
+}
+
+bool FileExists(const String& FileName)
+{
+  return QFileInfo(FileName).isFile();
+}
+
+QStringList FindFileNames(const String& Folder, const String& Mask)
+{
+  return QDir(Folder).entryList({Mask}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+// ---- Languages --------------------------------------------------------------
+
+static QLocale::Language LanguageOfCode(const String& LanguageCode)
+{
+  if (LanguageCode.size() != 3)
+    return QLocale::AnyLanguage;
+  return QLocale::codeToLanguage(LanguageCode.toLower(), QLocale::ISO639Part2);
+}
+
+String LocaleLanguageCode(const String& LocaleName)
+{
+  const QLocale::Language L = QLocale(LocaleName).language();
+  if (L == QLocale::C || L == QLocale::AnyLanguage)
+    return String();
+  return QLocale::languageToCode(L, QLocale::ISO639Part2T).toUpper();
+}
+
+String NativeLanguageName(const String& LanguageCode)
+{
+  const QLocale::Language L = LanguageOfCode(LanguageCode);
+  return L == QLocale::AnyLanguage ? String() : QLocale(L).nativeLanguageName();
+}
+
+bool IsLanguageCode(const String& LanguageCode)
+{
+  return LanguageOfCode(LanguageCode) != QLocale::AnyLanguage;
+}
+
+void OutputDebugString(const String& Text)
+{
+  qDebug().noquote() << Text;
+}

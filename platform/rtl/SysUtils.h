@@ -4,6 +4,8 @@
 
 #include "platform/rtl/System.h"
 
+#include <QStringList>
+
 #include <exception>
 #include <string>
 
@@ -312,3 +314,27 @@ TDateTime StrToDateTime(const String& S, const TFormatSettings& Settings);
 TDateTime StrToDateTimeDef(const String& S, TDateTime Default);
 bool TryStrToDateTime(const String& S, TDateTime& Value);
 bool TryStrToDateTime(const String& S, TDateTime& Value, const TFormatSettings& Settings);
+
+// ---- Files and folders --------------------------------------------------
+
+String GetCurrentDir();
+// Folder ending with one '/'; empty stays empty.
+String IncludeTrailingPathDelimiter(const String& Folder);
+// True for an existing file (not a folder).
+bool FileExists(const String& FileName);
+// The names (without folder) of the files in Folder that match Mask ('*' and
+// '?' wildcards), sorted; empty when the folder does not exist.
+QStringList FindFileNames(const String& Folder, const String& Mask);
+
+// ---- Languages ----------------------------------------------------------
+
+// The upper-case three-letter ISO 639-2 code of a locale name ("ru_RU",
+// "de-AT" or "de"): "RUS"; empty for "C" or an unknown language.
+String LocaleLanguageCode(const String& LocaleName);
+// The language of a three-letter ISO 639-2 code (any case) named in itself
+// ("русский"); empty for an unknown code.
+String NativeLanguageName(const String& LanguageCode);
+bool IsLanguageCode(const String& LanguageCode);
+
+// Writes Text to the program's debug output.
+void OutputDebugString(const String& Text);
