@@ -1,11 +1,10 @@
-// main.cpp: the client's entry point: the Qt application object, then the
-// start routine.
+// main.cpp: the client's entry point: the toolkit's application object, then
+// the start routine.
 #include "app/Project1.h"
 
-#include <QApplication>
+#include "platform/gui/Forms.h"
 
 int main(int argc, char** argv)
 {
-  QApplication App(argc, argv);
-  return ApplicationMain();
+  return RunWithToolkit(argc, argv, ApplicationMain);
 }

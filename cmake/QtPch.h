@@ -1,4 +1,5 @@
-// QtPch.h: Qt and standard headers precompiled once for the platform libraries.
+// QtPch.h: Qt and standard headers precompiled once for the platform libraries
+// (gui and data), the only layer that reaches the toolkit.
 #pragma once
 #include <QtCore>
 #include <QtGui>

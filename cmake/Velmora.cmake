@@ -31,17 +31,63 @@ function(velmora_add_folders)
   endforeach()
 endfunction()
 
+# Layers, bottom up. A library sees its own layer and the layers below it,
+# never one above: each layer has a staged include folder that holds only a
+# link to the layer's source folder ("<build>/layers/gridlib/gridlib"), and
+# the libraries of a layer export that folder alone. A library gets the
+# folders below through the libraries it links, so "platform/data/DB.h"
+# resolves in gridlib/ and "app/Unit1.h" does not. cmake/CheckLayers.cmake
+# checks the Qt headers, which no include path can keep apart.
+set(VELMORA_LAYERS platform gridlib report app)
+
+# The staged include folder of a top-level source folder.
+function(velmora_layer_include_dir folder out)
+  set(dir "${PROJECT_BINARY_DIR}/layers/${folder}")
+  if(NOT IS_SYMLINK "${dir}/${folder}")
+    file(MAKE_DIRECTORY "${dir}")
+    file(CREATE_LINK "${PROJECT_SOURCE_DIR}/${folder}" "${dir}/${folder}" SYMBOLIC)
+  endif()
+  set(${out} "${dir}" PARENT_SCOPE)
+endfunction()
+
 # velmora_library(<target> SOURCES ... [LIBS ...] [PCH])
+# PCH precompiles the headers its layer may see: all of Qt for the platform,
+# the standard library and QtCore value types above it.
 function(velmora_library target)
   cmake_parse_arguments(ARG "PCH" "" "SOURCES;LIBS" ${ARGN})
+  file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+  string(REGEX MATCH "^[^/]+" layer "${rel}")
+  if(NOT layer IN_LIST VELMORA_LAYERS)
+    message(FATAL_ERROR "velmora_library(${target}): ${rel} is in no layer of ${VELMORA_LAYERS}")
+  endif()
   add_library(${target} STATIC ${ARG_SOURCES})
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  velmora_layer_include_dir(${layer} include_dir)
+  target_include_directories(${target} PUBLIC "${include_dir}")
   target_compile_options(${target} PRIVATE ${VELMORA_WARNINGS})
   target_link_libraries(${target} PUBLIC ${ARG_LIBS})
   set_target_properties(${target} PROPERTIES AUTOMOC OFF)
-  if(ARG_PCH)
+  if(ARG_PCH AND layer STREQUAL "platform")
     target_precompile_headers(${target} PRIVATE "${PROJECT_SOURCE_DIR}/cmake/QtPch.h")
+  elseif(ARG_PCH)
+    target_precompile_headers(${target} PRIVATE "${PROJECT_SOURCE_DIR}/cmake/CorePch.h")
   endif()
+endfunction()
+
+# The CTest check that every include keeps to its layer.
+function(velmora_layer_check)
+  get_target_property(dirs Qt6::Core INTERFACE_INCLUDE_DIRECTORIES)
+  set(qt_headers "")
+  foreach(dir IN LISTS dirs)
+    if(dir MATCHES "^(.*)/QtCore$")
+      set(qt_headers "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+  if(NOT qt_headers)
+    message(FATAL_ERROR "velmora_layer_check: no QtCore folder among ${dirs}")
+  endif()
+  add_test(NAME layer_check
+           COMMAND "${CMAKE_COMMAND}" "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}" "-DQT_HEADERS=${qt_headers}"
+                   -P "${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake")
 endfunction()
 
 # velmora_test(<target> SOURCES ... [LIBS ...] [DATABASE])

@@ -11,7 +11,7 @@ packages=(
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6
   unixodbc unixodbc-dev odbc-postgresql
-  zlib1g-dev libjpeg-dev libuemf-dev
+  zlib1g-dev libjpeg-dev libuemf-dev libicu-dev
   # database server and client; the Russian locale of the server's messages
   postgresql postgresql-client acl locales
   # tests

@@ -4,11 +4,6 @@
 #include "platform/data/DB.h"
 #include "platform/rtl/TypInfo.h"
 
-#include <QCollator>
-#include <QDebug>
-#include <QCursor>
-#include <QLocale>
-
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -272,7 +267,7 @@ void GetAdjustedClientRectEh(TWinControl* Control, TRect& Rect)
 
 void OutputDebugStringEh(const String& Text)
 {
-  qDebug().noquote() << Text;
+  OutputDebugString(Text);
 }
 
 // ---------------------------------------------------------------------------
@@ -358,51 +353,31 @@ bool IsLeadCharEh(QChar)
 
 String AnsiUpperCaseEh(const String& S)
 {
-  return QLocale(QLocale::Russian, QLocale::Russia).toUpper(S);
+  return AnsiUpperCase(S);
 }
 
 String AnsiLowerCaseEh(const String& S)
 {
-  return QLocale(QLocale::Russian, QLocale::Russia).toLower(S);
-}
-
-static QCollator& RussianCollator(bool IgnoreCase)
-{
-  static QCollator Sensitive = [] {
-    QCollator C(QLocale(QLocale::Russian, QLocale::Russia));
-    C.setCaseSensitivity(Qt::CaseSensitive);
-    return C;
-  }();
-  static QCollator Insensitive = [] {
-    QCollator C(QLocale(QLocale::Russian, QLocale::Russia));
-    C.setCaseSensitivity(Qt::CaseInsensitive);
-    return C;
-  }();
-  return IgnoreCase ? Insensitive : Sensitive;
-}
-
-static Integer Sign(int V)
-{
-  return V < 0 ? -1 : (V > 0 ? 1 : 0);
+  return AnsiLowerCase(S);
 }
 
 Integer AnsiCompareStrEh(const String& S1, const String& S2)
 {
-  return Sign(RussianCollator(false).compare(S1, S2));
+  return AnsiCompareStr(S1, S2);
 }
 
 Integer AnsiCompareTextEh(const String& S1, const String& S2)
 {
-  return Sign(RussianCollator(true).compare(S1, S2));
+  return AnsiCompareText(S1, S2);
 }
 
 Integer StrCompareLocaleEh(const String& S1, const String& S2, Integer Count, bool IgnoreCase)
 {
   if (Count < 0)
     return -2;
-  const String A = Count > 0 ? S1.left(Count) : S1;
-  const String B = Count > 0 ? S2.left(Count) : S2;
-  return Sign(RussianCollator(IgnoreCase).compare(A, B));
+  const QStringView A = Count > 0 ? QStringView(S1).left(Count) : QStringView(S1);
+  const QStringView B = Count > 0 ? QStringView(S2).left(Count) : QStringView(S2);
+  return CollateText(A, B, !IgnoreCase);
 }
 
 Integer WideStrCompareLocaleEh(const String& S1, const String& S2, Integer Count, bool IgnoreCase)
@@ -425,8 +400,7 @@ char16_t* WStrCopyEh(char16_t* Dest, const char16_t* Source)
 
 Integer GetFirstDayOfWeekEh()
 {
-  const Qt::DayOfWeek Day = QLocale(QLocale::Russian, QLocale::Russia).firstDayOfWeek();
-  return Integer(Day) - 1;
+  return FormatSettings.FirstDayOfWeek;
 }
 
 void VarToAnsiStrEh(const Variant& V, AnsiString& Result)

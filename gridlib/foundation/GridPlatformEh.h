@@ -186,10 +186,11 @@ bool CharInSetEh(QChar C, const std::vector<char>& CharSet);
 bool IsLeadCharEh(QChar C);
 String AnsiUpperCaseEh(const String& S);
 String AnsiLowerCaseEh(const String& S);
+// The program's text order (CollateText), case-sensitive and not.
 Integer AnsiCompareStrEh(const String& S1, const String& S2);
 Integer AnsiCompareTextEh(const String& S1, const String& S2);
 // -1, 0, 1 for less, equal, greater over the first Count characters of each
-// text (0: whole texts), by the Russian collation; -2 when it cannot compare.
+// text (0: whole texts), in the program's text order; -2 when it cannot compare.
 Integer StrCompareLocaleEh(const String& S1, const String& S2, Integer Count, bool IgnoreCase);
 Integer WideStrCompareLocaleEh(const String& S1, const String& S2, Integer Count, bool IgnoreCase);
 String PWideCharToStringEh(const char16_t* Text);

@@ -3,10 +3,6 @@
 
 #include "platform/gui/Forms.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QResource>
-
 TLanguageResourceManagerEh::TLanguageResourceManagerEh()
     : FLanguageList(std::make_unique<TStringList>()), FLocObjects(false), FChangeNotifyConsumers(false)
 {
@@ -122,9 +118,9 @@ void TLanguageResourceManagerEh::ReadComponentExternalResource(TComponent* Compo
 {
   if (FActiveLanguageAbbr.isEmpty())
     throw Exception(QStringLiteral("ActiveLanguage is not defined"));
-  const String FileName = QDir(FResourceFolderPath).filePath(
-      ResourceName + QLatin1Char('.') + FActiveLanguageAbbr + QStringLiteral(".dfm"));
-  if (!QFileInfo(FileName).isFile())
+  const String FileName = IncludeTrailingPathDelimiter(FResourceFolderPath) + ResourceName + QLatin1Char('.') +
+                          FActiveLanguageAbbr + QStringLiteral(".dfm");
+  if (!FileExists(FileName))
     return;
   TFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
   ReadComponentFromStream(Component, &Stream);
@@ -168,20 +164,16 @@ void TLanguageResourceManagerEh::ReadComponentFromStream(TComponent* Component, 
   }
 }
 
-// The three-letter ISO 639-2 codes of Qt's locale database, and "ENU", the
-// name the library's own texts have always given English.
-static QLocale::Language LanguageOfAbbr(const String& Abbr)
+// The three-letter ISO 639-2 codes, and "ENU", the name the library's own
+// texts have always given English.
+static String LanguageCodeOfAbbr(const String& Abbr)
 {
-  if (Abbr.size() != 3)
-    return QLocale::AnyLanguage;
-  if (Abbr == QStringLiteral("ENU"))
-    return QLocale::English;
-  return QLocale::codeToLanguage(Abbr.toLower(), QLocale::ISO639Part2);
+  return Abbr == QStringLiteral("ENU") ? QStringLiteral("ENG") : Abbr;
 }
 
 bool TLanguageResourceManagerEh::IsKnownLanguageAbbr(const String& Abbr)
 {
-  return LanguageOfAbbr(Abbr) != QLocale::AnyLanguage;
+  return IsLanguageCode(LanguageCodeOfAbbr(Abbr));
 }
 
 void TLanguageResourceManagerEh::LoadListOfAvailableLanguages(const String& BaseFileName)
@@ -189,9 +181,8 @@ void TLanguageResourceManagerEh::LoadListOfAvailableLanguages(const String& Base
   FLanguageList->Clear();
   if (FResourcePlacement == lrpExternalEh) {
     if (FResourceFolderPath.isEmpty())
-      FResourceFolderPath = QDir(QDir::currentPath()).filePath(QStringLiteral("Res"));
-    const QDir Dir(FResourceFolderPath);
-    const QStringList Files = Dir.entryList({BaseFileName + QStringLiteral(".???.dfm")}, QDir::Files);
+      FResourceFolderPath = IncludeTrailingPathDelimiter(GetCurrentDir()) + QStringLiteral("Res");
+    const QStringList Files = FindFileNames(FResourceFolderPath, BaseFileName + QStringLiteral(".???.dfm"));
     for (const String& File : Files) {
       const String Abbr = File.section(QLatin1Char('.'), -2, -2).toUpper();
       if (IsKnownLanguageAbbr(Abbr) && FLanguageList->IndexOf(Abbr) < 0)
@@ -200,7 +191,7 @@ void TLanguageResourceManagerEh::LoadListOfAvailableLanguages(const String& Base
     return;
   }
   const String Prefix = BaseFileName.toUpper() + QLatin1Char('_');
-  const QStringList Names = QDir(QStringLiteral(":/forms")).entryList(QDir::Files);
+  const QStringList Names = TResourceStream::Names();
   for (const String& Name : Names) {
     const Integer At = Integer(Name.toUpper().indexOf(Prefix));
     if (At < 0 || Name.size() != At + Prefix.size() + 3)
@@ -219,29 +210,21 @@ Integer TLanguageResourceManagerEh::IndexOfLanguage(const String& LangID) const
   return -1;
 }
 
-String TLanguageResourceManagerEh::GetSuffixForLocale(const QLocale& Locale) const
+String TLanguageResourceManagerEh::GetSuffixForLocale(const String& LocaleName) const
 {
-  if (Locale.language() == QLocale::C || Locale.language() == QLocale::AnyLanguage)
-    return String();
-  return QLocale::languageToCode(Locale.language(), QLocale::ISO639Part2T).toUpper();
+  return LocaleLanguageCode(LocaleName);
 }
 
 String TLanguageResourceManagerEh::GetNativeLanguageName(const String& LanguageAbbr) const
 {
-  const QLocale::Language Lang = LanguageOfAbbr(LanguageAbbr);
-  if (Lang == QLocale::AnyLanguage)
-    return String();
-  return QLocale(Lang).nativeLanguageName();
+  return NativeLanguageName(LanguageCodeOfAbbr(LanguageAbbr));
 }
 
-String TLanguageResourceManagerEh::AutoselectLanguage(const QLocale& Locale)
+String TLanguageResourceManagerEh::AutoselectLanguage(const String& LocaleName)
 {
-  const String Own = GetSuffixForLocale(Locale);
+  const String Own = GetSuffixForLocale(LocaleName);
   if (!Own.isEmpty() && IndexOfLanguage(Own) >= 0)
     return Own;
-  const String Primary = GetSuffixForLocale(QLocale(Locale.language()));
-  if (!Primary.isEmpty() && IndexOfLanguage(Primary) >= 0)
-    return Primary;
   if (IndexOfLanguage(QStringLiteral("ENU")) >= 0)
     return QStringLiteral("ENU");
   return String();
@@ -250,7 +233,7 @@ String TLanguageResourceManagerEh::AutoselectLanguage(const QLocale& Locale)
 String TLanguageResourceManagerEh::AutoselectLanguage()
 {
   // The program runs with Russian settings whatever the session's locale.
-  String Result = AutoselectLanguage(QLocale(QLocale::Russian, QLocale::Russia));
+  String Result = AutoselectLanguage(QStringLiteral("ru_RU"));
   if (OnAutoselectLanguage)
     OnAutoselectLanguage(this, Result);
   return Result;

@@ -5,8 +5,6 @@
 
 #include "gridlib/foundation/GridPlatformEh.h"
 
-#include <QLocale>
-
 #include <functional>
 #include <memory>
 
@@ -68,9 +66,10 @@ public:
   void LoadListOfAvailableLanguages(const String& BaseFileName);
   Integer IndexOfLanguage(const String& LangID) const;
   String AutoselectLanguage();
-  String AutoselectLanguage(const QLocale& Locale);
+  // For a locale name such as "ru_RU" or "de-AT".
+  String AutoselectLanguage(const String& LocaleName);
   // The three-letter upper-case language code of a locale ("RUS").
-  String GetSuffixForLocale(const QLocale& Locale) const;
+  String GetSuffixForLocale(const String& LocaleName) const;
   // The language's name in its own language, empty for an unknown code.
   String GetNativeLanguageName(const String& LanguageAbbr) const;
   static bool IsKnownLanguageAbbr(const String& Abbr);

@@ -7,9 +7,6 @@
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeExit.h"
 
-#include <QColor>
-#include <QImage>
-
 #include <algorithm>
 #include <cmath>
 
@@ -348,10 +345,7 @@ TColor MixColorsByPercentEh(TColor Color1, TColor Color2, Integer Percent)
 
 TColor ColorWithLightnessEh(TColor Color, Integer Value)
 {
-  const TColor C = ColorToRGB(Color);
-  const QColor Q(ChannelR(C), ChannelG(C), ChannelB(C));
-  const QColor L = QColor::fromHslF(Q.hslHueF(), Q.hslSaturationF(), std::clamp(Value / 256.0, 0.0, 1.0));
-  return MakeColor(L.red(), L.green(), L.blue());
+  return ColorWithLightness(Color, Value / 256.0);
 }
 
 Cardinal ColorToImageListColorEh(TColor Color)
@@ -587,14 +581,13 @@ void TCacheAlphaBitmapEh::Capture()
 
 void TCacheAlphaBitmapEh::DrawHorzLine(TPoint Start, Integer Length, TColor Color)
 {
-  QImage& Img = Image();
-  if (Start.Y < 0 || Start.Y >= Img.height() || Start.X >= Img.width())
+  TRGBQuad* Line = ScanLine(Start.Y);
+  if (!Line || Start.X >= Width())
     return;
   const TColor C = ColorToRGB(Color);
-  const QRgb Pixel = qRgba(ChannelR(C), ChannelG(C), ChannelB(C), 255);
+  const TRGBQuad Pixel{Byte(ChannelB(C)), Byte(ChannelG(C)), Byte(ChannelR(C)), 255};
   const Integer From = std::max(Start.X, 0);
-  const Integer To = std::min(Start.X + Length, Img.width() - 1);
-  auto* Line = reinterpret_cast<QRgb*>(Img.scanLine(Start.Y));
+  const Integer To = std::min(Start.X + Length, Width() - 1);
   for (Integer X = From; X <= To; ++X)
     Line[X] = Pixel;
 }

@@ -1030,6 +1030,7 @@ void TCustomADODataSet::SortView(const std::vector<adofilter::TSortKey>& Keys)
     std::vector<std::int64_t> Ints;
     std::vector<double> Dbls;
     std::vector<std::uint8_t> Nulls;  // empty when the column holds no Null
+    std::unique_ptr<adofilter::TTextSortKeys> Texts;
   };
   const odbc::TRowStore& S = *FStore;
   const int N = S.RowCount();
@@ -1115,6 +1116,9 @@ void TCustomADODataSet::SortView(const std::vector<adofilter::TSortKey>& Keys)
   // ties keep storage order
   std::sort(FView.begin(), FView.end());
   for (TKey& Key : Cols) {
+    const K Kind = S.Column(Key.Col).Kind;
+    if (Kind == K::AnsiText || Kind == K::WideText)
+      Key.Texts = std::make_unique<adofilter::TTextSortKeys>(S, Key.Col, FView);
     if (Key.Type != 2) {
       bool AnyNull = false;
       for (int R = 0; R < N && !AnyNull; ++R)
@@ -1145,6 +1149,8 @@ void TCustomADODataSet::SortView(const std::vector<adofilter::TSortKey>& Keys)
         C = (Key.Ints[a] > Key.Ints[b]) - (Key.Ints[a] < Key.Ints[b]);
       else if (Key.Type == 1)
         C = (Key.Dbls[a] > Key.Dbls[b]) - (Key.Dbls[a] < Key.Dbls[b]);
+      else if (Key.Texts)
+        C = Key.Texts->Compare(A, B);
       else
         C = adofilter::CompareCells(S, Key.Col, A, B);
       if (C != 0)

@@ -12,29 +12,6 @@ namespace adofilter {
 
 using odbc::TValueKind;
 
-// ---------------------------------------------------------------------------
-// Case-insensitive text order
-
-// Upper case, with Ё placed right after Е as the Russian alphabet has it.
-static inline std::uint32_t SortKeyOf(char16_t C)
-{
-  char16_t U = QChar::toUpper(C);
-  if (U == 0x0401)                    // Ё
-    return (std::uint32_t(0x0415) << 1) | 1u;
-  return std::uint32_t(U) << 1;
-}
-
-int CompareTextNoCase(QStringView A, QStringView B)
-{
-  const qsizetype N = std::min(A.size(), B.size());
-  for (qsizetype I = 0; I < N; ++I) {
-    const std::uint32_t X = SortKeyOf(A[I].unicode()), Y = SortKeyOf(B[I].unicode());
-    if (X != Y)
-      return X < Y ? -1 : 1;
-  }
-  return A.size() == B.size() ? 0 : (A.size() < B.size() ? -1 : 1);
-}
-
 static inline bool SameCharNoCase(char16_t A, char16_t B)
 {
   return A == B || QChar::toUpper(A) == QChar::toUpper(B);
@@ -421,7 +398,7 @@ static bool EvalComparison(const TNode& N, const odbc::TRowStore& Store, int Row
     return LikeMatch(Text, N.Text);
   }
   if (IsTextKind(K)) {
-    return CompareResult(N.Op, CompareTextNoCase(Store.TextAt(Row, N.Col), N.Text));
+    return CompareResult(N.Op, CollateText(Store.TextAt(Row, N.Col), N.Text, false));
   }
   switch (K) {
   case TValueKind::Int32:
@@ -514,8 +491,33 @@ int CompareCells(const odbc::TRowStore& Store, int Col, int RowA, int RowB)
     return Cmp(A, B);
   }
   case TValueKind::Binary: return 0;
-  default: return CompareTextNoCase(Store.TextAt(RowA, Col), Store.TextAt(RowB, Col));
+  default: return CollateText(Store.TextAt(RowA, Col), Store.TextAt(RowB, Col), false);
   }
+}
+
+TTextSortKeys::TTextSortKeys(const odbc::TRowStore& Store, int Col, const std::vector<int>& Rows)
+    : FStart(std::size_t(Store.RowCount()), 0), FLength(std::size_t(Store.RowCount()), 0)
+{
+  FBytes.reserve(Rows.size() * 32);
+  for (const int R : Rows) {
+    if (Store.IsNull(R, Col))
+      continue;   // empty: before every text, as CompareCells puts Null first
+    const std::size_t At = FBytes.size();
+    AppendCollationKey(FBytes, Store.TextAt(R, Col), false);
+    FStart[std::size_t(R)] = At;
+    FLength[std::size_t(R)] = std::uint32_t(FBytes.size() - At);
+  }
+}
+
+std::string_view TTextSortKeys::Key(int Row) const
+{
+  return std::string_view(FBytes).substr(FStart[std::size_t(Row)], FLength[std::size_t(Row)]);
+}
+
+int TTextSortKeys::Compare(int RowA, int RowB) const
+{
+  const int C = Key(RowA).compare(Key(RowB));
+  return C < 0 ? -1 : (C > 0 ? 1 : 0);
 }
 
 }  // namespace adofilter

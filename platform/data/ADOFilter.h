@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace odbc {
@@ -27,7 +29,7 @@ public:
 struct TNode;
 
 // A parsed filter. Field names are resolved against the columns of a row
-// store when bound; comparisons of texts ignore case (Russian letters included).
+// store when bound; texts compare by CollateText ignoring case.
 class TFilter {
 public:
   // Raises EFilterError for a malformed text. An empty text accepts every row.
@@ -54,10 +56,22 @@ struct TSortKey {
 std::vector<TSortKey> ParseSort(const QString& Text);
 
 // Orders two rows of a column the way the client sort does: Null first, numbers
-// and dates by value, texts ignoring case with Russian alphabet order.
+// and dates by value, texts by CollateText ignoring case.
 int CompareCells(const odbc::TRowStore& Store, int Col, int RowA, int RowB);
-// The same text order on its own.
-int CompareTextNoCase(QStringView A, QStringView B);
+
+// The collation keys of a text column for the rows of a sort, built once so
+// that each comparison is a memcmp: Compare gives what CompareCells gives.
+class TTextSortKeys {
+public:
+  TTextSortKeys(const odbc::TRowStore& Store, int Col, const std::vector<int>& Rows);
+  int Compare(int RowA, int RowB) const;
+
+private:
+  std::string_view Key(int Row) const;
+  std::string FBytes;
+  std::vector<std::size_t> FStart;       // by storage row; a Null's key is empty
+  std::vector<std::uint32_t> FLength;
+};
 
 // A text quoted for a filter: 'O''Neil'.
 QString QuoteFilterText(const QString& Text);

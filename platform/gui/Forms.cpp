@@ -1447,3 +1447,9 @@ void TApplication::ActivateHint(TPoint CursorPos)
       FHintActive = false;
     });
 }
+
+int RunWithToolkit(int& Argc, char** Argv, const std::function<int()>& Main)
+{
+  QApplication App(Argc, Argv);
+  return Main();
+}

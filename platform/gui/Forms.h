@@ -442,6 +442,10 @@ private:
 };
 
 extern TApplication* Application;
+
+// A program's main: runs Main inside the toolkit's application object, made
+// from the process's arguments, and returns Main's result.
+int RunWithToolkit(int& Argc, char** Argv, const std::function<int()>& Main);
 extern TScreen* Screen;
 
 // Command-line parameters: ParamStr(0) is the program.

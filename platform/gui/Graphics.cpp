@@ -21,6 +21,14 @@ TColor ColorToRGB(TColor Color)
   return Color;
 }
 
+TColor ColorWithLightness(TColor Color, double Lightness)
+{
+  const TColor C = ColorToRGB(Color);
+  const QColor Q(GetRValue(C), GetGValue(C), GetBValue(C));
+  const QColor L = QColor::fromHslF(Q.hslHueF(), Q.hslSaturationF(), std::clamp(Lightness, 0.0, 1.0));
+  return TColor(RGB(Byte(L.red()), Byte(L.green()), Byte(L.blue())));
+}
+
 namespace {
 struct TColorName { TColor Value; const char* Name; };
 const TColorName ColorNames[] = {
@@ -736,6 +744,14 @@ TCanvas* TBitmap::Canvas()
 
 QImage& TBitmap::Image() { return *FImage; }
 const QImage& TBitmap::Image() const { return *FImage; }
+
+TRGBQuad* TBitmap::ScanLine(Integer Row)
+{
+  static_assert(sizeof(TRGBQuad) == sizeof(QRgb), "a scan line holds one QRgb a pixel");
+  if (Row < 0 || Row >= FImage->height())
+    return nullptr;
+  return reinterpret_cast<TRGBQuad*>(FImage->scanLine(Row));
+}
 
 void TBitmap::LoadFromBytes(const QByteArray& Bytes)
 {

@@ -82,6 +82,8 @@ constexpr TColor clMenuBar = clSystemColor | COLOR_MENUBAR;
 COLORREF GetSysColor(Integer Index);
 // A system colour resolved through the active style; other colours as they are.
 TColor ColorToRGB(TColor Color);
+// Color with its HSL lightness set to Lightness (0..1), hue and saturation kept.
+TColor ColorWithLightness(TColor Color, double Lightness);
 constexpr COLORREF RGB(Byte R, Byte G, Byte B) { return COLORREF(R) | (COLORREF(G) << 8) | (COLORREF(B) << 16); }
 constexpr Byte GetRValue(COLORREF C) { return Byte(C & 0xFF); }
 constexpr Byte GetGValue(COLORREF C) { return Byte((C >> 8) & 0xFF); }
@@ -371,6 +373,15 @@ using enum TTransparentMode;
 class TBitmapCanvas;
 
 // A device-independent bitmap held as a 32-bit image.
+// A 32-bit pixel as a bitmap's scan line holds it: blue, green, red, alpha
+// (colours premultiplied by alpha).
+struct TRGBQuad {
+  Byte rgbBlue = 0;
+  Byte rgbGreen = 0;
+  Byte rgbRed = 0;
+  Byte rgbReserved = 0;
+};
+
 class TBitmap : public TGraphic {
   VELMORA_CLASS(TBitmap)
   using inherited = TGraphic;
@@ -404,6 +415,9 @@ public:
   void Dormant() {}
   void FreeImage() {}
 
+  // Row Row of the pixels for direct access, Width() of them; nullptr for a
+  // row outside the bitmap.
+  TRGBQuad* ScanLine(Integer Row);
   // The pixels (a 32-bit image); for the platform's own drawing code.
   QImage& Image();
   const QImage& Image() const;

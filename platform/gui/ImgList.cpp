@@ -85,6 +85,11 @@ Integer TCustomImageList::AddIcon(TIcon* Icon)
   return Count() - 1;
 }
 
+Integer TCustomImageList::Count() const
+{
+  return Integer(FImages.size());
+}
+
 void TCustomImageList::Delete(Integer Index)
 {
   if (Index < 0 || Index >= Count())

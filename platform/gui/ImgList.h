@@ -20,7 +20,7 @@ public:
   void SetWidth(Integer Value);
   Integer Height() const { return FHeight; }
   void SetHeight(Integer Value);
-  Integer Count() const { return Integer(FImages.size()); }
+  Integer Count() const;
   TColor BkColor() const { return FBkColor; }
   void SetBkColor(TColor Value) { FBkColor = Value; }
   TColor BlendColor() const { return FBlendColor; }

@@ -4,7 +4,7 @@
 
 #include "platform/rtl/ScopeExit.h"
 
-#include <QCollator>
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -456,29 +456,6 @@ void TPersistent::SetEventHandlerName(const String& EventName, const String& Han
 
 namespace {
 
-// Russian collation whatever the process locale; one collator per thread
-// because QCollator is not safe to share.
-Integer LocaleCompare(const String& S1, const String& S2, bool CaseSensitive)
-{
-  thread_local QCollator Sensitive = [] {
-    QCollator C(QLocale(QLocale::Russian, QLocale::Russia));
-    C.setCaseSensitivity(Qt::CaseSensitive);
-    return C;
-  }();
-  thread_local QCollator Insensitive = [] {
-    QCollator C(QLocale(QLocale::Russian, QLocale::Russia));
-    C.setCaseSensitivity(Qt::CaseInsensitive);
-    return C;
-  }();
-  const int R = (CaseSensitive ? Sensitive : Insensitive).compare(S1, S2);
-  if (R != 0 || !CaseSensitive)
-    return R < 0 ? -1 : (R > 0 ? 1 : 0);
-  // The collator may call distinct strings equal; a sorted list still needs
-  // one order for them.
-  const int O = S1.compare(S2);
-  return O < 0 ? -1 : (O > 0 ? 1 : 0);
-}
-
 bool IsSpaceOrControl(QChar C) { return C.unicode() <= ' '; }
 
 // Reads a quoted part starting at S[P] (the quote) with doubled quotes for
@@ -605,7 +582,7 @@ void TStrings::Assign(TPersistent* Source)
 
 Integer TStrings::CompareStrings(const String& S1, const String& S2) const
 {
-  return LocaleCompare(S1, S2, false);
+  return CollateText(S1, S2, false);
 }
 
 Integer TStrings::IndexOf(const String& S) const
@@ -1217,7 +1194,7 @@ Integer TStringList::CompareStrings(const String& S1, const String& S2) const
 {
   if (!Options().Contains(soUseLocale))
     return FCaseSensitive ? S1.compare(S2) : S1.compare(S2, Qt::CaseInsensitive);
-  return LocaleCompare(S1, S2, FCaseSensitive);
+  return CollateText(S1, S2, FCaseSensitive);
 }
 
 void TStringList::Changed()
@@ -1539,6 +1516,11 @@ String TResourceStream::PathOf(const String& ResName)
 bool TResourceStream::Exists(const String& ResName)
 {
   return QFile::exists(PathOf(ResName));
+}
+
+QStringList TResourceStream::Names()
+{
+  return QDir(PathOf(String())).entryList(QDir::Files);
 }
 
 TResourceStream::TResourceStream(const String& ResName)

@@ -444,6 +444,8 @@ public:
   Integer Write(const void* Buffer, Integer Count) override;
   static bool Exists(const String& ResName);
   static String PathOf(const String& ResName);
+  // The names of all the program's resources.
+  static QStringList Names();
 
 private:
   QByteArray FData;

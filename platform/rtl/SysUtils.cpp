@@ -2,13 +2,18 @@
 // and the date-time routines, all with the program's Russian settings.
 #include "platform/rtl/SysUtils.h"
 
-#include <QCollator>
 #include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
+
+#include <unicode/ucol.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 void Abort()
@@ -259,25 +264,29 @@ bool SameText(const String& S1, const String& S2)
   return S1.size() == S2.size() && CompareText(S1, S2) == 0;
 }
 
-// Russian text in the order of the original platform whatever the process
-// locale: the common Unicode table (Latin before Cyrillic, ё beside е,
-// lower case before upper case). The Russian tailoring of the collation
-// library would put Cyrillic before Latin, which the original never did.
-// One collator per thread because QCollator is not safe to share.
-static QCollator& RussianCollator(bool CaseSensitive)
+// The root table of the collation library is the common Unicode order; a
+// tailoring (the Russian one puts Cyrillic before Latin) is never used, so the
+// order does not follow the process locale. One collator per thread and case
+// form, opened on first use: a collator is not safe to share.
+namespace {
+struct TCollatorClose {
+  void operator()(UCollator* C) const { ucol_close(C); }
+};
+}  // namespace
+
+static UCollator* TextCollator(bool CaseSensitive)
 {
-  static const QLocale Table(QLocale::English, QLocale::UnitedStates);
-  thread_local QCollator Sensitive = [] {
-    QCollator C(Table);
-    C.setCaseSensitivity(Qt::CaseSensitive);
-    return C;
-  }();
-  thread_local QCollator Insensitive = [] {
-    QCollator C(Table);
-    C.setCaseSensitivity(Qt::CaseInsensitive);
-    return C;
-  }();
-  return CaseSensitive ? Sensitive : Insensitive;
+  thread_local std::unique_ptr<UCollator, TCollatorClose> Collators[2];
+  auto& C = Collators[CaseSensitive ? 1 : 0];
+  if (C)
+    return C.get();
+  UErrorCode Err = U_ZERO_ERROR;
+  C.reset(ucol_open("", &Err));
+  if (U_FAILURE(Err) || !C)
+    throw Exception(QStringLiteral("Cannot open the text collation table: %1").arg(QLatin1String(u_errorName(Err))));
+  // Secondary strength ignores case but keeps accents: ё stays apart from е.
+  ucol_setStrength(C.get(), CaseSensitive ? UCOL_TERTIARY : UCOL_SECONDARY);
+  return C.get();
 }
 
 static int Sign(int V)
@@ -285,18 +294,52 @@ static int Sign(int V)
   return V < 0 ? -1 : V > 0 ? 1 : 0;
 }
 
-int AnsiCompareStr(const String& S1, const String& S2)
+int CollateText(QStringView S1, QStringView S2, bool CaseSensitive)
 {
   if (S1 == S2)
     return 0;
-  return Sign(RussianCollator(true).compare(S1, S2));
+  const UCollationResult R = ucol_strcoll(TextCollator(CaseSensitive), S1.utf16(), int32_t(S1.size()),
+                                          S2.utf16(), int32_t(S2.size()));
+  if (R != UCOL_EQUAL)
+    return R == UCOL_LESS ? -1 : 1;
+  // The collator calls some distinct texts equal (ignorable characters,
+  // composed and decomposed letters); a sorted list still needs one order.
+  return CaseSensitive ? Sign(S1.compare(S2)) : 0;
+}
+
+void AppendCollationKey(std::string& Key, QStringView S, bool CaseSensitive)
+{
+  UCollator* C = TextCollator(CaseSensitive);
+  const std::size_t At = Key.size();
+  std::size_t Room = 16 + 3 * std::size_t(S.size());
+  Key.resize(At + Room);
+  auto Out = [&] { return reinterpret_cast<uint8_t*>(Key.data() + At); };
+  std::size_t N = std::size_t(ucol_getSortKey(C, S.utf16(), int32_t(S.size()), Out(), int32_t(Room)));
+  if (N > Room) {
+    Room = N;
+    Key.resize(At + Room);
+    N = std::size_t(ucol_getSortKey(C, S.utf16(), int32_t(S.size()), Out(), int32_t(Room)));
+  }
+  // The key ends with its only zero byte, so a key never orders by what
+  // follows it unless the keys are equal: then the code units decide, as in
+  // CollateText.
+  Key.resize(At + N);
+  if (!CaseSensitive)
+    return;
+  for (const QChar U : S) {
+    Key.push_back(char(U.unicode() >> 8));
+    Key.push_back(char(U.unicode() & 0xFF));
+  }
+}
+
+int AnsiCompareStr(const String& S1, const String& S2)
+{
+  return CollateText(S1, S2, true);
 }
 
 int AnsiCompareText(const String& S1, const String& S2)
 {
-  if (S1 == S2)
-    return 0;
-  return Sign(RussianCollator(false).compare(S1, S2));
+  return CollateText(S1, S2, false);
 }
 
 bool AnsiSameStr(const String& S1, const String& S2)
@@ -2183,4 +2226,61 @@ TDateTime StrToDateTimeDef(const String& S, TDateTime Default)
 {
   TDateTime D;
   return TryStrToDateTime(S, D) ? D : Default;
+}
+
+// ---- Files and folders ------------------------------------------------------
+
+String GetCurrentDir()
+{
+  return QDir::currentPath();
+}
+
+String IncludeTrailingPathDelimiter(const String& Folder)
+{
+  if (Folder.isEmpty() || Folder.endsWith(QLatin1Char('/')))
+    return Folder;
+  return Folder + QLatin1Char('/');
+}
+
+bool FileExists(const String& FileName)
+{
+  return QFileInfo(FileName).isFile();
+}
+
+QStringList FindFileNames(const String& Folder, const String& Mask)
+{
+  return QDir(Folder).entryList({Mask}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+// ---- Languages --------------------------------------------------------------
+
+static QLocale::Language LanguageOfCode(const String& LanguageCode)
+{
+  if (LanguageCode.size() != 3)
+    return QLocale::AnyLanguage;
+  return QLocale::codeToLanguage(LanguageCode.toLower(), QLocale::ISO639Part2);
+}
+
+String LocaleLanguageCode(const String& LocaleName)
+{
+  const QLocale::Language L = QLocale(LocaleName).language();
+  if (L == QLocale::C || L == QLocale::AnyLanguage)
+    return String();
+  return QLocale::languageToCode(L, QLocale::ISO639Part2T).toUpper();
+}
+
+String NativeLanguageName(const String& LanguageCode)
+{
+  const QLocale::Language L = LanguageOfCode(LanguageCode);
+  return L == QLocale::AnyLanguage ? String() : QLocale(L).nativeLanguageName();
+}
+
+bool IsLanguageCode(const String& LanguageCode)
+{
+  return LanguageOfCode(LanguageCode) != QLocale::AnyLanguage;
+}
+
+void OutputDebugString(const String& Text)
+{
+  qDebug().noquote() << Text;
 }

@@ -4,7 +4,10 @@
 
 #include "platform/rtl/System.h"
 
+#include <QStringList>
+
 #include <exception>
+#include <string>
 
 // The base of every exception the platform and the libraries raise. what()
 // gives the message in UTF-8.
@@ -154,8 +157,17 @@ int CompareStr(const String& S1, const String& S2);
 int CompareText(const String& S1, const String& S2);
 bool SameStr(const String& S1, const String& S2);
 bool SameText(const String& S1, const String& S2);
-// Russian collation (ё beside е, Latin before Cyrillic), independent of the
-// process locale: -1, 0 or 1.
+// The program's one text order, the same whatever the process locale: the
+// common Unicode order (punctuation, digits, Latin, Cyrillic; ё right after
+// е; lower case before upper case). -1, 0 or 1. The case-sensitive form calls
+// only identical texts equal. String lists, the grids and the datasets' sort
+// and filter all compare through it.
+int CollateText(QStringView S1, QStringView S2, bool CaseSensitive);
+// Appends S's key in that order to Key: keys compared as unsigned bytes
+// (std::string_view::compare) order as CollateText orders their texts. For
+// sorting many texts: each text is collated once, each comparison is memcmp.
+void AppendCollationKey(std::string& Key, QStringView S, bool CaseSensitive);
+// CollateText case-sensitive and case-insensitive.
 int AnsiCompareStr(const String& S1, const String& S2);
 int AnsiCompareText(const String& S1, const String& S2);
 bool AnsiSameStr(const String& S1, const String& S2);
@@ -302,3 +314,27 @@ TDateTime StrToDateTime(const String& S, const TFormatSettings& Settings);
 TDateTime StrToDateTimeDef(const String& S, TDateTime Default);
 bool TryStrToDateTime(const String& S, TDateTime& Value);
 bool TryStrToDateTime(const String& S, TDateTime& Value, const TFormatSettings& Settings);
+
+// ---- Files and folders --------------------------------------------------
+
+String GetCurrentDir();
+// Folder ending with one '/'; empty stays empty.
+String IncludeTrailingPathDelimiter(const String& Folder);
+// True for an existing file (not a folder).
+bool FileExists(const String& FileName);
+// The names (without folder) of the files in Folder that match Mask ('*' and
+// '?' wildcards), sorted; empty when the folder does not exist.
+QStringList FindFileNames(const String& Folder, const String& Mask);
+
+// ---- Languages ----------------------------------------------------------
+
+// The upper-case three-letter ISO 639-2 code of a locale name ("ru_RU",
+// "de-AT" or "de"): "RUS"; empty for "C" or an unknown language.
+String LocaleLanguageCode(const String& LocaleName);
+// The language of a three-letter ISO 639-2 code (any case) named in itself
+// ("русский"); empty for an unknown code.
+String NativeLanguageName(const String& LanguageCode);
+bool IsLanguageCode(const String& LanguageCode);
+
+// Writes Text to the program's debug output.
+void OutputDebugString(const String& Text);

@@ -174,7 +174,7 @@ TEST(LanguageResourceManager, StreamFormatsAndReadErrors)
 TEST(LanguageResourceManager, AutoselectLanguage)
 {
   TLanguageResourceManagerEh M;
-  const QLocale Russian(QLocale::Russian, QLocale::Russia);
+  const String Russian = QStringLiteral("ru_RU");
   EXPECT_EQ(M.GetSuffixForLocale(Russian), QStringLiteral("RUS"));
   EXPECT_EQ(M.AutoselectLanguage(Russian), QString()) << "empty list";
   M.LanguageList()->Add(QStringLiteral("DEU"));
@@ -183,7 +183,7 @@ TEST(LanguageResourceManager, AutoselectLanguage)
   EXPECT_EQ(M.AutoselectLanguage(Russian), QStringLiteral("ENU"));
   M.LanguageList()->Add(QStringLiteral("RUS"));
   EXPECT_EQ(M.AutoselectLanguage(Russian), QStringLiteral("RUS"));
-  EXPECT_EQ(M.AutoselectLanguage(QLocale(QLocale::German, QLocale::Austria)), QStringLiteral("DEU"));
+  EXPECT_EQ(M.AutoselectLanguage(QStringLiteral("de-AT")), QStringLiteral("DEU"));
   M.OnAutoselectLanguage = [](TObject*, String& Abbr) { Abbr = QStringLiteral("DEU"); };
   EXPECT_EQ(M.AutoselectLanguage(), QStringLiteral("DEU"));
 }

@@ -1,0 +1,75 @@
+# cmake -DSOURCE_DIR=<root> -DQT_HEADERS=<Qt's include folder> -P CheckLayers.cmake
+# Fails when a source includes what its layer may not see. Layers, bottom up:
+# platform -> gridlib -> report -> app. Only platform/ reaches the toolkit's
+# GUI and the ODBC headers; gridlib/ and report/ see no more of Qt than the
+# QtCore value types below; no layer includes a header of a layer above it.
+
+cmake_minimum_required(VERSION 3.25)
+
+set(layers platform gridlib report app)
+set(core_value_types
+  QString QStringList QStringView QByteArray QChar QList QVector QHash QMap QSet
+  QPair QDate QTime QDateTime QtGlobal)
+set(toolkit_modules QtGui QtWidgets QtPrintSupport)
+set(odbc_headers sql.h sqlext.h sqltypes.h sqlucode.h)
+
+set(faults "")
+foreach(layer_index RANGE 3)
+  list(GET layers ${layer_index} layer)
+  math(EXPR above_index "${layer_index} + 1")
+  set(above "")
+  if(above_index LESS 4)
+    list(SUBLIST layers ${above_index} -1 above)
+  endif()
+  file(GLOB_RECURSE files "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+  foreach(file IN LISTS files)
+    file(RELATIVE_PATH rel "${SOURCE_DIR}" "${file}")
+    file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line IN LISTS lines)
+      string(REGEX MATCH "[<\"]([^>\"]+)[>\"]" _ "${line}")
+      set(header "${CMAKE_MATCH_1}")
+      # a header of a layer above
+      string(REGEX MATCH "^([a-z]+)/" _ "${header}")
+      if(CMAKE_MATCH_1 AND CMAKE_MATCH_1 IN_LIST above)
+        list(APPEND faults "${rel}: ${header} belongs to a layer above ${layer}")
+      endif()
+      if(layer STREQUAL "platform")
+        continue()
+      endif()
+      # the platform's own seam to the toolkit
+      if(header MATCHES "^platform/.*Qt\\.h$")
+        list(APPEND faults "${rel}: ${header} is the platform's seam to Qt")
+      endif()
+      if(header IN_LIST odbc_headers)
+        list(APPEND faults "${rel}: ${header}: only platform/ reaches ODBC")
+      endif()
+      # Qt itself: a module header, or a class header of one of its folders
+      string(REGEX REPLACE "^Qt[A-Za-z]+/" "" name "${header}")
+      set(module "")
+      if(header MATCHES "^(Qt[A-Za-z]+)(/|$)")
+        set(module "${CMAKE_MATCH_1}")
+      else()
+        foreach(m QtCore ${toolkit_modules})
+          if(EXISTS "${QT_HEADERS}/${m}/${name}" AND NOT IS_DIRECTORY "${QT_HEADERS}/${m}/${name}")
+            set(module "${m}")
+            break()
+          endif()
+        endforeach()
+      endif()
+      if(NOT module)
+        continue()
+      endif()
+      if(module IN_LIST toolkit_modules)
+        list(APPEND faults "${rel}: ${header}: only platform/ includes ${module}")
+      elseif(NOT layer STREQUAL "app" AND NOT name IN_LIST core_value_types)
+        list(APPEND faults "${rel}: ${header}: ${layer}/ reaches Qt through platform/ only")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(faults)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "layer check failed:\n  ${text}")
+endif()
+message(STATUS "layer check: every include keeps to its layer")
