@@ -246,6 +246,8 @@ TControl::~TControl()
     GCapture = nullptr;
   if (FParent)
     FParent->RemoveControl(this);
+  // A control made later at this address must not get what was meant for this one.
+  DropPostedMessages(this);
   LiveControls().erase(this);
 }
 
@@ -885,20 +887,27 @@ void TWinControl::CreateParams(TCreateParams& Params)
 void TWinControl::CreateHandle()
 {
   FWidgetState->Creating = true;
-  TCreateParams Params;
-  CreateParams(Params);
-  FWidgetState->Style = Params.Style;
-  FWidgetState->ExStyle = Params.ExStyle;
-  QWidget* ParentWidget = FParent ? FParent->ClientWidget() : nullptr;
-  QWidget* W = CreateWidget(ParentWidget);
-  FWidgetState->Widget = W;
-  auto* Link = new TWidgetLink(this);
-  Link->setParent(W);
-  FWidgetState->Link = Link;
-  Link->Watch(W);
-  W->setAttribute(Qt::WA_DeleteOnClose, false);
-  InitializeWidget();
-  ApplyWindowStyles();
+  try {
+    TCreateParams Params;
+    CreateParams(Params);
+    FWidgetState->Style = Params.Style;
+    FWidgetState->ExStyle = Params.ExStyle;
+    QWidget* ParentWidget = FParent ? FParent->ClientWidget() : nullptr;
+    QWidget* W = CreateWidget(ParentWidget);
+    FWidgetState->Widget = W;
+    auto* Link = new TWidgetLink(this);
+    Link->setParent(W);
+    FWidgetState->Link = Link;
+    Link->Watch(W);
+    W->setAttribute(Qt::WA_DeleteOnClose, false);
+    InitializeWidget();
+    ApplyWindowStyles();
+  } catch (...) {
+    // A half-made widget goes, so that the next HandleNeeded makes it anew.
+    FWidgetState->Creating = false;
+    DestroyHandle();
+    throw;
+  }
   FWidgetState->Creating = false;
   CreateChildHandles();
 }
@@ -976,15 +985,26 @@ void TWinControl::DestroyHandle()
   DestroyWnd();
 }
 
+// Qt may be delivering an event to the widget right now (a handler that
+// recreates its own control, the hint window released from the hint
+// filter): the widget is cut off from the control at once and freed when
+// the event loop has left it.
 void TWinControl::DestroyWnd()
 {
   for (TControl* C : FControls)
     if (auto* W = dynamic_cast<TWinControl*>(C))
       W->DestroyHandle();
   QWidget* W = FWidgetState->Widget.data();
+  delete FWidgetState->Link;   // the old widget sends no more messages
   FWidgetState->Widget = nullptr;
   FWidgetState->Link = nullptr;
-  delete W;
+  if (!W)
+    return;
+  W->blockSignals(true);
+  W->hide();
+  if (W->parentWidget())
+    W->setParent(nullptr);
+  W->deleteLater();
 }
 
 void TWinControl::RecreateWnd()

@@ -290,6 +290,13 @@ bool PostMessageOnce(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
   return PostMessage(Wnd, Msg, WParam, LParam);
 }
 
+void DropPostedMessages(const TControl* Control)
+{
+  std::erase_if(Queue().Entries, [Control](const TMessageQueue::TEntry& E) {
+    return E.Wnd && static_cast<const TControl*>(E.Wnd) == Control;
+  });
+}
+
 void PostQuitMessage(Integer ExitCode)
 {
   TMessageQueue::TEntry E{nullptr, TMessage{WM_QUIT, WPARAM(ExitCode), 0, 0}, true};

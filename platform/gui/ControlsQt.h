@@ -77,6 +77,8 @@ inline constexpr Word HitClient = 1;
 void SetMessageTime(LongInt Time);
 // Stops the timers of a control that goes away.
 void KillTimersOf(HWND Wnd);
+// Drops the posted messages that wait for a control that goes away.
+void DropPostedMessages(const TControl* Control);
 
 // Performs a message for a Qt event and answers whether the control's
 // DefaultHandler was reached (so the widget should handle the event too).

@@ -12,6 +12,10 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+// A handler may recreate its control's widget or free the control while the
+// link is delivering an event; the link is gone then and must not be touched.
+static bool LinkGone(const QPointer<TWidgetLink>& Link) { return !Link || !IsLiveControl(Link->Control()); }
+
 // ---------------------------------------------------------------------------
 // The widget link: Qt events to messages.
 
@@ -25,10 +29,12 @@ void TWidgetLink::Watch(QWidget* Widget)
 
 void TWidgetLink::SendNative(QObject* Receiver, QEvent* Event)
 {
+  const QPointer<TWidgetLink> Self(this);
   const bool Old = FBypass;
   FBypass = true;
   QCoreApplication::sendEvent(Receiver, Event);
-  FBypass = Old;
+  if (Self)
+    FBypass = Old;
 }
 
 // The control's own widget handles the event, as the window procedure
@@ -36,6 +42,7 @@ void TWidgetLink::SendNative(QObject* Receiver, QEvent* Event)
 // but it never reaches the parent control (which would see it again).
 bool TWidgetLink::DeliverNative(QObject* Receiver, QEvent* Event, bool Climb)
 {
+  const QPointer<TWidgetLink> Self(this);
   QWidget* Top = FControl->Widget();
   const bool Old = FBypass;
   FBypass = true;
@@ -43,7 +50,9 @@ bool TWidgetLink::DeliverNative(QObject* Receiver, QEvent* Event, bool Climb)
   while (R) {
     Event->accept();
     R->event(Event);
-    if (!Climb || Event->isAccepted() || R == Top || !IsLiveControl(FControl))
+    if (LinkGone(Self))
+      return true;
+    if (!Climb || Event->isAccepted() || R == Top)
       break;
     R = R->parent();
   }
@@ -58,6 +67,8 @@ bool TWidgetLink::eventFilter(QObject* Watched, QEvent* Event)
 {
   if (FBypass || !IsLiveControl(FControl))
     return false;
+  const QPointer<TWidgetLink> Self(this);
+  TWinControl* Control = FControl;
   try {
     const bool Handled = Translate(Watched, Event);
     // A handled input event stops here: Qt would otherwise offer it to the
@@ -66,7 +77,7 @@ bool TWidgetLink::eventFilter(QObject* Watched, QEvent* Event)
       Event->accept();
     return Handled;
   } catch (...) {
-    Application->HandleException(IsLiveControl(FControl) ? FControl : nullptr);
+    Application->HandleException(IsLiveControl(Control) ? Control : nullptr);
     return true;
   }
 }
@@ -108,9 +119,11 @@ bool TWidgetLink::Translate(QObject* Watched, QEvent* Event)
   case QEvent::Show:
   case QEvent::Hide:
     if (Watched == W && !FShowing) {
+      const QPointer<TWidgetLink> Self(this);
       FShowing = true;
       FControl->Perform(CM_SHOWINGCHANGED, WPARAM(Event->type() == QEvent::Show));
-      FShowing = false;
+      if (Self)
+        FShowing = false;
     }
     return false;
   case QEvent::Enter:
@@ -154,18 +167,19 @@ bool TWidgetLink::KeyPress(QObject* Receiver, QKeyEvent* E)
   const bool Alt = E->modifiers() & Qt::AltModifier;
   const LPARAM KeyData = (Alt ? 0x20000000 : 0) | (E->isAutoRepeat() ? 0x40000000 : 0) | 1;
   SetMessageTime(LongInt(E->timestamp()));
+  const QPointer<TWidgetLink> Self(this);
   TWinControl* C = FControl;
   if (VK != 0) {
     if (C->Perform(CN_KEYDOWN, VK, KeyData) != 0)
       return true;
-    if (!IsLiveControl(C))
+    if (LinkGone(Self))
       return true;
   }
   bool KeyConsumed = false;
   if (VK != 0) {
     TMessage Down{UINT(Alt ? WM_SYSKEYDOWN : WM_KEYDOWN), VK, KeyData, 0};
     KeyConsumed = !PerformNative(C, Down);
-    if (!IsLiveControl(C))
+    if (LinkGone(Self))
       return true;
   }
   // The character the key gives, as the window system's WM_CHAR carries it.
@@ -182,11 +196,11 @@ bool TWidgetLink::KeyPress(QObject* Receiver, QKeyEvent* E)
   bool CharConsumed = false;
   QChar NewChar;
   if (HasChar) {
-    if (C->Perform(CN_CHAR, Text[0].unicode(), KeyData) != 0)
+    if (C->Perform(CN_CHAR, Text[0].unicode(), KeyData) != 0 || LinkGone(Self))
       return true;
     TMessage Chr{WM_CHAR, Text[0].unicode(), KeyData, 0};
     CharConsumed = !PerformNative(C, Chr);
-    if (!IsLiveControl(C))
+    if (LinkGone(Self))
       return true;
     NewChar = QChar(char16_t(Chr.WParam));
   }
@@ -217,7 +231,8 @@ bool TWidgetLink::KeyRelease(QObject* Receiver, QKeyEvent* E)
     return DeliverNative(Receiver, E, true);
   const bool Alt = E->modifiers() & Qt::AltModifier;
   TMessage Up{UINT(Alt ? WM_SYSKEYUP : WM_KEYUP), VK, LPARAM(0xC0000001 | (Alt ? 0x20000000 : 0)), 0};
-  if (PerformNative(FControl, Up) && IsLiveControl(FControl))
+  const QPointer<TWidgetLink> Self(this);
+  if (PerformNative(FControl, Up) && !LinkGone(Self))
     DeliverNative(Receiver, E, true);
   return true;
 }
@@ -254,12 +269,16 @@ bool TWidgetLink::Mouse(QWidget* Receiver, QMouseEvent* E)
     if (Dbl && !Target->ControlStyle().Contains(csDoubleClicks))
       Msg -= 2;   // a second press instead of a double click
   }
+  const QPointer<TWidgetLink> Self(this);
   if ((Press || Dbl) && !FControl->Widget()->isActiveWindow() && !MouseActivate(Msg))
     return true;   // the window eats the click that would have activated it
+  if (LinkGone(Self))
+    return true;
   TMessage M{Msg, ShiftToKeys(E->modifiers(), E->buttons() | (Press || Dbl ? E->button() : Qt::NoButton)),
              PointParam(Local), 0};
+  const bool Own = Target == FControl;
   const bool Default = PerformNative(Target, M);
-  if (Target == FControl && Default && IsLiveControl(FControl))
+  if (Own && Default && !LinkGone(Self))
     DeliverNative(Receiver, E, false);
   return true;
 }
@@ -291,7 +310,8 @@ bool TWidgetLink::Wheel(QObject* Receiver, QWheelEvent* E)
   TControl* Target = FControl;
   if (TWinControl* Focused = FindControl(nullptr))
     Target = Focused;
-  if (PerformNative(Target, M) && IsLiveControl(FControl))
+  const QPointer<TWidgetLink> Self(this);
+  if (PerformNative(Target, M) && !LinkGone(Self))
     DeliverNative(Receiver, E, false);
   return true;
 }
@@ -311,7 +331,10 @@ bool TWidgetLink::Paint(QObject* Receiver, QEvent* Event)
     return false;
   if (!Own) {
     // The widget paints itself first; graphic children go on top.
+    const QPointer<TWidgetLink> Self(this);
     SendNative(Receiver, Event);
+    if (LinkGone(Self))
+      return true;
   }
   QPainter P(Surface);
   TDeviceContext DC(&P, Surface->size());
