@@ -69,6 +69,17 @@ public:
   explicit TControlWidget(QWidget* Parent) : QWidget(Parent) {}
 };
 
+// What WM_MOUSEACTIVATE asks and answers.
+inline constexpr LRESULT MouseActivateNoActivate = 3, MouseActivateNoActivateAndEat = 4;
+inline constexpr Word HitClient = 1;
+
+// The time of the input being handled, as GetMessageTime answers it.
+void SetMessageTime(LongInt Time);
+// Stops the timers of a control that goes away.
+void KillTimersOf(HWND Wnd);
+// Drops the posted messages that wait for a control that goes away.
+void DropPostedMessages(const TControl* Control);
+
 // Performs a message for a Qt event and answers whether the control's
 // DefaultHandler was reached (so the widget should handle the event too).
 bool PerformNative(TControl* Control, TMessage& Message);

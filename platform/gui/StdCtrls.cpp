@@ -1331,9 +1331,10 @@ void TScrollBar::UserAction(int Action)
   Pos = std::clamp(Pos, FMin, FMax);
   Scroll(Code, Pos);
   SetPosition(Pos);
-  if (S) {
+  // The handlers may have given the control a new widget (another Kind).
+  if (QScrollBar* Now = ScrollBarOf(this)) {
     FSyncing = true;
-    S->setSliderPosition(FPosition);
+    Now->setSliderPosition(FPosition);
     FSyncing = false;
   }
 }

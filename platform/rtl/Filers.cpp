@@ -110,12 +110,15 @@ bool IsOrdinalKind(TPropKind K)
 
 // References to components of roots that were not loaded yet, kept until
 // GlobalFixupReferences finds them. A keeper component hears of the end of
-// each waiting root and drops its entries.
+// each waiting root, and of each component whose property waits (Holder),
+// and drops their entries.
 struct TGlobalFixup {
   TComponent* Root;
+  TComponent* Holder;   // Instance, or the component it belongs to
   TObject* Instance;
   const TPropInfo* Prop;
   String Name;
+  bool Uses(const TComponent* C) const { return Root == C || Holder == C; }
 };
 
 class TFixupKeeper : public TComponent {
@@ -123,11 +126,25 @@ public:
   TFixupKeeper() : TComponent(nullptr) {}
   std::vector<TGlobalFixup> Pending;
 
+  void Add(TGlobalFixup F)
+  {
+    F.Root->FreeNotification(this);
+    if (F.Holder)
+      F.Holder->FreeNotification(this);
+    Pending.push_back(std::move(F));
+  }
+  // Stops listening to a component that no entry waits for any more.
+  void Forget(TComponent* C)
+  {
+    if (C && std::none_of(Pending.begin(), Pending.end(), [C](const TGlobalFixup& F) { return F.Uses(C); }))
+      C->RemoveFreeNotification(this);
+  }
+
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override
   {
     if (Operation == opRemove)
-      std::erase_if(Pending, [&](const TGlobalFixup& F) { return F.Root == AComponent; });
+      std::erase_if(Pending, [&](const TGlobalFixup& F) { return F.Uses(AComponent); });
     TComponent::Notification(AComponent, Operation);
   }
 };
@@ -200,11 +217,12 @@ void GlobalFixupReferences()
       ++I;
       continue;
     }
-    TComponent* Root = F.Root;
-    F.Prop->SetObj(F.Instance, Target);
+    // Out of the list first: the setter may free components, and so entries.
+    const TGlobalFixup Done = F;
     Pending.erase(Pending.begin() + std::ptrdiff_t(I));
-    if (std::none_of(Pending.begin(), Pending.end(), [&](const TGlobalFixup& G) { return G.Root == Root; }))
-      Root->RemoveFreeNotification(&FixupKeeper());
+    FixupKeeper().Forget(Done.Root);
+    FixupKeeper().Forget(Done.Holder);
+    Done.Prop->SetObj(Done.Instance, Target);
   }
 }
 
@@ -932,6 +950,14 @@ void TReader::DiscardCreated()
 
 void TReader::FixupReferences()
 {
+  // The component that frees an instance with a reference: the instance
+  // itself, or the component that owns its collection or sub-object.
+  const auto HolderOf = [](TObject* Instance) {
+    auto* P = dynamic_cast<TPersistent*>(Instance);
+    while (P && !dynamic_cast<TComponent*>(P))
+      P = P->GetOwner();
+    return dynamic_cast<TComponent*>(P);
+  };
   std::vector<TFixup> Fixups;
   Fixups.swap(FFixups);
   for (const TFixup& F : Fixups) {
@@ -940,8 +966,7 @@ void TReader::FixupReferences()
     const String Suffix = F.Line > 0 ? QStringLiteral(" on line %1").arg(F.Line) : QString();
     if (!Target && Global && FRoot) {
       // Another form or data module that is not there yet.
-      FixupKeeper().Pending.push_back(TGlobalFixup{FRoot, F.Instance, F.Prop, F.Name});
-      FRoot->FreeNotification(&FixupKeeper());
+      FixupKeeper().Add(TGlobalFixup{FRoot, HolderOf(F.Instance), F.Instance, F.Prop, F.Name});
       continue;
     }
     if (!Target)

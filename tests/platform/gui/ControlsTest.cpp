@@ -1,13 +1,17 @@
 // ControlsTest.cpp: messages and their handlers, custom painting through the
-// canvas, handles created on first need, layout, focus events and the
-// message queue.
+// canvas, handles created on first need, layout, focus events, the message
+// queue, and widgets replaced by handlers of their own events.
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 
 #include "tests/platform/gui/GuiTestSupport.h"
+#include "tests/support/SameSlot.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +79,42 @@ TForm* ShownForm(int W = 300, int H = 200)
   F->Show();
   return F;
 }
+
+// Frees the widgets that controls gave up, as the event loop does once it
+// is back from the event that gave them up.
+void FreeReleasedWidgets() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// A freed control's address given to the next control.
+using TSameSlotControl = TSameSlot<TProbeControl>;
+
+// A control whose widget cannot be made once: in CreateWidget or in
+// InitializeWidget.
+class TFailingControl : public TCustomControl {
+  using inherited = TCustomControl;
+public:
+  TFailingControl(TComponent* AOwner, bool InInitialize) : TCustomControl(AOwner), FInInitialize(InInitialize) {}
+  int Failures = 1;
+protected:
+  QWidget* CreateWidget(QWidget* ParentWidget) override
+  {
+    if (!FInInitialize)
+      FailOnce();
+    return inherited::CreateWidget(ParentWidget);
+  }
+  void InitializeWidget() override
+  {
+    inherited::InitializeWidget();
+    if (FInInitialize)
+      FailOnce();
+  }
+private:
+  void FailOnce()
+  {
+    if (Failures-- > 0)
+      throw Exception(QStringLiteral("no window"));
+  }
+  bool FInInitialize;
+};
 
 } // namespace
 
@@ -307,4 +347,139 @@ TEST_F(GuiTest, ScrollWindowExReportsTheUncoveredStrip)
   GetRgnBox(Update, Box);
   EXPECT_EQ(Box, Rect(0, 50, 100, 60));
   DeleteObject(Update);
+}
+
+TEST_F(GuiTest, PostedMessagesOfAFreedControlNeverReachTheNextOneAtItsAddress)
+{
+  TForm* F = ShownForm();
+  auto* P = new TSameSlotControl(F);
+  P->SetParent(F);
+  ASSERT_TRUE(PostMessage(P, WM_USER + 100));
+  const void* Address = P;
+  delete P;
+  auto* Q = new TSameSlotControl(F);
+  Q->SetParent(F);
+  ASSERT_EQ(static_cast<const void*>(Q), Address);
+  TMsg M;
+  EXPECT_FALSE(PeekMessage(M, Q, WM_USER + 100, WM_USER + 100, PM_NOREMOVE));
+  Application->ProcessMessages();
+  EXPECT_EQ(Q->Custom, 0);
+  // Nothing stale keeps the new control's own message from being posted.
+  ASSERT_TRUE(PostMessageOnce(Q, WM_USER + 100));
+  Application->ProcessMessages();
+  EXPECT_EQ(Q->Custom, 1);
+}
+
+TEST_F(GuiTest, HandleCreationThatFailsCanBeTriedAgain)
+{
+  for (const bool InInitialize : {false, true}) {
+    SCOPED_TRACE(InInitialize ? "InitializeWidget" : "CreateWidget");
+    TForm* F = ShownForm();
+    auto* C = new TFailingControl(F, InInitialize);
+    C->SetBounds(5, 5, 50, 20);
+    EXPECT_THROW(C->SetParent(F), Exception);
+    EXPECT_EQ(C->Parent(), F);
+    EXPECT_FALSE(C->HandleAllocated());
+    C->HandleNeeded();
+    ASSERT_TRUE(C->HandleAllocated());
+    EXPECT_EQ(C->Widget()->parentWidget(), F->ClientWidget());
+    EXPECT_TRUE(C->Widget()->isVisible());
+    EXPECT_EQ(C->Widget()->geometry(), QRect(5, 5, 50, 20));
+  }
+}
+
+TEST_F(GuiTest, ControlRecreatedFromItsOwnMouseHandler)
+{
+  TForm* F = ShownForm();
+  auto* P = new TProbeControl(F);
+  P->SetBounds(10, 10, 100, 40);
+  P->SetParent(F);
+  int Downs = 0;
+  P->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer, Integer) {
+    if (++Downs == 1)
+      P->RecreateWnd();
+  };
+  QPointer<QWidget> Old = P->Widget();
+  gui_test::Click(P, QPoint(7, 9));
+  EXPECT_EQ(Downs, 1);
+  ASSERT_TRUE(P->HandleAllocated());
+  EXPECT_NE(P->Widget(), Old.data());
+  EXPECT_TRUE(P->Widget()->isVisible());
+  ASSERT_TRUE(Old);   // Qt was still delivering to it
+  EXPECT_FALSE(Old->isVisible());
+  FreeReleasedWidgets();
+  EXPECT_FALSE(Old);
+  gui_test::Click(P, QPoint(8, 9));
+  EXPECT_EQ(Downs, 2);
+  EXPECT_EQ(P->Downs.size(), 2u);
+}
+
+TEST_F(GuiTest, ComboStyleChangedFromOnChangeWhileTheUserPicks)
+{
+  TForm* F = ShownForm();
+  auto* C = new TComboBox(F);
+  C->SetParent(F);
+  C->SetStyle(csDropDownList);
+  for (const char* Item : {"Склад", "Цех", "Офис"})
+    C->Items()->Add(QString::fromUtf8(Item));
+  C->SetItemIndex(0);
+  int Changes = 0;
+  C->OnChange = [&](TObject*) {
+    if (++Changes == 1)
+      C->SetStyle(csDropDown);
+  };
+  QPointer<QWidget> Old = C->Widget();
+  QKeyEvent Down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QCoreApplication::sendEvent(Old, &Down);
+  EXPECT_EQ(Changes, 1);
+  EXPECT_EQ(C->Style(), csDropDown);
+  EXPECT_EQ(C->ItemIndex(), 1);
+  auto* New = qobject_cast<QComboBox*>(C->Widget());
+  ASSERT_NE(New, nullptr);
+  EXPECT_NE(New, Old.data());
+  EXPECT_TRUE(New->isEditable());
+  EXPECT_EQ(New->currentText(), QStringLiteral("Цех"));
+  ASSERT_TRUE(Old);
+  EXPECT_FALSE(Old->isVisible());
+  FreeReleasedWidgets();
+  EXPECT_FALSE(Old);
+  // The new widget serves the next pick.
+  QKeyEvent Next(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QCoreApplication::sendEvent(New, &Next);
+  EXPECT_EQ(C->ItemIndex(), 2);
+  EXPECT_EQ(C->Text(), QStringLiteral("Офис"));
+}
+
+TEST_F(GuiTest, ScrollBarKindChangedFromItsOwnHandlers)
+{
+  for (const bool FromScroll : {true, false}) {
+    SCOPED_TRACE(FromScroll ? "OnScroll" : "OnChange");
+    TForm* F = ShownForm();
+    auto* S = new TScrollBar(F);
+    S->SetBounds(10, 10, 150, 17);
+    S->SetParent(F);
+    int Calls = 0;
+    auto TurnUpright = [&] {
+      if (++Calls == 1)
+        S->SetKind(sbVertical);
+    };
+    if (FromScroll)
+      S->OnScroll = [&](TObject*, TScrollCode, Integer&) { TurnUpright(); };
+    else
+      S->OnChange = [&](TObject*) { TurnUpright(); };
+    QPointer<QWidget> Old = S->Widget();
+    gui_test::Click(S, QPoint(145, 8));   // the arrow at the right end
+    EXPECT_EQ(Calls, 1);
+    EXPECT_EQ(S->Kind(), sbVertical);
+    EXPECT_EQ(S->Position(), 1);
+    EXPECT_EQ(S->BoundsRect(), Bounds(10, 10, 17, 150));
+    auto* New = qobject_cast<QScrollBar*>(S->Widget());
+    ASSERT_NE(New, nullptr);
+    EXPECT_EQ(New->orientation(), Qt::Vertical);
+    EXPECT_EQ(New->value(), 1);
+    ASSERT_TRUE(Old);   // Qt was still in its mouse press
+    EXPECT_FALSE(Old->isVisible());
+    FreeReleasedWidgets();
+    EXPECT_FALSE(Old);
+  }
 }

@@ -5,6 +5,8 @@
 
 #include "tests/platform/gui/GuiTestSupport.h"
 
+#include <QPointer>
+
 namespace {
 
 // A control that refuses its hint through CM_HINTSHOW, or changes it.
@@ -207,6 +209,44 @@ TEST_F(HintsTest, HintControlFreedWhileThePauseRuns)
   Save = nullptr;
   Clock.Advance(600);
   EXPECT_EQ(Shown(), nullptr);
+}
+
+// The hint filter releases the hint window while Qt is delivering the very
+// event that made it do so.
+TEST_F(HintsTest, HintWindowReleasedByAnEventDeliveredToIt)
+{
+  struct Case {
+    const char* Name;
+    std::function<void(THintWindow*)> Send;
+  };
+  const Case Cases[] = {
+    {"mouse moved onto the hint", [](THintWindow* H) { MoveMouse(H, QPoint(2, 2)); }},
+    {"click on the hint", [](THintWindow* H) { gui_test::Click(H, QPoint(2, 2)); }},
+    {"wheel over the hint", [](THintWindow* H) { gui_test::Wheel(H, -1); }},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Application->CancelHint();
+    MoveMouse(Print, QPoint(30, 30));
+    Application->CancelHint();
+    MoveMouse(Save, QPoint(5, 5));
+    Clock.Advance(600);
+    THintWindow* H = Shown();
+    ASSERT_NE(H, nullptr);
+    QPointer<QWidget> Old = H->Widget();
+    C.Send(H);
+    EXPECT_EQ(Shown(), nullptr);
+    EXPECT_FALSE(H->HandleAllocated());
+    ASSERT_TRUE(Old);
+    EXPECT_FALSE(Old->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(Old);
+    // The hints go on as before.
+    MoveMouse(Print, QPoint(5, 5));
+    Clock.Advance(600);
+    ASSERT_NE(Shown(), nullptr);
+    EXPECT_EQ(Shown()->Caption(), QStringLiteral("Печать"));
+  }
 }
 
 TEST(Hints, ShortAndLongParts)

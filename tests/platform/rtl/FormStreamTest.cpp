@@ -1,9 +1,9 @@
 // FormStreamTest.cpp: form descriptions, text and binary, through the class
 // registry: round trips, every property kind, and read errors.
 #include "platform/rtl/Classes.h"
-#include "platform/rtl/ScopeExit.h"
 
 #include "tests/platform/rtl/QtPrinters.h"
+#include "tests/support/SameSlot.h"
 
 #include <gtest/gtest.h>
 
@@ -147,6 +147,13 @@ public:
   using TFormX::TFormX;
 };
 
+// A freed button's address given to the next button.
+class TSlotButtonX : public TSameSlot<TButtonX> {
+  VELMORA_CLASS(TSlotButtonX)
+public:
+  using TSameSlot::TSameSlot;
+};
+
 void RegisterTestClasses()
 {
   RegisterRtlClasses();
@@ -171,6 +178,7 @@ void RegisterTestClasses()
     .Property("Columns", &TButtonX::Columns)
     .Property("Buddy", &TButtonX::Buddy, &TButtonX::SetBuddy)
     .Event("OnClick", &TButtonX::OnClick);
+  RegisterClassInfo<TSlotButtonX, TButtonX>("TSlotButtonX");
   RegisterClassInfo<TFormX, TComponent>("TFormX")
     .Property("Caption", &TFormX::Caption, &TFormX::SetCaption)
     .Handler("Button1Click", &TFormX::Button1Click)
@@ -439,16 +447,27 @@ TEST_F(FormStream, ReadingOverAnObjectKeepsWhatTheStreamDoesNotName)
   EXPECT_EQ(B.Name(), QStringLiteral("B"));
 }
 
+// Other forms are found by name among Roots while the finder lives.
+class GlobalRoots {
+public:
+  explicit GlobalRoots(std::vector<TComponent*>& Roots)
+  {
+    SetFindGlobalComponent([&Roots](const String& Name) -> TComponent* {
+      for (TComponent* R : Roots)
+        if (R->Name().compare(Name, Qt::CaseInsensitive) == 0)
+          return R;
+      return nullptr;
+    });
+  }
+  ~GlobalRoots() { SetFindGlobalComponent(nullptr); }
+  GlobalRoots(const GlobalRoots&) = delete;
+  GlobalRoots& operator=(const GlobalRoots&) = delete;
+};
+
 TEST_F(FormStream, ReferencesToAnotherFormWaitForIt)
 {
   std::vector<TComponent*> Roots;
-  SetFindGlobalComponent([&](const String& Name) -> TComponent* {
-    for (TComponent* R : Roots)
-      if (R->Name().compare(Name, Qt::CaseInsensitive) == 0)
-        return R;
-    return nullptr;
-  });
-  ScopeExit Reset([] { SetFindGlobalComponent(nullptr); });
+  const GlobalRoots Finder(Roots);
   TFormX A(nullptr);
   Roots.push_back(&A);
   ReadComponentFromText(Lines({"object FormA: TFormX", "  object Button1: TButtonX", "    Buddy = FormB.Target",
@@ -469,6 +488,32 @@ TEST_F(FormStream, ReferencesToAnotherFormWaitForIt)
   EXPECT_EQ(B1->Buddy(), nullptr);   // its free notification cleared it
 }
 
+
+// A component whose reference waits for another form may be freed first;
+// the reference must not land in whatever is made at its address next.
+TEST_F(FormStream, ComponentFreedWhileItsReferenceWaits)
+{
+  std::vector<TComponent*> Roots;
+  const GlobalRoots Finder(Roots);
+  TFormX A(nullptr);
+  Roots.push_back(&A);
+  ReadComponentFromText(Lines({"object FormA: TFormX", "  object Button1: TSlotButtonX", "    Buddy = FormB.Target",
+                               "  end", "  object Button2: TButtonX", "    Buddy = FormB.Target", "  end", "end"}),
+                        &A);
+  TComponent* Freed = A.FindComponent(QStringLiteral("Button1"));
+  const void* Address = Freed;
+  delete Freed;
+  auto* Fresh = new TSlotButtonX(&A);
+  ASSERT_EQ(static_cast<const void*>(Fresh), Address);
+  TFormX B(nullptr);
+  Roots.push_back(&B);
+  ReadComponentFromText(Lines({"object FormB: TFormX", "  object Target: TButtonX", "  end", "end"}), &B);
+  EXPECT_EQ(Fresh->Buddy(), nullptr);
+  // The other reference still finds its form.
+  auto* B2 = static_cast<TButtonX*>(A.FindComponent(QStringLiteral("Button2")));
+  EXPECT_EQ(B2->Buddy(), B.FindComponent(QStringLiteral("Target")));
+  Roots.pop_back();
+}
 
 TEST_F(FormStream, InheritedFormsReadTheirDescriptionsOldestFirst)
 {
