@@ -14,8 +14,9 @@ packages=(
   zlib1g-dev libjpeg-dev libuemf-dev libicu-dev
   # database server and client; the Russian locale of the server's messages
   postgresql postgresql-client acl locales
-  # tests
+  # tests, and a virtual desktop with a window manager to run the client in
   libgtest-dev googletest poppler-utils
+  xvfb x11-apps x11-utils openbox xdotool python3
   # fonts with Cyrillic glyphs; Liberation and Carlito/Caladea stand in,
   # metric for metric, for the common Windows fonts
   fontconfig fonts-dejavu-core fonts-liberation fonts-liberation2
@@ -24,8 +25,8 @@ packages=(
 # The metafile test has LibreOffice draw the pages we save; any install of it serves.
 command -v soffice >/dev/null || packages+=(libreoffice-draw-nogui)
 if [ "${1:-}" = --extra ]; then
-  # fuzzing, benchmarks, memory checks, and a virtual desktop to run the client in
-  packages+=(clang libclang-rt-14-dev libbenchmark-dev valgrind xvfb x11-apps openbox xdotool)
+  # fuzzing, benchmarks, memory checks
+  packages+=(clang libclang-rt-14-dev libbenchmark-dev valgrind)
   # the dataset benchmark's peer: Qt's own PostgreSQL driver
   packages+=(libqt6sql6-psql)
 fi

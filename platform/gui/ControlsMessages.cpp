@@ -109,7 +109,10 @@ bool ScreenToClient(HWND Wnd, TPoint& P)
 }
 
 bool IsWindowVisible(HWND Wnd) { return IsLiveControl(Wnd) && Wnd->Showing(); }
-bool IsWindowEnabled(HWND Wnd) { return IsLiveControl(Wnd) && Wnd->Enabled(); }
+bool IsWindowEnabled(HWND Wnd)
+{
+  return IsLiveControl(Wnd) && Wnd->Enabled() && !(Wnd->HandleAllocated() && WindowDisabledByModal(Wnd->Widget()));
+}
 bool IsChild(HWND Parent, HWND Wnd) { return IsLiveControl(Parent) && IsLiveControl(Wnd) && Parent != Wnd && Parent->ContainsControl(Wnd); }
 
 HWND SetFocus(HWND Wnd)

@@ -2,6 +2,8 @@
 // modal loop so that timers keep firing and Terminate closes them.
 #include "platform/gui/Dialogs.h"
 
+#include "platform/gui/Forms.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,12 +23,12 @@ TMessageBoxHook SetMessageBoxHook(TMessageBoxHook NewHook)
   return Old;
 }
 
-// Whether the application was told to terminate (Forms.cpp).
-bool ApplicationTerminated();
 Integer RunModalDialog(QDialog* Dialog);
 
-Integer ShowMessageBox(const String& Text, const String& Caption, UINT Flags)
+Integer ShowMessageBox(const String& Text, const String& ACaption, UINT Flags)
 {
+  // A box without a caption of its own shows the application's title.
+  const String Caption = ACaption.isEmpty() ? Application->Title() : ACaption;
   if (Hook())
     return Hook()(TMessageBoxRequest{Text, Caption, Flags});
   QMessageBox Box;
@@ -83,7 +85,7 @@ Integer MessageBox(HWND, const String& Text, const String& Caption, UINT Type)
 
 Integer MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer)
 {
-  static const char* Captions[] = {"Предупреждение", "Ошибка", "Информация", "Подтверждение", ""};
+  static const char* Captions[] = {"Предупреждение", "Ошибка", "Информация", "Подтверждение"};
   UINT Flags = 0;
   switch (DlgType) {
   case mtWarning: Flags |= MB_ICONWARNING; break;
@@ -96,14 +98,15 @@ Integer MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Button
     Flags |= Buttons.Contains(mbCancel) ? MB_YESNOCANCEL : MB_YESNO;
   else if (Buttons.Contains(mbOK) && Buttons.Contains(mbCancel))
     Flags |= MB_OKCANCEL;
-  const Integer Id = ShowMessageBox(Msg, QString::fromUtf8(Captions[int(DlgType)]), Flags);
+  const String Caption = DlgType == mtCustom ? Application->Title() : QString::fromUtf8(Captions[int(DlgType)]);
+  const Integer Id = ShowMessageBox(Msg, Caption, Flags);
   // Modal results share the numbers of the answers (mrOk = IDOK …).
   return Id;
 }
 
 void ShowMessage(const String& Msg)
 {
-  ShowMessageBox(Msg, QCoreApplication::applicationName(), MB_OK);
+  ShowMessageBox(Msg, Application->Title(), MB_OK);
 }
 
 void ShowStyleError(const String& Message)
@@ -112,11 +115,14 @@ void ShowStyleError(const String& Message)
 }
 
 // Runs a dialog until it closes or the application is told to terminate.
+// Shown, not opened: opening would make it modal to no window at all.
 Integer RunModalDialog(QDialog* Dialog)
 {
   Dialog->setWindowModality(Qt::ApplicationModal);
-  Dialog->open();
-  while (Dialog->isVisible() && !ApplicationTerminated())
+  TModalWindowGuard Guard(Dialog);
+  Dialog->setResult(0);
+  Dialog->show();
+  while (Dialog->isVisible() && !Application->Terminated())
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
   if (Dialog->isVisible())
     Dialog->reject();

@@ -15,15 +15,17 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <QVBoxLayout>
 
 #include <map>
+#include <optional>
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
-
-bool ApplicationTerminated() { return Application && Application->Terminated(); }
 
 namespace {
 
@@ -75,7 +77,144 @@ protected:
   }
 };
 
+// A running modal window and the windows it disabled.
+struct TModalFrame {
+  const QWidget* Key = nullptr;
+  QPointer<QWidget> Modal;
+  QPointer<QWidget> Owner;
+  QPointer<QWindow> OldTransientParent;
+  std::vector<QPointer<QWidget>> Disabled;
+};
+
+std::vector<TModalFrame>& ModalFrames()
+{
+  static std::vector<TModalFrame> Frames;
+  return Frames;
+}
+
+// Popups, hints and drop-downs come and go by themselves; only real windows
+// are disabled or own a modal window.
+bool IsOwnerWindow(const QWidget* W)
+{
+  return W && W->isWindow() && W->isVisible() && W->windowType() != Qt::Popup && W->windowType() != Qt::ToolTip;
+}
+
+// The window a new modal window belongs to: the active one, else the modal
+// window running now, else the active or main form.
+QWidget* ModalOwner(const QWidget* Modal)
+{
+  const auto Usable = [Modal](QWidget* W) {
+    return W && W != Modal && IsOwnerWindow(W) && !WindowDisabledByModal(W);
+  };
+  if (QWidget* W = QApplication::activeWindow(); Usable(W))
+    return W;
+  for (auto It = ModalFrames().rbegin(); It != ModalFrames().rend(); ++It)
+    if (Usable(It->Modal))
+      return It->Modal;
+  for (TCustomForm* F : {Application->ActiveForm(), Application->MainForm()})
+    if (F && F->HandleAllocated() && Usable(F->Widget()))
+      return F->Widget();
+  return nullptr;
+}
+
+// Brings the innermost modal window forward, as a click on a window it
+// disables does.
+void BringModalForward()
+{
+  if (ModalFrames().empty())
+    return;
+  QPointer<QWidget> Modal = ModalFrames().back().Modal;
+  QTimer::singleShot(0, Modal, [Modal] {
+    if (!Modal || !Modal->isVisible() || Modal->isActiveWindow())
+      return;
+    RaiseWindow(Modal);
+    Modal->activateWindow();
+  });
+}
+
+// Keeps input away from the windows a modal window disables; the toolkit's
+// own modality does the same, this holds also where it would let an event by.
+class TModalEventFilter : public QObject {
+public:
+  using QObject::QObject;
+  bool eventFilter(QObject* Watched, QEvent* Event) override
+  {
+    if (ModalFrames().empty() || !Watched->isWidgetType())
+      return false;
+    const QWidget* Window = static_cast<QWidget*>(Watched)->window();
+    switch (Event->type()) {
+    case QEvent::MouseButtonPress: case QEvent::MouseButtonDblClick:
+      if (!WindowDisabledByModal(Window))
+        return false;
+      BringModalForward();
+      return true;
+    case QEvent::MouseButtonRelease: case QEvent::Wheel: case QEvent::KeyPress: case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride: case QEvent::ContextMenu:
+      return WindowDisabledByModal(Window);
+    case QEvent::WindowActivate:
+      if (Watched == Window && WindowDisabledByModal(Window))
+        BringModalForward();
+      return false;
+    default:
+      return false;
+    }
+  }
+};
+
 } // namespace
+
+bool WindowDisabledByModal(const QWidget* Window)
+{
+  for (const TModalFrame& F : ModalFrames())
+    for (const QPointer<QWidget>& W : F.Disabled)
+      if (W == Window)
+        return true;
+  return false;
+}
+
+TModalWindowGuard::TModalWindowGuard(QWidget* Modal) : FModal(Modal)
+{
+  static TModalEventFilter* Filter = nullptr;
+  if (!Filter && QCoreApplication::instance()) {
+    Filter = new TModalEventFilter(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(Filter);
+  }
+  TModalFrame Frame;
+  Frame.Key = Modal;
+  Frame.Modal = Modal;
+  // The window handle must exist before the window is shown: the window
+  // system reads the transient parent when it maps the window.
+  Modal->winId();
+  if (QWidget* Owner = ModalOwner(Modal)) {
+    Owner->winId();
+    Frame.Owner = Owner;
+    Frame.OldTransientParent = Modal->windowHandle()->transientParent();
+    Modal->windowHandle()->setTransientParent(Owner->windowHandle());
+  }
+  for (QWidget* W : QApplication::topLevelWidgets())
+    if (W != Modal && IsOwnerWindow(W) && !WindowDisabledByModal(W))
+      Frame.Disabled.emplace_back(W);
+  ModalFrames().push_back(std::move(Frame));
+}
+
+void TModalWindowGuard::Release()
+{
+  if (!FHeld)
+    return;
+  FHeld = false;
+  auto& Frames = ModalFrames();
+  auto It = std::find_if(Frames.begin(), Frames.end(), [this](const TModalFrame& F) { return F.Key == FModal; });
+  if (It == Frames.end())
+    return;
+  const QPointer<QWidget> Modal = It->Modal, Owner = It->Owner;
+  if (Modal && Modal->windowHandle())
+    Modal->windowHandle()->setTransientParent(It->OldTransientParent);
+  Frames.erase(It);
+  // The window the modal one belonged to takes the activation back.
+  QWidget* Active = QApplication::activeWindow();
+  if (Owner && Owner->isVisible() && !WindowDisabledByModal(Owner) && (!Active || Active == Modal))
+    Owner->activateWindow();
+}
 
 // ---------------------------------------------------------------------------
 // TCustomForm.
@@ -536,13 +675,14 @@ TModalResult TCustomForm::ShowModal()
 {
   if (FVisible || !FEnabled || FFormState.Contains(fsModal) || FFormState.Contains(fsCreating))
     throw EInvalidOperation(QStringLiteral("Cannot make a visible window modal"));
+  HandleNeeded();
   ReleaseCapture();
   FFormState << fsModal;
   FModalResult = mrNone;
   Application->ModalStarted();
   TCustomForm* Previous = Application->ActiveForm();
+  std::optional<TModalWindowGuard> Guard(std::in_place, Widget());
   try {
-    HandleNeeded();
     Widget()->setWindowModality(Qt::ApplicationModal);
     Show();
     while (true) {
@@ -572,6 +712,7 @@ TModalResult TCustomForm::ShowModal()
       if (HandleAllocated())
         Widget()->setWindowModality(Qt::NonModal);
     }
+    Guard.reset();
     throw;
   }
   const TModalResult Result = FModalResult;
@@ -579,6 +720,7 @@ TModalResult TCustomForm::ShowModal()
   Application->ModalFinished();
   Hide();
   Widget()->setWindowModality(Qt::NonModal);
+  Guard.reset();
   // The form that opened this one becomes active again.
   if (Previous && Previous != this && Previous->Visible() && IsLiveControl(Previous)) {
     Previous->Widget()->activateWindow();
@@ -1001,6 +1143,7 @@ void TApplication::ResetForTesting()
   FActiveForm = nullptr;
   FTerminated = false;
   FModalLevel = 0;
+  FTitle.clear();
   OnException = nullptr;
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents();

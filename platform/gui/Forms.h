@@ -441,6 +441,27 @@ private:
   std::vector<std::pair<Integer, HCURSOR>> FCursors;
 };
 
+// Held while a modal window (a form's ShowModal, a message box, a dialog)
+// runs: every other window of the application is disabled, so that a click
+// on one only brings the modal window forward, and the modal window is a
+// transient of the window that was active, so that the window manager keeps
+// it above. Release (or the destructor) gives the windows back.
+class TModalWindowGuard {
+public:
+  explicit TModalWindowGuard(QWidget* Modal);
+  ~TModalWindowGuard() { Release(); }
+  TModalWindowGuard(const TModalWindowGuard&) = delete;
+  TModalWindowGuard& operator=(const TModalWindowGuard&) = delete;
+  void Release();
+
+private:
+  QWidget* FModal;
+  bool FHeld = true;
+};
+
+// Whether a running modal window disables this top-level window.
+bool WindowDisabledByModal(const QWidget* Window);
+
 extern TApplication* Application;
 
 // A program's main: runs Main inside the toolkit's application object, made

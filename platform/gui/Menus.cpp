@@ -67,17 +67,23 @@ TMenuItem::~TMenuItem()
     FParent->Remove(this);
 }
 
+// A line's caption "-" only marks it: the toolkit's separator would draw
+// any text it has beside the line.
+void TMenuItem::UpdateAction(QAction* A) const
+{
+  A->setText(IsLine() ? String() : FCaption);
+  A->setEnabled(FEnabled);
+  A->setVisible(FVisible);
+  A->setCheckable(FChecked || FRadioItem);
+  A->setChecked(FChecked);
+  A->setShortcut(ToKeySequence(FShortCut));
+  A->setSeparator(IsLine());
+}
+
 void TMenuItem::Changed()
 {
-  for (QAction* A : FActions) {
-    A->setText(FCaption);
-    A->setEnabled(FEnabled);
-    A->setVisible(FVisible);
-    A->setCheckable(FChecked || FRadioItem);
-    A->setChecked(FChecked);
-    A->setShortcut(ToKeySequence(FShortCut));
-    A->setSeparator(IsLine());
-  }
+  for (QAction* A : FActions)
+    UpdateAction(A);
   if (TMenu* M = GetParentMenu(); M && !FItems.empty())
     M->MenuChanged();
 }
@@ -235,17 +241,12 @@ void TMenuItem::GetChildren(const TGetChildProc& Proc, TComponent* Root)
 
 QAction* TMenuItem::MakeAction(QObject* Parent)
 {
-  auto* A = new QAction(FCaption, Parent);
+  auto* A = new QAction(Parent);
   FActions.push_back(A);
   QObject::connect(A, &QObject::destroyed, [this, A] {
     FActions.erase(std::remove(FActions.begin(), FActions.end(), A), FActions.end());
   });
-  A->setEnabled(FEnabled);
-  A->setVisible(FVisible);
-  A->setCheckable(FChecked || FRadioItem);
-  A->setChecked(FChecked);
-  A->setShortcut(ToKeySequence(FShortCut));
-  A->setSeparator(IsLine());
+  UpdateAction(A);
   QObject::connect(A, &QAction::triggered, [this] { GuardedClick(this); });
   return A;
 }

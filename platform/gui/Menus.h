@@ -78,6 +78,7 @@ private:
   friend class TMenu;
   friend class TMainMenu;
   QAction* MakeAction(QObject* Parent);
+  void UpdateAction(QAction* A) const;
   String FCaption;
   bool FChecked = false;
   bool FEnabled = true;
