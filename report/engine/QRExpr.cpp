@@ -5,7 +5,9 @@
 #include "platform/data/DB.h"
 #include "platform/gui/Forms.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 // ---------------------------------------------------------------------------
 // Results

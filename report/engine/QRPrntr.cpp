@@ -1,10 +1,13 @@
 // QRPrntr.cpp: the page stream, the page coder and the page list.
 #include "report/engine/QRPrntr.h"
 
-#include <QtEndian>
-
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <unistd.h>
 
 // ---------------------------------------------------------------------------
@@ -35,7 +38,7 @@ TQRStream::~TQRStream()
   MemoryStream.reset();
   FileStream.reset();
   if (!FFilename.isEmpty())
-    ::unlink(QFile::encodeName(FFilename).constData());
+    ::unlink(FFilename.toLocal8Bit().constData());
 }
 
 TStream* TQRStream::Active() const
@@ -87,9 +90,9 @@ static String CreateTempFile()
   const int Fd = ::mkstemp(Pattern.data());
   if (Fd < 0)
     throw EFCreateError(QStringLiteral("Cannot create a temporary file in \"%1\". %2")
-                          .arg(QFile::decodeName(Pattern), QString::fromLocal8Bit(std::strerror(errno))));
+                          .arg(QString::fromLocal8Bit(Pattern), QString::fromLocal8Bit(std::strerror(errno))));
   ::close(Fd);
-  return QFile::decodeName(Pattern);
+  return QString::fromLocal8Bit(Pattern);
 }
 
 void TQRStream::Spill()
@@ -226,17 +229,34 @@ void TQRCompress::Expand(Byte& Expanded)
 
 namespace {
 
+// The report file is little-endian whatever the machine.
+UInt64 GetLE(const char* P, int Bytes)
+{
+  UInt64 V = 0;
+  for (int I = Bytes - 1; I >= 0; --I)
+    V = (V << 8) | Byte(P[I]);
+  return V;
+}
+
+void PutLE(UInt64 V, char* P, int Bytes)
+{
+  for (int I = 0; I < Bytes; ++I, V >>= 8)
+    P[I] = char(V & 0xFF);
+}
+
+Integer GetLE32(const char* P) { return Integer(std::uint32_t(GetLE(P, 4))); }
+
 constexpr Integer MinRecordSize = 12;   // number, next position, back link
 constexpr Integer EmfHeaderMin = 88;
 
 Integer LeInt(const QByteArray& Bytes, Integer Offset)
 {
-  return qFromLittleEndian<qint32>(Bytes.constData() + Offset);
+  return GetLE32(Bytes.constData() + Offset);
 }
 
 void PutLeInt(QByteArray& Bytes, Integer Offset, Integer Value)
 {
-  qToLittleEndian<qint32>(Value, Bytes.data() + Offset);
+  PutLE(std::uint32_t(Value), Bytes.data() + Offset, 4);
 }
 
 // Holds the list's lock for one record operation.
@@ -266,13 +286,13 @@ Integer TQRPageList::ReadInt()
 {
   char Buf[4];
   FStream->ReadBuffer(Buf, 4);
-  return qFromLittleEndian<qint32>(Buf);
+  return GetLE32(Buf);
 }
 
 void TQRPageList::WriteInt(Integer Value)
 {
   char Buf[4];
-  qToLittleEndian<qint32>(Value, Buf);
+  PutLE(std::uint32_t(Value), Buf, 4);
   FStream->WriteBuffer(Buf, 4);
 }
 
@@ -284,11 +304,11 @@ void TQRPageList::Damaged(const String& What) const
 void TQRPageList::WriteHeader()
 {
   QByteArray Header(HeaderSize, '\0');
-  qToLittleEndian<qint16>(3, Header.data());
-  qToLittleEndian<qint16>(60, Header.data() + 2);
+  PutLE(3, Header.data(), 2);
+  PutLE(60, Header.data() + 2, 2);
   PutLeInt(Header, 8, FPageCount);
   const double Stamp = Now().Val;
-  qToLittleEndian<double>(Stamp, Header.data() + 16);
+  PutLE(std::bit_cast<UInt64>(Stamp), Header.data() + 16, 8);
   Header[25] = FCompression ? 1 : 0;
   std::memset(Header.data() + 26, 0x48, 100);
   FStream->Seek(0, soBeginning);
@@ -346,7 +366,8 @@ void TQRPageList::WritePageRecord(TMetafile* aMetafile, const std::vector<THyper
             WriteInt(L.Area.Bottom);
             WriteInt(Integer(L.Link.size()));
             QByteArray Text(L.Link.size() * 2, '\0');
-            qToLittleEndian<char16_t>(L.Link.utf16(), L.Link.size(), Text.data());
+            for (qsizetype C = 0; C < L.Link.size(); ++C)
+              PutLE(L.Link[C].unicode(), Text.data() + 2 * C, 2);
             FStream->WriteBuffer(Text);
           }
         }
@@ -461,7 +482,7 @@ void TQRPageList::ReadPageRecord(std::unique_ptr<TMetafile>& AMetafile,
   } else {
     if (Body.size() < EmfHeaderMin)
       Damaged(QStringLiteral("a page is cut short"));
-    const qint64 EmfSize = qFromLittleEndian<quint32>(Body.constData() + 48);
+    const Int64 EmfSize = Int64(GetLE(Body.constData() + 48, 4));
     if (EmfSize < EmfHeaderMin || EmfSize > Body.size())
       Damaged(QStringLiteral("a page has a wrong length"));
     Emf = Body.left(EmfSize);
@@ -486,7 +507,8 @@ void TQRPageList::ReadPageRecord(std::unique_ptr<TMetafile>& AMetafile,
           if (Len < 0 || Int64(Len) * 2 > Rest.size() - Off)
             Damaged(QStringLiteral("a link block is cut short"));
           String Text(Len, QChar());
-          qFromLittleEndian<char16_t>(Rest.constData() + Off, Len, Text.data());
+          for (Integer C = 0; C < Len; ++C)
+            Text[C] = QChar(char16_t(GetLE(Rest.constData() + Off + 2 * C, 2)));
           Off += 2 * Len;
           Links->emplace_back(Area, Text);
         }
@@ -577,7 +599,7 @@ void TQRPageList::ReadHeader()
     if (Found == HeaderSize)
       Count = LeInt(Header, 8);
     else if (Found == 120)
-      Count = qFromLittleEndian<qint32>(Header.constData() + 5);
+      Count = GetLE32(Header.constData() + 5);
     Compressed = Header.size() > 25 && Header[25] == 1;
   }
   if (Count < 0 || Int64(Count) * MinRecordSize > Size - Found)
