@@ -1,6 +1,7 @@
 // QRPrntr.cpp: the page stream, the page coder and the page list.
 #include "report/engine/QRPrntr.h"
 
+#include <QFile>
 #include <QtEndian>
 
 #include <cstdlib>
