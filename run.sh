@@ -36,7 +36,9 @@ trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
 scripts/pgserver.sh attach "$data" $$
-scripts/odbcini.sh "$data/odbc.ini" "${ODBCINI:-$HOME/.odbc.ini}"
+# unixODBC finds ~/.odbc.ini through the account, not $HOME: name the file.
+export ODBCINI=${ODBCINI:-$HOME/.odbc.ini}
+scripts/odbcini.sh "$data/odbc.ini" "$ODBCINI"
 # The demo database's clerk and approver, unless the site has its own list.
 config=${XDG_CONFIG_HOME:-$HOME/.config}/velmora
 if [ ! -f "$config/rights.ini" ]; then
