@@ -350,3 +350,44 @@ private:
   TWinControl* FMasterActionsControl = nullptr;
   TWinControl* FMasterFocusControl = nullptr;
 };
+
+// ---------------------------------------------------------------------------
+// Edit-button painting: the glyphs of edit buttons, spin buttons, check boxes
+// and tree rows, themed or classic.
+
+// (end of section)
+
+// ---------------------------------------------------------------------------
+// Popup menus that stay open, button images and pictures read from fields.
+
+// (end of section)
+
+// ---------------------------------------------------------------------------
+// Edit-button controls: the speed buttons that show edit buttons.
+
+// (end of section)
+
+// ---------------------------------------------------------------------------
+// Edit buttons: their persistent description and collection.
+
+// (end of section)
+
+// ---------------------------------------------------------------------------
+// MRU list, special row and size grip.
+
+// (end of section)
+
+// ---------------------------------------------------------------------------
+// Bookmark list.
+
+// (end of section)
+
+// ---------------------------------------------------------------------------
+// Dataset field value list and data link.
+
+// (end of section)
+
+// ---------------------------------------------------------------------------
+// Text wrapping, search and hit highlighting.
+
+// (end of section)
