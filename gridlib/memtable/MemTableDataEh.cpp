@@ -1,0 +1,2 @@
+// MemTableDataEh.cpp: the storage of the in-memory dataset.
+#include "gridlib/memtable/MemTableDataEh.h"
