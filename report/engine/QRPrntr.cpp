@@ -1,5 +1,11 @@
-// QRPrntr.cpp: the page stream, the page coder and the page list.
+// QRPrntr.cpp: the page stream, the page coder, the page list, the printer
+// settings and the report printer job.
 #include "report/engine/QRPrntr.h"
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/Windows.h"
+#include "platform/rtl/Math.h"
+#include "report/engine/QRReport.h"
 
 #include <algorithm>
 #include <bit>
@@ -790,7 +796,7 @@ void TPrinterSettings::SetPrinter(TPrinter* Value)
 
 bool TPrinterSettings::PaperSizeSupported(TQRPaperSize Size) const
 {
-  return Size == TQRPaperSize::Default || FPaperSizes[Integer(Size)];
+  return Size == TQRPaperSize::Default || !FDevMode || FPaperSizes[Integer(Size)];
 }
 
 void TPrinterSettings::SetCopies(Integer Value)
@@ -950,4 +956,554 @@ void ResetPrinterDeviceMode(TPrinter* APrinter)
 {
   if (APrinter && APrinter->HasDevice())
     APrinter->ResetDeviceMode();
+}
+
+// ---------------------------------------------------------------------------
+// TQRPrinter
+
+bool PrintStoredPages = false;
+
+TQRPreviewInterfaceClass& QRPreviewInterfaceClass()
+{
+  static TQRPreviewInterfaceClass Class = [] { return std::make_unique<TQRPreviewInterface>(nullptr); };
+  return Class;
+}
+
+// Device pixels per tenth of a millimetre of the logical 96-dpi screen.
+static constexpr Extended ScreenFactor = Extended(ScreenPixelsPerInch) / 254;
+static constexpr Extended FallbackFactor = 0.37795;
+
+static void LetMessagesRun()
+{
+  if (Application)
+    Application->ProcessMessages();
+}
+
+TQRPrinter::TQRPrinter(TComponent* parentrep)
+{
+  FPrinterOK = !Printer()->Printers().isEmpty();
+  aPrinterSettings = std::make_unique<TPrinterSettings>();
+  bool UseStandard = false;
+  if (auto* Rep = dynamic_cast<TCustomQRReport*>(parentrep)) {
+    FParentReport = parentrep;
+    UseStandard = Rep->PrinterSettings()->UseStandardPrinter;
+    aPrinterSettings->UseStandardPrinter = UseStandard;
+    aPrinterSettings->MemoryLimit = Rep->PrinterSettings()->MemoryLimit;
+  } else {
+    FParentReport = parentrep;
+  }
+  if (UseStandard) {
+    aPrinter = Printer();
+  } else {
+    // The private printer selects the system's default printer itself.
+    FOwnPrinter = std::make_unique<TPrinter>();
+    aPrinter = FOwnPrinter.get();
+  }
+  if (FPrinterOK) {
+    aPrinterSettings->SetPrinter(aPrinter);
+    LetMessagesRun();
+  }
+  FTopWaste = aPrinterSettings->TopOffset();
+  FLeftWaste = aPrinterSettings->LeftOffset();
+  FPageList = std::make_unique<TQRPageList>();
+}
+
+TQRPrinter::~TQRPrinter()
+{
+  try {
+    if (FStatus != mpReady)
+      Cleanup();
+  } catch (const Exception&) {
+    // A printer job that cannot be aborted cleanly is dropped with the job.
+  }
+  FClient = nullptr;
+}
+
+TCustomQRReport* TQRPrinter::Report() const { return dynamic_cast<TCustomQRReport*>(FParentReport); }
+
+Integer TQRPrinter::XPos(Extended Value) const { return Integer(Round((Value - FLeftWaste) * FXFactor)); }
+Integer TQRPrinter::YPos(Extended Value) const { return Integer(Round((Value - FTopWaste) * FYFactor)); }
+Integer TQRPrinter::XSize(Extended Value) const { return Integer(Round(Value * FXFactor)); }
+Integer TQRPrinter::YSize(Extended Value) const { return Integer(Round(Value * FYFactor)); }
+
+Integer TQRPrinter::LeftWaste() const { return FDestination == qrdPrinter ? aPrinterSettings->LeftOffset() : 0; }
+Integer TQRPrinter::TopWaste() const { return FDestination == qrdPrinter ? aPrinterSettings->TopOffset() : 0; }
+
+Integer TQRPrinter::PaperWidthValue() const
+{
+  return Orientation() == poLandscape ? aPrinterSettings->PaperLength() : aPrinterSettings->PaperWidth();
+}
+
+Integer TQRPrinter::PaperLengthValue() const
+{
+  return Orientation() == poLandscape ? aPrinterSettings->PaperWidth() : aPrinterSettings->PaperLength();
+}
+
+void TQRPrinter::SetScreenFactors() { FXFactor = FYFactor = ScreenFactor; }
+
+void TQRPrinter::SetPrinterFactors(TPrinter* APrinter, Extended LowFactor)
+{
+  FXFactor = Extended(APrinter->PixelsPerInchX()) / 254;
+  FYFactor = Extended(APrinter->PixelsPerInchY()) / 254;
+  if (FXFactor < 0.1)
+    FXFactor = LowFactor;
+  if (FYFactor < 0.1)
+    FYFactor = LowFactor;
+}
+
+void TQRPrinter::PostClient(UINT Msg, Integer Value)
+{
+  if (FClient && FClient->HandleAllocated())
+    PostMessage(FClient, Msg, WPARAM(Value), 0);
+}
+
+void TQRPrinter::SetAvailablePages(Integer Value)
+{
+  FAvailablePages = Value;
+  PostClient(CM_QRPAGEAVAILABLE, Value);
+}
+
+void TQRPrinter::SetProgress(Integer Value)
+{
+  FProgress = Value;
+  PostClient(CM_QRPROGRESSUPDATE, Value);
+}
+
+void TQRPrinter::SetPageNumber(Integer Value)
+{
+  if (Value >= 1 && Value <= FPageCount)
+    FPageNumber = Value;
+}
+
+void TQRPrinter::SetShowingPreview(bool Value)
+{
+  if (FShowingPreview && !Value) {
+    if (FStatus == mpBusy)
+      Cancel();
+    if (AfterPreview)
+      AfterPreview(this);
+  }
+  FShowingPreview = Value;
+}
+
+// The output file stands in for a printer: the job can print without one.
+void TQRPrinter::SetOutputFileName(const String& Value)
+{
+  aPrinter->SetFileName(Value);
+  if (!Value.isEmpty() || FPrinterOK) {
+    FPrinterOK = true;
+    aPrinterSettings->SetPrinter(aPrinter);
+  }
+  if (Value.isEmpty())
+    FPrinterOK = !aPrinter->Printers().isEmpty();
+}
+
+void TQRPrinter::SetPrinterIndex(Integer Value)
+{
+  if (aPrinter->Printers().isEmpty() || aPrinterSettings->UseStandardPrinter)
+    return;
+  aPrinter->SetPrinterIndex(Value);
+  ResetPrinterDeviceMode(aPrinter);
+  aPrinterSettings->SetPrinter(aPrinter);
+}
+
+bool TQRPrinter::PageInRange(Integer Page) const
+{
+  return (FFirstPage <= 0 || FFirstPage <= Page) && (FLastpage <= 0 || Page <= FLastpage);
+}
+
+void TQRPrinter::BeginDoc()
+{
+  FMetafile.reset();
+  FAvailablePages = 0;
+  FCancelled = false;
+  if (FDestination == qrdPrinter)
+    aPrinterSettings->ApplySettings();
+  FTopWaste = TopWaste();
+  FLeftWaste = LeftWaste();
+  if (FStatus != mpReady)
+    throw EQRError(QStringLiteral("QRPrinter not ready"));
+  FPageNumber = 0;
+  FPageCount = 0;
+  FMasterProgressStart = 0;
+  FMasterProgressEnd = 0;
+  IsPrinting = false;
+  FStatus = mpBusy;
+  if (FDestination == qrdMetafile) {
+    FPageList->Clear();
+    FPageList->SetStream(std::make_unique<TQRStream>(aPrinterSettings->MemoryLimit));
+    SetScreenFactors();
+  } else {
+    SetPrinterFactors(aPrinter, FallbackFactor);
+  }
+}
+
+void TQRPrinter::StartMetafilePage()
+{
+  FMetafile = std::make_unique<TMetafile>();
+  SetScreenFactors();
+  FMetafile->SetWidth(XSize(PaperWidthValue()));
+  FMetafile->SetHeight(YSize(PaperLengthValue()));
+  FMetafileCanvas = std::make_unique<TMetafileCanvas>(FMetafile.get(), nullptr);
+  SetGraphicsMode(FMetafileCanvas->Handle(), GM_ADVANCED);
+  FCanvas = FMetafileCanvas.get();
+}
+
+void TQRPrinter::StartPrinterPage()
+{
+  // The printer's own new page has already begun the sheet; the canvas only
+  // has to be taken again.
+  if (aPrinter->Printing()) {
+    aPrinter->Canvas()->Refresh();
+  } else {
+    aPrinter->SetTitle(FTitle);
+    aPrinter->BeginDoc();
+    IsPrinting = aPrinter->Printing();
+  }
+  FCanvas = aPrinter->Canvas();
+  SetPrinterFactors(aPrinter, FallbackFactor);
+  if (FYFactor < 0.1)
+    FYFactor = 1.0;
+}
+
+// Frees the canvas of a metafile page (which completes it) and stores the
+// page when asked; the metafile is dropped either way.
+void TQRPrinter::ClosePage(bool Store)
+{
+  if (!FMetafileCanvas)
+    return;
+  FCanvas = nullptr;
+  FMetafileCanvas.reset();
+  if (Store)
+    FPageList->AddPage(FMetafile.get());
+  FMetafile.reset();
+}
+
+void TQRPrinter::FreePage()
+{
+  FCanvas = nullptr;
+  FMetafileCanvas.reset();
+  FMetafile.reset();
+}
+
+void TQRPrinter::NewPage()
+{
+  if (FStatus != mpBusy)
+    throw EQRError(QStringLiteral("Illegal call to NewPage"));
+  if (FPageNumber > 0) {
+    if (FDestination == qrdMetafile) {
+      ClosePage(true);
+    } else if (PageInRange(FPageCount)) {
+      if (FPageCount != FLastpage)
+        aPrinter->NewPage();
+    } else {
+      FreePage();   // drawn only to keep the page numbers and totals right
+    }
+    SetAvailablePages(FAvailablePages + 1);
+  }
+  ++FPageCount;
+  ++FPageNumber;
+  if (FDestination == qrdMetafile || !PageInRange(FPageCount))
+    StartMetafilePage();
+  else
+    StartPrinterPage();
+}
+
+void TQRPrinter::EndDoc()
+{
+  if (FStatus != mpBusy)
+    return;
+  if (FDestination == qrdPrinter) {
+    // A last page outside the print range was drawn on a scratch page.
+    FreePage();
+    if (aPrinter->Printing())
+      aPrinter->EndDoc();
+  } else if (FPageNumber > 0) {
+    ClosePage(true);
+  }
+  FCanvas = nullptr;
+  FStatus = mpFinished;
+  SetAvailablePages(FAvailablePages + 1);
+  LetMessagesRun();
+  if (FDestination == qrdMetafile)
+    FPageList->Finish();
+  else if (AfterPrint)
+    AfterPrint(this);
+}
+
+void TQRPrinter::AbortDoc()
+{
+  if (FDestination == qrdPrinter) {
+    FreePage();
+    if (aPrinter->Printing())
+      aPrinter->Abort();
+  } else if (FMetafileCanvas) {
+    const TCustomQRReport* Rep = Report();
+    ClosePage(!(Rep && Rep->Exporting()));
+  }
+  FCanvas = nullptr;
+  FStatus = mpFinished;
+  // The header tells the pages really stored, not the count of page 1.
+  if (FDestination == qrdMetafile && FPageList->Stream())
+    FPageList->Finish();
+}
+
+void TQRPrinter::Cleanup()
+{
+  if (FStatus == mpBusy)
+    Cancel();
+  FreePage();
+  if (aPrinter->Printing())
+    aPrinter->Abort();
+  FPageList->ReleaseStream();
+  FPageList->Clear();
+  FStatus = mpReady;
+}
+
+std::unique_ptr<TMetafile> TQRPrinter::GetPage(Integer Value)
+{
+  if ((FStatus != mpBusy && FStatus != mpFinished) || Value < 1 || Value > FPageCount)
+    return nullptr;
+  return FPageList->GetPage(Value);
+}
+
+void TQRPrinter::GetPageEx(Integer Value, std::unique_ptr<TMetafile>& AMetafile,
+                           std::unique_ptr<std::vector<THyperlink>>& AHyperlinks)
+{
+  FPageList->GetPageEx(Value, AMetafile, AHyperlinks);
+}
+
+void TQRPrinter::AddOutline(Integer Level, const String& Caption, const TRect& Target)
+{
+  if (FStatus == mpBusy)
+    FPageList->AddOutline(Level, Caption, QStringLiteral("%1,%2,%3,%4").arg(Target.Left).arg(Target.Top)
+                                            .arg(Target.Right).arg(Target.Bottom), FPageNumber);
+}
+
+// ---------------------------------------------------------------------------
+// Report files
+
+void TQRPrinter::Load(const String& FileName)
+{
+  if (FStatus != mpReady)
+    Cleanup();
+  FPageList->LoadFromFile(FileName);
+  DetectPaper();
+}
+
+void TQRPrinter::LoadFromStream(TStream* inStream)
+{
+  if (FStatus != mpReady)
+    Cleanup();
+  FPageList->LoadFromStream(inStream);
+  DetectPaper();
+}
+
+// The paper of a loaded report, from the size of its first page. A page was
+// recorded in whole pixels, so its size is up to a pixel (0.26 mm) off the
+// paper's; within 2 mm it is that paper. Several table rows share a size (A4
+// and A4Small, Letter and Note): the first is the common paper devices offer.
+void TQRPrinter::DetectPaper()
+{
+  FPageCount = FPageList->PageCount();
+  SetScreenFactors();
+  const std::unique_ptr<TMetafile> First = FPageCount > 0 ? FPageList->GetPage(1) : nullptr;
+  if (First) {
+    const double W = First->Width() / FXFactor / 10;
+    const double H = First->Height() / FXFactor / 10;
+    auto Near = [](double A, double B) { return std::abs(A - B) < 2; };
+    bool Found = false;
+    for (Integer I = Integer(TQRPaperSize::Letter); I <= Integer(TQRPaperSize::ESheet) && !Found; ++I) {
+      const TQRPaperSize Size = TQRPaperSize(I);
+      const double TW = PaperWidthMM(Size);
+      const double TL = PaperLengthMM(Size);
+      const bool Portrait = Near(W, TW) && Near(H, TL);
+      if (Portrait || (Near(H, TW) && Near(W, TL))) {
+        SetPaperSize(Size);
+        SetOrientation(Portrait ? poPortrait : poLandscape);
+        Found = true;
+      }
+    }
+    if (!Found)
+      SetOrientation(H < W ? poLandscape : poPortrait);
+  }
+  FStatus = mpFinished;
+  OnPrintSetup = nullptr;
+  OnExportToFilter = nullptr;
+  FReportLoaded = true;
+  PrintStoredPages = true;
+}
+
+void TQRPrinter::Save(const String& FileName)
+{
+  if (FStatus != mpFinished)
+    return;
+  FPageList->SaveToFile(FileName);
+}
+
+// ---------------------------------------------------------------------------
+// Output of stored pages
+
+// Draws one stored page on the printer: with a report, the whole sheet shifted
+// by the printer's unprintable margins; without one, over the printable area.
+void TQRPrinter::PrintStoredPage(Integer Index, TCustomQRReport* ParentRep)
+{
+  const std::unique_ptr<TMetafile> Meta = GetPage(Index);
+  if (!Meta)
+    return;
+  const Extended PX = Extended(aPrinterSettings->PixelsPerX()) / 254;
+  const Extended PY = Extended(aPrinterSettings->PixelsPerY()) / 254;
+  TRect Area(0, 0, aPrinter->PageWidth(), aPrinter->PageHeight());
+  if (ParentRep) {
+    TQRPage* Page = ParentRep->Page();
+    const TQRUnit Units = Page->Units();
+    Page->SetUnits(TQRUnit::Native);
+    const Extended Left = aPrinterSettings->LeftOffset();
+    const Extended Top = aPrinterSettings->TopOffset();
+    Area = TRect(-Integer(Round(Left * PX)), -Integer(Round(Top * PY)),
+                 Integer(Round((Page->Width() - Left) * PX)), Integer(Round((Page->Length() - Top) * PY)));
+    Page->SetUnits(Units);
+  }
+  aPrinter->Canvas()->StretchDraw(Area, Meta.get());
+}
+
+void TQRPrinter::Print()
+{
+  TCustomQRReport* Rep = Report();
+  if (FMaster && !FReportLoaded && !aPrinterSettings->PrintMetafile && FStatus == mpFinished) {
+    PostMessage(FMaster, CM_QRPRINT);
+    return;
+  }
+  if (FStatus != mpFinished || !FPrinterOK)
+    return;
+  const bool ShowProgress = Rep && Rep->ShowProgress();
+  aPrinter->SetTitle(FTitle);
+  if (aPrinter->Printing())
+    aPrinter->Abort();
+  aPrinterSettings->ApplySettings();
+  aPrinter->BeginDoc();
+  if (!aPrinter->Printing())
+    return;
+  Integer First = 1;
+  Integer Last = FPageCount;
+  if (Rep) {
+    FFirstPage = Rep->PrinterSettings()->FirstPage;
+    FLastpage = Rep->PrinterSettings()->LastPage;
+  }
+  if (FFirstPage != 0)
+    First = FFirstPage;
+  if (FLastpage != 0)
+    Last = FLastpage;
+  // A range beyond the stored pages prints what there is, not empty sheets.
+  First = std::max(First, 1);
+  Last = std::min(Last, FPageCount);
+  auto Finally = [&] {
+    FFirstPage = FLastpage = 0;
+    if (aPrinter->Printing())
+      aPrinter->EndDoc();
+  };
+  try {
+    for (Integer I = First; I <= Last; ++I) {
+      LetMessagesRun();
+      if (ShowProgress)
+        SetProgress(Integer(Round(Extended(I - First + 1) / (Last - First + 1) * 100)));
+      SetPageNumber(I);
+      PrintStoredPage(I, Rep);
+      if (FCancelled) {
+        aPrinter->Abort();
+        break;
+      }
+      if (I < Last)
+        aPrinter->NewPage();
+    }
+  } catch (...) {
+    Finally();
+    throw;
+  }
+  Finally();
+  if (Rep) {
+    if (Rep->AfterPrint)
+      Rep->AfterPrint(Rep);
+    Rep->PrinterSettings()->FirstPage = 0;
+    Rep->PrinterSettings()->LastPage = 0;
+  }
+}
+
+void TQRPrinter::PrintMetafileDirect(const String& /*FileName*/, Integer FromPage, Integer ToPage)
+{
+  if (FStatus != mpFinished)
+    return;
+  TPrinter* Global = Printer();
+  Global->BeginDoc();
+  try {
+    const Extended PX = Extended(Global->PixelsPerInchX()) / 254;
+    const Extended PY = Extended(Global->PixelsPerInchY()) / 254;
+    if (FXFactor < 0.1)
+      FXFactor = FallbackFactor;
+    if (FYFactor < 0.1)
+      FYFactor = FallbackFactor;
+    Extended AreaWidth = Global->PageWidth();
+    Extended AreaHeight = Global->PageHeight();
+    if (PaperSize() == TQRPaperSize::Custom) {
+      AreaWidth = PaperWidth() * PX;
+      AreaHeight = PaperLength() * PY;
+    }
+    for (Integer I = FromPage; I <= ToPage; ++I) {
+      if (const std::unique_ptr<TMetafile> Meta = FPageList->GetPage(I))
+        Global->Canvas()->StretchDraw(TRect(Integer(Round(DPLeftMargin * PX)), Integer(Round(DPTopmargin * PY)),
+                                            Integer(Round(AreaWidth)), Integer(Round(AreaHeight))),
+                                      Meta.get());
+      if (I < ToPage)
+        Global->NewPage();
+    }
+  } catch (...) {
+    if (Global->Printing())
+      Global->Abort();
+    throw;
+  }
+  Global->EndDoc();
+}
+
+void TQRPrinter::Preview()
+{
+  if (OnPreview) {
+    OnPreview(this);
+    return;
+  }
+  const std::unique_ptr<TQRPreviewInterface> Interface = QRPreviewInterfaceClass()();
+  FPreviewControl = Interface->Show(this);
+}
+
+void TQRPrinter::PreviewModal()
+{
+  if (OnPreview) {
+    OnPreview(this);
+    return;
+  }
+  const std::unique_ptr<TQRPreviewInterface> Interface = QRPreviewInterfaceClass()();
+  Interface->ShowModal(this);
+}
+
+void TQRPrinter::ClosePreview(TWinControl* /*Control*/)
+{
+  SetShowingPreview(false);
+  if (FMaster)
+    SendMessage(FMaster, CM_QRPREVIEWCLOSE, 0, LPARAM(this));
+}
+
+void TQRPrinter::ExportToFilter(TQRExportFilter* aFilter)
+{
+  if (OnExportToFilter)
+    OnExportToFilter(aFilter);
+}
+
+void TQRPrinter::PrintSetup()
+{
+  if (OnPrintSetup)
+    OnPrintSetup();
+}
+
+Integer QRPos(const String& SubText, const String& Text)
+{
+  return SubText.isEmpty() ? 0 : Integer(Text.indexOf(SubText)) + 1;
 }

@@ -326,7 +326,8 @@ public:
   // The device mode as last read, nullptr when none could be had.
   const TDeviceMode* DevMode() const { return FDevMode ? &*FDevMode : nullptr; }
 
-  // Taken only when the device mode has the field (a paper: when offered).
+  // Taken only when the device mode has the field (a paper: when offered);
+  // without a device there is nothing to check against and all are taken.
   Integer Copies() const { return FCopies; }
   void SetCopies(Integer Value);
   TPrinterOrientation Orientation() const { return FOrientation; }
@@ -361,7 +362,7 @@ public:
   TQRPrinterSettingsEvent OnApplyPrinterSettings;
 
 private:
-  bool Advertised(Cardinal Bit) const { return FDevMode && (FDevMode->Fields & Bit); }
+  bool Advertised(Cardinal Bit) const { return !FDevMode || (FDevMode->Fields & Bit); }
 
   Integer FIndex = -1;
   String FDevice;
@@ -417,3 +418,246 @@ public:
 TQRPaperSize DefaultPrinterPaperSize();
 // The printer takes its driver's default settings for the next job.
 void ResetPrinterDeviceMode(TPrinter* APrinter);
+
+// ---------------------------------------------------------------------------
+// The text encoding the export filters write their documents with: no
+// preamble, and the bytes of this system's 8-bit text.
+
+class TQRTextEncoding : public TEncoding {
+public:
+  String EncodingName() const override { return QStringLiteral("QRTextEncoding"); }
+  QByteArray GetPreamble() const override { return QByteArray(); }
+  QByteArray GetBytes(const String& S) const override { return S.toUtf8(); }
+  String GetString(const QByteArray& Bytes) const override { return String::fromUtf8(Bytes); }
+  Integer GetMaxByteCount(Integer /*CharCount*/) const { return 0; }
+  Integer GetMaxCharCount(Integer ByteCount) const { return ByteCount; }
+};
+
+// ---------------------------------------------------------------------------
+// The report printer: the output job of one report run.
+
+class TCustomQRReport;
+
+enum TQRPrinterDestination { qrdMetafile, qrdPrinter };
+enum TQRPrinterStatus { mpReady, mpBusy, mpFinished };
+
+// Messages to the job's client window (wParam: the value) and its master.
+inline constexpr UINT CM_QRPROGRESSUPDATE = WM_USER;
+inline constexpr UINT CM_QRPAGEAVAILABLE = WM_USER + 1;
+inline constexpr UINT CM_QRPRINT = WM_USER + 2;
+inline constexpr UINT CM_QRPREVIEWCLOSE = WM_USER + 4;
+
+using TQRAfterPrintEvent = TNotifyEvent;
+using TQRAfterPreviewEvent = TNotifyEvent;
+using TQRExportToFilterEvent = std::function<void(TQRExportFilter* aFilter)>;
+using TQRPrintSetupEvent = std::function<void()>;
+
+// How a job opens its preview window; the preview unit installs its own.
+class TQRPreviewInterface : public TComponent {
+  VELMORA_CLASS(TQRPreviewInterface)
+public:
+  explicit TQRPreviewInterface(TComponent* AOwner) : TComponent(AOwner) {}
+  virtual TWinControl* Show(TQRPrinter* /*AQRPrinter*/) { return nullptr; }
+  virtual TWinControl* ShowModal(TQRPrinter* /*AQRPrinter*/) { return nullptr; }
+};
+using TQRPreviewInterfaceClass = std::function<std::unique_ptr<TQRPreviewInterface>()>;
+// The class every job instantiates for its preview.
+TQRPreviewInterfaceClass& QRPreviewInterfaceClass();
+
+// Set when the pages of a loaded or previewed report are printed as stored
+// instead of running the report again.
+extern bool PrintStoredPages;
+
+class TQRPrinter : public TPersistent {
+  VELMORA_CLASS(TQRPrinter)
+public:
+  // parentrep: the report that runs the job, or nullptr.
+  explicit TQRPrinter(TComponent* parentrep);
+  ~TQRPrinter() override;
+
+  void BeginDoc();
+  void NewPage();
+  void EndDoc();
+  void AbortDoc();
+  void Cancel() { FCancelled = true; }
+  void Cleanup();
+
+  // Report lengths (tenths of a millimetre) in pixels of the current canvas.
+  Integer XPos(Extended Value) const;
+  Integer YPos(Extended Value) const;
+  Integer XSize(Extended Value) const;
+  Integer YSize(Extended Value) const;
+
+  // A stored page for 1..PageCount, nullptr while it is being drawn.
+  std::unique_ptr<TMetafile> GetPage(Integer Value);
+  void GetPageEx(Integer Value, std::unique_ptr<TMetafile>& AMetafile,
+                 std::unique_ptr<std::vector<THyperlink>>& AHyperlinks);
+  void AddHyperlink(const TRect& /*ARect*/, const String& /*AHyperlink*/) {}
+  void AddOutline(Integer Level, const String& Caption, const TRect& Target);
+
+  void Load(const String& FileName);
+  void LoadFromStream(TStream* inStream);
+  void Save(const String& FileName);
+
+  void Print();
+  void PrintMetafileDirect(const String& FileName, Integer FromPage, Integer ToPage);
+  void Preview();
+  void PreviewModal();
+  void ClosePreview(TWinControl* Control);
+  void ExportToFilter(TQRExportFilter* aFilter);
+  void PrintSetup();
+
+  TQRPrinterDestination Destination() const { return FDestination; }
+  void SetDestination(TQRPrinterDestination Value) { FDestination = Value; }
+  TQRPrinterStatus Status() const { return FStatus; }
+  Integer PageCount() const { return FPageCount; }
+  Integer PageNumber() const { return FPageNumber; }
+  void SetPageNumber(Integer Value);
+  Integer AvailablePages() const { return FAvailablePages; }
+  void SetAvailablePages(Integer Value);
+  Integer Progress() const { return FProgress; }
+  void SetProgress(Integer Value);
+  Integer MasterProgressStart() const { return FMasterProgressStart; }
+  void SetMasterProgressStart(Integer Value) { FMasterProgressStart = Value; }
+  Integer MasterProgressEnd() const { return FMasterProgressEnd; }
+  void SetMasterProgressEnd(Integer Value) { FMasterProgressEnd = Value; }
+  bool ShowingPreview() const { return FShowingPreview; }
+  void SetShowingPreview(bool Value);
+  const String& Title() const { return FTitle; }
+  void SetTitle(const String& Value) { FTitle = Value; }
+  bool Cancelled() const { return FCancelled; }
+  // At creation the system had a printer, or the job prints to a file.
+  bool PrinterOK() const { return FPrinterOK; }
+  bool ReportLoaded() const { return FReportLoaded; }
+  void SetReportLoaded(bool Value) { FReportLoaded = Value; }
+  TComponent* ParentReport() const { return FParentReport; }
+  TQRPageList* PageList() const { return FPageList.get(); }
+  TWinControl* PreviewControl() const { return FPreviewControl; }
+  TCanvas* Canvas() const { return FCanvas; }
+  TWinControl* Client() const { return FClient; }
+  void SetClient(TWinControl* Value) { FClient = Value; }
+  TWinControl* Master() const { return FMaster; }
+  void SetMaster(TWinControl* Value) { FMaster = Value; }
+  TMetafile* Page() const { return FPage.get(); }
+  Extended XFactor() const { return FXFactor; }
+  Extended YFactor() const { return FYFactor; }
+  Integer FirstPage() const { return FFirstPage; }
+  void SetFirstPage(Integer Value) { FFirstPage = Value; }
+  Integer LastPage() const { return FLastpage; }
+  void SetLastPage(Integer Value) { FLastpage = Value; }
+  bool Compression() const { return FPageList->Compression(); }
+  void SetCompression(bool Value) { FPageList->SetCompression(Value); }
+  Integer LeftWaste() const;
+  Integer TopWaste() const;
+  Integer PrinterIndex() const { return aPrinter->PrinterIndex(); }
+  void SetPrinterIndex(Integer Value);
+  QStringList Printers() const { return aPrinter->Printers(); }
+  HDC PrinterHandle() const { return aPrinter->Handle(); }
+  // Printing to this PDF file instead of a printer; empty: the printer.
+  String OutputFileName() const { return aPrinter->FileName(); }
+  void SetOutputFileName(const String& Value);
+
+  TQRPaperSize PaperSize() const { return aPrinterSettings->PaperSize(); }
+  void SetPaperSize(TQRPaperSize Value) { aPrinterSettings->SetPaperSize(Value); }
+  Integer PaperWidth() const { return aPrinterSettings->PaperWidth(); }
+  void SetPaperWidth(Integer Value) { aPrinterSettings->SetPaperWidth(Value); }
+  Integer PaperLength() const { return aPrinterSettings->PaperLength(); }
+  void SetPaperLength(Integer Value) { aPrinterSettings->SetPaperLength(Value); }
+  TPrinterOrientation Orientation() const { return aPrinterSettings->Orientation(); }
+  void SetOrientation(TPrinterOrientation Value) { aPrinterSettings->SetOrientation(Value); }
+  Integer Copies() const { return aPrinterSettings->Copies(); }
+  void SetCopies(Integer Value) { aPrinterSettings->SetCopies(Value); }
+  bool Duplex() const { return aPrinterSettings->Duplex(); }
+  void SetDuplex(bool Value) { aPrinterSettings->SetDuplex(Value); }
+  TQRBin OutputBin() const { return aPrinterSettings->OutputBin(); }
+  void SetOutputBin(TQRBin Value) { aPrinterSettings->SetOutputBin(Value); }
+  bool PrintMetafile() const { return aPrinterSettings->PrintMetafile; }
+  void SetPrintMetafile(bool Value) { aPrinterSettings->PrintMetafile = Value; }
+  bool UseStandardPrinter() const { return aPrinterSettings->UseStandardPrinter; }
+  void SetUseStandardPrinter(bool Value) { aPrinterSettings->UseStandardPrinter = Value; }
+  bool UseExtendedDuplex() const { return aPrinterSettings->UseExtendedDuplex; }
+  void SetUseExtendedDuplex(bool Value) { aPrinterSettings->UseExtendedDuplex = Value; }
+  Integer ExtendedDuplex() const { return aPrinterSettings->ExtendedDuplex; }
+  void SetExtendedDuplex(Integer Value) { aPrinterSettings->ExtendedDuplex = Value; }
+  bool UseCustomBinCode() const { return aPrinterSettings->UseCustomBinCode; }
+  void SetUseCustomBinCode(bool Value) { aPrinterSettings->UseCustomBinCode = Value; }
+  Integer CustomBinCode() const { return aPrinterSettings->CustomBinCode; }
+  void SetCustomBinCode(Integer Value) { aPrinterSettings->CustomBinCode = Value; }
+  bool UseCustomPaperCode() const { return aPrinterSettings->UseCustomPaperCode; }
+  void SetUseCustomPaperCode(bool Value) { aPrinterSettings->UseCustomPaperCode = Value; }
+  Integer CustomPaperCode() const { return aPrinterSettings->CustomPaperCode; }
+  void SetCustomPaperCode(Integer Value) { aPrinterSettings->CustomPaperCode = Value; }
+  Integer PrintQuality() const { return aPrinterSettings->PrintQuality; }
+  void SetPrintQuality(Integer Value) { aPrinterSettings->PrintQuality = Value; }
+  Integer Collate() const { return aPrinterSettings->Collate; }
+  void SetCollate(Integer Value) { aPrinterSettings->Collate = Value; }
+  Integer ColorOption() const { return aPrinterSettings->ColorOption; }
+  void SetColorOption(Integer Value) { aPrinterSettings->ColorOption = Value; }
+  TQRPrinterSettingsEvent OnGetPrinterSettings() const { return aPrinterSettings->OnGetPrinterSettings; }
+  void SetOnGetPrinterSettings(const TQRPrinterSettingsEvent& Value) { aPrinterSettings->OnGetPrinterSettings = Value; }
+  TQRPrinterSettingsEvent OnApplyPrinterSettings() const { return aPrinterSettings->OnApplyPrinterSettings; }
+  void SetOnApplyPrinterSettings(const TQRPrinterSettingsEvent& Value) { aPrinterSettings->OnApplyPrinterSettings = Value; }
+  // The page as laid out, in tenths of a millimetre (landscape: exchanged).
+  Integer PaperWidthValue() const;
+  Integer PaperLengthValue() const;
+  // The screen's dots per inch against the logical 96.
+  double CurrentScreenDPI() const { return 1.0; }
+
+  TNotifyEvent OnPreview;
+  TQRExportToFilterEvent OnExportToFilter;
+  TQRPrintSetupEvent OnPrintSetup;
+  TQRAfterPrintEvent AfterPrint;
+  TQRAfterPreviewEvent AfterPreview;
+
+  std::unique_ptr<TPrinterSettings> aPrinterSettings;
+  Extended DPLeftMargin = 0;
+  Extended DPTopmargin = 0;
+  bool IsPrinting = false;
+
+private:
+  TCustomQRReport* Report() const;
+  bool PageInRange(Integer Page) const;
+  void StartMetafilePage();
+  void StartPrinterPage();
+  void ClosePage(bool Store);
+  void FreePage();
+  void PostClient(UINT Msg, Integer Value);
+  void SetScreenFactors();
+  void SetPrinterFactors(TPrinter* APrinter, Extended LowFactor);
+  void PrintStoredPage(Integer Index, TCustomQRReport* ParentRep);
+  void DetectPaper();
+
+  std::unique_ptr<TPrinter> FOwnPrinter;
+  TPrinter* aPrinter = nullptr;
+  TComponent* FParentReport = nullptr;
+  Integer FAvailablePages = 0;
+  bool FCancelled = false;
+  TCanvas* FCanvas = nullptr;
+  TQRPrinterDestination FDestination = qrdMetafile;
+  Integer FFirstPage = 0;
+  Integer FLastpage = 0;
+  Integer FLeftWaste = 0;
+  TWinControl* FClient = nullptr;
+  TWinControl* FMaster = nullptr;
+  std::unique_ptr<TMetafile> FMetafile;
+  std::unique_ptr<TMetafileCanvas> FMetafileCanvas;
+  std::unique_ptr<TMetafile> FPage;
+  Integer FPageCount = 0;
+  Integer FPageNumber = 0;
+  bool FPrinterOK = false;
+  Integer FProgress = 0;
+  Integer FMasterProgressStart = 0;
+  Integer FMasterProgressEnd = 0;
+  String FTitle;
+  Integer FTopWaste = 0;
+  bool FShowingPreview = false;
+  TQRPrinterStatus FStatus = mpReady;
+  Extended FXFactor = 0.37795;
+  Extended FYFactor = 0.37795;
+  std::unique_ptr<TQRPageList> FPageList;
+  TWinControl* FPreviewControl = nullptr;
+  bool FReportLoaded = false;
+};
+
+// The 1-based position of SubText in Text, 0 when absent.
+Integer QRPos(const String& SubText, const String& Text);

@@ -1,6 +1,7 @@
 // ExportFilterTest.cpp: the library of export filters that the preview's
-// Save dialog offers.
+// Save dialog offers, and the order in which an export run calls a filter.
 #include "report/engine/QRPrntr.h"
+#include "report/engine/QRReport.h"
 
 #include <gtest/gtest.h>
 
@@ -48,4 +49,107 @@ TEST(QRExportFilterLibrary, DialogFilterAndLookup)
   EXPECT_TRUE(Base.Active());
   Base.Finish();
   EXPECT_FALSE(Base.Active());
+}
+
+namespace {
+
+// Writes down every call, as a filter that builds pages would see them; an
+// EndPage with no page begun is the call before the first page.
+class TRecordingFilter : public TQRExportFilter {
+  VELMORA_CLASS(TRecordingFilter)
+public:
+  using TQRExportFilter::TQRExportFilter;
+  QStringList Calls;
+  Integer PagesWritten = 0;
+
+  void Start(Integer PaperWidth, Integer PaperHeight, TFont* Font) override
+  {
+    TQRExportFilter::Start(PaperWidth, PaperHeight, Font);
+    Calls << QStringLiteral("Start %1x%2").arg(PaperWidth).arg(PaperHeight);
+  }
+  void NewPage() override
+  {
+    FPageOpen = true;
+    Calls << QStringLiteral("NewPage");
+  }
+  void EndPage() override
+  {
+    Calls << (FPageOpen ? QStringLiteral("EndPage") : QStringLiteral("EndPage (no page)"));
+    if (FPageOpen)
+      ++PagesWritten;
+    FPageOpen = false;
+  }
+  void Finish() override
+  {
+    Calls << QStringLiteral("Finish");
+    TQRExportFilter::Finish();
+  }
+  void TextOut(Extended, Extended, TFont*, TColor, TAlignment, const String& Text) override
+  {
+    Calls << QStringLiteral("TextOut ") + Text;
+  }
+
+private:
+  bool FPageOpen = false;
+};
+
+// A control on the report that hands its text to the filter when it prints.
+class TTextControl : public TQRPrintable {
+public:
+  using TQRPrintable::TQRPrintable;
+  String Text;
+  void Print(Integer OfsX, Integer OfsY) override
+  {
+    TQRPrintable::Print(OfsX, OfsY);
+    TCustomQRReport* Report = ParentReport();
+    if (Report->Exporting())
+      Report->ExportFilter()->TextOut(QRPrinter()->XPos(OfsX + Size()->Left()), QRPrinter()->YPos(OfsY + Size()->Top()),
+                                      Font(), clWhite, taLeftJustify,
+                                      QStringLiteral("%1 %2").arg(Text).arg(Report->PageNumber()));
+  }
+};
+
+} // namespace
+
+// The order in which an export run calls its filter: Start once, EndPage
+// before the first page too, each page's content between its NewPage and
+// EndPage, and Finish after the last EndPage. The export job itself records
+// only the first page.
+TEST(QRExportFilter, CallOrderOfAnExportRun)
+{
+  TQRReport Report(nullptr);
+  auto* Control = new TTextControl(&Report);
+  Control->SetParent(&Report);
+  Control->Text = QStringLiteral("Итого");
+  TRecordingFilter Filter(QStringLiteral("/tmp/unused"));
+  TQRPrinter Job(&Report);
+  Report.SetQRPrinter(&Job);
+  Report.SetExportFilter(&Filter);
+  Report.SetFinalPass(false);
+  ASSERT_TRUE(Report.Exporting());
+
+  // The run as the generation drives it.
+  Report.SetUnits(TQRUnit::Native);
+  Job.BeginDoc();
+  if (!Filter.Active())
+    Filter.Start(Integer(Report.Page()->Width()), Integer(Report.Page()->Length()), Report.Font());
+  Control->Prepare();
+  for (Integer Page = 1; Page <= 3; ++Page)
+    Report.NewPage();
+  Report.SetLastPage(true);
+  Report.EndPage();
+  Filter.Finish();
+  Control->Unprepare();
+  Job.AbortDoc();
+
+  EXPECT_EQ(Filter.Calls, (QStringList{
+    QStringLiteral("Start 2100x2970"), QStringLiteral("EndPage (no page)"),
+    QStringLiteral("NewPage"), QStringLiteral("TextOut Итого 1"), QStringLiteral("EndPage"),
+    QStringLiteral("NewPage"), QStringLiteral("TextOut Итого 2"), QStringLiteral("EndPage"),
+    QStringLiteral("NewPage"), QStringLiteral("TextOut Итого 3"), QStringLiteral("EndPage"),
+    QStringLiteral("Finish")}));
+  EXPECT_EQ(Filter.PagesWritten, 3);
+  EXPECT_FALSE(Filter.Active());
+  EXPECT_EQ(Job.PageCount(), 1);
+  EXPECT_EQ(Report.PageNumber(), 3);
 }
