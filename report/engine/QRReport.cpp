@@ -2,6 +2,7 @@
 // panel base of reports and bands, and the printable control base.
 #include "report/engine/QRReport.h"
 
+#include "platform/gui/Forms.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeExit.h"
 
@@ -437,6 +438,12 @@ void TQRCustomBand::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integ
       P->ReceiveNotify(this, qrBandBoundsChanged);
 }
 
+void TQRCustomBand::Loaded()
+{
+  inherited::Loaded();
+  FSize->Loaded();
+}
+
 void TQRCustomBand::SetZoom(Integer Value)
 {
   if (Value <= 0)
@@ -498,6 +505,12 @@ void TCustomQRReport::SetZoom(Integer Value)
     else if (auto* P = dynamic_cast<TQRPrintable*>(Controls(I)))
       P->SetZoom(Value);
   }
+}
+
+void TCustomQRReport::Loaded()
+{
+  inherited::Loaded();
+  FPage->Loaded();
 }
 
 void TCustomQRReport::SetExportFilter(TQRExportFilter* Value)
@@ -758,5 +771,57 @@ void RegisterQRReportClasses()
   if (Done)
     return;
   Done = true;
-  RegisterClasses({TQRReport::StaticClass()});
+  RegisterGuiClasses();
+  RegisterEnum<TPrinterOrientation>("TPrinterOrientation", {"poPortrait", "poLandscape"});
+  RegisterEnum<TQRUnit>("TQRUnit", {"MM", "Inches", "Pixels", "Characters", "Native"});
+  RegisterEnum<TQRPrintOrder>("TQRPrintOrder", {"ColByCol", "RowByRow"});
+  RegisterEnum<TQRPaperSize>("TQRPaperSize",
+      {"Default", "Letter", "LetterSmall", "Tabloid", "Ledger", "Legal", "Statement", "Executive", "A3", "A4",
+       "A4Small", "A5", "B4", "B5", "Folio", "Quarto", "qr10X14", "qr11X17", "Note", "Env9", "Env10", "Env11",
+       "Env12", "Env14", "CSheet", "DSheet", "ESheet", "EnvDL", "EnvC5", "EnvC3", "EnvC4", "EnvC6", "EnvC65",
+       "EnvB4", "EnvB5", "EnvB6", "EnvItaly", "EnvMonarch", "EnvPersonal", "FanfoldUSStd", "FanfoldGerStd",
+       "FanfoldGerLegal", "B4ISO", "PostcardJap", "qr9X11", "qr10X11", "qr15X11", "EnvInvite", "Reserved1",
+       "Reserved2", "LetterExtra", "LegalExtra", "TabloidExtra", "A4Extra", "LetterTrans", "A4Trans",
+       "LetterExtraTrans", "SuperASuperAA4", "SuperBSuperBA3", "LetterPlus", "A4Plus", "A5Trans", "B5Trans",
+       "A3Extra", "A5Extra", "B5Extra", "A2", "A3Trans", "A3ExtraTrans", "Custom"});
+  RegisterEnum<TXLNumFormat>("TXLNumFormat",
+      {"nfGeneral", "nfInteger", "nfDec2", "nfIntRound", "nfCurrencyNS", "nfCurrency", "nfCurrency2",
+       "nfCurrencyDec", "nfCurrencyDec2", "nfPercent", "nfPercentDec2", "nfFraction", "nfFraction2", "nfDate1",
+       "nfDate2", "nfDate3", "nfDate4", "nfTime1", "nfTime2", "nfTime3", "nfTime4", "nfDateTime"});
+
+  RegisterClassInfo<TQRFrame, TPersistent>("TQRFrame")
+      .Property("Color", &TQRFrame::Color, &TQRFrame::SetColor, clBlack)
+      .Property("DrawTop", &TQRFrame::DrawTop, &TQRFrame::SetDrawTop, false)
+      .Property("DrawBottom", &TQRFrame::DrawBottom, &TQRFrame::SetDrawBottom, false)
+      .Property("DrawLeft", &TQRFrame::DrawLeft, &TQRFrame::SetDrawLeft, false)
+      .Property("DrawRight", &TQRFrame::DrawRight, &TQRFrame::SetDrawRight, false)
+      .Property("Style", &TQRFrame::Style, &TQRFrame::SetStyle, psSolid)
+      .Property("Width", &TQRFrame::Width, &TQRFrame::SetWidth, 1);
+  RegisterClassInfo<TQRUnitBase, TPersistent>("TQRUnitBase");
+  // The lengths themselves are stored as the Values list.
+  RegisterClassInfo<TQRPage, TQRUnitBase>("TQRPage")
+      .Property("Columns", &TQRPage::Columns, &TQRPage::SetColumns, 1)
+      .Property("Orientation", &TQRPage::Orientation, &TQRPage::SetOrientation, poPortrait)
+      .Property("PaperSize", &TQRPage::PaperSize, &TQRPage::SetPaperSize)
+      .Property("Ruler", &TQRPage::Ruler, &TQRPage::SetRuler, true)
+      .Property("Continuous", &TQRPage::Continuous, &TQRPage::SetContinuous, false);
+  RegisterClassInfo<TQRBandSize, TQRUnitBase>("TQRBandSize")
+      .Property("Height", &TQRBandSize::Height, &TQRBandSize::SetHeight).Stored(false)
+      .Property("Width", &TQRBandSize::Width, &TQRBandSize::SetWidth).Stored(false);
+  RegisterClassInfo<TQRPrintableSize, TQRUnitBase>("TQRPrintableSize")
+      .Property("Height", &TQRPrintableSize::Height, &TQRPrintableSize::SetHeight).Stored(false)
+      .Property("Left", &TQRPrintableSize::Left, &TQRPrintableSize::SetLeft).Stored(false)
+      .Property("Top", &TQRPrintableSize::Top, &TQRPrintableSize::SetTop).Stored(false)
+      .Property("Width", &TQRPrintableSize::Width, &TQRPrintableSize::SetWidth).Stored(false);
+  RegisterClassInfo<TQRBasePanel, TCustomPanel>("TQRBasePanel").Property("Frame", &TQRBasePanel::Frame);
+  RegisterClassInfo<TQRCustomBand, TQRBasePanel>("TQRCustomBand").Property("Size", &TQRCustomBand::Size);
+  RegisterClassInfo<TCustomQRReport, TQRBasePanel>("TCustomQRReport").Property("Page", &TCustomQRReport::Page);
+  RegisterClassInfo<TQRReport, TCustomQRReport>("TQRReport");
+  RegisterClassInfo<TQRPrintable, TCustomControl>("TQRPrintable")
+      .Property("Enabled", &TQRPrintable::Enabled, &TQRPrintable::SetEnabled, true)
+      .Property("Frame", &TQRPrintable::Frame)
+      .Property("Size", &TQRPrintable::Size)
+      .Property("XLColumn", &TQRPrintable::XLColumn, &TQRPrintable::SetXLColumn, 0)
+      .Property("XLNumFormat", &TQRPrintable::XLNumFormat, &TQRPrintable::SetXLNumFormat, nfGeneral)
+      .Property("ActiveInPreview", &TQRPrintable::ActiveInPreview, &TQRPrintable::SetActiveInPreview, false);
 }

@@ -266,6 +266,7 @@ public:
 
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   void SetZoom(Integer Value) override;
+  void Loaded() override;
 
   TQRBandSize* Size() const { return FSize.get(); }
   TCustomQRReport* ParentReport() const { return FParentReport; }
@@ -293,6 +294,7 @@ public:
   ~TCustomQRReport() override;
 
   void SetZoom(Integer Value) override;
+  void Loaded() override;
 
   TQRPage* Page() const { return FPage.get(); }
   TQRPrinterSettings* PrinterSettings() const { return FPrinterSettings.get(); }

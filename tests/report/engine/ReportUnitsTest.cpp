@@ -244,3 +244,55 @@ TEST_F(ReportUnitsTest, PrintDrawsTheFrameOnTheJob)
   EXPECT_NE(Bitmap.Canvas()->Pixels(100, 40) & 0xFFFFFF, 0);
   EXPECT_NE(Bitmap.Canvas()->Pixels(20, 38) & 0xFFFFFF, 0);
 }
+
+// A layout keeps its lengths as the Values lists in native units, and reads
+// back the same page, sizes and frames.
+TEST(QRReportStream, ValuesRoundTrip)
+{
+  RegisterQRReportClasses();
+  TQRReport Report(nullptr);
+  Report.SetName(QStringLiteral("Report1"));
+  TQRPage& Page = *Report.Page();
+  Page.SetUnits(TQRUnit::MM);
+  Page.SetPaperSize(TQRPaperSize::Custom);
+  Page.SetWidth(100);
+  Page.SetLength(150);
+  Page.SetTopMargin(12.5);
+  Page.SetColumns(2);
+  auto* Control = new TQRPrintable(&Report);
+  Control->SetName(QStringLiteral("QRPrintable1"));
+  Control->SetParent(&Report);
+  Control->Size()->SetLeft(10);
+  Control->Size()->SetTop(20);
+  Control->Size()->SetWidth(30);
+  Control->Size()->SetHeight(5);
+  Control->Frame()->SetDrawTop(true);
+  Control->Frame()->SetWidth(2);
+  Control->SetXLNumFormat(nfDec2);
+
+  const String Text = WriteComponentToText(&Report);
+  EXPECT_TRUE(Text.contains(QStringLiteral("Page.Values = (")));
+  EXPECT_TRUE(Text.contains(QStringLiteral("Size.Values = (")));
+  EXPECT_FALSE(Text.contains(QStringLiteral("Size.Left"))) << "lengths are stored once, natively";
+
+  TQRReport Copy(nullptr);
+  ReadComponentFromText(Text, &Copy);
+  TQRPage& Read = *Copy.Page();
+  Read.SetUnits(TQRUnit::MM);
+  EXPECT_EQ(Read.PaperSize(), TQRPaperSize::Custom);
+  EXPECT_NEAR(double(Read.Width()), 100, 1e-9);
+  EXPECT_NEAR(double(Read.Length()), 150, 1e-9);
+  EXPECT_NEAR(double(Read.TopMargin()), 12.5, 1e-9);
+  EXPECT_EQ(Read.Columns(), 2);
+  EXPECT_EQ(Copy.Width(), 378);
+  auto* ReadControl = dynamic_cast<TQRPrintable*>(Copy.FindComponent(QStringLiteral("QRPrintable1")));
+  ASSERT_NE(ReadControl, nullptr);
+  ReadControl->Size()->SetUnits(TQRUnit::MM);
+  EXPECT_NEAR(double(ReadControl->Size()->Left()), 10, 1e-9);
+  EXPECT_NEAR(double(ReadControl->Size()->Width()), 30, 1e-9);
+  EXPECT_EQ(ReadControl->Left(), 38);
+  EXPECT_EQ(ReadControl->Width(), 113);
+  EXPECT_TRUE(ReadControl->Frame()->DrawTop());
+  EXPECT_EQ(ReadControl->Frame()->Width(), 2);
+  EXPECT_EQ(ReadControl->XLNumFormat(), nfDec2);
+}
