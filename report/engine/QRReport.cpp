@@ -2,6 +2,8 @@
 // panel base of reports and bands, and the printable control base.
 #include "report/engine/QRReport.h"
 
+#include "report/engine/QRCtrls.h"
+
 #include "platform/gui/Forms.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeExit.h"
@@ -373,6 +375,92 @@ void TQRFrame::PaintIt(TCanvas* ACanvas, const TRect& ARect, Extended XFactor, E
     ACanvas->FillRect(TRect(ARect.Left, ARect.Top, ARect.Left + TV, ARect.Bottom));
   if (FRight)
     ACanvas->FillRect(TRect(ARect.Right - TV, ARect.Top, ARect.Right, ARect.Bottom));
+  const std::vector<TFrameLine> Lines = FrameLines(ARect);
+  for (const TFrameLine& L : Lines) {
+    ACanvas->Pen()->SetStyle(psSolid);
+    ACanvas->Pen()->SetWidth(L.Line->Frame()->Width());
+    ACanvas->Pen()->SetColor(L.Line->Frame()->Color());
+    ACanvas->MoveTo(L.X, ARect.Top);
+    ACanvas->LineTo(L.X, ARect.Bottom);
+  }
+  if (TCustomQRReport* Report = ReportOf(FParent); Report && Report->Exporting() && Report->ExportFilter()) {
+    ExportTo(Report, ARect, TV, TH, Lines);
+    ACanvas->Brush()->SetStyle(bsClear);
+  }
+}
+
+// The enabled frame lines of the band this frame belongs to, each with its x
+// on the frame's rectangle.
+std::vector<TQRFrame::TFrameLine> TQRFrame::FrameLines(const TRect& ARect) const
+{
+  std::vector<TFrameLine> Result;
+  auto* Band = dynamic_cast<TQRCustomBand*>(FParent);
+  if (!Band || Band->Width() <= 0)
+    return Result;
+  for (TQRPrintable* P : Band->Printables()) {
+    auto* Line = dynamic_cast<TQRFrameline*>(P);
+    if (!Line || !Line->Enabled())
+      continue;
+    const double Middle = Line->Left() + Line->Width() / 2;
+    Result.push_back({Line, ARect.Left + RoundInt(double(ARect.Right - ARect.Left) * Middle / Band->Width())});
+  }
+  return Result;
+}
+
+TCustomQRReport* TQRFrame::ReportOf(TControl* Owner)
+{
+  if (auto* P = dynamic_cast<TQRPrintable*>(Owner))
+    return P->ParentReport();
+  if (auto* B = dynamic_cast<TQRCustomBand*>(Owner))
+    return B->ParentReport();
+  return dynamic_cast<TCustomQRReport*>(Owner);
+}
+
+// Hands the frame to the export filter as shapes, in device units of the
+// job; the shapes' own sizes are screen pixels (divided by F).
+void TQRFrame::ExportTo(TCustomQRReport* Report, const TRect& R, Integer TV, Integer TH,
+                        const std::vector<TFrameLine>& Lines)
+{
+  TQRExportFilter* Filter = Report->ExportFilter();
+  const TQRPrinter* Job = Report->QRPrinter();
+  const Extended F = Job ? Job->XFactor() / (Extended(QRLogicalPixelsPerInch) / 254) : 1;
+  const Integer W = Integer(Trunc((R.Right - R.Left) / F));
+  const Integer H = Integer(Trunc((R.Bottom - R.Top) / F));
+  try {
+    TQRShape Shape(nullptr);
+    // A shape of the type at (Left, Top), Width by Height, to the filter at At.
+    auto Hand = [&](TQRShapeType Type, Integer Left, Integer Top, Integer Width, Integer Height, bool Filled,
+                    TColor Color, Integer PenWidth, TPoint At) {
+      Shape.SetShape(Type);
+      Shape.Brush()->SetColor(Color);   // before the style: a colour makes a brush solid
+      Shape.Brush()->SetStyle(Filled ? bsSolid : bsClear);
+      Shape.Pen()->SetStyle(Filled ? psClear : psSolid);
+      Shape.Pen()->SetWidth(PenWidth);
+      Shape.Pen()->SetColor(Color);
+      Shape.SetBounds(Left, Top, Width, Height);
+      Filter->AcceptGraphic(At.X, At.Y, &Shape);
+    };
+    auto* Printable = dynamic_cast<TQRPrintable*>(FParent);
+    if (Printable && !Printable->Transparent() && Printable->ClassName() != QStringLiteral("TQRPGrid"))
+      Hand(qrsRectangle, R.Left, R.Top, W, H, true, Printable->Color(), 1, TPoint(R.Left, R.Top));
+    if (FTop && FBottom && FLeft && FRight) {
+      Hand(qrsRectangle, R.Left, R.Top, W, H, false, FColor, TV, TPoint(R.Left, R.Top));
+    } else {
+      if (FTop)
+        Hand(qrsHorLine, R.Left, R.Top, W, TH, false, FColor, TV, TPoint(R.Left, R.Top));
+      if (FBottom)
+        Hand(qrsHorLine, R.Left, R.Bottom, W, TH, false, FColor, TV, TPoint(R.Left, R.Bottom - TH));
+      if (FLeft)
+        Hand(qrsVertLine, R.Left, R.Top, TV, H, false, FColor, TV, TPoint(R.Left, R.Top));
+      if (FRight)
+        Hand(qrsVertLine, R.Right - TV, R.Top, TV, H, false, FColor, TV, TPoint(R.Right - TV, R.Top));
+    }
+    for (const TFrameLine& L : Lines)
+      Hand(qrsVertLine, L.X, R.Top, TV, R.Bottom - R.Top, false, FColor, TV, TPoint(L.X, R.Top));
+  } catch (const Exception&) {
+    // The frame is on the page already; a filter that cannot take it loses
+    // only its copy.
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 
 class TCustomQRReport;
 class TQRCustomBand;
+class TQRFrameline;
 class TQRPrintable;
 
 // The order is stored in forms.
@@ -221,8 +222,15 @@ public:
   void SetParent(TControl* Value) { FParent = Value; }
 
 private:
+  struct TFrameLine {
+    TQRFrameline* Line;
+    Integer X;
+  };
   void Changed();
-  void ExportTo(TQRExportFilter* Filter, const TRect& ARect, Integer TV, Integer TH, Extended XFactor);
+  std::vector<TFrameLine> FrameLines(const TRect& ARect) const;
+  static TCustomQRReport* ReportOf(TControl* Owner);
+  void ExportTo(TCustomQRReport* Report, const TRect& R, Integer TV, Integer TH,
+                const std::vector<TFrameLine>& Lines);
 
   TColor FColor = clBlack;
   bool FBottom = false;

@@ -1,6 +1,7 @@
 // ExportFilterTest.cpp: the library of export filters that the preview's
 // Save dialog offers, and the order in which an export run calls a filter.
 #include "report/engine/QRPrntr.h"
+#include "report/engine/QRCtrls.h"
 #include "report/engine/QRReport.h"
 
 #include <gtest/gtest.h>
@@ -152,4 +153,72 @@ TEST(QRExportFilter, CallOrderOfAnExportRun)
   EXPECT_FALSE(Filter.Active());
   EXPECT_EQ(Job.PageCount(), 1);
   EXPECT_EQ(Report.PageNumber(), 3);
+}
+
+namespace {
+
+// Notes each shape handed over: where, what, how big, with which pen.
+class TShapeRecorder : public TQRExportFilter {
+public:
+  TShapeRecorder() : TQRExportFilter(QStringLiteral("/tmp/unused")) {}
+  QStringList Shapes;
+  void AcceptGraphic(Extended Xoff, Extended Yoff, TControl* GControl) override
+  {
+    static const char* const Names[] = {"Rectangle", "Circle", "VertLine", "HorLine"};
+    auto* S = dynamic_cast<TQRShape*>(GControl);
+    ASSERT_NE(S, nullptr);
+    const bool Filled = S->Brush()->Style() == bsSolid;
+    Shapes << QStringLiteral("%1 at %2,%3 %4x%5 %6")
+                .arg(QString::fromLatin1(Names[S->Shape()]))
+                .arg(Xoff).arg(Yoff).arg(S->Width()).arg(S->Height())
+                .arg(Filled ? QStringLiteral("filled %1").arg(S->Brush()->Color(), 0, 16)
+                            : QStringLiteral("pen %1").arg(S->Pen()->Width()));
+  }
+};
+
+} // namespace
+
+// While the report exports, a frame is drawn and also handed over as shapes:
+// the control's background, then its sides (or one outline for all four),
+// then the band's frame lines.
+TEST(QRExportFilter, FramesGoToTheFilterAsShapes)
+{
+  TQRReport Report(nullptr);
+  auto* Band = new TQRCustomBand(&Report);
+  Band->SetParent(&Report);
+  Band->SetParentReport(&Report);
+  Band->SetBounds(0, 0, 400, 100);
+  auto* Line = new TQRFrameline(&Report);
+  Line->SetParent(Band);
+  Line->SetBounds(99, 0, 2, 10);
+  auto* Control = new TQRShape(&Report);
+  Control->SetParent(Band);
+  Control->SetColor(clYellow);
+  TShapeRecorder Filter;
+  Report.SetExportFilter(&Filter);
+  TBitmap Bitmap(500, 200);
+  const TRect R(10, 20, 410, 120);   // at 1 device unit per 0.1 mm a 1-point side is 4 units
+
+  TQRFrame& BandFrame = *Band->Frame();
+  BandFrame.SetDrawTop(true);
+  BandFrame.SetDrawLeft(true);
+  BandFrame.PaintIt(Bitmap.Canvas(), R, 1, 1);
+  EXPECT_EQ(Filter.Shapes, (QStringList{QStringLiteral("HorLine at 10,20 400x4 pen 4"),
+                                        QStringLiteral("VertLine at 10,20 4x100 pen 4"),
+                                        QStringLiteral("VertLine at 110,20 4x100 pen 4")}));
+  EXPECT_EQ(Bitmap.Canvas()->Pixels(110, 60) & 0xFFFFFF, 0) << "the frame line is drawn on the page";
+
+  Filter.Shapes.clear();
+  TQRFrame& ControlFrame = *Control->Frame();
+  for (auto Side : {&TQRFrame::SetDrawTop, &TQRFrame::SetDrawBottom, &TQRFrame::SetDrawLeft, &TQRFrame::SetDrawRight})
+    (ControlFrame.*Side)(true);
+  ControlFrame.PaintIt(Bitmap.Canvas(), R, 1, 1);
+  EXPECT_EQ(Filter.Shapes, (QStringList{QStringLiteral("Rectangle at 10,20 400x100 filled ffff"),
+                                        QStringLiteral("Rectangle at 10,20 400x100 pen 4")}));
+
+  // Not exporting: drawn only.
+  Filter.Shapes.clear();
+  Report.SetExportFilter(nullptr);
+  ControlFrame.PaintIt(Bitmap.Canvas(), R, 1, 1);
+  EXPECT_TRUE(Filter.Shapes.isEmpty());
 }
