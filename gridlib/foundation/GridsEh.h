@@ -881,6 +881,8 @@ private:
   TGridDrawState CellDrawState(Integer ACol, Integer ARow, TGridDrawState BaseState,
                                const TGridRect& Selection);
   Integer BoxEdge(TGridAxisDataEh* Axis, Integer Index, bool Start, bool Clip);
+  static Integer ClampToInt(Int64 V);
+  static Integer CellAtOrAfter(TGridAxisDataEh* A, Int64 Pos, Integer MinOffset);
 
   std::unique_ptr<TGridBackgroundDataEh> FBackgroundData;
   TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
