@@ -952,7 +952,7 @@ private:
   Integer FMoveToIndex = -1;
   Integer FMoveFromCellOriginDistance = 0;
   bool FMovePosRightSite = false;
-  TPoint FMouseMovePos;
+  TPoint FMoveMousePos;
 
   // Keyboard and mouse.
   void PageDownTarget(Integer& ARow);

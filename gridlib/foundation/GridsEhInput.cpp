@@ -385,7 +385,7 @@ void TCustomGridEh::SelectingMouseMove(Integer X, Integer Y)
 
 void TCustomGridEh::MouseMove(TShiftState Shift, Integer X, Integer Y)
 {
-  FMouseMovePos = TPoint(X, Y);
+  FMoveMousePos = TPoint(X, Y);
   switch (FGridState) {
   case gsColSizingEh:
   case gsRowSizingEh:
