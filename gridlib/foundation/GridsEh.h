@@ -881,6 +881,8 @@ private:
   TGridDrawState CellDrawState(Integer ACol, Integer ARow, TGridDrawState BaseState,
                                const TGridRect& Selection);
   Integer BoxEdge(TGridAxisDataEh* Axis, Integer Index, bool Start, bool Clip);
+  static Integer ClampToInt(Int64 V);
+  static Integer CellAtOrAfter(TGridAxisDataEh* A, Int64 Pos, Integer MinOffset);
 
   std::unique_ptr<TGridBackgroundDataEh> FBackgroundData;
   TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
@@ -950,7 +952,7 @@ private:
   Integer FMoveToIndex = -1;
   Integer FMoveFromCellOriginDistance = 0;
   bool FMovePosRightSite = false;
-  TPoint FMouseMovePos;
+  TPoint FMoveMousePos;
 
   // Keyboard and mouse.
   void PageDownTarget(Integer& ARow);

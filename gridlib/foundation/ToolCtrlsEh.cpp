@@ -195,9 +195,9 @@ void DrawCellTextEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer DX, Inte
                         LeftMarg, RightMarg, RightToLeft, SingleLine);
 }
 
-void DrawRotatedCellTextEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer DX, Integer DY,
-                           const String& Text, TAlignment Alignment, TTextLayout Layout,
-                           bool WordWrap, bool EndEllipsis, bool)
+void WriteTextRotatedEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer DX, Integer DY,
+                        const String& Text, TAlignment Alignment, TTextLayout Layout,
+                        bool WordWrap, bool EndEllipsis, bool)
 {
   HDC DC = Canvas->Handle();
   const Integer Saved = SaveDC(DC);
@@ -223,8 +223,8 @@ void DrawRotatedCellTextEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer D
                  0, 0, false, false);
 }
 
-void DrawClippedTextEh(TCanvas* Canvas, TRect Rect, Integer DX, Integer DY, const String& Text,
-                       TAlignment Alignment)
+void WriteClippedTextEh(TCanvas* Canvas, TRect Rect, Integer DX, TAlignment Alignment, const String& Text,
+                        Integer DY)
 {
   const Integer TextWidth = Canvas->TextWidth(Text);
   Integer X = Rect.Left + DX;
@@ -1043,7 +1043,7 @@ void GetFieldsArrayByNamesEh(TDataSet* DataSet, TComponent* Component, const Str
     Fields.push_back(FieldOrError(DataSet, Component, Name));
 }
 
-void SetFieldsValueEh(TDataSet* DataSet, const String& FieldNames, const Variant& Value)
+void SetDataSetFieldsValueEh(TDataSet* DataSet, const String& FieldNames, const Variant& Value)
 {
   TFieldsArrEh Fields;
   GetFieldsArrayByNamesEh(DataSet, nullptr, FieldNames, Fields);
@@ -1060,7 +1060,7 @@ void SetFieldsValueEh(TDataSet* DataSet, const String& FieldNames, const Variant
     Fields[I]->SetValue(Value.GetElement(VarArrayLowBound(Value, 1) + Integer(I)));
 }
 
-Variant GetFieldsValueEh(const TFieldsArrEh& Fields)
+Variant FieldsValuesAsVariantEh(const TFieldsArrEh& Fields)
 {
   if (Fields.size() == 1)
     return Fields[0]->Value();

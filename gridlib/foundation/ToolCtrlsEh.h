@@ -61,11 +61,11 @@ void DrawCellTextEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer DX, Inte
                     bool EndEllipsis, Integer LeftMarg, Integer RightMarg, bool RightToLeft,
                     bool SingleLine);
 // Text turned by 90 degrees, reading from bottom to top, filling Rect.
-void DrawRotatedCellTextEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer DX, Integer DY,
-                           const String& Text, TAlignment Alignment, TTextLayout Layout,
-                           bool WordWrap, bool EndEllipsis, bool Unused = false);
-void DrawClippedTextEh(TCanvas* Canvas, TRect Rect, Integer DX, Integer DY, const String& Text,
-                       TAlignment Alignment);
+void WriteTextRotatedEh(TCanvas* Canvas, TRect Rect, bool FillRect, Integer DX, Integer DY,
+                        const String& Text, TAlignment Alignment, TTextLayout Layout,
+                        bool WordWrap, bool EndEllipsis, bool Unused = false);
+void WriteClippedTextEh(TCanvas* Canvas, TRect Rect, Integer DX, TAlignment Alignment, const String& Text,
+                        Integer DY);
 String MinimizeTextEh(const String& Text, TCanvas* Canvas, Integer MaxWidth);
 Integer DrawTextWidthEh(TCanvas* Canvas, const String& Text);
 bool CanvasHasTransformEh(TCanvas* Canvas);
@@ -228,8 +228,8 @@ void CollectFieldsByNamesEh(TFieldListEh* List, TDataSet* DataSet, TComponent* C
                             const String& FieldNames);
 void GetFieldsArrayByNamesEh(TDataSet* DataSet, TComponent* Component, const String& FieldNames,
                              TFieldsArrEh& Fields);
-void SetFieldsValueEh(TDataSet* DataSet, const String& FieldNames, const Variant& Value);
-Variant GetFieldsValueEh(const TFieldsArrEh& Fields);
+void SetDataSetFieldsValueEh(TDataSet* DataSet, const String& FieldNames, const Variant& Value);
+Variant FieldsValuesAsVariantEh(const TFieldsArrEh& Fields);
 
 TDateTime TruncDateTimeToSecondsEh(TDateTime Value);
 void ReplaceTimeOfDateTimeEh(TDateTime& Value, TDateTime Time);

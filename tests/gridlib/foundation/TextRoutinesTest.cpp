@@ -175,7 +175,7 @@ TEST(DrawCellTextEh, RotatedTextReadsBottomToTop)
   TImageCanvas Canvas(60, 220, clWhite);
   PrepareCanvas(Canvas);
   const TRect Tall(10, 10, 40, 210);
-  DrawRotatedCellTextEh(&Canvas, Tall, true, 2, 2, QStringLiteral("Вертикально"), taLeftJustify, tlTop, false, false);
+  WriteTextRotatedEh(&Canvas, Tall, true, 2, 2, QStringLiteral("Вертикально"), taLeftJustify, tlTop, false, false);
   const TRect Ink = InkBox(Canvas.Image(), qRgb(255, 255, 255), TRect(0, 0, 60, 220));
   EXPECT_GT(Ink.Height(), 3 * Ink.Width()) << "the text runs along the height";
   EXPECT_GE(Ink.Left, Tall.Left);
