@@ -380,14 +380,196 @@ private:
 // ---------------------------------------------------------------------------
 // Bookmark list.
 
+// The sorted bookmarks of a grid's selected rows, ascending in the data set's
+// bookmark order. Bookmarks are only ever compared through the data set, so
+// the base class needs a descendant that supplies one.
+class TBMListEh : public TObject {
+  VELMORA_CLASS(TBMListEh)
+public:
+  // Compares the items at Index1 and Index2 of List through DataSet.
+  using TCompareBookmarksProcEh =
+      std::function<Integer(TBMListEh* List, TDataSet* DataSet, Integer Index1, Integer Index2)>;
+
+  TBMListEh();
+  // Empties the list; descendants empty theirs in their own destructor,
+  // where their overrides still run.
+  ~TBMListEh() override;
+
+  Integer Count() const { return Integer(FList.size()); }
+  bool CurrentRowSelected();
+  virtual void SetCurrentRowSelected(bool Value);
+  TDataSet* DataSet() const { return GetDataSet(); }
+  const TBookmark& GetItem(Integer Index) const;
+  const TBookmark& Items(Integer Index) const { return GetItem(Index); }
+  // Replaces the item without sorting: the caller keeps the order.
+  void SetItem(Integer Index, const TBookmark& Item);
+
+  // Whether Bookmark is in the list; Index is where it is or would go.
+  bool Find(const TBookmark& Bookmark, Integer& Index);
+  Integer IndexOf(const TBookmark& Bookmark);
+  TBookmark GetCurrentBookmark();
+
+  virtual void AppendBookmark(const TBookmark& Bookmark);
+  virtual bool DeleteBookmark(const TBookmark& Bookmark);
+  // Appends without searching: the caller guarantees the order.
+  virtual void AddItem(const TBookmark& Item);
+  virtual void InsertItem(Integer Index, const TBookmark& Item);
+  virtual void DeleteItem(Integer Index);
+  virtual void Clear();
+
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate();
+  bool Updating() const { return FUpdateCount > 0; }
+
+  virtual void Sort();
+  virtual void CustomSort(TDataSet* ADataSet, const TCompareBookmarksProcEh& Compare);
+  // The owner's link opened or closed: the list starts empty either way.
+  void SetLinkActive(bool Value);
+  // Re-sorts the list in the data set's present order; with DeleteInvalid
+  // drops the bookmarks the data set no longer knows. Answers whether any
+  // was dropped.
+  bool Refresh(bool DeleteInvalid);
+  void SelectAll();
+  // Deletes the selected records from the data set.
+  void Delete();
+
+protected:
+  virtual TDataSet* GetDataSet() const { return nullptr; }
+  virtual void Invalidate() {}
+  virtual void ListChanged();
+  [[noreturn]] virtual void RaiseListError(const String& Message);
+  virtual void UpdateState() {}
+  bool LinkActive() const { return FLinkActive; }
+
+private:
+  Integer CompareWith(const TBookmark& Item, const TBookmark& Bookmark);
+  void ForgetCache();
+  void CheckIndex(Integer Index, Integer Last) const;
+
+  TBookmark FCache;
+  bool FCacheFind = false;
+  Integer FCacheIndex = -1;
+  bool FLinkActive = false;
+  Integer FUpdateCount = 0;
+  std::vector<TBookmark> FList;
+};
+
 // (end of section)
 
 // ---------------------------------------------------------------------------
 // Dataset field value list and data link.
 
+// The distinct values of one field, as a column filter's drop-down lists them.
+class IMemTableDataFieldValueListEh : public IInterface {
+public:
+  virtual TStrings* GetValues() = 0;
+  virtual void SetFilter(const String& Filter) = 0;
+};
+
+using TDataEventEh = std::function<void(TDataEvent Event, NativeInt Info)>;
+
+// A data link that tells its owner about every data event.
+class TDataLinkEh : public TDataLink {
+  VELMORA_CLASS(TDataLinkEh)
+  using inherited = TDataLink;
+public:
+  TDataLinkEh() = default;
+  TDataEventEh OnDataEvent;
+protected:
+  void DataEvent(TDataEvent Event, NativeInt Info) override;
+};
+
+class TStringListEh : public TStringList {
+  VELMORA_CLASS(TStringListEh)
+public:
+  TStringListEh() = default;
+};
+
+// The sorted distinct texts of a field. Any change of the data marks them
+// obsolete; they are gathered again on the next read only, so a burst of
+// changes costs one walk over the data set. Holders share it through
+// std::shared_ptr (the interface's reference count).
+class TDatasetFieldValueListEh : public TObject, public IMemTableDataFieldValueListEh {
+  VELMORA_CLASS(TDatasetFieldValueListEh)
+public:
+  TDatasetFieldValueListEh();
+  ~TDatasetFieldValueListEh() override;
+
+  const String& FieldName() const { return FFieldName; }
+  void SetFieldName(const String& Value);
+  TDataSet* DataSet() const;
+  void SetDataSet(TDataSet* Value);
+  TDataSource* DataSource() const { return FDataLink->DataSource(); }
+  void SetDataSource(TDataSource* Value);
+  // Decides both the order and which texts count as one.
+  bool CaseSensitive() const;
+  void SetCaseSensitive(bool Value);
+  TStrings* Values();
+
+  TStrings* GetValues() override { return Values(); }
+  // Filtering is the memory table's own list's business; ignored here.
+  void SetFilter(const String&) override {}
+
+protected:
+  virtual void DataEvent(TDataEvent Event, NativeInt Info);
+
+private:
+  class TValueList;
+  void RefreshValues();
+
+  std::unique_ptr<TDataLinkEh> FDataLink;
+  bool FDataObsoleted = true;
+  std::unique_ptr<TDataSource> FDataSource;
+  String FFieldName;
+  std::unique_ptr<TValueList> FValues;
+};
+
 // (end of section)
 
 // ---------------------------------------------------------------------------
 // Text wrapping, search and hit highlighting.
+
+// One line of a wrapped text: its first character (0-based), length, width
+// and height in pixels.
+struct TTextLineEh {
+  Integer Start = 0;
+  Integer Length = 0;
+  Integer Width = 0;
+  Integer Height = 0;
+};
+using TTextLinesEh = std::vector<TTextLineEh>;
+
+// The arguments and result of FindTextPosEh.
+using TFindTextPosProcEh = std::function<Integer(const String& SubText, const String& Text, bool IgnoreCase,
+                                                 Integer Offset, bool WholeWords)>;
+// The search the hit painter uses for case-insensitive searches; the grid
+// tools install theirs at start-up. Unset, FindTextPosEh serves.
+extern TFindTextPosProcEh CaseInsensitiveFindProcEh;
+
+// Whether C ends a word for the whole-word search.
+bool IsWordSeparatorEh(QChar C);
+// The 1-based position of SubText in Text at or after Offset (1-based); 0
+// when there is none. IgnoreCase compares the locale's upper case; WholeWords
+// takes only occurrences with a separator or the text's edge on both sides.
+Integer FindTextPosEh(const String& SubText, const String& Text, bool IgnoreCase, Integer Offset,
+                      bool WholeWords);
+// The end (exclusive, 0-based) of the line that starts at Start, wrapped as
+// the cell writer wraps: at blanks, a word wider than the line running on,
+// CR, LF and CR LF ending a line. Widths holds one width per character.
+Integer FindLineEndEh(const String& Text, Integer Start, Integer MaxWidth, bool WordWrap,
+                      const std::vector<Integer>& Widths, Integer& LineWidth);
+// The lines of Text in MaxWidth; an empty text has none.
+TTextLinesEh SplitTextLinesEh(TCanvas* Canvas, Integer MaxWidth, const String& Text, bool WordWrap);
+// The widest line and the line count times the line height.
+void CalcWrappedTextSizeEh(TCanvas* Canvas, Integer MaxWidth, const String& Text, TSize& Size, bool WordWrap);
+// Paints every occurrence of SearchText over a cell text that DrawCellTextEh
+// wrote into Rect with the same DX, DY, alignment, layout and wrapping, on
+// HighlightColor. FromBegin takes only an occurrence at the text's start.
+// NotShownCount receives how many occurrences lie outside the cell; answers
+// the number of occurrences.
+Integer DrawHighlightedMatchesEh(TCanvas* Canvas, TRect Rect, Integer DX, Integer DY, const String& CellText,
+                                 TAlignment Alignment, TTextLayout Layout, bool WordWrap,
+                                 const String& SearchText, bool CaseInsensitive, bool WholeWords,
+                                 bool FromBegin, TColor HighlightColor, Integer& NotShownCount);
 
 // (end of section)

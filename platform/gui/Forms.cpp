@@ -486,15 +486,42 @@ void TCustomForm::SetFormStyle(TFormStyle Value)
 
 void TCustomForm::SetWindowState(TWindowState Value)
 {
+  // Leaving the normal state remembers where to come back to.
+  if (FWindowState == wsNormal && Value != wsNormal) {
+    FNormalBounds = TRect(FLeft, FTop, FLeft + FWidth, FTop + FHeight);
+    FHasNormalBounds = true;
+  }
+  const bool Restoring = FWindowState != wsNormal && Value == wsNormal;
   FWindowState = Value;
-  if (!HandleAllocated() || !Widget()->isVisible())
+  if (HandleAllocated() && Widget()->isVisible()) {
+    if (Value == wsMinimized)
+      Widget()->showMinimized();
+    else if (Value == wsMaximized)
+      Widget()->showMaximized();
+    else
+      Widget()->showNormal();
+  }
+  if (Restoring && FHasNormalBounds) {
+    FHasNormalBounds = false;
+    SetBounds(FNormalBounds.Left, FNormalBounds.Top, FNormalBounds.Width(), FNormalBounds.Height());
+  }
+}
+
+TRect TCustomForm::NormalBounds() const
+{
+  if (FWindowState != wsNormal && FHasNormalBounds)
+    return FNormalBounds;
+  return TRect(FLeft, FTop, FLeft + FWidth, FTop + FHeight);
+}
+
+void TCustomForm::SetNormalBounds(const TRect& Value)
+{
+  if (FWindowState == wsNormal) {
+    SetBounds(Value.Left, Value.Top, Value.Width(), Value.Height());
     return;
-  if (Value == wsMinimized)
-    Widget()->showMinimized();
-  else if (Value == wsMaximized)
-    Widget()->showMaximized();
-  else
-    Widget()->showNormal();
+  }
+  FNormalBounds = Value;
+  FHasNormalBounds = true;
 }
 
 void TCustomForm::SetIcon(TIcon* Value)

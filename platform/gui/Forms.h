@@ -76,6 +76,10 @@ public:
   void SetFormStyle(TFormStyle Value);
   TWindowState WindowState() const { return FWindowState; }
   void SetWindowState(TWindowState Value);
+  // The bounds in the normal state: while the form is minimised or
+  // maximised, those it takes again when restored.
+  TRect NormalBounds() const;
+  void SetNormalBounds(const TRect& Value);
   TIcon* Icon() const { return FIcon.get(); }
   void SetIcon(TIcon* Value);
   TMainMenu* Menu() const { return FMenu; }
@@ -158,6 +162,8 @@ protected:
   TPosition FPosition = poDefaultPosOnly;
   TFormStyle FFormStyle = fsNormal;
   TWindowState FWindowState = wsNormal;
+  TRect FNormalBounds;
+  bool FHasNormalBounds = false;
   TFormState FFormState;
   std::unique_ptr<TIcon> FIcon;
   TMainMenu* FMenu = nullptr;

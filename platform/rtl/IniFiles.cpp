@@ -353,12 +353,19 @@ String& RegistryStoreOverride()
 
 } // namespace
 
+String ConfigFolder()
+{
+  const String Folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                        QStringLiteral("/velmora/");
+  QDir().mkpath(Folder);
+  return Folder;
+}
+
 String TRegIniFile::StoreFileName()
 {
   if (!RegistryStoreOverride().isEmpty())
     return RegistryStoreOverride();
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-         QStringLiteral("/velmora/registry.ini");
+  return ConfigFolder() + QStringLiteral("registry.ini");
 }
 
 void TRegIniFile::SetStoreFileName(const String& FileName)

@@ -4,6 +4,10 @@
 
 #include "platform/rtl/Classes.h"
 
+// The program's settings folder, "$XDG_CONFIG_HOME/velmora/" (ending in the
+// path delimiter); created when missing.
+String ConfigFolder();
+
 class TCustomIniFile : public TObject {
   VELMORA_CLASS(TCustomIniFile)
 public:
