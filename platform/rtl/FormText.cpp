@@ -5,6 +5,8 @@
 #include "platform/rtl/Contnrs.h"
 #include "platform/rtl/ScopeExit.h"
 
+#include <QLocale>
+
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -567,11 +569,11 @@ String ExtendedText(double V)
   return (Negative ? QStringLiteral("-") : QString()) + Int + QLatin1Char('.') + Frac;
 }
 
-// A float in its shortest exact form with a decimal point ("1.5", "2").
+// A float in its shortest exact form with a decimal point ("1.5", "2"):
+// fifteen digits lose the milliseconds of a date and the last bits of others.
 String ShortFloatText(double V)
 {
-  return QString::number(V, 'g', 17).contains(QLatin1Char('e')) ? QString::number(V, 'g', 17)
-                                                                   : QString::number(V, 'g', 15);
+  return QString::number(V, 'g', QLocale::FloatingPointShortest);
 }
 
 class TBinaryToText {

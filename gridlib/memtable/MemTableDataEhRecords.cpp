@@ -1,0 +1,1076 @@
+// MemTableDataEhRecords.cpp: memory records, the records list with its change
+// log, and the key indexes kept over the list.
+#include "gridlib/memtable/MemTableDataEh.h"
+
+#include "gridlib/foundation/ToolCtrlsEh.h"
+#include "platform/rtl/ScopeExit.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <algorithm>
+#include <set>
+
+[[noreturn]] static void ListIndexError(Integer Index)
+{
+  throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+}
+
+// ---------------------------------------------------------------------------
+// Memory records and records list.
+
+Variant ConvertToColumnKindEh(const Variant& Value, TVarType AVarType)
+{
+  const TVarType Kind = Value.VType();
+  if (Kind == varNull || Kind == varEmpty || AVarType == varVariant || AVarType == varEmpty || AVarType == varError)
+    return Value;
+  if (Kind == AVarType)
+    return Value;
+  if (AVarType == varString && Value.IsArray())
+    return Variant(Value.AsBytes());
+  if (AVarType == (varArray | varByte)) {
+    if (Kind == varString)
+      return Variant::FromBytes(Value.AsAnsiString());
+    if (Kind == varUString || Kind == varOleStr)
+      return Variant::FromBytes(Value.AsString().toUtf8());
+    if (Value.IsArray())
+      return Variant::FromBytes(Value.AsBytes());
+  }
+  return VarAsType(Value, AVarType);
+}
+
+TMemoryRecordEh::~TMemoryRecordEh() = default;
+
+void TMemoryRecordEh::CheckFieldIndex(Integer FieldIndex) const
+{
+  if (FieldIndex < 0 || size_t(FieldIndex) >= FData.size())
+    ListIndexError(FieldIndex);
+}
+
+Variant& TMemoryRecordEh::Slot(Integer FieldIndex, TDataValueVersionEh Version)
+{
+  CheckFieldIndex(FieldIndex);
+  const size_t I = size_t(FieldIndex);
+  switch (Version) {
+  case dvvOldValueEh:
+    if (!FOldData)
+      throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Old values is not accessible."));
+    return (*FOldData)[I];
+  case dvvCurValueEh:
+    return FTmpOldRecValue ? (*FTmpOldRecValue)[I] : FData[I];
+  case dvvEditValueEh:
+    if (!FTmpOldRecValue)
+      throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Edit values is not accessible."));
+    return FData[I];
+  case dvvValueEh:
+    return FData[I];
+  case dvvOldestValue:
+    if (FOldData)
+      return (*FOldData)[I];
+    return FTmpOldRecValue ? (*FTmpOldRecValue)[I] : FData[I];
+  case dvvRefreshValue:
+    return FOldData ? (*FOldData)[I] : FData[I];
+  }
+  return FData[I];
+}
+
+Variant TMemoryRecordEh::GetDataValue(Integer FieldIndex, TDataValueVersionEh Version) const
+{
+  return const_cast<TMemoryRecordEh*>(this)->Slot(FieldIndex, Version);
+}
+
+void TMemoryRecordEh::SetDataValue(Integer FieldIndex, TDataValueVersionEh Version, const Variant& Value)
+{
+  Variant& Target = Slot(FieldIndex, Version);
+  Target = ConvertToColumnKindEh(Value, FDataStruct->GetDataField(FieldIndex)->GetVarDataType());
+  FEditChanged = true;
+}
+
+static bool HasSeveralNames(const String& FieldNames)
+{
+  return FieldNames.contains(QLatin1Char(';'));
+}
+
+Variant TMemoryRecordEh::GetDataValues(const String& FieldNames, TDataValueVersionEh Version) const
+{
+  if (Version == dvvOldValueEh && !FOldData)
+    throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Old values is not accessible."));
+  if (!HasSeveralNames(FieldNames)) {
+    const Integer I = FDataStruct->FieldIndex(FieldNames.trimmed());
+    if (I < 0)
+      DatabaseError(QStringLiteral("Field '%1' not found").arg(FieldNames), FDataStruct->MemTableData());
+    return GetDataValue(I, Version);
+  }
+  return GetDataIndexValues(FDataStruct->FieldsIndex(FieldNames), Version);
+}
+
+void TMemoryRecordEh::SetDataValues(const String& FieldNames, TDataValueVersionEh Version, const Variant& Value)
+{
+  if (!HasSeveralNames(FieldNames)) {
+    SetDataValue(FDataStruct->FieldIndex(FieldNames.trimmed()), Version, Value);
+    return;
+  }
+  const std::vector<Integer> Indexes = FDataStruct->FieldsIndex(FieldNames);
+  for (size_t I = 0; I < Indexes.size(); ++I)
+    SetDataValue(Indexes[I], Version, Value.GetElement(Integer(I)));
+}
+
+Variant TMemoryRecordEh::GetDataIndexValues(const std::vector<Integer>& FieldIndexes,
+                                            TDataValueVersionEh Version) const
+{
+  if (FieldIndexes.empty())
+    return Variant(String());
+  if (FieldIndexes.size() == 1)
+    return GetDataValue(FieldIndexes[0], Version);
+  std::vector<Variant> Values;
+  Values.reserve(FieldIndexes.size());
+  for (Integer I : FieldIndexes)
+    Values.push_back(GetDataValue(I, Version));
+  return VarArrayOf(Values);
+}
+
+void TMemoryRecordEh::SetDataIndexValues(const std::vector<Integer>& FieldIndexes, TDataValueVersionEh Version,
+                                         const Variant& Value)
+{
+  if (FieldIndexes.size() < 2) {
+    if (!FieldIndexes.empty())
+      SetDataValue(FieldIndexes[0], Version, Value);
+    return;
+  }
+  for (size_t I = 0; I < FieldIndexes.size(); ++I)
+    SetDataValue(FieldIndexes[I], Version, Value.GetElement(Integer(I)));
+}
+
+void TMemoryRecordEh::Edit()
+{
+  if (FEditState != resBrowseEh)
+    return;
+  FEditState = resEditEh;
+  FEditChanged = false;
+  FTmpOldRecValue = FData;
+}
+
+void TMemoryRecordEh::EditForRefresh()
+{
+  if (FEditState == resEditEh || FEditState == resInsertEh)
+    throw Exception(QStringLiteral("procedure TMemoryRecordEh.EditForRefresh: The MemoryRecord is in resEditEh state."));
+  FEditState = resEditForRefresh;
+  FEditChanged = false;
+}
+
+void TMemoryRecordEh::Post()
+{
+  switch (FEditState) {
+  case resInsertEh:
+    FRecordsList->AddRecord(this);
+    return;
+  case resEditEh: {
+    FRecordsList->DataEvent(this, FIndex, rlnRecChangingEh);
+    if (FRecordsList->CachedUpdates()) {
+      if (FUpdateStatus == usUnmodified)
+        FUpdateStatus = usModified;
+      if (FUpdateIndex == -1)
+        FRecordsList->LogRecord(this);
+      if (FUpdateStatus == usModified && !FOldData)
+        FOldData = FTmpOldRecValue;
+    } else {
+      // A resolver's error leaves the edit open with its values, so Cancel
+      // still restores the old ones.
+      FRecordsList->ResolveChange(this, usModified);
+    }
+    FTmpOldRecValue.reset();
+    FEditState = resBrowseEh;
+    FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
+    return;
+  }
+  case resEditForRefresh:
+    FEditState = resBrowseEh;
+    FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
+    return;
+  case resBrowseEh:
+    DatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+  }
+}
+
+void TMemoryRecordEh::Cancel()
+{
+  switch (FEditState) {
+  case resInsertEh:
+    delete this;
+    return;
+  case resEditEh:
+    FData = std::move(*FTmpOldRecValue);
+    FTmpOldRecValue.reset();
+    FEditState = resBrowseEh;
+    return;
+  case resEditForRefresh:
+    // Nothing was saved to restore: the values stay as they are.
+    FEditState = resBrowseEh;
+    return;
+  case resBrowseEh:
+    DatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+  }
+}
+
+void TMemoryRecordEh::MergeChanges()
+{
+  if (FUpdateStatus == usUnmodified)
+    return;
+  if (FUpdateStatus == usDeleted)
+    FRecordsList->PersistRemoveRecord(FIndex);
+  FOldData.reset();
+  FUpdateStatus = usUnmodified;
+  FRecordsList->UnlogRecord(this);
+  FUpdateError.reset();
+}
+
+void TMemoryRecordEh::RevertRecord()
+{
+  if (FUpdateStatus == usModified && FOldData && FEditState == resBrowseEh) {
+    // Reverting runs like an edit: the values it brings back are in place
+    // while the change is announced, so a unique index can refuse them
+    // before anything changes.
+    FTmpOldRecValue = FData;
+    FData = *FOldData;
+    try {
+      FRecordsList->DataEvent(this, FIndex, rlnRecChangingEh);
+    } catch (...) {
+      FData = std::move(*FTmpOldRecValue);
+      FTmpOldRecValue.reset();
+      throw;
+    }
+    FTmpOldRecValue.reset();
+    FOldData.reset();
+    FUpdateStatus = usUnmodified;
+    FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
+  } else if (FUpdateStatus == usModified) {
+    FRecordsList->DataEvent(this, FIndex, rlnRecChangingEh);
+    if (FOldData)
+      FData = std::move(*FOldData);
+    FOldData.reset();
+    FUpdateStatus = usUnmodified;
+    FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
+  } else if (FUpdateStatus == usDeleted) {
+    FRecordsList->DataEvent(this, FIndex, rlnRecChangingEh);
+    FUpdateStatus = usUnmodified;
+    FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
+  }
+  FUpdateError.reset();
+}
+
+void TMemoryRecordEh::RefreshRecord(TMemoryRecordEh* Rec)
+{
+  if (FUpdateStatus == usModified)
+    FOldData = Rec->FData;
+  else
+    FData = Rec->FData;
+}
+
+// --- records list
+
+TRecordsListEh::TRecordsListEh(TComponent* AOwner) : TComponent(nullptr)
+{
+  if (AOwner && !dynamic_cast<TMemTableDataEh*>(AOwner))
+    throw Exception(AOwner->ClassName());
+  FMemTableData = static_cast<TMemTableDataEh*>(AOwner);
+  FIndexes = std::make_unique<TMTIndexesEh>(this);
+}
+
+TRecordsListEh::~TRecordsListEh()
+{
+  for (TMemoryRecordEh* Rec : FRecList)
+    Rec->FUpdateIndex = -1;
+  FDeltaList.clear();
+  ++FUpdateCount;   // no events from a list on its way out
+  for (TMemoryRecordEh* Rec : FRecList)
+    delete Rec;
+  FRecList.clear();
+  for (TMemoryRecordEh* Rec : FDeletedList)
+    delete Rec;
+  FDeletedList.clear();
+  FIndexes.reset();
+}
+
+TMemoryRecordEh* TRecordsListEh::Rec(Integer Index) const
+{
+  if (Index < 0 || Index >= Count())
+    ListIndexError(Index);
+  return FRecList[size_t(Index)];
+}
+
+void TRecordsListEh::SetRec(Integer Index, TMemoryRecordEh* Value)
+{
+  if (Index < 0 || Index >= Count())
+    ListIndexError(Index);
+  FRecList[size_t(Index)] = Value;
+}
+
+Integer TRecordsListEh::RecValCount() const
+{
+  return DataStruct() ? DataStruct()->Count() : 0;
+}
+
+TMTDataStructEh* TRecordsListEh::DataStruct() const
+{
+  return FMemTableData ? FMemTableData->DataStruct() : nullptr;
+}
+
+TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
+{
+  const auto It = FById.find(Id);
+  return It == FById.end() ? nullptr : It->second;
+}
+
+TMemoryRecordEh* TRecordsListEh::NewRecord()
+{
+  auto* Rec = new TMemoryRecordEh();
+  Rec->FHashCode = FNewHashCode++;
+  Rec->FData.assign(size_t(RecValCount()), Null);
+  Rec->FRecordsList = this;
+  Rec->FDataStruct = DataStruct();
+  Rec->FEditState = resInsertEh;
+  Rec->FUpdateStatus = usUnmodified;
+  return Rec;
+}
+
+void TRecordsListEh::Renumber(Integer From)
+{
+  for (Integer I = std::max(From, 0); I < Count(); ++I)
+    FRecList[size_t(I)]->FIndex = I;
+}
+
+void TRecordsListEh::LogRecord(TMemoryRecordEh* Rec)
+{
+  Rec->FUpdateIndex = Integer(FDeltaList.size());
+  FDeltaList.push_back(Rec);
+}
+
+void TRecordsListEh::UnlogRecord(TMemoryRecordEh* Rec)
+{
+  if (Rec->FUpdateIndex >= 0 && size_t(Rec->FUpdateIndex) < FDeltaList.size() &&
+      FDeltaList[size_t(Rec->FUpdateIndex)] == Rec)
+    FDeltaList[size_t(Rec->FUpdateIndex)] = nullptr;
+  Rec->FUpdateIndex = -1;
+}
+
+void TRecordsListEh::AddProc(TMemoryRecordEh* Rec, Integer Position, bool Fetching, bool Appending)
+{
+  if (Rec->FRecordsList != this)
+    throw Exception(QStringLiteral("Record.RecordsList is not the same."));
+  if (Rec->Attached())
+    throw Exception(QStringLiteral("The record is already attached to RecordsList."));
+  if (Appending)
+    Position = Count();
+  if (Position < 0 || Position > Count())
+    ListIndexError(Position);
+  DataEvent(Rec, Position, rlnRecAddingEh);
+  if (!Fetching && FMemTableData)
+    FMemTableData->SetAutoIncValue(Rec);
+  if (!FCachedUpdates && !Fetching)
+    ResolveChange(Rec, usInserted);
+  FRecList.insert(FRecList.begin() + Position, Rec);
+  Renumber(Position);
+  FById[Rec->FHashCode] = Rec;
+  if (FCachedUpdates && !Fetching) {
+    Rec->FUpdateStatus = usInserted;
+    if (Rec->FUpdateIndex == -1)
+      LogRecord(Rec);
+  } else {
+    Rec->FUpdateStatus = usUnmodified;
+  }
+  Rec->FEditState = resBrowseEh;
+  DataEvent(Rec, Rec->FIndex, rlnRecAddedEh);
+}
+
+Integer TRecordsListEh::AddRecord(TMemoryRecordEh* Rec)
+{
+  AddProc(Rec, Count(), false, true);
+  return Rec->FIndex;
+}
+
+void TRecordsListEh::InsertRecord(Integer Index, TMemoryRecordEh* Rec)
+{
+  AddProc(Rec, Index, false, false);
+}
+
+Integer TRecordsListEh::FetchRecord(TMemoryRecordEh* Rec)
+{
+  AddProc(Rec, Count(), true, true);
+  return Rec->FIndex;
+}
+
+void TRecordsListEh::DeleteRecord(Integer Index)
+{
+  TMemoryRecordEh* Item = Rec(Index);
+  if (!FCachedUpdates) {
+    PersistDeleteRecord(Index);
+    return;
+  }
+  if (Item->FUpdateStatus == usDeleted)
+    throw Exception(QStringLiteral("Can't MarkDel the Deleted record"));
+  if (Item->FUpdateStatus == usInserted) {
+    UnlogRecord(Item);
+    PersistDeleteRecord(Index);
+    return;
+  }
+  Item->MergeChanges();
+  Item->FUpdateStatus = usDeleted;
+  LogRecord(Item);
+  DataEvent(Item, Index, rlnRecMarkedForDelEh);
+}
+
+void TRecordsListEh::PersistDeleteRecord(Integer Index)
+{
+  TMemoryRecordEh* Item = Rec(Index);
+  DataEvent(Item, Index, rlnRecDeletingEh);
+  if (!FCachedUpdates)
+    ResolveChange(Item, usDeleted);
+  FRecList.erase(FRecList.begin() + Index);
+  Renumber(Index);
+  Item->FIndex = -1;
+  ForgetRecord(Item);
+  DataEvent(Item, Index, rlnRecDeletedEh);
+  UnlogRecord(Item);
+  delete Item;
+}
+
+void TRecordsListEh::DeleteRecords(const std::vector<TRecordsRangeEh>& RecordsRanges)
+{
+  if (FCachedUpdates)
+    throw Exception(QStringLiteral("Delete a range of record in CachedUpdates mode is not supported"));
+  PersistDeleteRecords(RecordsRanges);
+}
+
+// Every range is checked and every deletion resolved before the list
+// changes, so a bad range or a resolver's error leaves the list whole;
+// overlapping ranges name a record once.
+void TRecordsListEh::PersistDeleteRecords(const std::vector<TRecordsRangeEh>& RecordsRanges)
+{
+  std::set<Integer> Doomed;
+  for (const TRecordsRangeEh& R : RecordsRanges) {
+    const Integer First = std::min(R.First, R.Last);
+    const Integer Last = std::max(R.First, R.Last);
+    if (First < 0 || Last >= Count())
+      ListIndexError(First < 0 ? First : Last);
+    for (Integer I = First; I <= Last; ++I)
+      Doomed.insert(I);
+  }
+  if (Doomed.empty())
+    return;
+  if (!FCachedUpdates)
+    for (Integer I : Doomed)
+      ResolveChange(FRecList[size_t(I)], usDeleted);
+  std::vector<TMemoryRecordEh*> Kept;
+  Kept.reserve(FRecList.size() - Doomed.size());
+  for (Integer I = 0; I < Count(); ++I) {
+    TMemoryRecordEh* Item = FRecList[size_t(I)];
+    if (!Doomed.count(I)) {
+      Kept.push_back(Item);
+      continue;
+    }
+    UnlogRecord(Item);
+    ForgetRecord(Item);
+    delete Item;
+  }
+  FRecList = std::move(Kept);
+  Renumber(0);
+  DataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+void TRecordsListEh::PersistRemoveRecord(Integer Index)
+{
+  TMemoryRecordEh* Item = Rec(Index);
+  DataEvent(Item, Index, rlnRecDeletingEh);
+  FDeletedList.push_back(Item);
+  FRecList.erase(FRecList.begin() + Index);
+  Renumber(Index);
+  Item->FIndex = -1;
+  ForgetRecord(Item);
+  DataEvent(Item, Index, rlnRecDeletedEh);
+}
+
+Variant TRecordsListEh::GetValue(Integer RecNo, Integer ValNo) const
+{
+  TMemoryRecordEh* Item = Rec(RecNo);
+  Item->CheckFieldIndex(ValNo);
+  return Item->FData[size_t(ValNo)];
+}
+
+void TRecordsListEh::SetValue(Integer Index, Integer ValNo, const Variant& Value)
+{
+  TMemoryRecordEh* Item = Rec(Index);
+  Item->CheckFieldIndex(ValNo);
+  DataEvent(Item, Index, rlnRecChangingEh);
+  Item->FData[size_t(ValNo)] = Value;
+  DataEvent(Item, Index, rlnRecChangedEh);
+}
+
+Integer TRecordsListEh::IndexOf(TMemoryRecordEh* Item) const
+{
+  if (Item && Item->FRecordsList == this && Item->FIndex >= 0 && Item->FIndex < Count() &&
+      FRecList[size_t(Item->FIndex)] == Item)
+    return Item->FIndex;
+  const auto It = std::find(FRecList.begin(), FRecList.end(), Item);
+  return It == FRecList.end() ? -1 : Integer(It - FRecList.begin());
+}
+
+void TRecordsListEh::Move(Integer CurIndex, Integer NewIndex)
+{
+  if (CurIndex == NewIndex)
+    return;
+  TMemoryRecordEh* Item = Rec(CurIndex);
+  if (NewIndex < 0 || NewIndex >= Count())
+    ListIndexError(NewIndex);
+  FRecList.erase(FRecList.begin() + CurIndex);
+  FRecList.insert(FRecList.begin() + NewIndex, Item);
+  Renumber(std::min(CurIndex, NewIndex));
+  RecordMoved(Item, CurIndex, NewIndex);
+}
+
+void TRecordsListEh::ExchangeRecords(Integer Index1, Integer Index2)
+{
+  TMemoryRecordEh* A = Rec(Index1);
+  TMemoryRecordEh* B = Rec(Index2);
+  FRecList[size_t(Index1)] = B;
+  FRecList[size_t(Index2)] = A;
+  A->FIndex = Index2;
+  B->FIndex = Index1;
+}
+
+void TRecordsListEh::RevertRecord(Integer Index)
+{
+  TMemoryRecordEh* Item = Rec(Index);
+  if (Item->FUpdateStatus == usInserted)
+    PersistDeleteRecord(Index);
+  else
+    Item->RevertRecord();
+}
+
+void TRecordsListEh::RefreshRecord(Integer Index, TMemoryRecordEh* FromRec)
+{
+  Rec(Index)->RefreshRecord(FromRec);
+}
+
+void TRecordsListEh::Clear()
+{
+  for (TMemoryRecordEh* Item : FDeletedList)
+    delete Item;
+  FDeletedList.clear();
+  FDeltaList.clear();
+  for (Integer I = 0; I < FIndexes->Count(); ++I)
+    FIndexes->GetItem(I)->ClearIndex();
+  for (TMemoryRecordEh* Item : FRecList) {
+    Item->FIndex = -1;
+    Item->FUpdateIndex = -1;
+    delete Item;
+  }
+  FRecList.clear();
+  FById.clear();
+  DataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+// Walks every record to the end: a modified record without saved values is
+// already current and is only marked unmodified, it never stops the walk.
+void TRecordsListEh::CancelUpdates()
+{
+  for (Integer I = Count() - 1; I >= 0; --I) {
+    TMemoryRecordEh* Item = FRecList[size_t(I)];
+    switch (Item->FUpdateStatus) {
+    case usModified:
+      if (Item->FOldData)
+        Item->FData = std::move(*Item->FOldData);
+      Item->FOldData.reset();
+      Item->FUpdateStatus = usUnmodified;
+      Item->FUpdateIndex = -1;
+      break;
+    case usInserted:
+      Item->FUpdateIndex = -1;
+      FRecList.erase(FRecList.begin() + I);
+      Item->FIndex = -1;
+      ForgetRecord(Item);
+      delete Item;
+      break;
+    case usDeleted:
+      Item->FUpdateStatus = usUnmodified;
+      Item->FUpdateIndex = -1;
+      break;
+    case usUnmodified:
+      break;
+    }
+    // Records of the log that are gone from it by now.
+  }
+  for (TMemoryRecordEh* Item : FRecList)
+    Item->FUpdateIndex = -1;
+  FDeltaList.clear();
+  Renumber(0);
+  DataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+void TRecordsListEh::MergeChangeLog()
+{
+  if (FDeltaList.empty())
+    return;
+  if (FDeltaList.size() == 1) {
+    if (TMemoryRecordEh* Item = FDeltaList[0])
+      Item->MergeChanges();
+    FDeltaList.clear();
+    return;
+  }
+  BeginUpdate();
+  ScopeExit Done([&] { EndUpdate(); });
+  bool Holes = false;
+  const auto Log = FDeltaList;
+  for (TMemoryRecordEh* Item : Log) {
+    if (!Item)
+      continue;
+    if (Item->FUpdateStatus == usDeleted) {
+      const Integer At = Item->FIndex;
+      DataEvent(Item, At, rlnRecDeletingEh);
+      FDeletedList.push_back(Item);
+      FRecList[size_t(At)] = nullptr;
+      Item->FIndex = -1;
+      ForgetRecord(Item);
+      Holes = true;
+      DataEvent(Item, At, rlnRecDeletedEh);
+    }
+    Item->FOldData.reset();
+    Item->FUpdateStatus = usUnmodified;
+    Item->FUpdateIndex = -1;
+    Item->FUpdateError.reset();
+  }
+  for (TMemoryRecordEh* Item : FDeletedList)
+    delete Item;
+  FDeletedList.clear();
+  if (Holes) {
+    FRecList.erase(std::remove(FRecList.begin(), FRecList.end(), nullptr), FRecList.end());
+    Renumber(0);
+  }
+  FDeltaList.clear();
+}
+
+void TRecordsListEh::CleanupChangedRecs()
+{
+  for (TMemoryRecordEh* Item : FDeletedList)
+    delete Item;
+  FDeletedList.clear();
+  FDeltaList.erase(std::remove(FDeltaList.begin(), FDeltaList.end(), nullptr), FDeltaList.end());
+  for (size_t I = 0; I < FDeltaList.size(); ++I)
+    FDeltaList[I]->FUpdateIndex = Integer(I);
+}
+
+void TRecordsListEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare, TObject* MemTable)
+{
+  if (Count() > 1)
+    QuickSort(0, Count() - 1, ParamSort, Compare, MemTable);
+  Renumber(0);
+  DataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+// Recurses into the smaller part and loops on the larger one, so the stack
+// stays at O(log n) whatever the order of the records.
+void TRecordsListEh::QuickSort(Integer L, Integer R, TObject* ParamSort, const TCompareRecordsEh& Compare,
+                               TObject* MemTable)
+{
+  (void)MemTable;
+  while (L < R) {
+    Integer I = L;
+    Integer J = R;
+    TMemoryRecordEh* Pivot = FRecList[size_t((L + R) / 2)];
+    do {
+      while (Compare(FRecList[size_t(I)], Pivot, ParamSort) < 0)
+        ++I;
+      while (Compare(FRecList[size_t(J)], Pivot, ParamSort) > 0)
+        --J;
+      if (I <= J) {
+        std::swap(FRecList[size_t(I)], FRecList[size_t(J)]);
+        ++I;
+        --J;
+      }
+    } while (I <= J);
+    if (J - L < R - I) {
+      QuickSort(L, J, ParamSort, Compare, MemTable);
+      L = I;
+    } else {
+      QuickSort(I, R, ParamSort, Compare, MemTable);
+      R = J;
+    }
+  }
+}
+
+void TRecordsListEh::DataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action)
+{
+  if (FUpdateCount > 0)
+    return;
+  FIndexes->DataEvent(MemRec, Index, Action);
+  if (FMemTableData)
+    FMemTableData->DataEvent(MemRec, Index, Action);
+}
+
+void TRecordsListEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Integer NewIndex)
+{
+  FIndexes->RecordMoved(Item, OldIndex, NewIndex);
+  if (FMemTableData)
+    FMemTableData->RecordMoved(Item, OldIndex, NewIndex);
+}
+
+void TRecordsListEh::BeginUpdate()
+{
+  ++FUpdateCount;
+}
+
+void TRecordsListEh::EndUpdate()
+{
+  if (FUpdateCount <= 0)
+    return;
+  if (--FUpdateCount == 0)
+    DataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+// Hands one change to the resolvers in a shadow storage and takes back the
+// values they wrote (server-made keys). Without a resolver there is nothing
+// to do. A resolver's error reaches the caller before the list changes.
+void TRecordsListEh::ResolveChange(TMemoryRecordEh* Rec, TUpdateStatus Change)
+{
+  if (!FMemTableData || !FMemTableData->HasApplyUpdatesHandler())
+    return;
+  auto Shadow = std::make_unique<TMemTableDataShadowEh>(FMemTableData);
+  TRecordsListEh* List = Shadow->RecordsList();
+  List->SetCachedUpdates(true);
+  const Integer N = Integer(Rec->FData.size());
+  TMemoryRecordEh* Copy = List->NewRecord();
+  if (Change == usInserted) {
+    Copy->FData = Rec->FData;
+    Copy->Post();
+  } else {
+    for (Integer I = 0; I < N; ++I)
+      Copy->FData[size_t(I)] = Rec->GetDataValue(I, dvvOldestValue);
+    List->FetchRecord(Copy);
+    if (Change == usModified) {
+      Copy->Edit();
+      Copy->FData = Rec->FData;
+      Copy->Post();
+    } else {
+      List->DeleteRecord(Copy->Index());
+    }
+  }
+  FMemTableData->ApplyUpdates(Shadow.get());
+  if (Change != usDeleted)
+    Rec->FData = Copy->FData;
+}
+
+// ---------------------------------------------------------------------------
+// Indexes.
+
+TMTIndexEh::TMTIndexEh(TCollection* Collection) : TCollectionItem(Collection) {}
+
+std::unique_ptr<TMTIndexEh> TMTIndexEh::CreateApart(TRecordsListEh* ARecordsList)
+{
+  auto Index = std::make_unique<TMTIndexEh>(nullptr);
+  Index->FRecordsList = ARecordsList;
+  return Index;
+}
+
+TMTIndexEh::~TMTIndexEh() = default;
+
+TRecordsListEh* TMTIndexEh::RecordsList() const
+{
+  if (FRecordsList)
+    return FRecordsList;
+  auto* Owner = dynamic_cast<TMTIndexesEh*>(Collection());
+  return Owner ? Owner->RecList() : nullptr;
+}
+
+void TMTIndexEh::SetActive(bool Value)
+{
+  if (Value == FActive)
+    return;
+  FActive = Value;
+  if (Value)
+    RebuildIndex();
+  else
+    ClearIndex();
+}
+
+void TMTIndexEh::SetFields(const String& Value)
+{
+  if (Value == FFields)
+    return;
+  FFields = Value;
+  RebuildIndex();
+}
+
+void TMTIndexEh::SetPrimary(bool Value)
+{
+  if (Value == FPrimary)
+    return;
+  FPrimary = Value;
+  RebuildIndex();
+}
+
+void TMTIndexEh::SetUnical(bool Value)
+{
+  if (Value == FUnical)
+    return;
+  FUnical = Value;
+  RebuildIndex();
+}
+
+Variant TMTIndexEh::KeyOf(TMemoryRecordEh* Rec, TDataValueVersionEh Version) const
+{
+  return Rec->GetDataValues(FFields, Version);
+}
+
+static Integer CompareKeys(const Variant& A, const Variant& B)
+{
+  switch (CompareVarValuesEh(A, B)) {
+  case vrLessThan: return -1;
+  case vrGreaterThan: return 1;
+  case vrEqual: return 0;
+  default:
+    throw Exception(QStringLiteral("TMTIndexEh.FindKeyValueIndex: values is not comparable."));
+  }
+}
+
+// Marked-deleted records have no entry: the key they held is free again, and
+// reverting the deletion puts the entry back. One rule for every path.
+static bool Indexable(TMemoryRecordEh* Rec)
+{
+  return Rec->UpdateStatus() != usDeleted;
+}
+
+void TMTIndexEh::RebuildIndex()
+{
+  ClearIndex();
+  TRecordsListEh* List = RecordsList();
+  if (!Working() || !List)
+    return;
+  FRecList.reserve(size_t(List->Count()));
+  for (Integer I = 0; I < List->Count(); ++I) {
+    TMemoryRecordEh* Rec = List->Rec(I);
+    if (Indexable(Rec))
+      FRecList.push_back({KeyOf(Rec, dvvValueEh), I});
+  }
+  std::stable_sort(FRecList.begin(), FRecList.end(),
+                   [](const TIndexItemEh& A, const TIndexItemEh& B) { return CompareKeys(A.Value, B.Value) < 0; });
+  if (CheckesUnique())
+    CheckUnical();
+}
+
+bool TMTIndexEh::FindKeyValueIndex(const Variant& Value, Integer& Index) const
+{
+  Integer Lo = 0;
+  Integer Hi = Count() - 1;
+  while (Hi >= Lo) {
+    const Integer Mid = (Lo + Hi) / 2;
+    const Integer C = CompareKeys(FRecList[size_t(Mid)].Value, Value);
+    if (C < 0) {
+      Lo = Mid + 1;
+    } else if (C > 0) {
+      Hi = Mid - 1;
+    } else {
+      Index = Mid;
+      return true;
+    }
+  }
+  Index = Lo;
+  return false;
+}
+
+bool TMTIndexEh::FindRecordIndexByKey(const Variant& Value, Integer& Index) const
+{
+  Integer At = 0;
+  if (!FindKeyValueIndex(Value, At))
+    return false;
+  Index = FRecList[size_t(At)].RecIndex;
+  return true;
+}
+
+void TMTIndexEh::FillMatchedKeyList(const Variant& Value, std::vector<TIndexItemEh>& List) const
+{
+  Integer At = 0;
+  if (!FindKeyValueIndex(Value, At))
+    return;
+  Integer First = At;
+  while (First > 0 && CompareKeys(FRecList[size_t(First - 1)].Value, Value) == 0)
+    --First;
+  for (Integer I = At - 1; I >= First; --I)
+    List.push_back(FRecList[size_t(I)]);
+  for (Integer I = At; I < Count() && CompareKeys(FRecList[size_t(I)].Value, Value) == 0; ++I)
+    List.push_back(FRecList[size_t(I)]);
+}
+
+void TMTIndexEh::FillMatchedRecsList(const Variant& Value, std::vector<TMemoryRecordEh*>& List) const
+{
+  std::vector<TIndexItemEh> Items;
+  FillMatchedKeyList(Value, Items);
+  for (const TIndexItemEh& Item : Items)
+    List.push_back(RecordsList()->Rec(Item.RecIndex));
+}
+
+void TMTIndexEh::UniqueError(const Variant& Key) const
+{
+  throw EDatabaseError(QStringLiteral("Unique key violation \r\n FieldNames: %1\r\n Value: \"%2\"")
+                         .arg(FFields, VarToArrayTextEh(Key)));
+}
+
+// A single-field Null key may repeat; every other key is unique. The same
+// test serves rebuilding, adding and changing.
+static bool MayRepeat(const Variant& Key)
+{
+  return Key.IsNull();
+}
+
+void TMTIndexEh::CheckUnical() const
+{
+  for (size_t I = 1; I < FRecList.size(); ++I)
+    if (!MayRepeat(FRecList[I - 1].Value) && CompareKeys(FRecList[I - 1].Value, FRecList[I].Value) == 0)
+      UniqueError(FRecList[I].Value);
+}
+
+void TMTIndexEh::InsertItem(Integer Index, TIndexItemEh AObject)
+{
+  if (Index >= Count())
+    FRecList.push_back(std::move(AObject));
+  else
+    FRecList.insert(FRecList.begin() + Index, std::move(AObject));
+}
+
+// The position of the entry of MemRec (list position Index, key Key); -1
+// when it has none.
+Integer TMTIndexEh::EntryOf(TMemoryRecordEh* MemRec, Integer Index, const Variant& Key) const
+{
+  (void)MemRec;
+  Integer At = 0;
+  if (FindKeyValueIndex(Key, At)) {
+    for (Integer I = At; I >= 0 && CompareKeys(FRecList[size_t(I)].Value, Key) == 0; --I)
+      if (FRecList[size_t(I)].RecIndex == Index)
+        return I;
+    for (Integer I = At + 1; I < Count() && CompareKeys(FRecList[size_t(I)].Value, Key) == 0; ++I)
+      if (FRecList[size_t(I)].RecIndex == Index)
+        return I;
+  }
+  for (Integer I = 0; I < Count(); ++I)
+    if (FRecList[size_t(I)].RecIndex == Index)
+      return I;
+  return -1;
+}
+
+void TMTIndexEh::RemoveEntry(Integer Position)
+{
+  FRecList.erase(FRecList.begin() + Position);
+}
+
+void TMTIndexEh::DataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action)
+{
+  if (!Working())
+    return;
+  switch (Action) {
+  case rlnRecAddingEh: {
+    Integer At = 0;
+    const Variant Key = KeyOf(MemRec, dvvValueEh);
+    if (CheckesUnique() && !MayRepeat(Key) && FindKeyValueIndex(Key, At))
+      UniqueError(Key);
+    break;
+  }
+  case rlnRecAddedEh: {
+    const Variant Key = KeyOf(MemRec, dvvValueEh);
+    Integer At = 0;
+    FindKeyValueIndex(Key, At);
+    // Marked-deleted records have no entry, so the entry count says nothing
+    // about the records behind the new one: renumber by position.
+    for (TIndexItemEh& Item : FRecList)
+      if (Item.RecIndex >= Index)
+        ++Item.RecIndex;
+    if (Indexable(MemRec))
+      InsertItem(At, {Key, Index});
+    break;
+  }
+  case rlnRecChangingEh: {
+    FOldValue = KeyOf(MemRec, dvvCurValueEh);
+    if (!CheckesUnique())
+      break;
+    const Variant Key = KeyOf(MemRec, dvvValueEh);
+    // A record coming back from deletion has no entry: its key must be free.
+    const bool Returning = !Indexable(MemRec);
+    Integer At = 0;
+    if (!MayRepeat(Key) && (Returning || CompareKeys(Key, FOldValue) != 0) && FindKeyValueIndex(Key, At))
+      UniqueError(Key);
+    break;
+  }
+  case rlnRecChangedEh: {
+    const Integer P = EntryOf(MemRec, Index, FOldValue);
+    if (P < 0) {
+      // The entry went with a deletion that has now been reverted.
+      if (Indexable(MemRec)) {
+        const Variant Key = KeyOf(MemRec, dvvValueEh);
+        Integer At = 0;
+        FindKeyValueIndex(Key, At);
+        InsertItem(At, {Key, Index});
+      }
+      break;
+    }
+    TIndexItemEh Item = FRecList[size_t(P)];
+    RemoveEntry(P);
+    if (!Indexable(MemRec))
+      break;
+    Item.Value = KeyOf(MemRec, dvvValueEh);
+    Integer Q = 0;
+    FindKeyValueIndex(Item.Value, Q);
+    InsertItem(Q, std::move(Item));
+    break;
+  }
+  case rlnRecDeletedEh: {
+    const Integer P = EntryOf(MemRec, Index, KeyOf(MemRec, dvvValueEh));
+    if (P >= 0)
+      RemoveEntry(P);
+    for (TIndexItemEh& Item : FRecList)
+      if (Item.RecIndex >= Index)
+        --Item.RecIndex;
+    break;
+  }
+  case rlnRecMarkedForDelEh: {
+    const Integer P = EntryOf(MemRec, Index, KeyOf(MemRec, dvvValueEh));
+    if (P >= 0)
+      RemoveEntry(P);
+    break;
+  }
+  case rlnListChangedEh:
+    RebuildIndex();
+    break;
+  default:
+    break;
+  }
+}
+
+void TMTIndexEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Integer NewIndex)
+{
+  (void)Item;
+  for (TIndexItemEh& E : FRecList) {
+    if (E.RecIndex == OldIndex)
+      E.RecIndex = NewIndex;
+    else if (NewIndex < OldIndex && E.RecIndex >= NewIndex && E.RecIndex < OldIndex)
+      ++E.RecIndex;
+    else if (NewIndex > OldIndex && E.RecIndex > OldIndex && E.RecIndex <= NewIndex)
+      --E.RecIndex;
+  }
+}
+
+TMTIndexesEh::TMTIndexesEh(TRecordsListEh* ARecList) : TCollection(TMTIndexEh::StaticClass()), FRecList(ARecList) {}
+
+void TMTIndexesEh::DataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action)
+{
+  for (Integer I = 0; I < Count(); ++I)
+    GetItem(I)->DataEvent(MemRec, Index, Action);
+}
+
+TMTIndexEh* TMTIndexesEh::GetIndexForFields(const String& Fields) const
+{
+  for (Integer I = 0; I < Count(); ++I)
+    if (GetItem(I)->Fields().compare(Fields, Qt::CaseInsensitive) == 0)
+      return GetItem(I);
+  return nullptr;
+}
+
+void TMTIndexesEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Integer NewIndex)
+{
+  for (Integer I = 0; I < Count(); ++I)
+    GetItem(I)->RecordMoved(Item, OldIndex, NewIndex);
+}

@@ -1,0 +1,1303 @@
+// MemTableDataEhView.cpp: the records view of a memory table (flat rows or a
+// tree) kept current one record event at a time, and the record tree.
+#include "gridlib/memtable/MemTableDataEh.h"
+
+#include "gridlib/foundation/ToolCtrlsEh.h"
+#include "platform/rtl/ScopeExit.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <algorithm>
+
+// ---------------------------------------------------------------------------
+// Records view.
+
+TRecordsViewEh::TRecordsViewEh(TDataSet* ADataSet)
+  : TRecordsListNotificatorEh(nullptr), FMemoryTreeList(std::make_unique<TMemoryTreeListEh>(this)), FDataSet(ADataSet)
+{
+}
+
+TRecordsViewEh::~TRecordsViewEh()
+{
+  SetDataObject(nullptr);
+  while (!FNotificators.empty())
+    FNotificators.back()->SetDataObject(nullptr);
+  FMemoryTreeList.reset();
+  FMemoryViewList.clear();
+  FreeSortedList();
+}
+
+void TRecordsViewEh::FreeSortedList()
+{
+  for (TMemRecViewEh* Node : FSorderViewList)
+    delete Node;
+  FSorderViewList.clear();
+}
+
+TMemRecViewEh* TRecordsViewEh::NewNode(TMemoryRecordEh* Rec)
+{
+  auto* Node = new TMemRecViewEh();
+  Node->FRec = Rec;
+  Node->SetData(Rec);
+  Node->FRecordsView = this;
+  return Node;
+}
+
+Integer TRecordsViewEh::ViewItemsCount() const
+{
+  if (FViewAsTreeList)
+    return FMemoryTreeList->VisibleExpandedCount();
+  return Integer(FMemoryViewList.size());
+}
+
+Integer TRecordsViewEh::AccountableItemsCount() const
+{
+  if (FViewAsTreeList)
+    return FMemoryTreeList->AccountableCount();
+  return Integer(FMemoryViewList.size());
+}
+
+TMemRecViewEh* TRecordsViewEh::GetRecordView(Integer Index) const
+{
+  if (FViewAsTreeList) {
+    TMemRecViewEh* Node = FMemoryTreeList->GetVisibleExpandedItem(Index);
+    if (!Node)
+      throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+    return Node;
+  }
+  if (Index < 0 || Index >= Integer(FMemoryViewList.size()))
+    throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+  return FMemoryViewList[size_t(Index)];
+}
+
+TMemoryRecordEh* TRecordsViewEh::GetViewRecord(Integer Index) const
+{
+  return GetRecordView(Index)->Rec();
+}
+
+TMemoryRecordEh* TRecordsViewEh::GetAccountableRecord(Integer Index) const
+{
+  if (FViewAsTreeList) {
+    TMemRecViewEh* Node = FMemoryTreeList->GetAccountableItem(Index);
+    if (!Node)
+      throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+    return Node->Rec();
+  }
+  return GetViewRecord(Index);
+}
+
+Integer TRecordsViewEh::IndexOfRec(TMemoryRecordEh* Rec) const
+{
+  const Integer N = ViewItemsCount();
+  if (N == 0)
+    return -1;
+  if (GetViewRecord(N - 1) == Rec)
+    return N - 1;
+  for (Integer I = 0; I < N - 1; ++I)
+    if (GetViewRecord(I) == Rec)
+      return I;
+  return -1;
+}
+
+Integer TRecordsViewEh::IndexOfSortedListRec(TMemoryRecordEh* Rec) const
+{
+  const Integer N = SortedListItemCount();
+  if (N == 0)
+    return -1;
+  if (GetSortedListItem(N - 1)->Rec() == Rec)
+    return N - 1;
+  for (Integer I = 0; I < N - 1; ++I)
+    if (GetSortedListItem(I)->Rec() == Rec)
+      return I;
+  return -1;
+}
+
+TMemRecViewEh* TRecordsViewEh::GetSortedListItem(Integer Index) const
+{
+  if (FViewAsTreeList)
+    return FMemoryTreeList->GetFlatListItem(Index);
+  if (Index < 0 || Index >= Integer(FSorderViewList.size()))
+    throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+  return FSorderViewList[size_t(Index)];
+}
+
+Integer TRecordsViewEh::SortedListItemCount() const
+{
+  return FViewAsTreeList ? FMemoryTreeList->FlatListCount() : Integer(FSorderViewList.size());
+}
+
+void TRecordsViewEh::UpdateSortedListIndexes()
+{
+  if (!FViewAsTreeList)
+    for (size_t I = 0; I < FSorderViewList.size(); ++I)
+      FSorderViewList[I]->FInSortedListIndex = Integer(I);
+  FSortedListIndexesObsolete = false;
+}
+
+Integer TRecordsViewEh::FindRowByIndexKey(TMTIndexEh* Index, const Variant& Key, Integer StartRow) const
+{
+  std::vector<TMemoryRecordEh*> Matches;
+  Index->FillMatchedRecsList(Key, Matches);
+  Integer Best = -1;
+  for (TMemoryRecordEh* Rec : Matches) {
+    const Integer Row = IndexOfRec(Rec);
+    if (Row >= std::max(StartRow, 0) && (Best < 0 || Row < Best))
+      Best = Row;
+  }
+  return Best;
+}
+
+// --- record operations through the view
+
+TMemoryRecordEh* TRecordsViewEh::NewRecord()
+{
+  return MemTableData()->RecordsList()->NewRecord();
+}
+
+void TRecordsViewEh::AddRecord(TMemoryRecordEh* Rec)
+{
+  MemTableData()->RecordsList()->AddRecord(Rec);
+}
+
+void TRecordsViewEh::InsertRecord(Integer Index, TMemoryRecordEh* Rec)
+{
+  TRecordsListEh* List = MemTableData()->RecordsList();
+  if (!FViewAsTreeList && !FMemoryViewList.empty() && Index >= 0 && Index < Integer(FMemoryViewList.size()))
+    List->InsertRecord(GetViewRecord(Index)->Index(), Rec);
+  else if (!FViewAsTreeList && Index >= Integer(FMemoryViewList.size()) && !FMemoryViewList.empty())
+    List->AddRecord(Rec);
+  else if (FViewAsTreeList && Index > 0)
+    List->InsertRecord(GetViewRecord(Index - 1)->Index() + 1, Rec);
+  else
+    List->InsertRecord(0, Rec);
+}
+
+void TRecordsViewEh::DeleteRecord(Integer Index)
+{
+  TRecordsListEh* List = MemTableData()->RecordsList();
+  List->DeleteRecord(GetViewRecord(Index)->Index());
+}
+
+void TRecordsViewEh::SetValue(Integer RecNo, Integer ValNo, const Variant& Value)
+{
+  MemTableData()->RecordsList()->SetValue(GetViewRecord(RecNo)->Index(), ValNo, Value);
+}
+
+Variant TRecordsViewEh::GetValue(Integer RecNo, Integer ValNo) const
+{
+  return GetViewRecord(RecNo)->GetDataValue(ValNo, dvvValueEh);
+}
+
+void TRecordsViewEh::RevertRecord(Integer Index)
+{
+  MemTableData()->RecordsList()->RevertRecord(GetViewRecord(Index)->Index());
+}
+
+void TRecordsViewEh::RefreshRecord(Integer Index, TMemoryRecordEh* Rec)
+{
+  MemTableData()->RecordsList()->RefreshRecord(GetViewRecord(Index)->Index(), Rec);
+}
+
+void TRecordsViewEh::MergeChangeLog()
+{
+  MemTableData()->RecordsList()->MergeChangeLog();
+}
+
+void TRecordsViewEh::CancelUpdates()
+{
+  MemTableData()->RecordsList()->CancelUpdates();
+}
+
+const TRecDataValues* TRecordsViewEh::GetOldRecVals(Integer Index) const
+{
+  return GetViewRecord(Index)->OldData();
+}
+
+void TRecordsViewEh::LockCachedUpdates()
+{
+  ++FCachedUpdatesLockCount;
+  if (MemTableData())
+    MemTableData()->RecordsList()->SetCachedUpdates(false);
+}
+
+void TRecordsViewEh::UnlockCachedUpdates()
+{
+  if (FCachedUpdatesLockCount > 0)
+    --FCachedUpdatesLockCount;
+  if (FCachedUpdatesLockCount == 0 && MemTableData())
+    MemTableData()->RecordsList()->SetCachedUpdates(FCachedUpdates);
+}
+
+// --- settings
+
+void TRecordsViewEh::SetStatusFilter(TUpdateStatusSet Value)
+{
+  if (Value == FStatusFilter)
+    return;
+  FStatusFilter = Value;
+  RefreshFilteredRecsList(true);
+  RefreshFilteredRecsTreeList();
+}
+
+void TRecordsViewEh::SetSortOrder(const String& Value)
+{
+  if (Value == FSortOrder)
+    return;
+  std::unique_ptr<TObject> List;
+  if (!Value.isEmpty() && OnParseOrderByStr)
+    List = OnParseOrderByStr(Value);   // a parse error leaves everything as it was
+  FOrderByList = std::move(List);
+  FSortOrder = Value;
+  SortOrderChanged();
+}
+
+void TRecordsViewEh::SetSortOrderCaseInsensitive(bool Value)
+{
+  if (Value == FSortOrderCaseInsensitive)
+    return;
+  FSortOrderCaseInsensitive = Value;
+  // The order list takes the flag when it is parsed again.
+  if (!FSortOrder.isEmpty() && OnParseOrderByStr)
+    FOrderByList = OnParseOrderByStr(FSortOrder);
+  SortOrderChanged();
+}
+
+void TRecordsViewEh::SetViewAsTreeList(bool Value)
+{
+  if (Value == FViewAsTreeList)
+    return;
+  FViewAsTreeList = Value;
+  if (Value)
+    RebuildMemoryTreeList();
+  else
+    FMemoryTreeList->Clear();
+  RefreshFilteredRecsList(true);
+  RefreshFilteredRecsTreeList();
+}
+
+void TRecordsViewEh::SetTreeViewKeyFieldName(const String& Value)
+{
+  if (Value == FTreeViewKeyFieldName)
+    return;
+  FTreeViewKeyFieldName = Value;
+  UpdateFields();
+}
+
+void TRecordsViewEh::SetTreeViewRefParentFieldName(const String& Value)
+{
+  if (Value == FTreeViewRefParentFieldName)
+    return;
+  FTreeViewRefParentFieldName = Value;
+  UpdateFields();
+}
+
+void TRecordsViewEh::UpdateFields()
+{
+  FTreeViewKeyFields.clear();
+  FTreeViewRefParentFields.clear();
+  if (!MemTableData())
+    return;
+  TMTDataStructEh* Struct = MemTableData()->DataStruct();
+  if (!FTreeViewKeyFieldName.isEmpty())
+    FTreeViewKeyFields = Struct->FieldsIndex(FTreeViewKeyFieldName);
+  if (!FTreeViewRefParentFieldName.isEmpty())
+    FTreeViewRefParentFields = Struct->FieldsIndex(FTreeViewRefParentFieldName);
+}
+
+void TRecordsViewEh::UpdateAllLookupBuffer()
+{
+  if (!OnCalcLookupBuffer)
+    return;
+  for (Integer I = 0; I < ViewItemsCount(); ++I) {
+    TMemRecViewEh* Node = GetRecordView(I);
+    Node->FLookupBuffer.clear();
+    OnCalcLookupBuffer(Node->Rec(), Node);
+  }
+}
+
+// --- filter and order
+
+bool TRecordsViewEh::IsRecordInFilter(TMemoryRecordEh* Rec, Integer Index)
+{
+  if (!FStatusFilter.Contains(Rec->UpdateStatus()))
+    return false;
+  return OnFilterRecord ? OnFilterRecord(Rec, Index) : true;
+}
+
+// Ties of the sort order fall back to the storage order, so the unstable
+// quicksort still gives one defined order.
+Integer TRecordsViewEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2) const
+{
+  if (!FSortOrder.isEmpty() && OnCompareRecords) {
+    const Integer C = OnCompareRecords(Rec1, Rec2, FOrderByList.get());
+    if (C != 0)
+      return C;
+  }
+  return Rec1->Index() - Rec2->Index();
+}
+
+Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
+{
+  const Integer N = Integer(FMemoryViewList.size());
+  if (N == 0 || CompareRecords(FMemoryViewList[0]->Rec(), Rec) > 0)
+    return 0;
+  if (CompareRecords(FMemoryViewList[size_t(N - 1)]->Rec(), Rec) < 0)
+    return N;
+  if (Hint >= 0 && Hint <= N) {
+    const bool BeforeOk = Hint == 0 || CompareRecords(FMemoryViewList[size_t(Hint - 1)]->Rec(), Rec) <= 0;
+    const bool AtOk = Hint == N || CompareRecords(FMemoryViewList[size_t(Hint)]->Rec(), Rec) >= 0;
+    if (BeforeOk && AtOk)
+      return Hint;
+  }
+  Integer Lo = 0;
+  Integer Hi = N - 1;
+  while (Lo <= Hi) {
+    const Integer Mid = (Lo + Hi) / 2;
+    const Integer C = CompareRecords(FMemoryViewList[size_t(Mid)]->Rec(), Rec);
+    if (C == 0)
+      return Mid;
+    if (C < 0)
+      Lo = Mid + 1;
+    else
+      Hi = Mid - 1;
+  }
+  return Lo;
+}
+
+void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
+{
+  FMemoryViewList.clear();
+  FreeSortedList();
+  TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
+  if (List) {
+    FSorderViewList.reserve(size_t(List->Count()));
+    for (Integer I = 0; I < List->Count(); ++I) {
+      TMemRecViewEh* Node = NewNode(List->Rec(I));
+      Node->FInSortedListIndex = I;
+      FSorderViewList.push_back(Node);
+    }
+  }
+  FSortedListIndexesObsolete = false;
+  if (List && !FViewAsTreeList) {
+    const std::vector<TMemRecViewEh*>* Candidates = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
+    if (!Candidates)
+      Candidates = &FSorderViewList;
+    FFilterAborted = false;
+    std::vector<TMemRecViewEh*> Rows;
+    for (size_t I = 0; I < Candidates->size() && !FFilterAborted; ++I) {
+      TMemRecViewEh* Node = (*Candidates)[I];
+      if (!IsRecordInFilter(Node->Rec(), Integer(I)))
+        continue;
+      Rows.push_back(Node);
+      if (OnCalcLookupBuffer)
+        OnCalcLookupBuffer(Node->Rec(), Node);
+    }
+    if (!FFilterAborted)
+      FMemoryViewList = std::move(Rows);
+  }
+  if (!FSortOrder.isEmpty())
+    SortRecordsList();
+  else if (NotifyListChanged)
+    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+void TRecordsViewEh::QuickSortNodes(std::vector<TMemRecViewEh*>& List, Integer L, Integer R, TObject* ParamSort,
+                                    const TCompareRecordsEh& Compare)
+{
+  while (L < R) {
+    Integer I = L;
+    Integer J = R;
+    TMemoryRecordEh* Pivot = List[size_t((L + R) / 2)]->Rec();
+    do {
+      while (Compare(List[size_t(I)]->Rec(), Pivot, ParamSort) < 0)
+        ++I;
+      while (Compare(List[size_t(J)]->Rec(), Pivot, ParamSort) > 0)
+        --J;
+      if (I <= J) {
+        std::swap(List[size_t(I)], List[size_t(J)]);
+        ++I;
+        --J;
+      }
+    } while (I <= J);
+    if (J - L < R - I) {
+      QuickSortNodes(List, L, J, ParamSort, Compare);
+      L = I;
+    } else {
+      QuickSortNodes(List, I, R, ParamSort, Compare);
+      R = J;
+    }
+  }
+}
+
+void TRecordsViewEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare)
+{
+  if (FMemoryViewList.size() > 1)
+    QuickSortNodes(FMemoryViewList, 0, Integer(FMemoryViewList.size()) - 1, ParamSort, Compare);
+  if (FSorderViewList.size() > 1)
+    QuickSortNodes(FSorderViewList, 0, Integer(FSorderViewList.size()) - 1, ParamSort, Compare);
+  UpdateSortedListIndexes();
+  ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+void TRecordsViewEh::SortOrderChanged()
+{
+  SortRecordsList();
+  SortTreeList();
+}
+
+void TRecordsViewEh::SortRecordsList()
+{
+  SortData(FOrderByList.get(), [this](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) {
+    return CompareRecords(A, B);
+  });
+}
+
+void TRecordsViewEh::SortTreeList()
+{
+  if (FViewAsTreeList)
+    FMemoryTreeList->SetSortOrder(FSortOrder);
+}
+
+// --- notifications
+
+void TRecordsViewEh::AddNotificator(TRecordsListNotificatorEh* Subscriber)
+{
+  FNotificators.push_back(Subscriber);
+}
+
+void TRecordsViewEh::RemoveNotificator(TRecordsListNotificatorEh* Subscriber)
+{
+  FNotificators.erase(std::remove(FNotificators.begin(), FNotificators.end(), Subscriber), FNotificators.end());
+}
+
+void TRecordsViewEh::RecalcAggregates()
+{
+  if (OnRecalcAggregates)
+    OnRecalcAggregates(this);
+}
+
+void TRecordsViewEh::ViewDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action)
+{
+  FCatchChanged = true;
+  RecalcAggregates();
+  if (OnViewDataEvent)
+    OnViewDataEvent(MemRec, Index, Action);
+  const auto Subscribers = FNotificators;
+  for (TRecordsListNotificatorEh* N : Subscribers)
+    N->DataEvent(MemRec, Index, Action);
+}
+
+void TRecordsViewEh::ViewRecordMoved(TMemoryRecordEh* MemRec, Integer OldIndex, Integer NewIndex)
+{
+  if (OnViewRecordMovedEvent)
+    OnViewRecordMovedEvent(MemRec, OldIndex, NewIndex);
+  const auto Subscribers = FNotificators;
+  for (TRecordsListNotificatorEh* N : Subscribers)
+    N->RecordMoved(MemRec, OldIndex, NewIndex);
+}
+
+void TRecordsViewEh::Note(TPendingNote& Pending, TMemoryRecordEh* Rec, Integer Row, TRecordsListNotification Action)
+{
+  if (Pending.Set && Pending.Action != Action && Action != rlnListChangedEh)
+    throw Exception(QStringLiteral("PostNotifyInfo already defined"));
+  Pending = {Rec, Row, Action, true};
+}
+
+// The node of Rec in the sorted list: at Hint when it is there, else found by
+// a scan.
+Integer TRecordsViewEh::SortedIndexOfRec(TMemoryRecordEh* Rec, Integer Hint) const
+{
+  if (Hint >= 0 && Hint < Integer(FSorderViewList.size()) && FSorderViewList[size_t(Hint)]->Rec() == Rec)
+    return Hint;
+  for (size_t I = 0; I < FSorderViewList.size(); ++I)
+    if (FSorderViewList[I]->Rec() == Rec)
+      return Integer(I);
+  return -1;
+}
+
+void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action,
+                                   TPendingNote& Pending)
+{
+  switch (Action) {
+  case rlnRecAddedEh: {
+    TMemRecViewEh* Node = NewNode(MemRec);
+    if (Index >= Integer(FSorderViewList.size())) {
+      Node->FInSortedListIndex = Integer(FSorderViewList.size());
+      FSorderViewList.push_back(Node);
+    } else {
+      FSorderViewList.insert(FSorderViewList.begin() + std::max(Index, 0), Node);
+      FSortedListIndexesObsolete = true;
+    }
+    if (IsRecordInFilter(MemRec, Index)) {
+      const Integer Row = InsertPosition(MemRec, -1);
+      FMemoryViewList.insert(FMemoryViewList.begin() + Row, Node);
+      if (OnCalcLookupBuffer)
+        OnCalcLookupBuffer(MemRec, Node);
+      Note(Pending, MemRec, Row, rlnRecAddedEh);
+    }
+    break;
+  }
+  case rlnRecChangedEh:
+  case rlnRecMarkedForDelEh: {
+    const auto It = std::find_if(FMemoryViewList.begin(), FMemoryViewList.end(),
+                                 [MemRec](TMemRecViewEh* N) { return N->Rec() == MemRec; });
+    const Integer OldRow = It == FMemoryViewList.end() ? -1 : Integer(It - FMemoryViewList.begin());
+    TMemRecViewEh* Node = nullptr;
+    if (OldRow >= 0) {
+      Node = *It;
+      FMemoryViewList.erase(It);
+    } else {
+      const Integer S = SortedIndexOfRec(MemRec, Index);
+      if (S < 0)
+        break;
+      Node = FSorderViewList[size_t(S)];
+    }
+    Integer NewRow = -1;
+    if (IsRecordInFilter(MemRec, Index)) {
+      NewRow = InsertPosition(MemRec, OldRow);
+      FMemoryViewList.insert(FMemoryViewList.begin() + NewRow, Node);
+      if (OnCalcLookupBuffer)
+        OnCalcLookupBuffer(MemRec, Node);
+    }
+    if (OldRow >= 0 && NewRow >= 0) {
+      if (OldRow != NewRow)
+        ViewRecordMoved(MemRec, OldRow, NewRow);
+      Note(Pending, MemRec, NewRow, Action);
+    } else if (NewRow >= 0) {
+      Note(Pending, MemRec, NewRow, rlnRecAddedEh);
+    } else if (OldRow >= 0) {
+      Note(Pending, MemRec, OldRow, rlnRecDeletedEh);
+    }
+    break;
+  }
+  case rlnRecDeletedEh: {
+    const auto It = std::find_if(FMemoryViewList.begin(), FMemoryViewList.end(),
+                                 [MemRec](TMemRecViewEh* N) { return N->Rec() == MemRec; });
+    if (It != FMemoryViewList.end()) {
+      const Integer Row = Integer(It - FMemoryViewList.begin());
+      FMemoryViewList.erase(It);
+      Note(Pending, MemRec, Row, rlnRecDeletedEh);
+    }
+    const Integer S = SortedIndexOfRec(MemRec, Index);
+    if (S >= 0) {
+      if (S != Integer(FSorderViewList.size()) - 1)
+        FSortedListIndexesObsolete = true;
+      delete FSorderViewList[size_t(S)];
+      FSorderViewList.erase(FSorderViewList.begin() + S);
+    }
+    break;
+  }
+  case rlnListChangedEh:
+    RefreshFilteredRecsList(false);
+    Note(Pending, MemRec, Index, rlnListChangedEh);
+    break;
+  default:
+    break;
+  }
+}
+
+void TRecordsViewEh::TreeDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action,
+                                   TPendingNote& Pending)
+{
+  TMemoryTreeListEh* Tree = FMemoryTreeList.get();
+  switch (Action) {
+  case rlnRecAddingEh:
+  case rlnRecChangingEh:
+    if (MemRec && Tree->CheckReferenceLoop(MemRec, Variant()))
+      throw Exception(QStringLiteral("Reference-loop found"));
+    break;
+  case rlnRecAddedEh: {
+    TMemRecViewEh* Node = Tree->AddChildAtKey(String(), FTreeViewKeyFieldName, MemRec, FTreeViewRefParentFieldName);
+    Tree->UpdateNodeState(Node, true);
+    Note(Pending, MemRec, Index, rlnRecAddedEh);
+    break;
+  }
+  case rlnRecChangedEh: {
+    TMemRecViewEh* Node = Tree->GetNode(nullptr, MemRec);
+    if (!Node) {
+      // A record whose deletion was reverted comes back into the tree.
+      if (MemRec->UpdateStatus() != usDeleted) {
+        Node = Tree->AddChildAtKey(String(), FTreeViewKeyFieldName, MemRec, FTreeViewRefParentFieldName);
+        Tree->UpdateNodeState(Node, true);
+        Note(Pending, MemRec, Index, rlnRecChangedEh);
+      }
+      break;
+    }
+    TMemRecViewEh* OldParent = Node->NodeParent();
+    Tree->UpdateParent(Node, FTreeViewKeyFieldName, true, MemRec, FTreeViewRefParentFieldName);
+    Tree->UpdateNodeState(Node, true);
+    if (OldParent && OldParent != Node->NodeParent() && OldParent != Tree->MemRoot())
+      Tree->UpdateNodeState(OldParent, true);
+    Note(Pending, MemRec, Index, rlnRecChangedEh);
+    break;
+  }
+  case rlnRecDeletedEh:
+  case rlnRecMarkedForDelEh: {
+    TMemRecViewEh* Node = Tree->GetNode(nullptr, MemRec);
+    if (!Node)
+      return;
+    std::vector<TMemoryRecordEh*> Orphans;
+    Tree->GetRecordsList(Orphans, Node, true);
+    TMemRecViewEh* OldParent = Node->NodeParent();
+    Tree->DeleteNode(Node, true);
+    for (TMemoryRecordEh* Rec : Orphans) {
+      TMemRecViewEh* Again = Tree->AddChildAtKey(String(), FTreeViewKeyFieldName, Rec, FTreeViewRefParentFieldName);
+      Tree->UpdateNodeState(Again, true);
+    }
+    if (OldParent && OldParent != Tree->MemRoot())
+      Tree->UpdateNodeState(OldParent, true);
+    Tree->VisibleItemsBecomeObsolete();
+    Note(Pending, MemRec, Index, Action == rlnRecDeletedEh ? rlnRecDeletedEh : rlnRecMarkedForDelEh);
+    break;
+  }
+  case rlnListChangedEh:
+    RebuildMemoryTreeList();
+    RefreshFilteredRecsTreeList();
+    Note(Pending, MemRec, Index, rlnListChangedEh);
+    break;
+  default:
+    break;
+  }
+}
+
+void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action)
+{
+  inherited::DataEvent(MemRec, Index, Action);
+  if (FDisableFilterCount > 0)
+    return;
+  TPendingNote Pending;
+  if (FViewAsTreeList)
+    TreeDataEvent(MemRec, Index, Action, Pending);
+  else
+    FlatDataEvent(MemRec, Index, Action, Pending);
+  switch (Action) {
+  case rlnRecAddedEh: case rlnRecChangedEh: case rlnRecDeletedEh: case rlnListChangedEh: case rlnRecMarkedForDelEh:
+    RecalcAggregates();
+    break;
+  default:
+    break;
+  }
+  if (FViewAsTreeList && FMemoryTreeList->VisibleItemsObsolete() &&
+      (Pending.Set || Action == rlnRecAddedEh || Action == rlnRecChangedEh)) {
+    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+    return;
+  }
+  if (Pending.Set)
+    ViewDataEvent(Pending.Rec, Pending.Row, Pending.Action);
+}
+
+void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Integer NewIndex)
+{
+  inherited::RecordMoved(Item, OldIndex, NewIndex);
+  if (FDisableFilterCount > 0)
+    return;
+  if (FViewAsTreeList) {
+    TMemRecViewEh* Node = FMemoryTreeList->GetNode(nullptr, Item);
+    if (!Node || !Node->NodeParent())
+      return;
+    TMemRecViewEh* Parent = Node->NodeParent();
+    TMemRecViewEh* Before = nullptr;
+    for (Integer I = 0; I < Parent->NodesCount(); ++I) {
+      TMemRecViewEh* Sibling = Parent->GetNodeItem(I);
+      if (Sibling != Node && Sibling->Rec()->Index() > NewIndex) {
+        Before = Sibling;
+        break;
+      }
+    }
+    if (Before)
+      FMemoryTreeList->MoveTo(Node, Before, naInsertEh, true);
+    else
+      FMemoryTreeList->MoveTo(Node, Parent, naAddChildEh, true);
+    RecalcAggregates();
+    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+    return;
+  }
+  // The sorted list follows the storage order of the records.
+  const Integer S = SortedIndexOfRec(Item, OldIndex);
+  if (S >= 0 && FSortOrder.isEmpty()) {
+    TMemRecViewEh* Node = FSorderViewList[size_t(S)];
+    FSorderViewList.erase(FSorderViewList.begin() + S);
+    FSorderViewList.insert(FSorderViewList.begin() + std::min<Integer>(NewIndex, Integer(FSorderViewList.size())),
+                           Node);
+    FSortedListIndexesObsolete = true;
+  }
+  const auto It = std::find_if(FMemoryViewList.begin(), FMemoryViewList.end(),
+                               [Item](TMemRecViewEh* N) { return N->Rec() == Item; });
+  if (It == FMemoryViewList.end() || !FSortOrder.isEmpty())
+    return;
+  // Without a sort order the rows follow the storage order: the moved row
+  // goes before the first other row whose record now lies after it. When
+  // every earlier row precedes it already, it stays where it is.
+  TMemRecViewEh* Node = *It;
+  const Integer OldRow = Integer(It - FMemoryViewList.begin());
+  FMemoryViewList.erase(It);
+  Integer Target = Integer(FMemoryViewList.size());
+  for (size_t I = 0; I < FMemoryViewList.size(); ++I)
+    if (FMemoryViewList[I]->Rec()->Index() > NewIndex) {
+      Target = Integer(I);
+      break;
+    }
+  FMemoryViewList.insert(FMemoryViewList.begin() + Target, Node);
+  if (Target != OldRow) {
+    ViewRecordMoved(Item, OldRow, Target);
+    ViewDataEvent(nullptr, -1, rlnListChangingEh);
+  }
+}
+
+void TRecordsViewEh::StructChanged(TMemTableDataEh* AMemTableData)
+{
+  inherited::StructChanged(AMemTableData);
+  UpdateFields();
+}
+
+// --- tree mode
+
+void TRecordsViewEh::RebuildMemoryTreeList()
+{
+  FMemoryTreeList->Clear();
+  if (!FViewAsTreeList || !MemTableData())
+    return;
+  TRecordsListEh* List = MemTableData()->RecordsList();
+  for (Integer I = 0; I < List->Count(); ++I)
+    FMemoryTreeList->AddChildAtKey(String(), FTreeViewKeyFieldName, List->Rec(I), FTreeViewRefParentFieldName);
+}
+
+void TRecordsViewEh::RefreshFilteredRecsTreeList()
+{
+  if (!FViewAsTreeList)
+    return;
+  FMemoryTreeList->UpdateNodesState(nullptr);
+  if (!FMemoryTreeList->FilterNodeIfParentVisible())
+    FMemoryTreeList->SpreadVisibility(nullptr);
+  if (!FSortOrder.isEmpty())
+    SortTreeList();
+  FMemoryTreeList->VisibleItemsBecomeObsolete();
+}
+
+// ---------------------------------------------------------------------------
+// Memory tree list.
+
+TMemRecViewEh::~TMemRecViewEh()
+{
+  // During the tree's own destruction the owner is no record tree any more.
+  if (auto* Tree = dynamic_cast<TMemoryTreeListEh*>(Owner()))
+    Tree->NodeFreed(this);
+}
+
+TMemoryTreeListEh* TMemRecViewEh::NodeOwner() const
+{
+  return dynamic_cast<TMemoryTreeListEh*>(Owner());
+}
+
+Integer TMemRecViewEh::InSortedListIndex()
+{
+  if (FRecordsView && FRecordsView->SortedListIndexesObsolete() && !FRecordsView->ViewAsTreeList())
+    FRecordsView->UpdateSortedListIndexes();
+  if (TMemoryTreeListEh* Tree = NodeOwner(); Tree && Tree->VisibleItemsObsolete())
+    Tree->BuildVisibleItems();
+  return FInSortedListIndex;
+}
+
+bool TMemRecViewEh::ExpandedChanging()
+{
+  return FLockUpdate ? true : inherited::ExpandedChanging();
+}
+
+void TMemRecViewEh::ExpandedChanged()
+{
+  if (TMemoryTreeListEh* Tree = NodeOwner())
+    Tree->VisibleItemsBecomeObsolete();
+  if (!FLockUpdate)
+    inherited::ExpandedChanged();
+}
+
+void TMemRecViewEh::SortByFields(const String& SortByStr)
+{
+  if (!FRecordsView || !FRecordsView->OnParseOrderByStr || GetCount() == 0)
+    return;
+  std::unique_ptr<TObject> List = FRecordsView->OnParseOrderByStr(SortByStr);
+  const TCompareNodesEh Compare = FRecordsView->OnCompareTreeNode;
+  if (!Compare)
+    return;
+  QuickSort(0, GetCount() - 1, List.get(), Compare);
+  if (TMemoryTreeListEh* Tree = NodeOwner())
+    Tree->VisibleItemsBecomeObsolete();
+}
+
+TMemoryTreeListEh::TMemoryTreeListEh(TRecordsViewEh* ARecordsViewEh)
+  : TTreeListEh(&CreateTreeNodeEh<TMemRecViewEh>), FRecordsViewEh(ARecordsViewEh)
+{
+  MemRoot()->FRecordsView = ARecordsViewEh;
+}
+
+TMemoryTreeListEh::~TMemoryTreeListEh()
+{
+  Clear();
+}
+
+void TMemoryTreeListEh::NodeFreed(TMemRecViewEh* Node)
+{
+  if (Node->FRec) {
+    const auto It = FNodeOfRec.find(Node->FRec);
+    if (It != FNodeOfRec.end() && It->second == Node)
+      FNodeOfRec.erase(It);
+  }
+  if (std::find(FInsertedNodeStack.begin(), FInsertedNodeStack.end(), Node) != FInsertedNodeStack.end())
+    FInsertedNodeStack.clear();
+  FVisibleItemsObsolete = true;
+  FVisibleExpandedItems.clear();
+  FVisibleItems.clear();
+  FFlatListItems.clear();
+}
+
+Variant TMemoryTreeListEh::KeyOf(TMemoryRecordEh* Rec) const
+{
+  return Rec->GetDataIndexValues(FRecordsViewEh->TreeViewKeyFields(), dvvValueEh);
+}
+
+Variant TMemoryTreeListEh::ParentOf(TMemoryRecordEh* Rec) const
+{
+  return Rec->GetDataIndexValues(FRecordsViewEh->TreeViewRefParentFields(), dvvValueEh);
+}
+
+static TMTIndexEh* ActiveIndexFor(TRecordsViewEh* View, const String& Fields)
+{
+  if (!View->MemTableData() || Fields.isEmpty())
+    return nullptr;
+  TMTIndexEh* Index = View->MemTableData()->RecordsList()->Indexes()->GetIndexForFields(Fields);
+  return Index && Index->Active() ? Index : nullptr;
+}
+
+TMTIndexEh* TMemoryTreeListEh::KeyIndex() const
+{
+  return ActiveIndexFor(FRecordsViewEh, FRecordsViewEh->TreeViewKeyFieldName());
+}
+
+TMTIndexEh* TMemoryTreeListEh::ParentIndex() const
+{
+  return ActiveIndexFor(FRecordsViewEh, FRecordsViewEh->TreeViewRefParentFieldName());
+}
+
+TMemRecViewEh* TMemoryTreeListEh::NodeOfRec(TMemoryRecordEh* Rec)
+{
+  const auto It = FNodeOfRec.find(Rec);
+  return It == FNodeOfRec.end() ? nullptr : It->second;
+}
+
+static bool KeysEqual(const Variant& A, const Variant& B)
+{
+  return VarValuesEqualEh(A, B);
+}
+
+// Depth first below Start: the first node whose record's key equals Key.
+TMemRecViewEh* TMemoryTreeListEh::SearchKey(TMemRecViewEh* Start, const Variant& Key)
+{
+  for (Integer I = 0; I < Start->NodesCount(); ++I) {
+    TMemRecViewEh* Child = Start->GetNodeItem(I);
+    if (KeysEqual(KeyOf(Child->Rec()), Key))
+      return Child;
+    if (TMemRecViewEh* Found = SearchKey(Child, Key))
+      return Found;
+  }
+  return nullptr;
+}
+
+TMemRecViewEh* TMemoryTreeListEh::GetNode(TMemRecViewEh* StartNode, TMemoryRecordEh* MemRecord) const
+{
+  const auto It = FNodeOfRec.find(MemRecord);
+  if (It == FNodeOfRec.end())
+    return nullptr;
+  if (!StartNode || StartNode == MemRoot() || It->second->InSubtreeOf(StartNode))
+    return It->second;
+  return nullptr;
+}
+
+TMemRecViewEh* TMemoryTreeListEh::GetNodeAtValue(TMemRecViewEh* StartNode, const String& FieldNames,
+                                                 const Variant& Value) const
+{
+  TMemRecViewEh* Start = StartNode ? StartNode : MemRoot();
+  for (Integer I = 0; I < Start->NodesCount(); ++I) {
+    TMemRecViewEh* Child = Start->GetNodeItem(I);
+    if (KeysEqual(Child->Rec()->GetDataValues(FieldNames, dvvValueEh), Value))
+      return Child;
+    if (TMemRecViewEh* Found = GetNodeAtValue(Child, FieldNames, Value))
+      return Found;
+  }
+  return nullptr;
+}
+
+TMemRecViewEh* TMemoryTreeListEh::GetParentNodeForRefValue(const Variant& RefValue)
+{
+  if (RefValue.IsNull())
+    return MemRoot();
+  ++FSearchCount;
+  if (TMTIndexEh* Index = KeyIndex()) {
+    Integer RecIndex = -1;
+    if (Index->FindRecordIndexByKey(RefValue, RecIndex))
+      if (TMemRecViewEh* Node = NodeOfRec(Index->RecordsList()->Rec(RecIndex)))
+        return Node;
+    return MemRoot();
+  }
+  TMemRecViewEh* Found = SearchKey(MemRoot(), RefValue);
+  return Found ? Found : MemRoot();
+}
+
+TMemRecViewEh* TMemoryTreeListEh::GetParentNodeAtKey(TMemRecViewEh* StartNode, TMemoryRecordEh* MemRecord)
+{
+  const Variant Ref = ParentOf(MemRecord);
+  if (!StartNode || StartNode == MemRoot())
+    return GetParentNodeForRefValue(Ref);
+  if (Ref.IsNull())
+    return MemRoot();
+  ++FSearchCount;
+  TMemRecViewEh* Found = SearchKey(StartNode, Ref);
+  return Found ? Found : MemRoot();
+}
+
+TMemRecViewEh* TMemoryTreeListEh::GetParentNodeForRec(TMemoryRecordEh* MemRecord)
+{
+  if (FInsertedNodeStack.empty())
+    return nullptr;
+  return GetParentNodeAtKey(nullptr, MemRecord);
+}
+
+void TMemoryTreeListEh::GetRecordsList(std::vector<TMemoryRecordEh*>& List, TMemRecViewEh* Node, bool ARecurse) const
+{
+  TMemRecViewEh* Start = Node ? Node : MemRoot();
+  for (Integer I = 0; I < Start->NodesCount(); ++I) {
+    List.push_back(Start->GetNodeItem(I)->Rec());
+    if (ARecurse)
+      GetRecordsList(List, Start->GetNodeItem(I), true);
+  }
+}
+
+bool TMemoryTreeListEh::CheckReferenceLoop(TMemoryRecordEh* MemRecord, const Variant& NewRefValue)
+{
+  if (FRecordsViewEh->TreeViewRefParentFields().empty() || FRecordsViewEh->TreeViewKeyFields().empty())
+    return false;
+  const Variant Ref = NewRefValue.IsEmpty() ? ParentOf(MemRecord) : NewRefValue;
+  if (Ref.IsNull())
+    return false;
+  if (CompareVarValuesEh(Ref, KeyOf(MemRecord)) == vrEqual)
+    return false;
+  TMemRecViewEh* Own = NodeOfRec(MemRecord);
+  if (!Own)
+    return false;
+  for (TMemRecViewEh* N = GetParentNodeForRefValue(Ref); N && N != MemRoot(); N = N->NodeParent())
+    if (N == Own)
+      return true;
+  return false;
+}
+
+// The position among Parent's children where Node belongs: by the sort order
+// when there is one, else by the storage order of the records.
+Integer TMemoryTreeListEh::OrderedPlace(TMemRecViewEh* Parent, TMemRecViewEh* Node, bool Exclude) const
+{
+  const bool Sorted = !FRecordsViewEh->SortOrder().isEmpty();
+  Integer Place = 0;
+  for (Integer I = 0; I < Parent->NodesCount(); ++I) {
+    TMemRecViewEh* Child = Parent->GetNodeItem(I);
+    if (Exclude && Child == Node)
+      continue;
+    const bool Before = Sorted ? FRecordsViewEh->CompareRecords(Child->Rec(), Node->Rec()) <= 0
+                               : Child->Rec()->Index() < Node->Rec()->Index();
+    if (!Before)
+      break;
+    ++Place;
+  }
+  return Place;
+}
+
+TMemRecViewEh* TMemoryTreeListEh::AddChild(const String& Name, TMemRecViewEh* Parent, TMemoryRecordEh* MemRecord)
+{
+  if (!Parent)
+    Parent = MemRoot();
+  auto* Node = static_cast<TMemRecViewEh*>(CreateNode(Name, MemRecord));
+  Node->FRec = MemRecord;
+  Node->FRecordsView = FRecordsViewEh;
+  FNodeOfRec[MemRecord] = Node;
+  const Integer N = Parent->NodesCount();
+  TRecordsListEh* List = MemRecord->RecordsList();
+  const bool Last = FRecordsViewEh->SortOrder().isEmpty() &&
+                    (MemRecord->Index() == List->Count() - 1 || N == 0 ||
+                     Parent->GetNodeItem(N - 1)->Rec()->Index() < MemRecord->Index());
+  const Integer Place = Last ? N : OrderedPlace(Parent, Node, false);
+  if (Place >= N)
+    AddNode(Node, Parent, naAddChildEh, true);
+  else
+    AddNode(Node, Parent->GetNodeItem(Place), naInsertEh, true);
+  Node->FLockUpdate = true;
+  Node->SetExpanded(FDefaultNodeExpanded);
+  Node->FLockUpdate = false;
+  FVisibleItemsObsolete = true;
+  return Node;
+}
+
+TMemRecViewEh* TMemoryTreeListEh::AddChildAtKey(const String& Name, const String& KeyFieldNames,
+                                                TMemoryRecordEh* MemRecord, const String& ParentFieldNames)
+{
+  (void)KeyFieldNames;
+  (void)ParentFieldNames;
+  const Variant Ref = ParentOf(MemRecord);
+  TMemRecViewEh* Parent = nullptr;
+  bool ReplaceTop = false;
+  // Records delivered parent before child rarely need a search: the chain
+  // of the last inserted nodes usually holds the parent.
+  if (!Ref.IsNull() && FInsertedNodeStack.size() >= 2) {
+    TMemRecViewEh* Top = FInsertedNodeStack.back();
+    TMemRecViewEh* Below = FInsertedNodeStack[FInsertedNodeStack.size() - 2];
+    if (KeysEqual(KeyOf(Below->Rec()), Ref)) {
+      Parent = Below;
+      ReplaceTop = true;
+    } else if (KeysEqual(KeyOf(Top->Rec()), Ref)) {
+      Parent = Top;
+    } else {
+      FInsertedNodeStack.resize(FInsertedNodeStack.size() - 2);
+      while (!FInsertedNodeStack.empty()) {
+        TMemRecViewEh* Candidate = FInsertedNodeStack.back();
+        if (KeysEqual(KeyOf(Candidate->Rec()), Ref)) {
+          Parent = Candidate;
+          break;
+        }
+        FInsertedNodeStack.pop_back();
+      }
+    }
+  }
+  if (!Parent)
+    Parent = GetParentNodeForRefValue(Ref);
+  TMemRecViewEh* Node = AddChild(Name, Parent, MemRecord);
+  if (FFullBuildCheck)
+    AdoptWaitingChildren(Node);
+  if (ReplaceTop)
+    FInsertedNodeStack.back() = Node;
+  else
+    FInsertedNodeStack.push_back(Node);
+  return Node;
+}
+
+// Nodes added before their parent hang at the root (or elsewhere); when the
+// parent arrives they move under it, in storage order.
+void TMemoryTreeListEh::AdoptWaitingChildren(TMemRecViewEh* Node)
+{
+  const Variant Key = KeyOf(Node->Rec());
+  if (Key.IsNull())
+    return;
+  std::vector<TMemRecViewEh*> Waiting;
+  if (TMTIndexEh* Index = ParentIndex()) {
+    std::vector<TMemoryRecordEh*> Recs;
+    Index->FillMatchedRecsList(Key, Recs);
+    for (TMemoryRecordEh* Rec : Recs)
+      if (TMemRecViewEh* Child = NodeOfRec(Rec); Child && Child != Node)
+        Waiting.push_back(Child);
+  } else {
+    const std::function<void(TMemRecViewEh*)> Walk = [&](TMemRecViewEh* Start) {
+      for (Integer I = 0; I < Start->NodesCount(); ++I) {
+        TMemRecViewEh* Child = Start->GetNodeItem(I);
+        if (Child != Node && KeysEqual(ParentOf(Child->Rec()), Key))
+          Waiting.push_back(Child);
+        else
+          Walk(Child);
+      }
+    };
+    Walk(MemRoot());
+  }
+  std::erase_if(Waiting, [&](TMemRecViewEh* Child) {
+    return Child->NodeParent() == Node || Node->InSubtreeOf(Child);
+  });
+  std::sort(Waiting.begin(), Waiting.end(),
+            [](TMemRecViewEh* A, TMemRecViewEh* B) { return A->Rec()->Index() < B->Rec()->Index(); });
+  for (TMemRecViewEh* Child : Waiting)
+    MoveTo(Child, Node, naAddChildEh, true);
+}
+
+TMemRecViewEh* TMemoryTreeListEh::UpdateParent(TMemRecViewEh* Node, const String& KeyFieldNames, bool ReIndex,
+                                               TMemoryRecordEh* MemRecord, const String& ParentFieldNames)
+{
+  (void)KeyFieldNames;
+  (void)ParentFieldNames;
+  TMemRecViewEh* NewParent = GetParentNodeAtKey(nullptr, MemRecord);
+  TMemRecViewEh* OldParent = Node->NodeParent();
+  if (NewParent != OldParent) {
+    const Integer Place = OrderedPlace(NewParent, Node, true);
+    if (Place >= NewParent->NodesCount())
+      MoveTo(Node, NewParent, naAddChildEh, ReIndex);
+    else
+      MoveTo(Node, NewParent->GetNodeItem(Place), naInsertEh, ReIndex);
+    return NewParent;
+  }
+  if (FRecordsViewEh->SortOrder().isEmpty())
+    return NewParent;
+  const Integer Place = OrderedPlace(NewParent, Node, true);
+  if (Place == Node->NodeIndex())
+    return NewParent;
+  ExtractNode(Node, true);
+  if (Place >= NewParent->NodesCount())
+    AddNode(Node, NewParent, naAddChildEh, ReIndex);
+  else
+    AddNode(Node, NewParent->GetNodeItem(Place), naInsertEh, ReIndex);
+  FVisibleItemsObsolete = true;
+  return NewParent;
+}
+
+void TMemoryTreeListEh::UpdateNodeState(TMemRecViewEh* Node, bool IsUpdateParent)
+{
+  FVisibleItemsObsolete = true;
+  if (!Node || Node == MemRoot())
+    return;
+  if (!Node->NodeHasVisibleChildren())
+    Node->SetVisible(FRecordsViewEh->IsRecordInFilter(Node->Rec(), Node->Rec()->Index()));
+  else
+    Node->SetVisible(true);
+  if (FRecordsViewEh->OnCalcLookupBuffer)
+    FRecordsViewEh->OnCalcLookupBuffer(Node->Rec(), Node);
+  TMemRecViewEh* Parent = Node->NodeParent();
+  if (IsUpdateParent && Parent && Parent != MemRoot() && Parent->NodeVisible() != Node->NodeVisible())
+    UpdateNodeState(Parent, true);
+}
+
+void TMemoryTreeListEh::UpdateNodesState(TMemRecViewEh* Parent)
+{
+  TMemRecViewEh* Start = Parent ? Parent : MemRoot();
+  for (Integer I = 0; I < Start->NodesCount(); ++I) {
+    UpdateNodesState(Start->GetNodeItem(I));
+    UpdateNodeState(Start->GetNodeItem(I), false);
+  }
+  FVisibleItemsObsolete = true;
+}
+
+void TMemoryTreeListEh::SpreadVisibility(TMemRecViewEh* Node)
+{
+  TMemRecViewEh* Start = Node ? Node : MemRoot();
+  for (Integer I = 0; I < Start->NodesCount(); ++I) {
+    TMemRecViewEh* Child = Start->GetNodeItem(I);
+    if (!Child->NodeVisible())
+      continue;
+    if (Child->NodeHasVisibleChildren()) {
+      SpreadVisibility(Child);
+      continue;
+    }
+    const std::function<void(TMemRecViewEh*)> ShowAll = [&](TMemRecViewEh* N) {
+      for (Integer J = 0; J < N->NodesCount(); ++J) {
+        N->GetNodeItem(J)->SetVisible(true);
+        ShowAll(N->GetNodeItem(J));
+      }
+    };
+    ShowAll(Child);
+  }
+  FVisibleItemsObsolete = true;
+}
+
+void TMemoryTreeListEh::CollectVisible(TMemRecViewEh* Node, bool ThroughCollapsed, std::vector<TMemRecViewEh*>& Out)
+{
+  for (Integer I = 0; I < Node->NodesCount(); ++I) {
+    TMemRecViewEh* Child = Node->GetNodeItem(I);
+    if (!Child->NodeVisible())
+      continue;
+    Out.push_back(Child);
+    if (ThroughCollapsed || Child->NodeExpanded())
+      CollectVisible(Child, ThroughCollapsed, Out);
+  }
+}
+
+void TMemoryTreeListEh::BuildVisibleItems()
+{
+  FVisibleExpandedItems.clear();
+  FVisibleItems.clear();
+  FFlatListItems.clear();
+  CollectVisible(MemRoot(), false, FVisibleExpandedItems);
+  CollectVisible(MemRoot(), true, FVisibleItems);
+  const std::function<void(TMemRecViewEh*)> All = [&](TMemRecViewEh* N) {
+    for (Integer I = 0; I < N->NodesCount(); ++I) {
+      TMemRecViewEh* Child = N->GetNodeItem(I);
+      Child->FInSortedListIndex = Integer(FFlatListItems.size());
+      FFlatListItems.push_back(Child);
+      All(Child);
+    }
+  };
+  All(MemRoot());
+  FVisibleItemsObsolete = false;
+}
+
+TMemRecViewEh* TMemoryTreeListEh::GetVisibleExpandedItem(Integer Index)
+{
+  if (FVisibleItemsObsolete)
+    BuildVisibleItems();
+  return Index >= 0 && Index < Integer(FVisibleExpandedItems.size()) ? FVisibleExpandedItems[size_t(Index)] : nullptr;
+}
+
+TMemRecViewEh* TMemoryTreeListEh::GetAccountableItem(Integer Index)
+{
+  if (FVisibleItemsObsolete)
+    BuildVisibleItems();
+  return Index >= 0 && Index < Integer(FVisibleItems.size()) ? FVisibleItems[size_t(Index)] : nullptr;
+}
+
+TMemRecViewEh* TMemoryTreeListEh::GetFlatListItem(Integer Index)
+{
+  if (FVisibleItemsObsolete)
+    BuildVisibleItems();
+  return Index >= 0 && Index < Integer(FFlatListItems.size()) ? FFlatListItems[size_t(Index)] : nullptr;
+}
+
+Integer TMemoryTreeListEh::VisibleExpandedCount()
+{
+  if (FVisibleItemsObsolete)
+    BuildVisibleItems();
+  return Integer(FVisibleExpandedItems.size());
+}
+
+Integer TMemoryTreeListEh::AccountableCount()
+{
+  if (FVisibleItemsObsolete)
+    BuildVisibleItems();
+  return Integer(FVisibleItems.size());
+}
+
+Integer TMemoryTreeListEh::FlatListCount()
+{
+  if (FVisibleItemsObsolete)
+    BuildVisibleItems();
+  return Integer(FFlatListItems.size());
+}
+
+void TMemoryTreeListEh::SetSortOrder(const String& Value)
+{
+  if (Value == FSortOrder)
+    return;
+  std::unique_ptr<TObject> List;
+  if (!Value.isEmpty() && FRecordsViewEh->OnParseOrderByStr)
+    List = FRecordsViewEh->OnParseOrderByStr(Value);
+  FOrderByList = std::move(List);
+  FSortOrder = Value;
+  Resort();
+}
+
+void TMemoryTreeListEh::Resort()
+{
+  inherited::SortData([this](TBaseTreeNodeEh* A, TBaseTreeNodeEh* B, TObject* P) { return CompareTreeNodes(A, B, P); },
+                      FOrderByList.get(), true);
+  BuildVisibleItems();
+}
+
+Integer TMemoryTreeListEh::CompareTreeNodes(TBaseTreeNodeEh* Rec1, TBaseTreeNodeEh* Rec2, TObject* ParamSort)
+{
+  (void)ParamSort;
+  auto* A = static_cast<TMemRecViewEh*>(Rec1);
+  auto* B = static_cast<TMemRecViewEh*>(Rec2);
+  if (FSortOrder.isEmpty() && FRecordsViewEh->SortOrder().isEmpty())
+    return 0;
+  return FRecordsViewEh->CompareRecords(A->Rec(), B->Rec());
+}
+
+void TMemoryTreeListEh::MoveTo(TBaseTreeNodeEh* Node, TBaseTreeNodeEh* Destination, TNodeAttachModeEh Mode,
+                               bool ReIndex)
+{
+  inherited::MoveTo(Node, Destination, Mode, ReIndex);
+  FVisibleItemsObsolete = true;
+}
+
+void TMemoryTreeListEh::SortData(const TCompareNodesEh& CompareProg, TObject* ParamSort, bool ARecurse)
+{
+  inherited::SortData(CompareProg, ParamSort, ARecurse);
+  BuildVisibleItems();
+  FRecordsViewEh->ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}

@@ -1,0 +1,558 @@
+// RecordsListTest.cpp: the records list, its change log and its indexes
+// against a plain model under random operations, and the cases where the
+// list must stay whole: cancelling, range deletions, sorting, restructuring.
+#include "MemTableTestSupport.h"
+
+#include "gridlib/foundation/ToolCtrlsEh.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+using namespace mttest;
+
+namespace {
+
+bool Same(const Variant& A, const Variant& B)
+{
+  if (A.IsNull() || B.IsNull())
+    return A.IsNull() && B.IsNull();
+  return CompareVarValuesEh(A, B) == vrEqual;
+}
+
+// The model of one record: its values, the values before its first cached
+// change, and its update status.
+struct TModelRec {
+  Int64 Id = 0;
+  std::vector<Variant> Cur;
+  std::optional<std::vector<Variant>> Old;
+  TUpdateStatus Status = usUnmodified;
+};
+
+class RecordsListRandom : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    Data = NewStorage();
+    TMTDataStructEh* S = Data->DataStruct();
+    AddField(S, "Code", ftInteger);
+    AddField(S, "Name", ftWideString, 30);
+    AddField(S, "Amount", ftCurrency);
+    List = Data->RecordsList();
+    Unique = List->Indexes()->Add();
+    Unique->SetFields("Code");
+    Unique->SetUnical(true);
+    Unique->SetActive(true);
+    Pair = List->Indexes()->Add();
+    Pair->SetFields("Name;Code");
+    Pair->SetActive(true);
+    List->SetCachedUpdates(true);
+  }
+
+  Integer Rand(Integer N) { return Integer(Rng() % unsigned(N)); }
+  std::vector<Variant> RandomValues()
+  {
+    static const char* Names[] = {"Иванов", "Петров", "ёлка", "Apple", "Ёж"};
+    Variant Code = Rand(6) == 0 ? Null : Variant(Integer(Rand(40)));
+    Variant Name = Rand(8) == 0 ? Null : Variant(QString::fromUtf8(Names[Rand(5)]));
+    return {Code, Name, Variant(Currency::FromRaw(Int64(Rand(100000))))};
+  }
+  // Would Values[0] clash with the key of another live record?
+  bool Clashes(const std::vector<Variant>& Values, Int64 Self) const
+  {
+    if (Values[0].IsNull())
+      return false;
+    for (const TModelRec& M : Model)
+      if (M.Id != Self && M.Status != usDeleted && Same(M.Cur[0], Values[0]))
+        return true;
+    return false;
+  }
+  bool ModelHasDuplicateKeysAfterCancel() const
+  {
+    std::map<Integer, int> Seen;
+    for (const TModelRec& M : Model) {
+      if (M.Status == usInserted)
+        continue;
+      const Variant& K = M.Status == usModified && M.Old ? (*M.Old)[0] : M.Cur[0];
+      if (!K.IsNull() && ++Seen[K.AsInteger()] > 1)
+        return true;
+    }
+    return false;
+  }
+  void SetValues(TMemoryRecordEh* Rec, const std::vector<Variant>& Values)
+  {
+    for (Integer I = 0; I < Integer(Values.size()); ++I)
+      Rec->SetDataValue(I, dvvValueEh, Values[size_t(I)]);
+  }
+
+  void CheckIndex(TMTIndexEh* Index, const std::vector<Integer>& Columns)
+  {
+    Integer Live = 0;
+    for (const TModelRec& M : Model)
+      Live += M.Status != usDeleted;
+    ASSERT_EQ(Index->Count(), Live) << Index->Fields().toStdString();
+    std::vector<bool> Seen(size_t(List->Count()), false);
+    for (Integer I = 0; I < Index->Count(); ++I) {
+      const TIndexItemEh& Item = Index->GetItems(I);
+      if (I > 0)
+        ASSERT_NE(CompareVarValuesEh(Index->GetKeyValue(I - 1), Item.Value), vrGreaterThan) << "unsorted at " << I;
+      ASSERT_GE(Item.RecIndex, 0);
+      ASSERT_LT(Item.RecIndex, List->Count());
+      ASSERT_FALSE(Seen[size_t(Item.RecIndex)]) << "two entries of one record";
+      Seen[size_t(Item.RecIndex)] = true;
+      TMemoryRecordEh* Rec = List->Rec(Item.RecIndex);
+      ASSERT_NE(Rec->UpdateStatus(), usDeleted);
+      ASSERT_TRUE(Same(Rec->GetDataIndexValues(Columns, dvvValueEh), Item.Value) || Columns.size() > 1)
+        << "entry key differs from the record";
+      if (Columns.size() > 1)
+        for (size_t C = 0; C < Columns.size(); ++C)
+          ASSERT_TRUE(Same(Rec->Value(Columns[C]), Item.Value.GetElement(Integer(C))));
+    }
+  }
+
+  void Check()
+  {
+    ASSERT_EQ(List->Count(), Integer(Model.size()));
+    for (Integer I = 0; I < List->Count(); ++I) {
+      TMemoryRecordEh* Rec = List->Rec(I);
+      const TModelRec& M = Model[size_t(I)];
+      ASSERT_EQ(Rec->RecordId(), M.Id) << "row " << I;
+      ASSERT_EQ(Rec->Index(), I);
+      ASSERT_EQ(List->RecordById(M.Id), Rec);
+      ASSERT_EQ(Rec->UpdateStatus(), M.Status) << "row " << I;
+      ASSERT_EQ(Rec->EditState(), resBrowseEh);
+      for (Integer C = 0; C < 3; ++C)
+        ASSERT_TRUE(Same(Rec->Value(C), M.Cur[size_t(C)])) << "row " << I << " col " << C;
+      ASSERT_EQ(Rec->HasOldData(), M.Old.has_value()) << "row " << I;
+      if (M.Old)
+        for (Integer C = 0; C < 3; ++C)
+          ASSERT_TRUE(Same(Rec->GetDataValue(C, dvvOldValueEh), (*M.Old)[size_t(C)]));
+    }
+    for (Int64 Gone : Removed)
+      ASSERT_EQ(List->RecordById(Gone), nullptr) << "a removed record is still found by its id";
+    ASSERT_NO_FATAL_FAILURE(CheckIndex(Unique, {0}));
+    ASSERT_NO_FATAL_FAILURE(CheckIndex(Pair, {1, 0}));
+  }
+
+  void Forget(size_t At)
+  {
+    Removed.push_back(Model[At].Id);
+    Model.erase(Model.begin() + Integer(At));
+  }
+
+  std::unique_ptr<TMemTableDataEh> Data;
+  TRecordsListEh* List = nullptr;
+  TMTIndexEh* Unique = nullptr;
+  TMTIndexEh* Pair = nullptr;
+  std::vector<TModelRec> Model;
+  std::vector<Int64> Removed;
+  std::mt19937 Rng{8211};
+};
+
+TEST_F(RecordsListRandom, OperationsAgreeWithModel)
+{
+  Integer Violations = 0;
+  for (Integer Step = 0; Step < 3000; ++Step) {
+    SCOPED_TRACE(Step);
+    const bool Cached = List->CachedUpdates();
+    const Integer Op = Rand(100);
+    const Integer N = List->Count();
+    SCOPED_TRACE(testing::Message() << "operation " << Op << (Cached ? " cached" : ""));
+    if (Op < 25 || N == 0) {   // append or insert a record
+      const std::vector<Variant> Values = RandomValues();
+      TMemoryRecordEh* Rec = List->NewRecord();
+      SetValues(Rec, Values);
+      const Integer At = Rand(2) == 0 ? N : Rand(N + 1);
+      if (Clashes(Values, -1)) {
+        EXPECT_THROW(List->InsertRecord(At, Rec), EDatabaseError);
+        EXPECT_FALSE(Rec->Attached());
+        Rec->Cancel();   // frees the new record
+        ++Violations;
+      } else {
+        List->InsertRecord(At, Rec);
+        Model.insert(Model.begin() + At, {Rec->RecordId(), Values, std::nullopt, Cached ? usInserted : usUnmodified});
+      }
+    } else if (Op < 45) {   // edit a record
+      const Integer I = Rand(N);
+      TModelRec& M = Model[size_t(I)];
+      if (M.Status == usDeleted)
+        continue;
+      TMemoryRecordEh* Rec = List->Rec(I);
+      std::vector<Variant> Values = RandomValues();
+      if (Rand(3) == 0)
+        Values[0] = M.Cur[0];   // the record's own key never clashes
+      Rec->Edit();
+      SetValues(Rec, Values);
+      if (Clashes(Values, M.Id)) {
+        EXPECT_THROW(Rec->Post(), EDatabaseError);
+        EXPECT_EQ(Rec->EditState(), resEditEh);
+        Rec->Cancel();
+        ++Violations;
+        continue;
+      }
+      Rec->Post();
+      if (Cached && M.Status == usUnmodified) {
+        M.Status = usModified;
+        M.Old = M.Cur;
+      }
+      M.Cur = Values;
+    } else if (Op < 57) {   // delete a record
+      const Integer I = Rand(N);
+      TModelRec& M = Model[size_t(I)];
+      if (Cached && M.Status == usDeleted) {
+        EXPECT_THROW(List->DeleteRecord(I), Exception);
+        continue;
+      }
+      List->DeleteRecord(I);
+      if (!Cached || M.Status == usInserted) {
+        Forget(size_t(I));
+      } else {
+        M.Old.reset();
+        M.Status = usDeleted;
+      }
+    } else if (Op < 69) {   // revert a record
+      const Integer I = Rand(N);
+      TModelRec& M = Model[size_t(I)];
+      const bool BackToOld = M.Status == usModified && M.Old;
+      if ((M.Status == usDeleted && Clashes(M.Cur, M.Id)) || (BackToOld && Clashes(*M.Old, M.Id))) {
+        EXPECT_THROW(List->RevertRecord(I), EDatabaseError);
+        ++Violations;
+        continue;
+      }
+      List->RevertRecord(I);
+      if (M.Status == usInserted) {
+        Forget(size_t(I));
+      } else if (M.Status == usModified) {
+        M.Cur = *M.Old;
+        M.Old.reset();
+        M.Status = usUnmodified;
+      } else if (M.Status == usDeleted) {
+        M.Status = usUnmodified;
+      }
+    } else if (Op < 73) {   // cancel every cached change
+      if (ModelHasDuplicateKeysAfterCancel())
+        continue;
+      List->CancelUpdates();
+      for (size_t I = Model.size(); I-- > 0;) {
+        TModelRec& M = Model[I];
+        if (M.Status == usInserted) {
+          Forget(I);
+          continue;
+        }
+        if (M.Status == usModified && M.Old)
+          M.Cur = *M.Old;
+        M.Old.reset();
+        M.Status = usUnmodified;
+      }
+      EXPECT_FALSE(List->HasCachedChanges());
+    } else if (Op < 78) {   // merge the change log
+      List->MergeChangeLog();
+      for (size_t I = Model.size(); I-- > 0;) {
+        if (Model[I].Status == usDeleted) {
+          Forget(I);
+          continue;
+        }
+        Model[I].Old.reset();
+        Model[I].Status = usUnmodified;
+      }
+      List->CleanupChangedRecs();
+    } else if (Op < 84) {   // delete ranges for good, overlapping on purpose
+      std::vector<TRecordsRangeEh> Ranges;
+      std::set<Integer> Doomed;
+      for (Integer K = Rand(3) + 1; K > 0; --K) {
+        const Integer A = Rand(N);
+        const Integer B = std::min(N - 1, A + Rand(3));
+        Ranges.push_back({A, B});
+        for (Integer I = A; I <= B; ++I)
+          Doomed.insert(I);
+      }
+      List->PersistDeleteRecords(Ranges);
+      for (auto It = Doomed.rbegin(); It != Doomed.rend(); ++It)
+        Forget(size_t(*It));
+    } else if (Op < 92) {   // move a record
+      const Integer From = Rand(N);
+      const Integer To = Rand(N);
+      List->Move(From, To);
+      TModelRec M = Model[size_t(From)];
+      Model.erase(Model.begin() + From);
+      Model.insert(Model.begin() + To, M);
+    } else if (Op < 96) {   // set one raw value
+      const Integer I = Rand(N);
+      if (Model[size_t(I)].Status == usDeleted)
+        continue;
+      const Variant Amount = Currency::FromRaw(Int64(Rand(1000)));
+      List->SetValue(I, 2, Amount);
+      Model[size_t(I)].Cur[2] = Amount;
+    } else {   // switch cached updates
+      if (Cached && List->HasCachedChanges())
+        continue;
+      List->SetCachedUpdates(!Cached);
+    }
+    ASSERT_NO_FATAL_FAILURE(Check());
+  }
+  EXPECT_GT(Violations, 20) << "the run should meet the unique key often";
+}
+
+TEST(RecordsList, CancelWalksTheWholeLog)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "V", ftInteger);
+  TRecordsListEh* List = Data->RecordsList();
+  for (Integer I = 0; I < 4; ++I)
+    Append(Data.get(), {Variant(I)});
+  List->SetCachedUpdates(true);
+  for (Integer I : {0, 3}) {
+    List->Rec(I)->Edit();
+    List->Rec(I)->SetDataValue(0, dvvValueEh, Variant(100 + I));
+    List->Rec(I)->Post();
+  }
+  // A record marked modified without saved values sits between the two.
+  List->Rec(2)->SetUpdateStatus(usModified);
+  TMemoryRecordEh* Extra = List->NewRecord();
+  Extra->SetDataValue(0, dvvValueEh, Variant(9));
+  List->InsertRecord(1, Extra);
+  TRecorder Events(Data.get());
+  List->CancelUpdates();
+  ASSERT_EQ(List->Count(), 4);
+  for (Integer I = 0; I < 4; ++I) {
+    EXPECT_EQ(List->Rec(I)->Value(0).AsInteger(), I);
+    EXPECT_EQ(List->Rec(I)->UpdateStatus(), usUnmodified);
+  }
+  EXPECT_FALSE(List->HasCachedChanges());
+  EXPECT_EQ(Events.Actions(), std::vector<TRecordsListNotification>{rlnListChangedEh});
+}
+
+TEST(RecordsList, InsertedThenDeletedLeavesAHole)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "V", ftInteger);
+  TRecordsListEh* List = Data->RecordsList();
+  List->SetCachedUpdates(true);
+  Append(Data.get(), {Variant(1)});
+  List->DeleteRecord(0);
+  EXPECT_TRUE(List->HasCachedChanges());
+  List->MergeChangeLog();
+  EXPECT_FALSE(List->HasCachedChanges());
+  EXPECT_EQ(List->Count(), 0);
+}
+
+// A resolver that fails half-way through a range deletion must leave every
+// record in place; the ranges are taken in the numbering before the call.
+TEST(RecordsList, RangeDeletionResolvesFirstAndChangesNothingOnError)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "V", ftInteger);
+  TRecordsListEh* List = Data->RecordsList();
+  for (Integer I = 0; I < 10; ++I)
+    Append(Data.get(), {Variant(I)});
+  TRecordsListNotificatorEh Resolver(nullptr);
+  Integer Calls = 0;
+  Resolver.OnApplyUpdates = [&](TMemTableDataEh* Shadow) {
+    if (Shadow->RecordsList()->Rec(0)->Value(0).AsInteger() == 6)
+      throw EDatabaseError(QStringLiteral("refused"));
+    ++Calls;
+  };
+  Resolver.SetDataObject(Data.get());
+  EXPECT_THROW(List->PersistDeleteRecords({{1, 3}, {2, 6}}), EDatabaseError);
+  EXPECT_EQ(List->Count(), 10);
+  for (Integer I = 0; I < 10; ++I)
+    EXPECT_EQ(List->Rec(I)->Value(0).AsInteger(), I);
+  Resolver.OnApplyUpdates = [&](TMemTableDataEh*) { ++Calls; };
+  Calls = 0;
+  TRecorder Events(Data.get());
+  List->PersistDeleteRecords({{1, 3}, {2, 6}, {9, 9}});
+  EXPECT_EQ(Calls, 7) << "each record resolved once";
+  ASSERT_EQ(List->Count(), 3);
+  EXPECT_EQ(List->Rec(0)->Value(0).AsInteger(), 0);
+  EXPECT_EQ(List->Rec(1)->Value(0).AsInteger(), 7);
+  EXPECT_EQ(List->Rec(2)->Value(0).AsInteger(), 8);
+  EXPECT_EQ(Events.Actions(), std::vector<TRecordsListNotification>{rlnListChangedEh});
+  EXPECT_THROW(List->PersistDeleteRecords({{1, 5}}), EListError);
+  EXPECT_EQ(List->Count(), 3);
+}
+
+TEST(RecordsList, ImmediateResolutionWritesBackAndFailsBeforeTheChange)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "Id", ftInteger);
+  AddField(Data->DataStruct(), "Name", ftWideString, 20);
+  TRecordsListNotificatorEh Resolver(nullptr);
+  bool Refuse = false;
+  Resolver.OnApplyUpdates = [&](TMemTableDataEh* Shadow) {
+    if (Refuse)
+      throw EDatabaseError(QStringLiteral("refused"));
+    TMemoryRecordEh* Rec = Shadow->RecordsList()->Rec(0);
+    if (Rec->UpdateStatus() == usInserted)
+      Rec->SetDataValue(0, dvvValueEh, Variant(501));   // the server's key
+  };
+  Resolver.SetDataObject(Data.get());
+  TMemoryRecordEh* Rec = Append(Data.get(), {Null, Variant(QStringLiteral("Склад"))});
+  EXPECT_EQ(Rec->Value(0).AsInteger(), 501);
+  Refuse = true;
+  Rec->Edit();
+  Rec->SetDataValue(1, dvvValueEh, Variant(QStringLiteral("Цех")));
+  EXPECT_THROW(Rec->Post(), EDatabaseError);
+  EXPECT_EQ(Rec->EditState(), resEditEh);
+  Rec->Cancel();
+  EXPECT_EQ(Rec->Value(1).AsString(), QStringLiteral("Склад"));
+  EXPECT_THROW(Data->RecordsList()->DeleteRecord(0), EDatabaseError);
+  EXPECT_EQ(Data->RecordsList()->Count(), 1);
+}
+
+TEST(RecordsList, SortOfSortedAndEqualRecordsStaysShallow)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "V", ftInteger);
+  TRecordsListEh* List = Data->RecordsList();
+  List->BeginUpdate();
+  for (Integer I = 0; I < 300000; ++I) {
+    TMemoryRecordEh* Rec = List->NewRecord();
+    Rec->SetDataValue(0, dvvValueEh, Variant(I % 7 == 0 ? 5 : I));
+    List->FetchRecord(Rec);
+  }
+  List->EndUpdate();
+  const auto ByValue = [](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) {
+    return A->Value(0).AsInteger() - B->Value(0).AsInteger();
+  };
+  List->SortData(nullptr, ByValue);
+  List->SortData(nullptr, ByValue);
+  for (Integer I = 1; I < List->Count(); ++I) {
+    ASSERT_LE(List->Rec(I - 1)->Value(0).AsInteger(), List->Rec(I)->Value(0).AsInteger());
+    ASSERT_EQ(List->Rec(I)->Index(), I);
+  }
+}
+
+TEST(RecordsList, ValueVersionsAndTheirErrors)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "A", ftInteger);
+  AddField(Data->DataStruct(), "B", ftWideString, 10);
+  TRecordsListEh* List = Data->RecordsList();
+  List->SetCachedUpdates(true);
+  TMemoryRecordEh* Rec = Append(Data.get(), {Variant(1), Variant(QStringLiteral("x"))});
+  List->MergeChangeLog();
+  EXPECT_THROW(Rec->GetDataValue(0, dvvOldValueEh), Exception);
+  EXPECT_THROW(Rec->GetDataValue(0, dvvEditValueEh), Exception);
+  EXPECT_THROW(Rec->GetDataValue(2, dvvValueEh), EListError);
+  EXPECT_THROW(Rec->GetDataValues(QStringLiteral("Nope"), dvvValueEh), EDatabaseError);
+  Rec->Edit();
+  Rec->SetDataValue(0, dvvValueEh, Variant(QStringLiteral("2")));   // converted to the column's kind
+  EXPECT_EQ(Rec->Value(0).VType(), varInteger);
+  EXPECT_EQ(Rec->GetDataValue(0, dvvCurValueEh).AsInteger(), 1);
+  Rec->Post();
+  EXPECT_EQ(Rec->GetDataValue(0, dvvCurValueEh).AsInteger(), 2);
+  EXPECT_EQ(Rec->GetDataValue(0, dvvOldValueEh).AsInteger(), 1);
+  const Variant Both = Rec->GetDataValues(QStringLiteral("B;A"), dvvValueEh);
+  EXPECT_EQ(Both.GetElement(0).AsString(), QStringLiteral("x"));
+  EXPECT_EQ(Both.GetElement(1).AsInteger(), 2);
+  EXPECT_THROW(Rec->Post(), EDatabaseError);
+  EXPECT_THROW(Rec->SetDataValue(0, dvvValueEh, Variant(QStringLiteral("два"))), Exception);
+}
+
+TEST(MemTableData, AutoIncrementAndSubscription)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "Id", ftAutoInc);
+  TMTDataFieldEh* Copy = AddField(Data->DataStruct(), "Copy", ftInteger);
+  Copy->SetAutoIncrement(true);
+  TRecorder Events(nullptr);
+  Events.Sub->SetDataObject(Data.get());
+  EXPECT_EQ(Events.Actions(), (std::vector<TRecordsListNotification>{rlnListChangingEh, rlnListChangedEh}));
+  TMemoryRecordEh* A = Append(Data.get(), {});
+  TMemoryRecordEh* B = Append(Data.get(), {});
+  EXPECT_EQ(A->Value(0).AsInteger(), -1);
+  EXPECT_EQ(A->Value(1).AsInteger(), -1);
+  EXPECT_EQ(B->Value(0).AsInteger(), -2);
+  TMemoryRecordEh* Fetched = Data->RecordsList()->NewRecord();
+  Data->RecordsList()->FetchRecord(Fetched);
+  EXPECT_TRUE(Fetched->Value(0).IsNull()) << "fetched records get no number";
+  Data->ResetRecords();
+  EXPECT_EQ(Append(Data.get(), {})->Value(0).AsInteger(), -1);
+  TAutoIncrementEh Counter;
+  Counter.SetStep(1);
+  Counter.SetInitValue(10);
+  Counter.SetInitValue(100);
+  EXPECT_EQ(Counter.Promote(), 100);
+  Counter.SetInitValue(10);
+  EXPECT_EQ(Counter.Promote(), 101);
+}
+
+TEST(MemTableData, CommitRestructAppliesTheNewStructure)
+{
+  auto Data = NewStorage();
+  TMTDataStructEh* S = Data->DataStruct();
+  AddField(S, "Name", ftWideString, 20);
+  AddField(S, "Qty", ftInteger);
+  Append(Data.get(), {Variant(QStringLiteral("Болт крепёжный")), Variant(12345)});
+  Append(Data.get(), {Null, Variant(7)});
+  TMTDataStructEh* New = Data->BeginRestruct();
+  EXPECT_THROW(Data->BeginRestruct(), Exception);
+  New->FieldByName(QStringLiteral("Name"))->SetSize(4);
+  New->ChangeFieldType(QStringLiteral("Qty"), TMTStringDataFieldEh::StaticClass())->SetSize(3);
+  AddField(New, "Note", ftWideString, 10);
+  Data->CommitRestruct();
+  EXPECT_FALSE(Data->RestructMode());
+  ASSERT_EQ(S->Count(), 3);
+  EXPECT_EQ(S->GetDataField(1)->GetDataType(), ftString);
+  TRecordsListEh* List = Data->RecordsList();
+  EXPECT_EQ(List->Rec(0)->Value(0).AsString(), QStringLiteral("Болт"));
+  EXPECT_EQ(List->Rec(0)->Value(1).AsString(), QStringLiteral("123"));
+  EXPECT_TRUE(List->Rec(0)->Value(2).IsNull()) << "a new column starts Null";
+  EXPECT_TRUE(List->Rec(1)->Value(0).IsNull());
+  EXPECT_EQ(List->Rec(1)->Value(1).AsString(), QStringLiteral("7"));
+  // Cancelling leaves the structure alone.
+  Data->BeginRestruct()->Clear();
+  Data->CancelRestruct();
+  EXPECT_EQ(S->Count(), 3);
+}
+
+TEST(MTDataStruct, ComponentNamesAndLookups)
+{
+  auto Data = NewStorage();
+  TMTDataStructEh* S = Data->DataStruct();
+  TMTDataFieldEh* A = AddField(S, "a", ftInteger);
+  A->SetFieldName(QStringLiteral("A"));
+  EXPECT_EQ(A->Name(), QStringLiteral("A2"));
+  EXPECT_EQ(AddField(S, "Количество", ftInteger)->Name(), QStringLiteral("MTNumericDataFieldEh"));
+  EXPECT_EQ(AddField(S, "Цена", ftFloat)->Name(), QStringLiteral("MTNumericDataFieldEh2"));
+  EXPECT_EQ(AddField(S, "1a", ftString)->Name(), QStringLiteral("MTStringDataFieldEh1a"));
+  EXPECT_THROW(A->SetFieldName(QString()), EDatabaseError);
+  EXPECT_THROW(AddField(S, "количество", ftString), EDatabaseError);
+  EXPECT_THROW(S->FieldsIndex(QStringLiteral("A;Nope")), EDatabaseError);
+  EXPECT_TRUE(S->FieldsIndex(QStringLiteral("Nope")).empty());
+  EXPECT_EQ(S->FieldsIndex(QStringLiteral("Цена; A")), (std::vector<Integer>{2, 0}));
+  auto* G = static_cast<TMTStringDataFieldEh*>(AddField(S, "G", ftString));
+  G->SetStringDataType(fdtGuidEh);
+  EXPECT_EQ(G->GetSize(), 38);
+  EXPECT_THROW(A->SetSize(5), EDatabaseError);
+  EXPECT_THROW(G->AssignDataType(ftInteger), Exception);
+}
+
+TEST(MTDataStruct, ExactDecimalBound)
+{
+  struct Case { Variant Value; Integer Precision, Scale; bool Fits; };
+  const Case Cases[] = {
+    {Variant(Currency::FromRaw(9999999)), 5, 2, true},      // 999.9999
+    {Variant(Currency::FromRaw(10000000)), 5, 2, false},    // 1000 exactly
+    {Variant(Currency::FromRaw(-10000000)), 5, 2, false},   // -1000
+    {Variant(Currency::FromRaw(-9999999)), 5, 2, true},
+    {Variant(999.999999), 5, 2, true},
+    {Variant(1000.0), 5, 2, false},
+    {Variant(-1000.0), 5, 2, false},
+    {Variant(QStringLiteral("-999.5")), 5, 2, true},
+    {Variant(QStringLiteral("100000")), 7, 2, false},
+    {Variant(Int64(99999)), 7, 2, true},
+    {Variant(0.5), 2, 2, true},
+    {Variant(1.0), 2, 2, false},
+    {Null, 5, 2, true},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(VarToStr(C.Value).toStdString());
+    EXPECT_EQ(BcdValueFitsEh(C.Value, C.Precision, C.Scale), C.Fits);
+  }
+}
+
+} // namespace
