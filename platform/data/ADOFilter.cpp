@@ -2,6 +2,7 @@
 // evaluator over the static row storage.
 #include "platform/data/ADOFilter.h"
 
+#include "platform/data/FilterExprParser.h"
 #include "platform/data/Odbc.h"
 
 #include <QDate>
@@ -11,34 +12,6 @@
 namespace adofilter {
 
 using odbc::TValueKind;
-
-static inline bool SameCharNoCase(char16_t A, char16_t B)
-{
-  return A == B || QChar::toUpper(A) == QChar::toUpper(B);
-}
-
-// LIKE with % (any run) and _ (one character), ignoring case.
-static bool LikeMatch(QStringView S, QStringView P)
-{
-  qsizetype Si = 0, Pi = 0, StarP = -1, StarS = 0;
-  while (Si < S.size()) {
-    if (Pi < P.size() && P[Pi] == u'%') {
-      StarP = Pi++;
-      StarS = Si;
-    } else if (Pi < P.size() && (P[Pi] == u'_' || SameCharNoCase(P[Pi].unicode(), S[Si].unicode()))) {
-      ++Pi;
-      ++Si;
-    } else if (StarP >= 0) {
-      Pi = StarP + 1;
-      Si = ++StarS;
-    } else {
-      return false;
-    }
-  }
-  while (Pi < P.size() && P[Pi] == u'%')
-    ++Pi;
-  return Pi == P.size();
-}
 
 QString QuoteFilterText(const QString& Text)
 {
@@ -68,9 +41,9 @@ struct TNode {
 
 namespace {
 
-class TParser {
+class TParser : public TFilterScanner {
 public:
-  explicit TParser(const QString& T) : S(T) {}
+  explicit TParser(const QString& T) : TFilterScanner(T) {}
 
   std::unique_ptr<TNode> ParseAll()
   {
@@ -82,28 +55,9 @@ public:
   }
 
 private:
-  [[noreturn]] void Fail(const QString& What) const
+  [[noreturn]] void Fail(const QString& What) const override
   {
     throw EFilterError(QStringLiteral("Invalid filter \"%1\": %2 at position %3").arg(S, What).arg(P + 1));
-  }
-
-  void SkipBlanks()
-  {
-    while (P < S.size() && S[P].isSpace())
-      ++P;
-  }
-
-  bool Keyword(const char* Word)
-  {
-    SkipBlanks();
-    const QLatin1String W(Word);
-    if (P + W.size() > S.size() || QStringView(S).mid(P, W.size()).compare(W, Qt::CaseInsensitive) != 0)
-      return false;
-    const qsizetype End = P + W.size();
-    if (End < S.size() && (S[End].isLetterOrNumber() || S[End] == u'_'))
-      return false;
-    P = End;
-    return true;
   }
 
   std::unique_ptr<TNode> Binary(TOp Op, std::unique_ptr<TNode> L, std::unique_ptr<TNode> R)
@@ -152,36 +106,9 @@ private:
     return ParseComparison();
   }
 
-  QString ParseFieldName()
-  {
-    SkipBlanks();
-    if (P < S.size() && S[P] == u'[') {
-      const qsizetype End = S.indexOf(u']', P + 1);
-      if (End < 0)
-        Fail(QStringLiteral("missing \"]\""));
-      QString Name = S.mid(P + 1, End - P - 1);
-      P = End + 1;
-      return Name;
-    }
-    const qsizetype Start = P;
-    while (P < S.size() && (S[P].isLetterOrNumber() || S[P] == u'_' || S[P] == u'.'))
-      ++P;
-    if (P == Start)
-      Fail(QStringLiteral("field name expected"));
-    return S.mid(Start, P - Start);
-  }
-
   TOp ParseOperator()
   {
     SkipBlanks();
-    auto Take = [&](const char* Tok) {
-      const QLatin1String T(Tok);
-      if (QStringView(S).mid(P).startsWith(T)) {
-        P += T.size();
-        return true;
-      }
-      return false;
-    };
     if (Take("<>")) return TOp::Ne;
     if (Take("<=")) return TOp::Le;
     if (Take(">=")) return TOp::Ge;
@@ -197,61 +124,21 @@ private:
     SkipBlanks();
     if (P >= S.size())
       Fail(QStringLiteral("value expected"));
-    const QChar C = S[P];
-    if (C == u'\'' || C == u'"') {          // text: the quote doubled inside
-      QString T;
-      ++P;
-      for (;;) {
-        if (P >= S.size())
-          Fail(QStringLiteral("unterminated text"));
-        if (S[P] == C) {
-          if (P + 1 < S.size() && S[P + 1] == C) {
-            T += C;
-            P += 2;
-            continue;
-          }
-          ++P;
-          break;
-        }
-        T += S[P++];
-      }
+    if (AtText()) {
       N.Lit = TLitKind::Text;
-      N.Text = T;
+      N.Text = ReadText();
       return;
     }
-    if (C == u'#') {                         // #yyyy-mm-dd# or #dd.mm.yyyy#
-      const qsizetype End = S.indexOf(u'#', P + 1);
-      if (End < 0)
-        Fail(QStringLiteral("unterminated date"));
-      const QString T = S.mid(P + 1, End - P - 1).trimmed();
-      QDateTime D = QDateTime::fromString(T, Qt::ISODate);
-      if (!D.isValid()) {
-        for (const char* F : {"dd.MM.yyyy", "dd.MM.yyyy HH:mm:ss", "MM/dd/yyyy", "yyyy-MM-dd"}) {
-          D = QDateTime::fromString(T, QLatin1String(F));
-          if (D.isValid())
-            break;
-        }
-      }
-      if (!D.isValid())
-        Fail(QStringLiteral("invalid date \"%1\"").arg(T));
-      P = End + 1;
+    if (AtDate()) {
       N.Lit = TLitKind::Date;
-      const double Days = double(D.date().toJulianDay() - 2415019);
-      const double Time = D.time().msecsSinceStartOfDay() / 86400000.0;
-      N.Num = Days < 0 ? Days - Time : Days + Time;
+      N.Num = FilterDateTimeValue(ReadDate());
       return;
     }
     if (Keyword("null")) {
       N.Lit = TLitKind::Null;
       return;
     }
-    const qsizetype Start = P;
-    if (P < S.size() && (S[P] == u'-' || S[P] == u'+'))
-      ++P;
-    while (P < S.size() && (S[P].isDigit() || S[P] == u'.' || S[P] == u'e' || S[P] == u'E' ||
-                            ((S[P] == u'-' || S[P] == u'+') && (S[P - 1] == u'e' || S[P - 1] == u'E'))))
-      ++P;
-    const QString T = S.mid(Start, P - Start);
+    const QString T = ReadNumber(true);
     bool Ok = false;
     const double D = T.toDouble(&Ok);
     if (T.isEmpty() || !Ok || !std::isfinite(D))
@@ -265,7 +152,7 @@ private:
   std::unique_ptr<TNode> ParseComparison()
   {
     auto N = std::make_unique<TNode>();
-    N->Field = ParseFieldName();
+    N->Field = ReadName();
     N->Op = ParseOperator();
     ParseValue(*N);
     if (N->Op == TOp::Like && N->Lit != TLitKind::Text)
@@ -275,8 +162,6 @@ private:
     return N;
   }
 
-  const QString& S;
-  qsizetype P = 0;
   int Depth = 0;
 };
 
@@ -387,7 +272,7 @@ static bool EvalComparison(const TNode& N, const odbc::TRowStore& Store, int Row
   if (N.Op == TOp::Like) {
     QString Text;
     if (IsTextKind(K) || K == TValueKind::Decimal)
-      return LikeMatch(Store.TextAt(Row, N.Col), N.Text);
+      return FilterLikeMatch(Store.TextAt(Row, N.Col), N.Text, true);
     const odbc::TValue V = Store.Value(Row, N.Col);
     if (K == TValueKind::Int32 || K == TValueKind::Int64 || K == TValueKind::Boolean)
       Text = QString::number(V.Int);
@@ -395,7 +280,7 @@ static bool EvalComparison(const TNode& N, const odbc::TRowStore& Store, int Row
       Text = odbc::CurrencyToText(V.Int);
     else
       Text = QString::number(V.Dbl);
-    return LikeMatch(Text, N.Text);
+    return FilterLikeMatch(Text, N.Text, true);
   }
   if (IsTextKind(K)) {
     return CompareResult(N.Op, CollateText(Store.TextAt(Row, N.Col), N.Text, false));
