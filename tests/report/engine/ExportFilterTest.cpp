@@ -222,3 +222,43 @@ TEST(QRExportFilter, FramesGoToTheFilterAsShapes)
   ControlFrame.PaintIt(Bitmap.Canvas(), R, 1, 1);
   EXPECT_TRUE(Filter.Shapes.isEmpty());
 }
+
+// A shape hands itself to the filter at its device position, and draws on the
+// page in the final pass only.
+TEST(QRExportFilter, ShapePrintsAndExports)
+{
+  TQRReport Report(nullptr);
+  auto* Shape = new TQRShape(&Report);
+  Shape->SetParent(&Report);
+  Shape->SetShape(qrsHorLine);
+  Report.SetUnits(TQRUnit::Native);
+  Shape->Size()->SetLeft(100);
+  Shape->Size()->SetTop(100);
+  Shape->Size()->SetWidth(500);
+  Shape->Size()->SetHeight(200);
+  TQRPrinter Job(&Report);
+  Report.SetQRPrinter(&Job);
+  TShapeRecorder Filter;
+  Report.SetExportFilter(&Filter);
+  Shape->Prepare();
+  Job.BeginDoc();
+  Job.NewPage();
+  Shape->Print(0, 0);
+  Report.SetFinalPass(false);
+  Job.NewPage();
+  Shape->Print(0, 0);
+  Job.EndDoc();
+  Shape->Unprepare();
+  EXPECT_EQ(Filter.Shapes, (QStringList{QStringLiteral("HorLine at 38,38 189x76 filled ffffff"),
+                                        QStringLiteral("HorLine at 38,38 189x76 filled ffffff")}));
+  auto MiddleOf = [&](Integer Page) {
+    std::unique_ptr<TMetafile> Meta = Job.GetPage(Page);
+    TBitmap Bitmap(Meta->Width(), Meta->Height());
+    Bitmap.Canvas()->Brush()->SetColor(clWhite);
+    Bitmap.Canvas()->FillRect(TRect(0, 0, Meta->Width(), Meta->Height()));
+    Bitmap.Canvas()->StretchDraw(TRect(0, 0, Meta->Width(), Meta->Height()), Meta.get());
+    return Bitmap.Canvas()->Pixels(100, 76) & 0xFFFFFF;   // the line at YPos(200)
+  };
+  EXPECT_EQ(MiddleOf(1), clBlack);
+  EXPECT_EQ(MiddleOf(2), clWhite) << "an export pass draws nothing";
+}

@@ -296,3 +296,28 @@ TEST(QRReportStream, ValuesRoundTrip)
   EXPECT_EQ(ReadControl->Frame()->Width(), 2);
   EXPECT_EQ(ReadControl->XLNumFormat(), nfDec2);
 }
+
+// At design time a control shows its corner marks and its frame over a white
+// background.
+TEST(QRPrintableDesign, PaintsCornersAndFrame)
+{
+  for (const bool Top : {false, true}) {
+    SCOPED_TRACE(Top);
+    TQRPrintable Control(nullptr);
+    Control.SetBounds(0, 0, 40, 30);
+    Control.Frame()->SetDrawTop(Top);
+    Control.HandleNeeded();
+    TBitmap Bitmap(40, 30);
+    Bitmap.Canvas()->Brush()->SetColor(clRed);
+    Bitmap.Canvas()->FillRect(TRect(0, 0, 40, 30));
+    Control.PaintTo(Bitmap.Canvas()->Handle(), 0, 0);
+    auto At = [&](Integer X, Integer Y) { return Bitmap.Canvas()->Pixels(X, Y) & 0xFFFFFF; };
+    for (const TPoint P : {TPoint(0, 0), TPoint(0, 2), TPoint(2, 0), TPoint(39, 29), TPoint(37, 29), TPoint(39, 27),
+                           TPoint(0, 27), TPoint(39, 2)})
+      EXPECT_EQ(At(P.X, P.Y), clBlack) << P.X << "," << P.Y;
+    EXPECT_EQ(At(20, 15), clWhite);
+    EXPECT_EQ(At(0, 15), clWhite) << "corner marks are three pixels long";
+    EXPECT_EQ(At(20, 0), Top ? clBlack : clWhite) << "the top side is one pixel";
+    EXPECT_EQ(At(20, 1), clWhite);
+  }
+}
