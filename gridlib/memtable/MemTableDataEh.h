@@ -1235,6 +1235,7 @@ public:
 
   TMTAggregateEh* Add();
   TMTAggregateEh* Items(Integer Index) const { return static_cast<TMTAggregateEh*>(TCollection::Items(Index)); }
+  TMTAggregateEh* GetItem(Integer Index) const { return Items(Index); }
   void SetItem(Integer Index, TMTAggregateEh* Value) { SetItems(Index, Value); }
   bool Active() const { return FActive; }
   void SetActive(bool Value);

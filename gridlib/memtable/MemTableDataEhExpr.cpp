@@ -5,12 +5,24 @@
 
 #include "gridlib/foundation/GridPlatformEh.h"
 
-#include <QtEndian>
-
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace {
+
+// An integer stored little-endian, whatever the machine's order.
+template <class T>
+T LoadLE(const char* P)
+{
+  std::uint64_t V = 0;
+  for (int I = int(sizeof(T)) - 1; I >= 0; --I)
+    V = (V << 8) | std::uint8_t(P[I]);
+  const std::make_unsigned_t<T> U = static_cast<std::make_unsigned_t<T>>(V);
+  T R;
+  std::memcpy(&R, &U, sizeof R);
+  return R;
+}
 
 [[noreturn]] void Unsupported(std::uint32_t NodeClass, std::uint32_t Operator)
 {
@@ -61,6 +73,12 @@ bool ValuesEqual(const Variant& A, const Variant& B, int Partial, bool IgnoreCas
   if (A.VType() == varDate && B.VType() == varDate)
     return TruncDateTimeToSecondsEh(A.AsDateTime()) == TruncDateTimeToSecondsEh(B.AsDateTime());
   return A == B;
+}
+
+// A missing value has no text to match, not even '%'.
+bool Like(const Variant& Text, const Variant& Pattern, bool IgnoreCase)
+{
+  return !Text.IsNull() && !Pattern.IsNull() && FilterLikeMatch(VarToStr(Text), VarToStr(Pattern), IgnoreCase);
 }
 
 bool Truth(const Variant& V) { return !V.IsNull() && !V.IsEmpty() && V.AsBoolean(); }
@@ -128,14 +146,14 @@ private:
   {
     if (At < 0 || At + 4 > FSize)
       BadCode();
-    return qFromLittleEndian<quint32>(FData + At);
+    return LoadLE<std::uint32_t>(FData + At);
   }
 
   int U16(qsizetype At) const
   {
     if (At < 0 || At + 2 > FSize)
       BadCode();
-    return qFromLittleEndian<quint16>(FData + At);
+    return LoadLE<std::uint16_t>(FData + At);
   }
 
   int Operand(int Node, int Index) const { return U16(10 + Node + 8 + 2 * Index); }
@@ -198,12 +216,12 @@ private:
       const QByteArray B = Literal(Offset, Size);
       if (B.size() < 2)
         BadCode();
-      const int Bytes = qFromLittleEndian<quint16>(B.constData());
+      const int Bytes = LoadLE<std::uint16_t>(B.constData());
       if (Bytes + 2 > B.size() || Bytes % 2)
         BadCode();
       String T(Bytes / 2, Qt::Uninitialized);
       for (int I = 0; I < Bytes / 2; ++I)
-        T[I] = QChar(qFromLittleEndian<quint16>(B.constData() + 2 + 2 * I));
+        T[I] = QChar(LoadLE<std::uint16_t>(B.constData() + 2 + 2 * I));
       return T;
     }
     if (Code > scWideText)
@@ -221,9 +239,9 @@ private:
         BadCode();
       return AnsiString(B.constData(), B.size() - 1);
     case ftDate:
-      return TDateTime(TruncDateTimeToSecondsEh(double(qFromLittleEndian<qint32>(Need(4))) - DateDelta));
+      return TDateTime(TruncDateTimeToSecondsEh(double(LoadLE<std::int32_t>(Need(4))) - DateDelta));
     case ftTime:
-      return TDateTime(TruncDateTimeToSecondsEh(qFromLittleEndian<qint32>(Need(4)) / double(MSecsPerDay)));
+      return TDateTime(TruncDateTimeToSecondsEh(LoadLE<std::int32_t>(Need(4)) / double(MSecsPerDay)));
     case ftDateTime: {
       double MSecs;
       std::memcpy(&MSecs, Need(8), 8);
@@ -231,11 +249,11 @@ private:
         BadCode();
       return TDateTime(TruncDateTimeToSecondsEh(FromTimeStampMSecs(std::round(MSecs))));
     }
-    case ftBoolean: return qFromLittleEndian<qint16>(Need(2)) != 0;
-    case ftSmallint: return std::int16_t(qFromLittleEndian<qint16>(Need(2)));
-    case ftInteger: case ftAutoInc: return std::int32_t(qFromLittleEndian<qint32>(Need(4)));
-    case ftWord: return std::uint16_t(qFromLittleEndian<quint16>(Need(2)));
-    case ftLargeint: return std::int64_t(qFromLittleEndian<qint64>(Need(8)));
+    case ftBoolean: return LoadLE<std::int16_t>(Need(2)) != 0;
+    case ftSmallint: return std::int16_t(LoadLE<std::int16_t>(Need(2)));
+    case ftInteger: case ftAutoInc: return std::int32_t(LoadLE<std::int32_t>(Need(4)));
+    case ftWord: return std::uint16_t(LoadLE<std::uint16_t>(Need(2)));
+    case ftLargeint: return std::int64_t(LoadLE<std::int64_t>(Need(8)));
     case ftFloat: case ftCurrency: {
       double D;
       std::memcpy(&D, Need(8), 8);
@@ -255,7 +273,7 @@ private:
     case ftTimeStamp: {
       // year, month, day, hour, minute, second (16 bits each), milliseconds
       const char* R = Need(16);
-      auto W = [R](int I) { return Word(qFromLittleEndian<quint16>(R + 2 * I)); };
+      auto W = [R](int I) { return Word(LoadLE<std::uint16_t>(R + 2 * I)); };
       TDateTime D, T;
       if (!TryEncodeDate(W(0), W(1), W(2), D) || !TryEncodeTime(W(3), W(4), W(5), 0, T))
         return Null;
@@ -336,7 +354,7 @@ private:
     case coSUB: return L - R;
     case coMUL: return L * R;
     case coDIV: return L / R;
-    default: return FilterLikeMatch(VarToStr(L), VarToStr(R), FIgnoreCase);   // coLIKE
+    default: return Like(L, R, FIgnoreCase);   // coLIKE
     }
   }
 
@@ -349,7 +367,7 @@ private:
     const Variant L = Eval(Operand(Node, 2));
     const Variant R = Eval(Operand(Node, 3));
     if (Op == coLIKE)
-      return FilterLikeMatch(VarToStr(L), VarToStr(R), IgnoreCase);
+      return Like(L, R, IgnoreCase);
     const bool Equal = ValuesEqual(L, R, Partial, IgnoreCase);
     return Op == coEQ ? Equal : !Equal;
   }

@@ -208,6 +208,7 @@ TEST_F(MemExpr, FilterTable)
       {"name like 'a_%'", false, "4"},              // "_" still wants one character: 'a' is out
       {"name like 'a%'", false, "4,5"},
       {"note like '100%'", false, "5"},
+      {"note like '%'", false, "1,3,4,5"},        // a missing note matches no pattern
       {"not (name like '%х%')", false, "3,4,5"},
       {"name in ('ABC', 'a', 'Нет')", false, "3,5"},
       {"name not in ('ABC', 'a')", false, "1,2,4"},
