@@ -54,4 +54,7 @@ BENCHMARK(BM_QTableViewPaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }
+int main(int argc, char** argv)
+{
+  return RunQtBenchmarks(argc, argv, {}, {{"BM_DemoGridPaint", "BM_QTableViewPaint"}});
+}

@@ -77,5 +77,6 @@ BENCHMARK(BM_QTableViewPageDown)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-  return RunQtBenchmarks(argc, argv, [] { Application->Initialize(); });
+  return RunQtBenchmarks(argc, argv, [] { Application->Initialize(); },
+                         {{"BM_DemoGridPageDown", "BM_QTableViewPageDown"}});
 }

@@ -57,9 +57,6 @@ struct TWidgetState {
   QRegion Region;
 };
 
-// The region of a region handle, and a handle's region replaced.
-QRegion RegionOfHandle(HRGN Rgn);
-void SetRegionOfHandle(HRGN Rgn, const QRegion& Region);
 // Gives a window the shape of its region and of its colour key.
 void UpdateWindowShape(TWinControl* Control);
 

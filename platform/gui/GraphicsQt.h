@@ -18,6 +18,10 @@
 
 class TDCRecorder;
 
+// Coordinates are 28-bit on the window system; clamping a coordinate or an
+// extent to that keeps every sum and difference of two within 32 bits.
+constexpr Integer MaxCoord = (1 << 27) - 1;
+
 // The logical objects selected into a context (what CreatePen, CreateBrush
 // and CreateFont would describe).
 struct TDCPen {
@@ -116,6 +120,10 @@ private:
   mutable std::shared_ptr<const TDCFontEntry> FFontEntry;
   mutable TDCFont FFontKey;
 };
+
+// The region of a region handle, and a handle's region replaced.
+QRegion RegionOfHandle(HRGN Rgn);
+void SetRegionOfHandle(HRGN Rgn, const QRegion& Region);
 
 // Receives what is drawn on a recording context (the metafile canvas). Each
 // drawing call first syncs the selected objects through SyncObjects.

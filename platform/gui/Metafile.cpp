@@ -21,9 +21,6 @@ constexpr UINT HeaderSize = 108;
 constexpr DWORD PATCOPY = 0x00F00021;
 constexpr UINT StockObject = 0x80000000;
 constexpr UINT NULL_BRUSH = 5, NULL_PEN = 8;
-// Coordinates are 28-bit on the window system; clamping what a record
-// carries to that keeps every sum and difference of two within 32 bits.
-constexpr Integer MaxCoord = (1 << 27) - 1;
 // A taller font is no text a page shows; squares of it still fit 32 bits.
 constexpr Integer MaxFontHeight = 1 << 15;
 
@@ -891,7 +888,7 @@ private:
       TDCFont& F = O.FontValue;
       F.Height = std::clamp(R.I32(), -MaxFontHeight, MaxFontHeight);
       R.I32();
-      F.Escapement = R.I32();
+      F.Escapement = R.I32() % 3600;   // a turn is a turn: the same angle, small
       R.I32();
       F.Weight = R.I32();
       F.Italic = R.U8();
@@ -1009,21 +1006,21 @@ private:
     R.Rect();
     if (Count * 16 > Cb - 32 || Count > 100000)
       return;
-    QRegion Rgn;
+    // Metafile device units to the target's device units. The rectangles are
+    // joined pairwise: added one by one, each would cost the whole region so
+    // far, and a damaged record of many would play for minutes.
+    std::vector<QRegion> Parts;
+    Parts.reserve(std::size_t(Count));
     for (Int64 I = 0; I < Count; ++I)
-      Rgn += ToQRect(R.Rect());
-    // Metafile device units to the target's device units.
-    QRegion Mapped;
-    for (const QRect& Q : Rgn)
-      Mapped += FBase.mapRect(Q);
+      Parts.emplace_back(FBase.mapRect(ToQRect(R.Rect())));
+    for (std::size_t Step = 1; Step < Parts.size(); Step *= 2)
+      for (std::size_t I = 0; I + Step < Parts.size(); I += 2 * Step)
+        Parts[I] += Parts[I + Step];
+    QRegion Mapped = Parts.empty() ? QRegion() : Parts.front();
     if (FBaseClip)
       Mapped &= *FBaseClip;
     HRGN H = CreateRectRgn(0, 0, 0, 0);
-    for (const QRect& Q : Mapped) {
-      HRGN One = CreateRectRgnIndirect(FromQRect(Q));
-      CombineRgn(H, H, One, RGN_OR);
-      DeleteObject(One);
-    }
+    SetRegionOfHandle(H, Mapped);
     ExtSelectClipRgn(FDC, H, Integer(Mode));
     DeleteObject(H);
   }

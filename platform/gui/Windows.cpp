@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QPainterPath>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QTextLayout>
@@ -258,7 +259,10 @@ struct TTextMeasure {
   std::shared_ptr<const TDCFontEntry> Entry;   // keeps Font and Metrics alive
   const QFont& Font;
   const QFontMetricsF& Metrics;
-  Integer Width(const String& S) const { return Integer(std::lround(Metrics.horizontalAdvance(S))); }
+  Integer Width(const String& S) const { return Extent(Metrics.horizontalAdvance(S)); }
+  // A run wider than any surface (a huge font, a long text) is cut to the
+  // coordinate range, so that positions computed from it cannot overflow.
+  static Integer Extent(double W) { return Integer(std::clamp(std::round(W), 0.0, double(MaxCoord))); }
   Integer Ascent() const { return Integer(std::ceil(Metrics.ascent())); }
   Integer Descent() const { return Integer(std::ceil(Metrics.descent())); }
   Integer Height() const { return Ascent() + Descent(); }
@@ -314,7 +318,7 @@ bool GetTextExtentExPoint(HDC DC, const String& Text, Integer Count, Integer Max
     Dx->assign(std::size_t(S.size()), 0);
   Integer Fitted = 0;
   for (Integer I = 0; I < S.size(); ++I) {
-    const Integer W = Line.isValid() ? Integer(std::lround(Line.cursorToX(I + 1))) : 0;
+    const Integer W = Line.isValid() ? TTextMeasure::Extent(Line.cursorToX(I + 1)) : 0;
     if (Dx)
       (*Dx)[std::size_t(I)] = W;
     if (W <= MaxExtent)
@@ -392,7 +396,7 @@ static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, co
   P->save();
   if (DC->State.Font.Escapement != 0) {
     P->translate(X, Y);
-    P->rotate(-DC->State.Font.Escapement / 10.0);
+    P->rotate(-double(DC->State.Font.Escapement) / 10.0);
     P->translate(-X, -Y);
   }
   if (DC->State.BkMode == OPAQUE && !Text.isEmpty())
@@ -400,6 +404,27 @@ static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, co
   P->setFont(M.Font);
   P->setPen(ToQColor(DC->State.TextColor));
   P->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  // Qt keeps the glyphs it draws in a cache image; a glyph it has no outline
+  // for (drawn as a box) goes there at any size, which for text thousands of
+  // pixels high costs seconds and gigabytes. Text that large (Qt itself draws
+  // it as outlines from 64 pixels on) is filled as outlines.
+  constexpr double LargeTextPixels = 256;
+  if (M.Font.pixelSize() * std::sqrt(std::abs(P->worldTransform().determinant())) > LargeTextPixels) {
+    QPainterPath Path;
+    if (Dx) {
+      Integer CX = X;
+      for (Integer I = 0; I < Text.size(); ++I) {
+        Path.addText(QPointF(CX, Y + M.Metrics.ascent()), M.Font, Text.mid(I, 1));
+        CX += Dx[I];
+      }
+    } else {
+      Path.addText(QPointF(X, Y + M.Metrics.ascent()), M.Font, Text);
+    }
+    P->setRenderHint(QPainter::Antialiasing, true);
+    P->fillPath(Path, ToQColor(DC->State.TextColor));
+    P->restore();
+    return;
+  }
   if (Dx) {
     Integer CX = X;
     for (Integer I = 0; I < Text.size(); ++I) {
@@ -452,8 +477,9 @@ Integer ExtTextOutWidth(HDC DC, Integer X, Integer Y, UINT Options, const TRect*
     Top = Y - M.Ascent();
   else if (Align & TA_BOTTOM)
     Top = Y - M.Height();
+  // Runs written one after another stay within the coordinate range.
   if (UpdateCP && !(Align & TA_RIGHT))
-    DC->State.CurPos.X = Left + W;
+    DC->State.CurPos.X = std::clamp(Left + W, -MaxCoord, MaxCoord);
   else if (UpdateCP && (Align & TA_CENTER) != TA_CENTER)
     DC->State.CurPos.X = Left;
   if (!Drawable(DC))

@@ -240,6 +240,46 @@ QByteArray Picture(qint32 XSrc, qint32 YSrc, qint32 CxSrc, qint32 CySrc, quint32
                  40, quint32(W), quint32(H), 1 | (32u << 16), 0, 4, 0, 0, 0, 0, 0xFF0000});
 }
 
+// A font record: handle, height and turn; the face left empty.
+QByteArray FontRecord(quint32 Handle, qint32 Height, qint32 Escapement)
+{
+  return Record(EMR_EXTCREATEFONTINDIRECTW, {Handle, quint32(Height), 0, quint32(Escapement), quint32(Escapement),
+                                             400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+}
+
+// A text record of one character at (X, Y).
+QByteArray TextRecord(qint32 X, qint32 Y, char16_t Char)
+{
+  return Record(EMR_EXTTEXTOUTW, {0, 0, 9, 9, 1, 0, 0, quint32(X), quint32(Y), 1, 76, 0, 0, 0, 9, 9, 0, Char});
+}
+
+// Rectangles of a clip record: Strips rows across and as many columns down a
+// square of Side, crossing one another.
+QByteArray CrossingStrips(int Strips, int Side)
+{
+  std::initializer_list<quint32> None;
+  QByteArray B = Record(EMR_EXTSELECTCLIPRGN, None);
+  const quint32 Count = quint32(Strips) * 2;
+  const auto Put = [&](quint32 V) {
+    char C[4];
+    qToLittleEndian<quint32>(V, C);
+    B.append(C, 4);
+  };
+  Put(32 + Count * 16);
+  Put(RGN_AND);
+  for (quint32 V : {32u, 1u, Count, Count * 16, 0u, 0u, quint32(Side), quint32(Side)})
+    Put(V);
+  for (int I = 0; I < Strips; ++I) {
+    const quint32 At = quint32(I * Side / Strips);
+    for (quint32 V : {0u, At, quint32(Side), At})   // a row one unit high
+      Put(V);
+    for (quint32 V : {At, 0u, At, quint32(Side)})   // a column one unit wide
+      Put(V);
+  }
+  qToLittleEndian<quint32>(quint32(B.size()), B.data() + 4);
+  return B;
+}
+
 } // namespace
 
 // Each damaged record is skipped: the page plays without reading beyond its
@@ -293,6 +333,19 @@ TEST(Metafile, DamagedRecordsAreSkipped)
     {"text of 2^30 characters",
      Record(EMR_EXTTEXTOUTW, {0, 0, 9, 9, 1, 0, 0, 0, 0, 0x40000000, 76, 0, 0, 0, 9, 9, 0, 0x0041}),
      EMR_EXTTEXTOUTW, false},
+    {"font turned by -2^31 tenths of a degree",
+     FontRecord(7, -12, qint32(0x80000000)) + Record(EMR_SELECTOBJECT, {7}) + TextRecord(5, 5, u'Ж'),
+     EMR_EXTTEXTOUTW, true},
+    {"font of the greatest height turned by 2^31-1",
+     FontRecord(7, qint32(0x80000000), 0x7FFFFFFF) + Record(EMR_SELECTOBJECT, {7}) + TextRecord(5, 5, u'Ж'),
+     EMR_EXTTEXTOUTW, true},
+    // Qt cached this glyph (one it has no outline for) as an image of its
+    // size: gigabytes, and minutes.
+    {"font of the greatest height, a character drawn as a box",
+     FontRecord(7, qint32(0x80000000), 0) + Record(EMR_SELECTOBJECT, {7}) + TextRecord(0, 0, u'\u0700'),
+     EMR_EXTTEXTOUTW, true},
+    // Joined one by one, the rectangles of this region took minutes.
+    {"clip of many crossing rectangles", CrossingStrips(300, 20000), EMR_EXTSELECTCLIPRGN, true},
   };
 
   TMetafile Base;
@@ -346,4 +399,63 @@ TEST(Metafile, HugeFrameLoadsWithAPositiveSize)
   M.LoadFromBytes(Bytes);
   EXPECT_GT(M.Width(), 1000000);
   EXPECT_GT(M.Height(), 1000000);
+}
+
+// A turn is read as the same angle within one full turn, whatever multiple
+// of it the record adds: the page plays as with the plain angle, and a copy
+// carries the reduced one.
+TEST(Metafile, FontTurnIsTakenWithinOneTurn)
+{
+  TMetafile Base;
+  Base.SetWidth(60);
+  Base.SetHeight(60);
+  {
+    TMetafileCanvas C(&Base, nullptr);
+  }
+  const QByteArray Empty = Base.SaveToBytes();
+  const int HeaderSize = int(U32At(Empty, 4));
+  const auto Page = [&](qint32 Escapement) {
+    TMetafile M;
+    M.LoadFromBytes(Empty.left(HeaderSize) + FontRecord(3, -24, Escapement) + Record(EMR_SELECTOBJECT, {3}) +
+                    TextRecord(30, 40, u'Ж') + Empty.mid(HeaderSize));
+    return M.SaveToBytes();
+  };
+  const auto Played = [](const QByteArray& Bytes) {
+    TMetafile M;
+    M.LoadFromBytes(Bytes);
+    TImageCanvas C(60, 60);
+    C.StretchDraw(Rect(0, 0, 60, 60), &M);
+    return C.Image().copy();
+  };
+  const QImage Plain = Played(Page(900));
+  const QImage Upright = Played(Page(0));
+  ASSERT_NE(Plain, Upright);   // the turn shows
+  struct TCase {
+    qint32 Escapement;
+    qint32 Reduced;
+  };
+  const TCase Cases[] = {{900 + 3600 * 7, 900}, {900 - 3600 * 500000, -2700}, {-2700, -2700},
+                         {qint32(0x80000000), -848}, {0x7FFFFFFF, 847}};
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Escapement);
+    const QByteArray Bytes = Page(Case.Escapement);
+    if ((Case.Reduced - 900) % 3600 == 0)
+      EXPECT_EQ(Played(Bytes), Plain);
+    TMetafile M;
+    M.LoadFromBytes(Bytes);
+    TMetafile Copy;
+    Copy.SetWidth(60);
+    Copy.SetHeight(60);
+    {
+      TMetafileCanvas C(&Copy, nullptr);
+      C.StretchDraw(Rect(0, 0, 60, 60), &M);
+    }
+    QList<qint32> Turns;
+    Copy.Enumerate([&](const TEnhMetaRecord& R) {
+      if (R.iType == EMR_EXTCREATEFONTINDIRECTW)
+        Turns << qFromLittleEndian<qint32>(R.Bytes.constData() + 20);
+      return true;
+    });
+    EXPECT_TRUE(Turns.contains(Case.Reduced)) << Turns.size();
+  }
 }
