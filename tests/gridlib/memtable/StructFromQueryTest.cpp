@@ -39,8 +39,9 @@ TEST(MTDataStructFromQuery, FieldsToStructAndBackToDefinitions)
     EXPECT_EQ(Desc->GetFieldName(), Field->FieldName());
     EXPECT_EQ(Desc->GetDataType(), Field->DataType());
     EXPECT_EQ(Desc->ClassType(), DataFieldClassForFieldTypeEh(Field->DataType()));
-    if (Desc->CanDinaSize())
+    if (Desc->CanDinaSize()) {
       EXPECT_EQ(Desc->GetSize(), Field->Size());
+    }
   }
 
   // The rows themselves fit the structure's value kinds.
@@ -66,8 +67,9 @@ TEST(MTDataStructFromQuery, FieldsToStructAndBackToDefinitions)
     SCOPED_TRACE(Original->Name().toStdString());
     EXPECT_EQ(Def->Name(), Original->Name());
     EXPECT_EQ(Def->DataType(), Original->DataType());
-    if (Struct->GetDataField(I)->CanDinaSize())
+    if (Struct->GetDataField(I)->CanDinaSize()) {
       EXPECT_EQ(Def->Size(), Original->Size());
+    }
   }
 
   // And a structure built from those definitions is the same again.
