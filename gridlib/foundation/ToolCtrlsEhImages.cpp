@@ -7,8 +7,6 @@
 #include "platform/gui/ImgList.h"
 #include "platform/gui/Imaging.h"
 
-#include <QtEndian>
-
 #include <algorithm>
 #include <cstring>
 
@@ -181,9 +179,15 @@ static qsizetype GraphicStart(const QByteArray& Bytes)
 {
   if (Bytes.size() < 8)
     return 0;
-  const auto* P = reinterpret_cast<const uchar*>(Bytes.constData());
-  const bool Header = qFromLittleEndian<quint16>(P) == 1 && qFromLittleEndian<quint16>(P + 2) == 0x0100 &&
-                      qFromLittleEndian<quint32>(P + 4) == quint32(Bytes.size() - 8);
+  const auto* P = reinterpret_cast<const Byte*>(Bytes.constData());
+  auto LittleEndian = [P](Integer At, Integer Count) {
+    Cardinal V = 0;
+    for (Integer I = Count - 1; I >= 0; --I)
+      V = (V << 8) | P[At + I];
+    return V;
+  };
+  const bool Header = LittleEndian(0, 2) == 1 && LittleEndian(2, 2) == 0x0100 &&
+                      LittleEndian(4, 4) == Cardinal(Bytes.size() - 8);
   return Header ? 8 : 0;
 }
 
