@@ -4,7 +4,11 @@
 #pragma once
 
 #include "gridlib/foundation/GridPlatformEh.h"
+#include "platform/gui/ActnList.h"
+#include "platform/gui/Buttons.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/data/DB.h"
 
@@ -355,20 +359,582 @@ private:
 // Edit-button painting: the glyphs of edit buttons, spin buttons, check boxes
 // and tree rows, themed or classic.
 
+enum TDrawButtonControlStyleEh { bcsDropDownEh, bcsEllipsisEh, bcsUpDownEh, bcsCheckboxEh, bcsPlusEh,
+                                 bcsMinusEh, bcsAltDropDownEh, bcsAltUpDownEh };
+enum TTreeViewGlyphStyleEh { tvgsDefaultEh, tvgsClassicEh, tvgsThemedEh, tvgsExplorerThemedEh };
+
+// Paints one button into Rect. DownButton: 0 none, 1 the button or the upper
+// spin half, 2 the lower spin half. FrameColor frames a flat button and
+// separates spin halves (clNone: neither). CheckState: 0 off, 1 on, 2 mixed.
+// Scale does not change the painting.
+void PaintButtonControlEh(TCanvas* Canvas, TRect Rect, TColor FrameColor, TDrawButtonControlStyleEh Style,
+                          Integer DownButton, bool Flat, bool Active, bool Enabled, Integer CheckState,
+                          double Scale = 1, bool DrawFace = true);
+// The face of a push button; answers the rectangle left for the content.
+TRect DrawButtonFaceEh(TCanvas* Canvas, const TRect& Rect, TColor FillColor, bool Pressed, bool Flat, bool Active,
+                       bool Enabled);
+// The tree part of a tree cell: NodeKind 0..4 an expanded node, 5..9 a
+// collapsed one, 10..14 lines only.
+void DrawTreeNodeGlyphEh(TCanvas* Canvas, const TRect& Rect, Integer NodeKind, Integer DotPhase, double ScaleX,
+                         double ScaleY, bool ShiftBox, bool SetColors, TTreeViewGlyphStyleEh GlyphStyle);
+// Alignment 0 left, 1 right, 2 centre; Layout 0 top, 1 centre, 2 bottom.
+void CheckBoxRectInRectEh(const TRect& Rect, Integer Alignment, Integer Layout, TRect& CheckRect);
+TSize CheckBoxGlyphSizeEh();
+Integer DefaultEditButtonWidthEh();
+void SetDefaultEditButtonWidthEh(Integer Value);
+Integer EditButtonHeightForWidthEh(Integer Width, bool Flat);
+// Whether the button painters draw through the style (themes on) or with the
+// classic system drawing; on unless switched off.
+bool ButtonThemesEnabledEh();
+void SetButtonThemesEnabledEh(bool Value);
+
+// What a cached button bitmap was painted for.
+struct TButtonBitmapInfoEh {
+  TSize Size;
+  TDrawButtonControlStyleEh BitmapType = bcsDropDownEh;
+  bool Flat = false;
+  bool Pressed = false;
+  bool Active = false;
+  bool Enabled = true;
+  Integer UpDownButton = 0;   // 0 upper half, 1 lower half
+  Integer CheckState = 0;
+  bool DrawFace = true;
+  bool operator==(const TButtonBitmapInfoEh&) const = default;
+};
+
+struct TButtonBitmapInfoBitmapEh {
+  TButtonBitmapInfoEh BitmapInfo;
+  std::unique_ptr<TBitmap> Bitmap;
+};
+
+// Painted buttons by what they show; the painter uses it only while the
+// library-wide switch is on, and nothing turns it on.
+class TButtonsBitmapCache {
+public:
+  TBitmap* GetButtonBitmap(TButtonBitmapInfoEh Key);
+  const TButtonBitmapInfoBitmapEh* Get(Integer Index) const { return FItems.at(std::size_t(Index)).get(); }
+  Integer Count() const { return Integer(FItems.size()); }
+  void Clear() { FItems.clear(); }
+private:
+  std::vector<std::unique_ptr<TButtonBitmapInfoBitmapEh>> FItems;
+};
+
+TButtonsBitmapCache* ButtonsBitmapCacheEh();
+void ClearButtonsBitmapCacheEh();
+bool UseButtonsBitmapCacheEh();
+void SetUseButtonsBitmapCacheEh(bool Value);
+
 // (end of section)
 
 // ---------------------------------------------------------------------------
 // Popup menus that stay open, button images and pictures read from fields.
+
+class TEditButtonEh;
+
+// The states of an edit button, as painted.
+enum TEditButtonStateEh { ebstNormalEh, ebstControlHotEh, ebstHotEh, ebstPressedEh, ebstDisabledEh };
+
+// A menu item that can leave its menu open after a click (CloseMenuOnClick
+// False): the click runs, the menu repaints and stays.
+class TMenuItemEh : public TMenuItem {
+  VELMORA_CLASS(TMenuItemEh)
+  using inherited = TMenuItem;
+public:
+  explicit TMenuItemEh(TComponent* AOwner) : TMenuItem(AOwner) {}
+  bool CloseMenuOnClick() const { return FCloseMenuOnClick; }
+  void SetCloseMenuOnClick(bool Value) { FCloseMenuOnClick = Value; }
+  bool KeepsMenuOpenOnClick() const override { return !FCloseMenuOnClick; }
+private:
+  bool FCloseMenuOnClick = true;
+};
+
+class TPopupMenuEh;
+
+// The library's popup menus: registered while they exist; Active while one
+// of them is shown.
+class TPopupListEh {
+public:
+  void Add(TPopupMenuEh* Menu);
+  void Remove(TPopupMenuEh* Menu);
+  Integer Count() const { return Integer(FMenus.size()); }
+  TPopupMenuEh* Items(Integer Index) const { return FMenus.at(std::size_t(Index)); }
+  // The menu being shown (nullptr: none).
+  TPopupMenuEh* ActiveMenu() const { return FActiveMenu; }
+private:
+  friend class TPopupMenuEh;
+  std::vector<TPopupMenuEh*> FMenus;
+  TPopupMenuEh* FActiveMenu = nullptr;
+};
+TPopupListEh* PopupListEh();
+
+class TPopupMenuEh : public TPopupMenu {
+  VELMORA_CLASS(TPopupMenuEh)
+  using inherited = TPopupMenu;
+public:
+  explicit TPopupMenuEh(TComponent* AOwner);
+  ~TPopupMenuEh() override;
+  void Popup(Integer X, Integer Y) override;
+};
+
+using TImageIndex = Integer;
+
+// Image lists and indexes of a button, one pair per state.
+class TButtonImagesEh : public TPersistent {
+  VELMORA_CLASS(TButtonImagesEh)
+  using inherited = TPersistent;
+public:
+  void Assign(TPersistent* Source) override;
+  TCustomImageList* NormalImages() const { return FNormalImages; }
+  void SetNormalImages(TCustomImageList* Value) { SetImages(FNormalImages, Value); }
+  TImageIndex NormalIndex() const { return FNormalIndex; }
+  void SetNormalIndex(TImageIndex Value) { SetIndex(FNormalIndex, Value); }
+  TCustomImageList* HotImages() const { return FHotImages; }
+  void SetHotImages(TCustomImageList* Value) { SetImages(FHotImages, Value); }
+  TImageIndex HotIndex() const { return FHotIndex; }
+  void SetHotIndex(TImageIndex Value) { SetIndex(FHotIndex, Value); }
+  TCustomImageList* PressedImages() const { return FPressedImages; }
+  void SetPressedImages(TCustomImageList* Value) { SetImages(FPressedImages, Value); }
+  TImageIndex PressedIndex() const { return FPressedIndex; }
+  void SetPressedIndex(TImageIndex Value) { SetIndex(FPressedIndex, Value); }
+  TCustomImageList* DisabledImages() const { return FDisabledImages; }
+  void SetDisabledImages(TCustomImageList* Value) { SetImages(FDisabledImages, Value); }
+  TImageIndex DisabledIndex() const { return FDisabledIndex; }
+  void SetDisabledIndex(TImageIndex Value) { SetIndex(FDisabledIndex, Value); }
+
+  // A state without a list of its own takes the normal one; none for the
+  // editor-hot state.
+  TCustomImageList* GetStateImages(TEditButtonStateEh State) const;
+  TImageIndex GetStateIndex(TEditButtonStateEh State) const;
+
+protected:
+  virtual void Changed() {}
+  virtual void RefComponentChanged(TComponent* RefComponent) { (void)RefComponent; }
+
+private:
+  void SetImages(TCustomImageList*& Field, TCustomImageList* Value);
+  void SetIndex(TImageIndex& Field, TImageIndex Value);
+  TImageIndex FNormalIndex = 0;
+  TCustomImageList* FHotImages = nullptr;
+  TImageIndex FDisabledIndex = 0;
+  TCustomImageList* FPressedImages = nullptr;
+  TImageIndex FHotIndex = 0;
+  TCustomImageList* FNormalImages = nullptr;
+  TImageIndex FPressedIndex = 0;
+  TCustomImageList* FDisabledImages = nullptr;
+};
+
+// The images of an edit button: changes reach the button.
+class TEditButtonImagesEh : public TButtonImagesEh {
+  VELMORA_CLASS(TEditButtonImagesEh)
+  using inherited = TButtonImagesEh;
+public:
+  explicit TEditButtonImagesEh(TEditButtonEh* Owner) : FOwner(Owner) {}
+protected:
+  TPersistent* GetOwner() const override;
+  void Changed() override;
+  void RefComponentChanged(TComponent* RefComponent) override;
+private:
+  TEditButtonEh* FOwner;
+};
+
+// Which graphic class reads stored bytes, told by their first bytes.
+class TGraphicProviderEh : public TPersistent {
+  VELMORA_CLASS(TGraphicProviderEh)
+public:
+  // nullptr when this provider does not know the bytes. Size is the number
+  // of bytes at Data; nothing past it is read.
+  virtual TClass GetImageClassForStream(const Byte* Data, Integer Size) const
+  {
+    (void)Data;
+    (void)Size;
+    return nullptr;
+  }
+};
+
+// "BM": the platform bitmap.
+class TBMPGraphicProviderEh : public TGraphicProviderEh {
+  VELMORA_CLASS(TBMPGraphicProviderEh)
+public:
+  TClass GetImageClassForStream(const Byte* Data, Integer Size) const override;
+};
+
+// JPEG, PNG and GIF pictures, which the program's fields hold too.
+class TJPEGGraphicProviderEh : public TGraphicProviderEh {
+  VELMORA_CLASS(TJPEGGraphicProviderEh)
+public:
+  TClass GetImageClassForStream(const Byte* Data, Integer Size) const override;
+};
+class TPNGGraphicProviderEh : public TGraphicProviderEh {
+  VELMORA_CLASS(TPNGGraphicProviderEh)
+public:
+  TClass GetImageClassForStream(const Byte* Data, Integer Size) const override;
+};
+class TGIFGraphicProviderEh : public TGraphicProviderEh {
+  VELMORA_CLASS(TGIFGraphicProviderEh)
+public:
+  TClass GetImageClassForStream(const Byte* Data, Integer Size) const override;
+};
+
+// Puts the provider first (the latest is asked first), unless one of its
+// class is registered already.
+void RegisterGraphicProviderEh(std::unique_ptr<TGraphicProviderEh> Provider);
+TClass GetGraphicClassForStreamEh(const Byte* Data, Integer Size);
+Integer GraphicProviderCountEh();
+// A graphic read from a blob field (nullptr for no field or another kind of
+// field); unreadable bytes give an empty graphic.
+std::unique_ptr<TGraphic> GraphicFromBlobFieldEh(TField* Field);
+void LoadPictureFromBlobFieldEh(TField* Field, TPicture* Picture);
+std::unique_ptr<TPicture> PictureFromBlobFieldEh(TField* Field);
+
+// A picture that places itself in a rectangle. Placement is a
+// TImagePlacementEh value (ipTopLeftEh .. ipTileEh), an enumeration declared
+// with the grid's background picture for now.
+class TPictureEh : public TPicture {
+  VELMORA_CLASS(TPictureEh)
+  using inherited = TPicture;
+public:
+  virtual TRect GetDestRect(const TRect& SrcRect, Integer Placement) const;
+  virtual void PaintTo(TCanvas* Canvas, const TRect& DestRect, Integer Placement);
+};
+
+// A hint shown in the font handed over with it.
+class THintWindowEh : public THintWindow {
+  VELMORA_CLASS(THintWindowEh)
+  using inherited = THintWindow;
+public:
+  explicit THintWindowEh(TComponent* AOwner) : THintWindow(AOwner) {}
+  void ActivateHintData(TRect Rect, const String& AHint, void* AData) override;
+  TRect CalcHintRect(Integer MaxWidth, const String& AHint, void* AData) override;
+};
 
 // (end of section)
 
 // ---------------------------------------------------------------------------
 // Edit-button controls: the speed buttons that show edit buttons.
 
+// The kinds, states and events of edit buttons, shared with the buttons'
+// persistent description below.
+enum TEditButtonStyleEh { ebsDropDownEh, ebsEllipsisEh, ebsGlyphEh, ebsUpDownEh, ebsPlusEh, ebsMinusEh,
+                          ebsAltDropDownEh, ebsAltUpDownEh };
+enum TEditButtonDrawBackTimeEh { edbtAlwaysEh, edbtNeverEh, edbtWhenHotEh };
+using TButtonClickEventEh = std::function<void(TObject* Sender, bool& Handled)>;
+using TButtonDownEventEh =
+  std::function<void(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)>;
+using TRefComponentNotifyEventEh = std::function<void(TObject* Sender, TComponent* RefComponent)>;
+
+// The glyph kind a button style paints (ebsGlyphEh paints its own glyph).
+TDrawButtonControlStyleEh EditButtonStyleToDrawStyleEh(TEditButtonStyleEh Style);
+
+// The small button an editor or a grid cell shows for an edit button: spin
+// halves, auto-repeat while held, painting by style.
+class TEditButtonControlEh : public TSpeedButton {
+  VELMORA_CLASS(TEditButtonControlEh)
+  using inherited = TSpeedButton;
+public:
+  explicit TEditButtonControlEh(TComponent* AOwner);
+  ~TEditButtonControlEh() override;
+
+  bool Active() const { return FActive; }
+  void SetActive(bool Value);
+  bool AdvancedPaint() const { return FAdvancedPaint; }
+  void SetAdvancedPaint(bool Value) { FAdvancedPaint = Value; }
+  // Keeps the button down (an editor's open drop-down).
+  bool AlwaysDown() const { return FAlwaysDown; }
+  void SetAlwaysDown(bool Value);
+  TEditButtonStyleEh Style() const { return FStyle; }
+  void SetStyle(TEditButtonStyleEh Value);
+  TEditButtonDrawBackTimeEh DrawBackTime() const { return FDrawBackTime; }
+  void SetDrawBackTime(TEditButtonDrawBackTimeEh Value);
+  TButtonImagesEh* ButtonImages() const { return GetButtonImages(); }
+  TEditButtonImagesEh* ExternalEditButtonImages() const { return FExternalEditButtonImages; }
+  void SetExternalEditButtonImages(TEditButtonImagesEh* Value);
+  // The pressed part: 0 none, 1 the button or the upper spin half, 2 the
+  // lower spin half.
+  Integer ButtonNum() const { return FButtonNum; }
+  void SetState(TButtonState NewState, bool IsActive, Integer ButtonNum);
+  void SetWidthNoNotify(Integer Value) { SetWidth(Value); }
+  // The auto-repeat timer; nullptr until the first repeat.
+  TTimer* RepeatTimer() const { return FTimer; }
+  void Click() override;
+
+  TButtonDownEventEh OnDown;
+  TNotifyEvent OnPaint;
+
+protected:
+  virtual TButtonImagesEh* GetButtonImages() const;
+  virtual bool GetActualActive() const;
+  virtual TEditButtonStateEh GetState() const;
+  virtual void DrawImages(const TRect& Rect);
+  virtual void EditButtonDown(Integer ButtonNum, bool& AutoRepeat);
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
+
+private:
+  bool IsSpin() const { return FStyle == ebsUpDownEh || FStyle == ebsAltUpDownEh; }
+  bool IsDown() const { return FState == bsDown || FState == bsExclusive; }
+  Integer PartAt(Integer Y) const;
+  void UpdatePressedPart(Integer Y);
+  void TimerExpired(TObject* Sender);
+  bool DrawFaceNow() const;
+  void PaintGlyphStyle(bool DrawFace);
+
+  bool FActive = false;
+  bool FAlwaysDown = false;
+  Integer FButtonNum = 0;
+  bool FNoDoClick = false;
+  TEditButtonStyleEh FStyle = ebsDropDownEh;
+  TTimer* FTimer = nullptr;
+  std::unique_ptr<TButtonImagesEh> FInternalEditButtonImages;
+  TEditButtonDrawBackTimeEh FDrawBackTime = edbtAlwaysEh;
+  bool FAdvancedPaint = true;
+  TEditButtonImagesEh* FExternalEditButtonImages = nullptr;
+};
+
+// The edit-button control for forms: Active and Style published.
+class TSpeedButtonEh : public TEditButtonControlEh {
+  VELMORA_CLASS(TSpeedButtonEh)
+public:
+  explicit TSpeedButtonEh(TComponent* AOwner) : TEditButtonControlEh(AOwner) {}
+};
+
+// The library's image speed button (grid tool buttons): paints the state
+// image of its button images, and may repeat its click while held.
+class TCustomSpeedButtonEh : public TSpeedButton {
+  VELMORA_CLASS(TCustomSpeedButtonEh)
+  using inherited = TSpeedButton;
+public:
+  explicit TCustomSpeedButtonEh(TComponent* AOwner);
+  ~TCustomSpeedButtonEh() override;
+  TButtonImagesEh* ButtonImages() const { return GetButtonImages(); }
+  TEditButtonImagesEh* ExternalEditButtonImages() const { return FExternalEditButtonImages; }
+  void SetExternalEditButtonImages(TEditButtonImagesEh* Value);
+  bool AutoRepeat() const { return FAutoRepeat; }
+  void SetAutoRepeat(bool Value) { FAutoRepeat = Value; }
+  TTimer* RepeatTimer() const { return FRepeatTimer; }
+  TNotifyEvent OnPaint;
+
+protected:
+  virtual TButtonImagesEh* GetButtonImages() const;
+  virtual TEditButtonStateEh GetState() const;
+  // A hook for descendants; the library does not call it.
+  virtual void GetButtonTheme() {}
+  virtual void DefaultPaint();
+  virtual void PaintBackground(TRect& PaintRect, TPoint& PressOffset);
+  virtual void PaintForeground(const TRect& PaintRect, TPoint PressOffset);
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+private:
+  void RepeatTimerExpired(TObject* Sender);
+  TEditButtonImagesEh* FExternalEditButtonImages = nullptr;
+  std::unique_ptr<TButtonImagesEh> FInternalEditButtonImages;
+  bool FAutoRepeat = false;
+  TTimer* FRepeatTimer = nullptr;
+};
+
 // (end of section)
 
 // ---------------------------------------------------------------------------
 // Edit buttons: their persistent description and collection.
+
+class TEditButtonActionLinkEh;
+
+// How an edit button opens its drop-down form. Only what the edit buttons
+// need so far: a new one per button, copied when a button is copied.
+class TDropDownFormCallParamsEh : public TPersistent {
+  VELMORA_CLASS(TDropDownFormCallParamsEh)
+  using inherited = TPersistent;
+public:
+  TDropDownFormCallParamsEh() = default;
+  void Assign(TPersistent* Source) override;
+};
+
+// Implemented by an owner of edit buttons that gives them a default for
+// when their face is painted.
+class IEditButtonsOwnerEh {
+public:
+  virtual ~IEditButtonsOwnerEh() = default;
+  virtual TEditButtonDrawBackTimeEh GetEditButtonDefaultDrawBackTime() = 0;
+};
+
+class TEditButtonEh;
+class TEditButtonsEh;
+using TCreateEditButtonControlEvent = std::function<void(TEditButtonControlEh*& EditButtonControl)>;
+
+// The persistent description of an edit button, owned by an edit control or
+// held in a collection of extra buttons.
+class TEditButtonEh : public TCollectionItem {
+  VELMORA_CLASS(TEditButtonEh)
+  using inherited = TCollectionItem;
+public:
+  explicit TEditButtonEh(TCollection* Collection);
+  explicit TEditButtonEh(TWinControl* EditControl);
+  ~TEditButtonEh() override;
+  void Assign(TPersistent* Source) override;
+
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  bool DefaultAction() const;
+  void SetDefaultAction(bool Value);
+  bool DefaultActionStored() const { return FDefaultActionStored; }
+  // The value the owner gives DefaultAction while none is set.
+  void SetParentDefinedDefaultAction(bool Value) { FParentDefinedDefaultAction = Value; }
+  TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
+  void SetDropdownMenu(TPopupMenu* Value);
+  TDropDownFormCallParamsEh* DropDownFormParams() const { return FDropDownFormParams.get(); }
+  void SetDropDownFormParams(TDropDownFormCallParamsEh* Value) { FDropDownFormParams->Assign(Value); }
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  TBitmap* Glyph() const { return FGlyph.get(); }
+  void SetGlyph(TBitmap* Value);
+  String Hint() const { return FHint; }
+  void SetHint(const String& Value);
+  TEditButtonImagesEh* Images() const { return FImages.get(); }
+  void SetImages(TEditButtonImagesEh* Value) { FImages->Assign(Value); }
+  Integer NumGlyphs() const { return FNumGlyphs; }
+  void SetNumGlyphs(Integer Value);
+  TShortCut ShortCut() const { return FShortCut; }
+  void SetShortCut(TShortCut Value);
+  TEditButtonStyleEh Style() const { return FStyle; }
+  void SetStyle(TEditButtonStyleEh Value);
+  bool Visible() const { return GetVisible(); }
+  void SetVisible(bool Value) { SetVisibleValue(Value); }
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value);
+  TEditButtonDrawBackTimeEh DrawBackTime() const;
+  void SetDrawBackTime(TEditButtonDrawBackTimeEh Value);
+  bool DrawBackTimeStored() const { return GetDrawBackTimeStored(); }
+  void SetDrawBackTimeStored(bool Value);
+  TWinControl* EditControl() const { return FEditControl; }
+  TEditButtonsEh* EditButtons() const;
+
+  void NotifyChanged();
+  void NotifyRefComponentChanged(TComponent* RefComponent);
+  virtual TEditButtonControlEh* CreateEditButtonControl();
+  virtual void Click(TObject* Sender, bool& Handled);
+  virtual void InitiateAction();
+
+  TButtonClickEventEh OnClick;
+  TButtonDownEventEh OnDown;
+  TNotifyEvent OnChanged;
+  TRefComponentNotifyEventEh OnRefComponentChanged;
+
+  // Stored-property tests of the description.
+  bool IsEnabledStored() const;
+  bool IsHintStored() const;
+  bool IsShortCutStored() const;
+  bool IsVisibleStored() const;
+
+protected:
+  friend class TEditButtonActionLinkEh;
+  virtual std::unique_ptr<TDropDownFormCallParamsEh> CreateDropDownFormParams();
+  virtual TEditButtonDrawBackTimeEh DefaultDrawBackTime() const;
+  virtual bool GetVisible() const { return FVisible; }
+  virtual bool GetDrawBackTimeStored() const { return FDrawBackTimeStored; }
+  virtual void SetVisibleValue(bool Value);
+  virtual TEditButtonActionLinkEh* CreateActionLink();
+  // The action's values; with CheckDefaults only where the button still has
+  // its default.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  // Defaults a descendant's description leaves out.
+  TShortCut FShortCut = 0;
+  bool FVisible = false;
+
+private:
+  void Init();
+  void DoActionChange(TObject* Sender);
+
+  std::unique_ptr<TEditButtonActionLinkEh> FActionLink;
+  bool FDefaultAction = false;
+  bool FDefaultActionStored = false;
+  TEditButtonDrawBackTimeEh FDrawBackTime = edbtAlwaysEh;
+  bool FDrawBackTimeStored = false;
+  std::unique_ptr<TDropDownFormCallParamsEh> FDropDownFormParams;
+  TPopupMenu* FDropdownMenu = nullptr;
+  TWinControl* FEditControl = nullptr;
+  bool FEnabled = true;
+  std::unique_ptr<TBitmap> FGlyph;
+  String FHint;
+  std::unique_ptr<TEditButtonImagesEh> FImages;
+  Integer FNumGlyphs = 1;
+  TEditButtonStyleEh FStyle = ebsDropDownEh;
+  Integer FWidth = 0;
+  bool FParentDefinedDefaultAction = false;
+};
+
+constexpr TShortCut AltDownShortCutEh = scAlt | 0x28;   // Alt+Down: 32808
+
+// A drop-down button: Alt+Down by default.
+class TDropDownEditButtonEh : public TEditButtonEh {
+  VELMORA_CLASS(TDropDownEditButtonEh)
+public:
+  explicit TDropDownEditButtonEh(TCollection* Collection) : TEditButtonEh(Collection) { FShortCut = AltDownShortCutEh; }
+  explicit TDropDownEditButtonEh(TWinControl* EditControl) : TEditButtonEh(EditControl)
+  {
+    FShortCut = AltDownShortCutEh;
+  }
+};
+
+// A button shown by default: visible, Alt+Down.
+class TVisibleEditButtonEh : public TEditButtonEh {
+  VELMORA_CLASS(TVisibleEditButtonEh)
+public:
+  explicit TVisibleEditButtonEh(TCollection* Collection) : TEditButtonEh(Collection)
+  {
+    FShortCut = AltDownShortCutEh;
+    FVisible = true;
+  }
+  explicit TVisibleEditButtonEh(TWinControl* EditControl) : TEditButtonEh(EditControl)
+  {
+    FShortCut = AltDownShortCutEh;
+    FVisible = true;
+  }
+};
+
+// The extra buttons of an editor or a column.
+class TEditButtonsEh : public TCollection {
+  VELMORA_CLASS(TEditButtonsEh)
+  using inherited = TCollection;
+public:
+  TEditButtonsEh(TPersistent* Owner, TClass EditButtonClass);
+  TEditButtonEh* Add() { return static_cast<TEditButtonEh*>(inherited::Add()); }
+  TEditButtonEh* Items(Integer Index) const { return static_cast<TEditButtonEh*>(inherited::Items(Index)); }
+  void SetItems(Integer Index, TEditButtonEh* Value) { Items(Index)->Assign(Value); }
+  virtual TEditButtonDrawBackTimeEh GetDefaultDrawBackTime() const;
+  TPersistent* Owner() const { return FOwner; }
+  TNotifyEvent OnChanged;
+  TRefComponentNotifyEventEh OnRefComponentChanged;
+protected:
+  TPersistent* GetOwner() const override { return FOwner; }
+  void Update(TCollectionItem* Item) override;
+private:
+  TPersistent* FOwner;
+};
+
+// Keeps a button in step with its action.
+class TEditButtonActionLinkEh : public TActionLink {
+public:
+  explicit TEditButtonActionLinkEh(TEditButtonEh* AClient) : TActionLink(AClient), FClient(AClient) {}
+  bool IsEnabledLinked() const override;
+  bool IsHintLinked() const override;
+  bool IsShortCutLinked() const override;
+  bool IsVisibleLinked() const override;
+  void SetEnabled(bool Value) override;
+  void SetHint(const String& Value) override;
+  void SetShortCut(TShortCut Value) override;
+  void SetVisible(bool Value) override;
+private:
+  TEditButtonEh* FClient;
+};
+
+// Registers the edit buttons, their controls, images, popup menus and hint
+// window with the class registry.
+void RegisterToolCtrlsEhButtonClasses();
 
 // (end of section)
 

@@ -2,6 +2,9 @@
 // modules, the application object and the screen.
 #include "platform/gui/Forms.h"
 
+#include "platform/gui/ActnList.h"
+#include "platform/gui/Buttons.h"
+#include "platform/gui/Imaging.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/Dialogs.h"
@@ -1311,6 +1314,9 @@ void RegisterGuiClasses()
   RegisterGraphicsClasses();
   RegisterControlsClasses();
   RegisterFormsClasses();
+  RegisterActnListClasses();
+  RegisterButtonsClasses();
+  RegisterImagingClasses();
 }
 
 void RegisterFormsClasses()

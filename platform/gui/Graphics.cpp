@@ -912,6 +912,8 @@ void TPicture::SetGraphic(TGraphic* Value)
     New = std::make_unique<TIcon>();
   else if (dynamic_cast<TMetafile*>(Value))
     New = std::make_unique<TMetafile>();
+  else if (TClass C = Value->ClassType(); C->CreatePersistent)
+    New.reset(static_cast<TGraphic*>(C->CreatePersistent()));
   else
     throw EInvalidGraphic(QStringLiteral("Unsupported graphic format"));
   New->Assign(Value);

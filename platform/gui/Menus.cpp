@@ -8,6 +8,8 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 TShortCut ShortCut(Word Key, TShiftState Shift)
 {
@@ -239,9 +241,54 @@ void TMenuItem::GetChildren(const TGetChildProc& Proc, TComponent* Root)
       Proc(I);
 }
 
+static const char* const MenuItemProperty = "velmoraMenuItem";
+
+namespace {
+
+// Clicks on items that keep their menu open run the item and are eaten, so
+// the menu neither closes nor runs the item a second time.
+class TKeepOpenFilter : public QObject {
+public:
+  explicit TKeepOpenFilter(QMenu* Menu) : QObject(Menu), FMenu(Menu) {}
+
+  bool eventFilter(QObject* Watched, QEvent* Event) override
+  {
+    if (Watched != FMenu)
+      return false;
+    QAction* A = nullptr;
+    if (Event->type() == QEvent::MouseButtonRelease) {
+      auto* M = static_cast<QMouseEvent*>(Event);
+      if (M->button() == Qt::LeftButton)
+        A = FMenu->actionAt(M->position().toPoint());
+    } else if (Event->type() == QEvent::KeyPress) {
+      const int Key = static_cast<QKeyEvent*>(Event)->key();
+      if (Key == Qt::Key_Return || Key == Qt::Key_Enter)
+        A = FMenu->activeAction();
+    }
+    if (!A || !A->isEnabled() || A->menu())
+      return false;
+    auto* Item = reinterpret_cast<TMenuItem*>(A->property(MenuItemProperty).value<quintptr>());
+    if (!Item || !Item->KeepsMenuOpenOnClick())
+      return false;
+    GuardedClick(Item);
+    // The item stays highlighted, so Enter ticks it again.
+    if (FMenu->actions().contains(A))
+      FMenu->setActiveAction(A);
+    FMenu->update();
+    return true;
+  }
+
+private:
+  QMenu* FMenu;
+};
+
+} // namespace
+
 QAction* TMenuItem::MakeAction(QObject* Parent)
 {
   auto* A = new QAction(Parent);
+  // The actions die with the item, so the address stays good while A lives.
+  A->setProperty(MenuItemProperty, QVariant::fromValue(quintptr(this)));
   FActions.push_back(A);
   QObject::connect(A, &QObject::destroyed, [this, A] {
     FActions.erase(std::remove(FActions.begin(), FActions.end(), A), FActions.end());
@@ -253,6 +300,11 @@ QAction* TMenuItem::MakeAction(QObject* Parent)
 
 void TMenuItem::FillMenu(QMenu* Menu)
 {
+  static const char* const FilterProperty = "velmoraKeepOpenFilter";
+  if (!Menu->property(FilterProperty).toBool()) {
+    Menu->installEventFilter(new TKeepOpenFilter(Menu));
+    Menu->setProperty(FilterProperty, true);
+  }
   for (TMenuItem* I : FItems) {
     if (I->IsLine()) {
       QAction* Sep = I->MakeAction(Menu);

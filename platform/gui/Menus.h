@@ -60,6 +60,8 @@ public:
   TMenuItem* Find(const String& ACaption) const;
 
   virtual void Click();
+  // An item that answers true runs its Click and leaves its menu open.
+  virtual bool KeepsMenuOpenOnClick() const { return false; }
   TNotifyEvent OnClick;
 
   bool HasParent() const override { return true; }
