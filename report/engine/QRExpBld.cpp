@@ -3,8 +3,6 @@
 
 #include "platform/data/DB.h"
 
-#include <QEventLoop>
-
 namespace {
 
 const char* const CategoryNames[] = {"Все", "Дата и время", "Математические", "Статистические",
@@ -254,8 +252,6 @@ void TQRExpressionBuilder::Finish(TModalResult Result)
 {
   FExprResult = Result == mrOk ? 1 : 2;
   SetModalResult(Result);
-  if (FLoop)
-    FLoop->quit();
 }
 
 std::vector<TDataSet*> TQRExpressionBuilder::AvailableDataSets() const
@@ -393,22 +389,14 @@ bool TQRExpressionBuilder::Execute(const String& HeadingText, String& Expression
     Expr->SelectAll();
   };
   if (ParentForm) {
-    SetBorderStyle(TFormBorderStyle::bsNone);
-    SetParent(ParentForm);
-    SetBounds(0, 0, Width(), Height());
+    // Platform forms do not nest: the builder covers the calling dialog as
+    // a modal window of its own.
+    SetPosition(TPosition::poDesigned);
+    SetBounds(ParentForm->Left(), ParentForm->Top(), Width(), Height());
     FillDatasets();
     FillVariables();
-    Show();
-    BringToFront();
-    QEventLoop Loop;
-    FLoop = &Loop;
-    if (FExprResult == 0 && !Cancelled)
-      Loop.exec();
-    FLoop = nullptr;
-    Hide();
-  } else {
-    ShowModal();
   }
+  ShowModal();
   const bool Confirmed = FExprResult == 1 && !Cancelled;
   Expression = Confirmed ? WithoutLineBreaks(Expr->Text()) : String();
   return Confirmed;

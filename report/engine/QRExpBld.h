@@ -11,12 +11,9 @@
 
 #include <vector>
 
-class QEventLoop;
-
 // Lets the user compose Expression. Answers whether the user confirmed;
 // Expression then holds the text without line breaks, else it is emptied.
-// With a ParentForm the builder is shown inside it instead of as a window
-// of its own.
+// With a ParentForm the builder covers it, its lists filled at once.
 bool EditExpression(const String& Heading, String& Expression, TCustomForm* DatasetForm,
                     TQREvEnvironment* Environment, TCustomForm* ParentForm = nullptr);
 
@@ -30,7 +27,7 @@ class TQRExpressionBuilder : public TForm {
 public:
   TQRExpressionBuilder(TComponent* AOwner, TCustomForm* DatasetForm, TQREvEnvironment* Environment);
 
-  // Shows the builder (inside ParentForm when given) until the user ends it.
+  // Shows the builder (over ParentForm when given) until the user ends it.
   bool Execute(const String& Heading, String& Expression, TCustomForm* ParentForm);
   // The datasets the field page offers: those of the dataset form (also of
   // its windowed children), then those of every data module.
@@ -95,7 +92,6 @@ private:
   Integer FDatafieldResult = 0;
   Integer FExprResult = 0;
   Integer FVariableResult = 0;
-  QEventLoop* FLoop = nullptr;
 };
 
 class TQREnvironmentEditor : public TForm {

@@ -245,3 +245,39 @@ TEST_F(GuiTest, EnvironmentEditorChangesTheEnvironmentOnlyOnOK)
   EXPECT_EQ(R.Kind, resError);
   Env.Unprepare();
 }
+
+// "..." of a new entry opens the builder over the editor; its OK puts the
+// composed text into the entry.
+TEST_F(GuiTest, EditorOpensTheBuilderForAnEntry)
+{
+  TQREvEnvironment Env;
+  auto* E = new TQREnvironmentEditor(Application, &Env, true);
+  WhenShown(E, [E] {
+    Click(E->AddButton);
+    TypeInto(E->EntryName, QStringLiteral("total"));
+    QTimer::singleShot(10, qApp, [E] {
+      TQRExpressionBuilder* B = nullptr;
+      for (Integer I = 0; I < Application->ComponentCount(); ++I)
+        if (auto* F = dynamic_cast<TQRExpressionBuilder*>(Application->Components(I)))
+          B = F;
+      ASSERT_NE(B, nullptr);
+      EXPECT_TRUE(B->Visible());
+      EXPECT_EQ(B->Left(), E->Left());   // over the calling dialog
+      EXPECT_EQ(B->Heading->Caption(), QStringLiteral("TOTAL"));
+      Keys(B->Expr, QStringLiteral("2"));
+      Click(B->OperatorButtons[2]);   // *
+      Keys(B->Expr, QStringLiteral("3"));
+      Shot(B, "expression-builder-for-entry.png");
+      Click(B->OKButton);
+    });
+    Click(E->EntryExpressionButton);
+    EXPECT_EQ(E->EntryExpression->Text(), QStringLiteral("2 * 3"));
+    Click(E->EntryOK);
+    Click(E->OKButton);
+  });
+  EXPECT_TRUE(E->Execute());
+  delete E;
+  ASSERT_EQ(Env.Count(), 1);
+  EXPECT_EQ(Env.Strings(0), QStringLiteral("TOTAL"));
+  EXPECT_EQ(Env.Entry(0)->Expression(), QStringLiteral("2 * 3"));
+}
