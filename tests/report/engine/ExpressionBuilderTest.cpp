@@ -281,3 +281,34 @@ TEST_F(GuiTest, EditorOpensTheBuilderForAnEntry)
   EXPECT_EQ(Env.Strings(0), QStringLiteral("TOTAL"));
   EXPECT_EQ(Env.Entry(0)->Expression(), QStringLiteral("2 * 3"));
 }
+
+// While a report runs, its environment is prepared and its constants are
+// held: the editor may rename entries but neither re-express nor delete them.
+TEST_F(GuiTest, EditorKeepsTheEntriesOfAPreparedEnvironment)
+{
+  TQREvEnvironment Env;
+  Env.AddFunction(QStringLiteral("PAGENUMBER"), QStringLiteral("0"));
+  Env.Prepare();
+  TQREvElement* Constant = Env.GetConstant(QStringLiteral("PAGENUMBER"));
+  auto* E = new TQREnvironmentEditor(Application, &Env, false);
+  WhenShown(E, [E] {
+    PickItem(E->UDFGrid, QStringLiteral("PAGENUMBER = 0"));
+    Click(E->DeleteButton);
+    EXPECT_EQ(E->UDFGrid->Count(), 1);
+    Click(E->EditButton);
+    EXPECT_TRUE(E->EntryExpression->ReadOnly());
+    TypeInto(E->EntryName, QStringLiteral("page"));
+    Click(E->EntryOK);
+    Click(E->OKButton);
+  });
+  EXPECT_TRUE(E->Execute());
+  delete E;
+  ASSERT_EQ(Env.Count(), 1);
+  EXPECT_EQ(Env.Strings(0), QStringLiteral("PAGE"));
+  EXPECT_EQ(Env.GetConstant(QStringLiteral("PAGE")), Constant);
+  Env.SetIntegerConstant(Constant, 4);
+  TQREvResult R;
+  Env.Value(QStringLiteral("page"), R);
+  EXPECT_EQ(EvResultToString(R), QStringLiteral("4"));
+  Env.Unprepare();
+}
