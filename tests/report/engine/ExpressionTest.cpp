@@ -2,8 +2,7 @@
 // built-in functions, aggregates, fields of a real dataset, environments.
 #include "report/engine/QRExpr.h"
 
-#include "platform/data/ADODB.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/report/engine/ReportTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -282,12 +281,7 @@ TEST(QREvEnvironment, StoredWithItsOwner)
 TEST(QREvaluator, FieldsOfARealDataset)
 {
   TADOConnection Db(nullptr);
-  Db.SetLoginPrompt(false);
-  Db.SetConnectionString(QStringLiteral("Provider=MSDASQL.1;Persist Security Info=True;User ID=%1;Password=%2;"
-                                        "Data Source=velmora_dev")
-                           .arg(QString::fromStdString(testsupport::UserName()),
-                                QString::fromStdString(testsupport::Password())));
-  Db.Open();
+  OpenTestConnection(Db);
   auto Query = [&](const char* Name, const char* Sql) {
     auto Q = std::make_unique<TADOQuery>(nullptr);
     Q->SetName(QLatin1String(Name));
