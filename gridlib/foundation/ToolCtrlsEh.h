@@ -5,6 +5,7 @@
 
 #include "gridlib/foundation/GridPlatformEh.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/data/DB.h"
 
@@ -78,6 +79,9 @@ bool IsTextCutInRectEh(TCanvas* Canvas, const TRect& Rect, const String& Text, U
 // Whether a text starts with a right-to-left character; for a neutral first
 // character the default.
 bool FirstCharIsRightToLeftEh(const String& Text, bool Default);
+// The reading order of a text by its first character: left to right for an
+// empty text, the default for a neutral character.
+TBiDiMode TextBiDiModeEh(const String& Text, TBiDiMode Default);
 
 // A font's height, pitch, style, charset, name and colour.
 struct TFontDataEh {
@@ -125,6 +129,12 @@ TPoint InterpolatePointEh(TPoint P1, TPoint P2, double Fraction);
 void DrawImageInRectEh(TCustomImageList* Images, TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect,
                        Integer ImageIndex, Integer DX, Integer DY, TAlignment Alignment,
                        const TRect& ClipRect, double Scale, bool Enabled);
+// Image ImageIndex centred in Rect (clipped to it), in its selected look
+// when Selected.
+void DrawImageListImageCenteredEh(TCanvas* Canvas, const TRect& Rect, TCustomImageList* Images,
+                                  Integer ImageIndex, bool Selected);
+void DrawImageListImageCenteredEh(HDC DC, const TRect& Rect, TCustomImageList* Images, Integer ImageIndex,
+                                  bool Selected);
 
 enum TProgressBarTextTypeEh { pbttAsValue, pbttAsPercent };
 enum TProgressBarFrameFigureTypeEh { pbfftRectangle, pbfftRoundRect };
@@ -166,8 +176,9 @@ bool CacheAlphaBitmapCapturedEh();
 void FreeCacheAlphaBitmapEh();
 
 // ---------------------------------------------------------------------------
-// Themes: themed drawing is always on here and drawn through the Qt style; a
-// custom style is any style of the style manager but the plain "Windows".
+// Themes: themed drawing follows the style manager and is drawn through the
+// Qt style; a custom style is any style of the style manager but the plain
+// "Windows".
 
 bool StyleThemesEnabledEh();
 bool ThemesEnabledVistaOrLaterEh();
@@ -214,6 +225,8 @@ TVariantRelationship CompareVarValuesEh(const Variant& V1, const Variant& V2);
 String VarToArrayTextEh(const Variant& V);
 String VarToDisplayStrEh(const Variant& V);
 bool VarIsNumericEh(const Variant& V);
+// Text laid into an edit mask with the blank character the mask declares.
+String FormatMaskTextWithMaskBlankEh(const String& EditMask, const String& Text);
 // Culture-independent text of a value: "." decimals, "yyyy-mm-dd hh:nn:ss" dates.
 String VarToInvariantStrEh(const Variant& V);
 void InvariantStrToVarEh(const String& Text, TVarType VarType, Variant& Value);
