@@ -1366,6 +1366,7 @@ void RegisterGridLibFoundationClasses()
   Done = true;
   RegisterGuiClasses();
   RegisterGridLibLangConstsClasses();
+  RegisterToolCtrlsEhMRUClasses();
   TCustomGridEh::RegisterClass();
 }
 

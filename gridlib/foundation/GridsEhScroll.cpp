@@ -192,17 +192,6 @@ void TCustomGridEh::UpdateScrollBars()
   UpdateScrollBarPanels();
 }
 
-static TSizeGripPosition MirrorGripPosition(TSizeGripPosition P)
-{
-  switch (P) {
-  case sgpTopLeft: return sgpTopRight;
-  case sgpTopRight: return sgpTopLeft;
-  case sgpBottomRight: return sgpBottomLeft;
-  case sgpBottomLeft: return sgpBottomRight;
-  }
-  return P;
-}
-
 void TCustomGridEh::UpdateScrollBarPanels()
 {
   if (!HandleAllocated() || !FHorzScrollBarPanelControl)
@@ -227,7 +216,7 @@ void TCustomGridEh::UpdateScrollBarPanels()
     Corner->SetGripActiveStatus(FSizeGripAlwaysShow ? gasAlwaysEh : gasAutoEh);
     if (BothOrAlways)
       SizeCorner();
-    Corner->SetPosition(RightToLeft ? MirrorGripPosition(sgpBottomRight) : sgpBottomRight);
+    Corner->SetPosition(RightToLeft ? MirrorSizeGripPositionEh(sgpBottomRight) : sgpBottomRight);
   } else {
     Corner->SetGripActiveStatus(gasNeverEh);
     const Integer GW = HorzScrollBar()->ActualSize();
@@ -257,7 +246,7 @@ void TCustomGridEh::UpdateScrollBarPanels()
       break;
     }
     Extra->SetGripActiveStatus(gasAlwaysEh);
-    Extra->SetPosition(RightToLeft ? MirrorGripPosition(FSizeGripPostion) : FSizeGripPostion);
+    Extra->SetPosition(RightToLeft ? MirrorSizeGripPositionEh(FSizeGripPostion) : FSizeGripPostion);
     Extra->SetTriangleWindow(Triangle);
     Extra->SetBounds(At.X, At.Y, GW, GH);
     Extra->SetVisible(true);
