@@ -2,11 +2,13 @@
 #include "gridlib/foundation/GridPlatformEh.h"
 
 #include "platform/data/DB.h"
+#include "platform/gui/Forms.h"
 #include "platform/rtl/TypInfo.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 
 // ---------------------------------------------------------------------------
 // Shared classes.
@@ -227,10 +229,15 @@ void PostQuitMessageEh(Integer ExitCode)
 
 Integer GetCharIndexAtCaretEh(TWinControl* Edit)
 {
-  // The caret stands at the end of the selection.
-  const LRESULT Sel = Edit->Perform(EM_GETSEL, 0, 0);
-  const Word CaretPos = HiWord(NativeUInt(Sel));
-  const LRESULT Char = Edit->Perform(EM_CHARFROMPOS, 0, LPARAM(CaretPos));
+  // The caret's point: the focused edit shows it; another edit's caret
+  // would stand at the end of its selection.
+  TPoint Caret;
+  if (GetFocus() != Edit || !GetCaretPos(Caret)) {
+    const LRESULT Sel = Edit->Perform(EM_GETSEL, 0, 0);
+    const LRESULT Pos = Edit->Perform(EM_POSFROMCHAR, WPARAM(HiWord(NativeUInt(Sel))), 0);
+    Caret = TPoint(SmallInt(LoWord(NativeUInt(Pos))), SmallInt(HiWord(NativeUInt(Pos))));
+  }
+  const LRESULT Char = Edit->Perform(EM_CHARFROMPOS, 0, MakeLParam(Word(SmallInt(Caret.X)), Word(SmallInt(Caret.Y))));
   return SmallInt(LoWord(NativeUInt(Char)));
 }
 
@@ -272,6 +279,44 @@ void OutputDebugStringEh(const String& Text)
 
 // ---------------------------------------------------------------------------
 // Bitmaps and datasets.
+
+HCURSOR LoadCursorEh(void* Instance, const String& ResourceName)
+{
+  HCURSOR Cursor = LoadCursor(Instance, ResourceName);
+  if (!Cursor)
+    throw EOutOfResources(QStringLiteral("Cannot load cursor resource"));
+  return Cursor;
+}
+
+// A number is free while the screen answers the default cursor for it.
+TCursor LoadRegisterCursorEh(const String& ResourceName)
+{
+  const HCURSOR Default = Screen->Cursors(crDefault);
+  for (Integer I = 1; I <= 32767; ++I)
+    if (Screen->Cursors(I) == Default) {
+      Screen->SetCursors(I, LoadCursorEh(nullptr, ResourceName));
+      return TCursor(I);
+    }
+  throw Exception(QStringLiteral("LoadRegisterCursorEh could not register cursor - \"%1\"").arg(ResourceName));
+}
+
+std::unique_ptr<TBitmap> LoadBitmapEh(void*, const String& ResourceName)
+{
+  if (!TResourceStream::Exists(ResourceName))
+    return nullptr;
+  auto Bitmap = std::make_unique<TBitmap>();
+  LoadBitmapFromResourceNameEh(Bitmap.get(), ResourceName);
+  return Bitmap;
+}
+
+bool SetDropShadowClassStyleEh(TWinControl*, TCreateParams& Params, bool Enable)
+{
+  if (Enable)
+    Params.WindowClass.style |= CS_DROPSHADOW;
+  else
+    Params.WindowClass.style &= ~UINT(CS_DROPSHADOW);
+  return true;
+}
 
 void LoadBitmapFromResourceNameEh(TBitmap* Bitmap, const String& ResourceName)
 {

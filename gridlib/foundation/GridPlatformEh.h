@@ -9,6 +9,7 @@
 #include "platform/rtl/Contnrs.h"
 #include "platform/rtl/Variants.h"
 
+#include <memory>
 #include <vector>
 
 class TDataSet;
@@ -148,6 +149,17 @@ void OutputDebugStringEh(const String& Text);
 
 // Loads a bitmap from the program's resource of that name.
 void LoadBitmapFromResourceNameEh(TBitmap* Bitmap, const String& ResourceName);
+// The bitmap resource of that name; nullptr when there is none.
+std::unique_ptr<TBitmap> LoadBitmapEh(void* Instance, const String& ResourceName);
+// A cursor of the program's resources (":/cursors/<Name>"); EOutOfResources
+// when there is none.
+HCURSOR LoadCursorEh(void* Instance, const String& ResourceName);
+// Loads the cursor and gives it the first free number of the screen's
+// cursor table; the number is the answer.
+TCursor LoadRegisterCursorEh(const String& ResourceName);
+// The drop shadow of a popup window's class, set or cleared; answers
+// whether the window system draws one.
+bool SetDropShadowClassStyleEh(TWinControl* Control, TCreateParams& Params, bool Enable);
 Integer DataSetCompareBookmarksEh(TDataSet* DataSet, const QByteArray& Bookmark1, const QByteArray& Bookmark2);
 bool DataSetBookmarkValidEh(TDataSet* DataSet, const QByteArray& Bookmark);
 // The dataset of the data source a published property holds; nullptr for

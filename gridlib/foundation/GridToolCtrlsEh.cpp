@@ -221,14 +221,7 @@ std::vector<TPoint> TSizeGripPanelEh::WindowRegionPoints() const
 {
   if (!FTriangleWindow)
     return {};
-  const Integer W = Width(), H = Height();
-  switch (FPosition) {
-  case sgpBottomRight: return {TPoint(0, H), TPoint(W, H), TPoint(W, 0)};
-  case sgpBottomLeft: return {TPoint(W, H), TPoint(0, H), TPoint(0, 0)};
-  case sgpTopLeft: return {TPoint(W - 1, 0), TPoint(0, 0), TPoint(0, H - 1)};
-  case sgpTopRight: return {TPoint(W, H - 1), TPoint(W, 0), TPoint(1, 0)};
-  }
-  return {};
+  return SizeGripTrianglePointsEh(FPosition, Width(), Height());
 }
 
 // The platform has no shaped child windows: the shape is kept for painting

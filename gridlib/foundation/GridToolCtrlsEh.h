@@ -11,7 +11,6 @@
 class TCustomGridEh;
 class TGridScrollBarPanelControlEh;
 
-enum TSizeGripPosition { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft };
 enum TGripActiveStatusEh { gasNeverEh, gasAutoEh, gasAlwaysEh };
 
 // A scroll bar that lives inside a grid's scroll-bar panel.

@@ -1036,7 +1036,6 @@ TCustomGridEh::TCustomGridEh(TComponent* AOwner) : TCustomControlEh(AOwner)
   SetFixedRowCount(1);
   SetBounds(Left(), Top(), ColCount() * DefaultColWidth(), RowCount() * DefaultRowHeight());
   FSelectionDrawParams = std::make_unique<TGridSelectionDrawParamsEh>(this);
-  CreateScrollBarPanels();
   FConstructing = false;
   --FBoundariesUpdateCount;
 }
@@ -1227,6 +1226,28 @@ void TCustomGridEh::SetFixedColor(TColor Value)
   InvalidateGrid();
 }
 
+// A single border is the sunken client edge in the 3-D look, a line
+// otherwise; the bar panels and grips stand inside it.
+void TCustomGridEh::CreateParams(TCreateParams& Params)
+{
+  inherited::CreateParams(Params);
+  Params.Style |= WS_TABSTOP | WS_CLIPCHILDREN;
+  Params.WindowClass.style |= CS_DBLCLKS;
+  if (FBorderStyle == TBorderStyle::bsSingle) {
+    if (Ctl3D()) {
+      Params.Style &= ~DWORD(WS_BORDER);
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    } else
+      Params.Style |= WS_BORDER;
+  }
+}
+
+void TCustomGridEh::CreateHandle()
+{
+  CreateScrollBarPanels();
+  inherited::CreateHandle();
+}
+
 void TCustomGridEh::SetBorderStyle(TBorderStyle Value)
 {
   if (Value == FBorderStyle)
@@ -1285,6 +1306,8 @@ bool TCustomGridEh::IsFocusWithin()
 {
   if (!HandleAllocated())
     return false;
+  if (Focused())
+    return true;
   HWND Focus = GetFocus();
   return Focus == Handle() || (Focus && IsChild(Handle(), Focus));
 }
@@ -1343,6 +1366,7 @@ void RegisterGridLibFoundationClasses()
   Done = true;
   RegisterGuiClasses();
   RegisterGridLibLangConstsClasses();
+  RegisterToolCtrlsEhMRUClasses();
   TCustomGridEh::RegisterClass();
 }
 

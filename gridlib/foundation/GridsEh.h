@@ -730,10 +730,15 @@ public:
   virtual void UpdateScrollBarPanels();
   virtual void MakeCellVisible(TGridCoord Cell, bool Horz, bool Vert);
   virtual bool ScrollBarMouseDown();
-  TGridScrollBarPanelControlEh* HorzScrollBarPanelControl() const { return FHorzScrollBarPanelControl; }
-  TGridScrollBarPanelControlEh* VertScrollBarPanelControl() const { return FVertScrollBarPanelControl; }
-  TSizeGripPanelEh* CornerScrollBarPanelControl() const { return FCornerScrollBarPanelControl; }
-  TSizeGripPanelEh* ExtraSizeGripControl() const { return FExtraSizeGripControl; }
+  // The panels come from the factories on first need: a descendant's
+  // factory answers only once its construction has run.
+  TGridScrollBarPanelControlEh* HorzScrollBarPanelControl() { CreateScrollBarPanels(); return FHorzScrollBarPanelControl; }
+  TGridScrollBarPanelControlEh* VertScrollBarPanelControl() { CreateScrollBarPanels(); return FVertScrollBarPanelControl; }
+  TSizeGripPanelEh* CornerScrollBarPanelControl() { CreateScrollBarPanels(); return FCornerScrollBarPanelControl; }
+  TSizeGripPanelEh* ExtraSizeGripControl() { CreateScrollBarPanels(); return FExtraSizeGripControl; }
+  virtual TGridScrollBarPanelControlEh* CreateHorzScrollBarPanelControl();
+  virtual TGridScrollBarPanelControlEh* CreateVertScrollBarPanelControl();
+  virtual TSizeGripPanelEh* CreateCornerScrollBarPanelControl();
   bool SizeGripAlwaysShow() const { return FSizeGripAlwaysShow; }
   void SetSizeGripAlwaysShow(bool Value);
   TSizeGripPosition SizeGripPostion() const { return FSizeGripPostion; }
@@ -818,6 +823,8 @@ protected:
   friend class TGridAxisDataEh;
   friend class TGridScrollBarEh;
   friend class TInplaceEdit;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateHandle() override;
   void Paint() override;
   void Resize() override;
   void Loaded() override;
@@ -865,6 +872,9 @@ protected:
   TGridCoord FAnchorCell{0, 0};
   TGridCoord FHotTrackCell{-1, -1};
   TGridStateEh FGridState = gsNormalEh;
+  // The client point of the last hit test, and of the last mouse move.
+  TPoint FHitTest;
+  TPoint FMoveMousePos;
 
 private:
   friend class TGridDrawStyleEh;
@@ -895,7 +905,6 @@ private:
   bool FFlat = false;
   std::unique_ptr<TGridLineColorsEh> FGridLineColors;
   Integer FGridLineWidth = 1;
-  TPoint FHitTest;
   std::unique_ptr<TGridAxisDataEh> FHorzAxis;
   std::unique_ptr<TGridScrollBarEh> FHorzScrollBar;
   bool FHorzScrollBarIsShowing = false;
@@ -952,7 +961,6 @@ private:
   Integer FMoveToIndex = -1;
   Integer FMoveFromCellOriginDistance = 0;
   bool FMovePosRightSite = false;
-  TPoint FMoveMousePos;
 
   // Keyboard and mouse.
   void PageDownTarget(Integer& ARow);
@@ -1245,17 +1253,24 @@ public:
   Integer GetBorderSize();
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   bool CanFocus() const override { return false; }
+  // Painted as focused while the editor that opened it keeps the focus.
+  bool Focused() const override { return true; }
   // Shown on top of the other windows without taking the activation.
   void Show();
   void Hide() { SetVisible(false); }
+  // A top-level window: its Left and Top are screen coordinates.
+  TPoint ClientOrigin() const override;
 
   TStrings* GetItems() override;
   void SetItems(TStrings* Value) override;
   void GetItemText(Integer Index, String& Text) override;
-  virtual void DrawBorder() {}
+  // The raised double edge around the window, in the 3-D look.
+  virtual void DrawBorder();
   virtual void GetDataObject(TWinControl* Control, Integer Index, TObject*& DataObject);
 
 protected:
+  void CreateParams(TCreateParams& Params) override;
+  QWidget* CreateWidget(QWidget* ParentWidget) override;
   void WndProc(TMessage& Message) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
@@ -1311,6 +1326,13 @@ public:
   bool SizeGripResized() const { return FSizeGripResized; }
   Integer ResizedRowCount() const { return FResizedRowCount; }
   Integer ResizedWidth() const { return FResizedWidth; }
+  void SetSizeGripResized(bool Value) { FSizeGripResized = Value; }
+  // Set while the owner sizes the list, so that only the user's sizing is
+  // remembered.
+  bool InternalResizing() const { return FInternalResizing; }
+  void SetInternalResizing(bool Value) { FInternalResizing = Value; }
+  TCustomImageList* ImageList() const { return FListGrid->ImageList(); }
+  void SetImageList(TCustomImageList* Value) { FListGrid->SetImageList(Value); }
 
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   void HandleNeeded();

@@ -756,6 +756,15 @@ void TCustomGridEh::WndProc(TMessage& Message)
     Message.Result = IsSizingStateAt(M.XPos(), M.YPos()) ? 1 : 0;
     return;
   }
+  case WM_NCHITTEST:
+    inherited::WndProc(Message);
+    FHitTest = ScreenToClient(TPoint(SmallInt(LoWord(NativeUInt(Message.LParam))),
+                                     SmallInt(HiWord(NativeUInt(Message.LParam)))));
+    return;
+  case CM_CTL3DCHANGED:
+    inherited::WndProc(Message);
+    RecreateWnd();
+    return;
   case WM_NCMOUSEMOVE:
     if (!ControlStyle().Contains(csNoStdEvents)) {
       const TPoint P = ScreenToClient(Mouse()->CursorPos());

@@ -244,8 +244,7 @@ void TCustomListboxEh::DefaultDrawItem(Integer Index, TRect ARect, TGridDrawStat
   C->FillRect(TextRect);
   if (Selected && !Classic)
     DrawCellThemedSelection(0, Index, State, TextRect);
-  FImageList->Draw(C, ImageRect.Left + (ImageColumn - FImageList->Width()) / 2,
-                   ImageRect.Top + (ImageRect.Height() - FImageList->Height()) / 2, ImageIndex, true);
+  DrawImageListImageCenteredEh(C, ImageRect, FImageList, ImageIndex, Selected);
   if (Index < GetItems()->Count()) {
     GetItemDisplayText(Index, Text);
     DrawCellTextEh(C, TextRect, false, 2, 0, Text, FItemAlignment, tlTop, false, false, 0, 0,
@@ -372,6 +371,10 @@ static bool PopupListMouseUp(List* L, TPopupListboxStateEh& S, TMouseButton Butt
   return true;
 }
 
+// The smallest popup: a scroll bar's width, a scroll thumb's height.
+static Integer PopupMinWidth() { return GetSystemMetrics(SM_CXVSCROLL); }
+static Integer PopupMinHeight() { return GetSystemMetrics(SM_CYVTHUMB); }
+
 TPopupListboxEh::TPopupListboxEh(TComponent* AOwner) : TCustomListboxEh(AOwner)
 {
   SetControlStyle(ControlStyle() + TControlStyle{csReplicatable});
@@ -386,7 +389,9 @@ Integer TPopupListboxEh::GetBorderSize()
 {
   if (HandleAllocated())
     return Height() - ClientHeight();
-  return 2 * FBorderWidth;
+  TCreateParams Params;
+  CreateParams(Params);
+  return (Params.Style & WS_BORDER ? 2 : 0) + 2 * FBorderWidth;
 }
 
 void TPopupListboxEh::SetRowCount(Integer Value)
@@ -394,8 +399,49 @@ void TPopupListboxEh::SetRowCount(Integer Value)
   SetHeight(std::max(Value, 1) * ItemHeight() + GetBorderSize());
 }
 
+// A top-level window of its own, above every other, that never takes the
+// activation: the editor that opened it keeps it.
+void TPopupListboxEh::CreateParams(TCreateParams& Params)
+{
+  inherited::CreateParams(Params);
+  Params.Style = WS_POPUP | WS_CLIPCHILDREN;
+  if (CustomStyleActiveEh() || !Ctl3D())
+    Params.Style |= WS_BORDER;
+  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  Params.WndParent = nullptr;
+  Params.WindowClass.style |= CS_SAVEBITS;
+  SetDropShadowClassStyleEh(this, Params, true);
+}
+
+QWidget* TPopupListboxEh::CreateWidget(QWidget*)
+{
+  return inherited::CreateWidget(nullptr);
+}
+
+TPoint TPopupListboxEh::ClientOrigin() const
+{
+  const TPoint P = inherited::ClientOrigin();
+  return Parent() ? P - Parent()->ClientOrigin() : P;
+}
+
+void TPopupListboxEh::DrawBorder()
+{
+  if (!Ctl3D())
+    return;
+  HDC DC = GetWindowDC(this);
+  if (!DC) {
+    // Outside the frame's painting: it is painted anew.
+    Invalidate();
+    return;
+  }
+  TRect R(0, 0, Width(), Height());
+  DrawEdge(DC, R, EDGE_RAISED, BF_RECT);
+}
+
 void TPopupListboxEh::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
 {
+  AWidth = std::max(AWidth, PopupMinWidth());
+  AHeight = std::max(AHeight, PopupMinHeight());
   const Integer B = GetBorderSize();
   Integer H = ItemHeight();
   if (H == 0)
@@ -408,7 +454,8 @@ void TPopupListboxEh::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Int
 void TPopupListboxEh::Show()
 {
   SetBounds(Left(), Top(), Width(), Height());
-  BringToFront();
+  HandleNeeded();
+  SetWindowPos(this, HWND_TOP, Left(), Top(), Width(), Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
   SetVisible(true);
 }
 
@@ -448,6 +495,19 @@ void TPopupListboxEh::WndProc(TMessage& Message)
   case CM_MOUSELEAVE:
     InvalidateIndex(ItemIndex());
     break;
+  case CM_CTL3DCHANGED:
+    FBorderWidth = Ctl3D() && BorderStyle() == TBorderStyle::bsSingle ? 2 : 0;
+    RecreateWnd();
+    return;
+  case WM_NCCALCSIZE:
+    inherited::WndProc(Message);
+    if (!CustomStyleActiveEh() && Message.LParam)
+      reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0].Inflate(-FBorderWidth, -FBorderWidth);
+    return;
+  case WM_NCPAINT:
+    inherited::WndProc(Message);
+    DrawBorder();
+    return;
   case WM_SIZE:
     if (!FInternalResizing) {
       FResizedRowCount = FRowCount;
@@ -580,6 +640,7 @@ void TPopupListboxGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Intege
 
 TPopupListboxFormEh::TPopupListboxFormEh(TComponent* AOwner) : TPopupInactiveFormEh(AOwner)
 {
+  SetBounds(Left(), Top(), std::max(Width(), PopupMinWidth()), std::max(Height(), PopupMinHeight()));
   SetControlStyle(ControlStyle() + TControlStyle{csReplicatable});
   FListGrid = new TPopupListboxGridEh(this);
   FListGrid->SetParent(this);
@@ -613,16 +674,23 @@ void TPopupListboxFormEh::SetBounds(Integer ALeft, Integer ATop, Integer AWidth,
     inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
     return;
   }
+  AWidth = std::max(AWidth, PopupMinWidth());
+  AHeight = std::max(AHeight, PopupMinHeight());
   const Integer B = FListGrid->GetBorderSize() + 2 * BorderWidth();
   Integer H = ItemHeight();
   if (H == 0)
     H = GetTextHeight();
   const Integer Rows = H > 0 ? std::max((AHeight - B) / H, 1) : 1;
+  const Integer NewHeight = B + Rows * std::max(H, 0);
+  // A size that does not come from the owner is the user's, given with the
+  // grip: the owner opens the list with it again.
+  const bool ByUser = HandleAllocated() && !FInternalResizing && (AWidth != Width() || NewHeight != Height());
   FRowCount = Rows;
-  inherited::SetBounds(ALeft, ATop, AWidth, B + Rows * std::max(H, 0));
-  if (!FInternalResizing && FSizeGripResized) {
+  inherited::SetBounds(ALeft, ATop, AWidth, NewHeight);
+  if (ByUser) {
     FResizedRowCount = Rows;
     FResizedWidth = AWidth;
+    FSizeGripResized = true;
   }
 }
 

@@ -112,20 +112,41 @@ void TGridScrollBarEh::SetScrollBarParams(Integer APosition, Integer AMin, Integ
 // ---------------------------------------------------------------------------
 // TCustomGridEh: scrolling and scroll bars.
 
+TGridScrollBarPanelControlEh* TCustomGridEh::CreateHorzScrollBarPanelControl()
+{
+  return new TGridScrollBarPanelControlEh(this, sbHorizontal);
+}
+
+TGridScrollBarPanelControlEh* TCustomGridEh::CreateVertScrollBarPanelControl()
+{
+  return new TGridScrollBarPanelControlEh(this, sbVertical);
+}
+
+TSizeGripPanelEh* TCustomGridEh::CreateCornerScrollBarPanelControl()
+{
+  return new TSizeGripPanelEh(this);
+}
+
 void TCustomGridEh::CreateScrollBarPanels()
 {
-  auto Hidden = [this](TWinControl* C) {
+  if (FHorzScrollBarPanelControl || FConstructing)
+    return;
+  auto Hidden = [this](TCustomPanel* C, const char* Name) {
+    C->SetName(QString::fromLatin1(Name));
     C->SetVisible(false);
     C->SetParent(this);
+    C->SetBounds(0, 0, 0, 0);
+    C->SetParentBackground(false);
   };
-  FHorzScrollBarPanelControl = new TGridScrollBarPanelControlEh(this, sbHorizontal);
-  Hidden(FHorzScrollBarPanelControl);
-  FVertScrollBarPanelControl = new TGridScrollBarPanelControlEh(this, sbVertical);
-  Hidden(FVertScrollBarPanelControl);
-  FCornerScrollBarPanelControl = new TSizeGripPanelEh(this);
-  Hidden(FCornerScrollBarPanelControl);
+  FHorzScrollBarPanelControl = CreateHorzScrollBarPanelControl();
+  Hidden(FHorzScrollBarPanelControl, "HorzScrollBarPanelControl");
+  FVertScrollBarPanelControl = CreateVertScrollBarPanelControl();
+  Hidden(FVertScrollBarPanelControl, "VertScrollBarPanelControl");
+  FCornerScrollBarPanelControl = CreateCornerScrollBarPanelControl();
+  Hidden(FCornerScrollBarPanelControl, "CornerScrollBarPanelControl");
   FExtraSizeGripControl = new TSizeGripPanelEh(this);
-  Hidden(FExtraSizeGripControl);
+  FExtraSizeGripControl->SetGripActiveStatus(gasNeverEh);
+  Hidden(FExtraSizeGripControl, "");
 }
 
 static Integer ToBarInt(Int64 V)
@@ -171,17 +192,6 @@ void TCustomGridEh::UpdateScrollBars()
   UpdateScrollBarPanels();
 }
 
-static TSizeGripPosition MirrorGripPosition(TSizeGripPosition P)
-{
-  switch (P) {
-  case sgpTopLeft: return sgpTopRight;
-  case sgpTopRight: return sgpTopLeft;
-  case sgpBottomRight: return sgpBottomLeft;
-  case sgpBottomLeft: return sgpBottomRight;
-  }
-  return P;
-}
-
 void TCustomGridEh::UpdateScrollBarPanels()
 {
   if (!HandleAllocated() || !FHorzScrollBarPanelControl)
@@ -206,7 +216,7 @@ void TCustomGridEh::UpdateScrollBarPanels()
     Corner->SetGripActiveStatus(FSizeGripAlwaysShow ? gasAlwaysEh : gasAutoEh);
     if (BothOrAlways)
       SizeCorner();
-    Corner->SetPosition(RightToLeft ? MirrorGripPosition(sgpBottomRight) : sgpBottomRight);
+    Corner->SetPosition(RightToLeft ? MirrorSizeGripPositionEh(sgpBottomRight) : sgpBottomRight);
   } else {
     Corner->SetGripActiveStatus(gasNeverEh);
     const Integer GW = HorzScrollBar()->ActualSize();
@@ -236,7 +246,7 @@ void TCustomGridEh::UpdateScrollBarPanels()
       break;
     }
     Extra->SetGripActiveStatus(gasAlwaysEh);
-    Extra->SetPosition(RightToLeft ? MirrorGripPosition(FSizeGripPostion) : FSizeGripPostion);
+    Extra->SetPosition(RightToLeft ? MirrorSizeGripPositionEh(FSizeGripPostion) : FSizeGripPostion);
     Extra->SetTriangleWindow(Triangle);
     Extra->SetBounds(At.X, At.Y, GW, GH);
     Extra->SetVisible(true);

@@ -3,6 +3,7 @@
 
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
+#include "platform/gui/Mask.h"
 #include "platform/gui/Themes.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeExit.h"
@@ -262,18 +263,23 @@ bool IsTextCutInRectEh(TCanvas* Canvas, const TRect& Rect, const String& Text, U
   return TextWidth > Available || TextHeight > Rect.Height() - Interlinear + 1;
 }
 
-bool FirstCharIsRightToLeftEh(const String& Text, bool Default)
+TBiDiMode TextBiDiModeEh(const String& Text, TBiDiMode Default)
 {
   if (Text.isEmpty())
-    return false;
+    return bdLeftToRight;
   switch (Text.at(0).direction()) {
   case QChar::DirL:
-    return false;
+    return bdLeftToRight;
   case QChar::DirR: case QChar::DirAL: case QChar::DirAN:
-    return true;
+    return bdRightToLeft;
   default:
     return Default;
   }
+}
+
+bool FirstCharIsRightToLeftEh(const String& Text, bool Default)
+{
+  return TextBiDiModeEh(Text, Default ? bdRightToLeft : bdLeftToRight) == bdRightToLeft;
 }
 
 void FontToFontDataEh(TFont* Font, TFontDataEh& Data)
@@ -434,6 +440,34 @@ TPoint InterpolatePointEh(TPoint P1, TPoint P2, double Fraction)
 {
   return TPoint(P1.X + Integer(std::trunc((P2.X - P1.X) * Fraction)),
                 P1.Y + Integer(std::trunc((P2.Y - P1.Y) * Fraction)));
+}
+
+void DrawImageListImageCenteredEh(TCanvas* Canvas, const TRect& Rect, TCustomImageList* Images,
+                                  Integer ImageIndex, bool Selected)
+{
+  if (!Images || ImageIndex < 0 || ImageIndex >= Images->Count())
+    return;
+  const Integer X = Rect.Left + (Rect.Width() - Images->Width()) / 2;
+  const Integer Y = Rect.Top + (Rect.Height() - Images->Height()) / 2;
+  const bool SticksOut = X < Rect.Left || Y < Rect.Top || X + Images->Width() > Rect.Right ||
+                         Y + Images->Height() > Rect.Bottom;
+  HRGN Saved = SticksOut ? IntersectClipRectEh(Canvas, Rect) : nullptr;
+  // The selected look blends with the highlight whatever the list's own
+  // blend colour.
+  const TColor Blend = Images->BlendColor();
+  if (Selected)
+    Images->SetBlendColor(clHighlight);
+  Images->Draw(Canvas, X, Y, ImageIndex, Selected ? dsSelected : dsNormal, Images->ImageType());
+  Images->SetBlendColor(Blend);
+  if (SticksOut)
+    RestoreClipRegionEh(Canvas, Saved);
+}
+
+void DrawImageListImageCenteredEh(HDC DC, const TRect& Rect, TCustomImageList* Images, Integer ImageIndex,
+                                  bool Selected)
+{
+  TExternalCanvas Canvas(DC);
+  DrawImageListImageCenteredEh(&Canvas, Rect, Images, ImageIndex, Selected);
 }
 
 void DrawImageInRectEh(TCustomImageList* Images, TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect,
@@ -617,7 +651,7 @@ void FreeCacheAlphaBitmapEh()
 
 bool StyleThemesEnabledEh()
 {
-  return true;
+  return ThemeServicesEnabled();
 }
 
 bool ThemesEnabledVistaOrLaterEh()
@@ -863,11 +897,18 @@ bool VarIsNumericEh(const Variant& V)
 {
   switch (V.VType()) {
   case varSmallint: case varInteger: case varSingle: case varDouble: case varCurrency: case varDate:
-  case varShortInt: case varByte: case varWord: case varLongWord: case varInt64:
+  case varShortInt: case varByte: case varWord: case varLongWord: case varInt64: case varUInt64:
     return true;
   default:
     return false;
   }
+}
+
+String FormatMaskTextWithMaskBlankEh(const String& EditMask, const String& Text)
+{
+  const QChar Blank = MaskGetMaskBlank(EditMask);
+  return MaskGetMaskSave(EditMask) ? PadInputLiterals(EditMask, Text, Blank)
+                                   : MaskDoFormatText(EditMask, Text, Blank);
 }
 
 static TFormatSettings InvariantSettings()
@@ -1060,8 +1101,11 @@ void SetDataSetFieldsValueEh(TDataSet* DataSet, const String& FieldNames, const 
     Fields[I]->SetValue(Value.GetElement(VarArrayLowBound(Value, 1) + Integer(I)));
 }
 
+// No field has no value: Null rather than a read past the array.
 Variant FieldsValuesAsVariantEh(const TFieldsArrEh& Fields)
 {
+  if (Fields.empty())
+    return Null;
   if (Fields.size() == 1)
     return Fields[0]->Value();
   std::vector<Variant> Values;

@@ -82,6 +82,9 @@ bool IsTextCutInRectEh(TCanvas* Canvas, const TRect& Rect, const String& Text, U
 // Whether a text starts with a right-to-left character; for a neutral first
 // character the default.
 bool FirstCharIsRightToLeftEh(const String& Text, bool Default);
+// The reading order of a text by its first character: left to right for an
+// empty text, the default for a neutral character.
+TBiDiMode TextBiDiModeEh(const String& Text, TBiDiMode Default);
 
 // A font's height, pitch, style, charset, name and colour.
 struct TFontDataEh {
@@ -129,6 +132,12 @@ TPoint InterpolatePointEh(TPoint P1, TPoint P2, double Fraction);
 void DrawImageInRectEh(TCustomImageList* Images, TBitmap* Bitmap, TCanvas* Canvas, const TRect& Rect,
                        Integer ImageIndex, Integer DX, Integer DY, TAlignment Alignment,
                        const TRect& ClipRect, double Scale, bool Enabled);
+// Image ImageIndex centred in Rect (clipped to it), in its selected look
+// when Selected.
+void DrawImageListImageCenteredEh(TCanvas* Canvas, const TRect& Rect, TCustomImageList* Images,
+                                  Integer ImageIndex, bool Selected);
+void DrawImageListImageCenteredEh(HDC DC, const TRect& Rect, TCustomImageList* Images, Integer ImageIndex,
+                                  bool Selected);
 
 enum TProgressBarTextTypeEh { pbttAsValue, pbttAsPercent };
 enum TProgressBarFrameFigureTypeEh { pbfftRectangle, pbfftRoundRect };
@@ -170,8 +179,9 @@ bool CacheAlphaBitmapCapturedEh();
 void FreeCacheAlphaBitmapEh();
 
 // ---------------------------------------------------------------------------
-// Themes: themed drawing is always on here and drawn through the Qt style; a
-// custom style is any style of the style manager but the plain "Windows".
+// Themes: themed drawing follows the style manager and is drawn through the
+// Qt style; a custom style is any style of the style manager but the plain
+// "Windows".
 
 bool StyleThemesEnabledEh();
 bool ThemesEnabledVistaOrLaterEh();
@@ -218,6 +228,8 @@ TVariantRelationship CompareVarValuesEh(const Variant& V1, const Variant& V2);
 String VarToArrayTextEh(const Variant& V);
 String VarToDisplayStrEh(const Variant& V);
 bool VarIsNumericEh(const Variant& V);
+// Text laid into an edit mask with the blank character the mask declares.
+String FormatMaskTextWithMaskBlankEh(const String& EditMask, const String& Text);
 // Culture-independent text of a value: "." decimals, "yyyy-mm-dd hh:nn:ss" dates.
 String VarToInvariantStrEh(const Variant& V);
 void InvariantStrToVarEh(const String& Text, TVarType VarType, Variant& Value);
@@ -940,6 +952,201 @@ void RegisterToolCtrlsEhButtonClasses();
 
 // ---------------------------------------------------------------------------
 // MRU list, special row and size grip.
+
+enum TSizeGripPosition { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft };
+enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
+// The corner mirrored for a right-to-left layout.
+TSizeGripPosition MirrorSizeGripPositionEh(TSizeGripPosition Position);
+// The triangle of a Width x Height grip that keeps its corner.
+std::vector<TPoint> SizeGripTrianglePointsEh(TSizeGripPosition Position, Integer Width, Integer Height);
+
+enum TMRUListSourceKindEh { lskMRUListItemsEh, lskDataSetFieldValuesEh };
+class TMRUListEh;
+using TMRUListFillAutogenItemsEventEh = std::function<void(TMRUListEh* Sender, TStrings* AutogenItems)>;
+using TFilterMRUItemEventEh = std::function<void(TObject* Sender, bool& Accept)>;
+using TSetCloseUpEventEh = std::function<void(TObject* Sender, bool Accept)>;
+using TSetDropDownEventEh = std::function<void(TObject* Sender)>;
+
+// The texts an editor's user entered, offered again while typing; the owner
+// shows them in its drop-down list and opens and closes it on request.
+class TMRUListEh : public TPersistent {
+  VELMORA_CLASS(TMRUListEh)
+  using inherited = TPersistent;
+public:
+  explicit TMRUListEh(TPersistent* AOwner = nullptr);
+  ~TMRUListEh() override;
+
+  bool Active() const { return FActive; }
+  void SetActive(bool Value);
+  bool AutoAdd() const { return FAutoAdd; }
+  void SetAutoAdd(bool Value) { FAutoAdd = Value; }
+  TStrings* AutogenItems() const { return FAutogenItems.get(); }
+  bool CancelIfKeyInQueue() const { return FCancelIfKeyInQueue; }
+  void SetCancelIfKeyInQueue(bool Value) { FCancelIfKeyInQueue = Value; }
+  bool CaseSensitive() const { return FCaseSensitive; }
+  void SetCaseSensitive(bool Value) { FCaseSensitive = Value; }
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  // A negative limit counts as 0: the list stays empty.
+  Integer Limit() const { return FLimit; }
+  void SetLimit(Integer Value);
+  TMRUListSourceKindEh ListSourceKind() const { return FListSourceKind; }
+  void SetListSourceKind(TMRUListSourceKindEh Value) { FListSourceKind = Value; }
+  Integer Rows() const { return FRows; }
+  void SetRows(Integer Value) { FRows = Value; }
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value) { FWidth = Value; }
+  bool DroppedDown() const { return FDroppedDown; }
+  void SetDroppedDown(bool Value) { FDroppedDown = Value; }
+  TStrings* ActiveItems() const;
+
+  // Moves an entry equal to Text to the end, or appends Text and drops the
+  // oldest entries beyond the limit; a blank text is ignored.
+  void Add(const String& Text);
+  // The active items that start with MaskText; false when a key waiting in
+  // the queue cut the filtering short.
+  bool FilterItemsTo(TStrings* FilteredItems, const String& MaskText);
+  virtual void CloseUp(bool Accept);
+  virtual void DropDown();
+  virtual void PrepareActiveItems();
+  void Assign(TPersistent* Source) override;
+
+  TNotifyEvent OnActiveChanged;
+  TMRUListFillAutogenItemsEventEh OnFillAutogenItems;
+  TFilterMRUItemEventEh OnFilterItem;
+  TSetCloseUpEventEh OnSetCloseUp;
+  TSetDropDownEventEh OnSetDropDown;
+
+protected:
+  TPersistent* GetOwner() const override { return FOwner; }
+
+private:
+  void TrimToLimit();
+
+  bool FActive = false;
+  bool FAutoAdd = true;
+  std::unique_ptr<TStringList> FAutogenItems;
+  bool FCancelIfKeyInQueue = true;
+  bool FCaseSensitive = false;
+  std::unique_ptr<TStringList> FItems;
+  Integer FLimit = 100;
+  TMRUListSourceKindEh FListSourceKind = lskMRUListItemsEh;
+  TPersistent* FOwner = nullptr;
+  Integer FRows = 7;
+  Integer FWidth = 0;
+  bool FDroppedDown = false;
+};
+
+// The extra row at the top of a lookup list that stands for a key value of
+// its own (often the empty value), with its own texts, colour and font.
+class TSpecRowEh : public TPersistent {
+  VELMORA_CLASS(TSpecRowEh)
+  using inherited = TPersistent;
+public:
+  explicit TSpecRowEh(TPersistent* AOwner = nullptr);
+  ~TSpecRowEh() override;
+
+  String CellsText() const { return FCellsText; }
+  void SetCellsText(const String& Value);
+  TStrings* CellsStrings() const { return FCellsStrings.get(); }
+  TColor Color() const;
+  void SetColor(TColor Value);
+  bool IsColorStored() const { return FColorAssigned; }
+  TFont* Font() const;
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  bool IsFontStored() const { return FFontAssigned; }
+  bool Selected() const { return FSelected; }
+  void SetSelected(bool Value) { FSelected = Value; }
+  TShortCut ShortCut() const { return FShortCut; }
+  void SetShortCut(TShortCut Value) { FShortCut = Value; }
+  bool ShowIfNotInKeyList() const { return FShowIfNotInKeyList; }
+  void SetShowIfNotInKeyList(bool Value);
+  Integer UpdateCount() const { return FUpdateCount; }
+  Variant Value() const { return FValue; }
+  void SetValue(const Variant& Value);
+  bool IsValueStored() const { return !VarIsNull(FValue); }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+
+  // The cell text at Index; empty outside the cells.
+  String GetCellText(Integer Index) const;
+  // Whether the visible row stands for KeyValue.
+  bool LocateKey(const Variant& KeyValue) const;
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate();
+  void Assign(TPersistent* Source) override;
+
+  TNotifyEvent OnChanged;
+
+protected:
+  TPersistent* GetOwner() const override { return FOwner; }
+  void Changed();
+  TColor DefaultColor() const;
+  TFont* DefaultFont() const;
+
+private:
+  void FontChanged(TObject* Sender);
+
+  std::unique_ptr<TStringList> FCellsStrings;
+  String FCellsText;
+  TColor FColor = clWindow;
+  std::unique_ptr<TFont> FFont;
+  TPersistent* FOwner = nullptr;
+  bool FSelected = false;
+  TShortCut FShortCut = 32814;   // Alt+Del
+  bool FShowIfNotInKeyList = true;
+  Integer FUpdateCount = 0;
+  Variant FValue;
+  bool FVisible = false;
+  bool FColorAssigned = false;
+  bool FFontAssigned = false;
+  bool FFontSyncing = false;
+};
+
+// The triangular grip in a corner of a drop-down window that resizes it.
+class TSizeGripEh : public TCustomControlEh {
+  VELMORA_CLASS(TSizeGripEh)
+  using inherited = TCustomControlEh;
+public:
+  explicit TSizeGripEh(TComponent* AOwner);
+
+  TSizeGripPosition Position() const { return FPosition; }
+  void SetPosition(TSizeGripPosition Value);
+  bool TriangleWindow() const { return FTriangleWindow; }
+  void SetTriangleWindow(bool Value);
+  // The window the grip resizes; its parent when none is set.
+  TWinControl* HostControl() const { return FHostControl ? FHostControl : Parent(); }
+  void SetHostControl(TWinControl* Value) { FHostControl = Value; }
+  bool Visible() const;
+  void SetVisible(bool Value);
+
+  void ChangePosition(TSizeGripChangePosition NewPosition);
+  // Into its corner of the host's client area.
+  void UpdatePosition();
+  void UpdateWindowRegion();
+  // The outline of the triangle the window keeps; empty without one.
+  std::vector<TPoint> WindowRegionPoints() const;
+
+  TNotifyEvent OnParentResized;
+
+protected:
+  QWidget* CreateWidget(QWidget* ParentWidget) override;
+  void CreateHandle() override;
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+
+private:
+  TPoint FInitScreenMousePos;
+  bool FInternalMove = false;
+  TPoint FOldMouseMovePos;
+  TRect FParentRect;
+  TSizeGripPosition FPosition = sgpBottomRight;
+  bool FTriangleWindow = true;
+  TWinControl* FHostControl = nullptr;
+};
+
+void RegisterToolCtrlsEhMRUClasses();
 
 // (end of section)
 

@@ -902,6 +902,7 @@ void TWinControl::CreateHandle()
     W->setAttribute(Qt::WA_DeleteOnClose, false);
     InitializeWidget();
     ApplyWindowStyles();
+    UpdateNonClientArea();
   } catch (...) {
     // A half-made widget goes, so that the next HandleNeeded makes it anew.
     FWidgetState->Creating = false;
@@ -1016,13 +1017,93 @@ void TWinControl::RecreateWnd()
   UpdateShowing();
 }
 
+void TWinControl::SetCtl3D(bool Value)
+{
+  if (Value == FCtl3D)
+    return;
+  FCtl3D = Value;
+  Perform(CM_CTL3DCHANGED);
+}
+
 void TWinControl::UpdateWidgetBounds()
 {
   if (!HandleAllocated())
     return;
   Widget()->setGeometry(FLeft, FTop, std::max(0, FWidth), std::max(0, FHeight));
+  UpdateNonClientArea();
   if (FWidgetState->LayeredFlags & LWA_COLORKEY)
     UpdateWindowShape(this);
+}
+
+// ---------------------------------------------------------------------------
+// The non-client area: a frame around the client area of plain windowed
+// controls. Standard controls draw their own frames, forms get theirs from
+// the window manager.
+
+QWidget* TWinControl::ClientWidget() const
+{
+  return FWidgetState->Client ? FWidgetState->Client.data() : Widget();
+}
+
+TRect TWinControl::ClientRect() const
+{
+  if (!HandleAllocated() || !FWidgetState->Client)
+    return TControl::ClientRect();
+  const TRect& F = FWidgetState->Frame;
+  return Rect(0, 0, std::max(0, FWidth - F.Left - F.Right), std::max(0, FHeight - F.Top - F.Bottom));
+}
+
+TPoint TWinControl::ClientOrigin() const
+{
+  const TPoint P = TControl::ClientOrigin();
+  if (!HandleAllocated() || !FWidgetState->Client)
+    return P;
+  return TPoint(P.X + FWidgetState->Frame.Left, P.Y + FWidgetState->Frame.Top);
+}
+
+Integer TWinControl::StyleFrameWidth() const
+{
+  const DWORD Style = FWidgetState->Style, Ex = FWidgetState->ExStyle;
+  Integer W = 0;
+  if (Ex & WS_EX_CLIENTEDGE)
+    W += 2;
+  if (Ex & WS_EX_STATICEDGE)
+    W += 1;
+  if (Style & WS_BORDER)
+    W += 1;
+  return W;
+}
+
+void TWinControl::UpdateNonClientArea()
+{
+  if (!HandleAllocated() || !dynamic_cast<TControlWidget*>(Widget()) || dynamic_cast<TCustomForm*>(this))
+    return;
+  TWidgetState* S = FWidgetState.get();
+  const TRect Window = Bounds(FLeft, FTop, std::max(0, FWidth), std::max(0, FHeight));
+  NCCALCSIZE_PARAMS Params;
+  Params.rgrc[0] = Window;
+  Perform(WM_NCCALCSIZE, 1, LPARAM(&Params));
+  const TRect& C = Params.rgrc[0];
+  const TRect Frame(std::max(0, C.Left - Window.Left), std::max(0, C.Top - Window.Top),
+                    std::max(0, Window.Right - C.Right), std::max(0, Window.Bottom - C.Bottom));
+  if (!HandleAllocated())
+    return;
+  S->Frame = Frame;
+  if (!S->Client) {
+    if (Frame == TRect(0, 0, 0, 0))
+      return;
+    auto* Inner = new TControlWidget(Widget());
+    S->Client = Inner;
+    // Children made before the frame appeared move into the client area.
+    for (TControl* Child : FControls)
+      if (auto* W = dynamic_cast<TWinControl*>(Child); W && W->HandleAllocated() && W->Widget()->parentWidget() == Widget())
+        W->Widget()->setParent(Inner), W->Widget()->setVisible(W->Visible());
+    S->Link->Watch(Inner);
+    Inner->show();
+  }
+  S->Client->setGeometry(Frame.Left, Frame.Top, std::max(0, FWidth - Frame.Left - Frame.Right),
+                         std::max(0, FHeight - Frame.Top - Frame.Bottom));
+  Widget()->update();
 }
 
 void TWinControl::UpdateWidgetFont()
@@ -1463,7 +1544,51 @@ void TWinControl::Dispatch(TMessage& M)
   }
 }
 
-void TWinControl::DefaultHandler(TMessage& M) { TControl::DefaultHandler(M); }
+void TWinControl::DefaultHandler(TMessage& M)
+{
+  switch (M.Msg) {
+  case WM_NCCALCSIZE:
+    if (auto* P = reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam)) {
+      const Integer B = StyleFrameWidth();
+      P->rgrc[0].Inflate(-B, -B);
+    }
+    M.Result = 0;
+    break;
+  case WM_NCPAINT:
+    // The frame of the styles: a sunken edge, a single line, or both.
+    if (HDC DC = GetWindowDC(this)) {
+      TRect R(0, 0, FWidth, FHeight);
+      if (FWidgetState->Style & WS_BORDER) {
+        TExternalCanvas C(DC);
+        C.Brush()->SetColor(ColorToRGB(clWindowFrame));
+        C.FrameRect(R);
+        R.Inflate(-1, -1);
+      }
+      if (FWidgetState->ExStyle & WS_EX_CLIENTEDGE)
+        DrawEdge(DC, R, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+      else if (FWidgetState->ExStyle & WS_EX_STATICEDGE)
+        DrawEdge(DC, R, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    }
+    M.Result = 0;
+    break;
+  case WM_NCHITTEST: {
+    const TPoint P = ScreenToClient(TPoint(SmallInt(LoWord(NativeUInt(M.LParam))), SmallInt(HiWord(NativeUInt(M.LParam)))));
+    const TRect Client = ClientRect();
+    const TPoint Window = P + TPoint(FWidgetState->Client ? FWidgetState->Frame.Left : 0,
+                                     FWidgetState->Client ? FWidgetState->Frame.Top : 0);
+    if (Client.Contains(P))
+      M.Result = HTCLIENT;
+    else if (TRect(0, 0, FWidth, FHeight).Contains(Window))
+      M.Result = HTBORDER;
+    else
+      M.Result = HTNOWHERE;
+    break;
+  }
+  default:
+    break;
+  }
+  TControl::DefaultHandler(M);
+}
 
 bool TWinControl::InNativeEvent() const { return GNative && GNative->Control == this; }
 

@@ -43,6 +43,8 @@ using enum TControlStateItem;
 using TControlState = TSet<TControlStateItem>;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+using enum TBiDiMode;
 using enum TMouseButton;
 enum class TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble, ssTouch,
                              ssPen, ssCommand, ssHorizontalWheel };
@@ -322,13 +324,15 @@ public:
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
   bool CanFocus() const override;
-  bool Focused() const;
+  // Whether the window has the focus; a popup may answer for itself.
+  virtual bool Focused() const;
   virtual void SetFocus();
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   bool DoubleBuffered() const { return FDoubleBuffered; }
   void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
   bool Ctl3D() const { return FCtl3D; }
-  void SetCtl3D(bool Value) { FCtl3D = Value; }
+  // A change reaches the control as CM_CTL3DCHANGED.
+  void SetCtl3D(bool Value);
   bool ParentCtl3D() const { return true; }
   void SetParentCtl3D(bool) {}
   void Update() override;
@@ -347,10 +351,15 @@ public:
   bool ShowsWithoutActivating() const;
 
   // Platform only: the Qt widget (nullptr before the handle exists) and the
-  // widget that children are placed in.
+  // widget that children are placed in (inside the window's frame).
   QWidget* Widget() const;
   TWidgetState* WidgetState() const { return FWidgetState.get(); }
-  virtual QWidget* ClientWidget() const { return Widget(); }
+  virtual QWidget* ClientWidget() const;
+
+  // The client area lies inside the window's frame: the frame that
+  // WM_NCCALCSIZE leaves (by default WS_BORDER and the edge styles).
+  TRect ClientRect() const override;
+  TPoint ClientOrigin() const override;
 
 protected:
   friend class TControl;
@@ -423,6 +432,11 @@ protected:
   virtual void CMShowingChanged(TMessage& Message);
   virtual void CMInvalidate(TMessage& Message);
   void CMStyleChanged(TMessage& Message) override;
+  // Asks the control for its frame (WM_NCCALCSIZE) and places the client
+  // area inside it; called when the window is made and when it is sized.
+  void UpdateNonClientArea();
+  // The frame that the window's styles give on each side.
+  Integer StyleFrameWidth() const;
 
   std::vector<TControl*> FControls;     // all children in z-order
   std::vector<TWinControl*> FTabList;   // windowed children in tab order

@@ -24,7 +24,7 @@ bool InvalidateRect(HWND Wnd, const TRect* R, bool)
   if (!IsLiveControl(Wnd) || !Wnd->HandleAllocated())
     return false;
   if (R)
-    Wnd->Widget()->update(ToQRect(*R));
+    Wnd->ClientWidget()->update(ToQRect(*R));
   else
     Wnd->Widget()->update();
   return true;
@@ -46,7 +46,7 @@ Integer ScrollWindowEx(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, co
 {
   if (!IsLiveControl(Wnd) || !Wnd->HandleAllocated())
     return ERROR;
-  QWidget* W = Wnd->Widget();
+  QWidget* W = Wnd->ClientWidget();
   TRect Area = Scroll ? *Scroll : Wnd->ClientRect();
   if (Clip)
     IntersectRect(Area, Area, *Clip);
@@ -126,6 +126,13 @@ HWND SetFocus(HWND Wnd)
 HWND GetFocus() { return FindControl(nullptr); }
 
 HDC GetDC(HWND) { return ScreenCanvas()->Handle(); }
+
+HDC GetWindowDC(HWND Wnd)
+{
+  if (!IsLiveControl(Wnd) || !Wnd->HandleAllocated())
+    return nullptr;
+  return Wnd->WidgetState()->FramePaintDC;
+}
 Integer ReleaseDC(HWND, HDC) { return 1; }
 
 // ---------------------------------------------------------------------------

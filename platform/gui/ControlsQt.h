@@ -55,6 +55,12 @@ struct TWidgetState {
   Byte Alpha = 255;
   bool HasRegion = false;
   QRegion Region;
+  // A frame around the client area: the widget the client area is drawn on
+  // (a child of the window's widget) and the frame's width on each side.
+  QPointer<QWidget> Client;
+  TRect Frame;
+  // The context of the frame being painted (WM_NCPAINT), for GetWindowDC.
+  HDC FramePaintDC = nullptr;
 };
 
 // Gives a window the shape of its region and of its colour key.

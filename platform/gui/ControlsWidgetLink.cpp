@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 // A handler may recreate its control's widget or free the control while the
 // link is delivering an event; the link is gone then and must not be touched.
 static bool LinkGone(const QPointer<TWidgetLink>& Link) { return !Link || !IsLiveControl(Link->Control()); }
@@ -136,9 +138,18 @@ bool TWidgetLink::Translate(QObject* Watched, QEvent* Event)
     return false;
   case QEvent::Resize:
     if (Watched == W && W->isWindow()) {
-      const QSize S = static_cast<QResizeEvent*>(Event)->size();
-      TMessage M{WM_SIZE, 0, MakeLParam(Word(S.width()), Word(S.height())), 0};
+      // WM_SIZE tells the client area's size: the frame is no part of it.
+      TWidgetState* State = FControl->WidgetState();
+      QSize S = static_cast<QResizeEvent*>(Event)->size();
+      if (State->Client)
+        S -= QSize(State->Frame.Left + State->Frame.Right, State->Frame.Top + State->Frame.Bottom);
+      TMessage M{WM_SIZE, 0, MakeLParam(Word(std::max(S.width(), 0)), Word(std::max(S.height(), 0))), 0};
+      const QPointer<TWidgetLink> Self(this);
       PerformNative(FControl, M);
+      // A window sized by the window manager keeps its client area inside
+      // its frame.
+      if (!LinkGone(Self) && State->Client)
+        FControl->UpdateNonClientArea();
     }
     return false;
   case QEvent::Close:
@@ -252,10 +263,11 @@ bool TWidgetLink::Mouse(QWidget* Receiver, QMouseEvent* E)
     Target = Captured;
   else if (TControl* G = FControl->ControlAtPos(TPoint(Local.x(), Local.y()), false))
     Target = G;
+  const bool Framed = FControl->WidgetState()->Client != nullptr;
   if (Target != FControl)
     Local -= QPoint(Target->Left(), Target->Top());
   else
-    Local = FControl->Widget()->mapFromGlobal(Global);
+    Local = (Framed ? Client : FControl->Widget())->mapFromGlobal(Global);
   UINT Msg = WM_MOUSEMOVE;
   const bool Press = E->type() == QEvent::MouseButtonPress;
   const bool Dbl = E->type() == QEvent::MouseButtonDblClick;
@@ -270,6 +282,16 @@ bool TWidgetLink::Mouse(QWidget* Receiver, QMouseEvent* E)
       Msg -= 2;   // a second press instead of a double click
   }
   const QPointer<TWidgetLink> Self(this);
+  if (Target == FControl && dynamic_cast<TControlWidget*>(FControl->Widget()) &&
+      !dynamic_cast<TCustomForm*>(FControl)) {
+    // Where the window system asks before every mouse message; the frame
+    // takes no client input unless the control holds the mouse.
+    const LRESULT Hit = FControl->Perform(WM_NCHITTEST, 0, PointParam(Global));
+    if (LinkGone(Self))
+      return true;
+    if (Hit == HTBORDER && ::Mouse()->Capture() != FControl)
+      return true;
+  }
   if ((Press || Dbl) && !FControl->Widget()->isActiveWindow() && !MouseActivate(Msg))
     return true;   // the window eats the click that would have activated it
   if (LinkGone(Self))
@@ -318,6 +340,32 @@ bool TWidgetLink::Wheel(QObject* Receiver, QWheelEvent* E)
 
 bool TWidgetLink::Paint(QObject* Receiver, QEvent* Event)
 {
+  TWidgetState* S = FControl->WidgetState();
+  if (S->Client && Receiver == FControl->Widget()) {
+    // The frame: filled with the control's colour, then drawn by the
+    // control (WM_NCPAINT); the client widget covers the rest.
+    QWidget* W = FControl->Widget();
+    const QRegion Frame = QRegion(W->rect()) - QRegion(S->Client->geometry());
+    QPainter P(W);
+    P.setClipRegion(Frame);
+    P.fillRect(W->rect(), ToQColor(COLORREF(ColorToRGB(FControl->Color()))));
+    TDeviceContext DC(&P, W->size());
+    DC.State.Clip = Frame;
+    DC.ApplyState();
+    S->FramePaintDC = &DC;
+    const QPointer<TWidgetLink> Self(this);
+    TWinControl* C = FControl;
+    try {
+      C->Perform(WM_NCPAINT, 1, 0);
+    } catch (...) {
+      if (Self)
+        S->FramePaintDC = nullptr;
+      throw;
+    }
+    if (Self)
+      S->FramePaintDC = nullptr;
+    return true;
+  }
   // Children and graphic controls stand on the client widget (below a
   // form's menu bar); that is where the control paints.
   QWidget* Surface = FControl->ClientWidget();

@@ -141,6 +141,43 @@ void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index
   }
 }
 
+void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, TDrawingStyle ADrawingStyle,
+                            TImageType AImageType, bool Enabled)
+{
+  if (Index < 0 || Index >= Count())
+    return;
+  const bool Blend = ADrawingStyle == dsSelected || ADrawingStyle == dsFocus;
+  if (!Blend && AImageType == itImage) {
+    Draw(Canvas, X, Y, Index, Enabled);
+    return;
+  }
+  // The shape keeps the image's alpha; its pixels are blackened (mask) or
+  // moved towards the blend colour.
+  QImage Img = FImages[std::size_t(Index)].convertToFormat(QImage::Format_ARGB32);
+  const TColor BlendWith = FBlendColor == clNone || FBlendColor == clDefault ? clHighlight : FBlendColor;
+  const QColor B = ToQColor(COLORREF(ColorToRGB(BlendWith)));
+  const int Percent = ADrawingStyle == dsSelected ? 50 : 25;
+  for (int Yy = 0; Yy < Img.height(); ++Yy) {
+    auto* Line = reinterpret_cast<QRgb*>(Img.scanLine(Yy));
+    for (int Xx = 0; Xx < Img.width(); ++Xx) {
+      const QRgb P = Line[Xx];
+      if (AImageType == itMask) {
+        Line[Xx] = qRgba(0, 0, 0, qAlpha(P));
+        continue;
+      }
+      auto Mix = [Percent](int C, int T) { return C + (T - C) * Percent / 100; };
+      Line[Xx] = qRgba(Mix(qRed(P), B.red()), Mix(qGreen(P), B.green()), Mix(qBlue(P), B.blue()), qAlpha(P));
+    }
+  }
+  HDC DC = Canvas->Handle();
+  if (DC->Recorder)
+    DC->Recorder->StretchImage(Bounds(X, Y, FWidth, FHeight), Img, Rect(0, 0, Img.width(), Img.height()));
+  if (DC->Painter && DC->Painter->isActive()) {
+    DC->Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    DC->Painter->drawImage(X, Y, Img);
+  }
+}
+
 void TCustomImageList::GetBitmap(Integer Index, TBitmap* Image)
 {
   if (!Image || Index < 0 || Index >= Count())

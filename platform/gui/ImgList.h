@@ -42,6 +42,11 @@ public:
   void Replace(Integer Index, TBitmap* Image, TBitmap* Mask);
   // A disabled image is drawn greyed.
   void Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, bool Enabled = true);
+  // In a drawing style: dsSelected and dsFocus blend the image with
+  // BlendColor (the highlight colour when it is clNone or clDefault) by 50%
+  // and 25%; itMask draws the image's shape in black.
+  void Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, TDrawingStyle ADrawingStyle,
+            TImageType AImageType, bool Enabled = true);
   void GetBitmap(Integer Index, TBitmap* Image);
   TNotifyEvent OnChange;
 protected:

@@ -200,6 +200,39 @@ TCustomEdit::~TCustomEdit() { DestroyHandle(); }
 
 static QLineEdit* LineEditOf(const TWinControl* C) { return qobject_cast<QLineEdit*>(C->Widget()); }
 
+// The caret's place in the line, as the widget draws it: the middle of its
+// cursor rectangle.
+namespace {
+struct TLineEditCaret : QLineEdit {
+  static QPoint Of(QLineEdit* E) { return (E->*(&TLineEditCaret::cursorRect))().center(); }
+};
+} // namespace
+
+// The top-left of the character at Index, from the caret and the widths of
+// the characters between them.
+static QPoint PosFromChar(QLineEdit* E, Integer Index)
+{
+  const String Text = E->displayText();
+  Index = std::clamp(Index, 0, Integer(Text.size()));
+  const Integer Caret = E->cursorPosition();
+  const QFontMetrics FM(E->font());
+  const QPoint C = TLineEditCaret::Of(E);
+  const Integer From = std::min(Index, Caret), To = std::max(Index, Caret);
+  const Integer Advance = FM.horizontalAdvance(Text.mid(From, To - From));
+  return QPoint(C.x() + (Index >= Caret ? Advance : -Advance), C.y() - FM.height() / 2);
+}
+
+bool GetCaretPos(TPoint& P)
+{
+  TWinControl* Focused = FindControl(GetFocus());
+  QLineEdit* E = Focused && Focused->HandleAllocated() ? LineEditOf(Focused) : nullptr;
+  if (!E)
+    return false;
+  const QPoint C = PosFromChar(E, E->cursorPosition());
+  P = TPoint(C.x(), C.y());
+  return true;
+}
+
 QWidget* TCustomEdit::CreateWidget(QWidget* ParentWidget) { return new QLineEdit(ParentWidget); }
 
 void TCustomEdit::InitializeWidget()
@@ -413,6 +446,12 @@ void TCustomEdit::DefaultHandler(TMessage& M)
   case EM_CHARFROMPOS:
     if (E)
       M.Result = E->cursorPositionAt(QPoint(SmallInt(M.LParamLo()), SmallInt(M.LParamHi())));
+    return;
+  case EM_POSFROMCHAR:
+    if (E) {
+      const QPoint P = PosFromChar(E, Integer(M.WParam));
+      M.Result = MakeLParam(Word(SmallInt(P.x())), Word(SmallInt(P.y())));
+    }
     return;
   case WM_CUT: if (E && !FReadOnly) E->cut(); return;
   case WM_COPY: if (E) E->copy(); return;

@@ -84,6 +84,7 @@ struct TStyleState {
   TColorTable Colors = PlainColors();
   std::unique_ptr<TCustomStyleServices> Services = std::make_unique<TCustomStyleServices>(QStringLiteral("Windows"));
   TStyleChangedHook Hook;
+  bool SystemThemes = true;
 };
 
 TStyleState& State()
@@ -139,6 +140,7 @@ COLORREF GetSysColor(Integer Index)
 }
 
 bool TCustomStyleServices::IsSystemStyle() const { return FName == TStyleManager::SystemStyleName(); }
+bool TCustomStyleServices::Enabled() const { return !IsSystemStyle() || State().SystemThemes; }
 
 TColor TCustomStyleServices::GetSystemColor(TColor Color) const { return ColorToRGB(Color); }
 
@@ -154,7 +156,18 @@ TCustomStyleServices* TStyleManager::ActiveStyle() { return State().Services.get
 bool TStyleManager::IsCustomStyleActive() { return !ActiveStyle()->IsSystemStyle(); }
 TCustomStyleServices* StyleServices() { return TStyleManager::ActiveStyle(); }
 TCustomStyleServices* ThemeServices() { return StyleServices(); }
-bool ThemeServicesEnabled() { return true; }
+bool ThemeServicesEnabled() { return StyleServices()->Enabled(); }
+bool TStyleManager::SystemThemesEnabled() { return State().SystemThemes; }
+
+void TStyleManager::SetSystemThemesEnabled(bool Value)
+{
+  TStyleState& S = State();
+  if (Value == S.SystemThemes)
+    return;
+  S.SystemThemes = Value;
+  if (S.Hook)
+    S.Hook();
+}
 
 void SetStyleChangedHook(TStyleChangedHook Hook) { State().Hook = std::move(Hook); }
 

@@ -77,7 +77,9 @@ public:
   explicit TCustomStyleServices(const String& AName) : FName(AName) {}
   String Name() const { return FName; }
   bool IsSystemStyle() const;
-  bool Enabled() const { return true; }
+  // Themed drawing: a custom style always themes; the system style only
+  // while the system themes are on.
+  bool Enabled() const;
   bool Available() const { return true; }
   // The colour the style gives a system colour (or any colour, unchanged).
   TColor GetSystemColor(TColor Color) const;
@@ -122,6 +124,10 @@ public:
   static TCustomStyleServices* ActiveStyle();
   static bool IsCustomStyleActive();
   static String SystemStyleName() { return QStringLiteral("Windows"); }
+  // Whether the system style draws themed or in the classic look; a change
+  // reaches every window as a style change.
+  static bool SystemThemesEnabled();
+  static void SetSystemThemesEnabled(bool Value);
 };
 
 VELMORA_EXCEPTION(EStyleEngineException, Exception)

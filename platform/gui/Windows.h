@@ -191,6 +191,9 @@ Integer GetDeviceCaps(HDC DC, Integer Index);
 
 // A context on the whole screen for measuring when no window is at hand.
 HDC GetDC(HWND Wnd);
+// The context of the window's frame while it is painted (WM_NCPAINT);
+// nullptr at any other time.
+HDC GetWindowDC(HWND Wnd);
 Integer ReleaseDC(HWND Wnd, HDC DC);
 
 // Windows.
@@ -212,6 +215,9 @@ HWND SetCapture(HWND Wnd);
 bool ReleaseCapture();
 HWND GetCapture();
 bool GetCursorPos(TPoint& P);
+// The caret of the focused edit in its client coordinates; false when the
+// focused control shows none.
+bool GetCaretPos(TPoint& P);
 
 // Key state: the high bit is set while the key is down.
 SmallInt GetKeyState(Integer VirtKey);
@@ -292,6 +298,15 @@ inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(NativeInt(-2));
 bool SetWindowPos(HWND Wnd, HWND InsertAfter, Integer X, Integer Y, Integer CX, Integer CY, UINT Flags);
 // The top-level window that has the activation (nullptr: none of ours).
 HWND GetActiveWindow();
+// Where a screen point lies in a window (WM_NCHITTEST).
+enum : LRESULT { HTERROR = -2, HTTRANSPARENT = -1, HTNOWHERE = 0, HTCLIENT = 1, HTBORDER = 18 };
+// WM_NCCALCSIZE: rgrc[0] comes as the window's rectangle in its parent's
+// coordinates and goes back as its client area.
+struct NCCALCSIZE_PARAMS {
+  TRect rgrc[3];
+  void* lppos = nullptr;
+};
+
 // Answers to WM_MOUSEACTIVATE: whether a click activates the window and
 // whether the click itself is then dropped.
 enum : LRESULT { MA_ACTIVATE = 1, MA_ACTIVATEANDEAT = 2, MA_NOACTIVATE = 3, MA_NOACTIVATEANDEAT = 4 };

@@ -3,6 +3,7 @@
 // protocol and a popup that never takes the focus from its editor.
 #include "GridTestSupport.h"
 
+#include "platform/gui/ImgList.h"
 #include "platform/gui/StdCtrls.h"
 
 #include <gtest/gtest.h>
@@ -201,4 +202,31 @@ TEST_F(Listbox, PopupFormNeverTakesTheFocusFromItsEditor)
   Popup->Perform(WM_KEYDOWN, VK_DOWN);
   EXPECT_EQ(Popup->ItemIndex(), 2);
   EXPECT_EQ(GetFocus(), Edit);
+}
+
+TEST_F(Listbox, TheSelectedItemsImageIsDrawnSelected)
+{
+  auto* Images = new TImageList(Form);
+  Images->SetWidth(8);
+  Images->SetHeight(8);
+  TBitmap Red(8, 8);
+  Red.Canvas()->Brush()->SetColor(clRed);
+  Red.Canvas()->FillRect(TRect(0, 0, 8, 8));
+  Images->Add(&Red, nullptr);
+  auto* L = new TCustomListboxEh(Form);
+  L->SetParent(Form);
+  L->SetBounds(0, 0, 120, 60);
+  L->SetItemHeight(16);
+  L->SetImageList(Images);
+  L->OnGetImageIndex = [](TObject*, Integer, Integer& ImageIndex) { ImageIndex = 0; };
+  L->Items()->Add(QStringLiteral("Сталь"));
+  L->Items()->Add(QStringLiteral("Медь"));
+  L->SetItemIndex(1);
+  TImageCanvas C(120, 60, clFuchsia);
+  L->PaintTo(C.Handle(), 0, 0);
+  const Integer F = (L->Width() - L->ClientWidth()) / 2;
+  // The image column is 12 wide: the image at 2..9, vertically centred.
+  EXPECT_EQ(C.Pixels(F + 5, F + 8), TColor(clRed)) << "an item not selected";
+  EXPECT_NE(C.Pixels(F + 5, F + 16 + 8), TColor(clRed)) << "the selected item's image in its selected look";
+  EXPECT_NE(C.Pixels(F + 5, F + 16 + 8), ColorToRGB(clHighlight));
 }

@@ -3,8 +3,12 @@
 #include "gridlib/foundation/ToolCtrlsEh.h"
 
 #include "platform/gui/Forms.h"
+#include "platform/gui/ImgList.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/Themes.h"
 #include "platform/rtl/SysUtils.h"
+#include "gridlib/foundation/GridsEh.h"
+#include "tests/platform/gui/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -508,4 +512,130 @@ TEST(SharedValues, DateAndTimeParts)
   GetLocaleHoursFormatEh(Hours, AmPm);
   EXPECT_EQ(Hours, htf24hEh);
   EXPECT_EQ(GetFirstDayOfWeekEh(), 0) << "Monday";
+}
+
+TEST(SharedColours, ClassicLookWhenTheSystemThemesAreOff)
+{
+  ASSERT_TRUE(TStyleManager::TrySetStyle(QStringLiteral("Windows"), false));
+  TGridDrawStyleEh Style(nullptr);
+  EXPECT_NE(Style.GetActualSelectionStyle(), gsdsClassicEh);
+  TStyleManager::SetSystemThemesEnabled(false);
+  EXPECT_FALSE(StyleThemesEnabledEh());
+  EXPECT_FALSE(ThemesEnabledVistaOrLaterEh());
+  EXPECT_EQ(Style.GetActualSelectionStyle(), gsdsClassicEh) << "the classic selection look";
+  const QStringList Names = TStyleManager::StyleNames();
+  ASSERT_GT(Names.size(), 1);
+  ASSERT_TRUE(TStyleManager::TrySetStyle(Names.at(1), false));
+  EXPECT_TRUE(StyleThemesEnabledEh()) << "a custom style always draws themed";
+  TStyleManager::SetSystemThemesEnabled(true);
+  TStyleManager::TrySetStyle(QStringLiteral("Windows"), false);
+  EXPECT_TRUE(StyleThemesEnabledEh());
+}
+
+TEST(SharedValues, NumbersAndMaskedTexts)
+{
+  struct Case { const char* Name; Variant V; bool Numeric; };
+  const Case Cases[] = {
+    {"integer", 5, true}, {"double", 2.5, true}, {"currency", Variant(Currency(12.34)), true},
+    {"date", Variant(TDateTime(45000.5)), true}, {"int64", Variant(Int64(1) << 40), true},
+    {"unsigned 64", Variant(UInt64(1) << 63), true}, {"text", Variant(QStringLiteral("12")), false},
+    {"null", Null, false}, {"boolean", true, false},
+  };
+  for (const Case& C : Cases)
+    EXPECT_EQ(VarIsNumericEh(C.V), C.Numeric) << C.Name;
+
+  struct Mask { const char* Mask; const char* Text; const char* Want; };
+  const Mask Masks[] = {
+    {"000-000;0;*", "12", "12*-***"},
+    {"000-000;1;*", "12", "12*-***"},
+    {"(000) 000;0;_", "123456", "(123) 456"},
+    {"!000;0;#", "7", "##7"},
+  };
+  for (const Mask& M : Masks)
+    EXPECT_EQ(FormatMaskTextWithMaskBlankEh(QString::fromUtf8(M.Mask), QString::fromUtf8(M.Text)),
+              QString::fromUtf8(M.Want)) << M.Mask;
+  EXPECT_TRUE(VarIsNull(FieldsValuesAsVariantEh({}))) << "no field, no value";
+}
+
+TEST(SharedText, ReadingOrderOfATexts)
+{
+  struct Case { const char* Text; TBiDiMode Default; TBiDiMode Want; };
+  const Case Cases[] = {
+    {"", bdRightToLeft, bdLeftToRight}, {"Склад", bdRightToLeft, bdLeftToRight},
+    {"\u05E9\u05DC\u05D5\u05DD", bdLeftToRight, bdRightToLeft}, {"\u0661\u0662", bdLeftToRight, bdRightToLeft},
+    {"12", bdRightToLeft, bdRightToLeft}, {" a", bdLeftToRight, bdLeftToRight},
+  };
+  for (const Case& C : Cases)
+    EXPECT_EQ(TextBiDiModeEh(QString::fromUtf8(C.Text), C.Default), C.Want) << C.Text;
+  EXPECT_TRUE(FirstCharIsRightToLeftEh(QStringLiteral("12"), true));
+  EXPECT_FALSE(FirstCharIsRightToLeftEh(QString(), true));
+}
+
+TEST(SharedDrawing, ImageListImageCentredAndSelected)
+{
+  TImageList Images(nullptr);
+  Images.SetWidth(8);
+  Images.SetHeight(8);
+  TBitmap Red(8, 8);
+  Red.Canvas()->Brush()->SetColor(clRed);
+  Red.Canvas()->FillRect(TRect(0, 0, 8, 8));
+  Images.Add(&Red, nullptr);
+  TImageCanvas Canvas(60, 20, clWhite);
+  DrawImageListImageCenteredEh(&Canvas, TRect(0, 0, 20, 20), &Images, 0, false);
+  EXPECT_EQ(Canvas.Pixels(6, 6), TColor(clRed)) << "centred: 6..13";
+  EXPECT_EQ(Canvas.Pixels(5, 6), clWhite);
+  EXPECT_EQ(Canvas.Pixels(14, 13), clWhite);
+  DrawImageListImageCenteredEh(Canvas.Handle(), TRect(20, 0, 40, 20), &Images, 0, true);
+  const TColor Hi = ColorToRGB(clHighlight);
+  const TColor Mixed = Canvas.Pixels(30, 10);
+  EXPECT_NE(Mixed, TColor(clRed)) << "the selected look";
+  EXPECT_NEAR(GetRValue(Mixed), (255 + GetRValue(Hi)) / 2, 2);
+  EXPECT_NEAR(GetBValue(Mixed), GetBValue(Hi) / 2, 2);
+  DrawImageListImageCenteredEh(&Canvas, TRect(40, 0, 44, 20), &Images, 0, false);
+  EXPECT_EQ(Canvas.Pixels(44, 10), clWhite) << "an image wider than the rectangle is clipped";
+  EXPECT_EQ(Canvas.Pixels(43, 10), TColor(clRed));
+}
+
+class PlatformLayer : public gui_test::GuiTest {};
+
+TEST_F(PlatformLayer, CursorsBitmapsAndTheDropShadow)
+{
+  Integer Registered[3] = {};
+  const char* Names[] = {"DOWNCUREH", "RIGHTCUREH", "LEFTCUREH"};
+  for (Integer I = 0; I < 3; ++I) {
+    Registered[I] = LoadRegisterCursorEh(QString::fromLatin1(Names[I]));
+    EXPECT_GT(Registered[I], 0);
+    EXPECT_EQ(Screen->Cursors(Registered[I]), LoadCursorEh(nullptr, QString::fromLatin1(Names[I])));
+  }
+  EXPECT_NE(Registered[0], Registered[1]);
+  const Integer Again = LoadRegisterCursorEh(QStringLiteral("DOWNCUREH"));
+  EXPECT_NE(Again, Registered[0]) << "the same name twice takes two numbers";
+  EXPECT_EQ(Screen->Cursors(Again)->Cursor.hotSpot(), QPoint(15, 28)) << "the arrow's tip";
+  EXPECT_THROW(LoadCursorEh(nullptr, QStringLiteral("NOSUCHCURSOR")), EOutOfResources);
+  for (Integer N : {Registered[0], Registered[1], Registered[2], Again})
+    Screen->SetCursors(N, nullptr);
+
+  EXPECT_EQ(LoadBitmapEh(nullptr, QStringLiteral("NOSUCHBITMAP")), nullptr);
+  TCreateParams Params;
+  EXPECT_TRUE(SetDropShadowClassStyleEh(nullptr, Params, true));
+  EXPECT_TRUE(Params.WindowClass.style & CS_DROPSHADOW);
+  SetDropShadowClassStyleEh(nullptr, Params, false);
+  EXPECT_FALSE(Params.WindowClass.style & CS_DROPSHADOW);
+}
+
+TEST_F(PlatformLayer, CharacterAtTheCaret)
+{
+  auto* F = new TForm(Application, 0);
+  F->SetBounds(10, 10, 300, 100);
+  F->Show();
+  auto* E = new TEdit(F);
+  E->SetParent(F);
+  E->SetBounds(10, 10, 250, 24);
+  E->SetText(QStringLiteral("Заказ 1234"));
+  E->SetFocus();
+  QCoreApplication::processEvents();
+  for (Integer Caret : {0, 3, 6, 10}) {
+    E->SetSelStart(Caret);
+    EXPECT_EQ(GetCharIndexAtCaretEh(E), Caret) << "the caret after " << Caret << " characters";
+  }
 }
