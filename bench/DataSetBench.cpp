@@ -6,6 +6,8 @@
 // runs, in one run; the peers take turns within each run. Needs a running server:
 //   scripts/pgserver.sh start /tmp/benchdb
 //   ODBCINI=/tmp/benchdb/odbc.ini build-bench/bench/bench_dataset /tmp/benchdb
+#include "BenchServerEnv.h"
+
 #include "platform/data/ADODB.h"
 #include "platform/data/ADOFilter.h"
 
@@ -42,20 +44,6 @@ const char* const BenchTextSql =
     "from generate_series(1, 1000000) g";
 
 constexpr int Runs = 5;
-
-std::map<QString, QString> ReadEnv(const QString& Dir)
-{
-  std::map<QString, QString> Env;
-  QFile F(Dir + QStringLiteral("/env"));
-  if (!F.open(QIODevice::ReadOnly))
-    return Env;
-  for (const QByteArray& Line : F.readAll().split('\n')) {
-    const int Eq = Line.indexOf('=');
-    if (Eq > 0)
-      Env[QString::fromUtf8(Line.left(Eq))] = QString::fromUtf8(Line.mid(Eq + 1));
-  }
-  return Env;
-}
 
 // Median of Runs, in milliseconds; Setup runs untimed before each run.
 double MedianOf(int Count, const std::function<void()>& Work, const std::function<void()>& Setup = nullptr)
@@ -128,7 +116,7 @@ int main(int argc, char** argv)
     return 2;
   }
   const QString Dir = QString::fromLocal8Bit(argv[1]);
-  auto Env = ReadEnv(Dir);
+  auto Env = ReadServerEnv(Dir);
   if (Env.empty()) {
     std::fprintf(stderr, "no server environment in %s\n", argv[1]);
     return 2;
