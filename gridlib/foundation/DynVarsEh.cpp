@@ -320,6 +320,10 @@ void TStringVarsEh::SetFromTextString(const String& TextString)
 
 void RegisterDynVarsEhClasses()
 {
+  static bool Done = false;
+  if (Done)
+    return;
+  Done = true;
   RegisterClassInfo<TCustomDynVarEh, TCollectionItem>("TCustomDynVarEh");
   RegisterClassInfo<TDynVarEh, TCustomDynVarEh>("TDynVarEh")
     .Property("Name", &TDynVarEh::Name, &TDynVarEh::SetName);

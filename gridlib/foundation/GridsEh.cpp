@@ -1,6 +1,7 @@
 // GridsEh.cpp: the base grid: axis model, parameter objects, structure and layout.
 #include "gridlib/foundation/GridsEh.h"
 
+#include "gridlib/foundation/DynVarsEh.h"
 #include "gridlib/foundation/GridLibLangConsts.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
@@ -1366,6 +1367,8 @@ void RegisterGridLibFoundationClasses()
   Done = true;
   RegisterGuiClasses();
   RegisterGridLibLangConstsClasses();
+  RegisterDynVarsEhClasses();
+  RegisterToolCtrlsEhButtonClasses();
   RegisterToolCtrlsEhMRUClasses();
   TCustomGridEh::RegisterClass();
 }

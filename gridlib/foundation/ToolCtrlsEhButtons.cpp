@@ -858,6 +858,10 @@ void TEditButtonActionLinkEh::SetVisible(bool Value)
 
 void RegisterToolCtrlsEhButtonClasses()
 {
+  static bool Done = false;
+  if (Done)
+    return;
+  Done = true;
   RegisterEnum<TEditButtonStyleEh>("TEditButtonStyleEh",
                                    {"ebsDropDownEh", "ebsEllipsisEh", "ebsGlyphEh", "ebsUpDownEh", "ebsPlusEh",
                                     "ebsMinusEh", "ebsAltDropDownEh", "ebsAltUpDownEh"});
