@@ -436,7 +436,7 @@ void ClearButtonsBitmapCacheEh();
 bool UseButtonsBitmapCacheEh();
 void SetUseButtonsBitmapCacheEh(bool Value);
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Popup menus that stay open, button images and pictures read from fields.
@@ -619,7 +619,7 @@ public:
   TRect CalcHintRect(Integer MaxWidth, const String& AHint, void* AData) override;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Edit-button controls: the speed buttons that show edit buttons.
@@ -749,7 +749,7 @@ private:
   TTimer* FRepeatTimer = nullptr;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Edit buttons: their persistent description and collection.
@@ -948,7 +948,7 @@ private:
 // window with the class registry.
 void RegisterToolCtrlsEhButtonClasses();
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // MRU list, special row and size grip.
@@ -1148,7 +1148,7 @@ private:
 
 void RegisterToolCtrlsEhMRUClasses();
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Bookmark list.
@@ -1227,7 +1227,7 @@ private:
   std::vector<TBookmark> FList;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Dataset field value list and data link.
@@ -1297,7 +1297,7 @@ private:
   std::unique_ptr<TValueList> FValues;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Text wrapping, search and hit highlighting.
@@ -1345,4 +1345,4 @@ Integer DrawHighlightedMatchesEh(TCanvas* Canvas, TRect Rect, Integer DX, Intege
                                  const String& SearchText, bool CaseInsensitive, bool WholeWords,
                                  bool FromBegin, TColor HighlightColor, Integer& NotShownCount);
 
-// (end of section)
+

@@ -378,7 +378,7 @@ private:
   Integer FUpdateCount = 0;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Memory records and records list.
@@ -567,7 +567,7 @@ private:
   Integer FUpdateCount = 0;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Indexes.
@@ -647,7 +647,7 @@ private:
   TRecordsListEh* FRecList;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Data container.
@@ -806,7 +806,7 @@ private:
   TMemTableDataEh* FMasterTable;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Records view.
@@ -971,7 +971,7 @@ private:
   Integer FDisableFilterCount = 0;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Memory tree list.
@@ -1103,7 +1103,7 @@ private:
   Integer FSearchCount = 0;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Dataset expression evaluator.
@@ -1181,7 +1181,7 @@ private:
   const TExprStructureEh* FStructure;
 };
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Aggregates.
@@ -1284,7 +1284,7 @@ private:
 Variant CalcAggrFieldFuncEh(const TExprRecordWalkEh& Records, const TExprStructureEh& Structure,
                             const String& FieldName, const String& AggrFuncName);
 
-// (end of section)
+
 
 // ---------------------------------------------------------------------------
 // Stream format.
@@ -1299,4 +1299,4 @@ TDateTime ParseISOTimeStampEh(const String& Text, Integer& ZoneHour, Integer& Zo
 // their published properties for the component stream (once).
 void RegisterMemTableDataClasses();
 
-// (end of section)
+
