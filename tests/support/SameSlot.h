@@ -9,7 +9,7 @@ template <class Base>
 class TSameSlot : public Base {
 public:
   using Base::Base;
-  static void* operator new(std::size_t Size)
+  static void* operator new([[maybe_unused]] std::size_t Size)
   {
     assert(Size <= sizeof(Slot) && "the slot holds one object of the base's size");
     return Slot;

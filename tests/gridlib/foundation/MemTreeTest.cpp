@@ -200,8 +200,9 @@ protected:
         continue;
       EXPECT_EQ(Node->GetVisibleItem(V), ById[K]);
       // Positions among the visible children count only while some are hidden.
-      if (Visible < Integer(M.Kids.size()))
+      if (Visible < Integer(M.Kids.size())) {
         EXPECT_EQ(ById[K]->VisibleIndex(), V);
+      }
       ++V;
     }
   }

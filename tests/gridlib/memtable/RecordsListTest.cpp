@@ -97,8 +97,9 @@ protected:
     std::vector<bool> Seen(size_t(List->Count()), false);
     for (Integer I = 0; I < Index->Count(); ++I) {
       const TIndexItemEh& Item = Index->GetItems(I);
-      if (I > 0)
+      if (I > 0) {
         ASSERT_NE(CompareVarValuesEh(Index->GetKeyValue(I - 1), Item.Value), vrGreaterThan) << "unsorted at " << I;
+      }
       ASSERT_GE(Item.RecIndex, 0);
       ASSERT_LT(Item.RecIndex, List->Count());
       ASSERT_FALSE(Seen[size_t(Item.RecIndex)]) << "two entries of one record";
@@ -107,9 +108,10 @@ protected:
       ASSERT_NE(Rec->UpdateStatus(), usDeleted);
       ASSERT_TRUE(Same(Rec->GetDataIndexValues(Columns, dvvValueEh), Item.Value) || Columns.size() > 1)
         << "entry key differs from the record";
-      if (Columns.size() > 1)
+      if (Columns.size() > 1) {
         for (size_t C = 0; C < Columns.size(); ++C)
           ASSERT_TRUE(Same(Rec->Value(Columns[C]), Item.Value.GetElement(Integer(C))));
+      }
     }
   }
 
@@ -127,9 +129,10 @@ protected:
       for (Integer C = 0; C < 3; ++C)
         ASSERT_TRUE(Same(Rec->Value(C), M.Cur[size_t(C)])) << "row " << I << " col " << C;
       ASSERT_EQ(Rec->HasOldData(), M.Old.has_value()) << "row " << I;
-      if (M.Old)
+      if (M.Old) {
         for (Integer C = 0; C < 3; ++C)
           ASSERT_TRUE(Same(Rec->GetDataValue(C, dvvOldValueEh), (*M.Old)[size_t(C)]));
+      }
     }
     for (Int64 Gone : Removed)
       ASSERT_EQ(List->RecordById(Gone), nullptr) << "a removed record is still found by its id";

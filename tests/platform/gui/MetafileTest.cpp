@@ -439,8 +439,9 @@ TEST(Metafile, FontTurnIsTakenWithinOneTurn)
   for (const TCase& Case : Cases) {
     SCOPED_TRACE(Case.Escapement);
     const QByteArray Bytes = Page(Case.Escapement);
-    if ((Case.Reduced - 900) % 3600 == 0)
+    if ((Case.Reduced - 900) % 3600 == 0) {
       EXPECT_EQ(Played(Bytes), Plain);
+    }
     TMetafile M;
     M.LoadFromBytes(Bytes);
     TMetafile Copy;

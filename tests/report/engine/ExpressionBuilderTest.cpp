@@ -229,8 +229,9 @@ TEST_F(GuiTest, EnvironmentEditorChangesTheEnvironmentOnlyOnOK)
     });
     EXPECT_EQ(E->Execute(), Confirm);
     delete E;
-    if (!Confirm)
+    if (!Confirm) {
       EXPECT_EQ(Entries(Env), Before);
+    }
   }
   const std::vector<std::pair<String, String>> After = {{"BB", "5 * 2"}, {"C", "A + 1"}};
   EXPECT_EQ(Entries(Env), After);
