@@ -201,10 +201,22 @@ case_port_retry() {
   port=$(. "$data/env"; echo "$VELMORA_PG_PORT")
   end_client a
   # Bound but not listening: the port looks free and the server cannot bind it.
-  perl -MSocket -e 'socket(S, PF_INET, SOCK_STREAM, 0) or die; bind(S, pack_sockaddr_in($ARGV[0], inet_aton("127.0.0.1"))) or die "bind: $!"; open(F, ">", $ARGV[1]); close(F); sleep 300' \
+  # A connection the stopped server closed first holds the port in TIME_WAIT
+  # for up to a minute, so the bind is tried until that has passed.
+  perl -MSocket -MTime::HiRes=sleep -e '
+    socket(S, PF_INET, SOCK_STREAM, 0) or die "socket: $!";
+    my $Addr = pack_sockaddr_in($ARGV[0], inet_aton("127.0.0.1"));
+    my $Bound;
+    for (1 .. 450) {
+      if (bind(S, $Addr)) { $Bound = 1; last }
+      die "bind: $!" unless $!{EADDRINUSE};
+      sleep 0.2;
+    }
+    die "bind: $!" unless $Bound;
+    open(F, ">", $ARGV[1]); close(F); sleep 300' \
     "$port" "$T/squatting" &
   local squatter=$!
-  for _ in $(seq 1 100); do [ -e "$T/squatting" ] && break; sleep 0.05; done
+  for _ in $(seq 1 1000); do [ -e "$T/squatting" ] && break; kill -0 "$squatter" 2>/dev/null || break; sleep 0.1; done
   [ -e "$T/squatting" ] || fail "could not take port $port"
   start_client b
   local now
