@@ -114,8 +114,9 @@ TEST_F(PrinterTest, PageMessagesArriveInOrder)
     Job.Canvas()->TextOut(Job.XPos(100), Job.YPos(100), PageLabel(I));
     // The page being drawn is not in the list yet; the one before it is.
     EXPECT_EQ(Job.GetPage(I), nullptr);
-    if (I > 1)
+    if (I > 1) {
       EXPECT_NE(Job.GetPage(I - 1), nullptr);
+    }
   }
   Job.EndDoc();
   using E = TRecordingClient::TEntry;
