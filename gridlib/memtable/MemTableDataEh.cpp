@@ -838,6 +838,11 @@ Integer TMTDataStructEh::FieldIndex(const String& FieldName) const
   return -1;
 }
 
+TFieldType TMTDataStructEh::ExprFieldType(Integer Index) const
+{
+  return GetDataField(Index)->GetDataType();
+}
+
 static QStringList SplitFieldNames(const String& FieldNames)
 {
   QStringList Names;

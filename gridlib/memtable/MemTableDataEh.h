@@ -28,6 +28,35 @@ class TMTAggregatesEh;
 class TReader;
 class TWriter;
 
+// What the expression evaluator reads of the storage: the structure, the
+// records and the view implement these three small interfaces.
+// The structure: the fields in storage order (the field numbers of the
+// expression code are 1-based positions in it).
+class TExprStructureEh {
+public:
+  virtual ~TExprStructureEh() = default;
+  virtual Integer ExprFieldCount() const = 0;
+  // The index of a field by name, case-insensitive; -1 when there is none.
+  virtual Integer ExprFieldIndex(const String& FieldName) const = 0;
+  virtual TFieldType ExprFieldType(Integer Index) const = 0;
+};
+
+// One record: the current value (dvvValueEh) of the field at Index.
+class TExprRecordEh {
+public:
+  virtual ~TExprRecordEh() = default;
+  virtual Variant ExprFieldValue(Integer Index) const = 0;
+};
+
+// The records an aggregate runs over: the accountable records of a view, or
+// the children of a tree node.
+class TExprRecordWalkEh {
+public:
+  virtual ~TExprRecordWalkEh() = default;
+  virtual Integer AccountableItemsCount() const = 0;
+  virtual const TExprRecordEh& GetAccountableRecord(Integer Index) const = 0;
+};
+
 // ---------------------------------------------------------------------------
 // Data structure and field descriptors.
 
@@ -319,7 +348,7 @@ private:
 };
 
 // The ordered list of a storage's field descriptors.
-class TMTDataStructEh : public TComponent {
+class TMTDataStructEh : public TComponent, public TExprStructureEh {
   VELMORA_CLASS(TMTDataStructEh)
   using inherited = TComponent;
 public:
@@ -339,6 +368,9 @@ public:
   TMTDataFieldEh* FindFieldByGIUD(const String& GUID) const;
   TMTDataFieldEh* FieldByName(const String& FieldName) const;
   Integer FieldIndex(const String& FieldName) const;
+  Integer ExprFieldCount() const override { return Count(); }
+  Integer ExprFieldIndex(const String& FieldName) const override { return FieldIndex(FieldName); }
+  TFieldType ExprFieldType(Integer Index) const override;
   void GetFieldList(std::vector<TMTDataFieldEh*>* List, const String& FieldNames) const;
   std::vector<Integer> FieldsIndex(const String& FieldNames) const;
   void CheckFieldName(const String& Name) const;
@@ -412,7 +444,7 @@ private:
 // status. A record is known to the outside by RecordId, a number its list
 // never gives again, so a stale reference finds nothing instead of another
 // record.
-class TMemoryRecordEh : public TPersistent {
+class TMemoryRecordEh : public TPersistent, public TExprRecordEh {
   VELMORA_CLASS(TMemoryRecordEh)
   using inherited = TPersistent;
 public:
@@ -423,6 +455,7 @@ public:
   // expression evaluator, aggregates, sorting and indexes.
   const Variant& Value(Integer I) const { return FData[size_t(I)]; }
   const TRecDataValues& Data() const { return FData; }
+  Variant ExprFieldValue(Integer Index) const override { return Value(Index); }
 
   Variant GetDataValue(Integer FieldIndex, TDataValueVersionEh Version) const;
   void SetDataValue(Integer FieldIndex, TDataValueVersionEh Version, const Variant& Value);
@@ -821,6 +854,16 @@ using TParseOrderByStrEventEh = std::function<std::unique_ptr<TObject>(const Str
 // What a memory table shows of its storage: the records that pass the status
 // filter and the table's filter, in the sort order, as flat rows or as a
 // tree. Kept current one record event at a time.
+// The accountable records of a view as the expression evaluator walks them.
+class TRecordsViewWalkEh : public TExprRecordWalkEh {
+public:
+  explicit TRecordsViewWalkEh(const TRecordsViewEh* View) : FView(View) {}
+  Integer AccountableItemsCount() const override;
+  const TExprRecordEh& GetAccountableRecord(Integer Index) const override;
+private:
+  const TRecordsViewEh* FView;
+};
+
 class TRecordsViewEh : public TRecordsListNotificatorEh {
   VELMORA_CLASS(TRecordsViewEh)
   using inherited = TRecordsListNotificatorEh;
@@ -839,6 +882,10 @@ public:
   TMemoryRecordEh* GetViewRecord(Integer Index) const;
   TMemRecViewEh* GetRecordView(Integer Index) const;
   TMemoryRecordEh* GetAccountableRecord(Integer Index) const;
+  // A single-field aggregate (SUM, MIN, MAX, AVG, COUNT) over the accountable
+  // records.
+  Variant CalcAggrFieldFunc(const String& FieldName, const String& AggrFuncName) const;
+  TRecordsViewWalkEh AccountableRecords() const { return TRecordsViewWalkEh(this); }
   Integer IndexOfRec(TMemoryRecordEh* Rec) const;
   Integer IndexOfSortedListRec(TMemoryRecordEh* Rec) const;
   TMemRecViewEh* GetSortedListItem(Integer Index) const;
@@ -1113,35 +1160,6 @@ private:
 #include <memory>
 
 enum TDataSetExprParserTypeEh { dsptFilterEh, dsptAggregateEh };
-
-// What the evaluator reads of the storage, kept to three small interfaces so
-// that records, the structure and the view can be handed in as they are.
-// The structure: the fields in storage order (the field numbers of the
-// expression code are 1-based positions in it).
-class TExprStructureEh {
-public:
-  virtual ~TExprStructureEh() = default;
-  virtual Integer ExprFieldCount() const = 0;
-  // The index of a field by name, case-insensitive; -1 when there is none.
-  virtual Integer ExprFieldIndex(const String& FieldName) const = 0;
-  virtual TFieldType ExprFieldType(Integer Index) const = 0;
-};
-
-// One record: the current value (dvvValueEh) of the field at Index.
-class TExprRecordEh {
-public:
-  virtual ~TExprRecordEh() = default;
-  virtual Variant ExprFieldValue(Integer Index) const = 0;
-};
-
-// The records an aggregate runs over: the accountable records of a view, or
-// the children of a tree node.
-class TExprRecordWalkEh {
-public:
-  virtual ~TExprRecordWalkEh() = default;
-  virtual Integer AccountableItemsCount() const = 0;
-  virtual const TExprRecordEh& GetAccountableRecord(Integer Index) const = 0;
-};
 
 // Compiles a filter or aggregate expression of a memory dataset with the
 // data library's filter-expression compiler and evaluates the code against

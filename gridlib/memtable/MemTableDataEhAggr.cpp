@@ -223,3 +223,21 @@ void TMTAggregatesEh::Recalc()
       Item->Recalc();
   }
 }
+
+// ---------------------------------------------------------------------------
+// The view's records as the evaluator reads them.
+
+Integer TRecordsViewWalkEh::AccountableItemsCount() const
+{
+  return FView->AccountableItemsCount();
+}
+
+const TExprRecordEh& TRecordsViewWalkEh::GetAccountableRecord(Integer Index) const
+{
+  return *FView->GetAccountableRecord(Index);
+}
+
+Variant TRecordsViewEh::CalcAggrFieldFunc(const String& FieldName, const String& AggrFuncName) const
+{
+  return CalcAggrFieldFuncEh(AccountableRecords(), *MemTableData()->DataStruct(), FieldName, AggrFuncName);
+}

@@ -416,3 +416,37 @@ TEST(MemoryTreeList, FilterVisibilityWithAndWithoutWholeSubtrees)
 }
 
 } // namespace
+
+// --- aggregates over the view
+
+TEST(RecordsView, AggregatesFollowTheViewFlatAndAsATree)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "Id", ftInteger);
+  AddField(Data->DataStruct(), "Parent", ftInteger);
+  AddField(Data->DataStruct(), "Qty", ftInteger);
+  auto View = std::make_unique<TRecordsViewEh>(nullptr);
+  View->SetMemTableData(Data.get());
+  View->SetTreeViewKeyFieldName(QStringLiteral("Id"));
+  View->SetTreeViewRefParentFieldName(QStringLiteral("Parent"));
+  Append(Data.get(), {Variant(1), Null, Variant(10)});
+  Append(Data.get(), {Variant(2), Variant(1), Null});
+  Append(Data.get(), {Variant(3), Variant(1), Variant(5)});
+  Append(Data.get(), {Variant(4), Null, Variant(7)});
+  TDataSetExprParserEh Expr(nullptr, dsptAggregateEh, Data->DataStruct());
+  Expr.ParseExpression(QStringLiteral("SUM(Qty) + COUNT(*)"));
+  for (bool Tree : {false, true}) {
+    SCOPED_TRACE(Tree ? "tree" : "flat");
+    View->SetViewAsTreeList(Tree);
+    EXPECT_EQ(View->CalcAggrFieldFunc(QStringLiteral("Qty"), QStringLiteral("SUM")).AsInteger(), 22);
+    EXPECT_EQ(View->CalcAggrFieldFunc(QStringLiteral("Qty"), QStringLiteral("COUNT")).AsInteger(), 3);
+    EXPECT_EQ(View->CalcAggrFieldFunc(QStringLiteral("Qty"), QStringLiteral("MIN")).AsInteger(), 5);
+    EXPECT_DOUBLE_EQ(View->CalcAggrFieldFunc(QStringLiteral("Qty"), QStringLiteral("AVG")).AsDouble(), 22.0 / 3);
+    EXPECT_EQ(Expr.CalcAggregateValue(View->AccountableRecords()).AsInteger(), 26);
+  }
+  // A deletion is seen at once, without a rebuild.
+  Data->RecordsList()->DeleteRecord(0);
+  EXPECT_EQ(View->CalcAggrFieldFunc(QStringLiteral("Qty"), QStringLiteral("SUM")).AsInteger(), 12);
+  EXPECT_EQ(Expr.CalcAggregateValue(View->AccountableRecords()).AsInteger(), 15);
+  View.reset();
+}
