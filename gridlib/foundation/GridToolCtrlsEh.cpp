@@ -230,11 +230,7 @@ void TSizeGripPanelEh::UpdateWindowRegion()
 {
   if (!HandleAllocated())
     return;
-  const std::vector<TPoint> Points = WindowRegionPoints();
-  if (Points.empty())
-    SetWindowRgn(this, nullptr, true);
-  else
-    SetWindowRgn(this, CreatePolygonRgn(Points.data(), Integer(Points.size()), WINDING), true);
+  SetWindowPolygonEh(this, WindowRegionPoints());
   Invalidate();
 }
 

@@ -959,6 +959,8 @@ enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom 
 TSizeGripPosition MirrorSizeGripPositionEh(TSizeGripPosition Position);
 // The triangle of a Width x Height grip that keeps its corner.
 std::vector<TPoint> SizeGripTrianglePointsEh(TSizeGripPosition Position, Integer Width, Integer Height);
+// Shapes Control's window to Points; no points take the shape away.
+void SetWindowPolygonEh(TWinControl* Control, const std::vector<TPoint>& Points);
 
 enum TMRUListSourceKindEh { lskMRUListItemsEh, lskDataSetFieldValuesEh };
 class TMRUListEh;

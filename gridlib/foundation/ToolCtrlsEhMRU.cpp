@@ -439,15 +439,19 @@ std::vector<TPoint> SizeGripTrianglePointsEh(TSizeGripPosition Position, Integer
   return {};
 }
 
+void SetWindowPolygonEh(TWinControl* Control, const std::vector<TPoint>& Points)
+{
+  if (Points.empty())
+    SetWindowRgn(Control, nullptr, true);
+  else
+    SetWindowRgn(Control, CreatePolygonRgn(Points.data(), Integer(Points.size()), WINDING), true);
+}
+
 void TSizeGripEh::UpdateWindowRegion()
 {
   if (!HandleAllocated())
     return;
-  const std::vector<TPoint> Points = WindowRegionPoints();
-  if (Points.empty())
-    SetWindowRgn(this, nullptr, true);
-  else
-    SetWindowRgn(this, CreatePolygonRgn(Points.data(), Integer(Points.size()), WINDING), true);
+  SetWindowPolygonEh(this, WindowRegionPoints());
   UpdatePosition();
   SetCursor(FPosition == sgpTopLeft || FPosition == sgpBottomRight ? crSizeNWSE : crSizeNESW);
 }
