@@ -1,0 +1,2 @@
+// DropDownFormEh.cpp: drop-down forms.
+#include "gridlib/editors/DropDownFormEh.h"
