@@ -7,6 +7,7 @@
 //   scripts/pgserver.sh start /tmp/benchdb
 //   ODBCINI=/tmp/benchdb/odbc.ini build-bench/bench/bench_dataset /tmp/benchdb
 #include "BenchServerEnv.h"
+#include "BenchTiming.h"
 
 #include "platform/data/ADODB.h"
 #include "platform/data/ADOFilter.h"
@@ -44,37 +45,6 @@ const char* const BenchTextSql =
     "from generate_series(1, 1000000) g";
 
 constexpr int Runs = 5;
-
-// Median of Runs, in milliseconds; Setup runs untimed before each run.
-double MedianOf(int Count, const std::function<void()>& Work, const std::function<void()>& Setup = nullptr)
-{
-  std::vector<double> Times;
-  for (int I = 0; I < Count; ++I) {
-    if (Setup)
-      Setup();
-    QElapsedTimer T;
-    T.start();
-    Work();
-    Times.push_back(double(T.nsecsElapsed()) / 1e6);
-  }
-  std::sort(Times.begin(), Times.end());
-  return Times[Times.size() / 2];
-}
-
-// One run of Work, in milliseconds.
-double TimeOf(const std::function<void()>& Work)
-{
-  QElapsedTimer T;
-  T.start();
-  Work();
-  return double(T.nsecsElapsed()) / 1e6;
-}
-
-double Median(std::vector<double> Values)
-{
-  std::sort(Values.begin(), Values.end());
-  return Values[Values.size() / 2];
-}
 
 // What a Qt programmer would write: a forward-only query whose rows are all
 // kept as vectors of QVariant.

@@ -29,6 +29,8 @@ if [ "${1:-}" = --extra ]; then
   packages+=(clang libclang-rt-14-dev libbenchmark-dev valgrind)
   # the dataset benchmark's peer: Qt's own PostgreSQL driver
   packages+=(libqt6sql6-psql)
+  # the in-memory dataset benchmark's peer: SQLite
+  packages+=(libsqlite3-dev)
 fi
 
 missing=()

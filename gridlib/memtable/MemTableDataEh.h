@@ -864,6 +864,21 @@ private:
   const TRecordsViewEh* FView;
 };
 
+// A sort order that can read a record's sort key as plain numbers: the view
+// then reads every key once and sorts the keys, instead of asking the compare
+// routine for every pair, and ties keep storage order. The keys must order
+// exactly as the compare routine does (a descending field negated, Null below
+// every value); KeyOf answers false for a record whose key is not exactly a
+// few doubles (a text, a large integer), and the view then sorts through the
+// compare routine.
+class TRecordsSortKeyEh {
+public:
+  static constexpr Integer MaxKeyLength = 4;
+  virtual ~TRecordsSortKeyEh() = default;
+  virtual Integer KeyLength() const = 0;
+  virtual bool KeyOf(const TMemoryRecordEh* Rec, double* Key) const = 0;
+};
+
 class TRecordsViewEh : public TRecordsListNotificatorEh {
   VELMORA_CLASS(TRecordsViewEh)
   using inherited = TRecordsListNotificatorEh;
@@ -992,8 +1007,16 @@ private:
   Integer SortedIndexOfRec(TMemoryRecordEh* Rec, Integer Hint) const;
   void FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action, TPendingNote& Pending);
   void TreeDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action, TPendingNote& Pending);
-  void QuickSortNodes(std::vector<TMemRecViewEh*>& List, Integer L, Integer R, TObject* ParamSort,
+  struct TSortPair {
+    TMemoryRecordEh* Rec;
+    TMemRecViewEh* Node;
+  };
+  void QuickSortNodes(std::vector<TSortPair>& List, Integer L, Integer R, TObject* ParamSort,
                       const TCompareRecordsEh& Compare);
+  void QuickSortNodes(std::vector<TMemRecViewEh*>& Nodes, TObject* ParamSort, const TCompareRecordsEh& Compare);
+  void RebuildSortedList(TRecordsListEh* List);
+  bool SortByKeys(const TRecordsSortKeyEh* Keys);
+  void OrderRowsAsSortedList(TObject* ParamSort, const TCompareRecordsEh& Compare);
 
   TMTAggregatesEh* FAggregates = nullptr;
   bool FCachedUpdates = true;
@@ -1197,6 +1220,8 @@ private:
   Integer FExprDataSize = 0;
   TDataSetExprParserTypeEh FExprParserType;
   const TExprStructureEh* FStructure;
+  // Constants of the code, decoded on first use.
+  mutable std::unordered_map<int, Variant> FConstants;
 };
 
 

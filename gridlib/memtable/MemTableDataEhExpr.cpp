@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <type_traits>
+#include <unordered_map>
 
 namespace {
 
@@ -85,8 +86,9 @@ bool Truth(const Variant& V) { return !V.IsNull() && !V.IsEmpty() && V.AsBoolean
 
 class TEvaluator {
 public:
-  TEvaluator(const TExprData& Code, TDataSet* DataSet, const TExprRecordEh* Rec, const TExprRecordWalkEh* View)
-      : FCode(Code), FDataSet(DataSet), FRec(Rec), FView(View)
+  TEvaluator(const TExprData& Code, TDataSet* DataSet, const TExprRecordEh* Rec, const TExprRecordWalkEh* View,
+             std::unordered_map<int, Variant>* Constants = nullptr)
+      : FCode(Code), FDataSet(DataSet), FRec(Rec), FView(View), FConstants(Constants)
   {
     if (FCode.size() < 10)
       BadCode();
@@ -121,7 +123,7 @@ public:
     case enConst:
       if (Op != coCONST)
         break;
-      return Constant(Operand(Node, 0), Operand(Node, 1), Operand(Node, 2));
+      return CachedConstant(Node);
     case enFunc:
       if (Op != coFUNC)
         break;
@@ -208,6 +210,20 @@ private:
     if (!FDataSet)
       throw Exception(QStringLiteral("The field \"%1\" has no record to read.").arg(Name(NameOffset)));
     return FDataSet->FieldByName(Name(NameOffset))->Value();
+  }
+
+  // A constant is decoded once for all the records a filter runs over.
+  Variant CachedConstant(int Node)
+  {
+    if (FConstants) {
+      const auto It = FConstants->find(Node);
+      if (It != FConstants->end())
+        return It->second;
+    }
+    Variant V = Constant(Operand(Node, 0), Operand(Node, 1), Operand(Node, 2));
+    if (FConstants)
+      FConstants->emplace(Node, V);
+    return V;
   }
 
   Variant Constant(int Code, int Size, int Offset)
@@ -482,6 +498,7 @@ private:
   int FLiterals = 0;
   bool FIgnoreCase = false;
   int FDepth = 0;
+  std::unordered_map<int, Variant>* FConstants;
   int FAggrPos = -1;   // the accountable record field nodes read inside an aggregate
 };
 
@@ -532,13 +549,14 @@ void TDataSetExprParserEh::SetExprData(const TExprData& Data)
 {
   FExprData = Data;
   FExprDataSize = Integer(Data.size());
+  FConstants.clear();
 }
 
 bool TDataSetExprParserEh::IsCurRecordInFilter(const TExprRecordEh& Rec) const
 {
   if (!HasData())
     return false;
-  return Truth(TEvaluator(FExprData, FDataSet, &Rec, nullptr).Eval(0));
+  return Truth(TEvaluator(FExprData, FDataSet, &Rec, nullptr, &FConstants).Eval(0));
 }
 
 bool TDataSetExprParserEh::IsCurRecordBufInFilter(TRecordBuffer Buffer) const
@@ -551,5 +569,5 @@ Variant TDataSetExprParserEh::CalcAggregateValue(const TExprRecordWalkEh& Record
 {
   if (!HasData())
     return false;
-  return TEvaluator(FExprData, FDataSet, nullptr, &RecordsView).Eval(0);
+  return TEvaluator(FExprData, FDataSet, nullptr, &RecordsView, &FConstants).Eval(0);
 }

@@ -7,6 +7,7 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cmath>
 
 // ---------------------------------------------------------------------------
 // Records view.
@@ -363,19 +364,38 @@ Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
   return Lo;
 }
 
+// The sorted list in storage order. When it already holds a node for each
+// record of the list, the nodes are put back in place instead of made anew:
+// a filter switched on or off then allocates nothing.
+void TRecordsViewEh::RebuildSortedList(TRecordsListEh* List)
+{
+  const Integer N = List ? List->Count() : 0;
+  bool Reuse = Integer(FSorderViewList.size()) == N;
+  std::vector<TMemRecViewEh*> Nodes(Reuse ? size_t(N) : 0);
+  for (size_t I = 0; Reuse && I < FSorderViewList.size(); ++I) {
+    TMemRecViewEh* Node = FSorderViewList[I];
+    const Integer At = Node->Rec()->RecordsList() == List ? Node->Rec()->Index() : -1;
+    Reuse = At >= 0 && At < N && !Nodes[size_t(At)] && List->Rec(At) == Node->Rec();
+    if (Reuse)
+      Nodes[size_t(At)] = Node;
+  }
+  if (Reuse) {
+    FSorderViewList = std::move(Nodes);
+  } else {
+    FreeSortedList();
+    FSorderViewList.reserve(size_t(N));
+    for (Integer I = 0; I < N; ++I)
+      FSorderViewList.push_back(NewNode(List->Rec(I)));
+  }
+  for (Integer I = 0; I < N; ++I)
+    FSorderViewList[size_t(I)]->FInSortedListIndex = I;
+}
+
 void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
 {
   FMemoryViewList.clear();
-  FreeSortedList();
   TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
-  if (List) {
-    FSorderViewList.reserve(size_t(List->Count()));
-    for (Integer I = 0; I < List->Count(); ++I) {
-      TMemRecViewEh* Node = NewNode(List->Rec(I));
-      Node->FInSortedListIndex = I;
-      FSorderViewList.push_back(Node);
-    }
-  }
+  RebuildSortedList(List);
   FSortedListIndexesObsolete = false;
   if (List && !FViewAsTreeList) {
     const std::vector<TMemRecViewEh*>* Candidates = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
@@ -400,17 +420,19 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
     ViewDataEvent(nullptr, -1, rlnListChangedEh);
 }
 
-void TRecordsViewEh::QuickSortNodes(std::vector<TMemRecViewEh*>& List, Integer L, Integer R, TObject* ParamSort,
+// Sorts the pairs by their records. The record travels beside its node so
+// that a comparison does not have to go through the node to reach it.
+void TRecordsViewEh::QuickSortNodes(std::vector<TSortPair>& List, Integer L, Integer R, TObject* ParamSort,
                                     const TCompareRecordsEh& Compare)
 {
   while (L < R) {
     Integer I = L;
     Integer J = R;
-    TMemoryRecordEh* Pivot = List[size_t((L + R) / 2)]->Rec();
+    TMemoryRecordEh* Pivot = List[size_t((L + R) / 2)].Rec;
     do {
-      while (Compare(List[size_t(I)]->Rec(), Pivot, ParamSort) < 0)
+      while (Compare(List[size_t(I)].Rec, Pivot, ParamSort) < 0)
         ++I;
-      while (Compare(List[size_t(J)]->Rec(), Pivot, ParamSort) > 0)
+      while (Compare(List[size_t(J)].Rec, Pivot, ParamSort) > 0)
         --J;
       if (I <= J) {
         std::swap(List[size_t(I)], List[size_t(J)]);
@@ -418,6 +440,7 @@ void TRecordsViewEh::QuickSortNodes(std::vector<TMemRecViewEh*>& List, Integer L
         --J;
       }
     } while (I <= J);
+    // Recursion into the smaller part keeps the stack shallow.
     if (J - L < R - I) {
       QuickSortNodes(List, L, J, ParamSort, Compare);
       L = I;
@@ -428,13 +451,90 @@ void TRecordsViewEh::QuickSortNodes(std::vector<TMemRecViewEh*>& List, Integer L
   }
 }
 
+void TRecordsViewEh::QuickSortNodes(std::vector<TMemRecViewEh*>& Nodes, TObject* ParamSort,
+                                    const TCompareRecordsEh& Compare)
+{
+  std::vector<TSortPair> Pairs;
+  Pairs.reserve(Nodes.size());
+  for (TMemRecViewEh* Node : Nodes)
+    Pairs.push_back({Node->Rec(), Node});
+  QuickSortNodes(Pairs, 0, Integer(Pairs.size()) - 1, ParamSort, Compare);
+  for (size_t I = 0; I < Pairs.size(); ++I)
+    Nodes[I] = Pairs[I].Node;
+}
+
+// The sorted list is sorted once; the rows of the view, a subset of it, then
+// take its order from the nodes' places in it.
+// The sorted list ordered by keys read once from each record; false (and
+// nothing changed) when a record's key cannot be read so.
+// Without Keys, storage order.
+bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
+{
+  const Integer Length = Keys ? Keys->KeyLength() : 0;
+  if (Keys && (Length < 1 || Length > TRecordsSortKeyEh::MaxKeyLength))
+    return false;
+  struct TKeyed {
+    double Key[TRecordsSortKeyEh::MaxKeyLength];
+    Integer Pos;
+    TMemRecViewEh* Node;
+  };
+  // Left uninitialised: every item is written below.
+  const size_t N = FSorderViewList.size();
+  std::unique_ptr<TKeyed[]> Items(new TKeyed[N]);
+  for (size_t I = 0; I < N; ++I) {
+    TKeyed& Item = Items[I];
+    Item.Node = FSorderViewList[I];
+    Item.Pos = Item.Node->Rec()->Index();
+    if (Keys && !Keys->KeyOf(Item.Node->Rec(), Item.Key))
+      return false;
+    // A NaN orders against nothing: only the compare routine can place it.
+    for (Integer K = 0; K < Length; ++K)
+      if (std::isnan(Item.Key[K]))
+        return false;
+  }
+  std::sort(Items.get(), Items.get() + N, [Length](const TKeyed& A, const TKeyed& B) {
+    for (Integer K = 0; K < Length; ++K)
+      if (A.Key[K] != B.Key[K])
+        return A.Key[K] < B.Key[K];
+    return A.Pos < B.Pos;
+  });
+  for (size_t I = 0; I < N; ++I)
+    FSorderViewList[I] = Items[I].Node;
+  return true;
+}
+
 void TRecordsViewEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare)
 {
-  if (FMemoryViewList.size() > 1)
-    QuickSortNodes(FMemoryViewList, 0, Integer(FMemoryViewList.size()) - 1, ParamSort, Compare);
-  if (FSorderViewList.size() > 1)
-    QuickSortNodes(FSorderViewList, 0, Integer(FSorderViewList.size()) - 1, ParamSort, Compare);
+  const auto* Keys = dynamic_cast<const TRecordsSortKeyEh*>(ParamSort);
+  if (FSorderViewList.size() > 1 && !(Keys && SortByKeys(Keys)))
+    QuickSortNodes(FSorderViewList, ParamSort, Compare);
+  OrderRowsAsSortedList(ParamSort, Compare);
+}
+
+void TRecordsViewEh::OrderRowsAsSortedList(TObject* ParamSort, const TCompareRecordsEh& Compare)
+{
   UpdateSortedListIndexes();
+  if (FMemoryViewList.size() > 1) {
+    std::vector<TMemRecViewEh*> Placed(FSorderViewList.size(), nullptr);
+    bool AllPlaced = true;
+    for (TMemRecViewEh* Node : FMemoryViewList) {
+      const Integer At = Node->FInSortedListIndex;
+      if (At < 0 || At >= Integer(Placed.size()) || FSorderViewList[size_t(At)] != Node || Placed[size_t(At)]) {
+        AllPlaced = false;
+        break;
+      }
+      Placed[size_t(At)] = Node;
+    }
+    if (AllPlaced) {
+      size_t Row = 0;
+      for (TMemRecViewEh* Node : Placed)
+        if (Node)
+          FMemoryViewList[Row++] = Node;
+    } else {
+      // Rows that are not in the sorted list: sorted on their own.
+      QuickSortNodes(FMemoryViewList, ParamSort, Compare);
+    }
+  }
   ViewDataEvent(nullptr, -1, rlnListChangedEh);
 }
 
@@ -446,9 +546,14 @@ void TRecordsViewEh::SortOrderChanged()
 
 void TRecordsViewEh::SortRecordsList()
 {
-  SortData(FOrderByList.get(), [this](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) {
-    return CompareRecords(A, B);
-  });
+  const auto ByCompare = [this](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) { return CompareRecords(A, B); };
+  // Without an order the records go back to storage order, with no compare.
+  if (FSortOrder.isEmpty() || !OnCompareRecords) {
+    SortByKeys(nullptr);
+    OrderRowsAsSortedList(nullptr, ByCompare);
+    return;
+  }
+  SortData(FOrderByList.get(), ByCompare);
 }
 
 void TRecordsViewEh::SortTreeList()

@@ -450,3 +450,96 @@ TEST(RecordsView, AggregatesFollowTheViewFlatAndAsATree)
   EXPECT_EQ(Expr.CalcAggregateValue(View->AccountableRecords()).AsInteger(), 15);
   View.reset();
 }
+
+namespace {
+
+// "Grp, Val DESC" as a compare routine, and the same order that also reads
+// its keys as numbers.
+class TGrpValOrder : public TObject {};
+class TGrpValKeyOrder : public TGrpValOrder, public TRecordsSortKeyEh {
+public:
+  Integer KeyLength() const override { return 2; }
+  bool KeyOf(const TMemoryRecordEh* Rec, double* Key) const override
+  {
+    if (!VarIsNumeric(Rec->Value(0)) || !VarIsNumeric(Rec->Value(1)))
+      return false;
+    Key[0] = Rec->Value(0).AsDouble();
+    Key[1] = -Rec->Value(1).AsDouble();
+    return true;
+  }
+};
+
+Integer CompareGrpVal(TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*)
+{
+  const auto Cmp = [](const Variant& X, const Variant& Y) {
+    switch (VarCompareValue(X, Y)) {
+    case vrLessThan: return -1;
+    case vrGreaterThan: return 1;
+    default: return 0;
+    }
+  };
+  if (const Integer C = Cmp(A->Value(0), B->Value(0)))
+    return C;
+  return -Cmp(A->Value(1), B->Value(1));
+}
+
+std::vector<TMemoryRecordEh*> SortedRows(TMemTableDataEh* Data, bool WithKeys, bool Filtered)
+{
+  TRecordsViewEh View(nullptr);
+  View.OnParseOrderByStr = [WithKeys](const String&) {
+    return WithKeys ? std::unique_ptr<TObject>(new TGrpValKeyOrder) : std::unique_ptr<TObject>(new TGrpValOrder);
+  };
+  View.OnCompareRecords = CompareGrpVal;
+  if (Filtered)
+    View.OnFilterRecord = [](TMemoryRecordEh* Rec, Integer) { return Rec->Index() % 4 != 1; };
+  View.SetMemTableData(Data);
+  View.SetSortOrder(QStringLiteral("Grp, Val DESC"));
+  std::vector<TMemoryRecordEh*> Rows;
+  for (Integer I = 0; I < View.Count(); ++I)
+    Rows.push_back(View.GetViewRecord(I));
+  // Without an order the rows are in storage order again.
+  View.SetSortOrder(String());
+  for (Integer I = 1; I < View.Count(); ++I)
+    EXPECT_LT(View.GetViewRecord(I - 1)->Index(), View.GetViewRecord(I)->Index());
+  return Rows;
+}
+
+} // namespace
+
+// Sorting by keys read once gives the order of the compare routine, ties in
+// storage order; a key that cannot be read as numbers (a text, a NaN) sends
+// the whole sort back to the compare routine.
+TEST(RecordsView, SortByKeysOrdersAsTheCompareRoutine)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "Grp", ftVariant);
+  AddField(Data->DataStruct(), "Val", ftVariant);
+  std::mt19937 Rng(99);
+  for (Integer I = 0; I < 3000; ++I)
+    Append(Data.get(), {Variant(Integer(Rng() % 5)), Variant(double(Rng() % 40) / 4)});
+  for (const bool Filtered : {false, true}) {
+    SCOPED_TRACE(Filtered);
+    const auto ByKeys = SortedRows(Data.get(), true, Filtered);
+    const auto ByCompare = SortedRows(Data.get(), false, Filtered);
+    ASSERT_EQ(ByKeys.size(), Filtered ? 2250u : 3000u);
+    // The compare routine's sort is not stable: compare the keys, then
+    // check that the key sort kept storage order among equals.
+    for (size_t I = 0; I < ByKeys.size(); ++I)
+      ASSERT_EQ(CompareGrpVal(ByKeys[I], ByCompare[I], nullptr), 0) << I;
+    for (size_t I = 1; I < ByKeys.size(); ++I)
+      if (CompareGrpVal(ByKeys[I - 1], ByKeys[I], nullptr) == 0)
+        ASSERT_LT(ByKeys[I - 1]->Index(), ByKeys[I]->Index());
+      else
+        ASSERT_LT(CompareGrpVal(ByKeys[I - 1], ByKeys[I], nullptr), 0);
+  }
+  // Each odd value in a group of its own, where the compare routine never
+  // has to weigh it against a number.
+  for (const Variant& Odd : {Variant(String(QStringLiteral("x"))), Variant(std::nan(""))}) {
+    Append(Data.get(), {Variant(Integer(7)), Odd});
+    const auto ByKeys = SortedRows(Data.get(), true, false);
+    const auto ByCompare = SortedRows(Data.get(), false, false);
+    for (size_t I = 0; I < ByKeys.size(); ++I)
+      ASSERT_EQ(CompareGrpVal(ByKeys[I], ByCompare[I], nullptr), 0) << I;
+    Data->RecordsList()->DeleteRecord(Data->RecordsList()->Count() - 1);
+  }
+}
