@@ -1224,13 +1224,17 @@ private:
 
 }  // namespace
 
-// Binds every column of fixed or moderate width for a block of rows.
+// Long texts are bound this wide (UTF-16 units): most notes and comments
+// fit and come with their block; the longer ones are read again whole.
+constexpr SQLLEN LongTextBindUnits = 256;
+
+// Binds every column but the binary ones for a block of rows.
 static std::vector<TBoundColumn> BindBlock(TConnection& Conn, SQLHSTMT H, const TRowStore& Store, SQLULEN Block)
 {
   std::vector<TBoundColumn> Bound;
   for (int C = 0; C < Store.ColumnCount(); ++C) {
     const TColumn& Col = Store.Column(C);
-    if (Col.Long)
+    if (Col.Kind == TValueKind::Binary)
       continue;
     TBoundColumn B;
     B.Col = C;
@@ -1245,7 +1249,7 @@ static std::vector<TBoundColumn> BindBlock(TConnection& Conn, SQLHSTMT H, const 
     case TValueKind::Boolean:
     case TValueKind::Currency:
     case TValueKind::Decimal: B.CType = SQL_C_CHAR; B.Width = 64; break;
-    default: B.CType = SQL_C_WCHAR; B.Width = TextUnitsFor(Col) * 2; break;
+    default: B.CType = SQL_C_WCHAR; B.Width = (Col.Long ? LongTextBindUnits : TextUnitsFor(Col)) * 2; break;
     }
     B.Data.resize(std::size_t(B.Width) * Block);
     B.Ind.resize(Block);
@@ -1256,16 +1260,16 @@ static std::vector<TBoundColumn> BindBlock(TConnection& Conn, SQLHSTMT H, const 
   return Bound;
 }
 
-// Fetches in blocks of bound rows; long cells and cells the binding could
+// Fetches in blocks of bound rows; binary cells and cells the binding could
 // not hold whole are read one by one with SQLGetData.
 static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMALLINT ColCount)
 {
   auto Store = std::make_unique<TRowStore>(DescribeColumns(H, ColCount));
   const int N = Store->ColumnCount();
   std::vector<char> ReadCol(std::size_t(N), 0);   // per row: columns read one by one
-  bool AnyLong = false;
+  bool AnyBinary = false;
   for (int C = 0; C < N; ++C)
-    AnyLong = AnyLong || Store->Column(C).Long;
+    AnyBinary = AnyBinary || Store->Column(C).Kind == TValueKind::Binary;
   const SQLULEN Block = FetchBlockRows;
   SQLULEN Fetched = 0;
   SQLSetStmtAttr(H, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
@@ -1284,7 +1288,7 @@ static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMA
       Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Fetch failed"));
     for (SQLULEN I = 0; I < Fetched; ++I) {
       const int Row = Store->AppendRow();
-      bool Partial = AnyLong;
+      bool Partial = AnyBinary;
       for (const TBoundColumn& B : Bound) {
         const bool Whole = StoreBound(*Store, Row, B, I);
         ReadCol[std::size_t(B.Col)] = !Whole;
@@ -1294,7 +1298,7 @@ static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMA
         continue;
       Reader.Position(I);
       for (int C = 0; C < N; ++C)   // in column order, as SQLGetData wants
-        if (Store->Column(C).Long || ReadCol[std::size_t(C)])
+        if (Store->Column(C).Kind == TValueKind::Binary || ReadCol[std::size_t(C)])
           Reader.Read(*Store, Row, C);
     }
   }
