@@ -1033,8 +1033,6 @@ void TCustomMemTableEh::SetExternalMemData(TCustomMemTableEh* Value)
     Open();
 }
 
-void TCustomMemTableEh::SetDataDriver(TDataDriverEh* Value) { FDataDriver = Value; }
-
 void TCustomMemTableEh::Notification(TComponent* AComponent, TOperation Operation)
 {
   inherited::Notification(AComponent, Operation);
@@ -1107,6 +1105,8 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
   if (!InfoQuery && !FDataDriver && MemTableData()->DataStruct()->Count() == 0)
     DatabaseError(QStringLiteral("MemTable doesn't have data."), this);
   if (!InfoQuery)
+    OpenDriverReader();
+  if (!InfoQuery)
     FActive = true;
   try {
     inherited::OpenCursor(InfoQuery);
@@ -1116,6 +1116,7 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
   }
   if (!InfoQuery) {
     RefreshFilter();
+    FetchOnOpen();
   }
 }
 
@@ -1148,6 +1149,7 @@ void TCustomMemTableEh::InternalClose()
   BindFields(false);
   if (DefaultFields())
     DestroyFields();
+  CloseDriverReader();
   FDataSetReader = nullptr;
   FRecordsView->SetSortOrder(String());
   FInternMemTableData->SetOnFieldCalculation(nullptr);

@@ -315,6 +315,10 @@ public:
 enum TMemTableOptionEh { mtoPersistentStructEh, mtoTextFieldsCaseInsensitive };
 using TMemTableOptionsEh = TSet<TMemTableOptionEh>;
 enum TMasterDetailSideEh { mdsOnSelfEh, mdsOnProviderEh, mdsOnSelfAfterProviderEh };
+enum TLoadMode { lmCopy, lmAppend, lmCopyStructureOnly };
+enum TMemTableLoadOptionEh { tloUseCachedUpdatesEh, tloDisregardFilterEh, tloOpenOnLoad };
+using TMemTableLoadOptionsEh = TSet<TMemTableLoadOptionEh>;
+enum TDfmStreamFormatEh { dfmBinaryEh, dfmTextEh };
 
 using TMemTableChangeFieldValueEventEh = std::function<void(TCustomMemTableEh* MemTable, TField* Field, Variant& Value)>;
 using TMTTreeNodeExpandingEventEh = std::function<void(TObject* Sender, Integer RecNo, bool& AllowExpansion)>;
@@ -400,6 +404,24 @@ public:
   void CopyStructure(TDataSet* Source);
   void EmptyTable();
   void DestroyTable();
+
+  // --- loading and saving (RecordCount <= 0: all from the first record;
+  // else that many from the current one)
+  Integer LoadFromDataSet(TDataSet* Source, Integer RecordCount, TLoadMode Mode, bool UseCachedUpdates);
+  Integer LoadFromMemTableEh(TCustomMemTableEh* Source, Integer RecordCount, TLoadMode Mode,
+                             TMemTableLoadOptionsEh LoadOptions);
+  Integer SaveToDataSet(TDataSet* Dest, Integer RecordCount);
+  void SaveToFile(const String& FileName, TDfmStreamFormatEh Format = dfmBinaryEh);
+  void LoadFromFile(const String& FileName);
+
+  // --- cached updates and the data driver
+  virtual Integer ApplyUpdates(Integer MaxErrors);
+  void CancelUpdates();
+  void MergeChangeLog();
+  bool HasCachedChanges() const;
+  void RevertRecord();
+  void RefreshRecord();
+  TUpdateErrorEh* UpdateError() const;
 
   // --- record and cursor
   TMemoryRecordEh* Rec() const;
@@ -587,6 +609,20 @@ protected:
   void InternalRefresh() override;
   void DoOnNewRecord() override;
   virtual void InternalApplyUpdates();
+  virtual Integer InternalApplyUpdates(TMemTableDataEh* AMemTableData, Integer MaxErrors);
+  // Reads up to Count records (-1: all) from the data driver into the storage.
+  Integer ReadDriverRecords(Integer Count);
+  // The driver's part of opening: structure and reader, then the first rows.
+  void OpenDriverReader();
+  void FetchOnOpen();
+  void CloseDriverReader();
+  // An append must wait until the driver has read every row.
+  void CheckAppendAfterDriverRead();
+  // The driver's part of a refresh: the reader again, the rows again.
+  void RefreshFromDriver();
+  // Without cached updates a change is applied through the driver at once:
+  // what the change log still holds goes now.
+  void ApplyChangeLogNow();
   // Writes a posted buffer into the storage: a new record for an insert
   // (placed at the cursor row), the changed values for an edit. Answers the
   // stored record.

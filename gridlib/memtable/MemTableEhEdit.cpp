@@ -6,6 +6,8 @@
 
 void TCustomMemTableEh::InternalInsert()
 {
+  if (TMTRecBuf* B = RecBuf(ActiveBuffer()); B && B->BookmarkFlag == bfEOF)
+    CheckAppendAfterDriverRead();
   if (TMTRecBuf* B = RecBuf(ActiveBuffer())) {
     B->UseMemRec = false;
     B->MemRec = nullptr;
@@ -67,6 +69,7 @@ void TCustomMemTableEh::InternalPost()
   BeginViewUpdate();
   ScopeExit End([&] { EndViewUpdate(false); });
   TMemoryRecordEh* R = PostBufferToStorage(B, State() == dsInsert);
+  ApplyChangeLogNow();
   const Integer Row = FRecordsView->IndexOfRec(R);
   if (Row >= 0) {
     FRecordPos = Row;
@@ -95,6 +98,7 @@ void TCustomMemTableEh::InternalDelete()
   BeginViewUpdate();
   ScopeExit End([&] { EndViewUpdate(false); });
   FRecordsView->DeleteRecord(Row);
+  ApplyChangeLogNow();
   FRecordPos = std::min(Row, FRecordsView->ViewItemsCount() - 1);
   FRecordsViewUpdated = false;
 }
@@ -104,8 +108,10 @@ void TCustomMemTableEh::InternalAddRecord(TRecordBuffer Buffer, bool Append)
   TMTRecBuf* B = RecBuf(Buffer);
   B->BookmarkFlag = Append ? bfEOF : bfInserted;
   PostBufferToStorage(B, true);
+  if (!Append)
+    ApplyChangeLogNow();
 }
 
-void TCustomMemTableEh::InternalRefresh() {}
+void TCustomMemTableEh::InternalRefresh() { RefreshFromDriver(); }
 
 void TCustomMemTableEh::InternalApplyUpdates() {}
