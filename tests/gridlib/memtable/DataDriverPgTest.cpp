@@ -5,6 +5,8 @@
 #include "MemTableTestSupport.h"
 #include "PgSQLDataDriver.h"
 
+#include "gridlib/memtable/MemTableEh.h"
+
 #include "platform/rtl/SysUtils.h"
 
 #include "tests/support/TestDatabase.h"
@@ -229,6 +231,94 @@ TEST_F(DataDriverPg, ProviderDataSetDriverReadsAndWritesBack)
   EXPECT_EQ(Conflicts, std::vector<TMemoryRecordEh*>{List->Rec(1)});
   EXPECT_EQ(List->DeltaList().size(), 1u);
   EXPECT_EQ(ServerRows(), (std::vector<Row>{R3("1", "Болт-2", "1.50"), R3("3", "Шайба-2", "0.10")}));
+}
+
+// A memory table fed by the PostgreSQL driver: edits through the dataset,
+// cached and applied together, or each one at once.
+TEST_F(DataDriverPg, MemTableEditsReachTheServerThroughItsDriver)
+{
+  mttest::TPgSQLDataDriver Driver(nullptr, &Db);
+  Driver.SetSelectSQL(QStringLiteral("select id, name, price from mt_drv_items order by id"));
+  Driver.SetUpdateSQL(QStringLiteral(
+    "update mt_drv_items set name = :name, price = :price"
+    " where id = :OLD_id and name = :OLD_name and price = :OLD_price"));
+  Driver.SetGetrecSQL(QStringLiteral("select id, name, price from mt_drv_items where id = :OLD_id"));
+  TDynaSQLParamsEh* Dyna = Driver.DynaSQLParams();
+  Dyna->SetUpdateTable(QStringLiteral("mt_drv_items"));
+  Dyna->SetKeyFields(QStringLiteral("id"));
+  Dyna->SetUpdateFields(QStringLiteral("name, price"));
+  Dyna->SetOptions({dsoDynamicSQLInsertEh, dsoDynamicSQLDeleteEh});
+
+  TMemTableEh Table(nullptr);
+  Table.SetDataDriver(&Driver);
+  Table.Open();
+  ASSERT_EQ(Table.FieldCount(), 3);
+  // Appending waits until every row was read.
+  EXPECT_THROW(Table.Append(), Exception);
+  EXPECT_EQ(Table.State(), dsBrowse);
+  Table.Last();
+  EXPECT_EQ(Table.RecordCount(), 4);
+  EXPECT_TRUE(Driver.ProviderEOF());
+
+  auto Field = [&](const char* Name) { return Table.FieldByName(QString::fromUtf8(Name)); };
+  auto Goto = [&](int Id) { return Table.Locate(QStringLiteral("id"), Id, TLocateOptions()); };
+  Table.SetCachedUpdates(true);
+  ASSERT_TRUE(Goto(1));
+  Table.Edit();
+  Field("name")->SetAsString(QStringLiteral("Болт-3"));
+  Table.Post();
+  EXPECT_EQ(Table.UpdateStatus(), usModified);
+  Table.Append();
+  Field("id")->SetAsInteger(6);
+  Field("name")->SetAsString(QStringLiteral("Дюбель"));
+  Field("price")->SetAsFloat(0.3);
+  Table.Post();
+  EXPECT_EQ(Table.UpdateStatus(), usInserted);
+  ASSERT_TRUE(Goto(4));
+  Table.Delete();
+  EXPECT_EQ(Table.RecordCount(), 4);
+  EXPECT_EQ(ServerRows().size(), 4u);   // nothing reached the server yet
+
+  Other.Exec("update mt_drv_items set price = 5 where id = 1");
+  int Conflicts = 0;
+  Driver.OnUpdateError = [&](TDataDriverEh*, TMemTableDataEh*, TMemoryRecordEh*, TUpdateErrorActionEh& Action) {
+    ++Conflicts;
+    Action = ueaCountinueSkip;
+  };
+  EXPECT_EQ(Table.ApplyUpdates(-1), 2);
+  EXPECT_EQ(Conflicts, 1);
+  EXPECT_TRUE(Table.HasCachedChanges());
+  ASSERT_TRUE(Goto(1));
+  EXPECT_EQ(Table.UpdateStatus(), usModified);
+  ASSERT_NE(Table.UpdateError(), nullptr);
+  EXPECT_EQ(ServerRows(), (std::vector<Row>{R3("1", "Болт", "5.00"), R3("2", "Гайка", "0.75"),
+                                            R3("3", "Шайба", "0.10"), R3("6", "Дюбель", "0.30")}));
+  // Re-read from the server, the change goes through.
+  Table.RefreshRecord();
+  EXPECT_EQ(Table.ApplyUpdates(-1), 1);
+  EXPECT_FALSE(Table.HasCachedChanges());
+  EXPECT_EQ(ServerRows()[0][1], std::optional<std::string>("Болт-3"));
+
+  // Without cached updates every post goes to the server at once.
+  Table.SetCachedUpdates(false);
+  ASSERT_TRUE(Goto(2));
+  Table.Edit();
+  Field("price")->SetAsFloat(0.9);
+  Table.Post();
+  EXPECT_EQ(Table.UpdateStatus(), usUnmodified);
+  EXPECT_EQ(ServerRows()[1], R3("2", "Гайка", "0.90"));
+  // A row gone from the server: the post fails and the edit stays open.
+  Other.Exec("delete from mt_drv_items where id = 3");
+  Driver.OnUpdateError = nullptr;
+  ASSERT_TRUE(Goto(3));
+  Table.Edit();
+  Field("name")->SetAsString(QStringLiteral("Шайба-2"));
+  EXPECT_THROW(Table.Post(), EUpdateConflictEh);
+  EXPECT_EQ(Table.State(), dsEdit);
+  Table.Cancel();
+  EXPECT_EQ(Field("name")->AsString(), QStringLiteral("Шайба"));
+  EXPECT_FALSE(Table.HasCachedChanges());
+  Table.Close();
 }
 
 }  // namespace
