@@ -40,6 +40,20 @@ protected:
   {
     return Other.Rows("select id::text, name, price::text from mt_drv_items order by id");
   }
+  // Updates check the values read, so a row someone else changed is not
+  // overwritten; inserts and deletes are generated.
+  static void WriteItems(TCustomSQLDataDriverEh& Driver)
+  {
+    Driver.SetUpdateSQL(QStringLiteral(
+      "update mt_drv_items set name = :name, price = :price"
+      " where id = :OLD_id and name = :OLD_name and price = :OLD_price"));
+    Driver.SetGetrecSQL(QStringLiteral("select id, name, price from mt_drv_items where id = :OLD_id"));
+    TDynaSQLParamsEh* Dyna = Driver.DynaSQLParams();
+    Dyna->SetUpdateTable(QStringLiteral("mt_drv_items"));
+    Dyna->SetKeyFields(QStringLiteral("id"));
+    Dyna->SetUpdateFields(QStringLiteral("name, price"));
+    Dyna->SetOptions({dsoDynamicSQLInsertEh, dsoDynamicSQLDeleteEh});
+  }
   static TMemoryRecordEh* RecById(TMemTableDataEh* Data, int Id)
   {
     TRecordsListEh* L = Data->RecordsList();
@@ -70,17 +84,7 @@ TEST_F(DataDriverPg, CachedUpdatesReachTheServerAndConflictsAreReported)
                                            smuSortOrderAsOrderByClauseEh});
   Driver.ApplyFilterText(QStringLiteral("name <> 'Винт'"));
   Driver.ApplyOrderByText(QStringLiteral("id"));
-  // Updates check the values read, so a row someone else changed is not
-  // overwritten; inserts and deletes are generated.
-  Driver.SetUpdateSQL(QStringLiteral(
-    "update mt_drv_items set name = :name, price = :price"
-    " where id = :OLD_id and name = :OLD_name and price = :OLD_price"));
-  Driver.SetGetrecSQL(QStringLiteral("select id, name, price from mt_drv_items where id = :OLD_id"));
-  TDynaSQLParamsEh* Dyna = Driver.DynaSQLParams();
-  Dyna->SetUpdateTable(QStringLiteral("mt_drv_items"));
-  Dyna->SetKeyFields(QStringLiteral("id"));
-  Dyna->SetUpdateFields(QStringLiteral("name, price"));
-  Dyna->SetOptions({dsoDynamicSQLInsertEh, dsoDynamicSQLDeleteEh});
+  WriteItems(Driver);
 
   auto Data = mttest::NewStorage();
   Driver.BuildDataStruct(Data->DataStruct());
@@ -239,15 +243,7 @@ TEST_F(DataDriverPg, MemTableEditsReachTheServerThroughItsDriver)
 {
   mttest::TPgSQLDataDriver Driver(nullptr, &Db);
   Driver.SetSelectSQL(QStringLiteral("select id, name, price from mt_drv_items order by id"));
-  Driver.SetUpdateSQL(QStringLiteral(
-    "update mt_drv_items set name = :name, price = :price"
-    " where id = :OLD_id and name = :OLD_name and price = :OLD_price"));
-  Driver.SetGetrecSQL(QStringLiteral("select id, name, price from mt_drv_items where id = :OLD_id"));
-  TDynaSQLParamsEh* Dyna = Driver.DynaSQLParams();
-  Dyna->SetUpdateTable(QStringLiteral("mt_drv_items"));
-  Dyna->SetKeyFields(QStringLiteral("id"));
-  Dyna->SetUpdateFields(QStringLiteral("name, price"));
-  Dyna->SetOptions({dsoDynamicSQLInsertEh, dsoDynamicSQLDeleteEh});
+  WriteItems(Driver);
 
   TMemTableEh Table(nullptr);
   Table.SetDataDriver(&Driver);
