@@ -1142,6 +1142,8 @@ void TDataSet::GetCalcFields(TRecordBuffer Buffer)
   CalculateFields(Buffer);
 }
 
+void TDataSet::CalcLookupValue(TField* Field) { Field->CalcLookupValue(); }
+
 void TDataSet::CalculateFields(TRecordBuffer Buffer)
 {
   FCalcBuffer = Buffer;

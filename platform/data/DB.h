@@ -1110,6 +1110,8 @@ protected:
   virtual void CalculateFields(TRecordBuffer Buffer);
   virtual void RefreshInternalCalcFields(TRecordBuffer Buffer) { (void)Buffer; }
   void GetCalcFields(TRecordBuffer Buffer);
+  // A lookup field's value looked up for the record being calculated.
+  static void CalcLookupValue(TField* Field);
   bool HasCalcFields() const;
 
   // Opening and structure.
