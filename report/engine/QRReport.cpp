@@ -567,11 +567,8 @@ TCustomQRReport::~TCustomQRReport()
 {
   FDestroying = true;
   // A background run ends before anything it uses goes.
-  if (BGThread) {
-    Cancel();
-    BGThread->Join();
-    BGThread.reset();
-  }
+  StopBackground();
+  BGThread.reset();
   FGuiContext.reset();
   for (TQRCustomBand* B : FBandList)
     B->FParentReport = nullptr;
@@ -1356,6 +1353,14 @@ void TCustomQRReport::StartBackground()
   BGThread = std::make_unique<TQRCreateReportThread>(this);
 }
 
+void TCustomQRReport::StopBackground()
+{
+  if (!BGThread || BGThread->OnItsThread())
+    return;
+  Cancel();
+  BGThread->Join();
+}
+
 bool TCustomQRReport::RunningInBackground() const { return BGThread && !BGThread->Finished(); }
 
 void TCustomQRReport::WaitForBackground()
@@ -1523,7 +1528,11 @@ TQRPrintable::TQRPrintable(TComponent* AOwner)
   SetBounds(Left(), Top(), 10, 10);
 }
 
-TQRPrintable::~TQRPrintable() = default;
+TQRPrintable::~TQRPrintable()
+{
+  if (FParentReport)
+    FParentReport->StopBackground();
+}
 
 bool TQRPrintable::Loading() const
 {

@@ -759,8 +759,12 @@ public:
   void PrintBackground();
   void ExportToFilter(TQRExportFilter* AFilter);
   void Cancel();
-  // Waits for a background run to end (the GUI thread's part of it).
+  // Waits for a background run to end (the GUI thread's part of it); an
+  // error that ended the run is raised here.
   void WaitForBackground();
+  // Cancels a background run and waits for its end: what it reads is about
+  // to go.
+  void StopBackground();
   bool RunningInBackground() const;
 
   // Page flow of a run.
@@ -934,6 +938,7 @@ public:
   TQRCreateReportThread(const TQRCreateReportThread&) = delete;
   TQRCreateReportThread& operator=(const TQRCreateReportThread&) = delete;
   bool Finished() const { return FFinished; }
+  bool OnItsThread() const { return std::this_thread::get_id() == FThread.get_id(); }
   void Join();
   // The error that ended the run, empty when none.
   String Error() const;

@@ -50,8 +50,10 @@ TQRCustomBand::TQRCustomBand(TComponent* AOwner)
 
 TQRCustomBand::~TQRCustomBand()
 {
-  if (FParentReport)
+  if (FParentReport) {
+    FParentReport->StopBackground();
     FParentReport->RemoveBand(this);
+  }
 }
 
 std::vector<TQRPrintable*> TQRCustomBand::Printables() const
@@ -703,6 +705,9 @@ void TQRController::Notification(TComponent* AComponent, TOperation Operation)
   TQRCustomController::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
+  // A run on the report's thread must not read what goes.
+  if (FParentReport)
+    FParentReport->StopBackground();
   if (AComponent == FDataSet)
     FDataSet = nullptr;
   if (AComponent == FMaster)

@@ -326,3 +326,99 @@ TEST(QRReportGeneration, SameReportOverTheServer)
   NestedGroups(R);
   EXPECT_EQ(PagesAsText(R.Run()), Expected);
 }
+
+namespace {
+
+// 2498 rows of 50 mm details make 500 pages: 4 on the first, 5 on every
+// other, the summary under the last 4.
+constexpr int BackgroundRows = 2498;
+constexpr Integer BackgroundPages = 500;
+
+std::string FirstDetailOf(Integer Page) { return "D" + std::to_string(Page == 1 ? 1 : 5 + 5 * (Page - 2)); }
+
+// Runs the GUI thread's loop until Done or a minute has passed.
+template <class F>
+bool PumpUntil(F Done)
+{
+  QElapsedTimer T;
+  T.start();
+  while (!Done() && T.elapsed() < 60000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  return Done();
+}
+
+}   // namespace
+
+// The report's thread generates while the GUI thread reads random pages of
+// what is there so far; every page read is whole and in its place.
+TEST(QRReportBackground, PagesReadWhileTheyAreGenerated)
+{
+  TRig R(NumberedRows(BackgroundRows));
+  R.Report->OnPreview = [](TObject*) {};
+  R.Report->PreviewModeless();
+  TQRPrinter* Job = R.Report->QRPrinter();
+  ASSERT_NE(Job, nullptr);
+  QRandomGenerator Random(2026);
+  int Reads = 0;
+  while (R.Report->RunningInBackground() || Reads == 0) {
+    const Integer Available = Job->AvailablePages();
+    if (Available == 0) {
+      QCoreApplication::processEvents();
+      continue;
+    }
+    const Integer N = 1 + Integer(Random.bounded(Available));
+    const std::unique_ptr<TMetafile> Page = Job->GetPage(N);
+    ASSERT_NE(Page, nullptr) << N;
+    const std::vector<TPageText> Texts = PageTexts(*Page);
+    ASSERT_GE(Texts.size(), 3u) << N;
+    EXPECT_EQ(Texts.front().Text, "PH");
+    EXPECT_EQ(Texts[N == 1 ? 2 : 1].Text, FirstDetailOf(N));
+    EXPECT_EQ(Texts.back().Text, "PF");
+    ++Reads;
+    QCoreApplication::processEvents();
+  }
+  R.Report->WaitForBackground();
+  EXPECT_EQ(Job->PageCount(), BackgroundPages);
+  EXPECT_EQ(Job->Status(), mpFinished);
+  EXPECT_TRUE(R.Report->Available());
+  const std::unique_ptr<TMetafile> Last = Job->GetPage(BackgroundPages);
+  ASSERT_NE(Last, nullptr);
+  EXPECT_EQ(PagesAsText({PageTexts(*Last)}), "PH D2495 D2496 D2497 D2498 S PF");
+  EXPECT_GT(Reads, 0);
+}
+
+// A cancelled run stops soon, keeps what it had and its job goes on the GUI
+// thread; a new run starts cleanly afterwards.
+TEST(QRReportBackground, CancelMidRun)
+{
+  TRig R(NumberedRows(BackgroundRows));
+  R.Report->OnPreview = [](TObject*) {};
+  R.Report->PreviewModeless();
+  TQRPrinter* Job = R.Report->QRPrinter();
+  ASSERT_TRUE(PumpUntil([&] { return Job->AvailablePages() >= 20 || !R.Report->RunningInBackground(); }));
+  R.Report->Cancel();
+  R.Report->WaitForBackground();
+  EXPECT_TRUE(R.Report->Cancelled());
+  EXPECT_LT(Job->PageCount(), BackgroundPages);
+  EXPECT_TRUE(PumpUntil([&] { return R.Report->QRPrinter() == nullptr; }));
+  R.Report->Prepare();
+  ASSERT_NE(R.Report->QRPrinter(), nullptr);
+  EXPECT_EQ(R.Report->QRPrinter()->PageCount(), BackgroundPages);
+}
+
+// Destroying the report while its thread runs stops the thread first.
+TEST(QRReportBackground, DestroyMidRun)
+{
+  TRig R(NumberedRows(BackgroundRows));
+  R.Report->OnPreview = [](TObject*) {};
+  R.Report->SetCreateInBGThread(true);
+  R.Report->Preview();
+  TQRPrinter* Job = R.Report->QRPrinter();
+  ASSERT_TRUE(PumpUntil([&] { return Job->AvailablePages() >= 10 || !R.Report->RunningInBackground(); }));
+  delete R.Report;
+  R.Report = nullptr;
+  // Nothing queued for the report reaches it after its end.
+  QCoreApplication::processEvents();
+  R.Form.reset();
+  SUCCEED();
+}
