@@ -5,6 +5,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/Math.h"
+#include "platform/rtl/SyncObjs.h"
 #include "report/engine/QRReport.h"
 
 #include <algorithm>
@@ -973,9 +974,11 @@ TQRPreviewInterfaceClass& QRPreviewInterfaceClass()
 static constexpr Extended ScreenFactor = Extended(ScreenPixelsPerInch) / 254;
 static constexpr Extended FallbackFactor = 0.37795;
 
+// Only the GUI thread handles messages; a report generating on a thread of
+// its own goes on without.
 static void LetMessagesRun()
 {
-  if (Application)
+  if (Application && IsMainThread())
     Application->ProcessMessages();
 }
 
@@ -1051,10 +1054,22 @@ void TQRPrinter::SetPrinterFactors(TPrinter* APrinter, Extended LowFactor)
     FYFactor = LowFactor;
 }
 
+// From a generating thread the message is posted by the GUI thread, which
+// alone touches the message queue and tells whether the client still lives.
 void TQRPrinter::PostClient(UINT Msg, Integer Value)
 {
-  if (FClient && FClient->HandleAllocated())
-    PostMessage(FClient, Msg, WPARAM(Value), 0);
+  TWinControl* Client = FClient;
+  if (!Client)
+    return;
+  if (!IsMainThread()) {
+    QueueOnMainThread([Client, Msg, Value] {
+      if (IsLiveControl(Client) && Client->HandleAllocated())
+        PostMessage(Client, Msg, WPARAM(Value), 0);
+    });
+    return;
+  }
+  if (Client->HandleAllocated())
+    PostMessage(Client, Msg, WPARAM(Value), 0);
 }
 
 void TQRPrinter::SetAvailablePages(Integer Value)
@@ -1396,7 +1411,7 @@ void TQRPrinter::Print()
     Last = FLastpage;
   // A range beyond the stored pages prints what there is, not empty sheets.
   First = std::max(First, 1);
-  Last = std::min(Last, FPageCount);
+  Last = std::min(Last, Integer(FPageCount));
   auto Finally = [&] {
     FFirstPage = FLastpage = 0;
     if (aPrinter->Printing())
