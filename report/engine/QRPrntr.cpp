@@ -965,7 +965,7 @@ bool PrintStoredPages = false;
 
 TQRPreviewInterfaceClass& QRPreviewInterfaceClass()
 {
-  static TQRPreviewInterfaceClass Class = [] { return std::make_unique<TQRPreviewInterface>(nullptr); };
+  static TQRPreviewInterfaceClass Class = [] { return std::make_unique<TQRStandardPreviewInterface>(nullptr); };
   return Class;
 }
 
