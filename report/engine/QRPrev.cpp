@@ -674,10 +674,13 @@ void TQRStandardPreview::FormKeyDown(TObject*, Word& Key, TShiftState Shift)
     case VK_HOME: KeyPage(1); break;
     case VK_UP:
       if (V->Position() - V->Increment() <= 0) {
-        const bool ToFirst = Page - 1 <= 1;
-        KeyPage(Page - 1);
-        if (Page > 1)
-          V->SetPosition(ToFirst ? 0 : V->Range() - QRPreview->Height() - V->Increment());
+        // On the first page there is no page before: the top of this one.
+        if (Page <= 1)
+          V->SetPosition(0);
+        else {
+          KeyPage(Page - 1);
+          V->SetPosition(Page - 1 == 1 ? 0 : V->Range() - QRPreview->Height() - V->Increment());
+        }
       } else {
         V->SetPosition(V->Position() - V->Increment());
       }

@@ -282,6 +282,13 @@ TEST_F(PreviewTest, PagingKeysAndThumbnails)
   gui_test::Key(F->QRPreview, Qt::Key_Up);
   EXPECT_EQ(F->QRPreview->PageNumber(), 1);
 
+  // The wheel scrolls as the arrows do.
+  const Integer Before = V->Position();
+  gui_test::Wheel(F->QRPreview, -1);
+  EXPECT_EQ(V->Position(), Before + V->Increment());
+  gui_test::Wheel(F->QRPreview, 1);
+  EXPECT_EQ(V->Position(), Before);
+
   // A click on a thumbnail shows its page.
   F->Tabs->SetActivePage(F->TabThumbs);
   const TRect Cell = F->ThumbGrid->CellRect(0, 2);
@@ -476,6 +483,26 @@ TEST_F(PreviewTest, RefusesToCloseWhileTheJobRuns)
   EXPECT_TRUE(Freed);
   EXPECT_FALSE(Job.ShowingPreview());
   EXPECT_EQ(Job.Client(), nullptr);
+}
+
+TEST_F(PreviewTest, JobOpensTheStandardPreview)
+{
+  TQRPrinter Job(nullptr);
+  RunPages(Job, 3);
+  Job.SetTitle(QStringLiteral("Табель"));
+  Job.Preview();
+  auto* F = dynamic_cast<TQRStandardPreview*>(Job.PreviewControl());
+  ASSERT_NE(F, nullptr);
+  bool Freed = false;
+  F->OnDestroy = [&](TObject*) { Freed = true; };
+  EXPECT_TRUE(F->Visible());
+  EXPECT_EQ(F->Caption(), QStringLiteral("Report Preview : Табель"));
+  EXPECT_EQ(F->QRPreview->QRPrinter(), &Job);
+  EXPECT_TRUE(Job.ShowingPreview());
+  gui_test::Click(F->ExitButton, QPoint(10, 10));
+  LetMessagesRun();
+  EXPECT_TRUE(Freed);
+  EXPECT_FALSE(Job.ShowingPreview());
 }
 
 TEST_F(PreviewTest, Screenshot)
