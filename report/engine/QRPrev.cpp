@@ -5,10 +5,9 @@
 #include "platform/rtl/Math.h"
 #include "platform/rtl/SysUtils.h"
 #include "report/engine/QRReport.h"
+#include "report/engine/QRPrnSu.h"
 #include "report/engine/QRSearchDlg.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 String PrevSaveTypeExtension(TPrevSaveType Type)
 {
@@ -19,6 +18,25 @@ String PrevSaveTypeExtension(TPrevSaveType Type)
 namespace {
 
 const String ReportFileExtension = QStringLiteral("QRP");
+
+// The extension of the file name (after its last dot), empty without one.
+String ExtensionOf(const String& FileName)
+{
+  const String Name = FileName.mid(FileName.lastIndexOf(QLatin1Char('/')) + 1);
+  const qsizetype Dot = Name.lastIndexOf(QLatin1Char('.'));
+  return Dot < 0 ? String() : Name.mid(Dot + 1);
+}
+
+// Whether an existing file can be had for reading and writing alone.
+bool CanRewrite(const String& FileName)
+{
+  try {
+    TFileStream F(FileName, fmOpenReadWrite | fmShareExclusive);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
 
 template <class T>
 T* Put(TWinControl* Parent, TComponent* Owner, const char* Name)
@@ -45,8 +63,13 @@ TQRStandardPreview::TQRStandardPreview(TComponent* AOwner, TQRPrinter* aQRPrinte
   FReportOrientation = FQRPrinter ? FQRPrinter->Orientation() : poPortrait;
   if (FCurrentReport) {
     FReportOrientation = FCurrentReport->Page()->Orientation();
-    FReportTitle = FQRPrinter->Title();
-    SetWindowState(wsMaximized);
+    FReportTitle = FCurrentReport->ReportTitle();
+    if (TQRPreviewController* Controller = FCurrentReport->PreviewController()) {
+      SetupFromController(Controller);
+    } else {
+      SetWindowState(wsMaximized);
+      FQRPrinter->SetTitle(FReportTitle);
+    }
     HookHandled(spOpen, String());
   } else {
     SetWindowState(wsMaximized);
@@ -525,15 +548,12 @@ void TQRStandardPreview::SaveReportClick(TObject*)
 
 void TQRStandardPreview::SaveAs(String FileName, Integer FilterIndex)
 {
-  if (QFileInfo::exists(FileName)) {
-    QFile F(FileName);
-    if (!F.open(QIODevice::ReadWrite)) {
-      ShowMessage(QStringLiteral("The file is read-only or in use - save abandoned."));
-      return;
-    }
+  if (FileExists(FileName) && !CanRewrite(FileName)) {
+    ShowMessage(QStringLiteral("The file is read-only or in use - save abandoned."));
+    return;
   }
-  String Ext = QFileInfo(FileName).suffix().toUpper();
-  if (Ext.isEmpty() || QFileInfo(FileName).fileName().endsWith(QLatin1Char('.'))) {
+  String Ext = ExtensionOf(FileName).toUpper();
+  if (Ext.isEmpty()) {
     const auto& Filters = QRExportFilterLibrary().Filters();
     if (FilterIndex <= 1)
       Ext = ReportFileExtension;
@@ -578,7 +598,7 @@ void TQRStandardPreview::LoadReportClick(TObject*)
 
 void TQRStandardPreview::LoadFrom(const String& FileName)
 {
-  if (!QFileInfo::exists(FileName)) {
+  if (!FileExists(FileName)) {
     ShowMessage(QStringLiteral("File does not exist"));
     return;
   }
@@ -733,23 +753,110 @@ void TQRStandardPreview::FormClose(TObject*, TCloseAction& Action)
 
 bool TQRStandardPreview::HookHandled(TStandPrevEventType, const String&) { return false; }
 
-void TQRStandardPreview::ReportPagesInPreviewReached() {}
+// A report limited to so many preview pages stops once they are stored.
+void TQRStandardPreview::ReportPagesInPreviewReached()
+{
+  if (FCurrentReport && FCurrentReport->PagesInPreview() != 0 && FCurrentReport->PagesInPreview() == PageCount())
+    FCurrentReport->UserCancel = true;
+}
 
-void TQRStandardPreview::ReportUserCancel() {}
+void TQRStandardPreview::ReportUserCancel()
+{
+  if (FCurrentReport)
+    FCurrentReport->UserCancel = true;
+}
 
 String TQRStandardPreview::ReportDefaultSaveExtension() const { return PrevSaveTypeExtension(stQRP); }
 
-void TQRStandardPreview::ReportExport(TQRExportFilter*) {}
+void TQRStandardPreview::ReportExport(TQRExportFilter* Filter)
+{
+  if (FCurrentReport)
+    FCurrentReport->ExportToFilter(Filter);
+  else
+    FQRPrinter->ExportToFilter(Filter);
+}
 
-void TQRStandardPreview::ReportTakeLoadedPaper() {}
+void TQRStandardPreview::ReportTakeLoadedPaper()
+{
+  if (!FCurrentReport)
+    return;
+  FCurrentReport->Page()->SetPaperSize(FQRPrinter->PaperSize());
+  FCurrentReport->Page()->SetOrientation(FQRPrinter->Orientation());
+}
 
-void TQRStandardPreview::ReportPrintAgain() { FQRPrinter->Print(); }
+// The report runs again to the printer; the job it previews stays.
+void TQRStandardPreview::ReportPrintAgain()
+{
+  FCurrentReport->Print();
+  if (!QRPreview->QRPrinter() && FCurrentReport->QRPrinter()) {
+    FQRPrinter = FCurrentReport->QRPrinter();
+    QRPreview->SetQRPrinter(FQRPrinter);
+  }
+}
 
-void TQRStandardPreview::ReportPrinterSetup() {}
+void TQRStandardPreview::ReportPrinterSetup()
+{
+  if (!FCurrentReport || !QRReportPrinterSetup(FCurrentReport))
+    return;
+  FQRPrinter->SetPrinterIndex(FCurrentReport->PrinterSettings()->PrinterIndex);
+  ApplyPrintDialogChoices(FQRPrinter, *FCurrentReport->UserPrinterSettings());
+  if (PrintStoredPages)
+    return;
+  const TQRPrinterSettings& U = *FCurrentReport->UserPrinterSettings();
+  TQRPrinterSettings& P = *FCurrentReport->PrinterSettings();
+  P.OutputBin = FQRPrinter->OutputBin();
+  P.UseCustomBinCode = FQRPrinter->UseCustomBinCode();
+  P.CustomBinCode = FQRPrinter->CustomBinCode();
+  P.Copies = U.Copies;
+  P.Duplex = U.Duplex;
+  P.FirstPage = U.FirstPage;
+  P.LastPage = U.LastPage;
+  P.ExtendedDuplex = FQRPrinter->ExtendedDuplex();
+  P.UseExtendedDuplex = FQRPrinter->UseExtendedDuplex();
+  P.CustomPaperCode = U.CustomPaperCode;
+  P.UseCustomPaperCode = U.UseCustomPaperCode;
+  P.PrintQuality = U.PrintQuality;
+  P.Collate = U.Collate;
+  P.ColorOption = U.ColorOption;
+  P.Orientation = FCurrentReport->Page()->Orientation();
+  P.PaperSize = FCurrentReport->Page()->PaperSize();
+  if (FCurrentReport->PrintAfterSetup)
+    PrintClick(this);
+}
 
 void TQRStandardPreview::ReportMouseEvent(bool, Integer, Integer) {}
 
 bool TQRStandardPreview::ReportExporting() const { return FCurrentReport && FCurrentReport->Exporting(); }
+
+// The report's preview settings: window, zoom, panels and buttons.
+void TQRStandardPreview::SetupFromController(TQRPreviewController* prevcon)
+{
+  ShowThumbs = prevcon->ShowThumbs;
+  ShowSearch = prevcon->ShowFindButton;
+  if (!FReportTitle.isEmpty())
+    FQRPrinter->SetTitle(FReportTitle);
+  const std::pair<TControl*, bool> Shown[] = {
+    {LoadReport, prevcon->ShowLoadReportButton}, {SaveReport, prevcon->ShowSaveReportButton},
+    {CancelButton, prevcon->ShowCancelButton}, {Print, prevcon->ShowPrintButton},
+    {PrintSetup, prevcon->ShowPrintSetupButton}, {FindButton, prevcon->ShowFindButton},
+    {GotoPageButton, prevcon->ShowGotoButton}, {ZoomPickButton, prevcon->ShowZoomPickButton},
+    {Zoom100, prevcon->ShowZoom100Button}, {ZoomFit, prevcon->ShowZoomFitButton},
+    {ZoomToWidth, prevcon->ShowZoomToWidthButton}, {FirstPage, prevcon->ShowFirstButton},
+    {PreviousPage, prevcon->ShowPrevButton}, {nextPage, prevcon->ShowNextButton},
+    {LastPage, prevcon->ShowLastButton}, {copybutton, prevcon->ShowCopyButton}};
+  for (const auto& [C, Show] : Shown)
+    C->SetVisible(Show);
+  TBorderIcons Icons;
+  if (prevcon->ShowSysMenu)
+    Icons.Include(biSystemMenu);
+  if (prevcon->ShowMinimise)
+    Icons.Include(biMinimize);
+  if (prevcon->ShowMaximise)
+    Icons.Include(biMaximize);
+  SetBorderIcons(Icons);
+  SetWindowState(wsNormal);
+  SetBounds(prevcon->PrevInitLeft, prevcon->PrevInitTop, prevcon->prevInitWidth, prevcon->prevInitHeight);
+}
 
 // ---------------------------------------------------------------------------
 // The preview interface

@@ -11,11 +11,9 @@
 #include "platform/gui/Grids.h"
 #include "platform/gui/Menus.h"
 #include "report/engine/QRPrntr.h"
-
-class TCustomQRReport;
+#include "report/engine/QRReport.h"
 
 enum TStandPrevEventType { spOpen, spClose, spCopy, spPrint, spPrintSetup, spLoad, spSave, spCancel };
-enum TPrevSaveType { stQRP, stPDF, stXL, stHTML, stRTF, stCSV, stASCII, stXML, stXLSX };
 
 // The default extension (with its dot) of a save type.
 String PrevSaveTypeExtension(TPrevSaveType Type);
@@ -129,6 +127,7 @@ private:
   void ReportPrinterSetup();
   void ReportMouseEvent(bool Click, Integer X, Integer Y);
   bool ReportExporting() const;
+  void SetupFromController(TQRPreviewController* prevcon);
 
   TQRPrinter* FQRPrinter = nullptr;
   TCustomQRReport* FCurrentReport = nullptr;

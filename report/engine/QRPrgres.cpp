@@ -48,5 +48,7 @@ void TQRProgressForm::CancelButtonClick(TObject*)
 {
   if (!FQRPrinter)
     return;
+  if (auto* Report = dynamic_cast<TCustomQRReport*>(FQRPrinter->ParentReport()))
+    Report->UserCancel = true;
   FQRPrinter->Cancel();
 }

@@ -98,3 +98,15 @@ private:
   SmallInt FOrientation = 1;
   Integer FDuplexCode = 0;
 };
+
+class TCustomQRReport;
+class TQRPrinter;
+class TQRPrinterSettings;
+
+// A report's printer setup: the print dialog over the platform printer, its
+// choices kept in the report's printer settings and in its user printer
+// settings. False when the user cancelled.
+bool QRReportPrinterSetup(TCustomQRReport* Report);
+// The choices of the last print dialog (a report's user printer settings)
+// set on a job's device settings.
+void ApplyPrintDialogChoices(TQRPrinter* Job, const TQRPrinterSettings& Choices);

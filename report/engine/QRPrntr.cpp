@@ -1004,6 +1004,9 @@ TQRPrinter::TQRPrinter(TComponent* parentrep)
     FOwnPrinter = std::make_unique<TPrinter>();
     aPrinter = FOwnPrinter.get();
   }
+  // The standard printer may be set to print to a file.
+  if (!aPrinter->FileName().isEmpty())
+    FPrinterOK = true;
   if (FPrinterOK) {
     aPrinterSettings->SetPrinter(aPrinter);
     LetMessagesRun();

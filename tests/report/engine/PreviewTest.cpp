@@ -9,11 +9,18 @@
 
 #include "platform/gui/Screenshot.h"
 #include "tests/platform/gui/GuiTestSupport.h"
+#include "tests/report/engine/MemoryRows.h"
+#include "tests/report/engine/PageDump.h"
+#include "tests/report/engine/ReportTestSupport.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTimer>
+
+#include <atomic>
+#include <thread>
 
 using gui_test::GuiTest;
 
@@ -64,6 +71,46 @@ String RunTool(const QString& Program, const QStringList& Args)
   P.waitForFinished(60000);
   return QString::fromUtf8(P.readAllStandardOutput());
 }
+
+// A report over Rows rows: one 50 mm detail band printing "Row n". A row
+// given as Hold waits for Release while the report prints it.
+struct TReportRig {
+  std::unique_ptr<TComponent> Owner = std::make_unique<TComponent>(nullptr);
+  TQRReport* Report = nullptr;
+  std::atomic<int> Hold = 0;
+  std::atomic<bool> Release = true;
+
+  explicit TReportRig(int Rows)
+  {
+    std::vector<std::vector<Variant>> Data;
+    for (int I = 1; I <= Rows; ++I)
+      Data.push_back({Variant(String::number(I))});
+    auto* M = new TMemoryRows(Owner.get(), QStringLiteral("Rows"), {{"Name"}}, std::move(Data));
+    M->Open();
+    Report = new TQRReport(Owner.get());
+    Report->SetName(QStringLiteral("Report1"));
+    Report->SetDataSet(M);
+    TQRBand* Detail = Report->CreateBand(rbDetail);
+    Detail->Size()->SetHeight(50);
+    auto* T = new TTextItem(Owner.get(), [this, M] {
+      const String Name = M->FieldByName(QStringLiteral("Name"))->AsString();
+      if (Name.toInt() == Hold)
+        while (!Release)
+          std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      return QStringLiteral("Row ") + Name;
+    });
+    T->SetParent(Detail);
+  }
+  ~TReportRig()
+  {
+    Release = true;
+    Report->StopBackground();
+  }
+  TQRStandardPreview* Preview() const
+  {
+    return Report->QRPrinter() ? dynamic_cast<TQRStandardPreview*>(Report->QRPrinter()->PreviewControl()) : nullptr;
+  }
+};
 
 class PreviewTest : public GuiTest {
 protected:
@@ -503,6 +550,143 @@ TEST_F(PreviewTest, JobOpensTheStandardPreview)
   LetMessagesRun();
   EXPECT_TRUE(Freed);
   EXPECT_FALSE(Job.ShowingPreview());
+}
+
+// ---------------------------------------------------------------------------
+// With a report
+
+TEST_F(PreviewTest, ReportStillGeneratingCannotBeClosed)
+{
+  TReportRig R(60);
+  R.Hold = 30;
+  R.Release = false;
+  R.Report->PreviewModeless();
+  TQRStandardPreview* F = R.Preview();
+  ASSERT_NE(F, nullptr);
+  bool Freed = false;
+  F->OnDestroy = [&](TObject*) { Freed = true; };
+  TQRPrinter* Job = R.Report->QRPrinter();
+  ASSERT_TRUE(PumpUntil([&] { return Job->AvailablePages() >= 3; }));
+  EXPECT_EQ(F->CurrentReport(), R.Report);
+  EXPECT_TRUE(F->CancelButton->Enabled());
+  EXPECT_FALSE(F->Print->Enabled());
+  {
+    gui_test::MessageBoxRecorder Boxes;
+    gui_test::Click(F->ExitButton, QPoint(10, 10));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(Freed);
+    ASSERT_EQ(Boxes.Requests.size(), 1u);
+    EXPECT_EQ(Boxes.Requests[0].Text, QStringLiteral("The report is still executing"));
+  }
+  R.Release = true;
+  R.Report->WaitForBackground();
+  ASSERT_TRUE(PumpUntil([&] { return F->Print->Enabled(); }));
+  EXPECT_EQ(Panel(F, 1), QStringLiteral("Page 1 of %1").arg(Job->PageCount()));
+  gui_test::Click(F->ExitButton, QPoint(10, 10));
+  ASSERT_TRUE(PumpUntil([&] { return Freed; }));
+  EXPECT_FALSE(Job->ShowingPreview());
+}
+
+TEST_F(PreviewTest, PagesInPreviewStopsTheReport)
+{
+  TReportRig R(200);
+  R.Report->SetPagesInPreview(3);
+  R.Report->PreviewModeless();
+  ASSERT_NE(R.Preview(), nullptr);
+  R.Report->WaitForBackground();
+  TQRPrinter* Job = R.Report->QRPrinter();
+  ASSERT_NE(Job, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return R.Preview()->Print->Enabled(); }));
+  // The page being drawn when the third was stored may end too.
+  EXPECT_GE(Job->PageCount(), 3);
+  EXPECT_LE(Job->PageCount(), 4);
+  R.Preview()->Close();
+}
+
+TEST_F(PreviewTest, PrintRunsTheReportAgain)
+{
+  TReportRig R(12);
+  R.Report->PreviewModeless();
+  R.Report->WaitForBackground();
+  TQRStandardPreview* F = R.Preview();
+  ASSERT_NE(F, nullptr);
+  TQRPrinter* Job = R.Report->QRPrinter();
+  ASSERT_TRUE(PumpUntil([&] { return F->Print->Enabled(); }));
+  const Integer Pages = Job->PageCount();
+  ASSERT_GT(Pages, 1);
+
+  PrintStoredPages = false;
+  Printer()->SetFileName(File("rerun.pdf"));
+  R.Report->PrinterSettings()->UseStandardPrinter = true;
+  gui_test::Click(F->Print, QPoint(10, 10));
+  Printer()->SetFileName(String());
+  // Printed by a new run at the printer's resolution; the preview keeps its job.
+  const String Info = RunTool(QStringLiteral("pdfinfo"), {File("rerun.pdf")});
+  EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(Pages)))) << Info.toStdString();
+  const String Text = RunTool(QStringLiteral("pdftotext"), {File("rerun.pdf"), QStringLiteral("-")});
+  EXPECT_TRUE(Text.contains(QStringLiteral("Row 12"))) << Text.toStdString();
+  EXPECT_EQ(F->QRPreview->QRPrinter(), R.Report->QRPrinter());
+  EXPECT_TRUE(F->ExitButton->Enabled());
+  F->Close();
+}
+
+TEST_F(PreviewTest, PrinterSetupChoicesReachTheJob)
+{
+  TReportRig R(6);
+  R.Report->PreviewModeless();
+  R.Report->WaitForBackground();
+  TQRStandardPreview* F = R.Preview();
+  ASSERT_NE(F, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return F->PrintSetup->Enabled(); }));
+  TQRPrinter* Job = R.Report->QRPrinter();
+  PrintStoredPages = false;
+
+  struct TCase { Integer Bin; bool Custom; TQRBin Expected; Integer Duplex; bool UseExtended; };
+  const TCase Cases[] = {{4, false, TQRBin::Manual, 2, true}, {261, true, TQRBin::First, 1, false}};
+  for (const TCase& C : Cases) {
+    const auto Old = SetPrintDialogHook([&C, Job](TPrintDialogData& D) {
+      EXPECT_EQ(D.MaxPage, Job->PageCount());
+      D.Copies = 2;
+      D.PrintRange = prPageNums;
+      D.FromPage = 2;
+      D.ToPage = 3;
+      D.DefaultSource = C.Bin;
+      D.Duplex = C.Duplex;
+      D.PrintQuality = 300;
+      D.Color = 2;
+      D.Collate = true;
+      D.Orientation = 2;
+      return true;
+    });
+    gui_test::Click(F->PrintSetup, QPoint(10, 10));
+    SetPrintDialogHook(Old);
+    EXPECT_EQ(Job->UseCustomBinCode(), C.Custom);
+    if (C.Custom) {
+      EXPECT_EQ(Job->CustomBinCode(), C.Bin);
+    } else {
+      EXPECT_EQ(Job->OutputBin(), C.Expected);
+    }
+    EXPECT_EQ(Job->Copies(), 2);
+    EXPECT_EQ(Job->FirstPage(), 2);
+    EXPECT_EQ(Job->LastPage(), 3);
+    EXPECT_EQ(Job->Collate(), 1);
+    EXPECT_EQ(Job->PrintQuality(), 300);
+    EXPECT_EQ(Job->ColorOption(), 2);
+    EXPECT_EQ(Job->UseExtendedDuplex(), C.UseExtended);
+    // A report on its own keeps the choices for its next run.
+    EXPECT_EQ(R.Report->PrinterSettings()->Copies, 2);
+    EXPECT_EQ(R.Report->PrinterSettings()->FirstPage, 2);
+    EXPECT_EQ(R.Report->PrinterSettings()->LastPage, 3);
+    EXPECT_EQ(R.Report->Page()->Orientation(), poLandscape);
+  }
+  // Cancelled: nothing changes.
+  const auto Old = SetPrintDialogHook([](TPrintDialogData&) { return false; });
+  R.Report->PrinterSettings()->Copies = 5;
+  gui_test::Click(F->PrintSetup, QPoint(10, 10));
+  SetPrintDialogHook(Old);
+  EXPECT_EQ(R.Report->PrinterSettings()->Copies, 5);
+  EXPECT_EQ(Job->Copies(), 2);
+  F->Close();
 }
 
 TEST_F(PreviewTest, Screenshot)
