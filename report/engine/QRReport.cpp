@@ -11,10 +11,12 @@
 #include "platform/rtl/ScopeExit.h"
 
 #include <QCoreApplication>
+#include <QtEndian>
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -1773,8 +1775,41 @@ void RegisterQRReportClasses()
       .Property("Top", &TQRPrintableSize::Top, &TQRPrintableSize::SetTop).Stored(false)
       .Property("Width", &TQRPrintableSize::Width, &TQRPrintableSize::SetWidth).Stored(false);
   RegisterClassInfo<TQRBasePanel, TCustomPanel>("TQRBasePanel").Property("Frame", &TQRBasePanel::Frame);
-  RegisterClassInfo<TQRCustomBand, TQRBasePanel>("TQRCustomBand").Property("Size", &TQRCustomBand::Size);
-  RegisterClassInfo<TCustomQRReport, TQRBasePanel>("TCustomQRReport").Property("Page", &TCustomQRReport::Page);
+  RegisterEnum<TQRBandType>("TQRBandType",
+      {"rbTitle", "rbPageHeader", "rbDetail", "rbPageFooter", "rbSummary", "rbGroupHeader", "rbGroupFooter",
+       "rbSubDetail", "rbColumnHeader", "rbOverlay", "rbWild", "rbChild"});
+  RegisterEnum<TCBPrintOrder>("TCBPrintOrder", {"cboBeforeParent", "cboAfterParent", "cboBeforeAndAfter"});
+  RegisterClassInfo<TQRCustomBand, TQRBasePanel>("TQRCustomBand")
+      .Property("Size", &TQRCustomBand::Size)
+      .Property("AlignToBottom", &TQRCustomBand::AlignToBottom, &TQRCustomBand::SetAlignToBottom, false)
+      .Property("Enabled", &TQRCustomBand::BandEnabled, &TQRCustomBand::SetEnabled, true)
+      .Property("ForceNewColumn", &TQRCustomBand::ForceNewColumn, &TQRCustomBand::SetForceNewColumn, false)
+      .Property("ForceNewPage", &TQRCustomBand::ForceNewPage, &TQRCustomBand::SetForceNewPage, false)
+      .Property("KeepOnOnePage", &TQRCustomBand::KeepOnOnePage, &TQRCustomBand::SetKeepOnOnePage, false)
+      .Property("PreCaluculateBandHeight", &TQRCustomBand::PreCaluculateBandHeight,
+                &TQRCustomBand::SetPreCaluculateBandHeight, false)
+      .Property("TransparentBand", &TQRCustomBand::TransparentBand, &TQRCustomBand::SetTransparentBand, false)
+      .Property("HasChild", &TQRCustomBand::HasChild, &TQRCustomBand::SetHasChild).Stored(false);
+  RegisterClassInfo<TQRBand, TQRCustomBand>("TQRBand")
+      .Property("BandType", &TQRBand::BandType, &TQRBand::SetBandType);
+  RegisterClassInfo<TQRChildBand, TQRCustomBand>("TQRChildBand")
+      .Property("PrintOrder", &TQRChildBand::PrintOrder, &TQRChildBand::SetPrintOrder, cboAfterParent);
+  RegisterClassInfo<TQRGroup, TQRCustomBand>("TQRGroup")
+      .Property("Expression", &TQRGroup::Expression, &TQRGroup::SetExpression)
+      .Property("ReprintOnNewPage", &TQRGroup::ReprintOnNewPage, &TQRGroup::SetReprintOnNewPage, false);
+  RegisterClassInfo<TQRControllerBand, TQRCustomBand>("TQRControllerBand")
+      .Property("PrintBefore", &TQRControllerBand::PrintBefore, &TQRControllerBand::SetPrintBefore, false)
+      .Property("PrintIfEmpty", &TQRControllerBand::PrintIfEmpty, &TQRControllerBand::SetPrintIfEmpty, true);
+  RegisterClassInfo<TQRSubDetail, TQRControllerBand>("TQRSubDetail");
+  RegisterClassInfo<TCustomQRReport, TQRBasePanel>("TCustomQRReport")
+      .Property("Page", &TCustomQRReport::Page)
+      .Property("ReportTitle", &TCustomQRReport::ReportTitle, &TCustomQRReport::SetReportTitle)
+      .Property("PrintIfEmpty", &TCustomQRReport::PrintIfEmpty, &TCustomQRReport::SetPrintIfEmpty, true)
+      .Property("ShowProgress", &TCustomQRReport::ShowProgress, &TCustomQRReport::SetShowProgress, true)
+      .Property("PagesInPreview", &TCustomQRReport::PagesInPreview, &TCustomQRReport::SetPagesInPreview, 0)
+      .Property("CreateInBGThread", &TCustomQRReport::CreateInBGThread, &TCustomQRReport::SetCreateInBGThread,
+                false)
+      .Property("BackImageControl", &TCustomQRReport::BackImageControl, &TCustomQRReport::SetBackImageControl);
   RegisterClassInfo<TQRReport, TCustomQRReport>("TQRReport");
   RegisterClassInfo<TQRPrintable, TCustomControl>("TQRPrintable")
       .Property("Enabled", &TQRPrintable::Enabled, &TQRPrintable::SetEnabled, true)
@@ -1783,4 +1818,109 @@ void RegisterQRReportClasses()
       .Property("XLColumn", &TQRPrintable::XLColumn, &TQRPrintable::SetXLColumn, 0)
       .Property("XLNumFormat", &TQRPrintable::XLNumFormat, &TQRPrintable::SetXLNumFormat, nfGeneral)
       .Property("ActiveInPreview", &TQRPrintable::ActiveInPreview, &TQRPrintable::SetActiveInPreview, false);
+}
+
+// ---------------------------------------------------------------------------
+// Engine utilities
+
+namespace {
+
+// The text of a text-output record: nChars characters at offString from the
+// record's start, 16-bit for the wide record, 8-bit for the other.
+String RecordText(const TEnhMetaRecord& Record)
+{
+  constexpr UINT ExtTextOutA = 83;
+  if (Record.iType != EMR_EXTTEXTOUTW && Record.iType != ExtTextOutA)
+    return String();
+  const QByteArray& B = Record.Bytes;
+  auto At = [&B](int Offset) {
+    quint32 V = 0;
+    if (Offset >= 0 && Offset + 4 <= B.size())
+      std::memcpy(&V, B.constData() + Offset, 4);
+    return qFromLittleEndian(V);
+  };
+  const qint64 Chars = At(44);
+  const qint64 Offset = At(48);
+  const qint64 Width = Record.iType == EMR_EXTTEXTOUTW ? 2 : 1;
+  if (Chars <= 0 || Offset < 0 || Offset + Chars * Width > B.size())
+    return String();
+  const char* P = B.constData() + Offset;
+  if (Width == 1)
+    return QString::fromLatin1(P, int(Chars));
+  std::u16string S(std::size_t(Chars), u'\0');
+  for (qint64 I = 0; I < Chars; ++I)
+    S[std::size_t(I)] = char16_t(quint8(P[2 * I]) | (quint8(P[2 * I + 1]) << 8));
+  return QString::fromStdU16String(S);
+}
+
+bool SearchBusy = false;
+
+void AddDataSetsOf(TComponent* Root, bool Recurse, std::vector<std::pair<String, TDataSet*>>& List)
+{
+  for (Integer I = 0; I < Root->ComponentCount(); ++I) {
+    TComponent* C = Root->Components(I);
+    if (auto* DS = dynamic_cast<TDataSet*>(C))
+      List.emplace_back(DS->Name(), DS);
+    if (Recurse && dynamic_cast<TWinControl*>(C))
+      AddDataSetsOf(C, true, List);
+  }
+}
+
+}   // namespace
+
+bool TextInMetafile(const String& Text, TMetafile* Metafile, bool MatchCase)
+{
+  if (Text.isEmpty() || !Metafile)
+    return false;
+  // A search started again from a message waits for the one running.
+  while (SearchBusy && Application && QRInGuiThread())
+    Application->ProcessMessages();
+  SearchBusy = true;
+  ScopeExit Done([] { SearchBusy = false; });
+  const String Wanted = MatchCase ? Text : Text.toUpper();
+  bool Found = false;
+  Metafile->Enumerate([&](const TEnhMetaRecord& Record) {
+    const String S = RecordText(Record);
+    Found = !S.isEmpty() && (MatchCase ? S : S.toUpper()).contains(Wanted);
+    return !Found;
+  });
+  return Found;
+}
+
+std::vector<std::pair<String, TDataSet*>> GetDataSetList(TCustomForm* Form, bool IncludeDataModules)
+{
+  std::vector<std::pair<String, TDataSet*>> List;
+  if (Form)
+    AddDataSetsOf(Form, true, List);
+  if (IncludeDataModules && Screen)
+    for (Integer I = 0; I < Screen->DataModuleCount(); ++I)
+      AddDataSetsOf(Screen->DataModules(I), false, List);
+  return List;
+}
+
+bool HasPublishedProperty(const TComponent* Instance, const String& PropName)
+{
+  return Instance && GetPropInfo(Instance, PropName) != nullptr;
+}
+
+bool GetBooleanProperty(const TControl* Instance, const String& PropName)
+{
+  if (!HasPublishedProperty(Instance, PropName))
+    return false;
+  try {
+    return GetOrdProp(Instance, GetPropInfo(Instance, PropName)) == 1;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+String GetStringProperty(const TComponent* Instance, const String& PropName)
+{
+  if (!HasPublishedProperty(Instance, PropName))
+    return String();
+  try {
+    return GetStrProp(Instance, GetPropInfo(Instance, PropName));
+  } catch (const Exception&) {
+    return String();
+  }
 }
