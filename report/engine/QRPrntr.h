@@ -778,7 +778,3 @@ public:
   TWinControl* Show(TQRPrinter* AQRPrinter) override;
   TWinControl* ShowModal(TQRPrinter* AQRPrinter) override;
 };
-
-// Whether the text occurs in one text record of the page; without MatchCase
-// both are compared in upper case. An empty text never matches.
-bool TextInMetafile(const String& Text, TMetafile* Metafile, bool MatchCase);

@@ -1,12 +1,8 @@
-// QRPrntrPreview.cpp: the preview control and its page image, the page
-// drawing shared with the thumbnails, and the text search in a page.
+// QRPrntrPreview.cpp: the preview control and its page image, and the page
+// drawing shared with the thumbnails.
 #include "report/engine/QRPrntr.h"
 
-#include "platform/gui/Forms.h"
 #include "platform/rtl/Math.h"
-#include "platform/rtl/SysUtils.h"
-
-#include <atomic>
 
 // ---------------------------------------------------------------------------
 // Page drawing
@@ -242,55 +238,4 @@ void TQRPreview::DoEnter()
 {
   inherited::DoEnter();
   Refit();
-}
-
-// ---------------------------------------------------------------------------
-// Text search in a page
-
-namespace {
-std::atomic<bool> SearchBusy = false;
-
-String RecordText(const TEnhMetaRecord& Record)
-{
-  if (Record.iType == EMR_EXTTEXTOUTW) {
-    TEmrText T;
-    return DecodeExtTextOut(Record, T) ? T.Text : String();
-  }
-  if (Record.iType == 83) {   // the 8-bit text record
-    const QByteArray& B = Record.Bytes;
-    if (B.size() < 52)
-      return String();
-    auto Int = [&B](qsizetype At) {
-      return qint32(quint8(B[At]) | quint8(B[At + 1]) << 8 | quint8(B[At + 2]) << 16 | quint32(quint8(B[At + 3])) << 24);
-    };
-    const qint32 Count = Int(44), Offset = Int(48);
-    if (Count <= 0 || Offset < 0 || qint64(Offset) + Count > B.size())
-      return String();
-    return String::fromUtf8(B.constData() + Offset, Count);
-  }
-  return String();
-}
-} // namespace
-
-bool TextInMetafile(const String& Text, TMetafile* Metafile, bool MatchCase)
-{
-  // A search started again from a message handled meanwhile waits its turn.
-  while (SearchBusy.exchange(true))
-    if (Application)
-      Application->ProcessMessages();
-  bool Found = false;
-  try {
-    const String Wanted = MatchCase ? Text : AnsiUpperCase(Text);
-    if (!Wanted.isEmpty() && Metafile)
-      Metafile->Enumerate([&](const TEnhMetaRecord& Record) {
-        const String S = RecordText(Record);
-        Found = !S.isEmpty() && (MatchCase ? S : AnsiUpperCase(S)).contains(Wanted);
-        return !Found;
-      });
-  } catch (...) {
-    SearchBusy = false;
-    throw;
-  }
-  SearchBusy = false;
-  return Found;
 }

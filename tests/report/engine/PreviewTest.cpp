@@ -231,19 +231,6 @@ TEST_F(PreviewTest, PagesAppearAsTheJobStoresThem)
   Running.EndDoc();
 }
 
-TEST_F(PreviewTest, SearchInPageText)
-{
-  TQRPrinter Job(nullptr);
-  RunPages(Job, 2);
-  const std::unique_ptr<TMetafile> Page = Job.GetPage(2);
-  const struct { const char* Text; bool MatchCase; bool Found; } Cases[] = {
-    {"итоговая", false, true}, {"итоговая", true, false}, {"Итоговая", true, true}, {"СУММА: 200", false, true},
-    {"page 2 OF", false, true}, {"page 2", true, false}, {"", false, false}, {"Page 3", false, false}};
-  for (const auto& C : Cases)
-    EXPECT_EQ(TextInMetafile(QString::fromUtf8(C.Text), Page.get(), C.MatchCase), C.Found) << C.Text;
-  EXPECT_FALSE(TextInMetafile(QStringLiteral("x"), nullptr, false));
-}
-
 TEST_F(PreviewTest, PageItemsHitTest)
 {
   TQRLinkPage Page;
@@ -566,9 +553,9 @@ TEST_F(PreviewTest, ReportStillGeneratingCannotBeClosed)
   bool Freed = false;
   F->OnDestroy = [&](TObject*) { Freed = true; };
   TQRPrinter* Job = R.Report->QRPrinter();
-  ASSERT_TRUE(PumpUntil([&] { return Job->AvailablePages() >= 3; }));
+  // The run stops at the held row; the preview has heard of the pages before.
+  ASSERT_TRUE(PumpUntil([&] { return Job->AvailablePages() >= 3 && F->CancelButton->Enabled(); }));
   EXPECT_EQ(F->CurrentReport(), R.Report);
-  EXPECT_TRUE(F->CancelButton->Enabled());
   EXPECT_FALSE(F->Print->Enabled());
   {
     gui_test::MessageBoxRecorder Boxes;
