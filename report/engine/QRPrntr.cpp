@@ -5,10 +5,8 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/Math.h"
+#include "platform/rtl/SyncObjs.h"
 #include "report/engine/QRReport.h"
-
-#include <QCoreApplication>
-#include <QThread>
 
 #include <algorithm>
 #include <bit>
@@ -980,7 +978,7 @@ static constexpr Extended FallbackFactor = 0.37795;
 // its own goes on without.
 static void LetMessagesRun()
 {
-  if (Application && QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+  if (Application && IsMainThread())
     Application->ProcessMessages();
 }
 
@@ -1066,12 +1064,11 @@ void TQRPrinter::PostClient(UINT Msg, Integer Value)
   TWinControl* Client = FClient;
   if (!Client)
     return;
-  QCoreApplication* App = QCoreApplication::instance();
-  if (App && QThread::currentThread() != App->thread()) {
-    QMetaObject::invokeMethod(App, [Client, Msg, Value] {
+  if (!IsMainThread()) {
+    QueueOnMainThread([Client, Msg, Value] {
       if (IsLiveControl(Client) && Client->HandleAllocated())
         PostMessage(Client, Msg, WPARAM(Value), 0);
-    }, Qt::QueuedConnection);
+    });
     return;
   }
   if (Client->HandleAllocated())

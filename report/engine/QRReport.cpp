@@ -7,13 +7,10 @@
 #include "platform/data/DB.h"
 
 #include "platform/gui/Forms.h"
+#include "platform/gui/Windows.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeExit.h"
-
-#include <QCoreApplication>
-#include <QtEndian>
-#include <QElapsedTimer>
-#include <QThread>
+#include "platform/rtl/SyncObjs.h"
 
 #include <cmath>
 #include <cstring>
@@ -521,10 +518,7 @@ Integer QRCurrentRecordNumber() { return CurrentRecordNumber; }
 void SetQRCurrentRecordNumber(Integer Value) { CurrentRecordNumber = Value; }
 bool QRContinuingRun() { return ContinuingRun; }
 
-bool QRInGuiThread()
-{
-  return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
+bool QRInGuiThread() { return IsMainThread(); }
 
 // Messages are pumped only on the GUI thread, and at most every 10 ms so that
 // a long report does not spend its time in the event loop.
@@ -532,10 +526,11 @@ void QRProcessMessages()
 {
   if (!QRInGuiThread() || !Application)
     return;
-  static QElapsedTimer Last;
-  if (Last.isValid() && Last.elapsed() < 10)
+  static UInt64 Last = 0;
+  const UInt64 Now = GetTickCount64();
+  if (Last != 0 && Now - Last < 10)
     return;
-  Last.start();
+  Last = Now;
   Application->ProcessMessages();
 }
 
@@ -554,7 +549,7 @@ TCustomQRReport::TCustomQRReport(TComponent* AOwner)
   Font()->SetSize(10);
   FPage = std::make_unique<TQRPage>(this);
   FPage->SetParentSizes();
-  FGuiContext = std::make_unique<QObject>();
+  FGuiContext = std::make_unique<TMainThreadCalls>();
 }
 
 std::unique_ptr<TQRCustomController> TCustomQRReport::MakeController()
@@ -572,6 +567,9 @@ TCustomQRReport::~TCustomQRReport()
   StopBackground();
   BGThread.reset();
   FGuiContext.reset();
+  // The bands and controls go after the report (with its window): they must
+  // not call back into it.
+  ForEachPrintable([](TQRPrintable* P) { P->SetParentReport(nullptr); });
   for (TQRCustomBand* B : FBandList)
     B->FParentReport = nullptr;
   FBandList.clear();
@@ -804,22 +802,28 @@ void TCustomQRReport::SetExportFilter(TQRExportFilter* Value)
 // ---------------------------------------------------------------------------
 // The run
 
-void TCustomQRReport::PrepareControls(bool Prepare)
+void TCustomQRReport::ForEachPrintable(const std::function<void(TQRPrintable*)>& Proc)
 {
   std::function<void(TWinControl*)> Walk = [&](TWinControl* Panel) {
     for (Integer I = 0; I < Panel->ControlCount(); ++I) {
       TControl* C = Panel->Controls(I);
-      if (auto* P = dynamic_cast<TQRPrintable*>(C)) {
-        if (Prepare)
-          P->Prepare();
-        else
-          P->Unprepare();
-      } else if (auto* W = dynamic_cast<TWinControl*>(C)) {
+      if (auto* P = dynamic_cast<TQRPrintable*>(C))
+        Proc(P);
+      else if (auto* W = dynamic_cast<TWinControl*>(C))
         Walk(W);
-      }
     }
   };
   Walk(this);
+}
+
+void TCustomQRReport::PrepareControls(bool Prepare)
+{
+  ForEachPrintable([Prepare](TQRPrintable* P) {
+    if (Prepare)
+      P->Prepare();
+    else
+      P->Unprepare();
+  });
 }
 
 std::unique_ptr<std::vector<TDataSet*>> TCustomQRReport::FormDataSets()
@@ -1445,9 +1449,7 @@ void TQRCreateReportThread::Execute()
   const bool WasCancelled = Report->Cancelled();
   // The job is released on the GUI thread; nothing is queued there once the
   // report is gone.
-  QMetaObject::invokeMethod(Report->FGuiContext.get(),
-                            [Report, WasCancelled] { Report->BackgroundFinished(WasCancelled); },
-                            Qt::QueuedConnection);
+  Report->FGuiContext->Queue([Report, WasCancelled] { Report->BackgroundFinished(WasCancelled); });
   FFinished = true;
 }
 
@@ -1836,8 +1838,9 @@ String RecordText(const TEnhMetaRecord& Record)
   auto At = [&B](int Offset) {
     quint32 V = 0;
     if (Offset >= 0 && Offset + 4 <= B.size())
-      std::memcpy(&V, B.constData() + Offset, 4);
-    return qFromLittleEndian(V);
+      for (int I = 3; I >= 0; --I)
+        V = (V << 8) | quint8(B[Offset + I]);
+    return V;
   };
   const qint64 Chars = At(44);
   const qint64 Offset = At(48);

@@ -8,6 +8,8 @@
 #include "report/engine/QRExpr.h"
 #include "report/engine/QRPrntr.h"
 
+#include "platform/rtl/SyncObjs.h"
+
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -854,6 +856,8 @@ protected:
   void RetireJob();
   std::unique_ptr<std::vector<TDataSet*>> FormDataSets();
   void PrepareControls(bool Prepare);
+  // Every printable on the report and its bands (through nested panels).
+  void ForEachPrintable(const std::function<void(TQRPrintable*)>& Proc);
   TQRPrintable* BackgroundControl() const { return FBackgroundcontrol; }
 
   std::unique_ptr<TQRCustomController> FController;
@@ -876,7 +880,7 @@ private:
   std::vector<TQRJobPtr> FRetiredJobs;
   std::unique_ptr<std::vector<TDataSet*>> FPendingDataSets;
   // Work queued on the GUI thread for the report; dropped with the report.
-  std::unique_ptr<QObject> FGuiContext;
+  std::unique_ptr<TMainThreadCalls> FGuiContext;
   mutable std::unique_ptr<TBitmap> FMeasure;
   mutable std::mutex FMeasureLock;
   String FBackgroundImage;

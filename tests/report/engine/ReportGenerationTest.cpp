@@ -286,6 +286,24 @@ TEST(QRReportGeneration, AnErrorEndsTheRunCleanly)
   EXPECT_EQ(PagesAsText(R.Run()).substr(0, 7), "PH T D1");
 }
 
+// A new run replaces the job; one that a preview still shows stays readable
+// until the preview lets it go.
+TEST(QRReportGeneration, AReplacedJobLivesWhileAPreviewShowsIt)
+{
+  TRig R(NumberedRows(3));
+  R.Report->Prepare();
+  TQRPrinter* Shown = R.Report->QRPrinter();
+  Shown->SetShowingPreview(true);
+  R.Report->Prepare();
+  ASSERT_NE(R.Report->QRPrinter(), Shown);
+  const std::unique_ptr<TMetafile> Page = Shown->GetPage(1);
+  ASSERT_NE(Page, nullptr);
+  EXPECT_EQ(PageTexts(*Page).front().Text, "PH");
+  Shown->SetShowingPreview(false);
+  R.Report->Prepare();
+  EXPECT_EQ(PagesAsText(DumpPages(*R.Report->QRPrinter())), "PH T D1 D2 D3 S PF");
+}
+
 // A control that can never place what it holds ends instead of asking for
 // new pages for ever.
 TEST(QRReportGeneration, ABandThatNeverFitsEnds)
