@@ -966,7 +966,7 @@ bool PrintStoredPages = false;
 
 TQRPreviewInterfaceClass& QRPreviewInterfaceClass()
 {
-  static TQRPreviewInterfaceClass Class = [] { return std::make_unique<TQRPreviewInterface>(nullptr); };
+  static TQRPreviewInterfaceClass Class = [] { return std::make_unique<TQRStandardPreviewInterface>(nullptr); };
   return Class;
 }
 
@@ -1002,6 +1002,9 @@ TQRPrinter::TQRPrinter(TComponent* parentrep)
     FOwnPrinter = std::make_unique<TPrinter>();
     aPrinter = FOwnPrinter.get();
   }
+  // The standard printer may be set to print to a file.
+  if (!aPrinter->FileName().isEmpty())
+    FPrinterOK = true;
   if (FPrinterOK) {
     aPrinterSettings->SetPrinter(aPrinter);
     LetMessagesRun();

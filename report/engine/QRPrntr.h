@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/gui/Controls.h"
+#include "platform/gui/FormsScrollBox.h"
 #include "platform/gui/Metafile.h"
 #include "platform/gui/Printers.h"
 #include "platform/gui/StdCtrls.h"
@@ -663,3 +664,117 @@ private:
 
 // The 1-based position of SubText in Text, 0 when absent.
 Integer QRPos(const String& SubText, const String& Text);
+
+// ---------------------------------------------------------------------------
+// The preview: a scroll box that shows one page of a job at a zoom, bound to
+// the job as its client so that it learns of pages as they are stored.
+
+enum TQRZoomState { qrZoomToFit, qrZoomToWidth, qrZoomOther, qrZoom100 };
+enum TQRHyperlinkEventType { heCursorMoveOver, heCursorMoveAway, heGoto, heGotoNewWindow };
+
+using TQRPageAvailableEvent = std::function<void(TObject* Sender, Integer PageNum)>;
+using TQRProgressUpdateEvent = std::function<void(TObject* Sender, Integer Progress)>;
+using TQRPreviewHyperlinkEvent =
+  std::function<void(TObject* Sender, TQRHyperlinkEventType EventType, const String& Link, bool& Handled)>;
+
+class TTreeNodes;
+class TTreeView;
+
+// Draws a stored page into R: a white sheet with a black edge and a shadow
+// (when there is a page or Frame is set), the page stretched over R, clipped
+// to the sheet when Clip is set (thumbnails).
+void DrawPreviewPage(TCanvas* Canvas, TMetafile* Page, const TRect& R, bool Frame, bool Clip);
+
+class TQRPreviewImage : public TGraphicControl {
+  VELMORA_CLASS(TQRPreviewImage)
+  using inherited = TGraphicControl;
+public:
+  explicit TQRPreviewImage(TComponent* AOwner);
+  ~TQRPreviewImage() override;
+
+  // Loads the page from the job (empty while it is not stored yet).
+  Integer PageNumber() const { return FPageNumber; }
+  void SetPageNumber(Integer Value);
+  TQRPrinter* QRPrinter() const { return FQRPrinter; }
+  void SetQRPrinter(TQRPrinter* Value) { FQRPrinter = Value; }
+  Integer Zoom() const { return FZoom; }
+  void SetZoom(Integer Value) { FZoom = Value; }
+  TMetafile* Metafile() const { return FMetafile.get(); }
+  bool ImageOK() const { return FMetafile != nullptr; }
+  bool HyperlinksOK() const { return FHyperlinks != nullptr; }
+  std::vector<THyperlink>* Hyperlinks() const { return FHyperlinks.get(); }
+  TTreeNodes* Outline() const { return FOutline; }
+  void SetOutline(TTreeNodes* Value) { FOutline = Value; }
+
+  TQRPreviewHyperlinkEvent OnHyperlink;
+
+protected:
+  void Paint() override;
+
+private:
+  std::unique_ptr<std::vector<THyperlink>> FHyperlinks;
+  TQRPrinter* FQRPrinter = nullptr;
+  Integer FPageNumber = 1;
+  std::unique_ptr<TMetafile> FMetafile;
+  TTreeNodes* FOutline = nullptr;
+  Integer FZoom = 100;
+  bool FIsLink = false;
+  String FLastLink;
+};
+
+class TQRPreview : public TScrollBox {
+  VELMORA_CLASS(TQRPreview)
+  using inherited = TScrollBox;
+public:
+  explicit TQRPreview(TComponent* AOwner);
+  ~TQRPreview() override;
+
+  TQRPrinter* QRPrinter() const { return FQRPrinter; }
+  void SetQRPrinter(TQRPrinter* Value);
+  Integer PageNumber() const { return FPageNumber; }
+  void SetPageNumber(Integer Value);
+  Integer Zoom() const { return FZoom; }
+  void SetZoom(Integer Value);
+  TQRZoomState ZoomState() const { return FZoomState; }
+  TQRPreviewImage* PreviewImage() const { return FPreviewImage; }
+  // Accepted and not kept: the engine has no outline to show.
+  void SetOutline(TTreeView*) {}
+  TTreeView* Outline() const { return nullptr; }
+  TQRPreviewHyperlinkEvent OnHyperlink() const { return FPreviewImage->OnHyperlink; }
+  void SetOnHyperlink(const TQRPreviewHyperlinkEvent& Value) { FPreviewImage->OnHyperlink = Value; }
+
+  void ZoomToFit();
+  void ZoomToWidth();
+  void UpdateZoom();
+  void UpdateImage();
+
+  TQRPageAvailableEvent OnPageAvailable;
+  TQRProgressUpdateEvent OnProgressUpdate;
+
+protected:
+  void WndProc(TMessage& Message) override;
+  void Resize() override;
+  void DoEnter() override;
+
+private:
+  void Refit();
+  // The width and length of the page at zoom 100 in screen pixels.
+  double PageWidthPixels() const;
+  double PageLengthPixels() const;
+
+  TQRPreviewImage* FPreviewImage = nullptr;   // owned as a child
+  Integer FPageNumber = 1;
+  TQRPrinter* FQRPrinter = nullptr;
+  Integer FZoom = 100;
+  TQRZoomState FZoomState = qrZoomOther;
+  TTreeView* FOutlineControl = nullptr;
+};
+
+// Opens the standard preview form for a job.
+class TQRStandardPreviewInterface : public TQRPreviewInterface {
+  VELMORA_CLASS(TQRStandardPreviewInterface)
+public:
+  using TQRPreviewInterface::TQRPreviewInterface;
+  TWinControl* Show(TQRPrinter* AQRPrinter) override;
+  TWinControl* ShowModal(TQRPrinter* AQRPrinter) override;
+};

@@ -354,17 +354,6 @@ constexpr Integer BackgroundPages = 500;
 
 std::string FirstDetailOf(Integer Page) { return "D" + std::to_string(Page == 1 ? 1 : 5 + 5 * (Page - 2)); }
 
-// Runs the GUI thread's loop until Done or a minute has passed.
-template <class F>
-bool PumpUntil(F Done)
-{
-  QElapsedTimer T;
-  T.start();
-  while (!Done() && T.elapsed() < 60000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return Done();
-}
-
 }   // namespace
 
 // The report's thread generates while the GUI thread reads random pages of
