@@ -2,8 +2,11 @@
 // kind and mask, its totals and their reset; shapes and pictures printed on
 // a recorded page, compared by pixels with the same figures drawn
 // independently with QPainter.
+#include "platform/data/ADODB.h"
 #include "tests/report/engine/ControlTestSupport.h"
+#include "tests/report/engine/ReportTestSupport.h"
 
+#include <QBuffer>
 #include <QPainter>
 
 namespace {
@@ -241,6 +244,47 @@ TEST_F(PrintedControlsTest, ImagesStretchCentreAndClipLikeAReference)
     // Nothing of the picture lies outside the control.
     EXPECT_EQ(Got.pixel(R.right() + 2, R.top() + 2), qRgb(255, 255, 255));
     EXPECT_EQ(Got.pixel(R.left() + 2, R.bottom() + 2), qRgb(255, 255, 255));
+    delete Image;
+  }
+}
+
+// A picture stored in a bytea column prints centred like a reference; bytes
+// that are no picture print nothing and do not stop the run.
+TEST_F(PrintedControlsTest, FieldPictureFromARealQuery)
+{
+  const QImage Source = Quarters(40, 30);
+  QByteArray Png;
+  QBuffer Buffer(&Png);
+  Buffer.open(QIODevice::WriteOnly);
+  Source.save(&Buffer, "PNG");
+  TADOConnection Db(nullptr);
+  OpenTestConnection(Db);
+  TADOQuery Q(nullptr);
+  Q.SetConnection(&Db);
+  Q.SQL()->SetText(QStringLiteral("select decode('%1', 'hex') as pic, decode('00ff00', 'hex') as junk")
+                       .arg(QString::fromLatin1(Png.toHex())));
+  Q.Open();
+
+  for (const char* Field : {"pic", "junk"}) {
+    SCOPED_TRACE(Field);
+    auto* Image = new TQRDBImage(&Report);
+    Image->SetParent(Band);
+    Image->SetBounds(100, 100, 200, 200);
+    Image->SetDataSet(&Q);
+    Image->SetDataField(QString::fromLatin1(Field));
+    const auto Page = PrintPage(Image);
+    const QImage Got = Played(*Page);
+    const QRect R = Box(*Image);
+    QImage Want = White(Got.size());
+    if (std::string(Field) == "pic") {
+      QPainter P(&Want);
+      P.drawImage(QRect(R.topLeft() + QPoint((R.width() - 40) / 2, (R.height() - 30) / 2), QSize(40, 30)), Source);
+    }
+    EXPECT_LE(Differing(Got, Want), R.width() / 2);
+    Extended Height = 0;
+    Image->GetExpandedHeight(Height);
+    EXPECT_EQ(Height, std::string(Field) == "pic" ? 30 : 0);
+    Image->Unprepare();
     delete Image;
   }
 }
