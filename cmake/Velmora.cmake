@@ -14,6 +14,14 @@ if(VELMORA_SANITIZE)
     "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
 endif()
 
+# The tree under ThreadSanitizer (not together with the option above): a data
+# race ends the test that ran into it.
+if(VELMORA_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+  set(VELMORA_SANITIZER_ENV "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1")
+endif()
+
 # Adds each folder that has a CMakeLists.txt. A folder that appears later
 # must reconfigure the build, so the nearest existing folder on its path is
 # watched.

@@ -13,10 +13,14 @@ Integer RoundInt(Extended Value) { return Integer(Round(Value)); }
 // The expression of a control that has none.
 const char* const SqrNone = "none";
 
-// The datasets, environment and record notifications of a run.
-std::vector<TDataSet*>* ReportDataSets(TCustomQRReport* /*Report*/) { return nullptr; }
-TQREvEnvironment* ReportEnvironment(TCustomQRReport* /*Report*/) { return nullptr; }
-void AddNotifyClient(TComponent* /*Master*/, TQRPrintable* /*Client*/) {}
+// Registers the control for the record notifications of its master.
+void AddNotifyClient(TComponent* Master, TQRPrintable* Client)
+{
+  if (auto* Report = dynamic_cast<TCustomQRReport*>(Master))
+    Report->AddNotifyClient(Client);
+  else if (auto* Sub = dynamic_cast<TQRSubDetail*>(Master))
+    Sub->SubController()->AddNotifyClient(Client);
+}
 
 TRect DeviceBox(const TQRPrinter& Job, const TQRPrintableSize& S, Integer OfsX, Integer OfsY)
 {
@@ -103,8 +107,8 @@ void TQRExpr::Prepare()
 {
   inherited::Prepare();
   TCustomQRReport* Report = ParentReport();
-  Evaluator->SetDataSets(ReportDataSets(Report));
-  Evaluator->SetEnvironment(ReportEnvironment(Report));
+  Evaluator->SetDataSets(Report ? Report->AllDataSets() : nullptr);
+  Evaluator->SetEnvironment(Report ? Report->Functions() : nullptr);
   Evaluator->Prepare(FExpression);
   if (FMaster)
     AddNotifyClient(FMaster, this);

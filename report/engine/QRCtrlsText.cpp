@@ -42,22 +42,24 @@ TCanvas* ReferenceCanvas()
   return Reference->Canvas();
 }
 
-Integer ReportTextWidth(TCustomQRReport* /*Report*/, TFont* F, const String& S)
+// Inside a report its own measuring context serves; outside, one alike.
+Integer ReportTextWidth(TCustomQRReport* Report, TFont* F, const String& S)
 {
+  if (Report)
+    return Report->TextWidth(F, S);
   TCanvas* C = ReferenceCanvas();
   C->Font()->Assign(F);
   return C->TextWidth(S) + 1;
 }
 
-Integer ReportTextHeight(TCustomQRReport* /*Report*/, TFont* F, const String& /*S*/)
+Integer ReportTextHeight(TCustomQRReport* Report, TFont* F, const String& S)
 {
+  if (Report)
+    return Report->TextHeight(F, S);
   TCanvas* C = ReferenceCanvas();
   C->Font()->Assign(F);
   return C->TextHeight(QStringLiteral("A"));
 }
-
-bool BandCanExpand(TQRCustomBand* /*Band*/, Extended /*Value*/) { return false; }
-void BandExpand(TQRCustomBand* /*Band*/, Extended /*Value*/, Extended& /*Extra*/, bool& /*HasExpanded*/) {}
 
 } // namespace
 
@@ -499,10 +501,10 @@ void TQRCustomLabel::PrintLines(TCanvas* ACanvas, Extended L, Extended T, Extend
   auto LineFits = [&]() {
     if (Y + LH <= Limit)
       return true;
-    if (!CanExpand || !Band || !BandCanExpand(Band, LH))
+    if (!CanExpand || !Band || !Band->CanExpand(LH))
       return false;
     const Extended OldExtra = Extra;
-    BandExpand(Band, LH, Extra, HasExpanded);
+    Band->ExpandBand(LH, Extra, HasExpanded);
     Limit = T + H + 1 + Extra;
     if (FinalPass && !Transparent())
       FillBackground(L, T + H + OldExtra, L + W, T + H + Extra);

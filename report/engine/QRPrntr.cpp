@@ -7,6 +7,9 @@
 #include "platform/rtl/Math.h"
 #include "report/engine/QRReport.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -973,9 +976,11 @@ TQRPreviewInterfaceClass& QRPreviewInterfaceClass()
 static constexpr Extended ScreenFactor = Extended(ScreenPixelsPerInch) / 254;
 static constexpr Extended FallbackFactor = 0.37795;
 
+// Only the GUI thread handles messages; a report generating on a thread of
+// its own goes on without.
 static void LetMessagesRun()
 {
-  if (Application)
+  if (Application && QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
     Application->ProcessMessages();
 }
 
@@ -1051,10 +1056,23 @@ void TQRPrinter::SetPrinterFactors(TPrinter* APrinter, Extended LowFactor)
     FYFactor = LowFactor;
 }
 
+// From a generating thread the message is posted by the GUI thread, which
+// alone touches the message queue and tells whether the client still lives.
 void TQRPrinter::PostClient(UINT Msg, Integer Value)
 {
-  if (FClient && FClient->HandleAllocated())
-    PostMessage(FClient, Msg, WPARAM(Value), 0);
+  TWinControl* Client = FClient;
+  if (!Client)
+    return;
+  QCoreApplication* App = QCoreApplication::instance();
+  if (App && QThread::currentThread() != App->thread()) {
+    QMetaObject::invokeMethod(App, [Client, Msg, Value] {
+      if (IsLiveControl(Client) && Client->HandleAllocated())
+        PostMessage(Client, Msg, WPARAM(Value), 0);
+    }, Qt::QueuedConnection);
+    return;
+  }
+  if (Client->HandleAllocated())
+    PostMessage(Client, Msg, WPARAM(Value), 0);
 }
 
 void TQRPrinter::SetAvailablePages(Integer Value)
@@ -1398,7 +1416,7 @@ void TQRPrinter::Print()
     Last = FLastpage;
   // A range beyond the stored pages prints what there is, not empty sheets.
   First = std::max(First, 1);
-  Last = std::min(Last, FPageCount);
+  Last = std::min(Last, Integer(FPageCount));
   auto Finally = [&] {
     FFirstPage = FLastpage = 0;
     if (aPrinter->Printing())

@@ -10,6 +10,7 @@
 #include "platform/gui/StdCtrls.h"
 #include "platform/rtl/Classes.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -630,28 +631,29 @@ private:
   std::unique_ptr<TPrinter> FOwnPrinter;
   TPrinter* aPrinter = nullptr;
   TComponent* FParentReport = nullptr;
-  Integer FAvailablePages = 0;
-  bool FCancelled = false;
+  // Written by the generating thread, read by the preview on the GUI thread.
+  std::atomic<Integer> FAvailablePages{0};
+  std::atomic<bool> FCancelled{false};
   TCanvas* FCanvas = nullptr;
   TQRPrinterDestination FDestination = qrdMetafile;
   Integer FFirstPage = 0;
   Integer FLastpage = 0;
   Integer FLeftWaste = 0;
-  TWinControl* FClient = nullptr;
+  std::atomic<TWinControl*> FClient{nullptr};
   TWinControl* FMaster = nullptr;
   std::unique_ptr<TMetafile> FMetafile;
   std::unique_ptr<TMetafileCanvas> FMetafileCanvas;
   std::unique_ptr<TMetafile> FPage;
-  Integer FPageCount = 0;
-  Integer FPageNumber = 0;
+  std::atomic<Integer> FPageCount{0};
+  std::atomic<Integer> FPageNumber{0};
   bool FPrinterOK = false;
-  Integer FProgress = 0;
+  std::atomic<Integer> FProgress{0};
   Integer FMasterProgressStart = 0;
   Integer FMasterProgressEnd = 0;
   String FTitle;
   Integer FTopWaste = 0;
   bool FShowingPreview = false;
-  TQRPrinterStatus FStatus = mpReady;
+  std::atomic<TQRPrinterStatus> FStatus{mpReady};
   Extended FXFactor = 0.37795;
   Extended FYFactor = 0.37795;
   std::unique_ptr<TQRPageList> FPageList;

@@ -4,11 +4,19 @@
 
 #include "report/engine/QRCtrls.h"
 
+#include "platform/data/DB.h"
+
 #include "platform/gui/Forms.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeExit.h"
 
+#include <QCoreApplication>
+#include <QtEndian>
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -484,86 +492,270 @@ void TQRBasePanel::SetZoom(Integer Value)
 }
 
 // ---------------------------------------------------------------------------
-// TQRCustomBand
-
-TQRCustomBand::TQRCustomBand(TComponent* AOwner)
-  : TQRBasePanel(AOwner), FSize(std::make_unique<TQRBandSize>(this))
-{
-  FSize->SetParentSizes();
-}
-
-TQRCustomBand::~TQRCustomBand() = default;
-
-std::vector<TQRPrintable*> TQRCustomBand::Printables() const
-{
-  std::vector<TQRPrintable*> Result;
-  for (Integer I = 0; I < ControlCount(); ++I)
-    if (auto* P = dynamic_cast<TQRPrintable*>(Controls(I)))
-      Result.push_back(P);
-  return Result;
-}
-
-void TQRCustomBand::SetParentReport(TCustomQRReport* Value)
-{
-  FParentReport = Value;
-  FSize->SetParentReport(Value);
-}
-
-void TQRCustomBand::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
-{
-  if (!FSize->ParentUpdating() && FParentReport) {
-    // A change from code or the designer goes through the size, in pixels.
-    FSize->SetPixels();
-    FSize->SetWidth(AWidth);
-    FSize->SetHeight(AHeight);
-    FSize->RestoreUnits();
-    inherited::SetBounds(ALeft, ATop, Width(), Height());
-  } else {
-    inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
-  }
-  for (TQRPrintable* P : Printables())
-    if (P->AlignToBand())
-      P->ReceiveNotify(this, qrBandBoundsChanged);
-}
-
-void TQRCustomBand::Loaded()
-{
-  inherited::Loaded();
-  FSize->Loaded();
-}
-
-void TQRCustomBand::SetZoom(Integer Value)
-{
-  if (Value <= 0)
-    return;
-  inherited::SetZoom(Value);
-  FSize->SetZoom(Value);
-  FSize->SetParentSizes();
-  for (TQRPrintable* P : Printables())
-    P->SetZoom(Value);
-}
-
-// ---------------------------------------------------------------------------
 // TCustomQRReport
+
+namespace {
+
+// Per generating thread: two reports on two threads never share them.
+thread_local Integer CurrentRecordNumber = 0;
+thread_local bool ContinuingRun = false;
+
+// The datasets of a form: its own components and, recursively, those of
+// its windowed controls.
+void CollectDataSets(TComponent* Root, std::vector<TDataSet*>& Sets, bool Recurse)
+{
+  for (Integer I = 0; I < Root->ComponentCount(); ++I) {
+    TComponent* C = Root->Components(I);
+    if (auto* DS = dynamic_cast<TDataSet*>(C)) {
+      if (std::find(Sets.begin(), Sets.end(), DS) == Sets.end())
+        Sets.push_back(DS);
+    } else if (Recurse && dynamic_cast<TWinControl*>(C)) {
+      CollectDataSets(C, Sets, true);
+    }
+  }
+}
+
+}   // namespace
+
+Integer QRCurrentRecordNumber() { return CurrentRecordNumber; }
+void SetQRCurrentRecordNumber(Integer Value) { CurrentRecordNumber = Value; }
+bool QRContinuingRun() { return ContinuingRun; }
+
+bool QRInGuiThread()
+{
+  return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+// Messages are pumped only on the GUI thread, and at most every 10 ms so that
+// a long report does not spend its time in the event loop.
+void QRProcessMessages()
+{
+  if (!QRInGuiThread() || !Application)
+    return;
+  static QElapsedTimer Last;
+  if (Last.isValid() && Last.elapsed() < 10)
+    return;
+  Last.start();
+  Application->ProcessMessages();
+}
 
 TCustomQRReport::TCustomQRReport(TComponent* AOwner)
   : TQRBasePanel(AOwner), FPrinterSettings(std::make_unique<TQRPrinterSettings>())
 {
+  FController = MakeController();
+  FBands = std::make_unique<TQRReportBands>(this);
+  FEnvironment = std::make_unique<TQREvEnvironment>();
+  FEnvironment->AddFunction(QStringLiteral("PAGENUMBER"), QStringLiteral("0"));
+  FEnvironment->AddFunction(QStringLiteral("COLUMNNUMBER"), QStringLiteral("0"));
+  FEnvironment->AddFunction(QStringLiteral("REPORTTITLE"), QStringLiteral("''"));
+  FDescription = std::make_unique<TStringList>();
+  FUserPrinterSettings = std::make_unique<TQRPrinterSettings>();
   Font()->SetName(QStringLiteral("Arial"));
   Font()->SetSize(10);
   FPage = std::make_unique<TQRPage>(this);
   FPage->SetParentSizes();
+  FGuiContext = std::make_unique<QObject>();
 }
 
-TCustomQRReport::~TCustomQRReport() = default;
-
-std::vector<TQRCustomBand*> TCustomQRReport::Bands() const
+std::unique_ptr<TQRCustomController> TCustomQRReport::MakeController()
 {
-  std::vector<TQRCustomBand*> Result;
-  for (Integer I = 0; I < ControlCount(); ++I)
-    if (auto* B = dynamic_cast<TQRCustomBand*>(Controls(I)))
-      Result.push_back(B);
-  return Result;
+  auto C = std::make_unique<TQRCustomController>(this);
+  C->SetParentReport(this);
+  C->SetSelfCheck(this);
+  return C;
+}
+
+TCustomQRReport::~TCustomQRReport()
+{
+  FDestroying = true;
+  // A background run ends before anything it uses goes.
+  StopBackground();
+  BGThread.reset();
+  FGuiContext.reset();
+  for (TQRCustomBand* B : FBandList)
+    B->FParentReport = nullptr;
+  FBandList.clear();
+  FRetiredJobs.clear();
+  FQRPrinter.reset();
+  if (FPreviewSetup) {
+    TQRPreviewController* P = FPreviewSetup;
+    FPreviewSetup = nullptr;
+    delete P;
+  }
+}
+
+void TCustomQRReport::Notification(TComponent* AComponent, TOperation Operation)
+{
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FPreviewSetup)
+    FPreviewSetup = nullptr;
+}
+
+void TCustomQRReport::SetPreviewController(TQRPreviewController* Value)
+{
+  FPreviewSetup = Value;
+  if (Value)
+    Value->FreeNotification(this);
+}
+
+void TCustomQRReport::SetQRPrinter(TQRPrinter* Value)
+{
+  if (Value == FQRPrinter.get())
+    return;
+  RetireJob();
+  FQRPrinter = TQRJobPtr(Value, TQRJobDeleter{false});
+}
+
+// The replaced job goes, unless a preview still shows it: then it waits
+// until the preview lets it go.
+void TCustomQRReport::RetireJob()
+{
+  std::erase_if(FRetiredJobs, [](const TQRJobPtr& J) { return !J->ShowingPreview(); });
+  if (FQRPrinter && FQRPrinter->ShowingPreview())
+    FRetiredJobs.push_back(std::move(FQRPrinter));
+  FQRPrinter.reset();
+}
+
+TQRBand* TCustomQRReport::CreateBand(TQRBandType BandType)
+{
+  TComponent* BandOwner = Owner() ? Owner() : this;
+  auto* Band = new TQRBand(BandOwner);
+  Band->SetParent(this);
+  Band->SetBandType(BandType);
+  const String Base = Band->GetBaseName();
+  for (Integer N = 1;; ++N) {
+    const String Name = Base + String::number(N);
+    if (!BandOwner->FindComponent(Name)) {
+      Band->SetName(Name);
+      break;
+    }
+  }
+  return Band;
+}
+
+void TCustomQRReport::AddBand(TQRCustomBand* Band)
+{
+  if (std::find(FBandList.begin(), FBandList.end(), Band) == FBandList.end())
+    FBandList.push_back(Band);
+  RebuildBandList();
+  SetBandValues();
+}
+
+void TCustomQRReport::RemoveBand(TQRCustomBand* Band)
+{
+  if (FDestroying)
+    return;
+  std::erase(FBandList, Band);
+  for (TQRCustomBand* B : FBandList)
+    if (B->FLinkBand == Band)
+      B->FLinkBand = nullptr;
+  RebuildBandList();
+  SetBandValues();
+}
+
+void TCustomQRReport::RebuildBandList()
+{
+  if (ComponentState().Contains(csLoading) || FDestroying)
+    return;
+  SetControllerBands();
+  FController->RegisterClients();
+  std::vector<TQRCustomBand*> NewList;
+  std::function<void(TQRCustomBand*)> Register = [&](TQRCustomBand* B) {
+    if (!B || B->ComponentState().Contains(csDestroying) ||
+        std::find(NewList.begin(), NewList.end(), B) != NewList.end() ||
+        std::find(FBandList.begin(), FBandList.end(), B) == FBandList.end())
+      return;
+    NewList.push_back(B);
+    if (TQRChildBand* C = B->ChildBand())
+      Register(C);
+  };
+  auto RegisterType = [&](TQRBandType Type) {
+    for (TQRCustomBand* B : FBandList)
+      if (B->BandType() == Type)
+        Register(B);
+  };
+  RegisterType(rbPageHeader);
+  RegisterType(rbTitle);
+  RegisterType(rbColumnHeader);
+  FController->RegisterBands(Register);
+  RegisterType(rbPageFooter);
+  for (TQRCustomBand* B : FBandList)
+    Register(B);
+  FBandList = std::move(NewList);
+}
+
+// Bands stand one under the other at design time; a band of the page's full
+// width or of one column's, by its type (a child band by its parent's).
+void TCustomQRReport::SetBandValues()
+{
+  if (!FPage || ComponentState().Contains(csLoading) || FDestroying)
+    return;
+  TQRPage& P = *FPage;
+  const TQRUnit Old = P.Units();
+  P.SetUnits(TQRUnit::Native);
+  const Extended Full = P.Width() - (P.LeftMargin() + P.RightMargin());
+  const Integer Cols = std::max<Integer>(1, P.Columns());
+  const Extended Column = (Full - P.ColumnSpace() * (Cols - 1)) / Cols;
+  Integer Y = RoundInt(P.TopMargin() * QRLogicalPixelsPerInch / 254.0L * Zoom() / 100);
+  const Integer X = RoundInt(P.LeftMargin() * QRLogicalPixelsPerInch / 254.0L * Zoom() / 100);
+  P.SetUnits(Old);
+  for (TQRCustomBand* B : FBandList) {
+    TQRCustomBand* Typed = B;
+    for (int Guard = 0; Guard < 100 && Typed->BandType() == rbChild; ++Guard) {
+      auto* C = static_cast<TQRChildBand*>(Typed);
+      if (!C->ParentBand())
+        break;
+      Typed = C->ParentBand();
+    }
+    const TQRBandType T = Typed->BandType();
+    const bool Wide = T == rbTitle || T == rbPageHeader || T == rbPageFooter || T == rbSummary || T == rbOverlay;
+    const Integer H = B->Height();
+    const TQRUnit BandUnits = B->Size()->Units();
+    B->Size()->SetUnits(TQRUnit::Native);
+    B->Size()->SetWidth(Wide ? Full : Column);
+    B->Size()->SetUnits(BandUnits);
+    B->PlaceAt(X, Y);
+    Y += H;
+  }
+}
+
+// Text is measured on one canvas of the report's own, whatever thread runs
+// the report, with the same metrics the pages are drawn with.
+TSize TCustomQRReport::MeasureText(TFont* aFont, const String& aText) const
+{
+  std::lock_guard Hold(FMeasureLock);
+  if (!FMeasure) {
+    FMeasure = std::make_unique<TBitmap>();
+    FMeasure->SetWidth(1);
+    FMeasure->SetHeight(1);
+    SetDesignMetrics(FMeasure->Canvas()->Handle(), true);
+  }
+  FMeasure->Canvas()->Font()->Assign(aFont);
+  return FMeasure->Canvas()->TextExtent(aText);
+}
+
+Integer TCustomQRReport::TextWidth(TFont* aFont, const String& aText) const
+{
+  return MeasureText(aFont, aText).cx + 1;
+}
+
+Integer TCustomQRReport::TextHeight(TFont* aFont, const String& /*aText*/) const
+{
+  return MeasureText(aFont, QStringLiteral("A")).cy;
+}
+
+void TCustomQRReport::ResetPageFooterSize()
+{
+  FPageFooterSize = 0;
+  for (TQRCustomBand* B : FBandList) {
+    if (B->BandType() != rbPageFooter || !B->BandEnabled())
+      continue;
+    FPageFooterSize += B->Size()->Height();
+    TQRCustomBand* C = B->ChildBand();
+    for (int Guard = 0; C && Guard < 1000; ++Guard, C = C->ChildBand())
+      if (C->BandEnabled())
+        FPageFooterSize += C->Size()->Height();
+  }
 }
 
 void TCustomQRReport::SetUnits(TQRUnit Value)
@@ -582,7 +774,7 @@ void TCustomQRReport::SetUnits(TQRUnit Value)
 
 void TCustomQRReport::SetZoom(Integer Value)
 {
-  if (Value <= 0)
+  if (Value <= 0 || Value > 300)
     return;
   inherited::SetZoom(Value);
   FPage->SetZoom(Value);
@@ -593,12 +785,15 @@ void TCustomQRReport::SetZoom(Integer Value)
     else if (auto* P = dynamic_cast<TQRPrintable*>(Controls(I)))
       P->SetZoom(Value);
   }
+  SetBandValues();
 }
 
 void TCustomQRReport::Loaded()
 {
   inherited::Loaded();
   FPage->Loaded();
+  RebuildBandList();
+  SetBandValues();
 }
 
 void TCustomQRReport::SetExportFilter(TQRExportFilter* Value)
@@ -607,25 +802,330 @@ void TCustomQRReport::SetExportFilter(TQRExportFilter* Value)
   FExporting = Value != nullptr;
 }
 
-void TCustomQRReport::NewPage(bool /*printHeaders*/)
+// ---------------------------------------------------------------------------
+// The run
+
+void TCustomQRReport::PrepareControls(bool Prepare)
+{
+  std::function<void(TWinControl*)> Walk = [&](TWinControl* Panel) {
+    for (Integer I = 0; I < Panel->ControlCount(); ++I) {
+      TControl* C = Panel->Controls(I);
+      if (auto* P = dynamic_cast<TQRPrintable*>(C)) {
+        if (Prepare)
+          P->Prepare();
+        else
+          P->Unprepare();
+      } else if (auto* W = dynamic_cast<TWinControl*>(C)) {
+        Walk(W);
+      }
+    }
+  };
+  Walk(this);
+}
+
+std::unique_ptr<std::vector<TDataSet*>> TCustomQRReport::FormDataSets()
+{
+  auto Sets = std::make_unique<std::vector<TDataSet*>>();
+  if (TCustomForm* Form = GetParentForm(this, false))
+    CollectDataSets(Form, *Sets, true);
+  else if (Owner())
+    CollectDataSets(Owner(), *Sets, true);
+  return Sets;
+}
+
+void TCustomQRReport::CopyPrinterSettings()
+{
+  TQRPrinter& Job = *FQRPrinter;
+  Job.SetPrinterIndex(FPrinterSettings->PrinterIndex);
+  Job.SetPaperSize(FPage->PaperSize());
+  Job.SetOrientation(FPage->Orientation());
+  if (Job.PaperSize() == TQRPaperSize::Custom) {
+    const TQRUnit Old = FPage->Units();
+    FPage->SetUnits(TQRUnit::Native);
+    const Integer W = RoundInt(FPage->Width());
+    const Integer L = RoundInt(FPage->Length());
+    FPage->SetUnits(Old);
+    const bool Portrait = FPage->Orientation() == poPortrait;
+    Job.SetPaperWidth(Portrait ? W : L);
+    Job.SetPaperLength(Portrait ? L : W);
+  }
+  const TQRPrinterSettings& S = *FPrinterSettings;
+  Job.SetCopies(S.Copies);
+  Job.SetOutputBin(S.OutputBin);
+  Job.SetFirstPage(S.FirstPage);
+  Job.SetLastPage(S.LastPage);
+  Job.SetDuplex(S.Duplex);
+  Job.SetUseStandardPrinter(S.UseStandardPrinter);
+  Job.SetPrintMetafile(S.PrintMetafile);
+  Job.SetUseCustomBinCode(S.UseCustomBinCode);
+  Job.SetCustomBinCode(S.CustomBinCode);
+  Job.SetUseCustomPaperCode(S.UseCustomPaperCode);
+  Job.SetCustomPaperCode(S.CustomPaperCode);
+  Job.SetPrintQuality(S.PrintQuality);
+  Job.SetCollate(S.Collate);
+  Job.SetColorOption(S.ColorOption);
+  Job.SetExtendedDuplex(S.ExtendedDuplex);
+}
+
+void TCustomQRReport::CreateReport(bool Continuing)
+{
+  // A background run was marked busy by the GUI thread that started it.
+  const bool Background = FBackgroundRun.exchange(false);
+  if ((!FAvailable && !Background) || !FQRPrinter)
+    return;
+  TQRPage& P = *FPage;
+  {
+    const TQRUnit Old = P.Units();
+    P.SetUnits(TQRUnit::Native);
+    if (P.Width() - P.LeftMargin() - P.RightMargin() < 0) {
+      P.SetLeftMargin(0);
+      P.SetRightMargin(0);
+    }
+    if (P.Length() - P.TopMargin() - P.BottomMargin() < 0) {
+      P.SetTopMargin(0);
+      P.SetBottomMargin(0);
+    }
+    P.SetUnits(Old);
+  }
+  FAvailable = false;
+  if (!Background)
+    FCancelled = false;
+  FLastPage = false;
+  // A background run had its datasets looked up on the GUI thread.
+  FAllDataSets = FPendingDataSets ? std::move(FPendingDataSets) : FormDataSets();
+  ScopeExit Available([this] {
+    FAllDataSets.reset();
+    FAvailable = true;
+  });
+  FBackgroundcontrol = nullptr;
+  for (Integer I = 0; I < ControlCount(); ++I)
+    if (auto* Img = dynamic_cast<TQRPrintable*>(Controls(I));
+        Img && Img->ClassName() == QStringLiteral("TQRImage") && !FBackgroundImage.isEmpty() &&
+        Img->Name() == FBackgroundImage)
+      FBackgroundcontrol = Img;
+  bool PrintReport = true;
+  if (BeforePrint && !ComponentState().Contains(csDesigning))
+    BeforePrint(this, PrintReport);
+  if (!PrintReport)
+    return;
+
+  const TQRUnit OldUnits = Units();
+  bool Prepared = false;
+  bool EnvPrepared = false;
+  auto Unprepare = [&] {
+    SetUnits(OldUnits);
+    if (Prepared) {
+      PrepareControls(false);
+      FController->Unprepare();
+    }
+    if (EnvPrepared) {
+      FEnvironment->Unprepare();
+      GlobalEnvironment()->Unprepare();
+    }
+    Prepared = EnvPrepared = false;
+  };
+  // Whatever happens, the job is ended or aborted and everything unprepared.
+  auto EndJob = [&] {
+    if (FCancelled)
+      FQRPrinter->AbortDoc();
+    else if (!Continuing) {
+      if (FFinalPass)
+        FQRPrinter->EndDoc();
+      else
+        FQRPrinter->AbortDoc();
+    }
+  };
+  try {
+    SetUnits(TQRUnit::Native);
+    if (Continuing) {
+      P.SetPaperSize(FQRPrinter->PaperSize());
+      P.SetOrientation(FQRPrinter->Orientation());
+    } else {
+      CopyPrinterSettings();
+      FQRPrinter->SetTitle(FReportTitle);
+      FQRPrinter->SetCompression(FOptions.Contains(TQRReportOption::Compression));
+      FQRPrinter->BeginDoc();
+      FCurrentY = -1;
+      FPagecount = 0;
+    }
+    FCurrentColumn = P.Columns();
+    if (FExporting && FExportFilter && !FExportFilter->Active())
+      FExportFilter->Start(RoundInt(P.Width()), RoundInt(P.Length()), Font());
+    ResetPageFooterSize();
+    for (TQRCustomBand* B : FBandList)
+      B->SetParentReport(this);
+    for (Integer I = 0; I < ControlCount(); ++I)
+      if (auto* Pr = dynamic_cast<TQRPrintable*>(Controls(I)))
+        Pr->SetParentReport(this);
+    FCurrentX = RoundInt(P.LeftMargin());
+    SetControllerBands();
+    FController->RegisterClients();
+    GlobalEnvironment()->Prepare();
+    FEnvironment->SetDatasets(FAllDataSets.get());
+    FEnvironment->Prepare();
+    EnvPrepared = true;
+    EvPageNumber = FEnvironment->GetConstant(QStringLiteral("PAGENUMBER"));
+    EvColumnNumber = FEnvironment->GetConstant(QStringLiteral("COLUMNNUMBER"));
+    EvReportTitle = FEnvironment->GetConstant(QStringLiteral("REPORTTITLE"));
+    if (EvReportTitle)
+      FEnvironment->SetStringConstant(EvReportTitle, FReportTitle);
+    Prepared = true;
+    FController->Prepare();
+    PrepareControls(true);
+    ContinuingRun = Continuing;
+    RunController();
+    if (!Continuing) {
+      FCurrentX = RoundInt(P.LeftMargin());
+      FLastPage = true;
+      if (!FCancelled)
+        EndPage();
+      if (FExporting && FExportFilter)
+        FExportFilter->Finish();
+    } else if (Tag() == 999) {
+      FLastPage = true;
+      EndPage();
+      if (FExporting && FExportFilter)
+        FExportFilter->Finish();
+    }
+  } catch (...) {
+    try {
+      Unprepare();
+      EndJob();
+    } catch (...) {
+      // The first error is the one the caller hears of.
+    }
+    throw;
+  }
+  Unprepare();
+  EndJob();
+}
+
+void TCustomQRReport::RunController() { FController->Execute(); }
+
+void TCustomQRReport::PrintBand(TQRCustomBand* Band)
+{
+  if (!Band)
+    return;
+  if (Band->AlignToBottom()) {
+    if (Band->BandType() == rbSummary && !FOptions.Contains(TQRReportOption::LastPageFooter))
+      FPageFooterSize = 0;
+    const TQRPage& P = *FPage;
+    const Integer Need = RoundInt(Band->Size()->Height() + P.BottomMargin() + FPageFooterSize);
+    const Integer Extent = FQRPrinter->PaperLengthValue();
+    if (Extent - FCurrentY >= Need)
+      FCurrentY = (Extent - RoundInt(Band->Size()->Height())) - RoundInt(P.BottomMargin() + FPageFooterSize);
+  }
+  Band->Print();
+}
+
+Integer TCustomQRReport::AvailableSpace() const
+{
+  if (FAvailable || FCurrentY == -1 || !FQRPrinter)
+    return 0;
+  if (FExporting && FExportFilter && FExportFilter->Streaming())
+    return FQRPrinter->PaperLengthValue();
+  return RoundInt(FQRPrinter->PaperLengthValue() - FPage->BottomMargin() - FPageFooterSize - FCurrentY);
+}
+
+void TCustomQRReport::PrintColumnHeaders()
+{
+  for (const auto& [Name, Band] : FController->ColHeaders) {
+    const TQRBandType Type = Band->BandType();
+    Band->FQRBandType = rbColumnHeader;
+    ScopeExit Restore([&] { Band->FQRBandType = Type; });
+    PrintBand(Band);
+    Band->SetPrintedInHeader(true);
+  }
+}
+
+void TCustomQRReport::NewPage(bool printHeaders)
 {
   EndPage();
   ++FPagecount;
   if (FExporting && FExportFilter)
     FExportFilter->NewPage();
+  if (EvPageNumber)
+    FEnvironment->SetIntegerConstant(EvPageNumber, FPagecount);
   // An export run draws nothing of its own after its first page.
-  if (FQRPrinter && (FFinalPass || FPagecount == 1))
+  if (FFinalPass || FPagecount == 1)
     FQRPrinter->NewPage();
-  FCurrentY = RoundInt(FPage->TopMargin());
+  const Integer First = FQRPrinter->FirstPage();
+  const Integer Last = FQRPrinter->LastPage();
+  const bool InRange = First == 0 || Last == 0 || (First <= FPagecount && FPagecount <= Last);
+  if (FQRPrinter->Destination() == qrdPrinter && !FQRPrinter->IsPrinting && InRange) {
+    FCancelled = true;
+    FQRPrinter->Cancel();
+    return;
+  }
+  const TQRPage& P = *FPage;
+  FCurrentY = RoundInt(P.TopMargin());
   if (OnStartPage && !ComponentState().Contains(csDesigning))
     OnStartPage(this);
+  TCanvas* C = FQRPrinter->Canvas();
+  if (FBackgroundColor != TColor(0xFFFFFF) && C) {
+    const TRect R(0, 0, RoundInt(P.Width() * FQRPrinter->XFactor()), RoundInt(P.Length() * FQRPrinter->YFactor()));
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(FBackgroundColor);
+    C->Pen()->SetStyle(psClear);
+    C->Rectangle(R);
+    C->Pen()->SetStyle(psSolid);
+    if (FExporting && FExportFilter) {
+      TQRShape Shape(nullptr);
+      Shape.SetShape(qrsRectangle);
+      Shape.Brush()->SetColor(FBackgroundColor);
+      Shape.Brush()->SetStyle(bsSolid);
+      Shape.Pen()->SetStyle(psClear);
+      Shape.SetBounds(0, 0, R.Right, R.Bottom);
+      FExportFilter->AcceptGraphic(0, 0, &Shape);
+    }
+  }
+  if (FBackgroundcontrol && FExporting && FExportFilter)
+    FExportFilter->AcceptGraphic(FQRPrinter->XPos(FBackgroundcontrol->Size()->Left()),
+                                 FQRPrinter->YPos(FBackgroundcontrol->Size()->Top()), FBackgroundcontrol);
+  if (FPagecount > 1 || FOptions.Contains(TQRReportOption::FirstPageHeader))
+    PrintBand(FBands->PageHeaderBand());
+  FColumnTopPosition = FCurrentY;
+  FCurrentColumn = 1;
+  if (FPagecount == 1)
+    if (TQRCustomBand* Title = FBands->TitleBand())
+      FColumnTopPosition += RoundInt(Title->Size()->Height());
+  if (FPagecount > 1 && printHeaders)
+    PrintColumnHeaders();
+}
+
+void TCustomQRReport::NewColumn()
+{
+  PrintBand(FBands->ColumnFooterBand());
+  const TQRPage& P = *FPage;
+  if (FCurrentColumn >= P.Columns()) {
+    FCurrentColumn = 1;
+    FCurrentX = RoundInt(P.LeftMargin());
+    NewPage(false);
+  } else {
+    Integer CW;
+    if (TQRCustomBand* Detail = FBands->DetailBand())
+      CW = RoundInt(Detail->Size()->Width());
+    else
+      CW = (RoundInt(P.Width() - (P.LeftMargin() + P.RightMargin())) -
+            RoundInt(P.ColumnSpace()) * (P.Columns() - 1)) / P.Columns();
+    FCurrentX += RoundInt(P.ColumnSpace()) + CW;
+    FCurrentY = FColumnTopPosition;
+    ++FCurrentColumn;
+  }
+  if (EvColumnNumber)
+    FEnvironment->SetIntegerConstant(EvColumnNumber, FCurrentColumn);
+  if (!(FCurrentColumn == 1 && FPagecount == 1))
+    PrintColumnHeaders();
 }
 
 void TCustomQRReport::EndPage()
 {
   if (FPagecount > 0) {
-    FCurrentY = RoundInt(FPage->Length() - FPage->BottomMargin());
-    FCurrentX = RoundInt(FPage->LeftMargin());
+    const TQRPage& P = *FPage;
+    FCurrentY = RoundInt(P.Length() - P.BottomMargin() - FPageFooterSize);
+    FCurrentX = RoundInt(P.LeftMargin());
+    if (!(FLastPage && !FOptions.Contains(TQRReportOption::LastPageFooter)))
+      PrintBand(FBands->PageFooterBand());
     PrintReportControls();
     if (OnEndPage && !ComponentState().Contains(csDesigning))
       OnEndPage(this);
@@ -637,7 +1137,7 @@ void TCustomQRReport::EndPage()
 void TCustomQRReport::PrintReportControls()
 {
   for (Integer I = 0; I < ControlCount(); ++I)
-    if (auto* P = dynamic_cast<TQRPrintable*>(Controls(I)))
+    if (auto* P = dynamic_cast<TQRPrintable*>(Controls(I)); P && P != FBackgroundcontrol)
       P->Print(0, 0);
   if (!FQRPrinter || !FQRPrinter->Canvas() || !FFrame->AnyFrame() || !(FFinalPass || FExporting))
     return;
@@ -645,6 +1145,376 @@ void TCustomQRReport::PrintReportControls()
   const TRect R(Job.XPos(FPage->LeftMargin()), Job.YPos(FPage->TopMargin()),
                 Job.XPos(FPage->Width() - FPage->RightMargin()), Job.YPos(FPage->Length() - FPage->BottomMargin()));
   FFrame->PaintIt(FQRPrinter->Canvas(), R, Job.XFactor(), Job.YFactor());
+}
+
+// ---------------------------------------------------------------------------
+// Operations
+
+bool TCustomQRReport::NewPrinterObject()
+{
+  if (!FAvailable || RunningInBackground())
+    return false;
+  TWinControl* Client = FQRPrinter ? FQRPrinter->Client() : nullptr;
+  RetireJob();
+  FQRPrinter = TQRJobPtr(new TQRPrinter(this));
+  FQRPrinter->SetClient(Client);
+  FQRPrinter->AfterPreview = [this](TObject*) {
+    if (AfterPreview)
+      AfterPreview(this);
+  };
+  FQRPrinter->AfterPrint = [this](TObject*) {
+    if (AfterPrint)
+      AfterPrint(this);
+  };
+  return true;
+}
+
+void TCustomQRReport::SetupPreviewJob()
+{
+  FQRPrinter->SetDestination(qrdMetafile);
+  FQRPrinter->OnExportToFilter = [this](TQRExportFilter* F) { ExportToFilter(F); };
+  FQRPrinter->SetTitle(FReportTitle);
+  if (OnPreview)
+    FQRPrinter->OnPreview = OnPreview;
+}
+
+void TCustomQRReport::Prepare()
+{
+  if (!NewPrinterObject() || FQRPrinter->ShowingPreview())
+    return;
+  SetupPreviewJob();
+  CreateReport(false);
+  FQRPrinter->SetReportLoaded(true);
+}
+
+// The common start of the preview operations; false when nothing more is to
+// be done here.
+bool TCustomQRReport::BeginPreview(bool Modal)
+{
+  if (FPrinterSettings->PrintMetafile)
+    PrintStoredPages = true;
+  if (BeforePreview)
+    BeforePreview(this);
+  if (!Modal)
+    QRProcessMessages();
+  if (FCreateInBGThread) {
+    PreviewInThread(Modal);
+    return false;
+  }
+  if (!NewPrinterObject() || FQRPrinter->Status() != mpReady)
+    return false;
+  SetupPreviewJob();
+  CopyPrinterSettings();
+  return true;
+}
+
+// Generates into the previewed job. An error closes the preview and goes on
+// to the caller; a cancelled run drops its job. False when nothing is left
+// to show.
+bool TCustomQRReport::GenerateForPreview()
+{
+  try {
+    CreateReport(false);
+  } catch (...) {
+    if (auto* Form = dynamic_cast<TCustomForm*>(FQRPrinter->PreviewControl()))
+      Form->Close();
+    FQRPrinter->SetShowingPreview(false);
+    FQRPrinter.reset();
+    throw;
+  }
+  FQRPrinter->SetReportLoaded(true);
+  if (OnPreviewShowing)
+    OnPreviewShowing(this);
+  if (FCancelled) {
+    FQRPrinter->SetShowingPreview(false);
+    FQRPrinter.reset();
+    return false;
+  }
+  return true;
+}
+
+void TCustomQRReport::Preview()
+{
+  if (FQRPrinter && FQRPrinter->ShowingPreview())
+    return;
+  if (!BeginPreview(false))
+    return;
+  FQRPrinter->Preview();
+  if (!GenerateForPreview())
+    return;
+  while (FQRPrinter && FQRPrinter->ShowingPreview() && Application && !Application->Terminated())
+    Application->HandleMessage();
+}
+
+void TCustomQRReport::PreviewModal()
+{
+  if (BeginPreview(true) && GenerateForPreview())
+    FQRPrinter->PreviewModal();
+}
+
+void TCustomQRReport::PreviewModeless() { PreviewInThread(false); }
+
+void TCustomQRReport::PreviewInThread(bool Modal)
+{
+  if (!NewPrinterObject() || FQRPrinter->Status() != mpReady || FQRPrinter->ShowingPreview())
+    return;
+  SetupPreviewJob();
+  StartBackground();
+  if (Modal)
+    FQRPrinter->PreviewModal();
+  else
+    FQRPrinter->Preview();
+}
+
+void TCustomQRReport::Print()
+{
+  if (FPrinterSettings->PrintMetafile && FQRPrinter && FQRPrinter->Status() == mpFinished) {
+    FQRPrinter->Print();
+    return;
+  }
+  TQRJobPtr Kept = std::move(FQRPrinter);
+  FQRPrinter = TQRJobPtr(new TQRPrinter(this));
+  auto Restore = [&] {
+    FQRPrinter = std::move(Kept);
+    FPrinterSettings->FirstPage = 0;
+    FPrinterSettings->LastPage = 0;
+  };
+  if (!FAvailable || RunningInBackground() || !FQRPrinter->PrinterOK()) {
+    Restore();
+    return;
+  }
+  FQRPrinter->AfterPrint = [this](TObject*) {
+    if (AfterPrint)
+      AfterPrint(this);
+  };
+  FQRPrinter->SetDestination(qrdPrinter);
+  try {
+    CreateReport(false);
+  } catch (...) {
+    Restore();
+    throw;
+  }
+  Restore();
+}
+
+void TCustomQRReport::PrintBackground()
+{
+  if (!NewPrinterObject())
+    return;
+  if (!FQRPrinter->PrinterOK())
+    return;
+  FQRPrinter->SetDestination(qrdPrinter);
+  CopyPrinterSettings();
+  StartBackground();
+}
+
+void TCustomQRReport::ExportToFilter(TQRExportFilter* AFilter)
+{
+  SetZoom(100);
+  bool Handled = false;
+  if (OnExport)
+    OnExport(this, Handled);
+  if (Handled || !FAvailable || RunningInBackground())
+    return;
+  SetExportFilter(AFilter);
+  AFilter->SetOwner(this);
+  AFilter->SetOriginalQRPrinter(FQRPrinter.get());
+  FFinalPass = false;
+  TQRJobPtr Kept = std::move(FQRPrinter);
+  FQRPrinter = TQRJobPtr(new TQRPrinter(this));
+  ScopeExit Restore([&] {
+    FQRPrinter = std::move(Kept);
+    SetExportFilter(nullptr);
+    FFinalPass = true;
+  });
+  CreateReport(false);
+}
+
+void TCustomQRReport::Cancel()
+{
+  if (FAvailable)
+    return;
+  FCancelled = true;
+  if (FQRPrinter)
+    FQRPrinter->Cancel();
+}
+
+// ---------------------------------------------------------------------------
+// Background runs
+
+void TCustomQRReport::StartBackground()
+{
+  if (BGThread) {
+    BGThread->Join();
+    BGThread.reset();
+  }
+  // Everything that needs the GUI thread is done here, before the thread.
+  FPendingDataSets = FormDataSets();
+  FCancelled = false;
+  FAvailable = false;
+  FBackgroundRun = true;
+  BGThread = std::make_unique<TQRCreateReportThread>(this);
+}
+
+void TCustomQRReport::StopBackground()
+{
+  if (!BGThread || BGThread->OnItsThread())
+    return;
+  Cancel();
+  BGThread->Join();
+}
+
+bool TCustomQRReport::RunningInBackground() const { return BGThread && !BGThread->Finished(); }
+
+void TCustomQRReport::WaitForBackground()
+{
+  if (!BGThread)
+    return;
+  BGThread->Join();
+  const String Error = BGThread->Error();
+  BGThread.reset();
+  if (!Error.isEmpty())
+    throw EQRError(Error);
+}
+
+// The GUI thread's part at the end of a background run: a cancelled run's job
+// goes, unless a preview shows what it had.
+void TCustomQRReport::BackgroundFinished(bool WasCancelled)
+{
+  if (WasCancelled && FQRPrinter && !FQRPrinter->ShowingPreview() && !RunningInBackground())
+    FQRPrinter.reset();
+}
+
+void TCustomQRReport::Dispatch(TMessage& Message)
+{
+  switch (Message.Msg) {
+  case CM_QRPAGEAVAILABLE:
+    Invalidate();
+    return;
+  case CM_QRPRINT:
+    Print();
+    return;
+  case CM_QRPREVIEWCLOSE:
+    if (FAvailable && !RunningInBackground()) {
+      if (FQRPrinter) {
+        FQRPrinter->SetShowingPreview(false);
+        FQRPrinter.reset();
+      }
+    } else {
+      Cancel();
+    }
+    return;
+  default:
+    inherited::Dispatch(Message);
+  }
+}
+
+TQRCreateReportThread::TQRCreateReportThread(TCustomQRReport* AReport)
+  : FQRReport(AReport), FQRPrinter(AReport->QRPrinter())
+{
+  FThread = std::thread([this] { Execute(); });
+}
+
+TQRCreateReportThread::~TQRCreateReportThread() { Join(); }
+
+void TQRCreateReportThread::Join()
+{
+  if (FThread.joinable())
+    FThread.join();
+}
+
+String TQRCreateReportThread::Error() const
+{
+  std::lock_guard Hold(FErrorLock);
+  return FError;
+}
+
+void TQRCreateReportThread::Execute()
+{
+  TCustomQRReport* Report = FQRReport;
+  try {
+    Report->CreateReport(false);
+  } catch (const Exception& E) {
+    std::lock_guard Hold(FErrorLock);
+    FError = E.Message();
+  } catch (const std::exception& E) {
+    std::lock_guard Hold(FErrorLock);
+    FError = String::fromUtf8(E.what());
+  }
+  Report->SetPreparingDesignTime(false);
+  Report->FAvailable = true;
+  const bool WasCancelled = Report->Cancelled();
+  // The job is released on the GUI thread; nothing is queued there once the
+  // report is gone.
+  QMetaObject::invokeMethod(Report->FGuiContext.get(),
+                            [Report, WasCancelled] { Report->BackgroundFinished(WasCancelled); },
+                            Qt::QueuedConnection);
+  FFinished = true;
+}
+
+// ---------------------------------------------------------------------------
+// TQRReport
+
+TQRReport::TQRReport(TComponent* AOwner) : TCustomQRReport(AOwner)
+{
+  FController = MakeController();
+}
+
+std::unique_ptr<TQRCustomController> TQRReport::MakeController()
+{
+  auto C = std::make_unique<TQRController>(this);
+  C->SetParentReport(this);
+  C->SetSelfCheck(this);
+  return C;
+}
+
+TDataSet* TQRReport::DataSet() const
+{
+  auto* C = dynamic_cast<TQRController*>(FController.get());
+  return C ? C->DataSet() : nullptr;
+}
+
+void TQRReport::SetDataSet(TDataSet* Value)
+{
+  if (auto* C = dynamic_cast<TQRController*>(FController.get()))
+    C->SetDataSet(Value);
+}
+
+void TQRReport::SetControllerBands()
+{
+  auto* C = dynamic_cast<TQRController*>(FController.get());
+  if (!C)
+    return;
+  C->SetDetail(Bands()->DetailBand());
+  C->SetHeader(Bands()->TitleBand());
+  C->SetFooter(Bands()->SummaryBand());
+}
+
+void TQRReport::RunController()
+{
+  SetControllerBands();
+  if (auto* C = dynamic_cast<TQRController*>(FController.get()))
+    C->OnNeedData = OnNeedData;
+  FController->Execute();
+}
+
+Integer TQRReport::RecordCount()
+{
+  TDataSet* DS = DataSet();
+  if (!DS || !DS->Active())
+    return 1;
+  if (replaceRecordcount > 0)
+    return replaceRecordcount;
+  try {
+    if (!usePassiveRecordCount)
+      DS->Last();
+    const Integer Count = DS->RecordCount();
+    if (!usePassiveRecordCount)
+      DS->First();
+    return Count;
+  } catch (const Exception&) {
+    return 1;
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -661,7 +1531,11 @@ TQRPrintable::TQRPrintable(TComponent* AOwner)
   SetBounds(Left(), Top(), 10, 10);
 }
 
-TQRPrintable::~TQRPrintable() = default;
+TQRPrintable::~TQRPrintable()
+{
+  if (FParentReport)
+    FParentReport->StopBackground();
+}
 
 bool TQRPrintable::Loading() const
 {
@@ -902,8 +1776,41 @@ void RegisterQRReportClasses()
       .Property("Top", &TQRPrintableSize::Top, &TQRPrintableSize::SetTop).Stored(false)
       .Property("Width", &TQRPrintableSize::Width, &TQRPrintableSize::SetWidth).Stored(false);
   RegisterClassInfo<TQRBasePanel, TCustomPanel>("TQRBasePanel").Property("Frame", &TQRBasePanel::Frame);
-  RegisterClassInfo<TQRCustomBand, TQRBasePanel>("TQRCustomBand").Property("Size", &TQRCustomBand::Size);
-  RegisterClassInfo<TCustomQRReport, TQRBasePanel>("TCustomQRReport").Property("Page", &TCustomQRReport::Page);
+  RegisterEnum<TQRBandType>("TQRBandType",
+      {"rbTitle", "rbPageHeader", "rbDetail", "rbPageFooter", "rbSummary", "rbGroupHeader", "rbGroupFooter",
+       "rbSubDetail", "rbColumnHeader", "rbOverlay", "rbWild", "rbChild"});
+  RegisterEnum<TCBPrintOrder>("TCBPrintOrder", {"cboBeforeParent", "cboAfterParent", "cboBeforeAndAfter"});
+  RegisterClassInfo<TQRCustomBand, TQRBasePanel>("TQRCustomBand")
+      .Property("Size", &TQRCustomBand::Size)
+      .Property("AlignToBottom", &TQRCustomBand::AlignToBottom, &TQRCustomBand::SetAlignToBottom, false)
+      .Property("Enabled", &TQRCustomBand::BandEnabled, &TQRCustomBand::SetEnabled, true)
+      .Property("ForceNewColumn", &TQRCustomBand::ForceNewColumn, &TQRCustomBand::SetForceNewColumn, false)
+      .Property("ForceNewPage", &TQRCustomBand::ForceNewPage, &TQRCustomBand::SetForceNewPage, false)
+      .Property("KeepOnOnePage", &TQRCustomBand::KeepOnOnePage, &TQRCustomBand::SetKeepOnOnePage, false)
+      .Property("PreCaluculateBandHeight", &TQRCustomBand::PreCaluculateBandHeight,
+                &TQRCustomBand::SetPreCaluculateBandHeight, false)
+      .Property("TransparentBand", &TQRCustomBand::TransparentBand, &TQRCustomBand::SetTransparentBand, false)
+      .Property("HasChild", &TQRCustomBand::HasChild, &TQRCustomBand::SetHasChild).Stored(false);
+  RegisterClassInfo<TQRBand, TQRCustomBand>("TQRBand")
+      .Property("BandType", &TQRBand::BandType, &TQRBand::SetBandType);
+  RegisterClassInfo<TQRChildBand, TQRCustomBand>("TQRChildBand")
+      .Property("PrintOrder", &TQRChildBand::PrintOrder, &TQRChildBand::SetPrintOrder, cboAfterParent);
+  RegisterClassInfo<TQRGroup, TQRCustomBand>("TQRGroup")
+      .Property("Expression", &TQRGroup::Expression, &TQRGroup::SetExpression)
+      .Property("ReprintOnNewPage", &TQRGroup::ReprintOnNewPage, &TQRGroup::SetReprintOnNewPage, false);
+  RegisterClassInfo<TQRControllerBand, TQRCustomBand>("TQRControllerBand")
+      .Property("PrintBefore", &TQRControllerBand::PrintBefore, &TQRControllerBand::SetPrintBefore, false)
+      .Property("PrintIfEmpty", &TQRControllerBand::PrintIfEmpty, &TQRControllerBand::SetPrintIfEmpty, true);
+  RegisterClassInfo<TQRSubDetail, TQRControllerBand>("TQRSubDetail");
+  RegisterClassInfo<TCustomQRReport, TQRBasePanel>("TCustomQRReport")
+      .Property("Page", &TCustomQRReport::Page)
+      .Property("ReportTitle", &TCustomQRReport::ReportTitle, &TCustomQRReport::SetReportTitle)
+      .Property("PrintIfEmpty", &TCustomQRReport::PrintIfEmpty, &TCustomQRReport::SetPrintIfEmpty, true)
+      .Property("ShowProgress", &TCustomQRReport::ShowProgress, &TCustomQRReport::SetShowProgress, true)
+      .Property("PagesInPreview", &TCustomQRReport::PagesInPreview, &TCustomQRReport::SetPagesInPreview, 0)
+      .Property("CreateInBGThread", &TCustomQRReport::CreateInBGThread, &TCustomQRReport::SetCreateInBGThread,
+                false)
+      .Property("BackImageControl", &TCustomQRReport::BackImageControl, &TCustomQRReport::SetBackImageControl);
   RegisterClassInfo<TQRReport, TCustomQRReport>("TQRReport");
   RegisterClassInfo<TQRPrintable, TCustomControl>("TQRPrintable")
       .Property("Enabled", &TQRPrintable::Enabled, &TQRPrintable::SetEnabled, true)
@@ -912,4 +1819,109 @@ void RegisterQRReportClasses()
       .Property("XLColumn", &TQRPrintable::XLColumn, &TQRPrintable::SetXLColumn, 0)
       .Property("XLNumFormat", &TQRPrintable::XLNumFormat, &TQRPrintable::SetXLNumFormat, nfGeneral)
       .Property("ActiveInPreview", &TQRPrintable::ActiveInPreview, &TQRPrintable::SetActiveInPreview, false);
+}
+
+// ---------------------------------------------------------------------------
+// Engine utilities
+
+namespace {
+
+// The text of a text-output record: nChars characters at offString from the
+// record's start, 16-bit for the wide record, 8-bit for the other.
+String RecordText(const TEnhMetaRecord& Record)
+{
+  constexpr UINT ExtTextOutA = 83;
+  if (Record.iType != EMR_EXTTEXTOUTW && Record.iType != ExtTextOutA)
+    return String();
+  const QByteArray& B = Record.Bytes;
+  auto At = [&B](int Offset) {
+    quint32 V = 0;
+    if (Offset >= 0 && Offset + 4 <= B.size())
+      std::memcpy(&V, B.constData() + Offset, 4);
+    return qFromLittleEndian(V);
+  };
+  const qint64 Chars = At(44);
+  const qint64 Offset = At(48);
+  const qint64 Width = Record.iType == EMR_EXTTEXTOUTW ? 2 : 1;
+  if (Chars <= 0 || Offset < 0 || Offset + Chars * Width > B.size())
+    return String();
+  const char* P = B.constData() + Offset;
+  if (Width == 1)
+    return QString::fromLatin1(P, int(Chars));
+  std::u16string S(std::size_t(Chars), u'\0');
+  for (qint64 I = 0; I < Chars; ++I)
+    S[std::size_t(I)] = char16_t(quint8(P[2 * I]) | (quint8(P[2 * I + 1]) << 8));
+  return QString::fromStdU16String(S);
+}
+
+bool SearchBusy = false;
+
+void AddDataSetsOf(TComponent* Root, bool Recurse, std::vector<std::pair<String, TDataSet*>>& List)
+{
+  for (Integer I = 0; I < Root->ComponentCount(); ++I) {
+    TComponent* C = Root->Components(I);
+    if (auto* DS = dynamic_cast<TDataSet*>(C))
+      List.emplace_back(DS->Name(), DS);
+    if (Recurse && dynamic_cast<TWinControl*>(C))
+      AddDataSetsOf(C, true, List);
+  }
+}
+
+}   // namespace
+
+bool TextInMetafile(const String& Text, TMetafile* Metafile, bool MatchCase)
+{
+  if (Text.isEmpty() || !Metafile)
+    return false;
+  // A search started again from a message waits for the one running.
+  while (SearchBusy && Application && QRInGuiThread())
+    Application->ProcessMessages();
+  SearchBusy = true;
+  ScopeExit Done([] { SearchBusy = false; });
+  const String Wanted = MatchCase ? Text : Text.toUpper();
+  bool Found = false;
+  Metafile->Enumerate([&](const TEnhMetaRecord& Record) {
+    const String S = RecordText(Record);
+    Found = !S.isEmpty() && (MatchCase ? S : S.toUpper()).contains(Wanted);
+    return !Found;
+  });
+  return Found;
+}
+
+std::vector<std::pair<String, TDataSet*>> GetDataSetList(TCustomForm* Form, bool IncludeDataModules)
+{
+  std::vector<std::pair<String, TDataSet*>> List;
+  if (Form)
+    AddDataSetsOf(Form, true, List);
+  if (IncludeDataModules && Screen)
+    for (Integer I = 0; I < Screen->DataModuleCount(); ++I)
+      AddDataSetsOf(Screen->DataModules(I), false, List);
+  return List;
+}
+
+bool HasPublishedProperty(const TComponent* Instance, const String& PropName)
+{
+  return Instance && GetPropInfo(Instance, PropName) != nullptr;
+}
+
+bool GetBooleanProperty(const TControl* Instance, const String& PropName)
+{
+  if (!HasPublishedProperty(Instance, PropName))
+    return false;
+  try {
+    return GetOrdProp(Instance, GetPropInfo(Instance, PropName)) == 1;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+String GetStringProperty(const TComponent* Instance, const String& PropName)
+{
+  if (!HasPublishedProperty(Instance, PropName))
+    return String();
+  try {
+    return GetStrProp(Instance, GetPropInfo(Instance, PropName));
+  } catch (const Exception&) {
+    return String();
+  }
 }

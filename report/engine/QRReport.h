@@ -5,10 +5,16 @@
 #pragma once
 
 #include "platform/gui/ExtCtrls.h"
+#include "report/engine/QRExpr.h"
 #include "report/engine/QRPrntr.h"
+
+#include <atomic>
+#include <mutex>
+#include <thread>
 
 #include <vector>
 
+class TCustomForm;
 class TCustomQRReport;
 class TQRCustomBand;
 class TQRFrameline;
@@ -263,8 +269,26 @@ protected:
   std::unique_ptr<TQRFrame> FFrame;
 };
 
-// The band base: what controls and frames read of their band. Band
-// printing and placing are built on it.
+// ---------------------------------------------------------------------------
+// Bands.
+
+// The order is stored in forms.
+enum TQRBandType {
+  rbTitle, rbPageHeader, rbDetail, rbPageFooter, rbSummary, rbGroupHeader, rbGroupFooter, rbSubDetail,
+  rbColumnHeader, rbOverlay, rbWild, rbChild
+};
+enum TCBPrintOrder { cboBeforeParent, cboAfterParent, cboBeforeAndAfter };
+
+// The display name of a band type and the base name of new bands of it.
+String QRBandTypeName(TQRBandType Type);
+String QRBandBaseName(TQRBandType Type);
+
+class TQRChildBand;
+class TQRCustomController;
+
+using TQRBandBeforePrintEvent = std::function<void(TQRCustomBand* Sender, bool& PrintBand)>;
+using TQRBandAfterPrintEvent = std::function<void(TQRCustomBand* Sender, bool BandPrinted)>;
+
 class TQRCustomBand : public TQRBasePanel {
   VELMORA_CLASS(TQRCustomBand)
   using inherited = TQRBasePanel;
@@ -274,26 +298,410 @@ public:
 
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   void SetZoom(Integer Value) override;
+  void SetParent(TWinControl* AParent) override;
+  void SetEnabled(bool Value) override;
   void Loaded() override;
+
+  virtual String GetBandTypeName() const { return QRBandTypeName(FQRBandType); }
+  virtual String GetBaseName() const { return QRBandBaseName(FQRBandType); }
+  virtual void SetParentReport(TCustomQRReport* Value);
+
+  // Prints the band at the report's current position (the report calls it
+  // through PrintBand).
+  void Print();
+  // Moves to a new column or page unless the band fits where it stands.
+  void MakeSpace();
+  void ExpandedHeight(Extended& NewHeight);
+  bool CanExpand(Extended Value);
+  bool ExpandBand(Extended Value, Extended& NewExpanded, bool& HasExpanded);
+  // The room the band needs, with the bands linked to it.
+  Extended LinkedHeight(bool FollowLink = true) const;
+  TQRPrintable* AddPrintable(const std::function<TQRPrintable*(TComponent* Owner)>& Make);
+  // Moves the band on the design surface without touching its size.
+  void PlaceAt(Integer ALeft, Integer ATop);
 
   TQRBandSize* Size() const { return FSize.get(); }
   TCustomQRReport* ParentReport() const { return FParentReport; }
-  void SetParentReport(TCustomQRReport* Value);
   bool TransparentBand() const { return FTransparentBand; }
   void SetTransparentBand(bool Value) { FTransparentBand = Value; }
   // The printable controls on the band.
   std::vector<TQRPrintable*> Printables() const;
+  TQRBandType BandType() const { return FQRBandType; }
+  void SetBandType(TQRBandType Value);
+  TQRChildBand* ChildBand() const;
+  bool HasChild() const { return ChildBand() != nullptr; }
+  void SetHasChild(bool Value);
+  TQRCustomBand* LinkBand() const { return FLinkBand; }
+  void SetLinkBand(TQRCustomBand* Value);
+  bool ForceNewPage() const { return FForceNewPage; }
+  void SetForceNewPage(bool Value) { FForceNewPage = Value; }
+  bool ForceNewColumn() const { return FForceNewColumn; }
+  void SetForceNewColumn(bool Value) { FForceNewColumn = Value; }
+  bool AlignToBottom() const { return FAlignToBottom; }
+  void SetAlignToBottom(bool Value) { FAlignToBottom = Value; }
+  bool KeepOnOnePage() const { return FKeepOnOnePage; }
+  void SetKeepOnOnePage(bool Value) { FKeepOnOnePage = Value; }
+  bool PreCaluculateBandHeight() const { return FPreCaluculateBandHeight; }
+  void SetPreCaluculateBandHeight(bool Value) { FPreCaluculateBandHeight = Value; }
+  bool BandEnabled() const { return FEnabled; }
+  TQRCustomController* NotifyController() const { return FNotifyController; }
+  void SetNotifyController(TQRCustomController* Value) { FNotifyController = Value; }
+  bool PrintedInHeader() const { return FPrintedInHeader; }
+  void SetPrintedInHeader(bool Value) { FPrintedInHeader = Value; }
+  Extended Expanded() const { return FExpanded; }
+  const TRect& FrameRect() const { return BandFrameRect; }
+
+  TQRBandBeforePrintEvent BeforePrint;
+  TQRBandAfterPrintEvent AfterPrint;
+  // A group header enables its child band before it prints, disables after.
+  bool autoActivateChild = false;
+
+protected:
+  friend class TCustomQRReport;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Prints the child band when its order matches one of Orders.
+  void PrintChild(bool Before);
+  void PrintControls();
+  void ExportBackground();
+
+  TRect BandFrameRect;
+  Extended FExpanded = 0;
+  Extended FExpandedHeight = 0;
+  bool FPreCaluculateBandHeight = false;
+  bool FKeepOnOnePage = false;
+  bool FAlignToBottom = false;
+  bool FEnabled = true;
+  bool FForceNewColumn = false;
+  bool FForceNewPage = false;
+  TQRCustomBand* FLinkBand = nullptr;
+  TCustomQRReport* FParentReport = nullptr;
+  bool FTransparentBand = false;
+  TQRBandType FQRBandType = rbTitle;
+  Integer LoadedHeight = 40;
+  TQRCustomController* FNotifyController = nullptr;
+  bool FPrintedInHeader = false;
+  bool suppressBeforePrint = false;
+  bool FPlacing = false;
 
 private:
   std::unique_ptr<TQRBandSize> FSize;
-  TCustomQRReport* FParentReport = nullptr;
-  bool FTransparentBand = false;
 };
 
-using TQRNotifyEvent = std::function<void(TCustomQRReport* Sender)>;
+// A band of a chosen type.
+class TQRBand : public TQRCustomBand {
+  VELMORA_CLASS(TQRBand)
+public:
+  using TQRCustomBand::TQRCustomBand;
+};
 
-// The report base: what pages, sizes, frames, controls and the printer job
-// read of their report. The generation is built on it.
+// A band that prints right before or after its parent band.
+class TQRChildBand : public TQRCustomBand {
+  VELMORA_CLASS(TQRChildBand)
+public:
+  explicit TQRChildBand(TComponent* AOwner);
+  TQRCustomBand* ParentBand() const { return FParentBand; }
+  void SetParentBand(TQRCustomBand* Value);
+  TCBPrintOrder PrintOrder() const { return FPrintOrder; }
+  void SetPrintOrder(TCBPrintOrder Value) { FPrintOrder = Value; }
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  TQRCustomBand* FParentBand = nullptr;
+  TCBPrintOrder FPrintOrder = cboAfterParent;
+};
+
+// The report's Bands sub-object: which of the standard bands it has.
+class TQRReportBands : public TPersistent {
+  VELMORA_CLASS(TQRReportBands)
+public:
+  explicit TQRReportBands(TCustomQRReport* AOwner) : FOwner(AOwner) {}
+  TQRCustomBand* BandOfType(TQRBandType Type) const;
+  bool HasBand(TQRBandType Type) const { return BandOfType(Type) != nullptr; }
+  // Creates or destroys the first band of the type.
+  void SetHasBand(TQRBandType Type, bool Value);
+
+  bool HasTitle() const { return HasBand(rbTitle); }
+  void SetHasTitle(bool V) { SetHasBand(rbTitle, V); }
+  bool HasPageHeader() const { return HasBand(rbPageHeader); }
+  void SetHasPageHeader(bool V) { SetHasBand(rbPageHeader, V); }
+  bool HasColumnHeader() const { return HasBand(rbColumnHeader); }
+  void SetHasColumnHeader(bool V) { SetHasBand(rbColumnHeader, V); }
+  bool HasDetail() const { return HasBand(rbDetail); }
+  void SetHasDetail(bool V) { SetHasBand(rbDetail, V); }
+  bool HasPageFooter() const { return HasBand(rbPageFooter); }
+  void SetHasPageFooter(bool V) { SetHasBand(rbPageFooter, V); }
+  bool HasSummary() const { return HasBand(rbSummary); }
+  void SetHasSummary(bool V) { SetHasBand(rbSummary, V); }
+  TQRCustomBand* TitleBand() const { return BandOfType(rbTitle); }
+  TQRCustomBand* PageHeaderBand() const { return BandOfType(rbPageHeader); }
+  TQRCustomBand* ColumnHeaderBand() const { return BandOfType(rbColumnHeader); }
+  TQRCustomBand* DetailBand() const { return BandOfType(rbDetail); }
+  TQRCustomBand* ColumnFooterBand() const { return nullptr; }
+  TQRCustomBand* PageFooterBand() const { return BandOfType(rbPageFooter); }
+  TQRCustomBand* SummaryBand() const { return BandOfType(rbSummary); }
+
+private:
+  TCustomQRReport* FOwner;
+};
+
+// ---------------------------------------------------------------------------
+// Controllers, groups and sub-details.
+
+class TQRGroup;
+using TQROnNeedDataEvent = std::function<void(TObject* Sender, bool& MoreData)>;
+
+// Runs a data loop: a header once, a detail per record, groups around the
+// records and nested controllers before or after each detail, a footer.
+class TQRCustomController : public TComponent {
+  VELMORA_CLASS(TQRCustomController)
+public:
+  explicit TQRCustomController(TComponent* AOwner);
+  ~TQRCustomController() override;
+
+  virtual void GetValue(TQREvResult& Value);
+  virtual void RegisterClients();
+  virtual void Execute();
+  virtual void Prepare();
+  virtual void Unprepare();
+  virtual void RunAfterClients();
+  virtual void RunBeforeClients();
+  virtual void PrintEmpty();
+  virtual void RegisterBands(const std::function<void(TQRCustomBand*)>& Register);
+  virtual void AddDataSets() {}
+  virtual void SetPrintBefore(bool Value) { FPrintBefore = Value; }
+
+  void AddNotifyClient(TQRPrintable* Value) { NotifyList.push_back(Value); }
+  void NotifyClients(Integer Operation);
+
+  TComponent* Master() const { return FMaster; }
+  void SetMaster(TComponent* Value);
+  TCustomQRReport* ParentReport() const { return FParentReport; }
+  void SetParentReport(TCustomQRReport* Value) { FParentReport = Value; }
+  TComponent* SelfCheck() const { return FSelfCheck; }
+  void SetSelfCheck(TComponent* Value) { FSelfCheck = Value; }
+  bool PrintBefore() const { return FPrintBefore; }
+  bool PrintIfEmpty() const { return FPrintIfEmpty; }
+  void SetPrintIfEmpty(bool Value) { FPrintIfEmpty = Value; }
+  TComponent* OrgOwner() const { return FOrgOwner; }
+  const std::vector<TQRGroup*>& Groups() const { return GroupList; }
+  Integer DetailNumber() const { return FDetailNumber; }
+
+  // Bands reprinted at the top of every page and column, by name.
+  std::vector<std::pair<String, TQRCustomBand*>> ColHeaders;
+
+protected:
+  // The groups' part of the loop.
+  bool CheckGroups();
+  void PrintGroupHeaders();
+  void PrintGroupFooters();
+  bool ReportCancelled() const;
+
+  TComponent* FOrgOwner = nullptr;
+  TComponent* FMaster = nullptr;
+  std::vector<TQRCustomController*> PrintAfterList;
+  std::vector<TQRCustomController*> PrintBeforeList;
+  std::vector<TQRGroup*> GroupList;
+  bool FPrintIfEmpty = true;
+  TComponent* FSelfCheck = nullptr;
+  TCustomQRReport* FParentReport = nullptr;
+  bool FPrintBefore = false;
+  std::vector<TQRPrintable*> NotifyList;
+  TQREvElement* EvConstant = nullptr;
+  Integer FDetailNumber = 0;
+};
+
+// A controller over a dataset, or over OnNeedData when it has none.
+class TQRController : public TQRCustomController {
+  VELMORA_CLASS(TQRController)
+public:
+  using TQRCustomController::TQRCustomController;
+
+  void Execute() override;
+  void PrintEmpty() override;
+  void RegisterBands(const std::function<void(TQRCustomBand*)>& Register) override;
+  void AddDataSets() override;
+
+  TDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TDataSet* Value);
+  TQRCustomBand* Detail() const { return FDetail; }
+  void SetDetail(TQRCustomBand* Value) { FDetail = Value; }
+  TQRCustomBand* Header() const { return FHeader; }
+  void SetHeader(TQRCustomBand* Value) { FHeader = Value; }
+  TQRCustomBand* Footer() const { return FFooter; }
+  void SetFooter(TQRCustomBand* Value) { FFooter = Value; }
+
+  TQROnNeedDataEvent OnNeedData;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  TDataSet* FDataSet = nullptr;
+  TQRCustomBand* FDetail = nullptr;
+  TQRCustomBand* FFooter = nullptr;
+  TQRCustomBand* FHeader = nullptr;
+};
+
+// A header band printed when its expression changes value, with a footer
+// band printed before the next change.
+class TQRGroup : public TQRCustomBand {
+  VELMORA_CLASS(TQRGroup)
+  using inherited = TQRCustomBand;
+public:
+  explicit TQRGroup(TComponent* AOwner);
+  ~TQRGroup() override;
+
+  void SetParent(TWinControl* AParent) override;
+
+  const String& Expression() const { return FExpression; }
+  void SetExpression(const String& Value) { FExpression = Value; }
+  TQRCustomBand* FooterBand() const { return FFooterBand; }
+  void SetFooterBand(TQRCustomBand* Value);
+  TComponent* Master() const { return FMaster; }
+  void SetMaster(TComponent* Value);
+  bool ReprintOnNewPage() const { return FReprintOnNewPage; }
+  void SetReprintOnNewPage(bool Value) { FReprintOnNewPage = Value; }
+  bool InGroup() const { return FInGroup; }
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  friend class TQRCustomController;
+  friend class TQRController;
+  void Prepare();
+  void Unprepare();
+  void CheckValue();
+
+  std::unique_ptr<TQREvaluator> Evaluator;
+  String FExpression;
+  TQRCustomBand* FFooterBand = nullptr;
+  TComponent* FMaster = nullptr;
+  bool FReprint = false;
+  bool FReprintOnNewPage = false;
+  TQREvResult GroupValue;
+  bool HasResult = false;
+  bool FInGroup = false;
+  Integer PrintPageNumber = 0;
+  Integer PrintColumnNumber = 0;
+  Integer FGroupIndex = 0;
+};
+
+// A band that carries a controller of its own.
+class TQRControllerBand : public TQRCustomBand {
+  VELMORA_CLASS(TQRControllerBand)
+  using inherited = TQRCustomBand;
+public:
+  explicit TQRControllerBand(TComponent* AOwner);
+  ~TQRControllerBand() override;
+
+  void SetParent(TWinControl* AParent) override;
+
+  TQRCustomController* Controller() const { return FController.get(); }
+  TComponent* Master() const { return FMaster; }
+  virtual void SetMaster(TComponent* Value);
+  bool PrintBefore() const { return FController->PrintBefore(); }
+  void SetPrintBefore(bool Value);
+  bool PrintIfEmpty() const { return FController->PrintIfEmpty(); }
+  void SetPrintIfEmpty(bool Value) { FController->SetPrintIfEmpty(Value); }
+
+protected:
+  virtual std::unique_ptr<TQRCustomController> CreateController();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  std::unique_ptr<TQRCustomController> FController;
+  TComponent* FMaster = nullptr;
+};
+
+class TQRSubDetail;
+
+class TQRSubDetailGroupBands : public TPersistent {
+  VELMORA_CLASS(TQRSubDetailGroupBands)
+public:
+  explicit TQRSubDetailGroupBands(TQRSubDetail* AOwner) : Owner(AOwner) {}
+  bool HasHeader() const;
+  void SetHasHeader(bool Value);
+  bool HasFooter() const;
+  void SetHasFooter(bool Value);
+  TQRCustomBand* HeaderBand() const;
+  TQRCustomBand* FooterBand() const;
+
+private:
+  TQRSubDetail* Owner;
+};
+
+// A detail band over a dataset of its own, printed for each record of its
+// master's detail, between its own header and footer.
+class TQRSubDetail : public TQRControllerBand {
+  VELMORA_CLASS(TQRSubDetail)
+public:
+  explicit TQRSubDetail(TComponent* AOwner);
+  ~TQRSubDetail() override;
+
+  TQRController* SubController() const { return static_cast<TQRController*>(FController.get()); }
+  TDataSet* DataSet() const { return SubController()->DataSet(); }
+  void SetDataSet(TDataSet* Value) { SubController()->SetDataSet(Value); }
+  TQRCustomBand* HeaderBand() const { return SubController()->Header(); }
+  void SetHeaderBand(TQRCustomBand* Value);
+  TQRCustomBand* FooterBand() const { return SubController()->Footer(); }
+  void SetFooterBand(TQRCustomBand* Value);
+  TQRSubDetailGroupBands* Bands() const { return FBands.get(); }
+  void SetOnNeedData(const TQROnNeedDataEvent& Value) { SubController()->OnNeedData = Value; }
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  std::unique_ptr<TQRSubDetailGroupBands> FBands;
+};
+
+// Settings of the standard preview window.
+class TQRPreviewController : public TComponent {
+  VELMORA_CLASS(TQRPreviewController)
+public:
+  using TComponent::TComponent;
+  bool ShowMinimise = true, ShowMaximise = true, ShowSysMenu = true;
+  bool ShowSaveReportButton = true, ShowLoadReportButton = true, ShowPrintButton = true,
+       ShowPrintSetupButton = true;
+  bool ShowFindButton = true, ShowCopyButton = true, ShowGotoButton = true, ShowCancelButton = true;
+  bool ShowZoomFitButton = true, ShowZoom100Button = true, ShowZoomToWidthButton = true,
+       ShowZoomPickButton = true;
+  bool ShowFirstButton = true, ShowNextButton = true, ShowPrevButton = true, ShowLastButton = true;
+  bool ShowThumbs = true;
+  Integer prevInitWidth = 800;
+  Integer prevInitHeight = 640;
+  Integer PrevInitLeft = 0, PrevInitTop = 0, PagesInPreview = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The report.
+
+enum class TQRReportOption { FirstPageHeader, LastPageFooter, Compression };
+using TQRReportOptions = TSet<TQRReportOption>;
+enum TQRState { qrAvailable, qrPrepare, qrPreview, qrPrint, qrEdit };
+enum TPrevSaveType { stQRP, stPDF, stXL, stHTML, stRTF, stCSV, stASCII, stXML, stXLSX };
+
+using TQRNotifyEvent = std::function<void(TCustomQRReport* Sender)>;
+using TQRReportBeforePrintEvent = std::function<void(TCustomQRReport* Sender, bool& PrintReport)>;
+using TQRExportEvent = std::function<void(TCustomQRReport* Sender, bool& ExportHandled)>;
+
+class TQRCreateReportThread;
+
+// A job the report made owns; one given from outside stays the caller's.
+struct TQRJobDeleter {
+  bool Owned = true;
+  void operator()(TQRPrinter* Job) const
+  {
+    if (Owned)
+      delete Job;
+  }
+};
+using TQRJobPtr = std::unique_ptr<TQRPrinter, TQRJobDeleter>;
+
+// The report base: its bands, the page flow of a run and the operations
+// that wrap a run for the caller.
 class TCustomQRReport : public TQRBasePanel {
   VELMORA_CLASS(TCustomQRReport)
   using inherited = TQRBasePanel;
@@ -306,12 +714,14 @@ public:
 
   TQRPage* Page() const { return FPage.get(); }
   TQRPrinterSettings* PrinterSettings() const { return FPrinterSettings.get(); }
+  TQRPrinterSettings* UserPrinterSettings() const { return FUserPrinterSettings.get(); }
   // The units of the page, the bands and the controls.
   TQRUnit Units() const { return FPage->Units(); }
   void SetUnits(TQRUnit Value);
-  // The printer job of the current or last run; not owned here.
-  TQRPrinter* QRPrinter() const { return FQRPrinter; }
-  void SetQRPrinter(TQRPrinter* Value) { FQRPrinter = Value; }
+  // The printer job of the current or last run; one the report made is its
+  // own, one set from outside stays the caller's.
+  TQRPrinter* QRPrinter() const { return FQRPrinter.get(); }
+  void SetQRPrinter(TQRPrinter* Value);
   // Writing attaches a filter; Exporting tells whether one is attached.
   TQRExportFilter* ExportFilter() const { return FExportFilter; }
   void SetExportFilter(TQRExportFilter* Value);
@@ -324,49 +734,249 @@ public:
   void SetPreparingDesignTime(bool Value) { FPreparingDesignTime = Value; }
   bool Modified() const { return FModified; }
   void SetModified(bool Value) { FModified = Value; }
-  // Places the bands after a change of the page (the band layout's part).
-  virtual void SetBandValues() {}
 
-  // Page flow of a run: ends the page before, starts the next one on the job
-  // and, while exporting, tells the filter (EndPage also before page 1).
+  // Structure.
+  TQRBand* CreateBand(TQRBandType BandType);
+  void AddBand(TQRCustomBand* Band);
+  void RemoveBand(TQRCustomBand* Band);
+  void RebuildBandList();
+  // Places the bands down the page at design time.
+  virtual void SetBandValues();
+  const std::vector<TQRCustomBand*>& BandList() const { return FBandList; }
+  TQRReportBands* Bands() const { return FBands.get(); }
+  TQRCustomController* Controller() const { return FController.get(); }
+  void AddNotifyClient(TQRPrintable* Value) { FController->AddNotifyClient(Value); }
+  Integer TextWidth(TFont* aFont, const String& aText) const;
+  Integer TextHeight(TFont* aFont, const String& aText) const;
+  void ResetPageFooterSize();
+
+  // Operations.
+  void Prepare();
+  void Preview();
+  void PreviewModal();
+  void PreviewModeless();
+  void Print();
+  void PrintBackground();
+  void ExportToFilter(TQRExportFilter* AFilter);
+  void Cancel();
+  // Waits for a background run to end (the GUI thread's part of it); an
+  // error that ended the run is raised here.
+  void WaitForBackground();
+  // Cancels a background run and waits for its end: what it reads is about
+  // to go.
+  void StopBackground();
+  bool RunningInBackground() const;
+
+  // Page flow of a run.
+  virtual void CreateReport(bool Continuing);
+  void PrintBand(TQRCustomBand* Band);
   void NewPage(bool printHeaders = true);
+  void NewColumn();
   void EndPage();
+  Integer AvailableSpace() const;
   // The printables placed on the report itself, and the report's frame.
   void PrintReportControls();
+  void PrintColumnHeaders();
+
   Integer PageNumber() const { return FPagecount; }
   Integer CurrentX() const { return FCurrentX; }
+  void SetCurrentX(Integer Value) { FCurrentX = Value; }
   Integer CurrentY() const { return FCurrentY; }
+  void SetCurrentY(Integer Value) { FCurrentY = Value; }
+  Integer CurrentColumn() const { return FCurrentColumn; }
+  Integer ColumnTopPosition() const { return FColumnTopPosition; }
   bool LastPage() const { return FLastPage; }
   void SetLastPage(bool Value) { FLastPage = Value; }
-  // The bands on the report.
-  std::vector<TQRCustomBand*> Bands() const;
+  bool Available() const { return FAvailable; }
+  bool Cancelled() const { return FCancelled; }
+  Extended PageFooterSize() const { return FPageFooterSize; }
+  TQRReportOptions Options() const { return FOptions; }
+  void SetOptions(TQRReportOptions Value) { FOptions = Value; }
+  const String& ReportTitle() const { return FReportTitle; }
+  void SetReportTitle(const String& Value) { FReportTitle = Value; }
+  bool PrintIfEmpty() const { return FController->PrintIfEmpty(); }
+  void SetPrintIfEmpty(bool Value) { FController->SetPrintIfEmpty(Value); }
+  TColor BackgroundColor() const { return FBackgroundColor; }
+  void SetBackgroundColor(TColor Value) { FBackgroundColor = Value; }
+  Integer PagesInPreview() const { return FPagesInPreview; }
+  void SetPagesInPreview(Integer Value) { FPagesInPreview = Value; }
+  bool CreateInBGThread() const { return FCreateInBGThread; }
+  void SetCreateInBGThread(bool Value) { FCreateInBGThread = Value; }
+  Integer PreviewWidth() const { return FPreviewWidth > 0 ? FPreviewWidth : 500; }
+  void SetPreviewWidth(Integer Value) { FPreviewWidth = Value; }
+  Integer PreviewHeight() const { return FPreviewHeight > 0 ? FPreviewHeight : 500; }
+  void SetPreviewHeight(Integer Value) { FPreviewHeight = Value; }
+  TQRState State() const { return FState; }
+  std::vector<TDataSet*>* AllDataSets() const { return FAllDataSets.get(); }
+  TQREvEnvironment* Functions() const { return FEnvironment.get(); }
+  TStrings* Description() const { return FDescription.get(); }
+  TQRPreviewController* PreviewController() const { return FPreviewSetup; }
+  const String& BackImageControl() const { return FBackgroundImage; }
+  void SetBackImageControl(const String& Value) { FBackgroundImage = Value; }
+  void SetPreviewController(TQRPreviewController* Value);
 
   TQRAfterPrintEvent AfterPrint;
+  TQRAfterPreviewEvent AfterPreview;
+  TQRAfterPreviewEvent OnPreviewShowing;
+  TNotifyEvent BeforePreview;
+  TQRReportBeforePrintEvent BeforePrint;
   TQRNotifyEvent OnStartPage;
   TQRNotifyEvent OnEndPage;
+  TQROnNeedDataEvent OnNeedData;
+  TNotifyEvent OnPreview;
+  TQRExportEvent OnExport;
+
+  bool usePassiveRecordCount = false;
+  Integer replaceRecordcount = 0;
+  // Set by the progress form's Cancel (from the GUI thread); ends the loop.
+  std::atomic<bool> UserCancel{false};
+  bool PrintAfterSetup = false;
+  TObject* ParentComposite = nullptr;
+  bool AdjustScreenRes = true;
+
+protected:
+  virtual void RunController();
+  virtual void SetControllerBands() {}
+  virtual std::unique_ptr<TQRCustomController> MakeController();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Dispatch(TMessage& Message) override;
+
+  // Replaces the job by a new one; false while a run is going on.
+  bool NewPrinterObject();
+  void SetupPreviewJob();
+  void CopyPrinterSettings();
+  void StartBackground();
+  void PreviewInThread(bool Modal);
+  TSize MeasureText(TFont* aFont, const String& aText) const;
+  bool BeginPreview(bool Modal);
+  bool GenerateForPreview();
+  void BackgroundFinished(bool WasCancelled);
+  void RetireJob();
+  std::unique_ptr<std::vector<TDataSet*>> FormDataSets();
+  void PrepareControls(bool Prepare);
+  TQRPrintable* BackgroundControl() const { return FBackgroundcontrol; }
+
+  std::unique_ptr<TQRCustomController> FController;
 
 private:
+  friend class TQRCreateReportThread;
+  friend class TQRCustomBand;
+
+  std::vector<TQRCustomBand*> FBandList;
+  std::unique_ptr<TQRReportBands> FBands;
+  std::unique_ptr<std::vector<TDataSet*>> FAllDataSets;
+  std::unique_ptr<TQREvEnvironment> FEnvironment;
+  std::unique_ptr<TStrings> FDescription;
+  std::unique_ptr<TQRPage> FPage;
+  std::unique_ptr<TQRPrinterSettings> FPrinterSettings;
+  std::unique_ptr<TQRPrinterSettings> FUserPrinterSettings;
+  TQRJobPtr FQRPrinter;
+  std::unique_ptr<TQRCreateReportThread> BGThread;
+  // Jobs replaced while a preview still showed them.
+  std::vector<TQRJobPtr> FRetiredJobs;
+  std::unique_ptr<std::vector<TDataSet*>> FPendingDataSets;
+  // Work queued on the GUI thread for the report; dropped with the report.
+  std::unique_ptr<QObject> FGuiContext;
+  mutable std::unique_ptr<TBitmap> FMeasure;
+  mutable std::mutex FMeasureLock;
+  String FBackgroundImage;
+  TQRPrintable* FBackgroundcontrol = nullptr;
+  TQRPreviewController* FPreviewSetup = nullptr;
+  TQRExportFilter* FExportFilter = nullptr;
+  TQREvElement* EvPageNumber = nullptr;
+  TQREvElement* EvColumnNumber = nullptr;
+  TQREvElement* EvReportTitle = nullptr;
+  String FReportTitle;
+  TQRReportOptions FOptions{TQRReportOption::FirstPageHeader, TQRReportOption::LastPageFooter};
+  TColor FBackgroundColor = TColor(0xFFFFFF);
+  TQRState FState = qrAvailable;
+  Extended FPageFooterSize = 0;
   Integer FPagecount = 0;
   Integer FCurrentX = 0;
   Integer FCurrentY = -1;
+  Integer FCurrentColumn = 1;
+  Integer FColumnTopPosition = 0;
+  Integer FPagesInPreview = 0;
+  Integer FPreviewWidth = 0;
+  Integer FPreviewHeight = 0;
+  std::atomic<bool> FAvailable{true};
+  std::atomic<bool> FCancelled{false};
+  std::atomic<bool> FBackgroundRun{false};
   bool FLastPage = false;
-  std::unique_ptr<TQRPage> FPage;
-  std::unique_ptr<TQRPrinterSettings> FPrinterSettings;
-  TQRPrinter* FQRPrinter = nullptr;
-  TQRExportFilter* FExportFilter = nullptr;
   bool FExporting = false;
   bool FFinalPass = true;
   bool FShowProgress = true;
   bool FPreparingDesignTime = false;
   bool FModified = false;
+  bool FCreateInBGThread = false;
+  bool FDestroying = false;
 };
 
-// The report placed on report forms.
+// The report placed on report forms: a dataset-driven controller.
 class TQRReport : public TCustomQRReport {
   VELMORA_CLASS(TQRReport)
 public:
-  using TCustomQRReport::TCustomQRReport;
+  explicit TQRReport(TComponent* AOwner);
+
+  TDataSet* DataSet() const;
+  void SetDataSet(TDataSet* Value);
+  Integer RecordNumber() const { return FController->DetailNumber(); }
+  Integer RecordCount();
+
+protected:
+  void RunController() override;
+  void SetControllerBands() override;
+  std::unique_ptr<TQRCustomController> MakeController() override;
 };
+
+// The generation of a report on a thread of its own; the report owns it,
+// cancels and joins it when destroyed.
+class TQRCreateReportThread {
+public:
+  explicit TQRCreateReportThread(TCustomQRReport* AReport);
+  ~TQRCreateReportThread();
+  TQRCreateReportThread(const TQRCreateReportThread&) = delete;
+  TQRCreateReportThread& operator=(const TQRCreateReportThread&) = delete;
+  bool Finished() const { return FFinished; }
+  bool OnItsThread() const { return std::this_thread::get_id() == FThread.get_id(); }
+  void Join();
+  // The error that ended the run, empty when none.
+  String Error() const;
+
+private:
+  void Execute();
+
+  TCustomQRReport* FQRReport;
+  TQRPrinter* FQRPrinter;
+  std::atomic<bool> FFinished{false};
+  mutable std::mutex FErrorLock;
+  String FError;
+  std::thread FThread;
+};
+
+// The number of the record being printed, of the loop that runs now.
+Integer QRCurrentRecordNumber();
+void SetQRCurrentRecordNumber(Integer Value);
+// Whether the run continues another report's pages (a composite report).
+bool QRContinuingRun();
+// The name of the band being printed.
+const String& QRCurrentBandName();
+// Whether the caller runs on the GUI thread (where messages may be pumped).
+bool QRInGuiThread();
+// Lets the GUI thread handle what is pending; nothing on another thread.
+void QRProcessMessages();
+
+// ---------------------------------------------------------------------------
+// Engine utilities.
+
+// Whether a text-output record of the page holds the text.
+bool TextInMetafile(const String& Text, TMetafile* Metafile, bool MatchCase);
+// Dataset name -> dataset of a form (and its controls' components) and,
+// when asked, of the data modules.
+std::vector<std::pair<String, TDataSet*>> GetDataSetList(TCustomForm* Form, bool IncludeDataModules);
+bool HasPublishedProperty(const TComponent* Instance, const String& PropName);
+bool GetBooleanProperty(const TControl* Instance, const String& PropName);
+String GetStringProperty(const TComponent* Instance, const String& PropName);
 
 // ---------------------------------------------------------------------------
 // The printable control base.
