@@ -52,6 +52,8 @@ struct TDCFont {
   Integer Escapement = 0;      // tenths of a degree, counter-clockwise
   Byte Charset = DEFAULT_CHARSET;
   Byte Quality = 0;
+  // Unhinted design metrics, which scale linearly with the size.
+  bool Unhinted = false;
   bool operator==(const TDCFont&) const = default;
 };
 
@@ -98,6 +100,8 @@ struct TDeviceContext {
   TDCState State;
   std::vector<TDCState> Saved;
   TDCRecorder* Recorder = nullptr;
+  // Text is measured and drawn with unhinted design metrics.
+  bool DesignMetrics = false;
 
   // Logical to device: world transform, then the window-to-viewport mapping,
   // then the right-to-left mirror.

@@ -112,6 +112,12 @@ String FromUtf16(const QByteArray& Data, Int64 Offset, Int64 Chars)
 
 } // namespace
 
+void SetDesignMetrics(HDC DC, bool Value)
+{
+  if (DC)
+    DC->DesignMetrics = Value;
+}
+
 // ---------------------------------------------------------------------------
 // The recorder.
 

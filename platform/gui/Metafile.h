@@ -85,6 +85,11 @@ private:
   Integer FHeight = 0;
 };
 
+// Text on the context takes unhinted design metrics, so that it measures the
+// same, relative to its size, at every resolution: pages recorded at the
+// logical resolution wrap as they print.
+void SetDesignMetrics(HDC DC, bool Value);
+
 // Records everything drawn on it into its metafile, which receives the
 // records when the canvas is freed.
 class TMetafileCanvas : public TCanvas {

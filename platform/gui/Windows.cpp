@@ -66,7 +66,7 @@ QFont MakeQFont(const TDCFont& F)
 {
   QFont Font(SubstituteFontFamily(F.Face));
   Font.setStyleStrategy(F.Quality == Byte(fqNonAntialiased) ? QFont::NoAntialias : QFont::PreferDefault);
-  Font.setHintingPreference(QFont::PreferFullHinting);
+  Font.setHintingPreference(F.Unhinted ? QFont::PreferNoHinting : QFont::PreferFullHinting);
   Integer Px = std::abs(F.Height);
   if (Px == 0)
     Px = 16;   // the window system's default height
@@ -159,9 +159,11 @@ static std::shared_ptr<const TDCFontEntry> ResolveFont(const TDCFont& F)
 
 const std::shared_ptr<const TDCFontEntry>& TDeviceContext::FontEntry() const
 {
-  if (!FFontEntry || !(FFontKey == State.Font)) {
-    FFontEntry = ResolveFont(State.Font);
-    FFontKey = State.Font;
+  TDCFont Key = State.Font;
+  Key.Unhinted = DesignMetrics;
+  if (!FFontEntry || !(FFontKey == Key)) {
+    FFontEntry = ResolveFont(Key);
+    FFontKey = Key;
   }
   return FFontEntry;
 }

@@ -1165,6 +1165,7 @@ void TQRPrinter::StartMetafilePage()
   FMetafileCanvas = std::make_unique<TMetafileCanvas>(FMetafile.get(), nullptr);
   SetGraphicsMode(FMetafileCanvas->Handle(), GM_ADVANCED);
   FCanvas = FMetafileCanvas.get();
+  SetDesignMetrics(FCanvas->Handle(), true);
 }
 
 void TQRPrinter::StartPrinterPage()
@@ -1179,6 +1180,7 @@ void TQRPrinter::StartPrinterPage()
     IsPrinting = aPrinter->Printing();
   }
   FCanvas = aPrinter->Canvas();
+  SetDesignMetrics(FCanvas->Handle(), true);
   SetPrinterFactors(aPrinter, FallbackFactor);
   if (FYFactor < 0.1)
     FYFactor = 1.0;

@@ -723,11 +723,11 @@ TSize TCustomQRReport::MeasureText(TFont* aFont, const String& aText) const
 {
   std::lock_guard Hold(FMeasureLock);
   if (!FMeasure) {
-    FMeasure = std::make_unique<TBitmap>();
-    FMeasure->SetWidth(1);
-    FMeasure->SetHeight(1);
+    // Both sides at once: a bitmap 1 wide and 0 high has no pixels to draw on.
+    FMeasure = std::make_unique<TBitmap>(1, 1);
   }
   FMeasure->Canvas()->Font()->Assign(aFont);
+  SetDesignMetrics(FMeasure->Canvas()->Handle(), true);
   return FMeasure->Canvas()->TextExtent(aText);
 }
 
