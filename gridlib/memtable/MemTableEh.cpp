@@ -478,8 +478,10 @@ void TCustomMemTableEh::SetFieldDataAsObject(TField* Field, TObject* Value)
 
 void TCustomMemTableEh::SetFieldData(TField* Field, const Variant& Value)
 {
+  // Calculated and lookup fields too: written in browse state they would
+  // overwrite the cached values of the record shown.
   const TDataSetState S = State();
-  if (!IsCalcOrLookup(Field) && (S < dsEdit || S > dsNewValue) && S != dsInternalCalc)
+  if ((S < dsEdit || S > dsNewValue) && S != dsInternalCalc)
     DatabaseError(QString::fromUtf8(dbconsts::SNotEditing), this);
   if ((Field->FieldKind() == fkData || Field->FieldKind() == fkInternalCalc) && Field->ReadOnly() &&
       S != dsSetKey && S != dsFilter && S != dsInternalCalc && S != dsCalcFields)

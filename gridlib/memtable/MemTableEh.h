@@ -258,8 +258,12 @@ protected:
   TCollectionItem* CreateItem() override;
 
 private:
+  friend class TMemTableFilterItemEh;
   void RebuildActive();
+  void Forget(TMemTableFilterItemEh* Item);
   std::vector<TMemTableFilterItemEh*> FActiveFilterItems;
+  Integer FCreating = 0;
+  bool FForgotten = false;
   TCustomMemTableEh* FMemTable;
 };
 

@@ -360,7 +360,16 @@ TMemTableFilterItemEh::TMemTableFilterItemEh(TCollection* Collection) : TCollect
   FFilterExpr = std::make_unique<TDataSetExprParserEh>(MemTable(), dsptFilterEh);
 }
 
-TMemTableFilterItemEh::~TMemTableFilterItemEh() = default;
+// A removed filter leaves the active set at once: the collection's notice
+// that follows comes when this item is already half gone.
+TMemTableFilterItemEh::~TMemTableFilterItemEh()
+{
+  const bool WasFiltering = Filtered();
+  FActive = false;
+  auto* Owner = static_cast<TMemTableFiltersEh*>(Collection());
+  if (Owner && WasFiltering)
+    Owner->Forget(this);
+}
 
 TCustomMemTableEh* TMemTableFilterItemEh::MemTable() const
 {
@@ -428,7 +437,20 @@ TMemTableFiltersEh::TMemTableFiltersEh(TCustomMemTableEh* AMemTable)
 {
 }
 
-TCollectionItem* TMemTableFiltersEh::CreateItem() { return new TMemTableFilterItemEh(this); }
+TCollectionItem* TMemTableFiltersEh::CreateItem()
+{
+  // The base item announces itself before this class's part exists.
+  ++FCreating;
+  ScopeExit Done([&] { --FCreating; });
+  return new TMemTableFilterItemEh(this);
+}
+
+void TMemTableFiltersEh::Forget(TMemTableFilterItemEh* Item)
+{
+  FActiveFilterItems.erase(std::remove(FActiveFilterItems.begin(), FActiveFilterItems.end(), Item),
+                           FActiveFilterItems.end());
+  FForgotten = true;
+}
 
 TPersistent* TMemTableFiltersEh::GetOwner() const { return FMemTable; }
 
@@ -473,6 +495,13 @@ bool TMemTableFiltersEh::IsCurRecordInFilter(TMemoryRecordEh* ARec)
 void TMemTableFiltersEh::Update(TCollectionItem* Item)
 {
   inherited::Update(Item);
+  if (FCreating > 0)
+    return;
+  if (FForgotten) {
+    FForgotten = false;
+    Item = nullptr;
+    FActiveFilterItems.push_back(nullptr);   // differs from any list: rebuild
+  }
   if (!Item) {
     std::vector<TMemTableFilterItemEh*> Now;
     for (Integer I = 0; I < Count(); ++I)
