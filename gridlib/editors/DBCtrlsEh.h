@@ -713,3 +713,126 @@ String VarToStrSafeEh(const Variant& Value);
 
 // ---------------------------------------------------------------------------
 // Check box editor
+
+// A data-aware check box with three states. A Boolean field is read and
+// written as Boolean; any other field is compared by its text with the lists
+// ValueChecked and ValueUnchecked ("Да;да" or "Нет;": parts split at ";").
+// Without data source and field name it keeps a value of its own. It paints
+// itself: the box through the library's button painter, the caption with a
+// focus frame, a hot and a pressed look under the mouse.
+class TCustomDBCheckBoxEh : public TCustomControl {
+  VELMORA_CLASS(TCustomDBCheckBoxEh)
+  using inherited = TCustomControl;
+public:
+  explicit TCustomDBCheckBoxEh(TComponent* AOwner);
+  ~TCustomDBCheckBoxEh() override;
+
+  TLeftRight Alignment() const { return FAlignment; }
+  void SetAlignment(TLeftRight Value);
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+  bool AlwaysShowBorder() const { return FAlwaysShowBorder; }
+  void SetAlwaysShowBorder(bool Value);
+  bool Checked() const { return GetChecked(); }
+  void SetChecked(bool Value) { SetCheckedValue(Value); }
+  String DataField() const;
+  void SetDataField(const String& Value);
+  TDataSource* DataSource() const;
+  void SetDataSource(TDataSource* Value);
+  TDynVarsEh* DynProps() const { return FDynProps.get(); }
+  void SetDynProps(TDynVarsEh* Value);
+  TField* Field() const;
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool Value);
+  bool Modified() const { return FModified; }
+  bool ReadOnly() const;
+  void SetReadOnly(bool Value);
+  TCheckBoxState State() const { return FState; }
+  void SetState(TCheckBoxState Value);
+  bool StateStored() const { return DataIndepended() && FState != cbUnchecked; }
+  String ValueChecked() const { return FValueCheck; }
+  void SetValueChecked(const String& Value);
+  String ValueUnchecked() const { return FValueUncheck; }
+  void SetValueUnchecked(const String& Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  TFieldDataLinkEh* DataLink() const { return FDataLink.get(); }
+
+  // The user's click, Space, the accelerator key, or a click from code.
+  void Click() override;
+  // Where the caption stands for the reading order.
+  TLeftRight GetControlsAlignment() const;
+
+  TUpdateDataEventEh OnUpdateData;
+
+protected:
+  virtual bool GetChecked() const { return FState == cbChecked; }
+  virtual void SetCheckedValue(bool Value) { SetState(Value ? cbChecked : cbUnchecked); }
+  virtual void Toggle();
+  // Introduced virtual operations, in the order descendants know them.
+  virtual bool DataIndepended() const;
+  virtual void DrawCaption(const TRect& TextRect, bool Focused, bool Hot, bool Pressed);
+  virtual void DrawCheckBox(const TRect& BoxRect, TCheckBoxState AState, bool Focused, bool Hot, bool Pressed);
+  virtual void DrawState(TCheckBoxState AState, bool Focused, bool Hot, bool Pressed);
+  virtual void InternalSetState(TCheckBoxState Value);
+  virtual void InternalUpdateData();
+  virtual void PaintControl();
+  virtual void UpdateData();
+
+  // The state the data asks for.
+  TCheckBoxState GetFieldState() const;
+  void Paint() override;
+  void DefineProperties(TFiler& Filer) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  void Dispatch(TMessage& Message) override;
+  void WMLButtonDown(TMessage& Message) override;
+  void WMLButtonDblClk(TMessage& Message) override;
+  void WMLButtonUp(TMessage& Message) override;
+  void WMCancelMode(TMessage& Message) override;
+  void WMSetFocus(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
+  void WMSize(TMessage& Message) override;
+  void CMExit(TMessage& Message) override;
+  void CMDialogChar(TMessage& Message) override;
+  void CMWantSpecialKey(TMessage& Message) override;
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
+  void CMEnabledChanged(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
+  void WMGetDlgCode(TMessage& Message) override;
+
+private:
+  void DataChange(TObject* Sender);
+  void DataLinkUpdateData(TObject* Sender);
+  // A press taken over to move the focus here; answers whether it arrived.
+  bool TakeFocusForPress();
+
+  TLeftRight FAlignment = TLeftRight::taRightJustify;
+  bool FAllowGrayed = false;
+  bool FAlwaysShowBorder = false;
+  bool FClicksDisabled = false;
+  std::unique_ptr<TFieldDataLinkEh> FDataLink;
+  std::unique_ptr<TDynVarsEh> FDynProps;
+  bool FFlat = false;
+  bool FModified = false;
+  bool FMouseAboveControl = false;
+  bool FMousePressed = false;
+  TCheckBoxState FState = cbUnchecked;
+  String FValueCheck;
+  String FValueUncheck;
+  bool FDataPosting = false;
+  bool FToggleKeyDown = false;
+  bool FWordWrap = false;
+};
+
+class TDBCheckBoxEh : public TCustomDBCheckBoxEh {
+  VELMORA_CLASS(TDBCheckBoxEh)
+public:
+  using TCustomDBCheckBoxEh::TCustomDBCheckBoxEh;
+};
+
+// Registers the check box editors for form descriptions.
+void RegisterDBCtrlsEhCheckBoxClasses();
