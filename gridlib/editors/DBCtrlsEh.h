@@ -622,8 +622,8 @@ protected:
   virtual void CheckMRUListDropDown();
   // The edit buttons' enabled and pressed look follows the editor.
   void UpdateEditButtonControlsState();
-  // Presses the button that ShortCut belongs to; answers whether one did.
-  bool PressEditButtonByShortCut(TShortCut ShortCut);
+  // The key of a button's short cut presses the button.
+  virtual void ClickEditButtonByKey(TEditButtonEh* EditButton);
   // Keys while the MRU list is dropped down; answers whether it took one.
   bool MRUListKeyDown(TMessage& Message);
   TEditButtonEh* EditButton() const { return FEditButton.get(); }
@@ -684,7 +684,8 @@ protected:
 private:
   void DataLinkDataChange(TObject* Sender);
   void UpdateDataFromLink(TObject* Sender);
-  void InplaceWndProc(TMessage& Message, bool& Done);
+  void InplaceWndProc(TMessage& Message);
+  TEditButtonEh* EditButtonByShortCut(TShortCut Value) const;
   void CheckCaret();
   void PlaceInplace(const TRect& Rect, bool Moving);
   void SetTextFromLink(const String& Value);

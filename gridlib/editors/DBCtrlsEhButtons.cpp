@@ -32,7 +32,7 @@ void TCustomDBEditEh::SetDroppedDownState(TEditButtonEh*, TEditButtonControlEh*)
 void TCustomDBEditEh::CheckMRUListDropDown() {}
 void TCustomDBEditEh::CloseUp(bool) {}
 void TCustomDBEditEh::UpdateEditButtonControlsState() {}
-bool TCustomDBEditEh::PressEditButtonByShortCut(TShortCut) { return false; }
+void TCustomDBEditEh::ClickEditButtonByKey(TEditButtonEh*) {}
 bool TCustomDBEditEh::MRUListKeyDown(TMessage&) { return false; }
 void TCustomDBEditEh::SetEditButton(TEditButtonEh* Value) { FEditButton->Assign(Value); }
 void TCustomDBEditEh::SetEditButtons(TEditButtonsEh* Value) { FEditButtons->Assign(Value); }

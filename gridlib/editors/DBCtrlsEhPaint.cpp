@@ -80,6 +80,7 @@ TPoint TCustomDBEditEh::GetTextMargins() { return TPoint(); }
 TRect TCustomDBEditEh::TextRect() { return TRect(); }
 bool TCustomDBEditEh::TextTruncated() { return false; }
 void TCustomDBEditEh::CMHintShow(TMessage&) {}
+void TCustomDBEditEh::Dispatch(TMessage& Message) { inherited::Dispatch(Message); }
 void TCustomDBEditEh::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
 {
   inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
