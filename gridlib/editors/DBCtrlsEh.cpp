@@ -261,6 +261,7 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner) : TCustomMaskEdit(AOwner)
   FEditButtons.reset(CreateEditButtons());
   FEditImage.reset(CreateEditImage());
   FMRUList = std::make_unique<TMRUListEh>(this);
+  InitEditButtons();
   FDynProps = std::make_unique<TDynVarsEh>(this);
   FEmptyDataInfo = std::make_unique<TControlEmptyDataInfoEh>(this);
   FEmptyDataInfo->InitDefaults();
@@ -597,6 +598,8 @@ void TCustomDBEditEh::Change()
   }
   UpdateImageIndex();
   inherited::Change();
+  if (!FInternalTextSetting)
+    CheckMRUListDropDown();
 }
 
 TAlignment TCustomDBEditEh::Alignment() const

@@ -634,6 +634,20 @@ protected:
   void SetMRUList(TMRUListEh* Value);
   TButtonClickEventEh OnButtonClick;
   TButtonDownEventEh OnButtonDown;
+public:
+  // Lays the buttons out in the buttons box (made on first need) and shows
+  // or hides the box.
+  void UpdateEditButtons();
+  // Hooks the buttons' change events; the constructor runs it.
+  void InitEditButtons();
+  TEditButtonsBoxEh* ButtonsBox() const { return FButtonsBox; }
+  TMRUListboxEh* MRUListControl() const { return FMRUListControl; }
+  bool DroppedDown() const { return FDroppedDown; }
+  TEditButtonControlEh* GetEditButtonControlByEditButton(TEditButtonEh* EditButton) const;
+  TEditButtonEh* GetFirstDefaultActionEditButton() const;
+protected:
+  void MRUListDropDown();
+  void MRUListCloseUp(bool Accept);
   // ---------------------------------------------------------------------
 
   bool FAlwaysShowBorder = false;
@@ -701,6 +715,12 @@ public:
   using TCustomDBEditEh::TCustomDBEditEh;
   using TCustomDBEditEh::EditButtons;
   using TCustomDBEditEh::MRUList;
+  using TCustomDBEditEh::EditButton;
+  using TCustomDBEditEh::SetEditButton;
+  using TCustomDBEditEh::SetEditButtons;
+  using TCustomDBEditEh::SetMRUList;
+  using TCustomDBEditEh::OnButtonClick;
+  using TCustomDBEditEh::OnButtonDown;
 };
 
 // Registers the editors for form descriptions.
@@ -837,3 +857,19 @@ public:
 
 // Registers the check box editors for form descriptions.
 void RegisterDBCtrlsEhCheckBoxClasses();
+
+// ---------------------------------------------------------------------------
+// Editor edit buttons: the default action
+
+// What a button without handlers of its own does: a drop-down button opens
+// its drop-down form on the press; an ellipsis or glyph button edits the
+// editor's text in the memo window on the click.
+using TDBEditEhDefaultButtonActionProc =
+  std::function<void(TCustomDBEditEh* EditControl, TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                     bool& Handled, bool IsDown)>;
+void DBEditEhDefaultButtonAction(TCustomDBEditEh* EditControl, TEditButtonEh* EditButton,
+                                 TEditButtonControlEh* EditButtonControl, bool& Handled, bool IsDown);
+// Replaceable; nothing runs while it is empty.
+TDBEditEhDefaultButtonActionProc& DBEditEhDefaultButtonActionProc();
+// Registers the editor's buttons and MRU list with the class registry.
+void RegisterDBCtrlsEhButtonsClasses();

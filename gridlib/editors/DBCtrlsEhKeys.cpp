@@ -191,6 +191,10 @@ void TCustomDBEditEh::SetInplaceEditHolder(TWinControl* AInplaceEditHolder)
 
 void TCustomDBEditEh::WndProc(TMessage& Message)
 {
+  if (MRUListKeyDown(Message))
+    return;
+  if (Message.Msg == WM_KILLFOCUS && FMRUList->DroppedDown() && !ComponentState().Contains(csDestroying))
+    FMRUList->CloseUp(false);
   if (Message.Msg == WM_CHAR) {
     FCompleteKeyPress = String(QChar(char16_t(Message.WParam)));
     auto Clear = ScopeExit([this] { FCompleteKeyPress.clear(); });

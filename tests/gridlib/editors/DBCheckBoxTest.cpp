@@ -9,7 +9,7 @@
 #include "platform/gui/Screenshot.h"
 #include "platform/gui/StdCtrls.h"
 #include "tests/platform/gui/GuiTestSupport.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/gridlib/editors/EditorsTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +26,7 @@ public:
   template <class T>
   T* Find(const char* Name) const
   {
-    auto* C = dynamic_cast<T*>(FindComponent(QString::fromLatin1(Name)));
-    EXPECT_NE(C, nullptr) << Name;
-    return C;
+    return editors_test::Find<T>(this, Name);
   }
 };
 
@@ -80,15 +78,9 @@ protected:
   void SetUp() override
   {
     GuiTest::SetUp();
-    RegisterDBClasses();
-    RegisterADOClasses();
     RegisterDBCtrlsEhCheckBoxClasses();
     RegisterClassInfo<TCheckForm, TForm>("TCheckForm").Handler("ActiveBoxClick", &TCheckForm::ActiveBoxClick);
-    Db = std::make_unique<TADOConnection>(nullptr);
-    Db->SetLoginPrompt(false);
-    Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
-    Db->Open();
-    Db->BeginTrans();
+    Db = editors_test::OpenTestSession();
     Db->Execute(QStringLiteral(
       "insert into adm_role.roles (id, s_name, s_caption, b_active) values "
       "(9001, 'r1', 'Да', true), (9002, 'r2', 'верно', false), (9003, 'r3', 'нет', true), "
