@@ -5,6 +5,8 @@
 
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Screenshot.h"
+#include "platform/gui/Themes.h"
 #include "platform/gui/Windows.h"
 #include "tests/platform/gui/GuiTestSupport.h"
 
@@ -42,6 +44,17 @@ public:
   {
     ++LocationChanges;
     AdjustLabelBounds();
+  }
+
+  // Paints as an edit box does: a frame, the window colour and its text.
+  void Paint() override
+  {
+    TCanvas* C = Canvas();
+    C->Brush()->SetColor(clWindow);
+    C->Pen()->SetColor(clBtnShadow);
+    C->Rectangle(ClientRect());
+    C->Font()->Assign(Font());
+    C->TextOut(4, 3, Text());
   }
 
 protected:
@@ -239,4 +252,73 @@ TEST_F(GuiTest, ControlLabelFollowsItsControl)
 
   Label->SetVisible(false);
   EXPECT_EQ(Label->Parent(), nullptr);
+}
+
+TEST_F(GuiTest, ButtonsAndLabelsPictured)
+{
+  for (const char* StyleName : {"Windows", "Ocean"}) {
+    SCOPED_TRACE(StyleName);
+    ASSERT_TRUE(TStyleManager::TrySetStyle(QString::fromLatin1(StyleName), false));
+    TForm* Form = new TForm(Application, 0);
+    Form->SetClientWidth(520);
+    Form->SetClientHeight(230);
+    Form->SetColor(clBtnFace);
+    struct Item {
+      const char* Title;
+      TLabelPositionEh Position;
+      std::vector<TEditButtonStyleEh> Styles;
+      bool Flat;
+      Integer Left, Top;
+    };
+    const Item Items[] = {
+      {"Сверху слева", lpAboveLeftEh, {ebsDropDownEh}, false, 20, 30},
+      {"Сверху по центру", lpAboveCenterEh, {ebsEllipsisEh, ebsDropDownEh}, true, 280, 30},
+      {"Слева", lpLeftCenterEh, {ebsUpDownEh}, false, 110, 80},
+      {"Справа", lpRightCenterEh, {ebsPlusEh, ebsMinusEh}, true, 20, 130},
+      {"Снизу справа", lpBelowRightEh, {ebsAltDropDownEh}, false, 280, 130},
+      {"Слева снизу", lpLeftBottomEh, {ebsEllipsisEh}, true, 110, 180},
+    };
+    std::vector<std::unique_ptr<TEditButtonEh>> Buttons;
+    std::vector<TLabelledBoxEh*> Boxes;
+    for (const Item& It : Items) {
+      auto* Edit = new TLabelledBoxEh(Form);
+      Edit->SetParent(Form);
+      Edit->SetBounds(It.Left, It.Top, 180, 21);
+      Edit->SetText(QStringLiteral("Склад №2"));
+      Edit->FieldTitle = QString::fromUtf8(It.Title);
+      Edit->Location()->SetPosition(It.Position);
+      Edit->Label()->UpdateCaption();
+      Edit->Label()->SetVisible(true);
+      auto* Box = new TEditButtonsBoxEh(Edit);
+      Box->SetParent(Edit);
+      Box->OnCreateEditButtonControl = [Box](TEditButtonControlEh*& C) { C = new TEditButtonControlEh(Box); };
+      Box->BeginLayout();
+      Box->SetButtonsCount(Integer(It.Styles.size()));
+      Box->SetFlat(It.Flat);
+      Box->SetMaxButtonHeight(17);
+      for (std::size_t I = 0; I < It.Styles.size(); ++I) {
+        Buttons.push_back(std::make_unique<TVisibleEditButtonEh>(static_cast<TWinControl*>(Form)));
+        Buttons.back()->SetStyle(It.Styles[I]);
+        Box->SetEditButton(Integer(I), Buttons.back().get());
+      }
+      Box->EndLayout();
+      Box->SetBounds(180 - 2 - Box->ButtonsWidth(), 2, Box->ButtonsWidth(), 17);
+      Edit->AdjustLabelBounds();
+      Boxes.push_back(Edit);
+    }
+    Form->Show();
+    const String File = gui_test::OutputPath(QStringLiteral("editbuttons_labels_%1.png").arg(QString::fromLatin1(StyleName)));
+    ASSERT_TRUE(SaveScreenshot(Form, File));
+    QImage Shot(File);
+    ASSERT_FALSE(Shot.isNull());
+    // Each label stands where its position puts it, clear of its editor.
+    for (TLabelledBoxEh* B : Boxes) {
+      const TRect L = B->Label()->BoundsRect();
+      TRect Overlap;
+      EXPECT_FALSE(IntersectRect(Overlap, L, B->BoundsRect())) << B->FieldTitle.toStdString();
+      EXPECT_GT(L.Width(), 0);
+    }
+    delete Form;
+  }
+  TStyleManager::TrySetStyle(QStringLiteral("Windows"), false);
 }
