@@ -367,6 +367,54 @@ void TBevel::Paint()
   Frame3D(Canvas(), R, clBtnShadow, clBtnHighlight, 1);
 }
 
+TShape::TShape(TComponent* AOwner)
+    : TGraphicControl(AOwner), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>())
+{
+  FWidth = 65;
+  FHeight = 65;
+  FPen->OnChange = [this](TObject*) { Invalidate(); };
+  FBrush->OnChange = [this](TObject*) { Invalidate(); };
+}
+
+TShape::~TShape() = default;
+
+void TShape::SetShape(TShapeType Value)
+{
+  if (Value == FShape)
+    return;
+  FShape = Value;
+  Invalidate();
+}
+
+void TShape::Paint()
+{
+  TCanvas* C = Canvas();
+  C->Pen()->Assign(FPen.get());
+  C->Brush()->Assign(FBrush.get());
+  // The pen stays inside the bounds, as a frame drawn on the outer pixels.
+  const Integer Half = FPen->Width() / 2;
+  TRect R(Half, Half, FWidth - (FPen->Width() - 1) / 2, FHeight - (FPen->Width() - 1) / 2);
+  if (FShape == stSquare || FShape == stRoundSquare || FShape == stCircle) {
+    const Integer S = std::min(R.Width(), R.Height());
+    R.Left += (R.Width() - S) / 2;
+    R.Top += (R.Height() - S) / 2;
+    R.Right = R.Left + S;
+    R.Bottom = R.Top + S;
+  }
+  switch (FShape) {
+  case stRectangle:
+  case stSquare: C->Rectangle(R); break;
+  case stRoundRect:
+  case stRoundSquare: {
+    const Integer Round = std::min(R.Width(), R.Height()) / 4;
+    C->RoundRect(R.Left, R.Top, R.Right, R.Bottom, Round, Round);
+    break;
+  }
+  case stEllipse:
+  case stCircle: C->Ellipse(R); break;
+  }
+}
+
 void RegisterExtCtrlsClasses()
 {
   RegisterEnum<TBevelCut>("TBevelCut", {"bvNone", "bvLowered", "bvRaised", "bvSpace"});
@@ -397,4 +445,10 @@ void RegisterExtCtrlsClasses()
     .Property("Interval", &TTimer::Interval, &TTimer::SetInterval, Cardinal(1000))
     .Event("OnTimer", &TTimer::OnTimer);
   RegisterClassInfo<TBevel, TGraphicControl>("TBevel");
+  RegisterEnum<TShapeType>("TShapeType",
+                           {"stRectangle", "stSquare", "stRoundRect", "stRoundSquare", "stEllipse", "stCircle"});
+  RegisterClassInfo<TShape, TGraphicControl>("TShape")
+    .Property("Pen", &TShape::Pen, &TShape::SetPen)
+    .Property("Brush", &TShape::Brush, &TShape::SetBrush)
+    .Property("Shape", &TShape::Shape, &TShape::SetShape, stRectangle);
 }

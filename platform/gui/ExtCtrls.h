@@ -152,4 +152,25 @@ protected:
   void Paint() override;
 };
 
+// A filled, framed shape; its pen and brush repaint it when they change.
+class TShape : public TGraphicControl {
+  VELMORA_CLASS(TShape)
+  using inherited = TGraphicControl;
+public:
+  explicit TShape(TComponent* AOwner);
+  ~TShape() override;
+  TPen* Pen() const { return FPen.get(); }
+  void SetPen(TPen* Value) { FPen->Assign(Value); }
+  TBrush* Brush() const { return FBrush.get(); }
+  void SetBrush(TBrush* Value) { FBrush->Assign(Value); }
+  TShapeType Shape() const { return FShape; }
+  void SetShape(TShapeType Value);
+protected:
+  void Paint() override;
+private:
+  std::unique_ptr<TPen> FPen;
+  std::unique_ptr<TBrush> FBrush;
+  TShapeType FShape = stRectangle;
+};
+
 void RegisterExtCtrlsClasses();

@@ -129,8 +129,6 @@ public:
   void Reset();
 
 protected:
-  // Whether the text may change now; descendants ask their data.
-  virtual bool EditCanModify() { return true; }
   // Pos receives the first wrong place.
   virtual bool Validate(const String& Value, Integer& Pos);
   virtual void ValidateError();
@@ -156,7 +154,7 @@ protected:
   void CMMaskRevalidate(TMessage& Message);
 
 private:
-  bool CanType() { return !FReadOnly && EditCanModify(); }
+  bool CanType() { return CanModifyText(); }
   // Puts a new edit text and a caret; reports the change as typing.
   void ApplyTyping(const String& NewText, Integer CursorPos);
   // Replaces the text without counting it as typing.

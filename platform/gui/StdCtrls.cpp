@@ -13,6 +13,11 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QInputMethodEvent>
+#include <QDropEvent>
+#include <QContextMenuEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -235,6 +240,112 @@ bool GetCaretPos(TPoint& P)
 
 QWidget* TCustomEdit::CreateWidget(QWidget* ParentWidget) { return new QLineEdit(ParentWidget); }
 
+namespace {
+// Hands the widget's input events that bypass the key messages to the edit.
+class TEditInputFilter : public QObject {
+public:
+  TEditInputFilter(QObject* Parent, std::function<bool(QEvent*)> Handler)
+    : QObject(Parent), FHandler(std::move(Handler)) {}
+  bool eventFilter(QObject*, QEvent* Event) override
+  {
+    switch (Event->type()) {
+    case QEvent::InputMethod: case QEvent::Drop: case QEvent::ContextMenu: return FHandler(Event);
+    default: return false;
+    }
+  }
+private:
+  std::function<bool(QEvent*)> FHandler;
+};
+} // namespace
+
+String TCustomEdit::ApplyCharCase(const String& Value) const
+{
+  switch (FCharCase) {
+  case ecUpperCase: return Value.toUpper();
+  case ecLowerCase: return Value.toLower();
+  default: return Value;
+  }
+}
+
+bool TCustomEdit::WidgetInputEvent(QEvent* Event)
+{
+  QLineEdit* E = LineEditOf(this);
+  if (!E)
+    return false;
+  bool Taken = false;
+  Guarded(this, [&] {
+    switch (Event->type()) {
+    case QEvent::InputMethod: {
+      // Committed text is typed as characters, so that it passes the gate,
+      // the key-press handlers and the character case as typing does.
+      auto* IM = static_cast<QInputMethodEvent*>(Event);
+      if (IM->commitString().isEmpty())
+        return;
+      Taken = true;
+      if (!CanModifyText())
+        return;
+      for (QChar C : IM->commitString())
+        Perform(WM_CHAR, C.unicode(), 1);
+      return;
+    }
+    case QEvent::Drop:
+      if (!CanModifyText()) {
+        Event->ignore();
+        Taken = true;
+      }
+      return;
+    case QEvent::ContextMenu: {
+      std::unique_ptr<QMenu> Menu(CreateEditContextMenu());
+      Taken = true;
+      if (Menu)
+        Menu->exec(static_cast<QContextMenuEvent*>(Event)->globalPos());
+      return;
+    }
+    default: return;
+    }
+  });
+  return Taken;
+}
+
+// The widget's own menu, with its changing commands sent as the messages
+// that pass the gate.
+QMenu* TCustomEdit::CreateEditContextMenu()
+{
+  QLineEdit* E = LineEditOf(this);
+  if (!E)
+    return nullptr;
+  const bool MayModify = EditMayModify();
+  const bool WasReadOnly = E->isReadOnly();
+  E->setReadOnly(!MayModify);
+  QMenu* Menu = E->createStandardContextMenu();
+  E->setReadOnly(WasReadOnly);
+  auto Reroute = [&](const char* Name, UINT Msg) {
+    QAction* A = Menu->findChild<QAction*>(QString::fromLatin1(Name));
+    if (!A)
+      return;
+    QObject::disconnect(A, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(A, &QAction::triggered, Menu, [this, Msg] {
+      if (IsLiveControl(this))
+        Guarded(this, [&] { Perform(Msg); });
+    });
+  };
+  Reroute("edit-undo", WM_UNDO);
+  Reroute("edit-cut", WM_CUT);
+  Reroute("edit-paste", WM_PASTE);
+  Reroute("edit-delete", WM_CLEAR);
+  if (QAction* Redo = Menu->findChild<QAction*>(QStringLiteral("edit-redo"))) {
+    QObject::disconnect(Redo, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(Redo, &QAction::triggered, Menu, [this] {
+      if (IsLiveControl(this))
+        Guarded(this, [&] {
+          if (QLineEdit* W = LineEditOf(this); W && W->isRedoAvailable() && CanModifyText())
+            W->redo();
+        });
+    });
+  }
+  return Menu;
+}
+
 void TCustomEdit::InitializeWidget()
 {
   FReplaying = true;
@@ -251,12 +362,23 @@ void TCustomEdit::InitializeWidget()
     ApplyControlColors(this, E, true);
     QObject::connect(E, &QLineEdit::textChanged, E, [this](const QString& T) { WidgetTextChanged(T); });
     QObject::connect(E, &QLineEdit::textEdited, E, [this](const QString&) { FModified = true; });
+    E->installEventFilter(new TEditInputFilter(E, [this](QEvent* Ev) { return WidgetInputEvent(Ev); }));
   }
   FReplaying = false;
 }
 
 void TCustomEdit::WidgetTextChanged(const String& Text)
 {
+  // Pasted or dropped text takes the character case as typed text does.
+  const String Cased = ApplyCharCase(Text);
+  if (Cased != Text && !FReplaying) {
+    if (QLineEdit* E = LineEditOf(this)) {
+      const Integer Pos = E->cursorPosition();
+      E->setText(Cased);   // runs this again with the cased text
+      E->setCursorPosition(Pos);
+      return;
+    }
+  }
   FText = Text;
   if (FReplaying)
     return;
@@ -272,17 +394,19 @@ TCaption TCustomEdit::GetText() const
 
 void TCustomEdit::SetTextValue(const TCaption& Value)
 {
-  String V = Value;
-  if (FCharCase == ecUpperCase)
-    V = V.toUpper();
-  else if (FCharCase == ecLowerCase)
-    V = V.toLower();
+  const String V = ApplyCharCase(Value);
   // Text set in code is kept whole even beyond MaxLength, as the original does.
   FText = V;
   if (QLineEdit* E = LineEditOf(this)) {
+    // A text reformatted under the user's caret keeps the caret as far
+    // from the end as it was.
+    const bool KeepCaret = E->hasFocus() && !E->hasSelectedText();
+    const Integer FromEnd = Integer(E->text().size()) - E->cursorPosition();
     FReplaying = true;   // the change notice comes from SetText
     E->setText(V);
     FReplaying = false;
+    if (KeepCaret)
+      E->setCursorPosition(std::max(0, Integer(V.size()) - FromEnd));
   }
 }
 
@@ -453,18 +577,35 @@ void TCustomEdit::DefaultHandler(TMessage& M)
       M.Result = MakeLParam(Word(SmallInt(P.x())), Word(SmallInt(P.y())));
     }
     return;
-  case WM_CUT: if (E && !FReadOnly) E->cut(); return;
+  // Each change asks the gate only when it would change something.
+  case WM_CUT: if (E && E->hasSelectedText() && CanModifyText()) E->cut(); return;
   case WM_COPY: if (E) E->copy(); return;
-  case WM_PASTE: if (E && !FReadOnly) E->paste(); return;
-  case WM_CLEAR: if (E && !FReadOnly) E->del(); return;
-  case WM_UNDO: if (E) E->undo(); return;
+  case WM_PASTE:
+    if (E && !QApplication::clipboard()->text().isEmpty() && CanModifyText()) {
+      E->setReadOnly(false);   // the gate may have opened it
+      E->paste();
+    }
+    return;
+  case WM_CLEAR: if (E && E->hasSelectedText() && CanModifyText()) E->del(); return;
+  case WM_UNDO: if (E && E->isUndoAvailable() && CanModifyText()) E->undo(); return;
+  case WM_KEYDOWN:
+    if (E && EditKeyCommand(Word(M.WParam)))
+      return;
+    TWinControl::DefaultHandler(M);
+    return;
   case WM_CHAR: {
     // A number-only edit refuses other characters with a beep, as the
     // window system's edit does; what OnKeyPress left is checked.
-    const QChar C(char16_t(M.WParam));
+    QChar C(char16_t(M.WParam));
     if (FNumbersOnly && C >= QChar(' ') && !C.isDigit()) {
       MessageBeep(0);
       return;
+    }
+    if ((C >= QChar(' ') || C == QChar('\b')) && !CanModifyText())
+      return;
+    if (C >= QChar(' ') && FCharCase != ecNormal) {
+      C = ApplyCharCase(String(C)).at(0);
+      M.WParam = C.unicode();
     }
     TWinControl::DefaultHandler(M);
     // A character that comes as a message rather than as the window
@@ -487,6 +628,37 @@ void TCustomEdit::DefaultHandler(TMessage& M)
 }
 
 void TCustomEdit::WMGetDlgCode(TMessage& M) { M.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_HASSETSEL; }
+
+// The widget's own editing keys that change the text without a character:
+// the clipboard and undo commands become their messages, the deleting keys
+// ask the gate first. Answers whether the key is done with.
+bool TCustomEdit::EditKeyCommand(Word Key)
+{
+  const bool Shift = GetKeyState(VK_SHIFT) < 0;
+  const bool Ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool Alt = GetKeyState(VK_MENU) < 0;
+  UINT Msg = 0;
+  if ((Ctrl && !Shift && Key == 'X') || (Shift && !Ctrl && Key == VK_DELETE))
+    Msg = WM_CUT;
+  else if ((Ctrl && !Shift && Key == 'V') || (Shift && !Ctrl && Key == VK_INSERT))
+    Msg = WM_PASTE;
+  else if ((Ctrl && !Shift && Key == 'Z') || (Alt && Key == VK_BACK))
+    Msg = WM_UNDO;
+  if (Msg != 0) {
+    Perform(Msg);
+    return true;
+  }
+  QLineEdit* E = LineEditOf(this);
+  if ((Ctrl && Key == 'Y') || (Ctrl && Shift && Key == 'Z')) {
+    if (E->isRedoAvailable() && CanModifyText())
+      E->redo();
+    return true;
+  }
+  // Delete, and the word deletes: refused keys never reach the widget.
+  if (Key == VK_DELETE || (Ctrl && Key == VK_BACK))
+    return !CanModifyText();
+  return false;
+}
 
 void TCustomEdit::UpdateWidgetColor()
 {

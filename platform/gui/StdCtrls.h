@@ -120,8 +120,21 @@ public:
 
   TNotifyEvent OnChange;
 
+  // Platform only: the widget's context menu, whose changing commands go
+  // through the same gate as the keys. The caller owns the menu.
+  class QMenu* CreateEditContextMenu();
+
 protected:
   virtual void Change();
+  // Whether the text may change now; descendants ask their data (and may
+  // start editing it). Asked before every change the user makes.
+  virtual bool EditCanModify() { return true; }
+  // Whether the text could ever change, asked without side effects: the
+  // context menu offers its changing commands only then.
+  virtual bool EditMayModify() { return !FReadOnly; }
+  // The one gate of every change by the user: typing, Backspace, Delete,
+  // cut, paste, clear, undo, input-method text, dropped text, the menu.
+  bool CanModifyText() { return EditCanModify() && !FReadOnly; }
   TCaption GetText() const override;
   void SetTextValue(const TCaption& Value) override;
   QWidget* CreateWidget(QWidget* ParentWidget) override;
@@ -133,6 +146,11 @@ protected:
   void UpdateWidgetColor() override;
   // Platform only: the text widget and its change signal.
   virtual void WidgetTextChanged(const String& Text);
+  // Platform only: input-method text, drops and the context menu reach the
+  // widget beside the key messages; answers whether the event is taken.
+  virtual bool WidgetInputEvent(class QEvent* Event);
+  String ApplyCharCase(const String& Value) const;
+  bool EditKeyCommand(Word Key);
 
   bool FReadOnly = false;
   Integer FMaxLength = 0;
