@@ -504,6 +504,9 @@ public:
 
   // IComboEditEh: closes the editor's own drop-down.
   void CloseUp(bool Accept) override;
+  // The close call-back of the editor's drop-down forms.
+  void EditButtonDropDownFormCallback(TCustomForm* DropDownForm, bool Accept, TDynVarsEh* DynParams,
+                                      TDropDownFormSysParams* SysParams);
 
   TEditControlCloseDropDownFormEventEh OnCloseDropDownForm;
   TGetFieldDataEventEh OnGetFieldData;
@@ -731,6 +734,23 @@ String VarToStrSafeEh(const Variant& Value);
 
 // ---------------------------------------------------------------------------
 // Drop-down form launcher
+
+// Opens the drop-down form that EditButton's call parameters name under
+// EditControl, with the values they ask for; CallbackProc hears its close.
+// Handled becomes True when a form opened, or when the press is the one
+// that has just closed this button's form.
+void OpenEditButtonDropDownFormEh(TWinControl* EditControl, TFieldDataLinkEh* DataLink, TField* Field,
+                                  const Variant& Value, TEditButtonEh* EditButton,
+                                  TEditButtonControlEh* ButtonControl,
+                                  const TEditControlShowDropDownFormEventEh& OnOpenDropDownForm,
+                                  const TDropDownFormCallbackProcEh& CallbackProc, bool& Handled);
+// Writes an accepted form's values back, keeps the form's size for next
+// time, tells OnCloseDropDownForm and marks the close for the re-open
+// guard; an error is shown, not raised. Frees DynParams and SysParams.
+void CloseEditButtonDropDownFormEh(TWinControl* EditControl, TFieldDataLinkEh* DataLink, TCustomForm* DropDownForm,
+                                   const TEditControlCloseDropDownFormEventEh& OnCloseDropDownForm,
+                                   const TSetVarValueProcEh& SetValueProc, TDropDownFormSysParams* SysParams,
+                                   TDynVarsEh* DynParams, bool Accept);
 
 // ---------------------------------------------------------------------------
 // Check box editor

@@ -3,6 +3,7 @@
 // comparison and conversion, and the library-wide settings object.
 #pragma once
 
+#include "gridlib/foundation/DynVarsEh.h"
 #include "gridlib/foundation/GridPlatformEh.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Buttons.h"
@@ -11,6 +12,7 @@
 #include "platform/gui/Menus.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/data/DB.h"
+#include "platform/data/DBCtrls.h"
 
 #include <functional>
 #include <memory>
@@ -756,14 +758,232 @@ private:
 
 class TEditButtonActionLinkEh;
 
-// How an edit button opens its drop-down form. Only what the edit buttons
-// need so far: a new one per button, copied when a button is copied.
+// ---------------------------------------------------------------------------
+// Drop-down form call parameters.
+
+enum TDropDownPassParamsEh { pspByFieldNamesEh, pspFieldValueEh, pspRecordValuesEh, pspCustomValuesEh };
+
+// What a drop-down form's call carries besides the values.
+class TDropDownFormSysParams : public TPersistent {
+  VELMORA_CLASS(TDropDownFormSysParams)
+  using inherited = TPersistent;
+public:
+  TDropDownFormSysParams() = default;
+  // The form was made for this call and goes when it closes.
+  bool FreeFormOnClose = false;
+};
+
+class TEditButtonEh;
+class TEditButtonControlEh;
+
+class TEditControlDropDownFormSysParams : public TDropDownFormSysParams {
+  VELMORA_CLASS(TEditControlDropDownFormSysParams)
+public:
+  TControl* FEditControl = nullptr;
+  TEditButtonEh* FEditButton = nullptr;
+  TObject* FEditButtonObj = nullptr;
+};
+
+using TDropDownFormCallbackProcEh =
+    std::function<void(TCustomForm* DropDownForm, bool Accept, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams)>;
+using TSetVarValueProcEh = std::function<void(const Variant& VarValue)>;
+using TGetVarValueProcEh = std::function<void(Variant& VarValue)>;
+using TCheckDataIsReadOnlyEventEh = std::function<void(bool& ReadOnly)>;
+using TGetDropDownFormEventEh = std::function<void(TCustomForm*& DropDownForm, bool& FreeFormOnClose)>;
+using TEditControlShowDropDownFormEventEh = std::function<void(TControl* EditControl, TEditButtonEh* Button,
+                                                               TCustomForm*& DropDownForm, TDynVarsEh* DynParams)>;
+using TEditControlCloseDropDownFormEventEh =
+    std::function<void(TControl* EditControl, TEditButtonEh* Button, bool Accept, TCustomForm* DropDownForm,
+                       TDynVarsEh* DynParams)>;
+
+// A form that takes its values from a parameter bag and returns them there.
+class IDynParamsInteractableEh {
+public:
+  virtual ~IDynParamsInteractableEh() = default;
+  virtual void SetDynParams(TDynVarsEh* DynParams) = 0;
+  virtual void GetDynParams(TDynVarsEh*& DynParams) = 0;
+};
+
+// A form that drops down under an edit control.
+class IDropDownFormEh {
+public:
+  virtual ~IDropDownFormEh() = default;
+  virtual bool Execute(TControl* RelativePosControl, TControl* DownStateControl, TDynVarsEh* DynParams,
+                       TAlignment Align) = 0;
+  virtual bool GetReadOnly() = 0;
+  virtual void ExecuteNomodal(TRect RelativePosRect, TControl* DownStateControl,
+                              TDropDownFormCallbackProcEh CallbackProc, TDropDownFormSysParams* SysParams,
+                              TDynVarsEh* DynParams, TAlignment Align) = 0;
+  virtual void Close() = 0;
+  virtual void SetReadOnly(bool Value) = 0;
+  // Holds the form open while something else (an error box) takes the
+  // activation for a while.
+  virtual bool GetKeepFormVisible() = 0;
+  virtual void SetKeepFormVisible(bool Value) = 0;
+};
+
+// The shared instance of a drop-down form class that launchers reuse
+// (nullptr: none, a new form per call). A class without an entry of its own
+// answers for its nearest registered ancestor.
+using TDropDownFormGlobalRefProcEh = std::function<TCustomForm*()>;
+void RegisterDropDownFormGlobalRefEh(TClass FormClass, TDropDownFormGlobalRefProcEh Proc);
+TCustomForm* DropDownFormGlobalRefEh(TClass FormClass);
+// The form class registered under Name: its shared instance, else a new
+// one owned by Owner (FreeFormOnClose then True unless the class has a
+// shared instance afterwards). An unknown name raises.
+TCustomForm* DropDownFormOfClassNameEh(const String& Name, TComponent* Owner, bool& FreeFormOnClose);
+// The values a drop-down form receives: by PassFieldNames when set and the
+// data set has them, else by PassParams (the field value, the whole record
+// or nothing).
+void FillDropDownPassParamsEh(TDynVarsEh* DynParams, TDataSet* DataSet, const String& PassFieldNames,
+                              TDropDownPassParamsEh PassParams, TField* Field, const Variant& Value);
+// Writes an accepted form's values back: into the fields AssignBackFieldNames
+// names, else the first value through SetValueProc; a data set not yet being
+// edited is put into Edit and posted, and its edit is cancelled when the
+// write fails.
+void AssignBackDropDownParamsEh(TDynVarsEh* DynParams, TDataSet* DataSet, const String& AssignBackFieldNames,
+                                TDropDownPassParamsEh PassParams, const TSetVarValueProcEh& SetValueProc);
+// Inside a catch block: shows the exception through the application while
+// Form is held open, so that the error box does not end the drop-down.
+void ShowDropDownFormExceptionEh(TCustomForm* Form, TObject* Sender);
+inline TAlignment DropDownAlignToAlignmentEh(TDropDownAlign Align)
+{
+  return Align == daLeft ? taLeftJustify : Align == daRight ? taRightJustify : taCenter;
+}
+
+// How an edit button opens its drop-down form: which form, which values
+// travel there and back, the size to keep, and the owner's call-backs.
 class TDropDownFormCallParamsEh : public TPersistent {
   VELMORA_CLASS(TDropDownFormCallParamsEh)
   using inherited = TPersistent;
 public:
   TDropDownFormCallParamsEh() = default;
+
+  TDropDownAlign Align() const { return FAlign; }
+  void SetAlign(TDropDownAlign Value) { FAlign = Value; }
+  String AssignBackFieldNames() const { return FAssignBackFieldNames; }
+  void SetAssignBackFieldNames(const String& Value) { FAssignBackFieldNames = Value; }
+  TCustomForm* DropDownForm() const { return FDropDownForm; }
+  void SetDropDownForm(TCustomForm* Value);
+  String DropDownFormClassName() const { return FDropDownFormClassName; }
+  void SetDropDownFormClassName(const String& Value);
+  Integer FormHeight() const { return FFormHeight; }
+  void SetFormHeight(Integer Value) { FFormHeight = Value; }
+  Integer FormWidth() const { return FFormWidth; }
+  void SetFormWidth(Integer Value) { FFormWidth = Value; }
+  Integer OldFormHeight() const { return FOldFormHeight; }
+  void SetOldFormHeight(Integer Value) { FOldFormHeight = Value; }
+  Integer OldFormWidth() const { return FOldFormWidth; }
+  void SetOldFormWidth(Integer Value) { FOldFormWidth = Value; }
+  String PassFieldNames() const { return FPassFieldNames; }
+  void SetPassFieldNames(const String& Value) { FPassFieldNames = Value; }
+  TDropDownPassParamsEh PassParams() const { return FPassParams; }
+  void SetPassParams(TDropDownPassParamsEh Value) { FPassParams = Value; }
+  bool SaveFormSize() const { return FSaveFormSize; }
+  void SetSaveFormSize(bool Value) { FSaveFormSize = Value; }
+
+  // Copying goes through the persistent default, which refuses.
   void Assign(TPersistent* Source) override;
+
+  virtual TWinControl* GetEditControl() { return FEditControl; }
+  virtual TEditButtonEh* GetEditButton() { return FEditButton; }
+  virtual TEditButtonControlEh* GetEditButtonControl() { return FEditButtonControl; }
+  virtual TCustomForm* GetActualDropDownForm(bool& FreeFormOnClose);
+  virtual TEditControlShowDropDownFormEventEh GetOnOpenDropDownFormProc() { return FOnOpenDropDownFormProc; }
+  virtual TEditControlCloseDropDownFormEventEh GetOnCloseDropDownFormProc() { return FOnCloseDropDownFormProc; }
+  virtual TSetVarValueProcEh GetOnSetVarValueProc() { return FOnSetVarValueProc; }
+  virtual TGetVarValueProcEh GetOnGetVarValueProc() { return FOnGetVarValueProc; }
+  virtual TDataLink* GetDataLink() { return FDataLink; }
+  virtual TField* GetField() { return FField; }
+  virtual void GetVarValue(Variant& Value);
+  virtual bool CheckDataIsReadOnly();
+  virtual void GetEditControlScreenRect(TRect& Rect);
+  virtual std::unique_ptr<TDropDownFormSysParams> CreateDropDownFormSysParams();
+  virtual void DropDownFormClosed(bool Accept, TCustomForm* Form, TDropDownFormSysParams* SysParams,
+                                  TDynVarsEh* DynParams);
+  virtual void BeforeShowDropDownForm(TCustomForm* Form, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams);
+  virtual void Changed();
+  virtual void DropDownFormCallbackProc(TCustomForm* Form, bool Accept, TDynVarsEh* DynParams,
+                                        TDropDownFormSysParams* SysParams);
+  virtual void FillPassParams(TDynVarsEh* DynParams);
+  virtual void AssignBackParams(TDynVarsEh* DynParams);
+  virtual void DoOpenDropDownForm(TCustomForm*& Form, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams);
+  virtual void FillSysParams(TDropDownFormSysParams* SysParams);
+  virtual void SetVarValue(const Variant& Value);
+  virtual void CheckShowDropDownForm(bool& Handled);
+
+  TNotifyEvent OnChanged;
+  TCheckDataIsReadOnlyEventEh OnCheckDataIsReadOnly;
+
+  // Set by the owner.
+  TDataLink* FDataLink = nullptr;
+  TEditButtonEh* FEditButton = nullptr;
+  TEditButtonControlEh* FEditButtonControl = nullptr;
+  TWinControl* FEditControl = nullptr;
+  TRect FEditControlScreenRect;
+  TField* FField = nullptr;
+  TEditControlCloseDropDownFormEventEh FOnCloseDropDownFormProc;
+  TGetDropDownFormEventEh FOnGetActualDropDownFormProc;
+  TGetVarValueProcEh FOnGetVarValueProc;
+  TEditControlShowDropDownFormEventEh FOnOpenDropDownFormProc;
+  TSetVarValueProcEh FOnSetVarValueProc;
+
+private:
+  TDropDownAlign FAlign = daCenter;
+  String FAssignBackFieldNames;
+  TCustomForm* FDropDownForm = nullptr;
+  String FDropDownFormClassName;
+  Integer FFormHeight = -1;
+  Integer FFormWidth = -1;
+  Integer FOldFormHeight = 0;
+  Integer FOldFormWidth = 0;
+  String FPassFieldNames;
+  TDropDownPassParamsEh FPassParams = pspFieldValueEh;
+  bool FSaveFormSize = true;
+};
+
+// ---------------------------------------------------------------------------
+// Order-by list: "name [ASC|DESC], …" parsed into sort items.
+
+class TOrderByItemEh : public TObject {
+  VELMORA_CLASS(TOrderByItemEh)
+public:
+  Integer FieldIndex = -1;
+  Integer MTFieldIndex = -1;
+  bool Desc = false;
+  bool CaseIns = false;
+  Integer ExtObjIndex = -1;
+  TFieldType DataType = ftUnknown;
+};
+
+class TOrderByList : public TObjectListEh {
+  VELMORA_CLASS(TOrderByList)
+  using inherited = TObjectListEh;
+public:
+  TOrderByList() : TObjectListEh(false) {}
+  explicit TOrderByList(bool AOwnsObjects) : TObjectListEh(AOwnsObjects) {}
+  ~TOrderByList() override;
+
+  TOrderByItemEh* GetItem(Integer Index) const { return static_cast<TOrderByItemEh*>(inherited::Items(Index)); }
+  void SetItem(Integer Index, TOrderByItemEh* Value) { inherited::SetItems(Index, Value); }
+  TOrderByItemEh* Items(Integer Index) const { return GetItem(Index); }
+  // The next token of Exp from FromIndex (0-based), which moves past it;
+  // empty at the end.
+  String GetToken(const String& Exp, Integer& FromIndex) const;
+  void ParseOrderByStr(const String& OrderByStr);
+  void ClearFreeItems();
+
+protected:
+  virtual void SetItemFieldIndex(TOrderByItemEh* Item, Integer FieldIndex)
+  {
+    (void)Item;
+    (void)FieldIndex;
+  }
+  virtual Integer FindFieldIndex(const String& FieldName)
+  {
+    (void)FieldName;
+    return -1;
+  }
 };
 
 // Implemented by an owner of edit buttons that gives them a default for

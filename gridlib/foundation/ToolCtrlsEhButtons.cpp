@@ -490,17 +490,6 @@ void TCustomSpeedButtonEh::RepeatTimerExpired(TObject*)
 }
 
 // ---------------------------------------------------------------------------
-// TDropDownFormCallParamsEh
-
-void TDropDownFormCallParamsEh::Assign(TPersistent* Source)
-{
-  // Copied field by field, so a button's copy carries its drop-down form.
-  if (dynamic_cast<TDropDownFormCallParamsEh*>(Source))
-    return;
-  inherited::Assign(Source);
-}
-
-// ---------------------------------------------------------------------------
 // TEditButtonImagesEh
 
 TPersistent* TEditButtonImagesEh::GetOwner() const { return FOwner; }
@@ -877,7 +866,24 @@ void RegisterToolCtrlsEhButtonClasses()
     .Property("DisabledImages", &TButtonImagesEh::DisabledImages, &TButtonImagesEh::SetDisabledImages)
     .Property("DisabledIndex", &TButtonImagesEh::DisabledIndex, &TButtonImagesEh::SetDisabledIndex, 0);
   RegisterClassInfo<TEditButtonImagesEh, TButtonImagesEh>("TEditButtonImagesEh");
-  RegisterClassInfo<TDropDownFormCallParamsEh, TPersistent>("TDropDownFormCallParamsEh");
+  RegisterEnum<TDropDownAlign>("TDropDownAlign", {"daLeft", "daRight", "daCenter"});
+  RegisterEnum<TDropDownPassParamsEh>("TDropDownPassParamsEh", {"pspByFieldNamesEh", "pspFieldValueEh",
+                                                                 "pspRecordValuesEh", "pspCustomValuesEh"});
+  RegisterClassInfo<TDropDownFormCallParamsEh, TPersistent>("TDropDownFormCallParamsEh")
+    .Property("Align", &TDropDownFormCallParamsEh::Align, &TDropDownFormCallParamsEh::SetAlign, daCenter)
+    .Property("AssignBackFieldNames", &TDropDownFormCallParamsEh::AssignBackFieldNames,
+              &TDropDownFormCallParamsEh::SetAssignBackFieldNames)
+    .Property("DropDownForm", &TDropDownFormCallParamsEh::DropDownForm, &TDropDownFormCallParamsEh::SetDropDownForm)
+    .Property("DropDownFormClassName", &TDropDownFormCallParamsEh::DropDownFormClassName,
+              &TDropDownFormCallParamsEh::SetDropDownFormClassName)
+    .Property("FormHeight", &TDropDownFormCallParamsEh::FormHeight, &TDropDownFormCallParamsEh::SetFormHeight, -1)
+    .Property("FormWidth", &TDropDownFormCallParamsEh::FormWidth, &TDropDownFormCallParamsEh::SetFormWidth, -1)
+    .Property("PassFieldNames", &TDropDownFormCallParamsEh::PassFieldNames,
+              &TDropDownFormCallParamsEh::SetPassFieldNames)
+    .Property("PassParams", &TDropDownFormCallParamsEh::PassParams, &TDropDownFormCallParamsEh::SetPassParams,
+              pspFieldValueEh)
+    .Property("SaveFormSize", &TDropDownFormCallParamsEh::SaveFormSize, &TDropDownFormCallParamsEh::SetSaveFormSize,
+              true);
   RegisterClassInfo<TEditButtonEh, TCollectionItem>("TEditButtonEh")
     .Property("Action", &TEditButtonEh::Action, &TEditButtonEh::SetAction)
     .Property("DefaultAction", &TEditButtonEh::DefaultAction, &TEditButtonEh::SetDefaultAction)

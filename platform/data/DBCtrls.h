@@ -9,6 +9,9 @@
 #include <memory>
 #include <vector>
 
+// Where a drop-down lines up with its edit control.
+enum TDropDownAlign { daLeft, daRight, daCenter };
+
 // A data link to one field of the data source's dataset.
 class TFieldDataLink : public TDataLink {
   VELMORA_CLASS(TFieldDataLink)

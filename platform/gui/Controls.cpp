@@ -51,6 +51,87 @@ TNativeContext* GNative = nullptr;
 
 bool IsLiveControl(const TControl* Control) { return Control && LiveControls().count(Control) != 0; }
 
+// ---------------------------------------------------------------------------
+// Popup activation: the windows that count as active without having the
+// activation, latest last.
+
+namespace {
+
+std::vector<TWinControl*>& PopupActivations()
+{
+  static std::vector<TWinControl*> Windows;
+  return Windows;
+}
+
+TWinControl* TopWindowOf(TWinControl* Control)
+{
+  while (Control->Parent())
+    Control = Control->Parent();
+  return Control;
+}
+
+// Ends the popup activation of every window in Ending, latest first.
+void DeactivatePopups(std::vector<TWinControl*> Ending)
+{
+  for (auto It = Ending.rbegin(); It != Ending.rend(); ++It) {
+    TWinControl* W = *It;
+    if (!PopupActivated(W))
+      continue;
+    EndPopupActivation(W);
+    W->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+  }
+}
+
+void WatchApplicationState()
+{
+  static bool Watching = false;
+  if (Watching || !qApp)
+    return;
+  Watching = true;
+  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [](Qt::ApplicationState State) {
+    if (State != Qt::ApplicationActive)
+      DeactivatePopups(PopupActivations());
+  });
+}
+
+} // namespace
+
+void BeginPopupActivation(TWinControl* Window)
+{
+  if (!Window || PopupActivated(Window))
+    return;
+  WatchApplicationState();
+  PopupActivations().push_back(Window);
+}
+
+void EndPopupActivation(TWinControl* Window) { std::erase(PopupActivations(), Window); }
+
+bool PopupActivated(const TWinControl* Window)
+{
+  const auto& V = PopupActivations();
+  return std::find(V.begin(), V.end(), Window) != V.end();
+}
+
+void PopupActivationPress(TWinControl* Control)
+{
+  std::erase_if(PopupActivations(), [](TWinControl* W) { return !IsLiveControl(W); });
+  if (PopupActivations().empty() || !IsLiveControl(Control))
+    return;
+  TWinControl* Top = TopWindowOf(Control);
+  // A window that never takes the activation leaves it where it is; a
+  // press inside one of these windows keeps it and those it opened.
+  if (Top->ShowsWithoutActivating() && !PopupActivated(Top))
+    return;
+  std::vector<TWinControl*> Ending;
+  for (TWinControl* W : PopupActivations())
+    if (W != Top)
+      Ending.push_back(W);
+  auto Inside = std::find(PopupActivations().begin(), PopupActivations().end(), Top);
+  if (Inside != PopupActivations().end())
+    Ending.assign(Inside + 1, PopupActivations().end());
+  DeactivatePopups(Ending);
+}
+
 bool PerformNative(TControl* Control, TMessage& Message)
 {
   TNativeContext Ctx{Control, Message.Msg};
@@ -844,6 +925,7 @@ TWinControl::~TWinControl()
   }
   RemoveFocus(true);
   KillTimersOf(this);
+  EndPopupActivation(this);
   DestroyHandle();
 }
 

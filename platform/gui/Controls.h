@@ -518,6 +518,18 @@ TCustomForm* GetParentForm(TControl* Control, bool TopForm = true);
 TWinControl* FindVCLWindow(TPoint Pos);
 bool IsLiveControl(const TControl* Control);
 
+// A top-level window that shows without the activation but ends, as an
+// active window would, when the user turns elsewhere: from Begin until End
+// (or until it goes), a press on another window of the program that takes
+// the activation, or the program losing the activation, sends it WM_ACTIVATE
+// with WA_INACTIVE, once. Presses on windows that never take the activation
+// (popup lists, other such windows) change nothing.
+void BeginPopupActivation(TWinControl* Window);
+void EndPopupActivation(TWinControl* Window);
+bool PopupActivated(const TWinControl* Window);
+// What a press on Control does to those windows (the mouse input calls it).
+void PopupActivationPress(TWinControl* Control);
+
 // The message queue. Messages go to a control and are delivered in order by
 // the event loop; a control freed before delivery gets none.
 struct TMsg {

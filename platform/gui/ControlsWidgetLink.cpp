@@ -282,6 +282,12 @@ bool TWidgetLink::Mouse(QWidget* Receiver, QMouseEvent* E)
       Msg -= 2;   // a second press instead of a double click
   }
   const QPointer<TWidgetLink> Self(this);
+  if (Press || Dbl) {
+    // The press ends the windows that counted as active before it lands.
+    PopupActivationPress(FControl);
+    if (LinkGone(Self))
+      return true;
+  }
   if (Target == FControl && dynamic_cast<TControlWidget*>(FControl->Widget()) &&
       !dynamic_cast<TCustomForm*>(FControl)) {
     // Where the window system asks before every mouse message; the frame

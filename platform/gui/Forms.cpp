@@ -1282,6 +1282,89 @@ TRect TScreen::WorkAreaRect() const
 
 QStringList TScreen::Fonts() const { return QFontDatabase::families(); }
 
+void TScreen::UpdateMonitors() const
+{
+  const QList<QScreen*> Screens = QGuiApplication::screens();
+  bool Same = Integer(Screens.size()) == Integer(FMonitors.size());
+  for (qsizetype I = 0; Same && I < Screens.size(); ++I)
+    Same = FMonitors[std::size_t(I)]->FBoundsRect == FromQRect(Screens[I]->geometry()) &&
+           FMonitors[std::size_t(I)]->FWorkareaRect == FromQRect(Screens[I]->availableGeometry()) &&
+           FMonitors[std::size_t(I)]->FPrimary == (Screens[I] == QGuiApplication::primaryScreen());
+  if (Same && !FMonitors.empty())
+    return;
+  FMonitors.clear();
+  for (qsizetype I = 0; I < Screens.size(); ++I) {
+    auto M = std::make_unique<TMonitor>();
+    M->FMonitorNum = Integer(I);
+    M->FPrimary = Screens[I] == QGuiApplication::primaryScreen();
+    M->FBoundsRect = FromQRect(Screens[I]->geometry());
+    M->FWorkareaRect = FromQRect(Screens[I]->availableGeometry());
+    FMonitors.push_back(std::move(M));
+  }
+  if (FMonitors.empty()) {
+    // No screen at all: the one the rest of the platform assumes.
+    auto M = std::make_unique<TMonitor>();
+    M->FPrimary = true;
+    M->FBoundsRect = M->FWorkareaRect = Rect(0, 0, 1024, 768);
+    FMonitors.push_back(std::move(M));
+  }
+}
+
+Integer TScreen::MonitorCount() const
+{
+  UpdateMonitors();
+  return Integer(FMonitors.size());
+}
+
+TMonitor* TScreen::Monitors(Integer Index) const
+{
+  UpdateMonitors();
+  return FMonitors.at(std::size_t(Index)).get();
+}
+
+TMonitor* TScreen::MonitorFromRect(const TRect& R, TMonitorDefaultTo Default) const
+{
+  UpdateMonitors();
+  TMonitor* Best = nullptr;
+  Int64 BestArea = 0;
+  for (const auto& M : FMonitors) {
+    const TRect B = M->BoundsRect();
+    const Int64 W = std::min(B.Right, R.Right) - std::max(B.Left, R.Left);
+    const Int64 H = std::min(B.Bottom, R.Bottom) - std::max(B.Top, R.Top);
+    if (W > 0 && H > 0 && W * H > BestArea) {
+      BestArea = W * H;
+      Best = M.get();
+    }
+  }
+  if (Best)
+    return Best;
+  // An empty rectangle or one beside every monitor: the one whose edge lies
+  // nearest, when asked for.
+  Int64 BestDistance = 0;
+  for (const auto& M : FMonitors) {
+    const TRect B = M->BoundsRect();
+    const Int64 DX = R.Right <= B.Left ? B.Left - R.Right + 1 : R.Left >= B.Right ? R.Left - B.Right + 1 : 0;
+    const Int64 DY = R.Bottom <= B.Top ? B.Top - R.Bottom + 1 : R.Top >= B.Bottom ? R.Top - B.Bottom + 1 : 0;
+    const Int64 D = DX * DX + DY * DY;
+    if (!Best || D < BestDistance) {
+      Best = M.get();
+      BestDistance = D;
+    }
+  }
+  if (Default == mdNearest)
+    return Best;
+  if (Default == mdPrimary)
+    for (const auto& M : FMonitors)
+      if (M->Primary())
+        return M.get();
+  return nullptr;
+}
+
+TMonitor* TScreen::MonitorFromPoint(TPoint P, TMonitorDefaultTo Default) const
+{
+  return MonitorFromRect(TRect(P.X, P.Y, P.X + 1, P.Y + 1), Default);
+}
+
 void TScreen::AddForm(TCustomForm* Form) { FForms.push_back(Form); }
 void TScreen::RemoveForm(TCustomForm* Form) { FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end()); }
 void TScreen::AddDataModule(TDataModule* Module) { FDataModules.push_back(Module); }

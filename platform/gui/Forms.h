@@ -404,6 +404,30 @@ private:
   UINT_PTR FHideTimer = 0;
 };
 
+enum class TMonitorDefaultTo { mdNearest, mdNull, mdPrimary };
+using enum TMonitorDefaultTo;
+
+// One screen of the desktop: its place on the virtual desktop and the part
+// of it that windows may use (without panels and docks).
+class TMonitor {
+public:
+  Integer MonitorNum() const { return FMonitorNum; }
+  bool Primary() const { return FPrimary; }
+  TRect BoundsRect() const { return FBoundsRect; }
+  TRect WorkareaRect() const { return FWorkareaRect; }
+  Integer Left() const { return FBoundsRect.Left; }
+  Integer Top() const { return FBoundsRect.Top; }
+  Integer Width() const { return FBoundsRect.Width(); }
+  Integer Height() const { return FBoundsRect.Height(); }
+
+private:
+  friend class TScreen;
+  Integer FMonitorNum = 0;
+  bool FPrimary = false;
+  TRect FBoundsRect;
+  TRect FWorkareaRect;
+};
+
 class TScreen : public TComponent {
   VELMORA_CLASS(TScreen)
   using inherited = TComponent;
@@ -434,6 +458,14 @@ public:
   Integer WorkAreaHeight() const { return WorkAreaRect().Height(); }
   Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
   QStringList Fonts() const;
+  // The monitors as the window system reports them now; the objects stay
+  // valid until the next call of these functions finds the screens changed.
+  Integer MonitorCount() const;
+  TMonitor* Monitors(Integer Index) const;
+  // The monitor that holds the larger part of Rect; for a rectangle on no
+  // monitor the nearest one (mdNearest), the primary one or nullptr.
+  TMonitor* MonitorFromRect(const TRect& Rect, TMonitorDefaultTo Default = mdNearest) const;
+  TMonitor* MonitorFromPoint(TPoint Point, TMonitorDefaultTo Default = mdNearest) const;
 
   void AddForm(TCustomForm* Form);
   void RemoveForm(TCustomForm* Form);
@@ -445,6 +477,8 @@ private:
   std::vector<TDataModule*> FDataModules;
   TCursor FCursor = crDefault;
   std::vector<std::pair<Integer, HCURSOR>> FCursors;
+  mutable std::vector<std::unique_ptr<TMonitor>> FMonitors;
+  void UpdateMonitors() const;
 };
 
 // Held while a modal window (a form's ShowModal, a message box, a dialog)

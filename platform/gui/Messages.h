@@ -24,6 +24,9 @@ enum : UINT {
   WM_UNDO = 0x0304, WM_THEMECHANGED = 0x031A, WM_USER = 0x0400, WM_APP = 0x8000
 };
 
+// WM_ACTIVATE's WParam.
+enum : WPARAM { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
+
 // Edit-control messages the libraries send.
 enum : UINT {
   EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_SCROLLCARET = 0x00B7, EM_GETMODIFY = 0x00B8,

@@ -12,57 +12,25 @@ window manager nor the program moves the activation or the focus to the list.
 Xvfb and openbox are started on a free display and ended, whatever happens.
 """
 import os
-import subprocess
 import sys
-import tempfile
-import shutil
 import time
 
+from xdesktop import Failure, log, run_sample, wait_for
+
 PROGRAM, OUTPUT = (os.path.abspath(a) for a in sys.argv[1:3])
-
-
-class Failure(Exception):
-    pass
-
-
-def log(text):
-    print(f"[{time.strftime('%H:%M:%S')}] {text}", flush=True)
-
-
-def free_display():
-    for n in range(400, 700):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return n
-    raise Failure("no free display number")
+DESK = None
 
 
 def x(*args, check=True):
-    r = subprocess.run(args, env=XENV, capture_output=True, text=True, timeout=60)
-    if check and r.returncode != 0:
-        raise Failure(f"{' '.join(args)}: {r.stderr.strip()}")
-    return r.stdout.strip()
-
-
-def wait_for(what, probe, timeout=60.0, pause=0.2):
-    end = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() > end:
-            raise Failure(f"timed out waiting for {what}")
-        time.sleep(pause)
+    return DESK.x(*args, check=check)
 
 
 def active_window():
-    out = x("xprop", "-root", "_NET_ACTIVE_WINDOW", check=False)
-    value = out.split("#", 1)[1].split(",")[0].strip() if "#" in out else ""
-    return int(value, 16) if value.startswith("0x") else 0
+    return DESK.active_window()
 
 
 def focus_window():
-    out = x("xdotool", "getwindowfocus", check=False)
-    return int(out) if out.isdigit() else 0
+    return DESK.focus_window()
 
 
 def sample_window():
@@ -71,23 +39,12 @@ def sample_window():
 
 
 def title(wid):
-    return x("xdotool", "getwindowname", str(wid), check=False)
+    return DESK.title(wid)
 
 
 def popups():
     """The mapped override-redirect windows larger than a pixel: x, y, w, h."""
-    found = []
-    for line in x("xwininfo", "-root", "-children", check=False).splitlines():
-        line = line.strip()
-        if not line.startswith("0x"):
-            continue
-        info = x("xwininfo", "-id", line.split()[0], check=False)
-        if "Override Redirect State: yes" in info and "Map State: IsViewable" in info:
-            v = dict(l.strip().partition(":")[::2] for l in info.splitlines() if ":" in l)
-            w, h = int(v["Width"]), int(v["Height"])
-            if w > 1 and h > 1:
-                found.append((int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"]), w, h))
-    return found
+    return [p[1:] for p in DESK.popups()]
 
 
 def check_keeps(form, what):
@@ -142,53 +99,12 @@ def scenario():
     check_keeps(form, "a pick by the mouse")
 
 
-def stop(proc, grace=30):
-    if proc is None or proc.poll() is not None:
-        return
-    proc.terminate()
-    try:
-        proc.wait(grace)
-    except subprocess.TimeoutExpired:
-        proc.kill()
-        proc.wait(10)
-
-
 def main():
-    global XENV
-    os.makedirs(OUTPUT, exist_ok=True)
-    home = tempfile.mkdtemp(prefix="velmora-mru-")
-    display = free_display()
-    XENV = dict(os.environ, DISPLAY=f":{display}", HOME=home, XDG_CONFIG_HOME=home, LANG="C.UTF-8",
-                QT_QPA_PLATFORM="xcb")
-    xvfb = wm = app = None
-    failed = None
-    logs = []
-    try:
-        xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for("the display", lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"), timeout=30)
-        logs.append(open(os.path.join(OUTPUT, "mru-openbox.log"), "w"))
-        wm = subprocess.Popen(["openbox"], env=XENV, stdout=logs[-1], stderr=subprocess.STDOUT)
-        wait_for("the window manager",
-                 lambda: "#" in x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False), timeout=30)
-        logs.append(open(os.path.join(OUTPUT, "mru-sample.log"), "w"))
-        app = subprocess.Popen([PROGRAM], env=XENV, stdout=logs[-1], stderr=subprocess.STDOUT)
-        log(f"display :{display} with openbox")
+    def with_desk(desk):
+        global DESK
+        DESK = desk
         scenario()
-    except Exception as e:   # every process below is ended all the same
-        failed = e
-    finally:
-        stop(app)
-        stop(wm)
-        stop(xvfb)
-        for f in logs:
-            f.close()
-        shutil.rmtree(home, ignore_errors=True)
-    if failed is not None:
-        log(f"FAILED: {failed}")
-        return 1
-    log("passed")
-    return 0
+    return run_sample(PROGRAM, OUTPUT, "mru", with_desk)
 
 
 if __name__ == "__main__":

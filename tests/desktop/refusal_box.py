@@ -23,27 +23,14 @@ import tempfile
 import time
 import zlib
 
+from xdesktop import Desktop, Failure, log, stop, wait_for
+
 SOURCE, BUILD, OUTPUT = (os.path.abspath(a) for a in sys.argv[1:4])
 FULL_NAME = "Z" * 300
 ACCOUNT = ("master", "master2025")
 
 
-class Failure(Exception):
-    pass
-
-
-def log(text):
-    print(f"[{time.strftime('%H:%M:%S')}] {text}", flush=True)
-
-
 # --- the display -----------------------------------------------------------
-
-def free_display():
-    for n in range(90, 400):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return n
-    raise Failure("no free display number")
-
 
 def x(*args, check=True):
     """Runs an X utility on the test's display and answers its output."""
@@ -51,17 +38,6 @@ def x(*args, check=True):
     if check and r.returncode != 0:
         raise Failure(f"{' '.join(args)}: {r.stderr.strip()}")
     return r.stdout.strip()
-
-
-def wait_for(what, probe, timeout=60.0, pause=0.2):
-    end = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() > end:
-            raise Failure(f"timed out waiting for {what}")
-        time.sleep(pause)
 
 
 def root_prop(name):
@@ -266,18 +242,6 @@ def children(pid):
     return found
 
 
-def stop(proc, name, grace=30):
-    if proc is None or proc.poll() is not None:
-        return
-    proc.terminate()
-    try:
-        proc.wait(grace)
-    except subprocess.TimeoutExpired:
-        log(f"{name} did not end; killing it")
-        proc.kill()
-        proc.wait(10)
-
-
 def end_client(run):
     """Ends the client; run.sh then stops the server it started, as it does
     when a person closes the program."""
@@ -397,45 +361,42 @@ def main():
     home, data, config = (os.path.join(work, d) for d in ("home", "data", "config"))
     for d in (home, data, config):
         os.makedirs(d)
-    display = free_display()
-    XENV = dict(os.environ, DISPLAY=f":{display}", HOME=home, XDG_DATA_HOME=data, XDG_CONFIG_HOME=config,
-                LANG="C.UTF-8")
-    XENV.pop("QT_QPA_PLATFORM", None)
-    xvfb = wm = run = None
+    env = dict(os.environ, HOME=home, XDG_DATA_HOME=data, XDG_CONFIG_HOME=config, LANG="C.UTF-8")
+    env.pop("QT_QPA_PLATFORM", None)
+    run = None
     failed = None
     logs = {}
+    desk = Desktop(OUTPUT, size="1280x1024", first=90, last=400, env=env)
+    XENV = desk.env
     try:
-        xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for("the display", lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"), timeout=30)
-        logs["openbox"] = open(os.path.join(OUTPUT, "openbox.log"), "w")
-        wm = subprocess.Popen(["openbox"], env=XENV, stdout=logs["openbox"], stderr=subprocess.STDOUT)
-        wait_for("the window manager", lambda: root_prop("_NET_SUPPORTING_WM_CHECK"), timeout=30)
-        log(f"display :{display} with openbox")
-        logs["run"] = open(os.path.join(OUTPUT, "run.log"), "w")
-        run = subprocess.Popen(["./run.sh"], cwd=SOURCE, start_new_session=True,
-                               env=dict(XENV, VELMORA_BUILD_DIR=BUILD, QT_QPA_PLATFORM="xcb"),
-                               stdout=logs["run"], stderr=subprocess.STDOUT)
-        scenario(data)
-    except Exception as e:   # any failure still ends every process below
+        with desk:
+            try:
+                logs["run"] = open(os.path.join(OUTPUT, "run.log"), "w")
+                run = subprocess.Popen(["./run.sh"], cwd=SOURCE, start_new_session=True,
+                                       env=dict(XENV, VELMORA_BUILD_DIR=BUILD, QT_QPA_PLATFORM="xcb"),
+                                       stdout=logs["run"], stderr=subprocess.STDOUT)
+                scenario(data)
+            except Exception:   # any failure still ends every process below
+                if desk.running():
+                    screenshot("failure")
+                raise
+            finally:
+                end_client(run)
+                # run.sh stops its server on its way out; this only catches a run.sh that never got there.
+                if os.path.exists(os.path.join(data, "velmora", "env")):
+                    subprocess.run([os.path.join(SOURCE, "scripts", "pgserver.sh"), "stop",
+                                    os.path.join(data, "velmora")], capture_output=True, timeout=120)
+    except Exception as e:
         failed = e
-        if xvfb is not None and xvfb.poll() is None:
-            screenshot("failure")
     finally:
-        end_client(run)
-        # run.sh stops its server on its way out; this only catches a run.sh that never got there.
-        if os.path.exists(os.path.join(data, "velmora", "env")):
-            subprocess.run([os.path.join(SOURCE, "scripts", "pgserver.sh"), "stop", os.path.join(data, "velmora")],
-                           capture_output=True, timeout=120)
-        stop(wm, "openbox")
-        stop(xvfb, "Xvfb")
         for f in logs.values():
             f.close()
         shutil.rmtree(work, ignore_errors=True)
     if failed is not None:
         log(f"FAILED: {failed}")
-        with open(os.path.join(OUTPUT, "run.log")) as f:
-            sys.stdout.write(f.read()[-4000:])
+        if os.path.exists(os.path.join(OUTPUT, "run.log")):
+            with open(os.path.join(OUTPUT, "run.log")) as f:
+                sys.stdout.write(f.read()[-4000:])
         return 1
     log("passed")
     return 0

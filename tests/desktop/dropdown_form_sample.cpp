@@ -1,0 +1,113 @@
+// dropdown_form_sample.cpp: a form with an edit whose drop-down form opens on
+// F4, for the desktop tests under a real window manager. The form's title
+// tells the driver what it cannot see from outside:
+//   "DDF: <edit text> | focus=<control with the focus> | form=<shown|hidden> | closed=<accepted closes>/<closes>"
+#include "gridlib/editors/DropDownFormEh.h"
+#include "gridlib/foundation/GridsEh.h"
+
+#include "platform/gui/Forms.h"
+
+namespace {
+
+// The drop-down: a list of sizes to pick from, and OK.
+class TSizesFormEh : public TCustomDropDownFormEh {
+public:
+  explicit TSizesFormEh(TComponent* AOwner) : TCustomDropDownFormEh(AOwner, 0)
+  {
+    SetBounds(0, 0, 240, 160);
+    Sizes = new TListBox(this);
+    Sizes->SetParent(this);
+    Sizes->SetBounds(8, 12, 140, 110);
+    for (const char* S : {"M6", "M8", "M10"})
+      Sizes->Items()->Add(QString::fromUtf8(S));
+    Ok = new TButton(this);
+    Ok->SetParent(this);
+    Ok->SetName(QStringLiteral("Ok"));
+    Ok->SetCaption(QStringLiteral("OK"));
+    Ok->SetBounds(156, 12, 70, 25);
+    // OK gives the result and ends the drop-down, run modally or not.
+    Ok->OnClick = [this](TObject*) {
+      SetModalResult(mrOk);
+      Close();
+    };
+    OnReturnParams = [this](TCustomDropDownFormEh*, TDynVarsEh* P) {
+      P->Items(0)->SetValue(Variant(QStringLiteral("bolt ") + Sizes->Items()->Strings(1)));
+    };
+  }
+  TListBox* Sizes = nullptr;
+  TButton* Ok = nullptr;
+};
+
+class TSampleForm : public TForm {
+public:
+  explicit TSampleForm(TComponent* AOwner) : TForm(AOwner, 0)
+  {
+    SetBounds(200, 150, 420, 300);
+    SetPosition(poDesigned);
+    Edit = new TEdit(this);
+    Edit->SetName(QStringLiteral("Edit1"));
+    Edit->SetParent(this);
+    Edit->SetBounds(20, 20, 220, 24);
+    Edit->SetText(QStringLiteral("bolt"));
+    Other = new TEdit(this);
+    Other->SetName(QStringLiteral("Edit2"));
+    Other->SetParent(this);
+    Other->SetBounds(20, 240, 220, 24);
+    DropDown = new TSizesFormEh(this);
+    Button = std::make_unique<TEditButtonEh>(Edit);
+    TDropDownFormCallParamsEh* P = Button->DropDownFormParams();
+    P->SetDropDownForm(DropDown);
+    P->SetAlign(daLeft);
+    P->FEditControl = Edit;
+    P->FEditButton = Button.get();
+    P->FOnGetVarValueProc = [this](Variant& V) { V = Variant(Edit->Text()); };
+    P->FOnSetVarValueProc = [this](const Variant& V) { Edit->SetText(V.AsString()); };
+    P->FOnCloseDropDownFormProc = [this](TControl*, TEditButtonEh*, bool Accept, TCustomForm*, TDynVarsEh*) {
+      ++Closes;
+      Accepted += Accept ? 1 : 0;
+    };
+    Edit->OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
+      if (Key != VK_F4)
+        return;
+      bool Handled = false;
+      Button->DropDownFormParams()->CheckShowDropDownForm(Handled);
+      Key = 0;
+    };
+    Timer = SetTimer(nullptr, 0, 100, [this](HWND, UINT, UINT_PTR, DWORD) { Report(); });
+  }
+  ~TSampleForm() override { KillTimer(nullptr, Timer); }
+
+  void Report()
+  {
+    TWinControl* Focused = FindControl(GetFocus());
+    SetCaption(QStringLiteral("DDF: %1 | focus=%2 | form=%3 | closed=%4/%5")
+                   .arg(Edit->Text(), Focused ? Focused->Name() : QStringLiteral("none"),
+                        DropDown->Visible() ? QStringLiteral("shown") : QStringLiteral("hidden"))
+                   .arg(Accepted)
+                   .arg(Closes));
+  }
+
+  TEdit* Edit = nullptr;
+  TEdit* Other = nullptr;
+  TSizesFormEh* DropDown = nullptr;
+  std::unique_ptr<TEditButtonEh> Button;
+  Integer Closes = 0;
+  Integer Accepted = 0;
+  UINT_PTR Timer = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  return RunWithToolkit(argc, argv, [] {
+    RegisterGridLibFoundationClasses();
+    RegisterDropDownFormEhClasses();
+    TSampleForm* Form = nullptr;
+    Application->CreateForm(Form);
+    Form->Show();
+    Form->Edit->SetFocus();
+    Application->Run();
+    return 0;
+  });
+}

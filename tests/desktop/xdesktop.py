@@ -1,0 +1,165 @@
+"""xdesktop.py: what the desktop tests share: a virtual display (Xvfb) with a
+real window manager (openbox), the X utilities run on it, and waiting.
+
+    with Desktop(output_dir, "name", size="1024x768", first=400, last=700) as desk:
+        desk.x("xdotool", ...)
+
+The display and the window manager are ended whatever happens inside.
+"""
+import os
+import subprocess
+import time
+
+
+class Failure(Exception):
+    pass
+
+
+def log(text):
+    print(f"[{time.strftime('%H:%M:%S')}] {text}", flush=True)
+
+
+def wait_for(what, probe, timeout=60.0, pause=0.2):
+    end = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(pause)
+
+
+def stop(proc, name="process", grace=30):
+    if proc is None or proc.poll() is not None:
+        return
+    proc.terminate()
+    try:
+        proc.wait(grace)
+    except subprocess.TimeoutExpired:
+        log(f"{name} did not end; killing it")
+        proc.kill()
+        proc.wait(10)
+
+
+def free_display(first, last):
+    for n in range(first, last):
+        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+            return n
+    raise Failure("no free display number")
+
+
+class Desktop:
+    """Xvfb of the given size on a free display in [first, last), with
+    openbox logging to output/<name>-openbox.log (output/openbox.log when
+    name is empty). env holds the display for the programs started on it."""
+
+    def __init__(self, output, name="", size="1024x768", first=400, last=700, env=None):
+        self.output = output
+        self.name = name
+        self.size = size
+        self.display = free_display(first, last)
+        self.env = dict(env if env is not None else os.environ, DISPLAY=f":{self.display}")
+        self.xvfb = self.wm = None
+        self.wm_log = None
+
+    def __enter__(self):
+        try:
+            self.xvfb = subprocess.Popen(["Xvfb", f":{self.display}", "-screen", "0", f"{self.size}x24",
+                                          "-nolisten", "tcp"],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            wait_for("the display", lambda: os.path.exists(f"/tmp/.X11-unix/X{self.display}"), timeout=30)
+            log_name = f"{self.name}-openbox.log" if self.name else "openbox.log"
+            self.wm_log = open(os.path.join(self.output, log_name), "w")
+            self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=self.wm_log, stderr=subprocess.STDOUT)
+            wait_for("the window manager", lambda: self.root_prop("_NET_SUPPORTING_WM_CHECK"), timeout=30)
+            log(f"display :{self.display} with openbox")
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def running(self):
+        return self.xvfb is not None and self.xvfb.poll() is None
+
+    def close(self):
+        stop(self.wm, "openbox")
+        stop(self.xvfb, "Xvfb")
+        self.wm = self.xvfb = None
+        if self.wm_log is not None:
+            self.wm_log.close()
+            self.wm_log = None
+
+    def x(self, *args, check=True):
+        """Runs an X utility on the display and answers its output."""
+        r = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=60)
+        if check and r.returncode != 0:
+            raise Failure(f"{' '.join(args)}: {r.stderr.strip()}")
+        return r.stdout.strip()
+
+    def root_prop(self, name):
+        out = self.x("xprop", "-root", name, check=False)
+        return out.split("#", 1)[1] if "#" in out else ""
+
+    def active_window(self):
+        v = [int(s.strip(), 16) for s in self.root_prop("_NET_ACTIVE_WINDOW").split(",")
+             if s.strip().startswith("0x")]
+        return v[0] if v else 0
+
+    def focus_window(self):
+        out = self.x("xdotool", "getwindowfocus", check=False)
+        return int(out) if out.isdigit() else 0
+
+    def title(self, wid):
+        return self.x("xdotool", "getwindowname", str(wid), check=False)
+
+    def popups(self):
+        """The mapped override-redirect windows larger than a pixel (drop-downs,
+        lists, menus): id, x, y, width, height."""
+        found = []
+        for line in self.x("xwininfo", "-root", "-children", check=False).splitlines():
+            line = line.strip()
+            if not line.startswith("0x"):
+                continue
+            wid = line.split()[0]
+            info = self.x("xwininfo", "-id", wid, check=False)
+            if "Override Redirect State: yes" in info and "Map State: IsViewable" in info:
+                v = dict(l.strip().partition(":")[::2] for l in info.splitlines() if ":" in l)
+                w, h = int(v["Width"]), int(v["Height"])
+                if w > 1 and h > 1:
+                    found.append((wid, int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"]), w, h))
+        return found
+
+
+def run_sample(program, output, name, scenario, env_extra=None):
+    """Runs a sample program on its own desktop and the scenario against it
+    (scenario(desk)); answers the exit code of the test. The program's output
+    goes to output/<name>-sample.log."""
+    import shutil
+    import tempfile
+    os.makedirs(output, exist_ok=True)
+    home = tempfile.mkdtemp(prefix=f"velmora-{name}-")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home, LANG="C.UTF-8", QT_QPA_PLATFORM="xcb",
+               **(env_extra or {}))
+    failed = None
+    try:
+        with Desktop(output, name, size="1024x768", first=400, last=700, env=env) as desk, \
+                open(os.path.join(output, f"{name}-sample.log"), "w") as sample_log:
+            app = subprocess.Popen([program], env=desk.env, stdout=sample_log, stderr=subprocess.STDOUT)
+            try:
+                scenario(desk)
+            finally:
+                stop(app)
+    except Exception as e:   # every process above is ended all the same
+        failed = e
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
+    if failed is not None:
+        log(f"FAILED: {failed}")
+        return 1
+    log("passed")
+    return 0
