@@ -503,6 +503,8 @@ public:
   void UpdateLoc(const TRect& Rect);
   void Hide();
   void SetFocus() override;
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  void SetParent(TWinControl* AParent) override;
 
   // IComboEditEh: closes the editor's own drop-down.
   void CloseUp(bool Accept) override;
@@ -600,8 +602,6 @@ protected:
   Integer FontHeight();
   void PaintFlatBorder(TCanvas* Canvas);
   void PaintEmptyDataInfo(TCustomControlEmptyDataInfoEh* Info);
-  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
-  void SetParent(TWinControl* AParent) override;
 
   // ---------------------------------------------------------------------
   // Edit buttons, drop-down and MRU list
