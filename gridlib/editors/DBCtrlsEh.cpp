@@ -267,6 +267,24 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner) : TCustomMaskEdit(AOwner)
   FEmptyDataInfo->InitDefaults();
   UpdateEditReadOnly();
   UpdateImageIndex();
+  FButtonsBox = new TEditButtonsBoxEh(this);
+  FButtonsBox->SetBounds(0, 0, 0, 0);
+  FButtonsBox->SetVisible(false);
+  FButtonsBox->OnDown = [this](TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled) {
+    EditButtonDown(Sender, TopButton, AutoRepeat, Handled);
+  };
+  FButtonsBox->OnClick = [this](TObject* Sender) { EditButtonClick(Sender); };
+  FButtonsBox->OnMouseMove = [this](TObject* Sender, TShiftState Shift, Integer X, Integer Y) {
+    EditButtonMouseMove(Sender, Shift, X, Y);
+  };
+  FButtonsBox->OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+    EditButtonMouseUp(Sender, Button, Shift, X, Y);
+  };
+  FButtonsBox->OnCreateEditButtonControl = [this](TEditButtonControlEh*& Control) { CreateEditButtonControl(Control); };
+  FButtonsBox->SetParent(this);
+  FControlLabel = new TControlLabelEh(this);
+  FControlLabel->FreeNotification(this);
+  FControlLabelLocation = new TControlLabelLocationEh(this);
 }
 
 TCustomDBEditEh::~TCustomDBEditEh()
@@ -276,6 +294,8 @@ TCustomDBEditEh::~TCustomDBEditEh()
   FDataLink->OnUpdateData = nullptr;
   FDataLink->OnActiveChange = nullptr;
   FDataLink->SetDataSource(nullptr);
+  delete FControlLabelLocation;
+  FControlLabelLocation = nullptr;
   DestroyHandle();
 }
 
@@ -283,6 +303,8 @@ void TCustomDBEditEh::DataLinkDataChange(TObject*)
 {
   DataChanged();
   UpdateEditButtonControlsState();
+  if (FControlLabel)
+    FControlLabel->UpdateCaption();
 }
 
 void TCustomDBEditEh::UpdateDataFromLink(TObject*)
@@ -549,7 +571,7 @@ void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
         if (FEditButtons->Items(I)->DropdownMenu() == Menu)
           FEditButtons->Items(I)->SetDropdownMenu(nullptr);
   }
-  if (reinterpret_cast<TComponent*>(FControlLabel) == AComponent)
+  if (AComponent == FControlLabel)
     FControlLabel = nullptr;
 }
 

@@ -418,7 +418,8 @@ public:
 // The base of the library's text-like data-aware editors: a masked edit box
 // over one field (or a value of its own), with edit buttons, an image, a
 // label, a placeholder, and an in-place mode for grids.
-class TCustomDBEditEh : public TCustomMaskEdit, public IInplaceEditEh, public IComboEditEh {
+class TCustomDBEditEh : public TCustomMaskEdit, public IInplaceEditEh, public IComboEditEh, public IControlLabelOwnerEh {
+  friend class TControlEmptyDataInfoEh;
   VELMORA_CLASS(TCustomDBEditEh)
   using inherited = TCustomMaskEdit;
 public:
@@ -428,6 +429,7 @@ public:
   TAlignment Alignment() const;
   void SetAlignment(TAlignment Value);
   bool AlignmentStored() const { return FAssignedValues.Contains(evAlignmentEh); }
+  bool TextStored() const { return DataIndepended() && !Text().isEmpty(); }
   bool AlwaysShowBorder() const { return FAlwaysShowBorder; }
   void SetAlwaysShowBorder(bool Value);
   TControlLabelEh* ControlLabel() const { return FControlLabel; }
@@ -501,6 +503,8 @@ public:
   void UpdateLoc(const TRect& Rect);
   void Hide();
   void SetFocus() override;
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  void SetParent(TWinControl* AParent) override;
 
   // IComboEditEh: closes the editor's own drop-down.
   void CloseUp(bool Accept) override;
@@ -525,8 +529,8 @@ protected:
   virtual String DefaultEditMask() const;
   virtual Integer DefaultImageIndex() { return -1; }
   virtual String PreparePasteText(const String& Text);
-  virtual String GetControlLabelCaption();
-  virtual Integer GetControlTextBaseLine();
+  String GetControlLabelCaption() override;
+  Integer GetControlTextBaseLine() override;
   virtual String GetDataField() const { return FDataLink->FieldName(); }
   virtual TDataSource* GetDataSource() const { return FDataLink->DataSource(); }
   virtual String GetDisplayTextForPaintCopy() const;
@@ -536,14 +540,14 @@ protected:
   virtual bool IsValidChar(QChar Key);
   virtual void ActiveChanged();
   virtual void AdjustHeight();
-  virtual void AdjustLabelBounds();
+  void AdjustLabelBounds() override;
   virtual void CalcEditRect(TRect& Rect);
   virtual void DataChanged();
   virtual void EditingChanged() { UpdateEditReadOnly(); }
   virtual void InternalSetText(const String& AText);
   virtual void InternalSetValue(const Variant& AValue);
   virtual void InternalUpdateData();
-  virtual void ControlLabelLocationChanged();
+  void ControlLabelLocationChanged() override;
   virtual void DrawRequiredState(TCanvas* ACanvas);
   virtual void ResetMaxLength();
   virtual void SetDataFieldValue(const String& Value);
@@ -595,8 +599,12 @@ protected:
   TRect TextRect();
   bool TextTruncated();
   void CMHintShow(TMessage& Message);
-  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
-  void SetParent(TWinControl* AParent) override;
+  void CMVisibleChanged(TMessage& Message) override;
+  // The widget's part inside the border.
+  TRect EditClientRect();
+  Integer FontHeight();
+  void PaintFlatBorder(TCanvas* Canvas);
+  void PaintEmptyDataInfo(TCustomControlEmptyDataInfoEh* Info);
 
   // ---------------------------------------------------------------------
   // Edit buttons, drop-down and MRU list
@@ -717,10 +725,10 @@ class TDBEditEh : public TCustomDBEditEh {
 public:
   using TCustomDBEditEh::TCustomDBEditEh;
   using TCustomDBEditEh::EditButtons;
+  using TCustomDBEditEh::SetEditButtons;
   using TCustomDBEditEh::MRUList;
   using TCustomDBEditEh::EditButton;
   using TCustomDBEditEh::SetEditButton;
-  using TCustomDBEditEh::SetEditButtons;
   using TCustomDBEditEh::SetMRUList;
   using TCustomDBEditEh::OnButtonClick;
   using TCustomDBEditEh::OnButtonDown;

@@ -338,8 +338,10 @@ void TCustomMaskEdit::SetEditMask(const String& Value)
   FEditMask = Value;
   FLayout = TMaskLayout(Value);
   const String New = FLayout.SpacesToBlanks(FLayout.FormatRaw(Raw, FLayout.Blank()));
-  if (QLineEdit* E = qobject_cast<QLineEdit*>(Widget()))
+  if (QLineEdit* E = qobject_cast<QLineEdit*>(Widget())) {
     E->setMaxLength(IsMasked() || FMaxLength <= 0 ? 32767 : FMaxLength);
+    E->setAcceptDrops(!IsMasked());
+  }
   FOldValue = New;
   FModified = false;
   if (New != EditText()) {
@@ -364,7 +366,7 @@ void TCustomMaskEdit::InitializeWidget()
     if (IsMasked())
       E->setMaxLength(32767);
     // Dropped text would bypass the mask.
-    E->setAcceptDrops(false);
+    E->setAcceptDrops(!IsMasked());
   }
 }
 

@@ -1,6 +1,7 @@
 // StdCtrls.cpp: standard controls over the matching Qt widgets. Each keeps
 // its properties in its fields and pushes them to the widget once it exists.
 #include "platform/gui/StdCtrls.h"
+#include "platform/gui/StdCtrlsQt.h"
 
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/Forms.h"
@@ -238,25 +239,27 @@ bool GetCaretPos(TPoint& P)
   return true;
 }
 
-QWidget* TCustomEdit::CreateWidget(QWidget* ParentWidget) { return new QLineEdit(ParentWidget); }
+QWidget* TCustomEdit::CreateWidget(QWidget* ParentWidget) { return new TEditLineWidget(this, ParentWidget); }
 
-namespace {
-// Hands the widget's input events that bypass the key messages to the edit.
-class TEditInputFilter : public QObject {
-public:
-  TEditInputFilter(QObject* Parent, std::function<bool(QEvent*)> Handler)
-    : QObject(Parent), FHandler(std::move(Handler)) {}
-  bool eventFilter(QObject*, QEvent* Event) override
-  {
-    switch (Event->type()) {
-    case QEvent::InputMethod: case QEvent::Drop: case QEvent::ContextMenu: return FHandler(Event);
-    default: return false;
-    }
-  }
-private:
-  std::function<bool(QEvent*)> FHandler;
-};
-} // namespace
+TEditLineWidget::TEditLineWidget(TCustomEdit* Edit, QWidget* Parent) : QLineEdit(Parent), FEdit(Edit) {}
+
+void TEditLineWidget::inputMethodEvent(QInputMethodEvent* Event)
+{
+  if (!IsLiveControl(FEdit) || !FEdit->WidgetInputEvent(Event))
+    QLineEdit::inputMethodEvent(Event);
+}
+
+void TEditLineWidget::dropEvent(QDropEvent* Event)
+{
+  if (!IsLiveControl(FEdit) || !FEdit->WidgetInputEvent(Event))
+    QLineEdit::dropEvent(Event);
+}
+
+void TEditLineWidget::contextMenuEvent(QContextMenuEvent* Event)
+{
+  if (!IsLiveControl(FEdit) || !FEdit->WidgetInputEvent(Event))
+    QLineEdit::contextMenuEvent(Event);
+}
 
 String TCustomEdit::ApplyCharCase(const String& Value) const
 {
@@ -307,7 +310,7 @@ bool TCustomEdit::WidgetInputEvent(QEvent* Event)
   return Taken;
 }
 
-// The widget's own menu, with its changing commands sent as the messages
+// The edit box's menu, whose changing commands are sent as the messages
 // that pass the gate.
 QMenu* TCustomEdit::CreateEditContextMenu()
 {
@@ -315,34 +318,26 @@ QMenu* TCustomEdit::CreateEditContextMenu()
   if (!E)
     return nullptr;
   const bool MayModify = EditMayModify();
-  const bool WasReadOnly = E->isReadOnly();
-  E->setReadOnly(!MayModify);
-  QMenu* Menu = E->createStandardContextMenu();
-  E->setReadOnly(WasReadOnly);
-  auto Reroute = [&](const char* Name, UINT Msg) {
-    QAction* A = Menu->findChild<QAction*>(QString::fromLatin1(Name));
-    if (!A)
-      return;
-    QObject::disconnect(A, &QAction::triggered, nullptr, nullptr);
+  const bool Selected = E->hasSelectedText();
+  auto* Menu = new QMenu(E);
+  auto Add = [&](const char* Name, const String& Caption, UINT Msg, bool Enabled) {
+    QAction* A = Menu->addAction(Caption);
+    A->setObjectName(QString::fromLatin1(Name));
+    A->setEnabled(Enabled);
     QObject::connect(A, &QAction::triggered, Menu, [this, Msg] {
       if (IsLiveControl(this))
-        Guarded(this, [&] { Perform(Msg); });
+        Guarded(this, [&] { Perform(Msg, 0, Msg == EM_SETSEL ? LPARAM(-1) : 0); });
     });
   };
-  Reroute("edit-undo", WM_UNDO);
-  Reroute("edit-cut", WM_CUT);
-  Reroute("edit-paste", WM_PASTE);
-  Reroute("edit-delete", WM_CLEAR);
-  if (QAction* Redo = Menu->findChild<QAction*>(QStringLiteral("edit-redo"))) {
-    QObject::disconnect(Redo, &QAction::triggered, nullptr, nullptr);
-    QObject::connect(Redo, &QAction::triggered, Menu, [this] {
-      if (IsLiveControl(this))
-        Guarded(this, [&] {
-          if (QLineEdit* W = LineEditOf(this); W && W->isRedoAvailable() && CanModifyText())
-            W->redo();
-        });
-    });
-  }
+  Add("edit-undo", QStringLiteral("Отменить"), WM_UNDO, MayModify && E->isUndoAvailable());
+  Menu->addSeparator();
+  Add("edit-cut", QStringLiteral("Вырезать"), WM_CUT, MayModify && Selected && FPasswordChar.isNull());
+  Add("edit-copy", QStringLiteral("Копировать"), WM_COPY, Selected && FPasswordChar.isNull());
+  Add("edit-paste", QStringLiteral("Вставить"), WM_PASTE,
+      MayModify && !QApplication::clipboard()->text().isEmpty());
+  Add("edit-delete", QStringLiteral("Удалить"), WM_CLEAR, MayModify && Selected);
+  Menu->addSeparator();
+  Add("select-all", QStringLiteral("Выделить все"), EM_SETSEL, !E->text().isEmpty());
   return Menu;
 }
 
@@ -362,7 +357,6 @@ void TCustomEdit::InitializeWidget()
     ApplyControlColors(this, E, true);
     QObject::connect(E, &QLineEdit::textChanged, E, [this](const QString& T) { WidgetTextChanged(T); });
     QObject::connect(E, &QLineEdit::textEdited, E, [this](const QString&) { FModified = true; });
-    E->installEventFilter(new TEditInputFilter(E, [this](QEvent* Ev) { return WidgetInputEvent(Ev); }));
   }
   FReplaying = false;
 }
@@ -400,7 +394,7 @@ void TCustomEdit::SetTextValue(const TCaption& Value)
   if (QLineEdit* E = LineEditOf(this)) {
     // A text reformatted under the user's caret keeps the caret as far
     // from the end as it was.
-    const bool KeepCaret = E->hasFocus() && !E->hasSelectedText();
+    const bool KeepCaret = Focused() && !E->hasSelectedText();
     const Integer FromEnd = Integer(E->text().size()) - E->cursorPosition();
     FReplaying = true;   // the change notice comes from SetText
     E->setText(V);

@@ -148,6 +148,7 @@ protected:
   virtual void WidgetTextChanged(const String& Text);
   // Platform only: input-method text, drops and the context menu reach the
   // widget beside the key messages; answers whether the event is taken.
+  friend class TEditLineWidget;
   virtual bool WidgetInputEvent(class QEvent* Event);
   String ApplyCharCase(const String& Value) const;
   bool EditKeyCommand(Word Key);

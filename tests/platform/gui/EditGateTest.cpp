@@ -40,6 +40,7 @@ protected:
     Edit->SetParent(Form);
     Edit->SetBounds(8, 8, 200, 21);
     Form->Show();
+    Application->ProcessMessages();
     Edit->SetFocus();
     Edit->SetText(QStringLiteral("abcdef"));
   }
@@ -87,7 +88,8 @@ TEST_F(EditGateTest, EveryChangeByTheUserAsksTheGate)
        QMimeData Data;
        Data.setText(QStringLiteral("dropped"));
        QDropEvent Drop(QPointF(5, 5), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
-       QCoreApplication::sendEvent(E->Widget(), &Drop);
+       // Delivered as the window system's drop reaches the widget.
+       static_cast<QObject*>(E->Widget())->event(&Drop);
      }},
     {"menu paste", [](EditGateTest*, TGatedEdit* E) {
        std::unique_ptr<QMenu> Menu(E->CreateEditContextMenu());
@@ -152,6 +154,7 @@ TEST_F(EditGateTest, CaretSelectionAndCharacterCase)
   EXPECT_EQ(Edit->SelLength(), 3);
   // A text reformatted in code keeps the caret as far from the end.
   Edit->SetSelStart(4);
+  ASSERT_TRUE(Edit->Focused());
   Edit->SetText(QStringLiteral("1 abcdef"));
   EXPECT_EQ(Line()->cursorPosition(), 6);
   // Ctrl+A selects all, in a plain and in a multi-line box.
