@@ -582,7 +582,6 @@ protected:
   void WMCut(TMessage& Message) override;
   void WMSize(TMessage& Message) override;
   void WMLButtonDown(TMessage& Message) override;
-  QWidget* CreateWidget(QWidget* ParentWidget) override;
   void InitializeWidget() override;
   // Paints what the edit window does not: the image, the marker, the
   // placeholder, or the whole text while the window would show it wrongly.
@@ -612,7 +611,9 @@ protected:
   virtual TEditButtonsEh* CreateEditButtons();
   virtual TMRUListboxEh* CreateMRUListControl();
   virtual bool GetEditButtonDefaultAction(TEditButtonEh* EditButton);
-  virtual void DoOpenDropDownForm(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl);
+  // Opens the form the button's call parameters name, through the launcher;
+  // Handled when one opened or the press closed this button's form.
+  virtual void DoOpenDropDownForm(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl, bool& Handled);
   virtual void CreateEditButtonControl(TEditButtonControlEh*& Control);
   virtual void EditButtonDropDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl);
   virtual void EditButtonClick(TObject* Sender);

@@ -9,7 +9,6 @@
 
 namespace {
 
-bool IsDropDownStyle(TEditButtonStyleEh Style) { return Style == ebsDropDownEh || Style == ebsAltDropDownEh; }
 bool IsTextEditStyle(TEditButtonStyleEh Style) { return Style == ebsEllipsisEh || Style == ebsGlyphEh; }
 
 } // namespace
@@ -187,7 +186,7 @@ void TCustomDBEditEh::EditButtonDown(TObject* Sender, bool TopButton, bool& Auto
     Button->OnDown(Sender, TopButton, AutoRepeat, Handled);
   }
   if (!Handled)
-    DoOpenDropDownForm(Button, Control);
+    DoOpenDropDownForm(Button, Control, Handled);
   if (!Handled && Button->DropdownMenu()) {
     TPopupMenu* Menu = Button->DropdownMenu();
     TPoint P = Control->ClientToScreen(TPoint(0, Control->Height()));
@@ -242,7 +241,16 @@ void TCustomDBEditEh::DefaultEditButtonDown(TEditButtonEh* EditButton, TEditButt
 
 // The drop-down form launcher opens the form a button names; without the
 // launcher in this build no button names one that can open.
-void TCustomDBEditEh::DoOpenDropDownForm(TEditButtonEh*, TEditButtonControlEh*) {}
+void TCustomDBEditEh::DoOpenDropDownForm(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                                         bool& Handled)
+{
+  OpenEditButtonDropDownFormEh(
+      this, DataLink(), Field(), Text(), EditButton, EditButtonControl, OnOpenDropDownForm,
+      [this](TCustomForm* Form, bool Accept, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams) {
+        EditButtonDropDownFormCallback(Form, Accept, DynParams, SysParams);
+      },
+      Handled);
+}
 
 void TCustomDBEditEh::EditButtonDropDown(TEditButtonEh*, TEditButtonControlEh*)
 {

@@ -2,16 +2,11 @@
 // border, own text painting, image, required marker, placeholder, tooltips.
 #include "gridlib/editors/DBCtrlsEh.h"
 
-#include "platform/gui/ControlsQt.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
-#include "platform/gui/GraphicsQt.h"
 #include "platform/gui/ImgList.h"
-#include "platform/gui/StdCtrlsQt.h"
 #include "platform/gui/Themes.h"
 
-#include <QLineEdit>
-#include <QPainter>
 
 #include <cmath>
 
@@ -201,48 +196,12 @@ TRect TToolTipsWindow::CalcHintRect(Integer MaxWidth, const String& AHint, void*
   return inherited::CalcHintRect(MaxWidth, AHint, AData);
 }
 
-// ---------------------------------------------------------------------------
-// The editor's widget: the edit window paints itself, then the editor
-// paints what the window does not know.
-
-namespace {
-class TDBEditEhWidget : public TEditLineWidget {
-public:
-  TDBEditEhWidget(TCustomDBEditEh* Editor, QWidget* Parent) : TEditLineWidget(Editor, Parent), FEditor(Editor) {}
-  QRect CaretRect() const { return cursorRect(); }
-
-protected:
-  void paintEvent(QPaintEvent* Event) override
-  {
-    TEditLineWidget::paintEvent(Event);
-    if (!IsLiveControl(FEditor))
-      return;
-    QPainter P(this);
-    TDeviceContext DC(&P, size());
-    DC.ApplyState();
-    try {
-      FEditor->Perform(WM_PAINT, WPARAM(&DC));
-    } catch (...) {
-      Application->HandleException(FEditor);
-    }
-  }
-
-private:
-  TCustomDBEditEh* FEditor;
-};
-} // namespace
-
-QWidget* TCustomDBEditEh::CreateWidget(QWidget* ParentWidget) { return new TDBEditEhWidget(this, ParentWidget); }
-
 void TCustomDBEditEh::InitializeWidget()
 {
   inherited::InitializeWidget();
-  if (auto* E = qobject_cast<QLineEdit*>(Widget())) {
-    // The editor aligns the text itself while unfocused; the window edits
-    // left-aligned unless it wraps.
-    E->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    E->setFrame(BorderStyle() == TBorderStyle::bsSingle && !FFlat);
-  }
+  // The edit window paints itself, then the editor paints what the window
+  // does not know.
+  SetPaintsOverText(true);
   UpdateHeight();
   FImageWidth = FEditImage->DrawWidth();
   UpdateEditRect();
@@ -299,10 +258,11 @@ TPoint TCustomDBEditEh::GetTextMargins() { return TPoint(2, 0); }
 void TCustomDBEditEh::UpdateEditRect()
 {
   FImageWidth = FEditImage->DrawWidth();
-  if (auto* E = qobject_cast<QLineEdit*>(Widget())) {
-    const Integer Frame = FFlat && BorderStyle() == TBorderStyle::bsSingle ? 2 : 0;
-    E->setTextMargins(FImageWidth + Frame, Frame, ButtonsWidth() + Frame, Frame);
-  }
+  // The editor aligns the text itself while unfocused; the window edits
+  // left-aligned.
+  const Integer Frame = FFlat && BorderStyle() == TBorderStyle::bsSingle ? 2 : 0;
+  SetTextWindowLook(BorderStyle() == TBorderStyle::bsSingle && !FFlat, FImageWidth + Frame, Frame,
+                    ButtonsWidth() + Frame, Frame);
   if (FButtonsBox) {
     const TRect R = GetEditButtonsRect();
     FButtonsBox->SetBounds(R.Left, R.Top, R.Width(), R.Height());
@@ -672,11 +632,11 @@ void TCustomDBEditEh::PaintEmptyDataInfo(TCustomControlEmptyDataInfoEh* Info)
   C->TextRect(R, X, Y, Info->Text());
   // The caret stays visible over the placeholder.
   if (FFocused)
-    if (auto* E = dynamic_cast<TDBEditEhWidget*>(Widget())) {
-      const QRect Caret = E->CaretRect();
+    if (const TRect Caret = CaretRect(); !Caret.IsEmpty()) {
+      const Integer X = (Caret.Left + Caret.Right) / 2;
       C->Pen()->SetColor(GetPaintFontColor());
-      C->MoveTo(Caret.center().x(), Caret.top());
-      C->LineTo(Caret.center().x(), Caret.bottom());
+      C->MoveTo(X, Caret.Top);
+      C->LineTo(X, Caret.Bottom - 1);
     }
 }
 

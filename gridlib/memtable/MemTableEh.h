@@ -119,7 +119,7 @@ public:
 // ---------------------------------------------------------------------------
 // Order lists of the sort order and one-time sorts.
 
-struct TOrderByItemEh {
+struct TMTOrderByItemEh {
   Integer FieldIndex = -1;     // position of the dataset field
   Integer MTFieldIndex = -1;   // position in the storage structure
   bool Desc = false;
@@ -130,7 +130,7 @@ struct TOrderByItemEh {
 
 class TMTOrderByList : public TObject {
 public:
-  std::vector<TOrderByItemEh> Items;
+  std::vector<TMTOrderByItemEh> Items;
   Integer Count() const { return Integer(Items.size()); }
 };
 

@@ -685,7 +685,7 @@ std::unique_ptr<TMTOrderByList> TCustomMemTableEh::ParseOrderByStr(const String&
   bool ExpectName = true;
   for (const String& T : Tokens) {
     if (ExpectName) {
-      TOrderByItemEh Item;
+      TMTOrderByItemEh Item;
       TField* F = FindField(T);
       if (F) {
         Item.FieldIndex = F->Index();
@@ -752,7 +752,7 @@ Integer TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh
   if (!List || List->Count() == 0)
     return ByPosition();
   bool ByKeys = bool(FGetOrderVarValueProc);
-  for (const TOrderByItemEh& I : List->Items)
+  for (const TMTOrderByItemEh& I : List->Items)
     if (I.FieldIndex >= 0 && Fields()->Fields(I.FieldIndex)->FieldKind() != fkData)
       ByKeys = true;
   if (ByKeys) {
@@ -761,7 +761,7 @@ Integer TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh
         const Variant& K = FSortingValues.at(size_t(R->Index()));
         return List->Count() < 2 ? K : K.GetElement(int(I));
       }
-      const TOrderByItemEh& It = List->Items[I];
+      const TMTOrderByItemEh& It = List->Items[I];
       const Integer Row = FRecordsView->IndexOfRec(R);
       if (Row >= 0)
         InstantReadEnter(Row);
@@ -773,7 +773,7 @@ Integer TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh
       return It.FieldIndex >= 0 ? Fields()->Fields(It.FieldIndex)->Value() : R->Value(It.MTFieldIndex);
     };
     for (size_t I = 0; I < List->Items.size(); ++I) {
-      const TOrderByItemEh& It = List->Items[I];
+      const TMTOrderByItemEh& It = List->Items[I];
       const Integer C = CompareItemValues(KeyOf(Rec1, I), KeyOf(Rec2, I), It.CaseIns && IsCaseInsType(It.DataType),
                                           It.Desc);
       if (C != 0)
@@ -781,7 +781,7 @@ Integer TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh
     }
     return ByPosition();
   }
-  for (const TOrderByItemEh& It : List->Items) {
+  for (const TMTOrderByItemEh& It : List->Items) {
     const Integer Slot =
       It.FieldIndex >= 0 && FActive ? Fields()->Fields(It.FieldIndex)->FieldNo() - 1 : It.MTFieldIndex;
     const Integer C =
@@ -856,7 +856,7 @@ void TCustomMemTableEh::SortWithExternalProc(const TGetOrderVarValueProcEh& Orde
   TMTOrderByList List;
   const bool CaseIns = FilterOptions().Contains(foCaseInsensitive);
   for (size_t I = 0; I < DescDirections.size(); ++I) {
-    TOrderByItemEh Item;
+    TMTOrderByItemEh Item;
     Item.Desc = DescDirections[I].Desc;
     Item.DataType = DescDirections[I].DataType;
     Item.CaseIns = CaseIns;

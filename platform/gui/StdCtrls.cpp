@@ -243,6 +243,40 @@ QWidget* TCustomEdit::CreateWidget(QWidget* ParentWidget) { return new TEditLine
 
 TEditLineWidget::TEditLineWidget(TCustomEdit* Edit, QWidget* Parent) : QLineEdit(Parent), FEdit(Edit) {}
 
+void TEditLineWidget::paintEvent(QPaintEvent* Event)
+{
+  QLineEdit::paintEvent(Event);
+  if (!FEdit->FPaintsOverText || !IsLiveControl(FEdit))
+    return;
+  QPainter P(this);
+  TDeviceContext DC(&P, size());
+  DC.ApplyState();
+  try {
+    FEdit->Perform(WM_PAINT, WPARAM(&DC));
+  } catch (...) {
+    Application->HandleException(FEdit);
+  }
+}
+
+void TCustomEdit::SetTextWindowLook(bool Frame, Integer MarginLeft, Integer MarginTop, Integer MarginRight,
+                                    Integer MarginBottom)
+{
+  if (auto* E = qobject_cast<QLineEdit*>(Widget())) {
+    E->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    E->setFrame(Frame);
+    E->setTextMargins(MarginLeft, MarginTop, MarginRight, MarginBottom);
+  }
+}
+
+TRect TCustomEdit::CaretRect() const
+{
+  if (auto* E = dynamic_cast<TEditLineWidget*>(Widget())) {
+    const QRect R = E->CursorRect();
+    return TRect(R.left(), R.top(), R.right() + 1, R.bottom() + 1);
+  }
+  return TRect();
+}
+
 void TEditLineWidget::inputMethodEvent(QInputMethodEvent* Event)
 {
   if (!IsLiveControl(FEdit) || !FEdit->WidgetInputEvent(Event))

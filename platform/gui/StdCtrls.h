@@ -146,6 +146,15 @@ protected:
   void UpdateWidgetColor() override;
   // Platform only: the text widget and its change signal.
   virtual void WidgetTextChanged(const String& Text);
+  // An edit that draws over its text window (placeholders, markers, its own
+  // aligned text) gets WM_PAINT with a DC after the window has painted.
+  void SetPaintsOverText(bool Value) { FPaintsOverText = Value; }
+  // The text window's frame, its text kept left and its margins (the strips
+  // beside the text that the edit's image and buttons stand in).
+  void SetTextWindowLook(bool Frame, Integer MarginLeft, Integer MarginTop, Integer MarginRight,
+                         Integer MarginBottom);
+  // The caret in the edit's client coordinates.
+  TRect CaretRect() const;
   // Platform only: input-method text, drops and the context menu reach the
   // widget beside the key messages; answers whether the event is taken.
   friend class TEditLineWidget;
@@ -153,6 +162,7 @@ protected:
   String ApplyCharCase(const String& Value) const;
   bool EditKeyCommand(Word Key);
 
+  bool FPaintsOverText = false;
   bool FReadOnly = false;
   Integer FMaxLength = 0;
   QChar FPasswordChar;

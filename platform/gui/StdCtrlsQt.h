@@ -12,11 +12,13 @@ class TEditLineWidget : public QLineEdit {
 public:
   TEditLineWidget(TCustomEdit* Edit, QWidget* Parent);
   TCustomEdit* Edit() const { return FEdit; }
+  QRect CursorRect() const { return cursorRect(); }
 
 protected:
   void inputMethodEvent(QInputMethodEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
   void contextMenuEvent(QContextMenuEvent* Event) override;
+  void paintEvent(QPaintEvent* Event) override;
 
 private:
   TCustomEdit* FEdit;
