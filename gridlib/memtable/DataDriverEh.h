@@ -364,7 +364,7 @@ protected:
   // first column of its first row; raises when no row comes back.
   Variant RunKeyQuery(TCustomSQLDataDriverEh* SQLDataDriver, const String& Query);
   // After an insert: the value of Query goes into the field named by the
-  // spec param FieldParam.
+  // parameter FieldParam.
   void FetchKeyAfterInsert(TCustomSQLDataDriverEh* SQLDataDriver, TMemoryRecordEh* MemRec,
                            const String& FieldParam, const String& Query);
 };
@@ -494,7 +494,7 @@ TSQLDataDriverResolver* GetSQLDataDriverResolver();
 // Answers the previous resolver, which the caller then owns; nullptr puts
 // the unit's default resolver back.
 TSQLDataDriverResolver* SetSQLDataDriverResolver(TSQLDataDriverResolver* Value);
-// The unit's default server-spec object.
+// The default object of server-specific operations.
 TServerSpecOperationsEh* DefaultServerSpecOperationsEh();
 
 // ---------------------------------------------------------------------------

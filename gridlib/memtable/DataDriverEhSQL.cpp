@@ -284,11 +284,11 @@ void TCustomSQLCommandEh::FormFinalCommandText()
   if (FDataDriver) {
     TMacroVarsEh* Macros = FDataDriver->MacroVars();
     const TSpecMacrosUsagesEh Usages = Macros->SpecMacrosUsages();
-    TSpecMacrosEh* Spec = Macros->SpecMacros();
+    TSpecMacrosEh* Special = Macros->SpecMacros();
     if (Usages.Contains(smuUseFilterMacroEh))
-      Text = TMacroVarsEh::SubstituteMacro(Text, Spec->FilterMacroName(), Spec->FilterMacroValue());
+      Text = TMacroVarsEh::SubstituteMacro(Text, Special->FilterMacroName(), Special->FilterMacroValue());
     if (Usages.Contains(smuUseSortOrderMacroEh))
-      Text = TMacroVarsEh::SubstituteMacro(Text, Spec->SortOrderMacroName(), Spec->SortOrderMacroValue());
+      Text = TMacroVarsEh::SubstituteMacro(Text, Special->SortOrderMacroName(), Special->SortOrderMacroValue());
     TStringVarsEh* Vars = Macros->Macros();
     for (Integer I = 0; I < Vars->Count(); ++I) {
       const String Value = Vars->Items(I)->Value();
@@ -486,33 +486,33 @@ bool TCustomSQLDataDriverEh::OrderByTextSupported() const
 void TCustomSQLDataDriverEh::ApplyFilterText(const String& FilterText)
 {
   const TSpecMacrosUsagesEh Usages = FMacroVars->SpecMacrosUsages();
-  TSpecMacrosEh* Spec = FMacroVars->SpecMacros();
+  TSpecMacrosEh* Special = FMacroVars->SpecMacros();
   if (FilterText.isEmpty()) {
-    Spec->SetFilterMacroValue(String());
+    Special->SetFilterMacroValue(String());
     return;
   }
   // Checked alone first: a text that would close the parenthesis around it
   // must not pass as balanced.
   CheckSQLFragmentEh(FilterText, QStringLiteral("Filter text"));
   if (Usages.Contains(smuFilterAsWhereClauseEh))
-    Spec->SetFilterMacroValue(QStringLiteral("WHERE ") + FilterText);
+    Special->SetFilterMacroValue(QStringLiteral("WHERE ") + FilterText);
   else if (Usages.Contains(smuFilterWithANDPrecedingEh))
-    Spec->SetFilterMacroValue(QStringLiteral("AND (") + FilterText + QStringLiteral(")"));
+    Special->SetFilterMacroValue(QStringLiteral("AND (") + FilterText + QStringLiteral(")"));
 }
 
 void TCustomSQLDataDriverEh::ApplyOrderByText(const String& OrderByText)
 {
   const TSpecMacrosUsagesEh Usages = FMacroVars->SpecMacrosUsages();
-  TSpecMacrosEh* Spec = FMacroVars->SpecMacros();
+  TSpecMacrosEh* Special = FMacroVars->SpecMacros();
   if (OrderByText.isEmpty()) {
-    Spec->SetSortOrderMacroValue(String());
+    Special->SetSortOrderMacroValue(String());
     return;
   }
   CheckSQLOrderByEh(OrderByText);
   if (Usages.Contains(smuSortOrderAsOrderByClauseEh))
-    Spec->SetSortOrderMacroValue(QStringLiteral("ORDER BY ") + OrderByText);
+    Special->SetSortOrderMacroValue(QStringLiteral("ORDER BY ") + OrderByText);
   else if (Usages.Contains(smuSortOrderWithCommaPrecedingEh))
-    Spec->SetSortOrderMacroValue(QStringLiteral(", ") + OrderByText);
+    Special->SetSortOrderMacroValue(QStringLiteral(", ") + OrderByText);
 }
 
 void TCustomSQLDataDriverEh::SetReaderParamsFromCursor(TDataSet* DataSet)
