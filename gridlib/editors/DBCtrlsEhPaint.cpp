@@ -543,9 +543,10 @@ void TCustomDBEditEh::PaintWindow(HDC DC)
   }
   if (!EditPaintsText())
     PaintOwnText(C);
-  DrawRequiredState(C);
+  // The marker goes over the placeholder's background, which would hide it.
   if (FEmptyDataInfo->Showing())
     FEmptyDataInfo->PaintEmptyDataInfo();
+  DrawRequiredState(C);
   if (FFlat && BorderStyle() == TBorderStyle::bsSingle)
     PaintFlatBorder(C);
   C->BindPaintDC(nullptr);

@@ -220,7 +220,8 @@ TEST_F(EditorButtonsTest, ClickChainStopsWhereHandled)
 TEST_F(EditorButtonsTest, EllipsisEditsTheTextInTheMemoWindow)
 {
   String Shown;
-  QTimer::singleShot(0, [&] {
+  const auto MemoShown = [] { return TMemoEditWinEh::GetGlobalRef()->Visible(); };
+  gui_test::WhenReady(MemoShown, [&] {
     TMemoEditWinEh* Win = TMemoEditWinEh::GetGlobalRef();
     Shown = Win->Memo1->Text();
     Win->Memo1->SetText(QStringLiteral("Оператор линии\r\nвторой смены"));
@@ -239,7 +240,7 @@ TEST_F(EditorButtonsTest, EllipsisEditsTheTextInTheMemoWindow)
   EXPECT_EQ(Q.Fields()->Fields(0)->AsString(), QStringLiteral("Оператор линии\r\nвторой смены"));
 
   // Cancel leaves the text as it was.
-  QTimer::singleShot(0, [] {
+  gui_test::WhenReady(MemoShown, [] {
     TMemoEditWinEh* Win = TMemoEditWinEh::GetGlobalRef();
     Win->Memo1->SetText(QStringLiteral("другое"));
     Win->sbCancel->Click();

@@ -34,6 +34,11 @@ inline bool SaveImage(const QImage& Image, const QString& Name) { return Image.s
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
 
 #include <vector>
 
@@ -113,6 +118,29 @@ inline void Wheel(TWinControl* Control, int Notches)
   QWheelEvent E(Pos, W->mapToGlobal(Pos), QPoint(), QPoint(0, 120 * Notches), Qt::NoButton, Qt::NoModifier,
                 Qt::NoScrollPhase, false);
   QCoreApplication::sendEvent(W, &E);
+}
+
+// Runs Action once Ready holds, looking every 10 ms from the event loop (a
+// modal window's own loop included), for at most TimeoutMs: a zero-time
+// timer can fire before the window it means is shown, as under load.
+inline void WhenReady(std::function<bool()> Ready, std::function<void()> Action, int TimeoutMs = 20000)
+{
+  auto* T = new QTimer(qApp);
+  T->setInterval(10);
+  auto Started = std::make_shared<QElapsedTimer>();
+  Started->start();
+  QObject::connect(T, &QTimer::timeout, T, [T, Started, Ready = std::move(Ready), Action = std::move(Action), TimeoutMs] {
+    if (!Ready()) {
+      if (Started->elapsed() < TimeoutMs)
+        return;
+      ADD_FAILURE() << "the awaited window never came";
+    } else {
+      Action();
+    }
+    T->stop();
+    T->deleteLater();
+  });
+  T->start();
 }
 
 // Answers every message box with Answer and keeps what they asked.
