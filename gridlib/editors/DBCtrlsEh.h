@@ -902,3 +902,46 @@ void DBEditEhDefaultButtonAction(TCustomDBEditEh* EditControl, TEditButtonEh* Ed
 TDBEditEhDefaultButtonActionProc& DBEditEhDefaultButtonActionProc();
 // Registers the editor's buttons and MRU list with the class registry.
 void RegisterDBCtrlsEhButtonsClasses();
+
+// ---------------------------------------------------------------------------
+// Date-time edit format: a pattern of the letters Y (2 or 4), M, D, H, N, S
+// (2 each), other characters literal, "\" making the next one literal.
+
+struct TElementMaskPosEh {
+  Integer Pos = -1;      // 1-based place in the edit text, -1 when absent
+  Integer Length = -1;
+  bool Present = false;
+};
+
+struct TDateTimeElementsMaskPosEh {
+  TElementMaskPosEh Year, Month, Day, Hour, Min, Sec;
+};
+
+// -1: not given or not a number.
+struct TDateTimePartsEh {
+  Integer Year = -1, Month = -1, Day = -1, Hour = -1, Min = -1, Sec = -1;
+};
+
+enum TDateOrderEh { doMDYEh, doDMYEh, doYMDEh };
+
+TDateOrderEh ShortDateOrderEh(const String& Format);
+String DefaultDateEditFormatEh(bool FourDigitYear);
+String DefaultTimeEditFormatEh();
+// Raises Exception on a bad pattern; EditMask and MaskPos change only on success.
+void ParseDateTimeEditFormatEh(const String& EditFormat, String& EditMask, TDateTimeElementsMaskPosEh& MaskPos);
+String DateTimeEditFormatToDisplayFormatEh(const String& EditFormat);
+// One character per character of the edit text: the element letter, "/", ":" or a blank.
+String DateTimeEditFormatToTemplateEh(const String& EditFormat);
+TDateTimePartsEh EditTextToDateTimePartsEh(const String& Text, const TDateTimeElementsMaskPosEh& MaskPos);
+TDateTimePartsEh ValueToDateTimePartsEh(const Variant& Value);
+// Merges the parts of the present elements into Value; on an invalid date or
+// time Value becomes Null and the answer is false. Never raises.
+bool DateTimePartsToValueEh(TDateTimePartsEh Parts, const TDateTimeElementsMaskPosEh& MaskPos, Variant& Value,
+                            bool Complete);
+// Steps the element at the 1-based caret position Pos; Pos and Length then
+// give the stepped element.
+String IncrementDateTimeElementEh(const String& Text, const String& Template, bool Up, Integer& Pos,
+                                  Integer& Length);
+// A year below 100 placed in the 60-year window ending 40 years after CurrentYear.
+Integer ExpandTwoDigitYearEh(Integer Year);
+Integer ExpandTwoDigitYearEh(Integer Year, Integer CurrentYear);
