@@ -945,3 +945,113 @@ String IncrementDateTimeElementEh(const String& Text, const String& Template, bo
 // A year below 100 placed in the 60-year window ending 40 years after CurrentYear.
 Integer ExpandTwoDigitYearEh(Integer Year);
 Integer ExpandTwoDigitYearEh(Integer Year, Integer CurrentYear);
+
+// ---------------------------------------------------------------------------
+// Number editor: a double or Null, shown with the display format, edited
+// with digits grouped as the edit format asks, clamped and rounded.
+
+class IPopupCalculatorEh;
+
+enum TDBNumberValue { evDisplayFormatEh, evCurrencyEh, evMaxValueEh, evMinValueEh };
+using TDBNumberValues = TSet<TDBNumberValue>;
+
+class TCustomDBNumberEditEh : public TCustomDBEditEh {
+  VELMORA_CLASS(TCustomDBNumberEditEh)
+  using inherited = TCustomDBEditEh;
+public:
+  explicit TCustomDBNumberEditEh(TComponent* AOwner);
+
+  bool CalculatorVisible() const { return FCalculatorVisible; }
+  String DisplayText() const { return GetDisplayText(); }
+  // The assigned value, else the bound field's.
+  bool currency() const;
+  void SetCurrency(bool Value);
+  bool CurrencyStored() const { return FAssignedValues.Contains(evCurrencyEh); }
+  Cardinal DecimalPlaces() const { return FDecimalPlaces; }
+  void SetDecimalPlaces(Cardinal Value);
+  String DisplayFormat() const;
+  void SetDisplayFormat(const String& Value);
+  bool DisplayFormatStored() const { return FAssignedValues.Contains(evDisplayFormatEh); }
+  String EditFormat() const { return FEditFormat; }
+  double Increment() const { return FIncrement; }
+  void SetIncrement(double Value) { FIncrement = Value; }
+  double MaxValue() const;
+  void SetMaxValue(double Value);
+  bool MaxValueStored() const { return FAssignedValues.Contains(evMaxValueEh); }
+  double MinValue() const;
+  void SetMinValue(double Value);
+  bool MinValueStored() const { return FAssignedValues.Contains(evMinValueEh); }
+
+  // Steps by Increment; from Null the first step gives Increment itself.
+  void IncrementValue(bool IsIncrease);
+  // Clamped to the assigned limits and rounded half-even to DecimalPlaces.
+  double AdjustValue(double Value) const;
+  void CloseUp(bool Accept) override;
+
+  TCloseUpEventEh OnCloseUp;
+  TNotifyEvent OnDropDown;
+
+protected:
+  virtual String GetDisplayText() const;
+  virtual IPopupCalculatorEh* GetDropDownCalculator();
+  virtual void DropDown();
+  virtual void FormatEditText(const String& Text);
+
+  TEditButtonEh* CreateEditButton() override;
+  TAlignment DefaultAlignment() const override;
+  Variant GetVariantValue() const override { return FValue; }
+  bool IsValidChar(QChar Key) override;
+  void DataChanged() override;
+  void EditButtonDropDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl) override;
+  void DefaultEditButtonClick(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                              bool& Handled) override;
+  void DefaultEditButtonDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl, bool TopButton,
+                             bool& AutoRepeat, bool& Handled) override;
+  void InternalSetText(const String& AText) override;
+  void InternalSetValue(const Variant& AValue) override;
+  void InternalUpdateData() override;
+  void Change() override;
+  void Loaded() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void WndProc(TMessage& Message) override;
+  void CMWantSpecialKey(TMessage& Message) override;
+  void WMPaste(TMessage& Message) override;
+
+private:
+  String NormalizedText(const String& Text) const;
+  String GroupedEditText(const String& Text) const;
+  void SetOwnText(const String& Value);
+  void ReadValueFromText();
+  void UpdateEditFormat();
+  TWinControl* CalculatorWindow() const;
+
+  TDBNumberValues FAssignedValues;
+  bool FCalculatorVisible = false;
+  bool FCurrency = false;
+  Cardinal FDecimalPlaces = 2;
+  String FDisplayFormat;
+  TWinControl* FDropDownCalculator = nullptr;
+  String FEditFormat;
+  double FIncrement = 1;
+  double FMinValue = 0;
+  double FMaxValue = 0;
+  Variant FValue = Null;
+};
+
+class TDBNumberEditEh : public TCustomDBNumberEditEh {
+  VELMORA_CLASS(TDBNumberEditEh)
+public:
+  using TCustomDBNumberEditEh::TCustomDBNumberEditEh;
+  using TCustomDBNumberEditEh::EditButton;
+  using TCustomDBNumberEditEh::EditButtons;
+  using TCustomDBNumberEditEh::SetEditButton;
+  using TCustomDBNumberEditEh::SetEditButtons;
+  using TCustomDBNumberEditEh::OnButtonClick;
+  using TCustomDBNumberEditEh::OnButtonDown;
+};
+
+// Registers the number editor for form descriptions.
+void RegisterDBCtrlsEhNumberEditClasses();
