@@ -521,6 +521,9 @@ void TCustomDBNumberEditEh::WndProc(TMessage& Message)
       return;
     }
   }
+  // The calculator never takes the focus: losing it means another window has it.
+  if (Message.Msg == WM_KILLFOCUS && FCalculatorVisible)
+    CloseUp(false);
   inherited::WndProc(Message);
 }
 

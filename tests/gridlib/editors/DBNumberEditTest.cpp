@@ -297,6 +297,15 @@ TEST_F(DBNumberEditTest, CalculatorResultIsPosted)
   Application->ProcessMessages();
   EXPECT_FALSE(Price->CalculatorVisible());
   EXPECT_EQ(Price->Value().AsDouble(), 2469);
+  // Leaving the editor closes the calculator without taking its value.
+  gui_test::Key(Price, Qt::Key_Down, Qt::AltModifier);
+  Application->ProcessMessages();
+  ASSERT_TRUE(Price->CalculatorVisible());
+  gui_test::Type(Price, QStringLiteral("7"));
+  Focus(Other);
+  EXPECT_FALSE(Price->CalculatorVisible());
+  EXPECT_FALSE(Price->DroppedDown());
+  EXPECT_EQ(Price->Value().AsDouble(), 2469);
 }
 
 TEST_F(DBNumberEditTest, CurrencyEditFormat)
