@@ -217,6 +217,13 @@ TEST_F(CalculatorTest, PopupClosesOnEnterOnlyWhenNothingPends)
   EXPECT_FALSE(Popup->Visible());
   EXPECT_EQ(Closes, 2);
   EXPECT_FALSE(Accepted);
+
+  // A larger editor font rescales the calculator and the form follows.
+  Intf->SetTextHeight(Variant(26));
+  EXPECT_EQ(C->TextHeight(), 26);
+  EXPECT_EQ(C->Width(), 466);
+  EXPECT_EQ(C->spEqual->BoundsRect(), TRect(312, 244, 456, 300));
+  EXPECT_EQ(Popup->ClientWidth(), 470);
 }
 
 } // namespace
