@@ -512,13 +512,20 @@ void TCustomDBNumberEditEh::WMPaste(TMessage&)
 
 void TCustomDBNumberEditEh::WndProc(TMessage& Message)
 {
-  if (FCalculatorVisible && (Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR || Message.Msg == WM_SYSKEYDOWN)) {
+  if (FCalculatorVisible) {
+    auto* Form = dynamic_cast<TCustomForm*>(FDropDownCalculator);
+    TWinControl* Target = Form && Form->ActiveControl() ? Form->ActiveControl() : FDropDownCalculator;
     const WPARAM K = Message.WParam;
-    if (K == 8 || K == 13 || (K >= 32 && K <= 126)) {
-      auto* Form = dynamic_cast<TCustomForm*>(FDropDownCalculator);
-      TWinControl* Target = Form && Form->ActiveControl() ? Form->ActiveControl() : FDropDownCalculator;
+    if ((Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR || Message.Msg == WM_SYSKEYDOWN) &&
+        (K == 8 || K == 13 || (K >= 32 && K <= 126))) {
       Message.Result = Target->Perform(Message.Msg, Message.WParam, Message.LParam);
       return;
+    }
+    // The open calculator has the wheel first.
+    if (Message.Msg == CM_MOUSEWHEEL) {
+      Message.Result = Target->Perform(Message.Msg, Message.WParam, Message.LParam);
+      if (Message.Result != 0)
+        return;
     }
   }
   // The calculator never takes the focus: losing it means another window has it.

@@ -297,6 +297,16 @@ TEST_F(DBNumberEditTest, CalculatorResultIsPosted)
   Application->ProcessMessages();
   EXPECT_FALSE(Price->CalculatorVisible());
   EXPECT_EQ(Price->Value().AsDouble(), 2469);
+  // The wheel turns the open calculator's number, not the editor's.
+  gui_test::Key(Price, Qt::Key_Down, Qt::AltModifier);
+  Application->ProcessMessages();
+  ASSERT_TRUE(Price->CalculatorVisible());
+  gui_test::Wheel(Price, 1);
+  EXPECT_EQ(Price->Value().AsDouble(), 2469);
+  gui_test::Key(Price, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+  Application->ProcessMessages();
+  EXPECT_FALSE(Price->CalculatorVisible());
+  EXPECT_EQ(Price->Value().AsDouble(), 2470);
   // Leaving the editor closes the calculator without taking its value.
   gui_test::Key(Price, Qt::Key_Down, Qt::AltModifier);
   Application->ProcessMessages();
@@ -305,7 +315,7 @@ TEST_F(DBNumberEditTest, CalculatorResultIsPosted)
   Focus(Other);
   EXPECT_FALSE(Price->CalculatorVisible());
   EXPECT_FALSE(Price->DroppedDown());
-  EXPECT_EQ(Price->Value().AsDouble(), 2469);
+  EXPECT_EQ(Price->Value().AsDouble(), 2470);
 }
 
 TEST_F(DBNumberEditTest, CurrencyEditFormat)
