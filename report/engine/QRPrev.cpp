@@ -153,7 +153,7 @@ void TQRStandardPreview::BuildLayout()
     B->SetParent(ToolBar1);
     B->SetStyle(tbsSeparator);
   };
-  ZoomFit = Button("ZoomFit", "Целиком", tbsCheck, &TQRStandardPreview::ZoomFitClick);
+  ZoomFit = Button("ZoomFit", "Весь", tbsCheck, &TQRStandardPreview::ZoomFitClick);
   ZoomToWidth = Button("ZoomToWidth", "↔", tbsCheck, &TQRStandardPreview::ZoomToWidthClick);
   Zoom100 = Button("Zoom100", "1:1", tbsCheck, &TQRStandardPreview::Zoom100Click);
   for (TToolButton* B : {ZoomFit, ZoomToWidth, Zoom100})
@@ -172,11 +172,11 @@ void TQRStandardPreview::BuildLayout()
   GotoPageButton = Button("GotoPageButton", "#", tbsButton, &TQRStandardPreview::GotoPageButtonClick);
   FindButton = Button("FindButton", "Найти", tbsButton, &TQRStandardPreview::FindButtonClick);
   Separator();
-  copybutton = Button("copybutton", "Копировать", tbsButton, &TQRStandardPreview::CopyButtonClick);
-  PrintSetup = Button("PrintSetup", "Принтер", tbsButton, &TQRStandardPreview::PrintSetupClick);
-  Print = Button("Print", "Печать", tbsButton, &TQRStandardPreview::PrintClick);
-  LoadReport = Button("LoadReport", "Открыть", tbsButton, &TQRStandardPreview::LoadReportClick);
-  SaveReport = Button("SaveReport", "Сохранить", tbsButton, &TQRStandardPreview::SaveReportClick);
+  copybutton = Button("copybutton", "Копия", tbsButton, &TQRStandardPreview::CopyButtonClick);
+  PrintSetup = Button("PrintSetup", "Устр.", tbsButton, &TQRStandardPreview::PrintSetupClick);
+  Print = Button("Print", "Печ.", tbsButton, &TQRStandardPreview::PrintClick);
+  LoadReport = Button("LoadReport", "Откр.", tbsButton, &TQRStandardPreview::LoadReportClick);
+  SaveReport = Button("SaveReport", "Сохр.", tbsButton, &TQRStandardPreview::SaveReportClick);
   Separator();
   CancelButton = Button("CancelButton", "Стоп", tbsButton, &TQRStandardPreview::CancelButtonClick);
   ExitButton = Put<TSpeedButton>(ToolBar1, this, "ExitButton");
