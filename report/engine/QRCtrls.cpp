@@ -2,6 +2,8 @@
 // frame lines (the text controls are in QRCtrlsText.cpp).
 #include "report/engine/QRCtrls.h"
 
+#include "report/engine/QRExprEd.h"
+
 #include "platform/rtl/Math.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -367,6 +369,8 @@ void TQRImage::Print(Integer OfsX, Integer OfsY)
     Filter->AcceptGraphic(Box.Left, Box.Top, this);
   QRPrintPicture(FQRPrinter, FPicture->Graphic(), Box, FStretch, FCenter);
   inherited::Print(OfsX, OfsY);
+  if (TCustomQRReport* Report = ParentReport())
+    Report->AddLinkItem(this, String(), Box.Left, Box.Top, Box.Width(), Box.Height());
 }
 
 void TQRImage::Paint()
@@ -589,3 +593,6 @@ void RegisterQRCtrlsClasses()
       .Property("ImageURL", &TQRHTMLImage::ImageURL, &TQRHTMLImage::SetImageURL);
   RegisterClassInfo<TQRFrameline, TQRPrintable>("TQRFrameline").Property("Left", &TQRFrameline::Left, &TQRFrameline::SetLeft);
 }
+
+TQRPrintableEditorClass TQRLabel::GetEditorClass() const { return TQRLabelEditor::StaticClass(); }
+TQRPrintableEditorClass TQRExpr::GetEditorClass() const { return TQRExprEditor::StaticClass(); }

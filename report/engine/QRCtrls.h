@@ -132,7 +132,7 @@ class TQRLabel : public TQRCustomLabel {
   using inherited = TQRCustomLabel;
 public:
   using TQRCustomLabel::TQRCustomLabel;
-  TQRPrintableEditorClass GetEditorClass() const override { return nullptr; }
+  TQRPrintableEditorClass GetEditorClass() const override;
   void GetExpandedHeight(Extended& NewHeight) override;
 };
 
@@ -200,6 +200,7 @@ class TQRExpr : public TQRCustomLabel {
 public:
   explicit TQRExpr(TComponent* AOwner);
   ~TQRExpr() override;
+  TQRPrintableEditorClass GetEditorClass() const override;
 
   void Prepare() override;
   void Print(Integer OfsX, Integer OfsY) override;

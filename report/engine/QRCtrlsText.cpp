@@ -522,9 +522,14 @@ void TQRCustomLabel::PrintLines(TCanvas* ACanvas, Extended L, Extended T, Extend
       if (FFullJustify) {
         PrintJustified(ACanvas, S, X, Y, LH, Options);
         Moved = true;
-      } else if (Visible()) {
-        const TRect R(0, 0, Job.XSize(W), Job.YSize(LH));
-        ExtTextOut(ACanvas->Handle(), Job.XPos(X), Job.YPos(Y), Options, &R, S);
+      } else {
+        if (Visible()) {
+          const TRect R(0, 0, Job.XSize(W), Job.YSize(LH));
+          ExtTextOut(ACanvas->Handle(), Job.XPos(X), Job.YPos(Y), Options, &R, S);
+        }
+        const Extended LinkX = Alignment == taRightJustify ? X - W : Alignment == taCenter ? X - W / 2 : X;
+        if (Report)
+          Report->AddLinkItem(this, S, LinkX * 96 / 254, Y * 96 / 254, Width(), Height());
       }
     }
     if (Exporting) {

@@ -67,8 +67,16 @@ TQRStandardPreview::TQRStandardPreview(TComponent* AOwner, TQRPrinter* aQRPrinte
     if (TQRPreviewController* Controller = FCurrentReport->PreviewController()) {
       SetupFromController(Controller);
     } else {
-      SetWindowState(wsMaximized);
+      TCustomQRReport& R = *FCurrentReport;
+      SetFormStyle(R.PrevFormStyle());
+      ShowThumbs = R.PrevShowThumbs();
+      ShowSearch = R.PrevShowSearch();
+      InitZoom = R.PrevInitialZoom();
+      InitZoomValue = R.Zoom();
       FQRPrinter->SetTitle(FReportTitle);
+      SetWindowState(R.PreviewInitialState());
+      if (R.PreviewInitialState() != wsMaximized)
+        SetBounds(R.PreviewLeft(), R.PreviewTop(), R.PreviewWidth(), R.PreviewHeight());
     }
     HookHandled(spOpen, String());
   } else {
@@ -145,7 +153,7 @@ void TQRStandardPreview::BuildLayout()
     B->SetParent(ToolBar1);
     B->SetStyle(tbsSeparator);
   };
-  ZoomFit = Button("ZoomFit", "Fit", tbsCheck, &TQRStandardPreview::ZoomFitClick);
+  ZoomFit = Button("ZoomFit", "Весь", tbsCheck, &TQRStandardPreview::ZoomFitClick);
   ZoomToWidth = Button("ZoomToWidth", "↔", tbsCheck, &TQRStandardPreview::ZoomToWidthClick);
   Zoom100 = Button("Zoom100", "1:1", tbsCheck, &TQRStandardPreview::Zoom100Click);
   for (TToolButton* B : {ZoomFit, ZoomToWidth, Zoom100})
@@ -162,15 +170,15 @@ void TQRStandardPreview::BuildLayout()
   LastPage = Button("LastPage", "▶|", tbsButton, &TQRStandardPreview::LastPageClick);
   Separator();
   GotoPageButton = Button("GotoPageButton", "#", tbsButton, &TQRStandardPreview::GotoPageButtonClick);
-  FindButton = Button("FindButton", "Find", tbsButton, &TQRStandardPreview::FindButtonClick);
+  FindButton = Button("FindButton", "Найти", tbsButton, &TQRStandardPreview::FindButtonClick);
   Separator();
-  copybutton = Button("copybutton", "Copy", tbsButton, &TQRStandardPreview::CopyButtonClick);
-  PrintSetup = Button("PrintSetup", "Setup", tbsButton, &TQRStandardPreview::PrintSetupClick);
-  Print = Button("Print", "Print", tbsButton, &TQRStandardPreview::PrintClick);
-  LoadReport = Button("LoadReport", "Open", tbsButton, &TQRStandardPreview::LoadReportClick);
-  SaveReport = Button("SaveReport", "Save", tbsButton, &TQRStandardPreview::SaveReportClick);
+  copybutton = Button("copybutton", "Копия", tbsButton, &TQRStandardPreview::CopyButtonClick);
+  PrintSetup = Button("PrintSetup", "Устр.", tbsButton, &TQRStandardPreview::PrintSetupClick);
+  Print = Button("Print", "Печ.", tbsButton, &TQRStandardPreview::PrintClick);
+  LoadReport = Button("LoadReport", "Откр.", tbsButton, &TQRStandardPreview::LoadReportClick);
+  SaveReport = Button("SaveReport", "Сохр.", tbsButton, &TQRStandardPreview::SaveReportClick);
   Separator();
-  CancelButton = Button("CancelButton", "Stop", tbsButton, &TQRStandardPreview::CancelButtonClick);
+  CancelButton = Button("CancelButton", "Стоп", tbsButton, &TQRStandardPreview::CancelButtonClick);
   ExitButton = Put<TSpeedButton>(ToolBar1, this, "ExitButton");
   ExitButton->SetFlat(true);
   ExitButton->SetWidth(60);
@@ -575,7 +583,7 @@ void TQRStandardPreview::SaveAs(String FileName, Integer FilterIndex)
   // extension is refused aloud rather than saved as nothing.
   TQRExportFilterLibraryEntry* Entry = QRExportFilterLibrary().GetFilterByExtension(Ext);
   if (!Entry) {
-    ShowMessage(QStringLiteral("No export filter is installed for .%1 files - save abandoned.").arg(Ext));
+    ShowMessage(QStringLiteral("Для файлов .%1 фильтр экспорта не установлен - сохранение отменено.").arg(Ext));
     return;
   }
   if (Ext == QStringLiteral("XLSX"))
@@ -751,7 +759,14 @@ void TQRStandardPreview::FormClose(TObject*, TCloseAction& Action)
 // ---------------------------------------------------------------------------
 // The report's part
 
-bool TQRStandardPreview::HookHandled(TStandPrevEventType, const String&) { return false; }
+bool TQRStandardPreview::HookHandled(TStandPrevEventType EventType, const String& Name)
+{
+  if (!FCurrentReport || !FCurrentReport->OnStandPrevEvent)
+    return false;
+  bool Handled = false;
+  FCurrentReport->OnStandPrevEvent(this, EventType, Name, Handled);
+  return Handled;
+}
 
 // A report limited to so many preview pages stops once they are stored.
 void TQRStandardPreview::ReportPagesInPreviewReached()
@@ -766,7 +781,17 @@ void TQRStandardPreview::ReportUserCancel()
     FCurrentReport->UserCancel = true;
 }
 
-String TQRStandardPreview::ReportDefaultSaveExtension() const { return PrevSaveTypeExtension(stQRP); }
+// The report's default save type, while the format can be written at all:
+// a name offered with an extension nothing writes would save nothing.
+String TQRStandardPreview::ReportDefaultSaveExtension() const
+{
+  if (!FCurrentReport)
+    return PrevSaveTypeExtension(stQRP);
+  const String Ext = PrevSaveTypeExtension(FCurrentReport->PreviewDefaultSaveType());
+  if (Ext.mid(1) == ReportFileExtension || QRExportFilterLibrary().GetFilterByExtension(Ext.mid(1)))
+    return Ext;
+  return PrevSaveTypeExtension(stQRP);
+}
 
 void TQRStandardPreview::ReportExport(TQRExportFilter* Filter)
 {
@@ -824,15 +849,37 @@ void TQRStandardPreview::ReportPrinterSetup()
     PrintClick(this);
 }
 
-void TQRStandardPreview::ReportMouseEvent(bool, Integer, Integer) {}
+// The printed item under the pointer goes to the report's mouse hook. The
+// items are read only once the run that records them has ended.
+void TQRStandardPreview::ReportMouseEvent(bool Click, Integer X, Integer Y)
+{
+  auto* Report = dynamic_cast<TQRReport*>(FCurrentReport);
+  if (!Report || !Report->UsePreviewLinks || !Report->Available() || !Report->OnStandPrevMouseEvent)
+    return;
+  const double Scale = QRPreview->Zoom() * udpifact;
+  const Integer px = Integer(Round(X * 100 / Scale)), py = Integer(Round(Y * 100 / Scale));
+  TQRLinkPage* Page = Report->PageLinkInfoList()->getPageRec(QRPreview->PageNumber());
+  if (!Page)
+    return;
+  TPageItemRec* Item = Page->HitTest(px, py);
+  if (Click) {
+    if (Item)
+      Report->OnStandPrevMouseEvent(Report, meMouseClick, Item);
+  } else {
+    Report->OnStandPrevMouseEvent(Report, Item ? meMouseOver : meMouseOut, Item);
+  }
+}
 
 bool TQRStandardPreview::ReportExporting() const { return FCurrentReport && FCurrentReport->Exporting(); }
 
 // The report's preview settings: window, zoom, panels and buttons.
 void TQRStandardPreview::SetupFromController(TQRPreviewController* prevcon)
 {
+  SetFormStyle(prevcon->PrevWindowStyle);
   ShowThumbs = prevcon->ShowThumbs;
   ShowSearch = prevcon->ShowFindButton;
+  InitZoom = prevcon->PrevInitZoom;
+  InitZoomValue = FCurrentReport->Zoom();
   if (!FReportTitle.isEmpty())
     FQRPrinter->SetTitle(FReportTitle);
   const std::pair<TControl*, bool> Shown[] = {
@@ -854,8 +901,9 @@ void TQRStandardPreview::SetupFromController(TQRPreviewController* prevcon)
   if (prevcon->ShowMaximise)
     Icons.Include(biMaximize);
   SetBorderIcons(Icons);
-  SetWindowState(wsNormal);
-  SetBounds(prevcon->PrevInitLeft, prevcon->PrevInitTop, prevcon->prevInitWidth, prevcon->prevInitHeight);
+  SetWindowState(prevcon->PrevInitState);
+  if (prevcon->PrevInitState != wsMaximized)
+    SetBounds(prevcon->PrevInitLeft, prevcon->PrevInitTop, prevcon->prevInitWidth, prevcon->prevInitHeight);
 }
 
 // ---------------------------------------------------------------------------

@@ -13,7 +13,6 @@
 #include "report/engine/QRPrntr.h"
 #include "report/engine/QRReport.h"
 
-enum TStandPrevEventType { spOpen, spClose, spCopy, spPrint, spPrintSetup, spLoad, spSave, spCancel };
 
 // The default extension (with its dot) of a save type.
 String PrevSaveTypeExtension(TPrevSaveType Type);

@@ -32,7 +32,7 @@ std::unique_ptr<TQRStream> TQRStream::CreateFromFile(const String& Filename)
   TFileStream Source(Filename, fmOpenRead | fmShareDenyNone);
   const Int64 FileSize = Source.Size();
   if (FileSize > Int64(std::numeric_limits<Integer>::max()) - 1000)
-    throw EQRError(QStringLiteral("The file \"%1\" is too large for a report file").arg(Filename));
+    throw EQRError(QStringLiteral("Файл \"%1\" слишком велик для файла отчёта").arg(Filename));
   auto Result = std::make_unique<TQRStream>(Integer(FileSize) + 1000);
   Result->MemoryStream->CopyFrom(&Source, 0);
   Result->MemoryStream->SetPosition(0);
@@ -96,7 +96,7 @@ static String CreateTempFile()
   QByteArray Pattern = QByteArray(Dir && *Dir ? Dir : "/tmp") + "/QRPXXXXXX";
   const int Fd = ::mkstemp(Pattern.data());
   if (Fd < 0)
-    throw EFCreateError(QStringLiteral("Cannot create a temporary file in \"%1\". %2")
+    throw EFCreateError(QStringLiteral("Не удалось создать временный файл в \"%1\". %2")
                           .arg(QString::fromLocal8Bit(Pattern), QString::fromLocal8Bit(std::strerror(errno))));
   ::close(Fd);
   return QString::fromLocal8Bit(Pattern);
@@ -305,7 +305,7 @@ void TQRPageList::WriteInt(Integer Value)
 
 void TQRPageList::Damaged(const String& What) const
 {
-  throw EQRError(QStringLiteral("The report file is damaged: %1").arg(What));
+  throw EQRError(QStringLiteral("Файл отчёта повреждён: %1").arg(What));
 }
 
 void TQRPageList::WriteHeader()
@@ -337,7 +337,7 @@ void TQRPageList::WritePageRecord(TMetafile* aMetafile, const std::vector<THyper
 {
   TListLock Guard(*this);
   if (!FStream)
-    throw EQRError(QStringLiteral("The page list has no stream"));
+    throw EQRError(QStringLiteral("У списка страниц нет потока"));
   const Integer OldCount = FPageCount;
   Int64 Start = -1;
   try {
@@ -383,7 +383,7 @@ void TQRPageList::WritePageRecord(TMetafile* aMetafile, const std::vector<THyper
     WriteInt(Integer(Start));
     const Int64 End = FStream->Position();
     if (End > std::numeric_limits<Integer>::max())
-      throw EQRError(QStringLiteral("The report is too large for a report file"));
+      throw EQRError(QStringLiteral("Отчёт слишком велик для файла отчёта"));
     FStream->Seek(NextField, soBeginning);
     WriteInt(Integer(End));
     FStream->Seek(End, soBeginning);
@@ -399,7 +399,7 @@ void TQRPageList::WritePageRecord(TMetafile* aMetafile, const std::vector<THyper
 void TQRPageList::CheckRecordStart(Int64 Pos) const
 {
   if (Pos < FHeaderSize || Pos + MinRecordSize > FStream->Size())
-    Damaged(QStringLiteral("a page record lies outside the file"));
+    Damaged(QStringLiteral("запись страницы лежит за пределами файла"));
 }
 
 // Walks from the current record to the wanted one: forward by the next-record
@@ -424,27 +424,27 @@ void TQRPageList::SeekToPage(Integer PageNumber)
   while (P < PageNumber) {
     const Int64 Next = ReadInt();
     if (Next <= Pos)
-      Damaged(QStringLiteral("page %1 does not lead forward").arg(P));
+      Damaged(QStringLiteral("страница %1 не ведёт вперёд").arg(P));
     Pos = Next;
     CheckRecordStart(Pos);
     FStream->Seek(Pos, soBeginning);
     P = ReadInt();
     if (P > PageNumber)
-      Damaged(QStringLiteral("page %1 is missing").arg(PageNumber));
+      Damaged(QStringLiteral("нет страницы %1").arg(PageNumber));
   }
   while (P > PageNumber) {
     if (Pos - 4 < FHeaderSize)
-      Damaged(QStringLiteral("page %1 is missing").arg(PageNumber));
+      Damaged(QStringLiteral("нет страницы %1").arg(PageNumber));
     FStream->Seek(Pos - 4, soBeginning);
     const Int64 Back = ReadInt();
     if (Back >= Pos)
-      Damaged(QStringLiteral("page %1 does not lead back").arg(P));
+      Damaged(QStringLiteral("страница %1 не ведёт назад").arg(P));
     Pos = Back;
     CheckRecordStart(Pos);
     FStream->Seek(Pos, soBeginning);
     P = ReadInt();
     if (P < PageNumber)
-      Damaged(QStringLiteral("page %1 is missing").arg(PageNumber));
+      Damaged(QStringLiteral("нет страницы %1").arg(PageNumber));
   }
   FStream->Seek(Pos, soBeginning);
 }
@@ -460,20 +460,20 @@ void TQRPageList::ReadPageRecord(std::unique_ptr<TMetafile>& AMetafile,
   ReadInt();   // the page number, checked by the walk
   const Int64 Next = ReadInt();
   if (Next < Start + MinRecordSize || Next > Size)
-    Damaged(QStringLiteral("a page record has a wrong length"));
+    Damaged(QStringLiteral("у записи страницы неверная длина"));
   const QByteArray Body = FStream->ReadBytes(Integer(Next - 4 - (Start + 8)));
   if (ReadInt() != Start)
-    Damaged(QStringLiteral("a page record does not end where it should"));
+    Damaged(QStringLiteral("запись страницы кончается не там, где должна"));
 
   QByteArray Emf;
   QByteArray Rest;
   if (FCompression) {
     if (Body.size() < 4)
-      Damaged(QStringLiteral("a compressed page is cut short"));
+      Damaged(QStringLiteral("сжатая страница обрезана"));
     const Integer Count = LeInt(Body, 0);
     // Every byte costs at least one bit of code.
     if (Count < 0 || Int64(Count) > 8 * Int64(Body.size() - 4))
-      Damaged(QStringLiteral("a compressed page has a wrong length"));
+      Damaged(QStringLiteral("у сжатой страницы неверная длина"));
     TBytesStream Coded(Body.mid(4));
     Emf.resize(Count);
     TQRCompress Coder(&Coded, false);
@@ -484,14 +484,14 @@ void TQRPageList::ReadPageRecord(std::unique_ptr<TMetafile>& AMetafile,
         Emf[I] = char(B);
       }
     } catch (const EReadError&) {
-      Damaged(QStringLiteral("a compressed page is cut short"));
+      Damaged(QStringLiteral("сжатая страница обрезана"));
     }
   } else {
     if (Body.size() < EmfHeaderMin)
-      Damaged(QStringLiteral("a page is cut short"));
+      Damaged(QStringLiteral("страница обрезана"));
     const Int64 EmfSize = Int64(GetLE(Body.constData() + 48, 4));
     if (EmfSize < EmfHeaderMin || EmfSize > Body.size())
-      Damaged(QStringLiteral("a page has a wrong length"));
+      Damaged(QStringLiteral("у страницы неверная длина"));
     Emf = Body.left(EmfSize);
     Rest = Body.mid(EmfSize);
   }
@@ -507,12 +507,12 @@ void TQRPageList::ReadPageRecord(std::unique_ptr<TMetafile>& AMetafile,
         auto Links = std::make_unique<std::vector<THyperlink>>();
         for (Integer I = 0; I < Count; ++I) {
           if (Off + 20 > Rest.size())
-            Damaged(QStringLiteral("a link block is cut short"));
+            Damaged(QStringLiteral("блок ссылок обрезан"));
           const TRect Area(LeInt(Rest, Off), LeInt(Rest, Off + 4), LeInt(Rest, Off + 8), LeInt(Rest, Off + 12));
           const Integer Len = LeInt(Rest, Off + 16);
           Off += 20;
           if (Len < 0 || Int64(Len) * 2 > Rest.size() - Off)
-            Damaged(QStringLiteral("a link block is cut short"));
+            Damaged(QStringLiteral("блок ссылок обрезан"));
           String Text(Len, QChar());
           for (Integer C = 0; C < Len; ++C)
             Text[C] = QChar(char16_t(GetLE(Rest.constData() + Off + 2 * C, 2)));
@@ -594,7 +594,7 @@ void TQRPageList::ReadHeader()
   const Integer Found = DetectHeaderSize();
   const Int64 Size = FStream->Size();
   if (Size < Found)
-    Damaged(QStringLiteral("the file is shorter than its header"));
+    Damaged(QStringLiteral("файл короче своего заголовка"));
   FStream->Seek(0, soBeginning);
   QByteArray Header = FStream->ReadBytes(Found);
   Integer Count = FPageCount;
@@ -610,7 +610,7 @@ void TQRPageList::ReadHeader()
     Compressed = Header.size() > 25 && Header[25] == 1;
   }
   if (Count < 0 || Int64(Count) * MinRecordSize > Size - Found)
-    Damaged(QStringLiteral("the page count %1 does not fit the file").arg(Count));
+    Damaged(QStringLiteral("число страниц %1 не соответствует файлу").arg(Count));
   FHeaderSize = Found;
   FPageCount = Count;
   FCompression = Compressed;
@@ -650,7 +650,7 @@ void TQRPageList::LoadFromStream(TStream* inStream)
 {
   const Int64 Size = inStream->Size();
   if (Size > Int64(std::numeric_limits<Integer>::max()))
-    throw EQRError(QStringLiteral("The stream is too large for a report file"));
+    throw EQRError(QStringLiteral("Поток слишком велик для файла отчёта"));
   auto Fresh = std::make_unique<TQRStream>(Integer(Size));
   inStream->SetPosition(0);
   Fresh->CopyFrom(inStream, 0);

@@ -3,6 +3,7 @@
 #include "report/engine/QRPrntr.h"
 
 #include "platform/rtl/Math.h"
+#include "report/engine/QRReport.h"
 
 // ---------------------------------------------------------------------------
 // Page drawing
@@ -156,6 +157,9 @@ void TQRPreview::UpdateImage()
   if (!FPreviewImage || FPreviewImage->ImageOK() || !FQRPrinter ||
       FQRPrinter->AvailablePages() < FPreviewImage->PageNumber())
     return;
+  if (auto* Report = dynamic_cast<TCustomQRReport*>(FQRPrinter->ParentReport());
+      Report && Report->PrevInitialZoom() == qrZoomToWidth)
+    ZoomToWidth();
   FPreviewImage->SetPageNumber(FPreviewImage->PageNumber());
 }
 

@@ -550,6 +550,30 @@ TCustomQRReport::TCustomQRReport(TComponent* AOwner)
   FPage = std::make_unique<TQRPage>(this);
   FPage->SetParentSizes();
   FGuiContext = std::make_unique<TMainThreadCalls>();
+  FPageLinkInfoList = std::make_unique<TQRPageInfoList>();
+  NewLinkPage();
+}
+
+void TCustomQRReport::NewLinkPage()
+{
+  FPendingLinkPage = std::make_unique<TQRLinkPage>();
+  FCurrLinkPage = FPendingLinkPage.get();
+}
+
+void TCustomQRReport::AddLinkItem(TQRPrintable* Control, const String& Text, double Left, double Top, double Width,
+                                  double Height)
+{
+  if (!UsePreviewLinks || !Control->ActiveInPreview() || !FCurrLinkPage)
+    return;
+  auto Item = std::make_unique<TPageItemRec>();
+  Item->controlname = Control->Name();
+  Item->controlclass = Control->ClassName();
+  Item->left = Left;
+  Item->top = Top;
+  Item->width = Width;
+  Item->height = Height;
+  Item->textcontent = Text;
+  FCurrLinkPage->addItemRec(std::move(Item));
 }
 
 std::unique_ptr<TQRCustomController> TCustomQRReport::MakeController()
@@ -900,6 +924,11 @@ void TCustomQRReport::CreateReport(bool Continuing)
     FAllDataSets.reset();
     FAvailable = true;
   });
+  // Entry n of the link list is page n of this run, not of an earlier one.
+  if (UsePreviewLinks && !Continuing) {
+    FPageLinkInfoList = std::make_unique<TQRPageInfoList>();
+    NewLinkPage();
+  }
   FBackgroundcontrol = nullptr;
   for (Integer I = 0; I < ControlCount(); ++I)
     if (auto* Img = dynamic_cast<TQRPrintable*>(Controls(I));
@@ -1044,6 +1073,8 @@ void TCustomQRReport::PrintColumnHeaders()
 void TCustomQRReport::NewPage(bool printHeaders)
 {
   EndPage();
+  if (UsePreviewLinks)
+    NewLinkPage();
   ++FPagecount;
   if (FExporting && FExportFilter)
     FExportFilter->NewPage();
@@ -1082,9 +1113,16 @@ void TCustomQRReport::NewPage(bool printHeaders)
       FExportFilter->AcceptGraphic(0, 0, &Shape);
     }
   }
-  if (FBackgroundcontrol && FExporting && FExportFilter)
-    FExportFilter->AcceptGraphic(FQRPrinter->XPos(FBackgroundcontrol->Size()->Left()),
-                                 FQRPrinter->YPos(FBackgroundcontrol->Size()->Top()), FBackgroundcontrol);
+  if (FBackgroundcontrol) {
+    const Integer X = FQRPrinter->XPos(FBackgroundcontrol->Size()->Left());
+    const Integer Y = FQRPrinter->YPos(FBackgroundcontrol->Size()->Top());
+    const TRect R(X, Y, X + RoundInt(FBackgroundcontrol->Size()->Width() * FQRPrinter->XFactor()),
+                  Y + RoundInt(FBackgroundcontrol->Size()->Height() * FQRPrinter->YFactor()));
+    if (auto* Img = dynamic_cast<TQRImage*>(FBackgroundcontrol); Img && C)
+      QRPrintPicture(FQRPrinter.get(), Img->Picture()->Graphic(), R, true, false);
+    if (FExporting && FExportFilter)
+      FExportFilter->AcceptGraphic(X, Y, FBackgroundcontrol);
+  }
   if (FPagecount > 1 || FOptions.Contains(TQRReportOption::FirstPageHeader))
     PrintBand(FBands->PageHeaderBand());
   FColumnTopPosition = FCurrentY;
@@ -1133,6 +1171,8 @@ void TCustomQRReport::EndPage()
     if (OnEndPage && !ComponentState().Contains(csDesigning))
       OnEndPage(this);
   }
+  if (UsePreviewLinks && FPendingLinkPage)
+    FPageLinkInfoList->addPageRec(FPendingLinkPage.release());
   if (FExporting && FExportFilter)
     FExportFilter->EndPage();
 }

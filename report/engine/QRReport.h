@@ -5,7 +5,9 @@
 #pragma once
 
 #include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
 #include "report/engine/QRExpr.h"
+#include "report/engine/QRPageInfo.h"
 #include "report/engine/QRPrntr.h"
 
 #include "platform/rtl/SyncObjs.h"
@@ -659,6 +661,8 @@ private:
   std::unique_ptr<TQRSubDetailGroupBands> FBands;
 };
 
+enum TPrevSaveType { stQRP, stPDF, stXL, stHTML, stRTF, stCSV, stASCII, stXML, stXLSX };
+
 // Settings of the standard preview window.
 class TQRPreviewController : public TComponent {
   VELMORA_CLASS(TQRPreviewController)
@@ -675,6 +679,10 @@ public:
   Integer prevInitWidth = 800;
   Integer prevInitHeight = 640;
   Integer PrevInitLeft = 0, PrevInitTop = 0, PagesInPreview = 0;
+  TPrevSaveType PrevDefaultSaveType = stQRP;
+  TFormStyle PrevWindowStyle = fsNormal;
+  TWindowState PrevInitState = wsNormal;
+  TQRZoomState PrevInitZoom = qrZoomToFit;
 };
 
 // ---------------------------------------------------------------------------
@@ -683,7 +691,15 @@ public:
 enum class TQRReportOption { FirstPageHeader, LastPageFooter, Compression };
 using TQRReportOptions = TSet<TQRReportOption>;
 enum TQRState { qrAvailable, qrPrepare, qrPreview, qrPrint, qrEdit };
-enum TPrevSaveType { stQRP, stPDF, stXL, stHTML, stRTF, stCSV, stASCII, stXML, stXLSX };
+
+// The commands of the standard preview that the report's hook may take over.
+enum TStandPrevEventType { spOpen, spClose, spCopy, spPrint, spPrintSetup, spLoad, spSave, spCancel };
+enum TStandPrevMouseEventType { meMouseClick, meMouseOver, meMouseOut };
+using TQRStandPrevEvent =
+  std::function<void(TObject* Sender, TStandPrevEventType EventType, const String& contName, bool& Handled)>;
+// itemInfo is the printed item under the pointer, nullptr for meMouseOut.
+using TQRStandPrevMouseEvent =
+  std::function<void(TObject* Sender, TStandPrevMouseEventType EventType, TPageItemRec* itemInfo)>;
 
 using TQRNotifyEvent = std::function<void(TCustomQRReport* Sender)>;
 using TQRReportBeforePrintEvent = std::function<void(TCustomQRReport* Sender, bool& PrintReport)>;
@@ -816,7 +832,33 @@ public:
   const String& BackImageControl() const { return FBackgroundImage; }
   void SetBackImageControl(const String& Value) { FBackgroundImage = Value; }
   void SetPreviewController(TQRPreviewController* Value);
+  // How the standard preview window opens for the report.
+  TFormStyle PrevFormStyle() const { return FPrevFormStyle; }
+  void SetPrevFormStyle(TFormStyle Value) { FPrevFormStyle = Value; }
+  TWindowState PreviewInitialState() const { return FPreviewInitialState; }
+  void SetPreviewInitialState(TWindowState Value) { FPreviewInitialState = Value; }
+  Integer PreviewLeft() const { return FPreviewLeft; }
+  void SetPreviewLeft(Integer Value) { FPreviewLeft = Value; }
+  Integer PreviewTop() const { return FPreviewTop; }
+  void SetPreviewTop(Integer Value) { FPreviewTop = Value; }
+  bool PrevShowThumbs() const { return FPrevShowThumbs; }
+  void SetPrevShowThumbs(bool Value) { FPrevShowThumbs = Value; }
+  bool PrevShowSearch() const { return FPrevShowSearch; }
+  void SetPrevShowSearch(bool Value) { FPrevShowSearch = Value; }
+  TQRZoomState PrevInitialZoom() const { return FPrevInitialZoom; }
+  void SetPrevInitialZoom(TQRZoomState Value) { FPrevInitialZoom = Value; }
+  TPrevSaveType PreviewDefaultSaveType() const { return FPreviewDefaultSaveType; }
+  void SetPreviewDefaultSaveType(TPrevSaveType Value) { FPreviewDefaultSaveType = Value; }
+  // The items printed on each page, recorded while UsePreviewLinks is set:
+  // entry n holds page n, entry 0 what came before the first page break.
+  TQRPageInfoList* PageLinkInfoList() const { return FPageLinkInfoList.get(); }
+  TQRLinkPage* currLinkPage() const { return FCurrLinkPage; }
+  // Records a printed item on the current page (when links are recorded).
+  void AddLinkItem(TQRPrintable* Control, const String& Text, double Left, double Top, double Width, double Height);
 
+  TQRStandPrevEvent OnStandPrevEvent;
+  TQRStandPrevMouseEvent OnStandPrevMouseEvent;
+  bool UsePreviewLinks = false;
   TQRAfterPrintEvent AfterPrint;
   TQRAfterPreviewEvent AfterPreview;
   TQRAfterPreviewEvent OnPreviewShowing;
@@ -886,6 +928,20 @@ private:
   String FBackgroundImage;
   TQRPrintable* FBackgroundcontrol = nullptr;
   TQRPreviewController* FPreviewSetup = nullptr;
+  std::unique_ptr<TQRPageInfoList> FPageLinkInfoList;
+  // The current page's items: owned by FPendingLinkPage until the page end
+  // hands it to FPageLinkInfoList.
+  TQRLinkPage* FCurrLinkPage = nullptr;
+  std::unique_ptr<TQRLinkPage> FPendingLinkPage;
+  void NewLinkPage();
+  TFormStyle FPrevFormStyle = fsNormal;
+  TWindowState FPreviewInitialState = wsNormal;
+  TQRZoomState FPrevInitialZoom = qrZoomToFit;
+  TPrevSaveType FPreviewDefaultSaveType = stPDF;
+  Integer FPreviewLeft = 0;
+  Integer FPreviewTop = 0;
+  bool FPrevShowThumbs = true;
+  bool FPrevShowSearch = true;
   TQRExportFilter* FExportFilter = nullptr;
   TQREvElement* EvPageNumber = nullptr;
   TQREvElement* EvColumnNumber = nullptr;

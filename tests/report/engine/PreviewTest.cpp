@@ -1,6 +1,7 @@
 // PreviewTest.cpp: the preview control, the standard preview window, the
 // progress window and the print dialog, on the offscreen platform with jobs
 // whose pages are drawn straight onto the job's canvas.
+#include "report/engine/QRCtrls.h"
 #include "report/engine/QRPageInfo.h"
 #include "report/engine/QRPrev.h"
 #include "report/engine/QRPrgres.h"
@@ -674,6 +675,191 @@ TEST_F(PreviewTest, PrinterSetupChoicesReachTheJob)
   EXPECT_EQ(R.Report->PrinterSettings()->Copies, 5);
   EXPECT_EQ(Job->Copies(), 2);
   F->Close();
+}
+
+// How the report chooses its preview window: its own settings, or those of
+// a preview controller when it has one.
+TEST_F(PreviewTest, ReportSettingsShapeThePreviewWindow)
+{
+  struct TCase {
+    const char* Name;
+    std::function<void(TQRReport*)> Setup;
+    std::function<void(TQRStandardPreview*)> Check;
+  };
+  const TCase Cases[] = {
+    {"the report's own settings",
+     [](TQRReport* R) {
+       R->SetPrevShowThumbs(false);
+       R->SetPrevShowSearch(false);
+       R->SetPrevInitialZoom(qrZoomOther);
+       R->SetZoom(150);
+       R->SetPreviewInitialState(wsNormal);
+       R->SetPreviewLeft(10);
+       R->SetPreviewTop(20);
+       R->SetPreviewWidth(640);
+       R->SetPreviewHeight(480);
+     },
+     [](TQRStandardPreview* F) {
+       EXPECT_FALSE(F->Tabs->Visible());
+       EXPECT_FALSE(F->FindButton->Visible());
+       EXPECT_EQ(F->QRPreview->Zoom(), 150);
+       EXPECT_TRUE(F->Zoom100->Down());
+       EXPECT_EQ(F->WindowState(), wsNormal);
+       EXPECT_EQ(F->FormStyle(), fsNormal);
+       EXPECT_EQ(F->Width(), 640);
+       EXPECT_EQ(F->Height(), 480);
+     }},
+    {"zoom to width, stay on top",
+     [](TQRReport* R) {
+       R->SetPrevInitialZoom(qrZoomToWidth);
+       R->SetPrevFormStyle(fsStayOnTop);
+     },
+     [](TQRStandardPreview* F) {
+       EXPECT_TRUE(F->ZoomToWidth->Down());
+       EXPECT_EQ(F->QRPreview->ZoomState(), qrZoomToWidth);
+       EXPECT_EQ(F->FormStyle(), fsStayOnTop);
+       EXPECT_TRUE(F->Tabs->Visible());
+     }},
+    {"a preview controller",
+     [](TQRReport* R) {
+       auto* C = new TQRPreviewController(nullptr);
+       C->ShowPrintButton = false;
+       C->ShowThumbs = false;
+       C->PrevInitZoom = qrZoom100;
+       C->PrevInitState = wsMaximized;
+       R->SetPreviewController(C);
+     },
+     [](TQRStandardPreview* F) {
+       EXPECT_FALSE(F->Print->Visible());
+       EXPECT_TRUE(F->SaveReport->Visible());
+       EXPECT_FALSE(F->TabThumbs->TabVisible());
+       EXPECT_EQ(F->QRPreview->Zoom(), 100);
+       EXPECT_EQ(F->WindowState(), wsMaximized);
+     }},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TReportRig R(4);
+    C.Setup(R.Report);
+    R.Report->PreviewModeless();
+    R.Report->WaitForBackground();
+    TQRStandardPreview* F = R.Preview();
+    ASSERT_NE(F, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return F->Print->Enabled(); }));
+    C.Check(F);
+    F->Close();
+    LetMessagesRun();
+  }
+}
+
+// Every command first offers itself to the report's hook; a command the hook
+// takes over does nothing more.
+TEST_F(PreviewTest, ReportHookTakesCommandsOver)
+{
+  TReportRig R(4);
+  std::vector<std::pair<TStandPrevEventType, String>> Heard;
+  R.Report->OnStandPrevEvent = [&](TObject*, TStandPrevEventType Type, const String& Name, bool& Handled) {
+    Heard.emplace_back(Type, Name);
+    Handled = Type == spSave || Type == spPrint;
+  };
+  R.Report->PreviewModeless();
+  R.Report->WaitForBackground();
+  TQRStandardPreview* F = R.Preview();
+  ASSERT_NE(F, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return F->Print->Enabled(); }));
+  ASSERT_FALSE(Heard.empty());
+  EXPECT_EQ(Heard.front(), std::make_pair(spOpen, String()));
+
+  bool DialogShown = false;
+  const auto Old = SetFileDialogHook([&](TOpenDialog* D) {
+    DialogShown = true;
+    // The report's default type has no filter here: report files are offered.
+    if (D->Title == QStringLiteral("Save report")) {
+      EXPECT_EQ(D->FileName, QStringLiteral("*.QRP"));
+    }
+    return false;
+  });
+  Heard.clear();
+  gui_test::Click(F->SaveReport, QPoint(10, 10));
+  EXPECT_FALSE(DialogShown);
+  gui_test::Click(F->Print, QPoint(10, 10));
+  EXPECT_TRUE(F->ExitButton->Enabled());
+  gui_test::Click(F->LoadReport, QPoint(10, 10));
+  EXPECT_TRUE(DialogShown);
+  R.Report->OnStandPrevEvent = [&](TObject*, TStandPrevEventType Type, const String& Name, bool&) {
+    Heard.emplace_back(Type, Name);
+  };
+  gui_test::Click(F->SaveReport, QPoint(10, 10));
+  SetFileDialogHook(Old);
+  const std::vector<std::pair<TStandPrevEventType, String>> Expected = {
+    {spSave, QStringLiteral("Save")}, {spPrint, QStringLiteral("Print")}, {spLoad, QStringLiteral("Load")},
+    {spSave, QStringLiteral("Save")}};
+  EXPECT_EQ(Heard, Expected);
+  F->Close();
+  LetMessagesRun();
+  EXPECT_EQ(Heard.back(), std::make_pair(spClose, String()));
+}
+
+// A report that records its printed items tells its mouse hook which of them
+// lies under the pointer over the page.
+TEST_F(PreviewTest, PreviewLinksReachTheMouseHook)
+{
+  TReportRig R(8);
+  R.Report->UsePreviewLinks = true;
+  TQRCustomBand* Detail = R.Report->Bands()->DetailBand();
+  auto* Label = new TQRLabel(R.Owner.get());
+  Label->SetName(QStringLiteral("Amount"));
+  Label->SetParent(Detail);
+  Label->SetCaption(QStringLiteral("Сумма"));
+  Label->Size()->SetLeft(100);
+  Label->Size()->SetTop(20);
+  Label->SetActiveInPreview(true);
+  auto* Silent = new TQRLabel(R.Owner.get());
+  Silent->SetName(QStringLiteral("Silent"));
+  Silent->SetParent(Detail);
+  Silent->SetCaption(QStringLiteral("Не отмечается"));
+  Silent->Size()->SetLeft(100);
+  Silent->Size()->SetTop(35);
+  for (int Run = 0; Run < 2; ++Run)   // a second run starts its list afresh
+    R.Report->Prepare();
+  TQRPrinter* Job = R.Report->QRPrinter();
+  ASSERT_NE(Job, nullptr);
+  TQRPageInfoList* Links = R.Report->PageLinkInfoList();
+  // Entry 0 holds what came before the first page; then one entry a page.
+  ASSERT_EQ(Links->Count(), Job->PageCount() + 1);
+  EXPECT_EQ(Links->getPageRec(0)->Count(), 0);
+  TQRLinkPage* Page2 = Links->getPageRec(2);
+  ASSERT_GT(Page2->Count(), 0);
+  for (const auto& Item : Page2->linkitems) {
+    EXPECT_EQ(Item->controlname, QStringLiteral("Amount"));
+    EXPECT_EQ(Item->controlclass, QStringLiteral("TQRLabel"));
+    EXPECT_EQ(Item->textcontent, QStringLiteral("Сумма"));
+  }
+  // 100 mm right of the 10 mm margin, in pixels at 96 dpi.
+  const TPageItemRec* First = Page2->getItemRec(0);
+  EXPECT_NEAR(First->left, 110 / 25.4 * 96, 1);
+
+  std::vector<std::pair<TStandPrevMouseEventType, String>> Heard;
+  R.Report->OnStandPrevMouseEvent = [&](TObject* Sender, TStandPrevMouseEventType Type, TPageItemRec* Item) {
+    EXPECT_EQ(Sender, R.Report);
+    Heard.emplace_back(Type, Item ? Item->controlname : QStringLiteral("-"));
+  };
+  TQRStandardPreview* F = Open(*Job);
+  F->SelectPage(2);
+  TQRPreviewImage* Image = F->QRPreview->PreviewImage();
+  const double Scale = F->QRPreview->Zoom() / 100.0 * Job->CurrentScreenDPI();
+  const Integer X = Integer((First->left + First->width / 2) * Scale);
+  const Integer Y = Integer((First->top + First->height / 2) * Scale);
+  ASSERT_TRUE(Image->OnMouseMove);
+  Image->OnMouseMove(Image, TShiftState(), X, Y);
+  Image->OnMouseDown(Image, mbLeft, TShiftState(), X, Y);
+  Image->OnMouseMove(Image, TShiftState(), 2, 2);
+  Image->OnMouseDown(Image, mbLeft, TShiftState(), 2, 2);
+  const std::vector<std::pair<TStandPrevMouseEventType, String>> Expected = {
+    {meMouseOver, QStringLiteral("Amount")}, {meMouseClick, QStringLiteral("Amount")},
+    {meMouseOut, QStringLiteral("-")}};
+  EXPECT_EQ(Heard, Expected);
+  Form.reset();
 }
 
 TEST_F(PreviewTest, Screenshot)

@@ -1,6 +1,7 @@
 // ReportGenerationTest.cpp: report runs read back page by page: page and
 // column flow, forced breaks, child bands, groups, sub-details, empty data,
 // cancelling; the same report over the server; runs on a thread of their own.
+#include "report/engine/QRCtrls.h"
 #include "report/engine/QRReport.h"
 
 #include "tests/report/engine/MemoryRows.h"
@@ -343,6 +344,45 @@ TEST(QRReportGeneration, SameReportOverTheServer)
   });
   NestedGroups(R);
   EXPECT_EQ(PagesAsText(R.Run()), Expected);
+}
+
+// The picture named as the report's background is drawn stretched under
+// every page, and not again over it as a control of the report.
+TEST(QRReportGeneration, BackgroundImageOnEveryPage)
+{
+  TRig R(NumberedRows(10));
+  auto* Back = new TQRImage(R.Form.get());
+  Back->SetName(QStringLiteral("Back"));
+  Back->SetParent(R.Report);
+  Back->Size()->SetLeft(100);
+  Back->Size()->SetTop(150);
+  Back->Size()->SetWidth(50);
+  Back->Size()->SetHeight(50);
+  TBitmap Red(4, 4);
+  Red.Canvas()->Brush()->SetColor(TColor(0x0000FF));
+  Red.Canvas()->FillRect(TRect(0, 0, 4, 4));
+  Back->Picture()->SetGraphic(&Red);
+  R.Report->SetBackImageControl(QStringLiteral("Back"));
+  // Opaque bands would paint over the background where they print.
+  for (TQRCustomBand* B : {R.PageHeader, R.Title, R.Detail, R.Summary, R.PageFooter})
+    B->SetTransparentBand(true);
+  R.Run();
+  TQRPrinter* Job = R.Report->QRPrinter();
+  ASSERT_GE(Job->PageCount(), 2);
+  auto Pixel = [](TMetafile& Page, double XMM, double YMM) {
+    TBitmap B(Page.Width(), Page.Height());
+    B.Canvas()->Brush()->SetColor(clWhite);
+    B.Canvas()->FillRect(TRect(0, 0, Page.Width(), Page.Height()));
+    B.Canvas()->Draw(0, 0, &Page);
+    return B.Image().pixel(int(XMM / 25.4 * 96), int(YMM / 25.4 * 96)) & 0xFFFFFF;
+  };
+  for (Integer N = 1; N <= Job->PageCount(); ++N) {
+    SCOPED_TRACE(N);
+    const std::unique_ptr<TMetafile> Page = Job->GetPage(N);
+    ASSERT_NE(Page, nullptr);
+    EXPECT_EQ(Pixel(*Page, 125, 175), 0xFF0000u);   // inside: red
+    EXPECT_EQ(Pixel(*Page, 155, 175), 0xFFFFFFu);   // beside it
+  }
 }
 
 namespace {
