@@ -1285,8 +1285,11 @@ void TCustomMemTableEh::DataEvent(TDataEvent Event, NativeInt Info)
   case deUpdateState:
     if (State() == dsInsert && !FStateInsert) {
       FStateInsert = true;
-      FStateInsertRowNum = FInstantReadCurRowNum;
-      MTViewDataEvent(FStateInsertRowNum, mtRowInsertedEh, -1);
+      // Remembered after the report, which would otherwise count the new
+      // row as one inserted above it.
+      const Integer Row = FInstantReadCurRowNum;
+      MTViewDataEvent(Row, mtRowInsertedEh, -1);
+      FStateInsertRowNum = Row;
     } else if (State() == dsBrowse && FStateInsert) {
       const Integer Row = FStateInsertRowNum;
       FStateInsert = false;

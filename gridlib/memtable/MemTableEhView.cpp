@@ -9,6 +9,8 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -654,60 +656,129 @@ void TCustomMemTableEh::MasterChanged(TObject* Sender)
 // ---------------------------------------------------------------------------
 // Sorting.
 
+TMTOrderByList::TMTOrderByList(const TCustomMemTableEh* AMemTable) : TOrderByList(true), FMemTable(AMemTable) {}
+
+TOrderByItemEh* TMTOrderByList::AddItem()
+{
+  auto* Item = new TOrderByItemEh();
+  Add(Item);
+  return Item;
+}
+
+// A dataset field answers its index; a storage column without a field
+// answers its position after all the fields.
+Integer TMTOrderByList::FindFieldIndex(const String& FieldName)
+{
+  if (TField* F = FMemTable->FindField(FieldName))
+    return F->Index();
+  const Integer Col = FMemTable->MemTableData()->DataStruct()->FieldIndex(FieldName);
+  return Col < 0 ? -1 : FMemTable->FieldCount() + Col;
+}
+
+void TMTOrderByList::SetItemFieldIndex(TOrderByItemEh* Item, Integer FieldIndex)
+{
+  TMTDataStructEh* Struct = FMemTable->MemTableData()->DataStruct();
+  if (FieldIndex < FMemTable->FieldCount()) {
+    TField* F = FMemTable->Fields()->Fields(FieldIndex);
+    Item->FieldIndex = FieldIndex;
+    Item->DataType = F->DataType();
+    Item->MTFieldIndex = Struct->FieldIndex(F->FieldName());
+  } else {
+    Item->FieldIndex = -1;
+    Item->MTFieldIndex = FieldIndex - FMemTable->FieldCount();
+    Item->DataType = Struct->GetDataField(Item->MTFieldIndex)->GetDataType();
+  }
+  Item->CaseIns = FMemTable->FilterOptions().Contains(foCaseInsensitive) ||
+                  FMemTable->Options().Contains(mtoTextFieldsCaseInsensitive);
+}
+
+Integer TMTOrderByList::ItemSlot(const TOrderByItemEh* Item) const
+{
+  if (Item->FieldIndex >= 0 && FMemTable->FActive)
+    return FMemTable->Fields()->Fields(Item->FieldIndex)->FieldNo() - 1;
+  return Item->MTFieldIndex;
+}
+
+// Keys exist only for stored values: not for calculated or lookup fields,
+// nor while an external procedure gives the keys.
+Integer TMTOrderByList::KeyLength() const
+{
+  if (Count() == 0 || Count() > MaxKeyLength || FMemTable->FGetOrderVarValueProc)
+    return 0;
+  for (Integer I = 0; I < Count(); ++I) {
+    const TOrderByItemEh* It = GetItem(I);
+    if (It->ExtObjIndex >= 0 || ItemSlot(It) < 0)
+      return 0;
+    if (It->FieldIndex >= 0 && FMemTable->Fields()->Fields(It->FieldIndex)->FieldKind() != fkData)
+      return 0;
+  }
+  return Count();
+}
+
+namespace {
+
+// A stored value as a number that orders exactly as the variant comparison
+// orders values of the column; false for anything else (texts, Booleans,
+// integers or amounts too large for a double to tell apart).
+bool NumericSortKey(const Variant& V, double& Key)
+{
+  constexpr double Exact = 9007199254740992.0;   // 2^53
+  switch (V.VType()) {
+  case varSmallint:
+  case varInteger:
+  case varShortInt:
+  case varByte:
+  case varWord:
+  case varLongWord:
+  case varInt64: {
+    const Int64 I = V.AsInt64();
+    if (I > Int64(Exact) || I < -Int64(Exact))
+      return false;
+    Key = double(I);
+    return true;
+  }
+  case varCurrency: {
+    // Distinct amounts stay distinct after the division well below 2^53.
+    const Int64 Raw = V.AsCurrency().Raw();
+    if (Raw > Int64(4e15) || Raw < -Int64(4e15))
+      return false;
+    Key = V.AsDouble();
+    return true;
+  }
+  case varSingle:
+  case varDouble:
+  case varDate:
+    Key = V.AsDouble();
+    return std::isfinite(Key);
+  default:
+    return false;
+  }
+}
+
+}  // namespace
+
+// Null and unassigned values below every number; a descending item negated.
+bool TMTOrderByList::KeyOf(const TMemoryRecordEh* Rec, double* Key) const
+{
+  for (Integer I = 0; I < Count(); ++I) {
+    const TOrderByItemEh* It = GetItem(I);
+    const Variant& V = Rec->Value(ItemSlot(It));
+    double K;
+    if (VarIsNull(V) || VarIsEmpty(V))
+      K = -std::numeric_limits<double>::infinity();
+    else if (!NumericSortKey(V, K))
+      return false;
+    Key[I] = It->Desc ? -K : K;
+  }
+  return true;
+}
+
 // Field names, each followed by ASC or DESC any number of times, separated
 // by "," or ";"; a name in square brackets may hold blanks.
 std::unique_ptr<TMTOrderByList> TCustomMemTableEh::ParseOrderByStr(const String& OrderByStr) const
 {
-  auto List = std::make_unique<TMTOrderByList>();
-  std::vector<String> Tokens;
-  for (qsizetype I = 0; I < OrderByStr.size();) {
-    const QChar C = OrderByStr[I];
-    if (C.isSpace()) {
-      ++I;
-    } else if (C == QLatin1Char(',') || C == QLatin1Char(';')) {
-      Tokens.push_back(String(C));
-      ++I;
-    } else if (C == QLatin1Char('[')) {
-      const qsizetype E = OrderByStr.indexOf(QLatin1Char(']'), I);
-      const qsizetype End = E < 0 ? OrderByStr.size() : E;
-      Tokens.push_back(OrderByStr.mid(I + 1, End - I - 1));
-      I = End + 1;
-    } else {
-      qsizetype E = I;
-      while (E < OrderByStr.size() && !OrderByStr[E].isSpace() && OrderByStr[E] != QLatin1Char(',') &&
-             OrderByStr[E] != QLatin1Char(';'))
-        ++E;
-      Tokens.push_back(OrderByStr.mid(I, E - I));
-      I = E;
-    }
-  }
-  const bool CaseIns = FilterOptions().Contains(foCaseInsensitive) || Options().Contains(mtoTextFieldsCaseInsensitive);
-  bool ExpectName = true;
-  for (const String& T : Tokens) {
-    if (ExpectName) {
-      TMTOrderByItemEh Item;
-      TField* F = FindField(T);
-      if (F) {
-        Item.FieldIndex = F->Index();
-        Item.DataType = F->DataType();
-      }
-      Item.MTFieldIndex = MemTableData()->DataStruct()->FieldIndex(T);
-      if (!F && Item.MTFieldIndex < 0)
-        throw Exception(QStringLiteral(" Field - \"%1\" not found.").arg(T));
-      if (!F)
-        Item.DataType = MemTableData()->DataStruct()->GetDataField(Item.MTFieldIndex)->GetDataType();
-      Item.CaseIns = CaseIns;
-      List->Items.push_back(Item);
-      ExpectName = false;
-    } else if (T.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0) {
-      List->Items.back().Desc = true;
-    } else if (T.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
-    } else if (T == QLatin1String(",") || T == QLatin1String(";")) {
-      ExpectName = true;
-    } else {
-      throw Exception(QStringLiteral(" Invalid token - \"%1\"").arg(T));
-    }
-  }
+  auto List = std::make_unique<TMTOrderByList>(this);
+  List->ParseOrderByStr(OrderByStr);
   return List;
 }
 
@@ -752,16 +823,16 @@ Integer TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh
   if (!List || List->Count() == 0)
     return ByPosition();
   bool ByKeys = bool(FGetOrderVarValueProc);
-  for (const TMTOrderByItemEh& I : List->Items)
-    if (I.FieldIndex >= 0 && Fields()->Fields(I.FieldIndex)->FieldKind() != fkData)
+  for (Integer I = 0; I < List->Count(); ++I)
+    if (List->GetItem(I)->FieldIndex >= 0 && Fields()->Fields(List->GetItem(I)->FieldIndex)->FieldKind() != fkData)
       ByKeys = true;
   if (ByKeys) {
-    auto KeyOf = [&](TMemoryRecordEh* R, size_t I) -> Variant {
+    auto KeyOf = [&](TMemoryRecordEh* R, Integer I) -> Variant {
       if (FGetOrderVarValueProc) {
         const Variant& K = FSortingValues.at(size_t(R->Index()));
         return List->Count() < 2 ? K : K.GetElement(int(I));
       }
-      const TMTOrderByItemEh& It = List->Items[I];
+      const TOrderByItemEh* It = List->GetItem(I);
       const Integer Row = FRecordsView->IndexOfRec(R);
       if (Row >= 0)
         InstantReadEnter(Row);
@@ -770,22 +841,22 @@ Integer TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh
       ScopeExit Leave([&] { InstantReadLeave(); });
       if (Row < 0)
         GetCalcFields(FInstantBuffers.back());
-      return It.FieldIndex >= 0 ? Fields()->Fields(It.FieldIndex)->Value() : R->Value(It.MTFieldIndex);
+      return It->FieldIndex >= 0 ? Fields()->Fields(It->FieldIndex)->Value() : R->Value(It->MTFieldIndex);
     };
-    for (size_t I = 0; I < List->Items.size(); ++I) {
-      const TMTOrderByItemEh& It = List->Items[I];
-      const Integer C = CompareItemValues(KeyOf(Rec1, I), KeyOf(Rec2, I), It.CaseIns && IsCaseInsType(It.DataType),
-                                          It.Desc);
+    for (Integer I = 0; I < List->Count(); ++I) {
+      const TOrderByItemEh* It = List->GetItem(I);
+      const Integer C =
+        CompareItemValues(KeyOf(Rec1, I), KeyOf(Rec2, I), It->CaseIns && IsCaseInsType(It->DataType), It->Desc);
       if (C != 0)
         return C;
     }
     return ByPosition();
   }
-  for (const TMTOrderByItemEh& It : List->Items) {
-    const Integer Slot =
-      It.FieldIndex >= 0 && FActive ? Fields()->Fields(It.FieldIndex)->FieldNo() - 1 : It.MTFieldIndex;
+  for (Integer I = 0; I < List->Count(); ++I) {
+    const TOrderByItemEh* It = List->GetItem(I);
+    const Integer Slot = List->ItemSlot(It);
     const Integer C =
-      CompareItemValues(Rec1->Value(Slot), Rec2->Value(Slot), It.CaseIns && IsCaseInsType(It.DataType), It.Desc);
+      CompareItemValues(Rec1->Value(Slot), Rec2->Value(Slot), It->CaseIns && IsCaseInsType(It->DataType), It->Desc);
     if (C != 0)
       return C;
   }
@@ -853,15 +924,14 @@ void TCustomMemTableEh::SortDataByOrderList(TMTOrderByList* ParamSort)
 void TCustomMemTableEh::SortWithExternalProc(const TGetOrderVarValueProcEh& OrderValueProc,
                                              const TExternalSortDataArrEh& DescDirections)
 {
-  TMTOrderByList List;
+  TMTOrderByList List(this);
   const bool CaseIns = FilterOptions().Contains(foCaseInsensitive);
   for (size_t I = 0; I < DescDirections.size(); ++I) {
-    TMTOrderByItemEh Item;
-    Item.Desc = DescDirections[I].Desc;
-    Item.DataType = DescDirections[I].DataType;
-    Item.CaseIns = CaseIns;
-    Item.ExtObjIndex = Integer(I);
-    List.Items.push_back(Item);
+    TOrderByItemEh* Item = List.AddItem();
+    Item->Desc = DescDirections[I].Desc;
+    Item->DataType = DescDirections[I].DataType;
+    Item->CaseIns = CaseIns;
+    Item->ExtObjIndex = Integer(I);
   }
   TRecordsListEh* Records = MemTableData()->RecordsList();
   ScopeExit Release([&] {
@@ -965,14 +1035,6 @@ void TMemTableTreeListEh::SetFilterNodeIfParentVisible(bool Value)
   FMemTable->RecordsView()->MemoryTreeList()->SetFilterNodeIfParentVisible(Value);
 }
 
-void TMemTableTreeListEh::FullExpand() {}
-void TMemTableTreeListEh::FullCollapse() {}
-
-bool TMemTableTreeListEh::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options)
-{
-  return FMemTable->Locate(KeyFields, KeyValues, Options);
-}
-
 // ---------------------------------------------------------------------------
 // Distinct values of a column.
 
@@ -1060,150 +1122,6 @@ void TMemTableDataFieldValueListEh::RefreshValues()
     Prev = Text;
     Any = true;
   }
-}
-
-// ---------------------------------------------------------------------------
-// Tree of the current record.
-
-TMemRecViewEh* TCustomMemTableEh::TreeNode() const
-{
-  CheckActive();
-  return RecView();
-}
-
-Integer TCustomMemTableEh::TreeNodeLevel() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N ? N->NodeLevel() : -1;
-}
-
-Integer TCustomMemTableEh::TreeNodeChildCount() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N ? N->VisibleNodesCount() : -1;
-}
-
-bool TCustomMemTableEh::TreeNodeHasChildren() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N && N->NodeHasChildren();
-}
-
-bool TCustomMemTableEh::TreeNodeExpanded() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N && N->NodeExpanded();
-}
-
-void TCustomMemTableEh::SetTreeNodeExpanded(bool Value)
-{
-  TMemRecViewEh* N = TreeNode();
-  if (!N) {
-    if (TMTRecBuf* B = RecBuf(ActiveBuffer()))
-      B->NewTreeNodeExpanded = Value;
-    return;
-  }
-  bool Allow = true;
-  if (Value && !N->NodeExpanded() && OnTreeNodeExpanding)
-    OnTreeNodeExpanding(this, RecNo(), Allow);
-  if (Allow)
-    N->SetNodeExpanded(Value);
-  Resync({});
-}
-
-bool TCustomMemTableEh::TreeNodeHasVisibleChildren() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N && N->NodeHasVisibleChildren();
-}
-
-void TCustomMemTableEh::SetTreeNodeHasVisibleChildren(bool Value)
-{
-  (void)Value;
-}
-
-bool TCustomMemTableEh::GetActiveRecTreeNodeExpanded() { return TreeNodeExpanded(); }
-bool TCustomMemTableEh::GetActiveRecTreeNodeHasVisibleChildren() { return TreeNodeHasVisibleChildren(); }
-Integer TCustomMemTableEh::GetTreeNodeLevel() { return TreeNodeLevel(); }
-
-Integer TCustomMemTableEh::GetPrevVisibleTreeNodeLevel()
-{
-  CheckActive();
-  if (!FRecordsView->ViewAsTreeList() || RecNo() <= 1)
-    return -1;
-  return ViewEntryAtRow(RecNo() - 2)->NodeLevel();
-}
-
-Integer TCustomMemTableEh::GetNextVisibleTreeNodeLevel()
-{
-  CheckActive();
-  if (!FRecordsView->ViewAsTreeList() || RecNo() >= RecordCount())
-    return -1;
-  return ViewEntryAtRow(RecNo())->NodeLevel();
-}
-
-bool TCustomMemTableEh::TreeNodeHasNextVisibleSibling(Integer Level)
-{
-  (void)Level;
-  CheckActive();
-  return false;
-}
-
-bool TCustomMemTableEh::TreeNodeHasPriorVisibleSibling(Integer Level)
-{
-  (void)Level;
-  CheckActive();
-  return false;
-}
-
-Integer TCustomMemTableEh::SetTreeNodeExpandedAtRow(Integer RowNum, bool Expanded)
-{
-  (void)RowNum;
-  (void)Expanded;
-  CheckActive();
-  return -1;
-}
-
-bool TCustomMemTableEh::TreeListExpandedChanging(TMemRecViewEh* Node)
-{
-  bool Allowed = true;
-  if (!Node->NodeExpanded() && OnRecordsViewTreeNodeExpanding)
-    OnRecordsViewTreeNodeExpanding(this, Node, Allowed);
-  return Allowed;
-}
-
-void TCustomMemTableEh::TreeListExpandedChanged(TMemRecViewEh* Node)
-{
-  if (!Active())
-    return;
-  if (Node->NodeExpanded() && OnRecordsViewTreeNodeExpanded)
-    OnRecordsViewTreeNodeExpanded(this, Node);
-}
-
-bool TCustomMemTableEh::MoveRecord(Integer FromIndex, Integer ToIndex, Integer TreeLevel, bool CheckOnly)
-{
-  (void)TreeLevel;
-  if (!Active() || FromIndex > RecordCount() || ToIndex > RecordCount())
-    return true;
-  if (FRecordsView->ViewAsTreeList())
-    return false;
-  if (CheckOnly)
-    return true;
-  TMemoryRecordEh* From = FRecordsView->GetViewRecord(FromIndex);
-  TMemoryRecordEh* To = FRecordsView->GetViewRecord(ToIndex);
-  MemTableData()->RecordsList()->Move(From->Index(), To->Index());
-  Resync({});
-  return true;
-}
-
-bool TCustomMemTableEh::MoveRecords(std::vector<TBookmark>& BookmarkList, Integer ToRecNo, Integer TreeLevel,
-                                    bool CheckOnly)
-{
-  (void)BookmarkList;
-  (void)ToRecNo;
-  (void)TreeLevel;
-  (void)CheckOnly;
-  return false;
 }
 
 // ---------------------------------------------------------------------------
