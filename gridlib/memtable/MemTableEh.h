@@ -659,6 +659,10 @@ protected:
   void UpdateDetailMode(bool AutoRefresh);
   void MasterChanged(TObject* Sender);
   Variant MasterValuesNow() const;
+  // The master dataset when it can give parameters to the data driver.
+  TDataSet* ReadyMasterDataSet() const;
+  void SetProviderParamsFromMaster();
+  void RefreshFromMaster();
 
   // --- view events
   virtual void MTViewDataEvent(Integer RowNum, TMTViewEventTypeEh Event, Integer OldRowNum);

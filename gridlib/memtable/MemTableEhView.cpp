@@ -3,6 +3,8 @@
 // settings, the distinct values of a column, and the view events for grids.
 #include "gridlib/memtable/MemTableEh.h"
 
+#include "gridlib/memtable/DataDriverEh.h"
+
 #include "gridlib/foundation/ToolCtrlsEh.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/ScopeExit.h"
@@ -626,18 +628,30 @@ Variant TCustomMemTableEh::MasterValuesNow() const
   return VarArrayOf(Vals);
 }
 
+// The restriction is on in the provider side while the link is active; in
+// the other sides when the detail fields match the master's.
 void TCustomMemTableEh::UpdateDetailMode(bool AutoRefresh)
 {
   const bool Was = FDetailMode;
   FDetailFieldList.clear();
-  FDetailMode = false;
-  if (FActive && FMasterDataLink->Active() && !FDetailFields.isEmpty() && !MasterFields().isEmpty()) {
-    FDetailFieldList = GetFieldList(FDetailFields);
-    FDetailMode = !FDetailFieldList.empty() && FDetailFieldList.size() == FMasterDataLink->Fields().size();
+  bool Mode = false;
+  if (FActive) {
+    if (!FDetailFields.isEmpty())
+      FDetailFieldList = GetFieldList(FDetailFields);
+    if (FMasterDetailSide == mdsOnProviderEh)
+      Mode = FMasterDataLink->Active();
+    else
+      Mode = FMasterDataLink->Active() && !FDetailFieldList.empty() &&
+             FDetailFieldList.size() == FMasterDataLink->Fields().size();
   }
-  FMasterValues = FDetailMode ? MasterValuesNow() : Variant();
-  if (AutoRefresh && (FDetailMode || Was) && Active() && State() != dsOpening)
+  FDetailMode = Mode;
+  FMasterValues = Mode && FMasterDetailSide != mdsOnProviderEh ? MasterValuesNow() : Variant();
+  if (!AutoRefresh || !(Mode || Was) || !Active() || State() == dsOpening)
+    return;
+  if (FMasterDetailSide == mdsOnSelfEh)
     RefreshFilter();
+  else
+    RefreshFromMaster();
 }
 
 void TCustomMemTableEh::MasterChanged(TObject* Sender)
@@ -647,9 +661,76 @@ void TCustomMemTableEh::MasterChanged(TObject* Sender)
     return;
   CheckBrowseMode();
   const bool Was = FDetailMode;
+  const Variant OldValues = FMasterValues;
   UpdateDetailMode(false);
-  if (!FDetailMode && !Was)
+  if (FMasterDetailSide == mdsOnProviderEh) {
+    RefreshFromMaster();
     return;
+  }
+  // Staying on the same master key reads and filters nothing.
+  if (FDetailMode == Was && (!FDetailMode || VariantsEqual(FMasterValues, OldValues)))
+    return;
+  if (FMasterDetailSide == mdsOnSelfEh)
+    RefreshFilter();
+  else
+    RefreshFromMaster();
+}
+
+TDataSet* TCustomMemTableEh::ReadyMasterDataSet() const
+{
+  TDataSource* Source = MasterSource();
+  TDataSet* Master = Source ? Source->DataSet() : nullptr;
+  if (!Master || !Master->Active() || Master->State() == dsSetKey || !FDataDriver)
+    return nullptr;
+  return Master;
+}
+
+void TCustomMemTableEh::SetProviderParamsFromMaster()
+{
+  TDataSet* Master = ReadyMasterDataSet();
+  if (!Master)
+    return;
+  FDataDriver->SetReaderParamsFromCursor(Master);
+  if (FMasterDetailSide == mdsOnSelfAfterProviderEh) {
+    const Variant Values = MasterValuesNow();
+    if (!FMasterValList.HasValue(Values))
+      FMasterValList.Add(Values);
+  }
+}
+
+void TCustomMemTableEh::RefreshFromMaster()
+{
+  TDataSet* Master = ReadyMasterDataSet();
+  if (!Master || FMasterDetailSide == mdsOnSelfEh) {
+    RefreshFilter();
+    return;
+  }
+  DisableControls();
+  ScopeExit Enable([&] { EnableControls(); });
+  if (FMasterDetailSide == mdsOnProviderEh) {
+    if (FDataDriver->RefreshReaderParamsFromCursor(Master)) {
+      Close();
+      Open();
+    }
+    return;
+  }
+  // Every key read so far stays in the storage: a new key reads its rows
+  // once, after the rest of the current reading.
+  if (!FMasterValList.HasValue(MasterValuesNow())) {
+    {
+      BeginViewUpdate();
+      ScopeExit End([&] { EndViewUpdate(false); });
+      ReadDriverRecords(-1);
+      FDataDriver->ConsumerClosed(this);
+      SetProviderParamsFromMaster();
+      FDataSetReader = FDataDriver->GetDataReader();
+      if (FDataSetReader)
+        FDataSetReader->FreeNotification(this);
+      if (FFetchAllOnOpen)
+        ReadDriverRecords(-1);
+    }
+    FRecordsViewUpdated = false;
+  }
   RefreshFilter();
 }
 
