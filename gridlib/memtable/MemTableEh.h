@@ -380,6 +380,7 @@ public:
   TDataDriverEh* DataDriver() const { return FDataDriver; }
   void SetDataDriver(TDataDriverEh* Value);
   TMemTableTreeListEh* TreeList() const { return FTreeList.get(); }
+  TParams* Params() const { return FParams.get(); }
   TMemTableFiltersEh* ExtraFilters() const { return FExtraFilters.get(); }
   TAutoIncrementEh* AutoIncrement() const;
 
@@ -740,5 +741,6 @@ public:
   explicit TMemTableEh(TComponent* AOwner);
 };
 
-// Registers the memory table classes and their published properties.
+// Registers the memory table classes and their published properties, so
+// that form descriptions can hold memory tables.
 void RegisterMemTableClasses();

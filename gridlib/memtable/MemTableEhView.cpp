@@ -1264,4 +1264,3 @@ void TCustomMemTableEh::RecordsViewRecordMoved(TMemoryRecordEh* MemRec, Integer 
     MTViewDataEvent(ViewRowToDataSetRow(NewIndex), mtRowMovedEh, ViewRowToDataSetRow(OldIndex));
 }
 
-void RegisterMemTableClasses() {}
