@@ -17,6 +17,7 @@
 #include "app/Unit6.h"
 #include "app/Unit8.h"
 #include "app/Unit9.h"
+#include "gridlib/memtable/MemTableEh.h"
 #include "platform/data/ADODB.h"
 #include "platform/data/ConnectionLoss.h"
 #include "platform/gui/Dialogs.h"
@@ -94,6 +95,7 @@ void RegisterAppClasses()
 {
   RegisterGuiClasses();
   RegisterADOClasses();
+  RegisterMemTableClasses();
   RegisterDBCtrlsClasses();
   RegisterDBGridsClasses();
   RegisterUnit6Classes();

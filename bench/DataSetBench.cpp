@@ -6,6 +6,7 @@
 // runs, in one run; the peers take turns within each run. Needs a running server:
 //   scripts/pgserver.sh start /tmp/benchdb
 //   ODBCINI=/tmp/benchdb/odbc.ini build-bench/bench/bench_dataset /tmp/benchdb
+#include "BenchMemory.h"
 #include "BenchServerEnv.h"
 #include "BenchTiming.h"
 
@@ -67,30 +68,14 @@ std::size_t QtReadAll(QSqlDatabase& Db, const char* Sql, std::vector<QVector<QVa
   return Rows.size();
 }
 
-long ResidentBytes()
-{
-  QFile F(QStringLiteral("/proc/self/statm"));
-  if (!F.open(QIODevice::ReadOnly))
-    return 0;
-  const QList<QByteArray> Parts = F.readAll().split(' ');
-  return Parts.size() > 1 ? Parts[1].toLong() * 4096 : 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
   QCoreApplication App(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <server dir of scripts/pgserver.sh>\n", argv[0]);
+  auto Env = ServerEnvOfArgs(argc, argv);
+  if (Env.empty())
     return 2;
-  }
-  const QString Dir = QString::fromLocal8Bit(argv[1]);
-  auto Env = ReadServerEnv(Dir);
-  if (Env.empty()) {
-    std::fprintf(stderr, "no server environment in %s\n", argv[1]);
-    return 2;
-  }
   const QString Port = Env[QStringLiteral("VELMORA_PG_PORT")];
   const QString User = Env[QStringLiteral("VELMORA_PG_USER")];
   const QString Password = Env[QStringLiteral("VELMORA_PG_PASSWORD")];

@@ -193,7 +193,8 @@ void TDataDriverEh::BuildDataStruct(TMTDataStructEh* DataStruct)
 
 void TDataDriverEh::DefaultBuildDataStruct(TMTDataStructEh* DataStruct)
 {
-  if (FReaderDataSet) {
+  // A finished reading's dataset may be closed, its fields gone.
+  if (FReaderDataSet && FReaderDataSet->Active()) {
     DataStruct->BuildStructFromFields(FReaderDataSet->Fields());
     AdjustBuiltDataStruct(FReaderDataSet->Fields(), DataStruct);
   } else if (FProviderDataSet) {

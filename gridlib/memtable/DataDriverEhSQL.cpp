@@ -444,7 +444,7 @@ struct TCursorHolder {
 
 void TCustomSQLDataDriverEh::DefaultBuildDataStruct(TMTDataStructEh* DataStruct)
 {
-  if (ReaderDataSet() || ProviderDataSet()) {
+  if ((ReaderDataSet() && ReaderDataSet()->Active()) || ProviderDataSet()) {
     inherited::DefaultBuildDataStruct(DataStruct);
     return;
   }

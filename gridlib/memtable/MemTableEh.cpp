@@ -4,14 +4,17 @@
 #include "gridlib/memtable/MemTableEh.h"
 
 #include "gridlib/foundation/GridPlatformEh.h"
+#include "gridlib/memtable/DataDriverEh.h"
 #include "gridlib/foundation/ToolCtrlsEh.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/TypInfo.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -1285,8 +1288,11 @@ void TCustomMemTableEh::DataEvent(TDataEvent Event, NativeInt Info)
   case deUpdateState:
     if (State() == dsInsert && !FStateInsert) {
       FStateInsert = true;
-      FStateInsertRowNum = FInstantReadCurRowNum;
-      MTViewDataEvent(FStateInsertRowNum, mtRowInsertedEh, -1);
+      // Remembered after the report, which would otherwise count the new
+      // row as one inserted above it.
+      const Integer Row = FInstantReadCurRowNum;
+      MTViewDataEvent(Row, mtRowInsertedEh, -1);
+      FStateInsertRowNum = Row;
     } else if (State() == dsBrowse && FStateInsert) {
       const Integer Row = FStateInsertRowNum;
       FStateInsert = false;
@@ -1591,3 +1597,49 @@ std::shared_ptr<IMemTableDataFieldValueListEh> TCustomMemTableEh::GetFieldValueL
 }
 
 TMemTableEh::TMemTableEh(TComponent* AOwner) : TCustomMemTableEh(AOwner) {}
+
+// ---------------------------------------------------------------------------
+// Registration.
+
+void RegisterMemTableClasses()
+{
+  static std::once_flag Once;
+  std::call_once(Once, [] {
+    RegisterMemTableDataClasses();
+    RegisterEnum<TMemTableOptionEh>("TMemTableOptionEh", {"mtoPersistentStructEh", "mtoTextFieldsCaseInsensitive"});
+    RegisterEnum<TMasterDetailSideEh>("TMasterDetailSideEh",
+                                      {"mdsOnSelfEh", "mdsOnProviderEh", "mdsOnSelfAfterProviderEh"});
+    using L = TMemTableTreeListEh;
+    RegisterClassInfo<L, TPersistent>("TMemTableTreeListEh")
+      .Property("Active", &L::Active, &L::SetActive, false)
+      .Property("KeyFieldName", &L::KeyFieldName, &L::SetKeyFieldName)
+      .Property("RefParentFieldName", &L::RefParentFieldName, &L::SetRefParentFieldName)
+      .Property("DefaultNodeExpanded", &L::DefaultNodeExpanded, &L::SetDefaultNodeExpanded, false)
+      .Property("DefaultNodeHasChildren", &L::DefaultNodeHasChildren, &L::SetDefaultNodeHasChildren, false)
+      .Property("FullBuildCheck", &L::FullBuildCheck, &L::SetFullBuildCheck, true)
+      .Property("FilterNodeIfParentVisible", &L::FilterNodeIfParentVisible, &L::SetFilterNodeIfParentVisible, true);
+    using C = TCustomMemTableEh;
+    RegisterClassInfo<C, TDataSet>("TCustomMemTableEh");
+    RegisterClassInfo<TMemTableEh, C>("TMemTableEh")
+      .Property("AggregatesActive", &C::AggregatesActive, &C::SetAggregatesActive, false)
+      .Property("CachedUpdates", &C::CachedUpdates, &C::SetCachedUpdates, false)
+      .Property("DetailFields", &C::DetailFields, &C::SetDetailFields)
+      .Property("ExternalMemData", &C::ExternalMemData, &C::SetExternalMemData)
+      .Property("FetchAllOnOpen", &C::FetchAllOnOpen, &C::SetFetchAllOnOpen, false)
+      .Property("MasterDetailSide", &C::MasterDetailSide, &C::SetMasterDetailSide, mdsOnSelfEh)
+      .Property("MasterFields", &C::MasterFields, &C::SetMasterFields)
+      .Property("MasterSource", &C::MasterSource, &C::SetMasterSource)
+      .Property("Params", &C::Params)
+      .Property("DataDriver", &C::DataDriver, &C::SetDataDriver)
+      .Property("Options", &C::Options, &C::SetOptions)
+      .Property("ReadOnly", &C::ReadOnly, &C::SetReadOnly, false)
+      .Property("SortOrder", &C::SortOrder, &C::SetSortOrder)
+      .Property("StoreDefs", &C::StoreDefs, &C::SetStoreDefs, false)
+      .Property("TreeList", &C::TreeList)
+      .Event("OnGetFieldValue", &C::OnGetFieldValue)
+      .Event("OnSetFieldValue", &C::OnSetFieldValue)
+      .Event("OnRecordsViewTreeNodeExpanding", &C::OnRecordsViewTreeNodeExpanding)
+      .Event("OnRecordsViewTreeNodeExpanded", &C::OnRecordsViewTreeNodeExpanded);
+    RegisterClasses({TMemTableEh::StaticClass()});
+  });
+}

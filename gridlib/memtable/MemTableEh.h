@@ -119,19 +119,28 @@ public:
 // ---------------------------------------------------------------------------
 // Order lists of the sort order and one-time sorts.
 
-struct TMTOrderByItemEh {
-  Integer FieldIndex = -1;     // position of the dataset field
-  Integer MTFieldIndex = -1;   // position in the storage structure
-  bool Desc = false;
-  bool CaseIns = false;
-  Integer ExtObjIndex = -1;
-  TFieldType DataType = ftUnknown;
-};
-
-class TMTOrderByList : public TObject {
+// The grid library's order list, its names resolved against the table: a
+// dataset field, else a storage column without a field. Where every item
+// reads a stored number, the list also gives the records' sort keys, so a
+// view sorts by keys read once per record.
+class TMTOrderByList : public TOrderByList, public TRecordsSortKeyEh {
+  VELMORA_CLASS(TMTOrderByList)
+  using inherited = TOrderByList;
 public:
-  std::vector<TMTOrderByItemEh> Items;
-  Integer Count() const { return Integer(Items.size()); }
+  explicit TMTOrderByList(const TCustomMemTableEh* AMemTable);
+  // An item that names no field (the keys of an external sort).
+  TOrderByItemEh* AddItem();
+  // The storage column an item reads, -1 for none.
+  Integer ItemSlot(const TOrderByItemEh* Item) const;
+  Integer KeyLength() const override;
+  bool KeyOf(const TMemoryRecordEh* Rec, double* Key) const override;
+
+protected:
+  Integer FindFieldIndex(const String& FieldName) override;
+  void SetItemFieldIndex(TOrderByItemEh* Item, Integer FieldIndex) override;
+
+private:
+  const TCustomMemTableEh* FMemTable;
 };
 
 using TGetOrderVarValueProcEh = std::function<void(Variant& VarValue, Integer Index)>;
@@ -170,6 +179,7 @@ public:
 
 private:
   friend class TCustomMemTableEh;
+  void SetAllExpanded(bool Expanded);
   TCustomMemTableEh* FMemTable;
   bool FLoadingActive = false;
 };
@@ -370,6 +380,7 @@ public:
   TDataDriverEh* DataDriver() const { return FDataDriver; }
   void SetDataDriver(TDataDriverEh* Value);
   TMemTableTreeListEh* TreeList() const { return FTreeList.get(); }
+  TParams* Params() const { return FParams.get(); }
   TMemTableFiltersEh* ExtraFilters() const { return FExtraFilters.get(); }
   TAutoIncrementEh* AutoIncrement() const;
 
@@ -536,6 +547,7 @@ protected:
   friend class TMemTableTreeListEh;
   friend class TMemTableFilterItemEh;
   friend class TMemTableFiltersEh;
+  friend class TMTOrderByList;
 
   // --- buffers
   TRecordBuffer AllocRecordBuffer() override;
@@ -648,6 +660,10 @@ protected:
   void UpdateDetailMode(bool AutoRefresh);
   void MasterChanged(TObject* Sender);
   Variant MasterValuesNow() const;
+  // The master dataset when it can give parameters to the data driver.
+  TDataSet* ReadyMasterDataSet() const;
+  void SetProviderParamsFromMaster();
+  void RefreshFromMaster();
 
   // --- view events
   virtual void MTViewDataEvent(Integer RowNum, TMTViewEventTypeEh Event, Integer OldRowNum);
@@ -656,6 +672,13 @@ protected:
   Integer ViewRowToDataSetRow(Integer Row) const;
   bool TreeListExpandedChanging(TMemRecViewEh* Node);
   void TreeListExpandedChanged(TMemRecViewEh* Node);
+
+  // --- tree rows and moving
+  void TreeRowsChanged(TMemRecViewEh* Current);
+  TMemRecViewEh* TreeNodeAncestorAtLevel(Integer Level) const;
+  void SetRecParentRef(TMemoryRecordEh* Rec, const Variant& Ref);
+  bool PlaceTreeNode(TMemRecViewEh* Node, TMemRecViewEh* Sibling, bool After, TMemRecViewEh* Parent, bool CheckOnly);
+  void FollowRecord(TMemoryRecordEh* Current);
 
   // --- fields
   bool FStateInsert = false;
@@ -718,5 +741,6 @@ public:
   explicit TMemTableEh(TComponent* AOwner);
 };
 
-// Registers the memory table classes and their published properties.
+// Registers the memory table classes and their published properties, so
+// that form descriptions can hold memory tables.
 void RegisterMemTableClasses();

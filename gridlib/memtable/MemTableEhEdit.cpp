@@ -28,6 +28,12 @@ void TCustomMemTableEh::DoOnNewRecord()
     if (D && D->GetAutoIncrement() && B)
       B->Values[size_t(F->Index())] = Null;
   }
+  // A detail's new record belongs to the master's current row before the
+  // user's handler sees it.
+  const std::vector<TField*>& MasterFields = FMasterDataLink->Fields();
+  if (FDetailMode && !FDetailFieldList.empty() && FDetailFieldList.size() == MasterFields.size())
+    for (size_t I = 0; I < MasterFields.size(); ++I)
+      FDetailFieldList[I]->SetValue(MasterFields[I]->Value());
   inherited::DoOnNewRecord();
 }
 

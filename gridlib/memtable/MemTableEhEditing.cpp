@@ -57,6 +57,14 @@ void TCustomMemTableEh::OpenDriverReader()
     return;
   }
   TMemTableDataEh* Data = MemTableData();
+  // A detail reads what its master's row asks for, structure included.
+  if (FMasterDetailSide != mdsOnSelfEh)
+    SetProviderParamsFromMaster();
+  // The reader first: the structure is then taken from its fields, without
+  // running the query once more only to learn them.
+  FDataSetReader = FDataDriver->GetDataReader();
+  if (FDataSetReader)
+    FDataSetReader->FreeNotification(this);
   if (!FOptions.Contains(mtoPersistentStructEh) && Fields()->Count() == 0) {
     FDataDriver->BuildDataStruct(Data->DataStruct());
   } else {
@@ -64,9 +72,6 @@ void TCustomMemTableEh::OpenDriverReader()
     Data->RecordsList()->Clear();
     Data->AutoIncrement()->Reset();
   }
-  FDataSetReader = FDataDriver->GetDataReader();
-  if (FDataSetReader)
-    FDataSetReader->FreeNotification(this);
 }
 
 void TCustomMemTableEh::FetchOnOpen()
@@ -184,9 +189,10 @@ void TCustomMemTableEh::RefreshFromDriver()
 {
   if (FDataDriver) {
     FDataDriver->RefreshReader();
-    if (MasterSource() && FMasterDetailSide != mdsOnSelfEh)
-      if (TDataSet* Master = MasterSource()->DataSet())
-        FDataDriver->SetReaderParamsFromCursor(Master);
+    // The storage is read again for the current master row only.
+    FMasterValList.Clear();
+    if (FMasterDetailSide != mdsOnSelfEh)
+      SetProviderParamsFromMaster();
     FDataSetReader = FDataDriver->GetDataReader();
     if (FDataSetReader)
       FDataSetReader->FreeNotification(this);

@@ -3,12 +3,16 @@
 // settings, the distinct values of a column, and the view events for grids.
 #include "gridlib/memtable/MemTableEh.h"
 
+#include "gridlib/memtable/DataDriverEh.h"
+
 #include "gridlib/foundation/ToolCtrlsEh.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -624,18 +628,30 @@ Variant TCustomMemTableEh::MasterValuesNow() const
   return VarArrayOf(Vals);
 }
 
+// The restriction is on in the provider side while the link is active; in
+// the other sides when the detail fields match the master's.
 void TCustomMemTableEh::UpdateDetailMode(bool AutoRefresh)
 {
   const bool Was = FDetailMode;
   FDetailFieldList.clear();
-  FDetailMode = false;
-  if (FActive && FMasterDataLink->Active() && !FDetailFields.isEmpty() && !MasterFields().isEmpty()) {
-    FDetailFieldList = GetFieldList(FDetailFields);
-    FDetailMode = !FDetailFieldList.empty() && FDetailFieldList.size() == FMasterDataLink->Fields().size();
+  bool Mode = false;
+  if (FActive) {
+    if (!FDetailFields.isEmpty())
+      FDetailFieldList = GetFieldList(FDetailFields);
+    if (FMasterDetailSide == mdsOnProviderEh)
+      Mode = FMasterDataLink->Active();
+    else
+      Mode = FMasterDataLink->Active() && !FDetailFieldList.empty() &&
+             FDetailFieldList.size() == FMasterDataLink->Fields().size();
   }
-  FMasterValues = FDetailMode ? MasterValuesNow() : Variant();
-  if (AutoRefresh && (FDetailMode || Was) && Active() && State() != dsOpening)
+  FDetailMode = Mode;
+  FMasterValues = Mode && FMasterDetailSide != mdsOnProviderEh ? MasterValuesNow() : Variant();
+  if (!AutoRefresh || !(Mode || Was) || !Active() || State() == dsOpening)
+    return;
+  if (FMasterDetailSide == mdsOnSelfEh)
     RefreshFilter();
+  else
+    RefreshFromMaster();
 }
 
 void TCustomMemTableEh::MasterChanged(TObject* Sender)
@@ -645,69 +661,205 @@ void TCustomMemTableEh::MasterChanged(TObject* Sender)
     return;
   CheckBrowseMode();
   const bool Was = FDetailMode;
+  const Variant OldValues = FMasterValues;
   UpdateDetailMode(false);
-  if (!FDetailMode && !Was)
+  if (FMasterDetailSide == mdsOnProviderEh) {
+    RefreshFromMaster();
     return;
+  }
+  // Staying on the same master key reads and filters nothing.
+  if (FDetailMode == Was && (!FDetailMode || VariantsEqual(FMasterValues, OldValues)))
+    return;
+  if (FMasterDetailSide == mdsOnSelfEh)
+    RefreshFilter();
+  else
+    RefreshFromMaster();
+}
+
+TDataSet* TCustomMemTableEh::ReadyMasterDataSet() const
+{
+  TDataSource* Source = MasterSource();
+  TDataSet* Master = Source ? Source->DataSet() : nullptr;
+  if (!Master || !Master->Active() || Master->State() == dsSetKey || !FDataDriver)
+    return nullptr;
+  return Master;
+}
+
+void TCustomMemTableEh::SetProviderParamsFromMaster()
+{
+  TDataSet* Master = ReadyMasterDataSet();
+  if (!Master)
+    return;
+  FDataDriver->SetReaderParamsFromCursor(Master);
+  if (FMasterDetailSide == mdsOnSelfAfterProviderEh) {
+    const Variant Values = MasterValuesNow();
+    if (!FMasterValList.HasValue(Values))
+      FMasterValList.Add(Values);
+  }
+}
+
+void TCustomMemTableEh::RefreshFromMaster()
+{
+  TDataSet* Master = ReadyMasterDataSet();
+  if (!Master || FMasterDetailSide == mdsOnSelfEh) {
+    RefreshFilter();
+    return;
+  }
+  DisableControls();
+  ScopeExit Enable([&] { EnableControls(); });
+  if (FMasterDetailSide == mdsOnProviderEh) {
+    if (FDataDriver->RefreshReaderParamsFromCursor(Master)) {
+      Close();
+      Open();
+    }
+    return;
+  }
+  // Every key read so far stays in the storage: a new key reads its rows
+  // once, after the rest of the current reading.
+  if (!FMasterValList.HasValue(MasterValuesNow())) {
+    {
+      BeginViewUpdate();
+      ScopeExit End([&] { EndViewUpdate(false); });
+      ReadDriverRecords(-1);
+      FDataDriver->ConsumerClosed(this);
+      SetProviderParamsFromMaster();
+      FDataSetReader = FDataDriver->GetDataReader();
+      if (FDataSetReader)
+        FDataSetReader->FreeNotification(this);
+      if (FFetchAllOnOpen)
+        ReadDriverRecords(-1);
+    }
+    FRecordsViewUpdated = false;
+  }
   RefreshFilter();
 }
 
 // ---------------------------------------------------------------------------
 // Sorting.
 
+TMTOrderByList::TMTOrderByList(const TCustomMemTableEh* AMemTable) : TOrderByList(true), FMemTable(AMemTable) {}
+
+TOrderByItemEh* TMTOrderByList::AddItem()
+{
+  auto* Item = new TOrderByItemEh();
+  Add(Item);
+  return Item;
+}
+
+// A dataset field answers its index; a storage column without a field
+// answers its position after all the fields.
+Integer TMTOrderByList::FindFieldIndex(const String& FieldName)
+{
+  if (TField* F = FMemTable->FindField(FieldName))
+    return F->Index();
+  const Integer Col = FMemTable->MemTableData()->DataStruct()->FieldIndex(FieldName);
+  return Col < 0 ? -1 : FMemTable->FieldCount() + Col;
+}
+
+void TMTOrderByList::SetItemFieldIndex(TOrderByItemEh* Item, Integer FieldIndex)
+{
+  TMTDataStructEh* Struct = FMemTable->MemTableData()->DataStruct();
+  if (FieldIndex < FMemTable->FieldCount()) {
+    TField* F = FMemTable->Fields()->Fields(FieldIndex);
+    Item->FieldIndex = FieldIndex;
+    Item->DataType = F->DataType();
+    Item->MTFieldIndex = Struct->FieldIndex(F->FieldName());
+  } else {
+    Item->FieldIndex = -1;
+    Item->MTFieldIndex = FieldIndex - FMemTable->FieldCount();
+    Item->DataType = Struct->GetDataField(Item->MTFieldIndex)->GetDataType();
+  }
+  Item->CaseIns = FMemTable->FilterOptions().Contains(foCaseInsensitive) ||
+                  FMemTable->Options().Contains(mtoTextFieldsCaseInsensitive);
+}
+
+Integer TMTOrderByList::ItemSlot(const TOrderByItemEh* Item) const
+{
+  if (Item->FieldIndex >= 0 && FMemTable->FActive)
+    return FMemTable->Fields()->Fields(Item->FieldIndex)->FieldNo() - 1;
+  return Item->MTFieldIndex;
+}
+
+// Keys exist only for stored values: not for calculated or lookup fields,
+// nor while an external procedure gives the keys.
+Integer TMTOrderByList::KeyLength() const
+{
+  if (Count() == 0 || Count() > MaxKeyLength || FMemTable->FGetOrderVarValueProc)
+    return 0;
+  for (Integer I = 0; I < Count(); ++I) {
+    const TOrderByItemEh* It = GetItem(I);
+    if (It->ExtObjIndex >= 0 || ItemSlot(It) < 0)
+      return 0;
+    if (It->FieldIndex >= 0 && FMemTable->Fields()->Fields(It->FieldIndex)->FieldKind() != fkData)
+      return 0;
+  }
+  return Count();
+}
+
+namespace {
+
+// A stored value as a number that orders exactly as the variant comparison
+// orders values of the column; false for anything else (texts, Booleans,
+// integers or amounts too large for a double to tell apart).
+bool NumericSortKey(const Variant& V, double& Key)
+{
+  constexpr double Exact = 9007199254740992.0;   // 2^53
+  switch (V.VType()) {
+  case varSmallint:
+  case varInteger:
+  case varShortInt:
+  case varByte:
+  case varWord:
+  case varLongWord:
+  case varInt64: {
+    const Int64 I = V.AsInt64();
+    if (I > Int64(Exact) || I < -Int64(Exact))
+      return false;
+    Key = double(I);
+    return true;
+  }
+  case varCurrency: {
+    // Distinct amounts stay distinct after the division well below 2^53.
+    const Int64 Raw = V.AsCurrency().Raw();
+    if (Raw > Int64(4e15) || Raw < -Int64(4e15))
+      return false;
+    Key = V.AsDouble();
+    return true;
+  }
+  case varSingle:
+  case varDouble:
+  case varDate:
+    Key = V.AsDouble();
+    return std::isfinite(Key);
+  default:
+    return false;
+  }
+}
+
+}  // namespace
+
+// Null and unassigned values below every number; a descending item negated.
+bool TMTOrderByList::KeyOf(const TMemoryRecordEh* Rec, double* Key) const
+{
+  for (Integer I = 0; I < Count(); ++I) {
+    const TOrderByItemEh* It = GetItem(I);
+    const Variant& V = Rec->Value(ItemSlot(It));
+    double K;
+    if (VarIsNull(V) || VarIsEmpty(V))
+      K = -std::numeric_limits<double>::infinity();
+    else if (!NumericSortKey(V, K))
+      return false;
+    Key[I] = It->Desc ? -K : K;
+  }
+  return true;
+}
+
 // Field names, each followed by ASC or DESC any number of times, separated
 // by "," or ";"; a name in square brackets may hold blanks.
 std::unique_ptr<TMTOrderByList> TCustomMemTableEh::ParseOrderByStr(const String& OrderByStr) const
 {
-  auto List = std::make_unique<TMTOrderByList>();
-  std::vector<String> Tokens;
-  for (qsizetype I = 0; I < OrderByStr.size();) {
-    const QChar C = OrderByStr[I];
-    if (C.isSpace()) {
-      ++I;
-    } else if (C == QLatin1Char(',') || C == QLatin1Char(';')) {
-      Tokens.push_back(String(C));
-      ++I;
-    } else if (C == QLatin1Char('[')) {
-      const qsizetype E = OrderByStr.indexOf(QLatin1Char(']'), I);
-      const qsizetype End = E < 0 ? OrderByStr.size() : E;
-      Tokens.push_back(OrderByStr.mid(I + 1, End - I - 1));
-      I = End + 1;
-    } else {
-      qsizetype E = I;
-      while (E < OrderByStr.size() && !OrderByStr[E].isSpace() && OrderByStr[E] != QLatin1Char(',') &&
-             OrderByStr[E] != QLatin1Char(';'))
-        ++E;
-      Tokens.push_back(OrderByStr.mid(I, E - I));
-      I = E;
-    }
-  }
-  const bool CaseIns = FilterOptions().Contains(foCaseInsensitive) || Options().Contains(mtoTextFieldsCaseInsensitive);
-  bool ExpectName = true;
-  for (const String& T : Tokens) {
-    if (ExpectName) {
-      TMTOrderByItemEh Item;
-      TField* F = FindField(T);
-      if (F) {
-        Item.FieldIndex = F->Index();
-        Item.DataType = F->DataType();
-      }
-      Item.MTFieldIndex = MemTableData()->DataStruct()->FieldIndex(T);
-      if (!F && Item.MTFieldIndex < 0)
-        throw Exception(QStringLiteral(" Field - \"%1\" not found.").arg(T));
-      if (!F)
-        Item.DataType = MemTableData()->DataStruct()->GetDataField(Item.MTFieldIndex)->GetDataType();
-      Item.CaseIns = CaseIns;
-      List->Items.push_back(Item);
-      ExpectName = false;
-    } else if (T.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0) {
-      List->Items.back().Desc = true;
-    } else if (T.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
-    } else if (T == QLatin1String(",") || T == QLatin1String(";")) {
-      ExpectName = true;
-    } else {
-      throw Exception(QStringLiteral(" Invalid token - \"%1\"").arg(T));
-    }
-  }
+  auto List = std::make_unique<TMTOrderByList>(this);
+  List->ParseOrderByStr(OrderByStr);
   return List;
 }
 
@@ -752,16 +904,16 @@ Integer TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh
   if (!List || List->Count() == 0)
     return ByPosition();
   bool ByKeys = bool(FGetOrderVarValueProc);
-  for (const TMTOrderByItemEh& I : List->Items)
-    if (I.FieldIndex >= 0 && Fields()->Fields(I.FieldIndex)->FieldKind() != fkData)
+  for (Integer I = 0; I < List->Count(); ++I)
+    if (List->GetItem(I)->FieldIndex >= 0 && Fields()->Fields(List->GetItem(I)->FieldIndex)->FieldKind() != fkData)
       ByKeys = true;
   if (ByKeys) {
-    auto KeyOf = [&](TMemoryRecordEh* R, size_t I) -> Variant {
+    auto KeyOf = [&](TMemoryRecordEh* R, Integer I) -> Variant {
       if (FGetOrderVarValueProc) {
         const Variant& K = FSortingValues.at(size_t(R->Index()));
         return List->Count() < 2 ? K : K.GetElement(int(I));
       }
-      const TMTOrderByItemEh& It = List->Items[I];
+      const TOrderByItemEh* It = List->GetItem(I);
       const Integer Row = FRecordsView->IndexOfRec(R);
       if (Row >= 0)
         InstantReadEnter(Row);
@@ -770,22 +922,22 @@ Integer TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh
       ScopeExit Leave([&] { InstantReadLeave(); });
       if (Row < 0)
         GetCalcFields(FInstantBuffers.back());
-      return It.FieldIndex >= 0 ? Fields()->Fields(It.FieldIndex)->Value() : R->Value(It.MTFieldIndex);
+      return It->FieldIndex >= 0 ? Fields()->Fields(It->FieldIndex)->Value() : R->Value(It->MTFieldIndex);
     };
-    for (size_t I = 0; I < List->Items.size(); ++I) {
-      const TMTOrderByItemEh& It = List->Items[I];
-      const Integer C = CompareItemValues(KeyOf(Rec1, I), KeyOf(Rec2, I), It.CaseIns && IsCaseInsType(It.DataType),
-                                          It.Desc);
+    for (Integer I = 0; I < List->Count(); ++I) {
+      const TOrderByItemEh* It = List->GetItem(I);
+      const Integer C =
+        CompareItemValues(KeyOf(Rec1, I), KeyOf(Rec2, I), It->CaseIns && IsCaseInsType(It->DataType), It->Desc);
       if (C != 0)
         return C;
     }
     return ByPosition();
   }
-  for (const TMTOrderByItemEh& It : List->Items) {
-    const Integer Slot =
-      It.FieldIndex >= 0 && FActive ? Fields()->Fields(It.FieldIndex)->FieldNo() - 1 : It.MTFieldIndex;
+  for (Integer I = 0; I < List->Count(); ++I) {
+    const TOrderByItemEh* It = List->GetItem(I);
+    const Integer Slot = List->ItemSlot(It);
     const Integer C =
-      CompareItemValues(Rec1->Value(Slot), Rec2->Value(Slot), It.CaseIns && IsCaseInsType(It.DataType), It.Desc);
+      CompareItemValues(Rec1->Value(Slot), Rec2->Value(Slot), It->CaseIns && IsCaseInsType(It->DataType), It->Desc);
     if (C != 0)
       return C;
   }
@@ -853,15 +1005,14 @@ void TCustomMemTableEh::SortDataByOrderList(TMTOrderByList* ParamSort)
 void TCustomMemTableEh::SortWithExternalProc(const TGetOrderVarValueProcEh& OrderValueProc,
                                              const TExternalSortDataArrEh& DescDirections)
 {
-  TMTOrderByList List;
+  TMTOrderByList List(this);
   const bool CaseIns = FilterOptions().Contains(foCaseInsensitive);
   for (size_t I = 0; I < DescDirections.size(); ++I) {
-    TMTOrderByItemEh Item;
-    Item.Desc = DescDirections[I].Desc;
-    Item.DataType = DescDirections[I].DataType;
-    Item.CaseIns = CaseIns;
-    Item.ExtObjIndex = Integer(I);
-    List.Items.push_back(Item);
+    TOrderByItemEh* Item = List.AddItem();
+    Item->Desc = DescDirections[I].Desc;
+    Item->DataType = DescDirections[I].DataType;
+    Item->CaseIns = CaseIns;
+    Item->ExtObjIndex = Integer(I);
   }
   TRecordsListEh* Records = MemTableData()->RecordsList();
   ScopeExit Release([&] {
@@ -965,14 +1116,6 @@ void TMemTableTreeListEh::SetFilterNodeIfParentVisible(bool Value)
   FMemTable->RecordsView()->MemoryTreeList()->SetFilterNodeIfParentVisible(Value);
 }
 
-void TMemTableTreeListEh::FullExpand() {}
-void TMemTableTreeListEh::FullCollapse() {}
-
-bool TMemTableTreeListEh::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options)
-{
-  return FMemTable->Locate(KeyFields, KeyValues, Options);
-}
-
 // ---------------------------------------------------------------------------
 // Distinct values of a column.
 
@@ -1063,150 +1206,6 @@ void TMemTableDataFieldValueListEh::RefreshValues()
 }
 
 // ---------------------------------------------------------------------------
-// Tree of the current record.
-
-TMemRecViewEh* TCustomMemTableEh::TreeNode() const
-{
-  CheckActive();
-  return RecView();
-}
-
-Integer TCustomMemTableEh::TreeNodeLevel() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N ? N->NodeLevel() : -1;
-}
-
-Integer TCustomMemTableEh::TreeNodeChildCount() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N ? N->VisibleNodesCount() : -1;
-}
-
-bool TCustomMemTableEh::TreeNodeHasChildren() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N && N->NodeHasChildren();
-}
-
-bool TCustomMemTableEh::TreeNodeExpanded() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N && N->NodeExpanded();
-}
-
-void TCustomMemTableEh::SetTreeNodeExpanded(bool Value)
-{
-  TMemRecViewEh* N = TreeNode();
-  if (!N) {
-    if (TMTRecBuf* B = RecBuf(ActiveBuffer()))
-      B->NewTreeNodeExpanded = Value;
-    return;
-  }
-  bool Allow = true;
-  if (Value && !N->NodeExpanded() && OnTreeNodeExpanding)
-    OnTreeNodeExpanding(this, RecNo(), Allow);
-  if (Allow)
-    N->SetNodeExpanded(Value);
-  Resync({});
-}
-
-bool TCustomMemTableEh::TreeNodeHasVisibleChildren() const
-{
-  TMemRecViewEh* N = TreeNode();
-  return N && N->NodeHasVisibleChildren();
-}
-
-void TCustomMemTableEh::SetTreeNodeHasVisibleChildren(bool Value)
-{
-  (void)Value;
-}
-
-bool TCustomMemTableEh::GetActiveRecTreeNodeExpanded() { return TreeNodeExpanded(); }
-bool TCustomMemTableEh::GetActiveRecTreeNodeHasVisibleChildren() { return TreeNodeHasVisibleChildren(); }
-Integer TCustomMemTableEh::GetTreeNodeLevel() { return TreeNodeLevel(); }
-
-Integer TCustomMemTableEh::GetPrevVisibleTreeNodeLevel()
-{
-  CheckActive();
-  if (!FRecordsView->ViewAsTreeList() || RecNo() <= 1)
-    return -1;
-  return ViewEntryAtRow(RecNo() - 2)->NodeLevel();
-}
-
-Integer TCustomMemTableEh::GetNextVisibleTreeNodeLevel()
-{
-  CheckActive();
-  if (!FRecordsView->ViewAsTreeList() || RecNo() >= RecordCount())
-    return -1;
-  return ViewEntryAtRow(RecNo())->NodeLevel();
-}
-
-bool TCustomMemTableEh::TreeNodeHasNextVisibleSibling(Integer Level)
-{
-  (void)Level;
-  CheckActive();
-  return false;
-}
-
-bool TCustomMemTableEh::TreeNodeHasPriorVisibleSibling(Integer Level)
-{
-  (void)Level;
-  CheckActive();
-  return false;
-}
-
-Integer TCustomMemTableEh::SetTreeNodeExpandedAtRow(Integer RowNum, bool Expanded)
-{
-  (void)RowNum;
-  (void)Expanded;
-  CheckActive();
-  return -1;
-}
-
-bool TCustomMemTableEh::TreeListExpandedChanging(TMemRecViewEh* Node)
-{
-  bool Allowed = true;
-  if (!Node->NodeExpanded() && OnRecordsViewTreeNodeExpanding)
-    OnRecordsViewTreeNodeExpanding(this, Node, Allowed);
-  return Allowed;
-}
-
-void TCustomMemTableEh::TreeListExpandedChanged(TMemRecViewEh* Node)
-{
-  if (!Active())
-    return;
-  if (Node->NodeExpanded() && OnRecordsViewTreeNodeExpanded)
-    OnRecordsViewTreeNodeExpanded(this, Node);
-}
-
-bool TCustomMemTableEh::MoveRecord(Integer FromIndex, Integer ToIndex, Integer TreeLevel, bool CheckOnly)
-{
-  (void)TreeLevel;
-  if (!Active() || FromIndex > RecordCount() || ToIndex > RecordCount())
-    return true;
-  if (FRecordsView->ViewAsTreeList())
-    return false;
-  if (CheckOnly)
-    return true;
-  TMemoryRecordEh* From = FRecordsView->GetViewRecord(FromIndex);
-  TMemoryRecordEh* To = FRecordsView->GetViewRecord(ToIndex);
-  MemTableData()->RecordsList()->Move(From->Index(), To->Index());
-  Resync({});
-  return true;
-}
-
-bool TCustomMemTableEh::MoveRecords(std::vector<TBookmark>& BookmarkList, Integer ToRecNo, Integer TreeLevel,
-                                    bool CheckOnly)
-{
-  (void)BookmarkList;
-  (void)ToRecNo;
-  (void)TreeLevel;
-  (void)CheckOnly;
-  return false;
-}
-
-// ---------------------------------------------------------------------------
 // View events for grids.
 
 Integer TCustomMemTableEh::ViewRowToDataSetRow(Integer Row) const
@@ -1265,4 +1264,3 @@ void TCustomMemTableEh::RecordsViewRecordMoved(TMemoryRecordEh* MemRec, Integer 
     MTViewDataEvent(ViewRowToDataSetRow(NewIndex), mtRowMovedEh, ViewRowToDataSetRow(OldIndex));
 }
 
-void RegisterMemTableClasses() {}

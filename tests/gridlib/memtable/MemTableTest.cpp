@@ -2,6 +2,7 @@
 // sorting with Nulls, search, filters and extra filters, bookmarks across a
 // sort, instant reading for grids, and master/detail between two tables.
 #include "gridlib/memtable/MemTableEh.h"
+#include "MemTableTestSupport.h"
 
 #include "platform/gui/Forms.h"
 #include "platform/rtl/SysUtils.h"
@@ -39,13 +40,7 @@ std::unique_ptr<TMemTableEh> NewTable(const std::vector<TRow>& Rows)
   return T;
 }
 
-std::vector<int> Ids(TDataSet* D)
-{
-  std::vector<int> R;
-  for (D->First(); !D->Eof(); D->Next())
-    R.push_back(D->FieldByName(S("id"))->AsInteger());
-  return R;
-}
+std::vector<int> Ids(TDataSet* D) { return mttest::ColumnInts(D); }
 
 const std::vector<TRow> Sample = {
   {Variant(1), Variant(S("Бета")), Variant(5.0)},   {Variant(2), Null, Variant(3.0)},

@@ -64,4 +64,13 @@ public:
   std::vector<TEvent> Events;
 };
 
+// The values of an integer field, row by row from the first row.
+inline std::vector<int> ColumnInts(TDataSet* D, const char* FieldName = "id")
+{
+  std::vector<int> R;
+  for (D->First(); !D->Eof(); D->Next())
+    R.push_back(D->FieldByName(QString::fromUtf8(FieldName))->AsInteger());
+  return R;
+}
+
 } // namespace mttest
