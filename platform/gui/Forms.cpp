@@ -609,6 +609,12 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
 
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing)
 {
+  // A control freed while its subtree was already apart from the form could
+  // not tell the form; its record must not be followed.
+  if (FFocusedControl && !IsLiveControl(FFocusedControl))
+    FFocusedControl = nullptr;
+  if (FActiveControl && !IsLiveControl(FActiveControl))
+    FActiveControl = nullptr;
   if (Removing && Control->ContainsControl(FFocusedControl))
     FFocusedControl = Control->Parent();
   if (Control->ContainsControl(FActiveControl))
