@@ -2,6 +2,7 @@
 // border, own text painting, image, required marker, placeholder, tooltips.
 #include "gridlib/editors/DBCtrlsEh.h"
 
+#include "gridlib/foundation/GridsEh.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
@@ -646,7 +647,10 @@ void TCustomDBEditEh::PaintEmptyDataInfo(TCustomControlEmptyDataInfoEh* Info)
 
 void RegisterDBCtrlsEhClasses()
 {
+  RegisterGridLibFoundationClasses();
   RegisterDBCtrlsEhBoxClasses();
+  RegisterDBCtrlsEhButtonsClasses();
+  RegisterDBCtrlsEhCheckBoxClasses();
   RegisterClassInfo<TControlEmptyDataInfoEh, TPersistent>("TControlEmptyDataInfoEh")
     .Property("Color", &TControlEmptyDataInfoEh::Color, &TControlEmptyDataInfoEh::SetColor, clDefault)
     .Property("Text", &TControlEmptyDataInfoEh::Text, &TControlEmptyDataInfoEh::SetText)
