@@ -17,6 +17,7 @@
 #include "app/Unit6.h"
 #include "app/Unit8.h"
 #include "app/Unit9.h"
+#include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/data/ADODB.h"
 #include "platform/data/ConnectionLoss.h"
 #include "platform/gui/Dialogs.h"
@@ -96,6 +97,7 @@ void RegisterAppClasses()
   RegisterADOClasses();
   RegisterDBCtrlsClasses();
   RegisterDBGridsClasses();
+  RegisterDBCtrlsEhClasses();
   RegisterUnit6Classes();
   RegisterUnit1Classes();
   RegisterUnit2Classes();
