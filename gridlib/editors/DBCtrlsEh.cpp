@@ -721,8 +721,8 @@ void TCustomDBEditEh::SetFocused(bool Value)
   if (FFocused == Value)
     return;
   FFocused = Value;
-  if (FAlignment != taLeftJustify && !IsMasked())
-    Invalidate();
+  // Who paints the text changes with the focus.
+  Invalidate();
   FDataLink->Reset();
 }
 

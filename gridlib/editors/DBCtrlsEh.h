@@ -318,8 +318,13 @@ public:
   ~TEditImageEh() override;
   void Assign(TPersistent* Source) override;
 
+  // The index shown; setting it also keeps it as the one given, which the
+  // editor shows while its value picks none.
   Integer ImageIndex() const { return FImageIndex; }
   void SetImageIndex(Integer Value);
+  Integer AssignedImageIndex() const { return FAssignedImageIndex; }
+  // The index the editor picked, leaving the given one.
+  void SetShownImageIndex(Integer Value);
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* Value);
   bool UseImageHeight() const { return FUseImageHeight; }
@@ -337,6 +342,7 @@ private:
   void Changed();
   TWinControl* FEditControl;
   Integer FImageIndex = -1;
+  Integer FAssignedImageIndex = -1;
   TCustomImageList* FImages = nullptr;
   bool FUseImageHeight = true;
   bool FVisible = false;
@@ -529,7 +535,7 @@ protected:
   virtual bool DataIndepended() const { return FDataLink->DataIndepended(); }
   virtual TAlignment DefaultAlignment() const;
   virtual String DefaultEditMask() const;
-  virtual Integer DefaultImageIndex() { return -1; }
+  virtual Integer DefaultImageIndex() { return FEditImage ? FEditImage->AssignedImageIndex() : -1; }
   virtual String PreparePasteText(const String& Text);
   String GetControlLabelCaption() override;
   Integer GetControlTextBaseLine() override;
