@@ -308,6 +308,17 @@ TEST_F(DBEditEhOwnValueTest, OwnValueTypedAndPostedOnExit)
   EXPECT_EQ(VarToStr(Edit->Value()), QStringLiteral("abc"));
 }
 
+// An editor named to a field but given no data source has nothing to write
+// to: a write from code is refused clearly and nothing changes.
+TEST_F(DBEditEhOwnValueTest, FieldWithoutDataSourceRefusesWrites)
+{
+  Edit->SetDataField(QStringLiteral("name"));
+  EXPECT_FALSE(Edit->DataLink()->DataIndepended());
+  EXPECT_THROW(Edit->SetText(QStringLiteral("abc")), EDatabaseError);
+  EXPECT_THROW(Edit->SetValue(Variant(QStringLiteral("abc"))), EDatabaseError);
+  EXPECT_EQ(Edit->Text(), String());
+}
+
 TEST_F(DBEditEhOwnValueTest, PasteJoinsLinesAndKeepsMaxLength)
 {
   struct TCase { const char* Clip; Integer MaxLength; bool AutoSize; const char* Result; };
