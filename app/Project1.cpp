@@ -17,6 +17,7 @@
 #include "app/Unit6.h"
 #include "app/Unit8.h"
 #include "app/Unit9.h"
+#include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "platform/data/ADODB.h"
 #include "platform/data/ConnectionLoss.h"
@@ -98,6 +99,7 @@ void RegisterAppClasses()
   RegisterMemTableClasses();
   RegisterDBCtrlsClasses();
   RegisterDBGridsClasses();
+  RegisterDBCtrlsEhClasses();
   RegisterUnit6Classes();
   RegisterUnit1Classes();
   RegisterUnit2Classes();

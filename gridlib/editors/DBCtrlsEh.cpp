@@ -289,6 +289,12 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner) : TCustomMaskEdit(AOwner)
 
 TCustomDBEditEh::~TCustomDBEditEh()
 {
+  // A drop-down form still open for this editor would call back into it.
+  for (Integer I = Screen ? Screen->FormCount() - 1 : -1; I >= 0; --I)
+    if (auto* Form = dynamic_cast<TCustomDropDownFormEh*>(Screen->Forms(I)))
+      if (auto* P = dynamic_cast<TEditControlDropDownFormSysParams*>(Form->SysParams()))
+        if (P->FEditControl == this && Form->CallbackProc())
+          Form->Close();
   FDataLink->OnDataChange = nullptr;
   FDataLink->OnEditingChange = nullptr;
   FDataLink->OnUpdateData = nullptr;
@@ -715,8 +721,8 @@ void TCustomDBEditEh::SetFocused(bool Value)
   if (FFocused == Value)
     return;
   FFocused = Value;
-  if (FAlignment != taLeftJustify && !IsMasked())
-    Invalidate();
+  // Who paints the text changes with the focus.
+  Invalidate();
   FDataLink->Reset();
 }
 

@@ -318,8 +318,13 @@ public:
   ~TEditImageEh() override;
   void Assign(TPersistent* Source) override;
 
+  // The index shown; setting it also keeps it as the one given, which the
+  // editor shows while its value picks none.
   Integer ImageIndex() const { return FImageIndex; }
   void SetImageIndex(Integer Value);
+  Integer AssignedImageIndex() const { return FAssignedImageIndex; }
+  // The index the editor picked, leaving the given one.
+  void SetShownImageIndex(Integer Value);
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* Value);
   bool UseImageHeight() const { return FUseImageHeight; }
@@ -337,6 +342,7 @@ private:
   void Changed();
   TWinControl* FEditControl;
   Integer FImageIndex = -1;
+  Integer FAssignedImageIndex = -1;
   TCustomImageList* FImages = nullptr;
   bool FUseImageHeight = true;
   bool FVisible = false;
@@ -420,6 +426,8 @@ public:
 // label, a placeholder, and an in-place mode for grids.
 class TCustomDBEditEh : public TCustomMaskEdit, public IInplaceEditEh, public IComboEditEh, public IControlLabelOwnerEh {
   friend class TControlEmptyDataInfoEh;
+  friend void DBEditEhDefaultButtonAction(TCustomDBEditEh* EditControl, TEditButtonEh* EditButton,
+                                          TEditButtonControlEh* EditButtonControl, bool& Handled, bool IsDown);
   VELMORA_CLASS(TCustomDBEditEh)
   using inherited = TCustomMaskEdit;
 public:
@@ -527,7 +535,7 @@ protected:
   virtual bool DataIndepended() const { return FDataLink->DataIndepended(); }
   virtual TAlignment DefaultAlignment() const;
   virtual String DefaultEditMask() const;
-  virtual Integer DefaultImageIndex() { return -1; }
+  virtual Integer DefaultImageIndex() { return FEditImage ? FEditImage->AssignedImageIndex() : -1; }
   virtual String PreparePasteText(const String& Text);
   String GetControlLabelCaption() override;
   Integer GetControlTextBaseLine() override;
@@ -614,6 +622,10 @@ protected:
   // Opens the form the button's call parameters name, through the launcher;
   // Handled when one opened or the press closed this button's form.
   virtual void DoOpenDropDownForm(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl, bool& Handled);
+  // The open-form procedure of the default action: the form follows the
+  // editor's read-only state, then OnOpenDropDownForm may change it.
+  virtual void DoOpenDropDownForm(TControl* EditControl, TEditButtonEh* Button, TCustomForm*& DropDownForm,
+                                  TDynVarsEh* DynParams);
   virtual void CreateEditButtonControl(TEditButtonControlEh*& Control);
   virtual void EditButtonDropDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl);
   virtual void EditButtonClick(TObject* Sender);
@@ -735,7 +747,9 @@ public:
   using TCustomDBEditEh::OnButtonDown;
 };
 
-// Registers the editors for form descriptions.
+// Registers the editors, their buttons, the check box and the memo window
+// (with what they stand on) for form descriptions; the client does so at
+// start.
 void RegisterDBCtrlsEhClasses();
 
 // The text of a value: empty for an array and when the conversion fails.
@@ -900,6 +914,9 @@ void DBEditEhDefaultButtonAction(TCustomDBEditEh* EditControl, TEditButtonEh* Ed
                                  TEditButtonControlEh* EditButtonControl, bool& Handled, bool IsDown);
 // Replaceable; nothing runs while it is empty.
 TDBEditEhDefaultButtonActionProc& DBEditEhDefaultButtonActionProc();
+// The form class whose shared instance drops down from a drop-down button
+// that names no form (the memo window).
+TClass& DBEditEhMemoEditFormClass();
 // Registers the editor's buttons and MRU list with the class registry.
 void RegisterDBCtrlsEhButtonsClasses();
 

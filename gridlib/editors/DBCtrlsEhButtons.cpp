@@ -10,6 +10,9 @@
 namespace {
 
 bool IsTextEditStyle(TEditButtonStyleEh Style) { return Style == ebsEllipsisEh || Style == ebsGlyphEh; }
+bool IsDropDownStyle(TEditButtonStyleEh Style) { return Style == ebsDropDownEh || Style == ebsAltDropDownEh; }
+// A window opened for the editor must not offer a change it would refuse.
+bool RefusesChange(TCustomDBEditEh* Edit) { return Edit->ReadOnly() || !Edit->DataLink()->CanModify(); }
 
 } // namespace
 
@@ -19,21 +22,58 @@ TDBEditEhDefaultButtonActionProc& DBEditEhDefaultButtonActionProc()
   return Proc;
 }
 
+TClass& DBEditEhMemoEditFormClass()
+{
+  static TClass FormClass = TMemoEditWinEh::StaticClass();
+  return FormClass;
+}
+
 void DBEditEhDefaultButtonAction(TCustomDBEditEh* EditControl, TEditButtonEh* EditButton,
                                  TEditButtonControlEh* EditButtonControl, bool& Handled, bool IsDown)
 {
-  (void)EditButtonControl;
-  // Drop-down buttons open their form through the drop-down launcher, which
-  // the press reaches before this routine.
+  if (IsDown && IsDropDownStyle(EditButton->Style())) {
+    TDropDownFormCallParamsEh* Params = EditButton->DropDownFormParams();
+    Params->FEditButton = EditButton;
+    Params->FEditButtonControl = EditButtonControl;
+    Params->FEditControl = EditControl;
+    Params->FDataLink = EditControl->DataLink();
+    Params->FField = EditControl->Field();
+    Params->FOnCloseDropDownFormProc = [EditControl](TControl* C, TEditButtonEh* B, bool Accept, TCustomForm* Form,
+                                                     TDynVarsEh* DynParams) {
+      if (EditControl->ButtonsBox())
+        for (const TEditButtonControlLineRec& Entry : EditControl->ButtonsBox()->BtnCtlList())
+          if (Entry.EditButtonControl)
+            Entry.EditButtonControl->SetAlwaysDown(false);
+      if (EditControl->OnCloseDropDownForm)
+        EditControl->OnCloseDropDownForm(C, B, Accept, Form, DynParams);
+    };
+    Params->FOnOpenDropDownFormProc = [EditControl](TControl* C, TEditButtonEh* B, TCustomForm*& Form,
+                                                    TDynVarsEh* DynParams) {
+      EditControl->DoOpenDropDownForm(C, B, Form, DynParams);
+    };
+    Params->FOnSetVarValueProc = [EditControl](const Variant& V) { EditControl->SetValueFromDropDownForm(V); };
+    Params->FOnGetVarValueProc = [EditControl](Variant& V) { V = EditControl->GetValueForDropDownForm(); };
+    Params->FOnGetActualDropDownFormProc = [EditControl](TCustomForm*& Form, bool& FreeFormOnClose) {
+      Form = EditControl->GetDefaultDropDownForm(FreeFormOnClose);
+    };
+    // The call parameters show the form after this, and their own test sees
+    // only the field.
+    Params->OnCheckDataIsReadOnly = [EditControl](bool& RO) {
+      RO = RO || RefusesChange(EditControl);
+    };
+    Params->CheckShowDropDownForm(Handled);
+    return;
+  }
   if (IsDown || !IsTextEditStyle(EditButton->Style()))
     return;
   const TEditMemoTextProcEh& Edit = EditMemoTextProcEh();
   if (!Edit)
     return;
+  const bool ReadOnly = RefusesChange(EditControl);
   String Text = EditControl->Text();
   TRect Where;
   GetControlScreenRectEh(EditControl, Where);
-  if (Edit(Text, Where, EditControl->ReadOnly()))
+  if (Edit(Text, Where, ReadOnly) && !ReadOnly)
     EditControl->SetText(Text);
   Handled = true;
 }
@@ -66,7 +106,7 @@ void TCustomDBEditEh::InitEditButtons()
   FMRUList->OnSetDropDown = [this](TObject*) { MRUListDropDown(); };
   FMRUList->OnSetCloseUp = [this](TObject*, bool Accept) { MRUListCloseUp(Accept); };
   FMRUList->OnFillAutogenItems = [this](TMRUListEh* Sender, TStrings* Items) { MRUListFillAutogenItems(Sender, Items); };
-  FMRUList->OnFilterItem = nullptr;
+  FMRUList->OwnerFilterItem = [this](const String& AText, bool& Accept) { FilterMRUItem(AText, Accept); };
 }
 
 void TCustomDBEditEh::CreateEditButtonControl(TEditButtonControlEh*& Control)
@@ -262,10 +302,19 @@ void TCustomDBEditEh::CloseUp(bool) {}
 
 TCustomForm* TCustomDBEditEh::GetDefaultDropDownForm(bool& FreeFormOnClose)
 {
-  TCustomForm* Form = TMemoEditWinEh::GetGlobalRef();
+  TCustomForm* Form = DBEditEhMemoEditFormClass() ? DropDownFormGlobalRefEh(DBEditEhMemoEditFormClass()) : nullptr;
   if (Form)
     FreeFormOnClose = false;
   return Form;
+}
+
+void TCustomDBEditEh::DoOpenDropDownForm(TControl*, TEditButtonEh* Button, TCustomForm*& DropDownForm,
+                                         TDynVarsEh* DynParams)
+{
+  if (auto* Form = dynamic_cast<TCustomDropDownFormEh*>(DropDownForm))
+    Form->SetReadOnly(RefusesChange(this));
+  if (OnOpenDropDownForm)
+    OnOpenDropDownForm(this, Button, DropDownForm, DynParams);
 }
 
 Variant TCustomDBEditEh::GetValueForDropDownForm() { return Value(); }
@@ -451,5 +500,5 @@ void RegisterDBCtrlsEhButtonsClasses()
     .Property("MRUList", &TDBEditEh::MRUList, &TDBEditEh::SetMRUList)
     .Event("OnButtonClick", &TDBEditEh::OnButtonClick)
     .Event("OnButtonDown", &TDBEditEh::OnButtonDown);
-  RegisterClassInfo<TMemoEditWinEh, TForm>("TMemoEditWinEh");
+  RegisterMemoEditFormsEhClasses();
 }

@@ -2,6 +2,7 @@
 // border, own text painting, image, required marker, placeholder, tooltips.
 #include "gridlib/editors/DBCtrlsEh.h"
 
+#include "gridlib/foundation/GridsEh.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
@@ -24,12 +25,18 @@ void TEditImageEh::Assign(TPersistent* Source)
     return;
   }
   SetImages(S->Images());
-  SetImageIndex(S->ImageIndex());
+  SetImageIndex(S->AssignedImageIndex());
   SetVisible(S->Visible());
   SetWidth(S->Width());
 }
 
 void TEditImageEh::SetImageIndex(Integer Value)
+{
+  FAssignedImageIndex = Value;
+  SetShownImageIndex(Value);
+}
+
+void TEditImageEh::SetShownImageIndex(Integer Value)
 {
   if (FImageIndex == Value)
     return;
@@ -417,7 +424,8 @@ void TCustomDBEditEh::SetImages(TCustomImageList* Value)
     FEditImage->SetVisible(true);
 }
 
-// A numeric value picks the image: halves go to the even neighbour.
+// A numeric value picks the image (halves go to the even neighbour); any
+// other shows the index given to the image.
 void TCustomDBEditEh::UpdateImageIndex()
 {
   if (!FEditImage || !FEditImage->Visible() || !FEditImage->Images())
@@ -433,7 +441,7 @@ void TCustomDBEditEh::UpdateImageIndex()
   }
   if (OnGetImageIndex)
     OnGetImageIndex(this, Index);
-  FEditImage->SetImageIndex(Index);
+  FEditImage->SetShownImageIndex(Index);
 }
 
 void TCustomDBEditEh::UpdateShowHint() { TControl::SetShowHint(FTooltips || FShowHint); }
@@ -522,14 +530,16 @@ void TCustomDBEditEh::CMMouseLeave(TMessage& Message)
 // ---------------------------------------------------------------------------
 // Painting
 
-// The window shows left-aligned text while it edits; unfocused aligned text
-// and copies painted into grids are the editor's own.
+// The window shows the text while it edits. Unfocused text is the editor's
+// own: aligned as asked, without the selection (which shows only while the
+// editor has the focus) and grey while disabled; so are copies painted into
+// grids.
 bool TCustomDBEditEh::EditPaintsText()
 {
   if (ControlState().Contains(csPaintCopy) ||
       (ComponentState().Contains(csDesigning) && !FDataLink->Active()))
     return false;
-  return Alignment() == taLeftJustify || FFocused || FWordWrap;
+  return (FFocused && Enabled()) || FWordWrap;
 }
 
 void TCustomDBEditEh::PaintWindow(HDC DC)
@@ -646,7 +656,10 @@ void TCustomDBEditEh::PaintEmptyDataInfo(TCustomControlEmptyDataInfoEh* Info)
 
 void RegisterDBCtrlsEhClasses()
 {
+  RegisterGridLibFoundationClasses();
   RegisterDBCtrlsEhBoxClasses();
+  RegisterDBCtrlsEhButtonsClasses();
+  RegisterDBCtrlsEhCheckBoxClasses();
   RegisterClassInfo<TControlEmptyDataInfoEh, TPersistent>("TControlEmptyDataInfoEh")
     .Property("Color", &TControlEmptyDataInfoEh::Color, &TControlEmptyDataInfoEh::SetColor, clDefault)
     .Property("Text", &TControlEmptyDataInfoEh::Text, &TControlEmptyDataInfoEh::SetText)
@@ -655,7 +668,7 @@ void RegisterDBCtrlsEhClasses()
     .Property("Alignment", &TControlEmptyDataInfoEh::Alignment, &TControlEmptyDataInfoEh::SetAlignment)
     .Stored(&TControlEmptyDataInfoEh::AlignmentIsStored);
   RegisterClassInfo<TEditImageEh, TPersistent>("TEditImageEh")
-    .Property("ImageIndex", &TEditImageEh::ImageIndex, &TEditImageEh::SetImageIndex, -1)
+    .Property("ImageIndex", &TEditImageEh::AssignedImageIndex, &TEditImageEh::SetImageIndex, -1)
     .Property("Images", &TEditImageEh::Images, &TEditImageEh::SetImages)
     .Property("UseImageHeight", &TEditImageEh::UseImageHeight, &TEditImageEh::SetUseImageHeight, true)
     .Property("Visible", &TEditImageEh::Visible, &TEditImageEh::SetVisible, false)

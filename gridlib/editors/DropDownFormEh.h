@@ -75,6 +75,8 @@ public:
   Integer BorderWidth() const { return FBorderWidth; }
   void SetBorderWidth(Integer Value);
   TDropDownFormCallbackProcEh CallbackProc() const { return FCallbackProc; }
+  // What the caller of the open drop-down handed in (nullptr: none open).
+  TDropDownFormSysParams* SysParams() const { return FSysParams; }
   bool DropDownMode() const { return FDropDownMode; }
   void SetDropDownMode(bool Value);
   TDropDownFormElementsEh FormElements() const { return FFormElements; }

@@ -1236,6 +1236,9 @@ public:
   TNotifyEvent OnActiveChanged;
   TMRUListFillAutogenItemsEventEh OnFillAutogenItems;
   TFilterMRUItemEventEh OnFilterItem;
+  // The owner's own test of an item, which decides instead of the prefix
+  // test and fires OnFilterItem itself (an editor compares its text its way).
+  std::function<void(const String& AText, bool& Accept)> OwnerFilterItem;
   TSetCloseUpEventEh OnSetCloseUp;
   TSetDropDownEventEh OnSetDropDown;
 

@@ -334,6 +334,9 @@ void TDropDownFormCallParamsEh::DropDownFormCallbackProc(TCustomForm* Form, bool
       PostMessage(C, WM_USER, WPARAM(C), P && P->FEditButton ? LPARAM(P->FEditButton) : LPARAM(C));
     }
   } catch (...) {
+    // The form is gone all the same: its button must not stay held down.
+    if (TEditButtonControlEh* B = GetEditButtonControl())
+      B->SetAlwaysDown(false);
     ShowDropDownFormExceptionEh(Form, Form);
   }
 }

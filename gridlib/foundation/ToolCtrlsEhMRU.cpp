@@ -77,10 +77,15 @@ bool TMRUListEh::FilterItemsTo(TStrings* FilteredItems, const String& MaskText)
       if (PeekMessage(Msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE))
         return false;
     }
-    const String Head = Source->Strings(I).left(Len);
-    bool Accept = FCaseSensitive ? AnsiCompareStrEh(Head, MaskText) == 0 : AnsiCompareTextEh(Head, MaskText) == 0;
-    if (OnFilterItem)
-      OnFilterItem(this, Accept);
+    bool Accept = false;
+    if (OwnerFilterItem) {
+      OwnerFilterItem(Source->Strings(I), Accept);
+    } else {
+      const String Head = Source->Strings(I).left(Len);
+      Accept = FCaseSensitive ? AnsiCompareStrEh(Head, MaskText) == 0 : AnsiCompareTextEh(Head, MaskText) == 0;
+      if (OnFilterItem)
+        OnFilterItem(this, Accept);
+    }
     if (Accept)
       FilteredItems->Add(Source->Strings(I));
   }

@@ -879,7 +879,7 @@ void TDBGrid::MouseMove(TShiftState Shift, Integer X, Integer Y)
 
 // ---- the in-place editor
 
-TInplaceEdit::TInplaceEdit(TDBGrid* AGrid) : TCustomMaskEdit(AGrid), FGrid(AGrid)
+TDBGridInplaceEdit::TDBGridInplaceEdit(TDBGrid* AGrid) : TCustomMaskEdit(AGrid), FGrid(AGrid)
 {
   SetBorderStyle(TBorderStyle::bsNone);
   SetTabStop(false);
@@ -887,9 +887,9 @@ TInplaceEdit::TInplaceEdit(TDBGrid* AGrid) : TCustomMaskEdit(AGrid), FGrid(AGrid
   SetParent(AGrid);
 }
 
-bool TInplaceEdit::EditCanModify() { return FGrid->CanEditModify(); }
+bool TDBGridInplaceEdit::EditCanModify() { return FGrid->CanEditModify(); }
 
-void TInplaceEdit::Change()
+void TDBGridInplaceEdit::Change()
 {
   FGrid->EditorChanged();
   inherited::Change();
@@ -897,7 +897,7 @@ void TInplaceEdit::Change()
 
 // The keys that move between cells and rows, Enter, Escape and F2 belong to
 // the grid; Left and Right only at the ends of the text.
-bool TInplaceEdit::GridKey(Word Key, TShiftState Shift) const
+bool TDBGridInplaceEdit::GridKey(Word Key, TShiftState Shift) const
 {
   switch (Key) {
     case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_RETURN: case VK_ESCAPE: case VK_F2:
@@ -910,7 +910,7 @@ bool TInplaceEdit::GridKey(Word Key, TShiftState Shift) const
   }
 }
 
-void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
+void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 {
   if (GridKey(Key, Shift)) {
     FGrid->KeyDown(Key, Shift);
@@ -926,7 +926,7 @@ void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 }
 
 // Typing, Backspace, paste and cut need the record in edit state first.
-void TInplaceEdit::KeyPress(QChar& Key)
+void TDBGridInplaceEdit::KeyPress(QChar& Key)
 {
   const char16_t K = Key.unicode();
   const bool Typing = K >= 32 || K == 8 || K == 22 || K == 24;
@@ -942,7 +942,7 @@ void TInplaceEdit::KeyPress(QChar& Key)
 }
 
 // Focus moving back to the grid is no leaving; anywhere else is.
-void TInplaceEdit::DoExit()
+void TDBGridInplaceEdit::DoExit()
 {
   inherited::DoExit();
   TCustomForm* Form = GetParentForm(this);
@@ -950,7 +950,7 @@ void TInplaceEdit::DoExit()
     FGrid->FocusLeft();
 }
 
-void TInplaceEdit::WMGetDlgCode(TMessage& Message)
+void TDBGridInplaceEdit::WMGetDlgCode(TMessage& Message)
 {
   inherited::WMGetDlgCode(Message);
   Message.Result |= DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
@@ -1004,7 +1004,7 @@ void TDBGrid::ShowEditor()
   if (!CanEditShow())
     return;
   if (!FInplaceEdit)
-    FInplaceEdit = new TInplaceEdit(this);
+    FInplaceEdit = new TDBGridInplaceEdit(this);
   FInplaceEdit->HandleNeeded();
   const bool Focus = HoldsFocus(this) || HoldsFocus(FInplaceEdit);
   FEditorMode = true;

@@ -119,11 +119,11 @@ private:
 
 // The editor shown over the current cell: a masked edit with the field's
 // edit mask that hands the keys that move around the grid back to it.
-class TInplaceEdit : public TCustomMaskEdit {
-  VELMORA_CLASS(TInplaceEdit)
+class TDBGridInplaceEdit : public TCustomMaskEdit {
+  VELMORA_CLASS(TDBGridInplaceEdit)
   using inherited = TCustomMaskEdit;
 public:
-  explicit TInplaceEdit(TDBGrid* AGrid);
+  explicit TDBGridInplaceEdit(TDBGrid* AGrid);
   TDBGrid* Grid() const { return FGrid; }
 
 protected:
@@ -199,7 +199,7 @@ public:
   // when the row is left.
   bool EditorMode() const { return FEditorMode; }
   void SetEditorMode(bool Value);
-  TInplaceEdit* InplaceEditor() const { return FInplaceEdit; }
+  TDBGridInplaceEdit* InplaceEditor() const { return FInplaceEdit; }
   // Whether the current cell may be edited at all.
   bool CanEditShow();
 
@@ -216,7 +216,7 @@ public:
 protected:
   friend class TDBGridColumns;
   friend class TColumn;
-  friend class TInplaceEdit;
+  friend class TDBGridInplaceEdit;
   void InitializeWidget() override;
   void Paint() override;
   void Resize() override;
@@ -290,7 +290,7 @@ private:
   Integer FSizingPos = -1;          // where its new right edge would be
   bool FSizeCursorShown = false;
   TCursor FCursorBeforeSizing = crDefault;
-  TInplaceEdit* FInplaceEdit = nullptr;   // a child control, made when first shown
+  TDBGridInplaceEdit* FInplaceEdit = nullptr;   // a child control, made when first shown
   bool FEditorMode = false;
   bool FEditorModified = false;   // typed since the field's text was loaded
   bool FLoadingEditor = false;

@@ -6,6 +6,7 @@
 #include "app/Unit1.h"
 #include "app/Unit23.h"
 #include "app/Unit6.h"
+#include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Screenshot.h"
 #include "platform/gui/Themes.h"
@@ -125,6 +126,36 @@ TEST_F(Startup, FormsAreCreatedInOrder)
     EXPECT_GT(At, Last);
     Last = At;
   }
+}
+
+// The started client reads forms that hold the grid library's editors:
+// their classes, buttons and the memo window are known by name.
+TEST_F(Startup, FormDescriptionsKnowTheEditors)
+{
+  StartClient();
+  for (const char* Name : {"TDBEditEh", "TDBCheckBoxEh", "TMemoEditWinEh", "TCustomDropDownFormEh"})
+    EXPECT_NE(GetClass(QString::fromLatin1(Name)), nullptr) << Name;
+  TForm Form(nullptr, 0);
+  ReadComponentFromText(QStringLiteral(R"(object EditorsForm: TForm
+  object NameEdit: TDBEditEh
+    EditButtons = <
+      item
+        Style = ebsEllipsisEh
+      end>
+    MRUList.Active = True
+  end
+  object ActiveBox: TDBCheckBoxEh
+    ValueChecked = 'Да'
+  end
+end
+)"), &Form);
+  auto* Edit = dynamic_cast<TDBEditEh*>(Form.FindComponent(QStringLiteral("NameEdit")));
+  ASSERT_NE(Edit, nullptr);
+  EXPECT_EQ(Edit->EditButtons()->Count(), 1);
+  EXPECT_TRUE(Edit->MRUList()->Active());
+  auto* Box = dynamic_cast<TDBCheckBoxEh*>(Form.FindComponent(QStringLiteral("ActiveBox")));
+  ASSERT_NE(Box, nullptr);
+  EXPECT_EQ(Box->ValueChecked(), QStringLiteral("Да"));
 }
 
 }  // namespace

@@ -308,6 +308,17 @@ TEST_F(DBEditEhOwnValueTest, OwnValueTypedAndPostedOnExit)
   EXPECT_EQ(VarToStr(Edit->Value()), QStringLiteral("abc"));
 }
 
+// An editor named to a field but given no data source has nothing to write
+// to: a write from code is refused clearly and nothing changes.
+TEST_F(DBEditEhOwnValueTest, FieldWithoutDataSourceRefusesWrites)
+{
+  Edit->SetDataField(QStringLiteral("name"));
+  EXPECT_FALSE(Edit->DataLink()->DataIndepended());
+  EXPECT_THROW(Edit->SetText(QStringLiteral("abc")), EDatabaseError);
+  EXPECT_THROW(Edit->SetValue(Variant(QStringLiteral("abc"))), EDatabaseError);
+  EXPECT_EQ(Edit->Text(), String());
+}
+
 TEST_F(DBEditEhOwnValueTest, PasteJoinsLinesAndKeepsMaxLength)
 {
   struct TCase { const char* Clip; Integer MaxLength; bool AutoSize; const char* Result; };
@@ -388,7 +399,46 @@ TEST_F(DBEditEhOwnValueTest, InPlaceTheHolderSeesEverythingFirst)
   EXPECT_FALSE(Edit->Visible());
 }
 
-// Screenshots: the editor in each state, in two styles.
+namespace {
+
+QColor QColorOf(TColor Color)
+{
+  const COLORREF C = COLORREF(ColorToRGB(Color));
+  return QColor(GetRValue(C), GetGValue(C), GetBValue(C));
+}
+
+int Distance(const QColor& A, const QColor& B)
+{
+  return std::abs(A.red() - B.red()) + std::abs(A.green() - B.green()) + std::abs(A.blue() - B.blue());
+}
+
+// The pixels of an editor's text area (inside the border) of Color.
+int CountOf(const QImage& Shot, const QColor& Color, int Left = 3)
+{
+  int N = 0;
+  for (int X = Left; X < Shot.width() - 3; ++X)
+    for (int Y = 3; Y < Shot.height() - 3; ++Y)
+      N += Shot.pixelColor(X, Y) == Color;
+  return N;
+}
+
+// The text's colour: of the text area's pixels the one farthest from its
+// background.
+QColor InkOf(const QImage& Shot)
+{
+  const QColor Back = Shot.pixelColor(Shot.width() - 5, Shot.height() / 2);
+  QColor Ink = Back;
+  for (int X = 3; X < Shot.width() - 3; ++X)
+    for (int Y = 3; Y < Shot.height() - 3; ++Y)
+      if (Distance(Shot.pixelColor(X, Y), Back) > Distance(Ink, Back))
+        Ink = Shot.pixelColor(X, Y);
+  return Ink;
+}
+
+} // namespace
+
+// Screenshots: the editor in each state, with its label at many of its
+// places, in two styles; the faults one sees first are checked by pixels.
 TEST_F(DBEditEhOwnValueTest, LooksOfEachState)
 {
   auto* Images = new TImageList(Form);
@@ -405,45 +455,62 @@ TEST_F(DBEditEhOwnValueTest, LooksOfEachState)
     SCOPED_TRACE(StyleName);
     TStyleManager::SetStyle(QString::fromLatin1(StyleName));
     auto* F = new TForm(Application, 0);
-    F->SetBounds(0, 0, 560, 420);
+    F->SetBounds(0, 0, 640, 500);
     F->SetColor(clBtnFace);
-    struct TState { const char* Caption; std::function<void(TDBEditEh*)> Set; };
+    struct TState { const char* Caption; TLabelPositionEh Position; std::function<void(TDBEditEh*)> Set; };
     const std::vector<TState> States = {
-      {"unfocused", [](TDBEditEh*) {}},
-      {"read-only", [](TDBEditEh* E) { E->SetReadOnly(true); }},
-      {"flat", [](TDBEditEh* E) { E->SetFlat(true); }},
-      {"flat hot", [](TDBEditEh* E) { E->SetFlat(true); E->SetAlwaysShowBorder(true); }},
-      {"disabled", [](TDBEditEh* E) { E->SetEnabled(false); }},
-      {"right aligned", [](TDBEditEh* E) { E->SetAlignment(taRightJustify); }},
-      {"image", [Images](TDBEditEh* E) { E->SetImages(Images); E->EditImage()->SetImageIndex(2); }},
-      {"placeholder", [](TDBEditEh* E) { E->SetText(String()); E->EmptyDataInfo()->SetText(QStringLiteral("пусто")); }},
-      {"focused", [](TDBEditEh*) {}},
+      {"unfocused", lpAboveLeftEh, [](TDBEditEh*) {}},
+      {"read-only", lpLeftTextBaselineEh, [](TDBEditEh* E) { E->SetReadOnly(true); }},
+      {"flat", lpAboveRightEh, [](TDBEditEh* E) { E->SetFlat(true); }},
+      {"flat, border", lpLeftCenterEh, [](TDBEditEh* E) { E->SetFlat(true); E->SetAlwaysShowBorder(true); }},
+      {"disabled", lpBelowLeftEh, [](TDBEditEh* E) { E->SetEnabled(false); }},
+      {"right aligned", lpRightCenterEh, [](TDBEditEh* E) { E->SetAlignment(taRightJustify); }},
+      // The index given stays through later changes of the text.
+      {"image", lpAboveCenterEh, [Images](TDBEditEh* E) {
+         E->SetImages(Images);
+         E->EditImage()->SetImageIndex(2);
+         E->SetText(QStringLiteral("Текст 7"));
+       }},
+      {"placeholder", lpLeftTopEh, [](TDBEditEh* E) { E->SetText(String()); E->EmptyDataInfo()->SetText(QStringLiteral("пусто")); }},
+      {"image, right", lpBelowCenterEh, [Images](TDBEditEh* E) {
+         E->OnGetImageIndex = [](TObject*, Integer& Index) { Index = 0; };
+         E->SetImages(Images);
+         E->SetAlignment(taRightJustify);
+       }},
+      {"hot", lpRightTopEh, [](TDBEditEh* E) { E->SetFlat(true); E->Perform(CM_MOUSEENTER); }},
+      {"disabled, right", lpLeftBottomEh, [](TDBEditEh* E) { E->SetAlignment(taRightJustify); E->SetEnabled(false); }},
+      {"focused", lpRightTextBaselineEh, [](TDBEditEh*) {}},
     };
-    const TLabelPositionEh Positions[] = {lpAboveLeftEh, lpLeftTextBaselineEh, lpAboveRightEh, lpLeftCenterEh,
-                                          lpBelowLeftEh, lpRightCenterEh, lpAboveCenterEh, lpLeftTopEh,
-                                          lpRightTextBaselineEh};
     std::vector<TDBEditEh*> Edits;
     for (std::size_t I = 0; I < States.size(); ++I) {
       auto* E = new TDBEditEh(F);
       E->SetName(QStringLiteral("Edit%1").arg(I + 1));
       E->SetParent(F);
       const int Col = int(I % 2), Row = int(I / 2);
-      E->SetBounds(120 + Col * 260, 20 + Row * 80, 130, 21);
+      E->SetBounds(130 + Col * 270, 25 + Row * 78, 130, 21);
       E->SetText(QStringLiteral("Текст %1").arg(I + 1));
       E->ControlLabel()->SetCaption(QString::fromUtf8(States[I].Caption));
       E->ControlLabel()->SetVisible(true);
-      E->ControlLabelLocation()->SetPosition(Positions[I]);
-      States[I].Set(E);
+      E->ControlLabelLocation()->SetPosition(States[I].Position);
       Edits.push_back(E);
     }
     F->Show();
-    Edits.back()->SetFocus();
     Application->ProcessMessages();
-    EXPECT_TRUE(Edits.back()->IsFocused());
+    for (std::size_t I = 0; I < States.size(); ++I)
+      States[I].Set(Edits[I]);
+    TDBEditEh* Focused = Edits.back();
+    Focused->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_TRUE(Focused->IsFocused());
+    // A selection made in an editor without the focus.
+    Edits[0]->SelectAll();
+    Application->ProcessMessages();
     const QImage Shot = F->Widget()->grab().toImage();
     gui_test::SaveImage(Shot, QStringLiteral("dbediteh-states-%1.png").arg(QLatin1String(StyleName)));
+    const auto ShotOf = [](TDBEditEh* E) { return E->Widget()->grab().toImage(); };
+
     // The right-aligned text stands at the right while unfocused.
-    const QImage Right = Edits[5]->Widget()->grab().toImage();
+    const QImage Right = ShotOf(Edits[5]);
     int Leftmost = Right.width();
     const QColor Bg = Right.pixelColor(Right.width() / 2, 3);
     for (int X = 3; X < Right.width() - 3; ++X)
@@ -451,6 +518,28 @@ TEST_F(DBEditEhOwnValueTest, LooksOfEachState)
         if (Right.pixelColor(X, Y) != Bg)
           Leftmost = std::min(Leftmost, X);
     EXPECT_GT(Leftmost, Right.width() / 3);
+
+    // The selection shows only in the focused editor.
+    const QColor Highlight = Focused->Widget()->palette().color(QPalette::Active, QPalette::Highlight);
+    EXPECT_EQ(Focused->SelLength(), Focused->Text().size());
+    EXPECT_GT(CountOf(ShotOf(Focused), Highlight), 50) << "the focused editor shows its selection";
+    EXPECT_EQ(Edits[0]->SelLength(), Edits[0]->Text().size()) << "the unfocused one keeps it";
+    EXPECT_EQ(CountOf(ShotOf(Edits[0]), Highlight), 0) << "but does not show it";
+
+    // Disabled text is grey, left or right aligned; enabled text is not.
+    const QColor Grey =
+      QColorOf(TStyleManager::IsCustomStyleActive() ? StyleServices()->GetSystemColor(clGrayText) : clGrayText);
+    for (TDBEditEh* E : {Edits[4], Edits[10]}) {
+      SCOPED_TRACE(E->Name().toStdString());
+      EXPECT_LT(Distance(InkOf(ShotOf(E)), Grey), 40) << InkOf(ShotOf(E)).name().toStdString();
+    }
+    EXPECT_GT(Distance(InkOf(ShotOf(Edits[1])), Grey), 60);
+
+    // The image strip shows the image given, or the one OnGetImageIndex
+    // picks, beside left- or right-aligned text.
+    EXPECT_GT(CountOf(ShotOf(Edits[6]), QColorOf(clBlue)), 100);
+    EXPECT_EQ(CountOf(ShotOf(Edits[6]), QColorOf(clRed)), 0);
+    EXPECT_GT(CountOf(ShotOf(Edits[8]), QColorOf(clRed)), 100);
     delete F;
   }
   TStyleManager::SetStyle(QStringLiteral("Windows"));

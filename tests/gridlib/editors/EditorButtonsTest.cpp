@@ -215,14 +215,147 @@ TEST_F(EditorButtonsTest, ClickChainStopsWhereHandled)
   Name->EditButton()->SetDropdownMenu(nullptr);
   Press(Control(0));
   EXPECT_EQ(Form->Log, (std::vector<String>{QStringLiteral("editor down"), QStringLiteral("editor click")}));
+  // The press that nobody handled was the drop-down button's default: the
+  // memo window dropped down.
+  EXPECT_TRUE(TMemoEditWinEh::GlobalRef()->Visible());
+  TMemoEditWinEh::GlobalRef()->Close();
+}
+
+// The drop-down button without a form of its own drops the memo window down
+// with the editor's value and writes the confirmed text back with Edit and
+// Post; a failing write-back leaves no edit behind.
+TEST_F(EditorButtonsTest, DropDownButtonDropsTheMemoWindowDown)
+{
+  Name->EditButton()->SetDropdownMenu(nullptr);
+  Name->OnButtonClick = nullptr;
+  Name->OnButtonDown = nullptr;
+  TMemoEditWinEh* Win = TMemoEditWinEh::GlobalRef();
+  std::vector<String> Events;
+  Name->OnOpenDropDownForm = [&](TControl*, TEditButtonEh*, TCustomForm*& F, TDynVarsEh*) {
+    Events.push_back(F == Win ? QStringLiteral("open memo") : F ? QStringLiteral("open other") : QStringLiteral("open none"));
+  };
+  Name->OnCloseDropDownForm = [&](TControl*, TEditButtonEh*, bool Accept, TCustomForm*, TDynVarsEh*) {
+    Events.push_back(Accept ? QStringLiteral("close ok") : QStringLiteral("close cancel"));
+  };
+  const auto Caption = [this] {
+    TADOQuery Q(nullptr);
+    Q.SetConnection(Db.get());
+    Q.SQL()->SetText(QStringLiteral("select s_caption from adm_role.roles where id = 9101"));
+    Q.Open();
+    return Q.Fields()->Fields(0)->AsString();
+  };
+  // Let the close marker of the previous drop-down go before the next press.
+  const auto Settle = [] {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  };
+
+  Press(Control(0));
+  ASSERT_TRUE(Win->Visible());
+  EXPECT_TRUE(Win->DropDownMode());
+  EXPECT_EQ(Win->Memo1->Text(), QStringLiteral("Оператор"));
+  EXPECT_EQ(Win->PassParams(), pspFieldValueEh);
+  EXPECT_FALSE(Win->ReadOnly());
+  EXPECT_TRUE(Control(0)->AlwaysDown());
+  EXPECT_EQ(Rows->State(), dsBrowse);
+  Win->Memo1->SetText(QStringLiteral("Старший оператор"));
+  gui_test::Click(Win->sbOk);
+  EXPECT_FALSE(Win->Visible());
+  EXPECT_FALSE(Control(0)->AlwaysDown());
+  EXPECT_EQ(Name->Text(), QStringLiteral("Старший оператор"));
+  EXPECT_EQ(Rows->State(), dsBrowse);
+  EXPECT_EQ(Caption(), QStringLiteral("Старший оператор"));
+  // The button's own launcher asks first, without a form; then the default
+  // action with the memo window.
+  EXPECT_EQ(Events, (std::vector<String>{QStringLiteral("open none"), QStringLiteral("open memo"),
+                                         QStringLiteral("close ok")}));
+
+  // The press that closed the window does not open it again; the next does.
+  Press(Control(0));
+  EXPECT_FALSE(Win->Visible());
+  Settle();
+  Press(Control(0));
+  ASSERT_TRUE(Win->Visible());
+  Win->Memo1->SetText(QStringLiteral("не то"));
+  gui_test::Click(Win->sbCancel);
+  EXPECT_FALSE(Win->Visible());
+  EXPECT_EQ(Name->Text(), QStringLiteral("Старший оператор"));
+  EXPECT_EQ(Rows->State(), dsBrowse);
+
+  // A read-only editor opens it read-only: OK cannot confirm.
+  Settle();
+  Name->SetReadOnly(true);
+  Press(Control(0));
+  ASSERT_TRUE(Win->Visible());
+  EXPECT_TRUE(Win->ReadOnly());
+  EXPECT_TRUE(Win->Memo1->ReadOnly());
+  EXPECT_FALSE(Win->sbOk->Enabled());
+  Win->sbOkClick(Win->sbOk);
+  EXPECT_TRUE(Win->Visible());
+  gui_test::Click(Win->sbCancel);
+  EXPECT_EQ(Caption(), QStringLiteral("Старший оператор"));
+  Name->SetReadOnly(false);
+
+  // Passed by field names without names: nothing goes in, and the text the
+  // last caller left is not shown for this one.
+  Settle();
+  Name->EditButton()->DropDownFormParams()->SetPassParams(pspByFieldNamesEh);
+  Press(Control(0));
+  ASSERT_TRUE(Win->Visible());
+  EXPECT_EQ(Win->PassParams(), pspByFieldNamesEh);
+  EXPECT_EQ(Win->Memo1->Text(), String());
+  Win->Memo1->SetText(QStringLiteral("никуда"));
+  gui_test::Click(Win->sbOk);
+  EXPECT_EQ(Name->Text(), QStringLiteral("Старший оператор"));
+  EXPECT_EQ(Rows->State(), dsBrowse);
+  Name->EditButton()->DropDownFormParams()->SetPassParams(pspFieldValueEh);
+
+  // Written back into a column that the window gave no value for: the
+  // server refuses the empty name, the error is shown, the edit that the
+  // write-back started is cancelled and the record keeps its values.
+  Settle();
+  Name->EditButton()->DropDownFormParams()->SetAssignBackFieldNames(QStringLiteral("s_name"));
+  QStringList Errors;
+  Application->OnException = [&](TObject*, Exception& E) { Errors << E.Message(); };
+  Press(Control(0));
+  ASSERT_TRUE(Win->Visible());
+  gui_test::Click(Win->sbOk);
+  Application->OnException = nullptr;
+  EXPECT_EQ(Errors.size(), 1);
+  EXPECT_FALSE(Win->Visible());
+  EXPECT_FALSE(Control(0)->AlwaysDown());
+  EXPECT_EQ(Rows->State(), dsBrowse);
+  EXPECT_EQ(Rows->FieldByName(QStringLiteral("s_name"))->AsString(), QStringLiteral("oper"));
+  TADOQuery Q(nullptr);
+  Q.SetConnection(Db.get());
+  Q.SQL()->SetText(QStringLiteral("select s_name from adm_role.roles where id = 9101"));
+  Q.Open();
+  EXPECT_EQ(Q.Fields()->Fields(0)->AsString(), QStringLiteral("oper"));
+}
+
+// A window still dropped down when its editor goes is closed, not left to
+// call back into it.
+TEST_F(EditorButtonsTest, AnOpenDropDownClosesWithItsEditor)
+{
+  Name->EditButton()->SetDropdownMenu(nullptr);
+  Name->OnButtonClick = nullptr;
+  Name->OnButtonDown = nullptr;
+  Press(Control(0));
+  TMemoEditWinEh* Win = TMemoEditWinEh::GlobalRef();
+  ASSERT_TRUE(Win->Visible());
+  delete Name;
+  Name = nullptr;
+  EXPECT_FALSE(Win->Visible());
+  EXPECT_EQ(Win->SysParams(), nullptr);
+  QCoreApplication::processEvents();
 }
 
 TEST_F(EditorButtonsTest, EllipsisEditsTheTextInTheMemoWindow)
 {
   String Shown;
-  const auto MemoShown = [] { return TMemoEditWinEh::GetGlobalRef()->Visible(); };
+  const auto MemoShown = [] { return TMemoEditWinEh::GlobalRef()->Visible(); };
   gui_test::WhenReady(MemoShown, [&] {
-    TMemoEditWinEh* Win = TMemoEditWinEh::GetGlobalRef();
+    TMemoEditWinEh* Win = TMemoEditWinEh::GlobalRef();
     Shown = Win->Memo1->Text();
     Win->Memo1->SetText(QStringLiteral("Оператор линии\r\nвторой смены"));
     Win->sbOk->Click();
@@ -241,7 +374,7 @@ TEST_F(EditorButtonsTest, EllipsisEditsTheTextInTheMemoWindow)
 
   // Cancel leaves the text as it was.
   gui_test::WhenReady(MemoShown, [] {
-    TMemoEditWinEh* Win = TMemoEditWinEh::GetGlobalRef();
+    TMemoEditWinEh* Win = TMemoEditWinEh::GlobalRef();
     Win->Memo1->SetText(QStringLiteral("другое"));
     Win->sbCancel->Click();
   });
@@ -302,4 +435,38 @@ TEST_F(EditorButtonsTest, MRUListCompletesTypedText)
   ASSERT_TRUE(Code->MRUList()->DroppedDown());
   EXPECT_EQ(List->Width(), W0 + 40);
   EXPECT_EQ(List->RowCount(), 1);
+}
+
+// The list is filtered by the editor's own test: its text as the prefix,
+// the list's case rule, then OnFilterItem told by the editor itself.
+TEST_F(EditorButtonsTest, MRUListFiltersThroughTheEditor)
+{
+  Code->SetFocus();
+  QCoreApplication::processEvents();
+  std::vector<TObject*> Senders;
+  Code->MRUList()->OnFilterItem = [&](TObject* Sender, bool& Accept) {
+    Senders.push_back(Sender);
+    // The user's rule: lawyers are not offered (every pass runs through the
+    // items in order).
+    TStrings* Items = Code->MRUList()->Items();
+    if (Items->IndexOf(QStringLiteral("адвокат")) == Integer(Senders.size() - 1) % Items->Count())
+      Accept = false;
+  };
+  gui_test::Type(Code, QStringLiteral("ад"));
+  ASSERT_TRUE(Code->MRUList()->DroppedDown());
+  TMRUListboxEh* List = Code->MRUListControl();
+  EXPECT_EQ(List->Items()->Count(), 1);
+  EXPECT_EQ(List->Items()->Strings(0), QStringLiteral("Администратор"));
+  ASSERT_FALSE(Senders.empty());
+  EXPECT_TRUE(std::all_of(Senders.begin(), Senders.end(), [this](TObject* S) { return S == Code; }));
+
+  // Case-sensitive: "Ад" no longer takes the lower-case item.
+  gui_test::Key(Code, Qt::Key_Escape);
+  Code->SetText(QString());
+  Code->MRUList()->OnFilterItem = nullptr;
+  Code->MRUList()->SetCaseSensitive(true);
+  gui_test::Type(Code, QStringLiteral("Ад"));
+  ASSERT_TRUE(Code->MRUList()->DroppedDown());
+  EXPECT_EQ(List->Items()->Count(), 1);
+  EXPECT_EQ(List->Items()->Strings(0), QStringLiteral("Администратор"));
 }

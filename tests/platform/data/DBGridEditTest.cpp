@@ -112,7 +112,7 @@ TEST_F(DBGridEditTest, EditorOpensOverTheCellAndLeavingTheRowPosts)
   // F2: the editor over the current cell with the field's text, all selected
   Press(Qt::Key_F2);
   ASSERT_TRUE(Grid->EditorMode());
-  TInplaceEdit* Editor = Grid->InplaceEditor();
+  TDBGridInplaceEdit* Editor = Grid->InplaceEditor();
   EXPECT_EQ(EditorText(), QStringLiteral("10"));
   const TRect Cell = Grid->CellRect(0, 0);
   EXPECT_EQ(Editor->Left(), Cell.Left);
