@@ -196,13 +196,25 @@ TEST_F(OdbcTest, DatesOutOfRangeAreErrorsNamingTheField)
 {
   const char* const Bad[] = {"'infinity'::date", "'-infinity'::date", "'12000-06-15'::date",
                              "'12000-06-15 10:00'::timestamp"};
+  // alone, and in a later block of a long result, stored while the next comes
+  const int Places[][2] = {{1, 1}, {3000, 5000}, {5000, 5000}};
   for (const char* Expr : Bad) {
-    SCOPED_TRACE(Expr);
-    try {
-      Conn.Execute(QStringLiteral("select 1 a, %1 as d_shipped").arg(QString::fromUtf8(Expr)), {});
-      ADD_FAILURE() << "no error";
-    } catch (const EDatabaseError& E) {
-      EXPECT_TRUE(E.Message().contains(QStringLiteral("d_shipped"))) << E.Message().toStdString();
+    for (const auto& Place : Places) {
+      SCOPED_TRACE(testing::Message() << Expr << " in row " << Place[0] << " of " << Place[1]);
+      try {
+        Conn.Execute(QStringLiteral("select g a, case when g = %2 then %1 else date '2024-01-01' end as d_shipped "
+                                    "from generate_series(1, %3) g")
+                       .arg(QString::fromUtf8(Expr))
+                       .arg(Place[0])
+                       .arg(Place[1]),
+                     {});
+        ADD_FAILURE() << "no error";
+      } catch (const EDatabaseError& E) {
+        EXPECT_TRUE(E.Message().contains(QStringLiteral("d_shipped"))) << E.Message().toStdString();
+      }
+      auto After = Conn.Execute(QStringLiteral("select 7"), {});
+      ASSERT_TRUE(After);
+      EXPECT_EQ(After->Value(0, 0).Int, 7);
     }
   }
   struct Good { const char* Expr; double Value; };
