@@ -1392,9 +1392,13 @@ struct TBlockBuffers {
   }
 
   // Reads the cells of the rowset just fetched that the binding did not hold
-  // whole, in column order within each row, as SQLGetData wants.
-  void ReadLongCells(const TRowStore& Store, TCellReader& Reader, bool AnyBinary)
+  // whole, in column order within each row, as SQLGetData wants. Once their
+  // bytes pass a few megabytes, Flush(UpTo) is asked to store the rows before
+  // UpTo, so that a block of large cells is never held whole a second time.
+  template <class FlushRows>
+  void ReadLongCells(const TRowStore& Store, TCellReader& Reader, bool AnyBinary, FlushRows&& Flush)
   {
+    FStored = 0;
     Long.Clear();
     std::vector<char> Read(std::size_t(Store.ColumnCount()));
     for (SQLULEN I = 0; I < Fetched; ++I) {
@@ -1410,22 +1414,30 @@ struct TBlockBuffers {
       for (int C = 0; C < Store.ColumnCount(); ++C)
         if (Store.Column(C).Kind == TValueKind::Binary || Read[std::size_t(C)])
           Reader.Read(Store.Column(C), int(I), C, Long);
+      if (Long.Bytes.size() > LongBytesHeld)
+        Flush(I + 1);
     }
   }
 
-  // Appends the block's rows to the storage.
-  void AppendTo(TRowStore& Store) const
+  // Appends the block's rows not yet stored, up to UpTo, to the storage.
+  void AppendTo(TRowStore& Store, SQLULEN UpTo = SQLULEN(-1))
   {
+    UpTo = std::min(UpTo, Fetched);
     auto Cell = Long.Cells.begin();
-    for (SQLULEN I = 0; I < Fetched; ++I) {
+    for (SQLULEN I = FStored; I < UpTo; ++I) {
       const int Row = Store.AppendRow();
       for (const TBoundColumn& B : Columns)
         StoreBound(Store, Row, B, I);
       for (; Cell != Long.Cells.end() && Cell->RowInBlock == int(I); ++Cell)
         StoreLongCell(Store, Row, Long, *Cell);
     }
+    FStored = std::max(FStored, UpTo);
+    Long.Clear();
   }
 
+private:
+  static constexpr qsizetype LongBytesHeld = qsizetype(4) << 20;
+  SQLULEN FStored = 0;   // rows of this block already stored
 };
 
 // Stores the blocks handed to it on a thread of its own, while the next
@@ -1455,7 +1467,7 @@ public:
   }
 
   // Stores Buffers in the background; they stay untouched until Wait.
-  void Hand(const TBlockBuffers& Buffers)
+  void Hand(TBlockBuffers& Buffers)
   {
     Wait();
     if (!FThread.joinable())
@@ -1497,7 +1509,7 @@ private:
   std::thread FThread;
   std::mutex FMutex;
   std::condition_variable FWake;
-  const TBlockBuffers* FJob = nullptr;
+  TBlockBuffers* FJob = nullptr;
   std::exception_ptr FError;
   bool FFailed = false;
   bool FQuit = false;
@@ -1544,9 +1556,19 @@ static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMA
         break;
       if (!Ok(Rc))
         Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Fetch failed"));
-      Into.ReadLongCells(*Store, Reader, AnyBinary);
-      if (Pending)   // a short block that was not the last
-        Pending->AppendTo(*Store);
+      // rows go to the storage in order: a short block that was not the
+      // last, then this one's
+      const auto StorePending = [&] {
+        if (Pending)
+          Pending->AppendTo(*Store);
+        Pending = nullptr;
+      };
+      Into.ReadLongCells(*Store, Reader, AnyBinary, [&](SQLULEN UpTo) {
+        Storer.Wait();
+        StorePending();
+        Into.AppendTo(*Store, UpTo);
+      });
+      StorePending();
       Pending = &Into;
     }
     Storer.Wait();
