@@ -15,11 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <condition_variable>
 #include <cstring>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <new>
 #include <type_traits>
 
@@ -1215,20 +1211,9 @@ static void StoreCharCell(TRowStore& Store, int Row, int Col, const char* P, std
   }
 }
 
-// The driver had more of a bound text than its width holds.
-static bool BoundCellCut(const TBoundColumn& B, std::size_t I)
-{
-  const SQLLEN Ind = B.Ind[I];
-  if (Ind == SQL_NULL_DATA || (B.CType != SQL_C_CHAR && B.CType != SQL_C_WCHAR))
-    return false;
-  return Ind == SQL_NO_TOTAL || Ind > B.Width - (B.CType == SQL_C_CHAR ? 1 : 2);
-}
-
-// Stores a bound cell; false when it was cut.
+// Stores a bound cell; false when the driver had more than the width holds.
 static bool StoreBound(TRowStore& Store, int Row, const TBoundColumn& B, std::size_t I)
 {
-  if (BoundCellCut(B, I))
-    return false;
   const SQLLEN Ind = B.Ind[I];
   if (Ind == SQL_NULL_DATA) {
     Store.SetNullFast(Row, B.Col);
@@ -1240,9 +1225,13 @@ static bool StoreBound(TRowStore& Store, int Row, const TBoundColumn& B, std::si
   case SQL_C_SBIGINT: Store.SetIntFast(Row, B.Col, *reinterpret_cast<const std::int64_t*>(P)); break;
   case SQL_C_DOUBLE: Store.SetDoubleFast(Row, B.Col, *reinterpret_cast<const double*>(P)); break;
   case SQL_C_CHAR:
+    if (Ind == SQL_NO_TOTAL || Ind > B.Width - 1)
+      return false;
     StoreCharCell(Store, Row, B.Col, P, std::size_t(Ind));
     break;
   case SQL_C_WCHAR:
+    if (Ind == SQL_NO_TOTAL || Ind > B.Width - 2)
+      return false;
     Store.SetTextFast(Row, B.Col, reinterpret_cast<const char16_t*>(P), std::size_t(Ind) / 2);
     break;
   }
@@ -1251,29 +1240,8 @@ static bool StoreBound(TRowStore& Store, int Row, const TBoundColumn& B, std::si
 
 namespace {
 
-// A block's cells that its binding could not hold whole (binary cells, and
-// texts longer than the width the driver announced), read with SQLGetData
-// while the block is the driver's current rowset. Their bytes follow one
-// another in one buffer, kept for the next block of the same buffers.
-struct TLongCells {
-  struct TCell {
-    int RowInBlock = 0;
-    int Col = 0;
-    bool Null = false;
-    qsizetype Offset = 0;
-    qsizetype Bytes = 0;
-  };
-  std::vector<TCell> Cells;
-  QByteArray Bytes;
-
-  void Clear()
-  {
-    Cells.clear();
-    Bytes.resize(0);   // keeps its room
-  }
-};
-
-// Reads single cells of the current rowset with SQLGetData; one piece buffer
+// Reads single cells of the current rowset with SQLGetData: the long columns,
+// and bound cells longer than the width the driver announced. One buffer
 // serves every piece of every cell.
 class TCellReader {
 public:
@@ -1285,19 +1253,16 @@ public:
       FConn.RaiseError(SQL_HANDLE_STMT, FH, QStringLiteral("Cannot position on a fetched row"));
   }
 
-  // Appends the cell's bytes (UTF-16 for texts) to Into.
-  void Read(const TColumn& C, int RowInBlock, int Col, TLongCells& Into)
+  void Read(TRowStore& Store, int Row, int Col)
   {
+    const TColumn& C = Store.Column(Col);
     const bool Binary = C.Kind == TValueKind::Binary;
     const SQLSMALLINT CType = Binary ? SQL_C_BINARY : SQL_C_WCHAR;
     const std::size_t Room = Binary ? PieceBytes : PieceBytes - 2;
     if (!FPiece)
       FPiece.reset(new char[PieceBytes]);   // written by the driver before it is read
-    TLongCells::TCell Cell;
-    Cell.RowInBlock = RowInBlock;
-    Cell.Col = Col;
-    Cell.Offset = Into.Bytes.size();
-    for (;;) {
+    FBytes.clear();
+    for (bool First = true;; First = false) {
       SQLLEN Ind = 0;
       const SQLRETURN Rc = SQLGetData(FH, SQLUSMALLINT(Col + 1), CType, FPiece.get(), SQLLEN(PieceBytes), &Ind);
       if (Rc == SQL_NO_DATA)
@@ -1305,276 +1270,124 @@ public:
       if (!Ok(Rc))
         FConn.RaiseError(SQL_HANDLE_STMT, FH, QStringLiteral("Cannot read column %1").arg(C.Name));
       if (Ind == SQL_NULL_DATA) {
-        Cell.Null = true;
-        break;
+        Store.SetNullFast(Row, Col);
+        if (Binary)
+          Store.SetValue(Row, Col, TValue());
+        return;
       }
       const bool Whole = Rc == SQL_SUCCESS && Ind != SQL_NO_TOTAL && std::size_t(Ind) <= Room;
-      Into.Bytes.append(FPiece.get(), qsizetype(Whole ? std::size_t(Ind) : Room));
+      const std::size_t Got = Whole ? std::size_t(Ind) : Room;
+      if (First && Whole)   // the common case: one piece, stored from the buffer
+        return StorePiece(Store, Row, Col, FPiece.get(), Got);
+      FBytes.append(FPiece.get(), qsizetype(Got));
       if (Whole)
         break;
     }
-    Cell.Bytes = Into.Bytes.size() - Cell.Offset;
-    Into.Cells.push_back(Cell);
+    StorePiece(Store, Row, Col, FBytes.constData(), std::size_t(FBytes.size()));
   }
 
 private:
   static constexpr std::size_t PieceBytes = 32768;
 
+  static void StorePiece(TRowStore& Store, int Row, int Col, const char* P, std::size_t Bytes)
+  {
+    const TColumn& C = Store.Column(Col);
+    if (C.Kind == TValueKind::Binary)
+      return Store.SetValue(Row, Col, TValue::FromBytes(QByteArray(P, qsizetype(Bytes))));
+    const auto* Text = reinterpret_cast<const char16_t*>(P);
+    const std::size_t Units = Bytes / 2;
+    if (C.Kind == TValueKind::AnsiText || C.Kind == TValueKind::WideText || C.Kind == TValueKind::Decimal)
+      return Store.SetTextFast(Row, Col, Text, Units);
+    const QByteArray Narrow = QStringView(Text, qsizetype(Units)).toLatin1();
+    StoreCharCell(Store, Row, Col, Narrow.constData(), std::size_t(Narrow.size()));
+  }
+
   TConnection& FConn;
   SQLHSTMT FH;
   std::unique_ptr<char[]> FPiece;
+  QByteArray FBytes;
 };
 
-static void StoreLongCell(TRowStore& Store, int Row, const TLongCells& Long, const TLongCells::TCell& Cell)
-{
-  const TColumn& C = Store.Column(Cell.Col);
-  if (Cell.Null) {
-    Store.SetValue(Row, Cell.Col, TValue());
-    return;
-  }
-  const char* P = Long.Bytes.constData() + Cell.Offset;
-  if (C.Kind == TValueKind::Binary)
-    return Store.SetValue(Row, Cell.Col, TValue::FromBytes(QByteArray(P, Cell.Bytes)));
-  const auto* Text = reinterpret_cast<const char16_t*>(P);
-  const std::size_t Units = std::size_t(Cell.Bytes) / 2;
-  if (C.Kind == TValueKind::AnsiText || C.Kind == TValueKind::WideText || C.Kind == TValueKind::Decimal)
-    return Store.SetTextFast(Row, Cell.Col, Text, Units);
-  const QByteArray Narrow = QStringView(Text, qsizetype(Units)).toLatin1();
-  StoreCharCell(Store, Row, Cell.Col, Narrow.constData(), std::size_t(Narrow.size()));
-}
+}  // namespace
 
 // Long texts are bound this wide (UTF-16 units): most notes and comments
 // fit and come with their block; the longer ones are read again whole.
 constexpr SQLLEN LongTextBindUnits = 256;
 
-// One set of bound buffers for a block of rows, column by column; binary
-// columns are not bound.
-struct TBlockBuffers {
-  std::vector<TBoundColumn> Columns;
-  SQLULEN Fetched = 0;
-  TLongCells Long;
-
-  TBlockBuffers(const TRowStore& Store, SQLULEN Block)
-  {
-    for (int C = 0; C < Store.ColumnCount(); ++C) {
-      const TColumn& Col = Store.Column(C);
-      if (Col.Kind == TValueKind::Binary)
-        continue;
-      TBoundColumn B;
-      B.Col = C;
-      switch (Col.Kind) {
-      // fixed-size kinds are laid out by the size of their C type
-      case TValueKind::Int32: B.CType = SQL_C_SLONG; B.Width = 4; break;
-      case TValueKind::Int64: B.CType = SQL_C_SBIGINT; B.Width = 8; break;
-      case TValueKind::Double: B.CType = SQL_C_DOUBLE; B.Width = 8; break;
-      case TValueKind::Date:
-      case TValueKind::Time:
-      case TValueKind::DateTime: B.CType = SQL_C_CHAR; B.Width = DateTextWidth; break;
-      case TValueKind::Boolean:
-      case TValueKind::Currency:
-      case TValueKind::Decimal: B.CType = SQL_C_CHAR; B.Width = 64; break;
-      default: B.CType = SQL_C_WCHAR; B.Width = (Col.Long ? LongTextBindUnits : TextUnitsFor(Col)) * 2; break;
-      }
-      B.Data.resize(std::size_t(B.Width) * Block);
-      B.Ind.resize(Block);
-      Columns.push_back(std::move(B));
+// Binds every column but the binary ones for a block of rows.
+static std::vector<TBoundColumn> BindBlock(TConnection& Conn, SQLHSTMT H, const TRowStore& Store, SQLULEN Block)
+{
+  std::vector<TBoundColumn> Bound;
+  for (int C = 0; C < Store.ColumnCount(); ++C) {
+    const TColumn& Col = Store.Column(C);
+    if (Col.Kind == TValueKind::Binary)
+      continue;
+    TBoundColumn B;
+    B.Col = C;
+    switch (Col.Kind) {
+    // fixed-size kinds are laid out by the size of their C type
+    case TValueKind::Int32: B.CType = SQL_C_SLONG; B.Width = 4; break;
+    case TValueKind::Int64: B.CType = SQL_C_SBIGINT; B.Width = 8; break;
+    case TValueKind::Double: B.CType = SQL_C_DOUBLE; B.Width = 8; break;
+    case TValueKind::Date:
+    case TValueKind::Time:
+    case TValueKind::DateTime: B.CType = SQL_C_CHAR; B.Width = DateTextWidth; break;
+    case TValueKind::Boolean:
+    case TValueKind::Currency:
+    case TValueKind::Decimal: B.CType = SQL_C_CHAR; B.Width = 64; break;
+    default: B.CType = SQL_C_WCHAR; B.Width = (Col.Long ? LongTextBindUnits : TextUnitsFor(Col)) * 2; break;
     }
-  }
-
-  // Makes these buffers the ones the next fetch fills.
-  void Bind(TConnection& Conn, SQLHSTMT H)
-  {
-    for (TBoundColumn& B : Columns)
-      if (!Ok(SQLBindCol(H, SQLUSMALLINT(B.Col + 1), B.CType, B.Data.data(), B.Width, B.Ind.data())))
-        Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Cannot bind a result column"));
-    if (!Ok(SQLSetStmtAttr(H, SQL_ATTR_ROWS_FETCHED_PTR, &Fetched, 0)))
+    B.Data.resize(std::size_t(B.Width) * Block);
+    B.Ind.resize(Block);
+    if (!Ok(SQLBindCol(H, SQLUSMALLINT(C + 1), B.CType, B.Data.data(), B.Width, B.Ind.data())))
       Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Cannot bind a result column"));
+    Bound.push_back(std::move(B));
   }
+  return Bound;
+}
 
-  // Reads the cells of the rowset just fetched that the binding did not hold
-  // whole, in column order within each row, as SQLGetData wants. Once their
-  // bytes pass a few megabytes, Flush(UpTo) is asked to store the rows before
-  // UpTo, so that a block of large cells is never held whole a second time.
-  template <class FlushRows>
-  void ReadLongCells(const TRowStore& Store, TCellReader& Reader, bool AnyBinary, FlushRows&& Flush)
-  {
-    FStored = 0;
-    Long.Clear();
-    std::vector<char> Read(std::size_t(Store.ColumnCount()));
-    for (SQLULEN I = 0; I < Fetched; ++I) {
-      bool Any = AnyBinary;
-      for (const TBoundColumn& B : Columns) {
-        const bool Cut = BoundCellCut(B, I);
-        Read[std::size_t(B.Col)] = Cut;
-        Any = Any || Cut;
-      }
-      if (!Any)
-        continue;
-      Reader.Position(I);
-      for (int C = 0; C < Store.ColumnCount(); ++C)
-        if (Store.Column(C).Kind == TValueKind::Binary || Read[std::size_t(C)])
-          Reader.Read(Store.Column(C), int(I), C, Long);
-      if (Long.Bytes.size() > LongBytesHeld)
-        Flush(I + 1);
-    }
-  }
-
-  // Appends the block's rows not yet stored, up to UpTo, to the storage.
-  void AppendTo(TRowStore& Store, SQLULEN UpTo = SQLULEN(-1))
-  {
-    UpTo = std::min(UpTo, Fetched);
-    auto Cell = Long.Cells.begin();
-    for (SQLULEN I = FStored; I < UpTo; ++I) {
-      const int Row = Store.AppendRow();
-      for (const TBoundColumn& B : Columns)
-        StoreBound(Store, Row, B, I);
-      for (; Cell != Long.Cells.end() && Cell->RowInBlock == int(I); ++Cell)
-        StoreLongCell(Store, Row, Long, *Cell);
-    }
-    FStored = std::max(FStored, UpTo);
-    Long.Clear();
-  }
-
-private:
-  static constexpr qsizetype LongBytesHeld = qsizetype(4) << 20;
-  SQLULEN FStored = 0;   // rows of this block already stored
-};
-
-// Stores the blocks handed to it on a thread of its own, while the next
-// block is fetched. An error in storing comes out of the next Hand or Finish.
-class TBlockStorer {
-public:
-  explicit TBlockStorer(TRowStore& Store) : FStore(Store) {}
-  ~TBlockStorer()
-  {
-    if (FThread.joinable()) {
-      {
-        std::lock_guard<std::mutex> Lock(FMutex);
-        FQuit = true;
-      }
-      FWake.notify_all();
-      FThread.join();
-    }
-  }
-
-  // Waits until the block handed before is stored.
-  void Wait()
-  {
-    std::unique_lock<std::mutex> Lock(FMutex);
-    FWake.wait(Lock, [&] { return !FJob; });
-    if (FError)
-      std::rethrow_exception(std::exchange(FError, nullptr));
-  }
-
-  // Stores Buffers in the background; they stay untouched until Wait.
-  void Hand(TBlockBuffers& Buffers)
-  {
-    Wait();
-    if (!FThread.joinable())
-      FThread = std::thread([this] { Run(); });
-    {
-      std::lock_guard<std::mutex> Lock(FMutex);
-      FJob = &Buffers;
-    }
-    FWake.notify_all();
-  }
-
-private:
-  void Run()
-  {
-    std::unique_lock<std::mutex> Lock(FMutex);
-    for (;;) {
-      FWake.wait(Lock, [&] { return FJob || FQuit; });
-      if (!FJob)
-        return;
-      Lock.unlock();
-      std::exception_ptr Error;
-      try {
-        if (!FFailed)
-          FJob->AppendTo(FStore);
-      } catch (...) {
-        Error = std::current_exception();
-      }
-      Lock.lock();
-      if (Error) {
-        FError = Error;
-        FFailed = true;   // later blocks are not stored after a failed one
-      }
-      FJob = nullptr;
-      FWake.notify_all();
-    }
-  }
-
-  TRowStore& FStore;
-  std::thread FThread;
-  std::mutex FMutex;
-  std::condition_variable FWake;
-  TBlockBuffers* FJob = nullptr;
-  std::exception_ptr FError;
-  bool FFailed = false;
-  bool FQuit = false;
-};
-
-}  // namespace
-
-// Fetches in blocks of bound rows into two sets of buffers by turns: while
-// the driver fills one, the rows of the other are stored. Cells the binding
-// could not hold whole are read one by one with SQLGetData.
+// Fetches in blocks of bound rows; binary cells and cells the binding could
+// not hold whole are read one by one with SQLGetData.
 static std::unique_ptr<TRowStore> FetchAll(TConnection& Conn, SQLHSTMT H, SQLSMALLINT ColCount)
 {
   auto Store = std::make_unique<TRowStore>(DescribeColumns(H, ColCount));
+  const int N = Store->ColumnCount();
+  std::vector<char> ReadCol(std::size_t(N), 0);   // per row: columns read one by one
   bool AnyBinary = false;
-  for (int C = 0; C < Store->ColumnCount(); ++C)
+  for (int C = 0; C < N; ++C)
     AnyBinary = AnyBinary || Store->Column(C).Kind == TValueKind::Binary;
   const SQLULEN Block = FetchBlockRows;
+  SQLULEN Fetched = 0;
   SQLSetStmtAttr(H, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
   SQLSetStmtAttr(H, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(Block), 0);
+  SQLSetStmtAttr(H, SQL_ATTR_ROWS_FETCHED_PTR, &Fetched, 0);
+  const std::vector<TBoundColumn> Bound = BindBlock(Conn, H, *Store, Block);
+  TCellReader Reader(Conn, H);
   SQLLEN Expected = 0;
   if (Ok(SQLRowCount(H, &Expected)) && Expected > 0)
     Store->ReserveRows(int(std::min<SQLLEN>(Expected, INT32_MAX / 2)));
-  TCellReader Reader(Conn, H);
-  std::unique_ptr<TBlockBuffers> Buffers[2];
-  Buffers[0] = std::make_unique<TBlockBuffers>(*Store, Block);
-  TBlockBuffers* Pending = nullptr;   // fetched, not yet stored
-  {
-    TBlockStorer Storer(*Store);
-    for (int Turn = 0;; Turn ^= 1) {
-      // A full block promises more: it is stored while the next one comes.
-      // Waiting for the block before it frees the buffers of this turn.
-      if (Pending && Pending->Fetched == Block) {
-        Storer.Hand(*Pending);
-        Pending = nullptr;
-      } else {
-        Storer.Wait();
+  for (;;) {
+    SQLRETURN Rc = SQLFetch(H);
+    if (Rc == SQL_NO_DATA)
+      break;
+    if (!Ok(Rc))
+      Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Fetch failed"));
+    for (SQLULEN I = 0; I < Fetched; ++I) {
+      const int Row = Store->AppendRow();
+      bool Partial = AnyBinary;
+      for (const TBoundColumn& B : Bound) {
+        const bool Whole = StoreBound(*Store, Row, B, I);
+        ReadCol[std::size_t(B.Col)] = !Whole;
+        Partial = Partial || !Whole;
       }
-      if (!Buffers[Turn])   // a second set only for results of more than one block
-        Buffers[Turn] = std::make_unique<TBlockBuffers>(*Store, Block);
-      TBlockBuffers& Into = *Buffers[Turn];
-      Into.Bind(Conn, H);
-      const SQLRETURN Rc = SQLFetch(H);
-      if (Rc == SQL_NO_DATA)
-        break;
-      if (!Ok(Rc))
-        Conn.RaiseError(SQL_HANDLE_STMT, H, QStringLiteral("Fetch failed"));
-      // rows go to the storage in order: a short block that was not the
-      // last, then this one's
-      const auto StorePending = [&] {
-        if (Pending)
-          Pending->AppendTo(*Store);
-        Pending = nullptr;
-      };
-      Into.ReadLongCells(*Store, Reader, AnyBinary, [&](SQLULEN UpTo) {
-        Storer.Wait();
-        StorePending();
-        Into.AppendTo(*Store, UpTo);
-      });
-      StorePending();
-      Pending = &Into;
+      if (!Partial)
+        continue;
+      Reader.Position(I);
+      for (int C = 0; C < N; ++C)   // in column order, as SQLGetData wants
+        if (Store->Column(C).Kind == TValueKind::Binary || ReadCol[std::size_t(C)])
+          Reader.Read(*Store, Row, C);
     }
-    Storer.Wait();
   }
-  if (Pending)   // the last block, or the only one, is stored here
-    Pending->AppendTo(*Store);
   Store->ShrinkToFit();
   return Store;
 }
