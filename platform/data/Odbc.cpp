@@ -10,9 +10,14 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager must use 16-bit wide characters");
 static_assert(odbc::sqltype::Char == SQL_CHAR && odbc::sqltype::VarChar == SQL_VARCHAR &&
@@ -60,34 +65,37 @@ static void DecodeDateTime(double V, int& Y, int& M, int& D, int& H, int& Mi, in
   Nanos = unsigned(Ms % 1000) * 1000000u;
 }
 
-bool ParseCurrency(const QString& Text, std::int64_t& Scaled)
+// Digits are the ASCII ones only: another script's digit is no number here.
+template <class Char>
+static bool ParseCurrencyUnits(const Char* P, const Char* E, std::int64_t& Scaled)
 {
-  const QChar* P = Text.constData();
-  const QChar* E = P + Text.size();
-  while (P < E && P->isSpace()) ++P;
-  while (E > P && (E - 1)->isSpace()) --E;
+  const auto Unit = [](Char C) { return char16_t(std::make_unsigned_t<Char>(C)); };
+  const auto IsDigit = [&](Char C) { return Unit(C) >= u'0' && Unit(C) <= u'9'; };
+  const auto IsSpace = [&](Char C) { return QChar(Unit(C)).isSpace(); };
+  while (P < E && IsSpace(*P)) ++P;
+  while (E > P && IsSpace(*(E - 1))) --E;
   bool Neg = false;
-  if (P < E && (*P == u'-' || *P == u'+')) { Neg = *P == u'-'; ++P; }
+  if (P < E && (Unit(*P) == u'-' || Unit(*P) == u'+')) { Neg = Unit(*P) == u'-'; ++P; }
   if (P == E)
     return false;
   std::int64_t Int = 0;
   int Digits = 0;
-  for (; P < E && P->isDigit(); ++P, ++Digits) {
+  for (; P < E && IsDigit(*P); ++P, ++Digits) {
     if (Int > (INT64_MAX - 9) / 10 / 10000)
       return false;
-    Int = Int * 10 + (P->unicode() - u'0');
+    Int = Int * 10 + (Unit(*P) - u'0');
   }
   std::int64_t Frac = 0;
   int FracDigits = 0;
   bool RoundUp = false;
-  if (P < E && (*P == u'.' || *P == u',')) {
+  if (P < E && (Unit(*P) == u'.' || Unit(*P) == u',')) {
     ++P;
-    for (; P < E && P->isDigit(); ++P) {
+    for (; P < E && IsDigit(*P); ++P) {
       if (FracDigits < 4) {
-        Frac = Frac * 10 + (P->unicode() - u'0');
+        Frac = Frac * 10 + (Unit(*P) - u'0');
         ++FracDigits;
       } else if (FracDigits == 4) {
-        RoundUp = P->unicode() >= u'5';
+        RoundUp = Unit(*P) >= u'5';
         ++FracDigits;
       }
       ++Digits;
@@ -101,6 +109,12 @@ bool ParseCurrency(const QString& Text, std::int64_t& Scaled)
   if (Neg)
     Scaled = -Scaled;
   return true;
+}
+
+bool ParseCurrency(const QString& Text, std::int64_t& Scaled)
+{
+  const char16_t* P = reinterpret_cast<const char16_t*>(Text.utf16());
+  return ParseCurrencyUnits(P, P + Text.size(), Scaled);
 }
 
 QString CurrencyToText(std::int64_t Scaled)
@@ -138,27 +152,107 @@ static TStorage StorageOf(TValueKind K)
   }
 }
 
+struct TFreeMemory {
+  void operator()(void* P) const { std::free(P); }
+};
+
+// Memory for a chunk of texts, left unfilled. Whole chunks go on huge pages
+// where the system allows it: filling a large result page by page costs a
+// fault every 4 KB, more than the copying itself.
+static void* AllocateChunk(std::size_t Bytes)
+{
+  constexpr std::size_t HugePage = std::size_t(2) << 20;
+  void* P = Bytes % HugePage == 0 ? std::aligned_alloc(HugePage, Bytes) : std::malloc(Bytes);
+  if (!P)
+    throw std::bad_alloc();
+  if (Bytes % HugePage == 0)
+    madvise(P, Bytes, MADV_HUGEPAGE);   // a hint; refused, it changes nothing
+  return P;
+}
+
+// Gives whole 2 MB blocks the memory of AllocateChunk.
+template <class T>
+struct TChunkAllocator {
+  using value_type = T;
+  TChunkAllocator() = default;
+  template <class U>
+  TChunkAllocator(const TChunkAllocator<U>&) {}
+  T* allocate(std::size_t N) { return static_cast<T*>(AllocateChunk(N * sizeof(T))); }
+  void deallocate(T* P, std::size_t) { std::free(P); }
+  template <class U>
+  bool operator==(const TChunkAllocator<U>&) const { return true; }
+};
+
+// A column's values in blocks of rows, so that growing never copies what is
+// already stored (a large result would otherwise be moved several times).
+// A block holds 2 MB of values; only the first grows by doubling, for the
+// many small results.
+template <class T>
+class TRowBlocks {
+public:
+  static constexpr unsigned Shift = sizeof(T) == 8 ? 18 : sizeof(T) == 4 ? 19 : 14;
+  static constexpr std::size_t BlockRows = std::size_t(1) << Shift;
+
+  T& operator[](std::size_t Row) { return FBlocks[Row >> Shift][Row & (BlockRows - 1)]; }
+  const T& operator[](std::size_t Row) const { return FBlocks[Row >> Shift][Row & (BlockRows - 1)]; }
+
+  // Room for Count rows, the new ones value-initialized; Exact gives back the
+  // room beyond them (only the last block is ever copied).
+  void Resize(std::size_t Count, bool Exact)
+  {
+    const std::size_t Need = (Count + BlockRows - 1) >> Shift;
+    FBlocks.resize(Need);
+    for (std::size_t B = 0; B < Need; ++B) {
+      Block& V = FBlocks[B];
+      const std::size_t Size = std::min(BlockRows, Count - (B << Shift));
+      if (Size > V.capacity() && !Exact)
+        V.reserve(B == 0 ? std::min(BlockRows, std::max(Size, V.capacity() * 2)) : BlockRows);
+      V.resize(Size);
+      if (Exact)
+        V.shrink_to_fit();
+    }
+  }
+  std::size_t Capacity() const
+  {
+    std::size_t N = 0;
+    for (const Block& V : FBlocks)
+      N += V.capacity();
+    return N;
+  }
+  template <class F>
+  void ForEach(F&& Visit) const
+  {
+    for (const Block& V : FBlocks)
+      for (const T& X : V)
+        Visit(X);
+  }
+
+private:
+  using Block = std::vector<T, TChunkAllocator<T>>;
+  std::vector<Block> FBlocks;
+};
+
 struct TRowStore::ColumnData {
   TStorage Storage = TStorage::Text;
   bool Narrow = true;                      // texts held as Latin-1 bytes
   std::vector<std::uint64_t> Nulls;        // one bit a row, set = Null
-  std::vector<std::int32_t> I32;           // Int32
-  std::vector<std::int64_t> I64;           // Int64, Currency, Boolean
-  std::vector<double> Dbl;                 // Double, dates
-  std::vector<std::uint32_t> TextPlace;    // texts and decimals: arena place and length
-  std::vector<std::uint32_t> TextLen;
-  std::vector<QByteArray> Bin;             // binary
+  TRowBlocks<std::int32_t> I32;            // Int32
+  TRowBlocks<std::int64_t> I64;            // Int64, Currency, Boolean
+  TRowBlocks<double> Dbl;                  // Double, dates
+  TRowBlocks<std::uint32_t> TextPlace;     // texts and decimals: arena place and length
+  TRowBlocks<std::uint32_t> TextLen;
+  TRowBlocks<QByteArray> Bin;              // binary
 };
 
-// Chunks of characters; a text never spans two. A place packs the chunk
-// number above the position in it.
+// Chunks of characters, 2 MB each; a text never spans two. A place packs the
+// chunk number above the position in it.
 template <class Char>
 struct TRowStore::TArena {
-  static constexpr unsigned PosBits = 20;
+  static constexpr unsigned PosBits = sizeof(Char) == 1 ? 21 : 20;
   static constexpr std::uint32_t ChunkSize = 1u << PosBits;
   static constexpr std::size_t MaxChunks = std::size_t(1) << (32 - PosBits);
 
-  std::vector<std::unique_ptr<Char[]>> Chunks;
+  std::vector<std::unique_ptr<Char[], TFreeMemory>> Chunks;
   std::vector<std::uint32_t> Sizes;
   std::uint32_t Used = 0;
   int Fill = -1;
@@ -168,13 +262,13 @@ struct TRowStore::TArena {
     if (Chunks.size() + 1 >= MaxChunks)
       throw EOleException(QStringLiteral("The result is too large for the client cursor"));
     if (Len > ChunkSize) {   // a long text gets a chunk of its own
-      Chunks.emplace_back(new Char[Len]);   // filled before it is read
+      Chunks.emplace_back(static_cast<Char*>(AllocateChunk(Len * sizeof(Char))));
       Sizes.push_back(std::uint32_t(Len));
       Place = std::uint32_t(Chunks.size() - 1) << PosBits;
       return Chunks.back().get();
     }
     if (Fill < 0 || Used + Len > ChunkSize) {
-      Chunks.emplace_back(new Char[ChunkSize]);
+      Chunks.emplace_back(static_cast<Char*>(AllocateChunk(ChunkSize * sizeof(Char))));
       Sizes.push_back(ChunkSize);
       Fill = int(Chunks.size() - 1);
       Used = 0;
@@ -208,31 +302,20 @@ TRowStore::TRowStore(std::vector<TColumn> Columns)
 
 TRowStore::~TRowStore() = default;
 
-template <class Vector>
-static void ResizeExactly(Vector& V, std::size_t Count)
-{
-  V.resize(Count);
-  V.shrink_to_fit();
-}
-
 template <class Data>
 static void ResizeColumn(Data& D, std::size_t Count, bool Exact)
 {
-  auto Fit = [&](auto& V, std::size_t N) {
-    if (Exact)
-      ResizeExactly(V, N);
-    else
-      V.resize(N);
-  };
-  Fit(D.Nulls, (Count + 63) / 64);
+  D.Nulls.resize((Count + 63) / 64);
+  if (Exact)
+    D.Nulls.shrink_to_fit();
   switch (D.Storage) {
-  case TStorage::I32: Fit(D.I32, Count); break;
-  case TStorage::I64: Fit(D.I64, Count); break;
-  case TStorage::Dbl: Fit(D.Dbl, Count); break;
-  case TStorage::Bin: Fit(D.Bin, Count); break;
+  case TStorage::I32: D.I32.Resize(Count, Exact); break;
+  case TStorage::I64: D.I64.Resize(Count, Exact); break;
+  case TStorage::Dbl: D.Dbl.Resize(Count, Exact); break;
+  case TStorage::Bin: D.Bin.Resize(Count, Exact); break;
   case TStorage::Text:
-    Fit(D.TextPlace, Count);
-    Fit(D.TextLen, Count);
+    D.TextPlace.Resize(Count, Exact);
+    D.TextLen.Resize(Count, Exact);
     break;
   }
 }
@@ -255,8 +338,12 @@ void TRowStore::ShrinkToFit()
 
 int TRowStore::AppendRow()
 {
-  if (FRowCount == FCapacity)
-    ReserveRows(std::max(64, FCapacity + FCapacity / 2));
+  if (FRowCount == FCapacity) {
+    // by doubling while small, then a step at a time: the blocks' memory is
+    // taken whole but touched only as rows arrive
+    constexpr int Step = 16384;
+    ReserveRows(FCapacity < Step ? std::max(64, FCapacity * 2) : FCapacity + Step);
+  }
   const int Row = FRowCount++;
   for (int C = 0; C < ColumnCount(); ++C)
     SetNullFast(Row, C);
@@ -441,10 +528,9 @@ std::size_t TRowStore::MemoryUsed() const
 {
   std::size_t N = sizeof(*this) + FWide->Bytes() + FNarrow->Bytes();
   for (const auto& D : FData) {
-    N += D->Nulls.capacity() * 8 + D->I32.capacity() * 4 + D->I64.capacity() * 8 + D->Dbl.capacity() * 8 +
-         D->TextPlace.capacity() * 4 + D->TextLen.capacity() * 4 + D->Bin.capacity() * sizeof(QByteArray);
-    for (const QByteArray& B : D->Bin)
-      N += std::size_t(B.capacity());
+    N += D->Nulls.capacity() * 8 + D->I32.Capacity() * 4 + D->I64.Capacity() * 8 + D->Dbl.Capacity() * 8 +
+         D->TextPlace.Capacity() * 4 + D->TextLen.Capacity() * 4 + D->Bin.Capacity() * sizeof(QByteArray);
+    D->Bin.ForEach([&](const QByteArray& B) { N += std::size_t(B.capacity()); });
   }
   return N;
 }
@@ -1102,7 +1188,7 @@ static void StoreCharCell(TRowStore& Store, int Row, int Col, const char* P, std
   switch (C.Kind) {
   case TValueKind::Currency: {
     std::int64_t Scaled = 0;
-    if (!ParseCurrency(QString::fromLatin1(P, qsizetype(Len)), Scaled))
+    if (!ParseCurrencyUnits(P, P + Len, Scaled))
       throw EDatabaseError(QStringLiteral("Field '%1' holds a number the program cannot represent: %2")
                              .arg(C.Name, QString::fromLatin1(P, qsizetype(Len))));
     Store.SetIntFast(Row, Col, Scaled);

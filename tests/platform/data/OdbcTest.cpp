@@ -59,7 +59,8 @@ TEST(OdbcDecimal, CurrencyText)
   struct Case { const char* Text; bool Ok; std::int64_t Scaled; };
   const Case Cases[] = {{"12.5", true, 125000}, {"-0.00005", true, -1}, {"0,1234", true, 1234},
                         {"abc", false, 0}, {"", false, 0}, {"1.2.3", false, 0},
-                        {"922337203685477.5807", true, INT64_MAX}, {"9223372036854775808", false, 0}};
+                        {"922337203685477.5807", true, INT64_MAX}, {"9223372036854775808", false, 0},
+                        {" 7 ", true, 70000}, {"\u0661\u0662", false, 0}, {"1\u0663", false, 0}};
   for (const Case& C : Cases) {
     SCOPED_TRACE(C.Text);
     std::int64_t V = 0;
@@ -70,6 +71,52 @@ TEST(OdbcDecimal, CurrencyText)
   }
   EXPECT_EQ(CurrencyToText(-125000), QStringLiteral("-12.5"));
   EXPECT_EQ(CurrencyToText(INT64_MIN), QStringLiteral("-922337203685477.5808"));
+}
+
+// Rows appended one by one past the storage's blocks keep their values when
+// the room reserved beyond them is given back, and rows can follow again.
+TEST(OdbcRowStore, ValuesStayPutAcrossBlocks)
+{
+  std::vector<TColumn> Columns(5);
+  const TValueKind Kinds[] = {TValueKind::Int32, TValueKind::Int64, TValueKind::Date, TValueKind::WideText,
+                              TValueKind::Binary};
+  for (int C = 0; C < 5; ++C)
+    Columns[std::size_t(C)].Kind = Kinds[C];
+  TRowStore Store(std::move(Columns));
+  const auto Put = [&](int G) {
+    const int Row = Store.AppendRow();
+    Store.SetValue(Row, 0, TValue::FromInt32(G));
+    Store.SetValue(Row, 1, TValue::FromInt64(std::int64_t(G) << 33));
+    Store.SetValue(Row, 2, TValue::FromDate(G / 4.0));
+    if (G % 7)
+      Store.SetValue(Row, 3, TValue::FromText((G % 3 ? QStringLiteral("текст %1") : QStringLiteral("text %1")).arg(G)));
+    if (G % 100000 == 0)
+      Store.SetValue(Row, 4, TValue::FromBytes(QByteArray::number(G)));
+  };
+  const auto Check = [&](int Count) {
+    ASSERT_EQ(Store.RowCount(), Count);
+    for (int Row = 0; Row < Count; ++Row) {
+      const int G = Row + 1;
+      ASSERT_EQ(Store.IntAt(Row, 0), G);
+      ASSERT_EQ(Store.IntAt(Row, 1), std::int64_t(G) << 33);
+      ASSERT_EQ(Store.DoubleAt(Row, 2), G / 4.0);
+      ASSERT_EQ(Store.IsNull(Row, 3), G % 7 == 0) << G;
+      if (G % 7)
+        ASSERT_EQ(Store.TextAt(Row, 3), (G % 3 ? QStringLiteral("текст %1") : QStringLiteral("text %1")).arg(G));
+      ASSERT_EQ(Store.Value(Row, 4).Bytes, G % 100000 ? QByteArray() : QByteArray::number(G)) << G;
+    }
+  };
+  const int Count = 1200000;   // past two blocks of the widest values
+  for (int G = 1; G <= Count; ++G)
+    Put(G);
+  Store.ShrinkToFit();
+  Check(Count);
+  // the fixed-size values and the texts, and little room besides
+  const double PerRow = 4 + 8 + 8 + 8 + double(sizeof(QByteArray)) + 5 / 8.0 + 2 * 12;
+  EXPECT_LT(double(Store.MemoryUsed()), PerRow * Count + 8e6);
+  for (int G = Count + 1; G <= Count + 5000; ++G)
+    Put(G);
+  Check(Count + 5000);
 }
 
 TEST_F(OdbcTest, ColumnKindsAndCyrillic)
@@ -149,13 +196,25 @@ TEST_F(OdbcTest, DatesOutOfRangeAreErrorsNamingTheField)
 {
   const char* const Bad[] = {"'infinity'::date", "'-infinity'::date", "'12000-06-15'::date",
                              "'12000-06-15 10:00'::timestamp"};
+  // alone, and in a later block of a long result, stored while the next comes
+  const int Places[][2] = {{1, 1}, {3000, 5000}, {5000, 5000}};
   for (const char* Expr : Bad) {
-    SCOPED_TRACE(Expr);
-    try {
-      Conn.Execute(QStringLiteral("select 1 a, %1 as d_shipped").arg(QString::fromUtf8(Expr)), {});
-      ADD_FAILURE() << "no error";
-    } catch (const EDatabaseError& E) {
-      EXPECT_TRUE(E.Message().contains(QStringLiteral("d_shipped"))) << E.Message().toStdString();
+    for (const auto& Place : Places) {
+      SCOPED_TRACE(testing::Message() << Expr << " in row " << Place[0] << " of " << Place[1]);
+      try {
+        Conn.Execute(QStringLiteral("select g a, case when g = %2 then %1 else date '2024-01-01' end as d_shipped "
+                                    "from generate_series(1, %3) g")
+                       .arg(QString::fromUtf8(Expr))
+                       .arg(Place[0])
+                       .arg(Place[1]),
+                     {});
+        ADD_FAILURE() << "no error";
+      } catch (const EDatabaseError& E) {
+        EXPECT_TRUE(E.Message().contains(QStringLiteral("d_shipped"))) << E.Message().toStdString();
+      }
+      auto After = Conn.Execute(QStringLiteral("select 7"), {});
+      ASSERT_TRUE(After);
+      EXPECT_EQ(After->Value(0, 0).Int, 7);
     }
   }
   struct Good { const char* Expr; double Value; };
