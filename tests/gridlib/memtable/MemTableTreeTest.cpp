@@ -223,8 +223,9 @@ TEST(MemTableMove, TreeNodesTakeTheLevelAskedFor)
       EXPECT_EQ(Id(T.get()), 3);
       EXPECT_EQ(Rows(T.get()), CheckOnly ? Unchanged : C.Rows);
       ASSERT_TRUE(T->Locate(S("id"), Variant(C.MovedId), {}));
-      if (!CheckOnly)
+      if (!CheckOnly) {
         EXPECT_TRUE(TCustomMemTableEh::VariantsEqual(T->FieldByName(S("parent"))->Value(), C.NewParent));
+      }
     }
   }
 }
