@@ -101,8 +101,9 @@ TEST(OdbcRowStore, ValuesStayPutAcrossBlocks)
       ASSERT_EQ(Store.IntAt(Row, 1), std::int64_t(G) << 33);
       ASSERT_EQ(Store.DoubleAt(Row, 2), G / 4.0);
       ASSERT_EQ(Store.IsNull(Row, 3), G % 7 == 0) << G;
-      if (G % 7)
+      if (G % 7) {
         ASSERT_EQ(Store.TextAt(Row, 3), (G % 3 ? QStringLiteral("текст %1") : QStringLiteral("text %1")).arg(G));
+      }
       ASSERT_EQ(Store.Value(Row, 4).Bytes, G % 100000 ? QByteArray() : QByteArray::number(G)) << G;
     }
   };
