@@ -208,7 +208,7 @@ void TRecordsViewEh::CancelUpdates()
   MemTableData()->RecordsList()->CancelUpdates();
 }
 
-const TRecDataValues* TRecordsViewEh::GetOldRecVals(Integer Index) const
+const TRecValuesEh* TRecordsViewEh::GetOldRecVals(Integer Index) const
 {
   return GetViewRecord(Index)->OldData();
 }
