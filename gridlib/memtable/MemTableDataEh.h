@@ -447,6 +447,8 @@ public:
   ~TRecValuesEh() { Free(); }
 
   bool Present() const { return FBlock != nullptr; }
+  // The start of the block, for a walk over many records to ask for ahead.
+  const void* Block() const { return FBlock; }
   void Reset() { Free(); }
   Integer Count() const { return FBlock ? Integer(Head()) : 0; }
   Variant Get(Integer I) const;
@@ -646,7 +648,8 @@ private:
   void LogRecord(TMemoryRecordEh* Rec);
   void UnlogRecord(TMemoryRecordEh* Rec);
   void ResolveChange(TMemoryRecordEh* Rec, TUpdateStatus Change);
-  void ForgetRecord(TMemoryRecordEh* Rec) { FById.erase(Rec->FHashCode); }
+  void RememberRecord(TMemoryRecordEh* Rec);
+  void ForgetRecord(TMemoryRecordEh* Rec);
   void ReadData(TReader& Reader);
   void WriteData(TWriter& Writer);
 
@@ -657,7 +660,13 @@ private:
   TMemTableDataEh* FMemTableData = nullptr;
   Int64 FNewHashCode = 1;
   std::vector<TMemoryRecordEh*> FRecList;
-  std::unordered_map<Int64, TMemoryRecordEh*> FById;
+  // The attached records by id. Ids grow as records are made, so most
+  // records join the sorted pairs at the end; one attached out of that order
+  // goes to the map. A record that leaves the pairs leaves a hole (nullptr),
+  // swept out once holes are half of them.
+  std::vector<std::pair<Int64, TMemoryRecordEh*>> FById;
+  std::unordered_map<Int64, TMemoryRecordEh*> FByIdLate;
+  size_t FByIdHoles = 0;
   Integer FUpdateCount = 0;
 };
 
@@ -1116,6 +1125,8 @@ public:
   ~TMemRecViewEh() override;
 
   TMemoryRecordEh* Rec() const { return FRec; }
+  // Where the record reference lies, for a walk to ask for it ahead.
+  const void* RecAddress() const { return &FRec; }
   TMemoryTreeListEh* NodeOwner() const;
   TMemRecViewEh* NodeParent() const { return static_cast<TMemRecViewEh*>(Parent()); }
   Integer NodeLevel() const { return Level(); }

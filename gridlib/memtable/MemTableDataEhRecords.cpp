@@ -634,8 +634,45 @@ TMTDataStructEh* TRecordsListEh::DataStruct() const
 
 TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
 {
-  const auto It = FById.find(Id);
-  return It == FById.end() ? nullptr : It->second;
+  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
+                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
+  if (It != FById.end() && It->first == Id)
+    return It->second;
+  const auto Late = FByIdLate.find(Id);
+  return Late == FByIdLate.end() ? nullptr : Late->second;
+}
+
+void TRecordsListEh::RememberRecord(TMemoryRecordEh* Rec)
+{
+  const Int64 Id = Rec->FHashCode;
+  if (FById.empty() || FById.back().first < Id) {
+    FById.emplace_back(Id, Rec);
+    return;
+  }
+  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
+                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
+  if (It != FById.end() && It->first == Id && !It->second) {
+    It->second = Rec;   // back into its own hole
+    --FByIdHoles;
+    return;
+  }
+  FByIdLate[Id] = Rec;
+}
+
+void TRecordsListEh::ForgetRecord(TMemoryRecordEh* Rec)
+{
+  const Int64 Id = Rec->FHashCode;
+  if (FByIdLate.erase(Id))
+    return;
+  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
+                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
+  if (It == FById.end() || It->first != Id || !It->second)
+    return;
+  It->second = nullptr;
+  if (++FByIdHoles * 2 > FById.size()) {
+    std::erase_if(FById, [](const auto& Pair) { return Pair.second == nullptr; });
+    FByIdHoles = 0;
+  }
 }
 
 TMemoryRecordEh* TRecordsListEh::NewRecord()
@@ -687,7 +724,7 @@ void TRecordsListEh::AddProc(TMemoryRecordEh* Rec, Integer Position, bool Fetchi
     ResolveChange(Rec, usInserted);
   FRecList.insert(FRecList.begin() + Position, Rec);
   Renumber(Position);
-  FById[Rec->FHashCode] = Rec;
+  RememberRecord(Rec);
   if (FCachedUpdates && !Fetching) {
     Rec->FUpdateStatus = usInserted;
     if (Rec->FUpdateIndex == -1)
@@ -883,6 +920,8 @@ void TRecordsListEh::Clear()
   }
   FRecList.clear();
   FById.clear();
+  FByIdLate.clear();
+  FByIdHoles = 0;
   DataEvent(nullptr, -1, rlnListChangedEh);
 }
 

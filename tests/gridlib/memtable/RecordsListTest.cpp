@@ -342,6 +342,40 @@ TEST(RecordsList, InsertedThenDeletedLeavesAHole)
   EXPECT_EQ(List->Count(), 0);
 }
 
+// Records are found by id whatever order they join the list in and however
+// many of them left it before.
+TEST(RecordsList, RecordsByIdInAnyOrderOfPosting)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "V", ftInteger);
+  TRecordsListEh* List = Data->RecordsList();
+  std::vector<TMemoryRecordEh*> Made;
+  for (int I = 0; I < 12; ++I) {
+    Made.push_back(List->NewRecord());
+    Made.back()->SetDataValue(0, dvvValueEh, I);
+  }
+  // Posted late, middle first, then the rest in reverse.
+  for (int I : {6, 11, 10, 9, 8, 7, 5, 4, 3, 2, 1, 0})
+    Made[size_t(I)]->Post();
+  std::vector<Int64> Ids;
+  for (TMemoryRecordEh* R : Made)
+    Ids.push_back(R->RecordId());
+  for (size_t I = 0; I < Made.size(); ++I)
+    EXPECT_EQ(List->RecordById(Ids[I]), Made[I]) << I;
+  // Most of them leave; those left are still found, those gone never.
+  for (int I : {0, 2, 3, 4, 6, 7, 9, 11})
+    List->DeleteRecord(List->IndexOf(Made[size_t(I)]));
+  for (size_t I = 0; I < Made.size(); ++I) {
+    const bool Kept = I == 1 || I == 5 || I == 8 || I == 10;
+    EXPECT_EQ(List->RecordById(Ids[I]), Kept ? Made[I] : nullptr) << I;
+  }
+  TMemoryRecordEh* Last = List->NewRecord();
+  Last->Post();
+  EXPECT_EQ(List->RecordById(Last->RecordId()), Last);
+  List->Clear();
+  EXPECT_EQ(List->RecordById(Last->RecordId()), nullptr);
+}
+
 // A resolver that fails half-way through a range deletion must leave every
 // record in place; the ranges are taken in the numbering before the call.
 TEST(RecordsList, RangeDeletionResolvesFirstAndChangesNothingOnError)
