@@ -542,9 +542,9 @@ public:
   Integer Index() const { return FIndex; }
   TMTDataStructEh* DataStruct() const { return FDataStruct; }
   TRecordsListEh* RecordsList() const { return FRecordsList; }
-  TUpdateStatus UpdateStatus() const { return FUpdateStatus; }
-  void SetUpdateStatus(TUpdateStatus Value) { FUpdateStatus = Value; }
-  TRecordEditStateEh EditState() const { return FEditState; }
+  TUpdateStatus UpdateStatus() const { return TUpdateStatus(FUpdateStatus); }
+  void SetUpdateStatus(TUpdateStatus Value) { FUpdateStatus = std::uint8_t(Value); }
+  TRecordEditStateEh EditState() const { return TRecordEditStateEh(FEditState); }
   bool EditChanged() const { return FEditChanged; }
   Int64 HashCode() const { return FHashCode; }
   Int64 RecordId() const { return FHashCode; }
@@ -560,18 +560,19 @@ private:
   TRecValuesEh& Row(Integer FieldIndex, TDataValueVersionEh Version);
   void CheckFieldIndex(Integer FieldIndex) const;
 
+  // Kept small: a storage holds one of these for every row.
   TRecValuesEh FData;
   TMTDataStructEh* FDataStruct = nullptr;
-  bool FEditChanged = false;
-  TRecordEditStateEh FEditState = resInsertEh;
   Int64 FHashCode = 0;
-  Integer FIndex = -1;
   TRecValuesEh FOldData;
   TRecordsListEh* FRecordsList = nullptr;
   TRecValuesEh FTmpOldRecValue;
   std::unique_ptr<TUpdateErrorEh> FUpdateError;
+  Integer FIndex = -1;
   Integer FUpdateIndex = -1;
-  TUpdateStatus FUpdateStatus = usUnmodified;
+  bool FEditChanged = false;
+  std::uint8_t FEditState = resInsertEh;       // a TRecordEditStateEh
+  std::uint8_t FUpdateStatus = usUnmodified;   // a TUpdateStatus
 };
 
 // Compares two records for a sort: negative, zero or positive.
