@@ -69,11 +69,13 @@ public:
   Integer KeyLength() const override { return Integer(Fields.size()); }
   bool KeyOf(const TMemoryRecordEh* Rec, double* Key) const override
   {
+    const TRecValuesEh& Values = Rec->Values();
     for (const auto& [Field, Desc] : Fields) {
-      const Variant& V = Rec->Value(Field);
-      if (!VarIsNumeric(V))
+      const TRecValuesEh::TTag Tag = Values.Tag(Field);
+      if (!Values.IsNumber(Field) || Tag == TRecValuesEh::tBoolean || Tag == TRecValuesEh::tInt64 ||
+          Tag == TRecValuesEh::tUInt64)
         return false;
-      *Key++ = Desc ? -V.AsDouble() : V.AsDouble();
+      *Key++ = Desc ? -Values.Number(Field) : Values.Number(Field);
     }
     return true;
   }
@@ -152,9 +154,9 @@ struct TStorage {
   {
     std::map<int, std::pair<double, int>> Out;
     for (Integer I = 0, N = View->Count(); I < N; ++I) {
-      TMemoryRecordEh* Rec = View->GetViewRecord(I);
-      auto& Slot = Out[Rec->Value(4).AsInteger()];
-      Slot.first += Rec->Value(2).AsDouble();
+      const TRecValuesEh& Values = View->GetViewRecord(I)->Values();
+      auto& Slot = Out[int(Values.Int64Value(4))];
+      Slot.first += Values.Number(2);
       ++Slot.second;
     }
     return Out;

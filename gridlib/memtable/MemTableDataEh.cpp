@@ -985,9 +985,10 @@ void TMTDataStructEh::Assign(TPersistent* Source)
     }
     for (Integer R = 0; R < Records->Count(); ++R) {
       TMemoryRecordEh* Rec = Records->Rec(R);
-      Rec->FData = ConvertValues(Rec->FData, FList, Src->FList, Match);
-      if (Rec->FOldData)
-        Rec->FOldData = ConvertValues(*Rec->FOldData, FList, Src->FList, Match);
+      Rec->FData = TRecValuesEh::FromVariants(ConvertValues(Rec->FData.ToVariants(), FList, Src->FList, Match));
+      if (Rec->FOldData.Present())
+        Rec->FOldData =
+          TRecValuesEh::FromVariants(ConvertValues(Rec->FOldData.ToVariants(), FList, Src->FList, Match));
     }
   }
   while (!FList.empty()) {

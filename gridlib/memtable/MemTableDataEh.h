@@ -9,10 +9,12 @@
 #include "platform/rtl/Classes.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TMemTableDataEh;
@@ -41,11 +43,16 @@ public:
   virtual TFieldType ExprFieldType(Integer Index) const = 0;
 };
 
+class TRecValuesEh;
+
 // One record: the current value (dvvValueEh) of the field at Index.
 class TExprRecordEh {
 public:
   virtual ~TExprRecordEh() = default;
   virtual Variant ExprFieldValue(Integer Index) const = 0;
+  // The packed values, for reads without a Variant; nullptr when the record
+  // keeps none.
+  virtual const TRecValuesEh* ExprValues() const { return nullptr; }
 };
 
 // The records an aggregate runs over: the accountable records of a view, or
@@ -417,6 +424,59 @@ private:
 
 using TRecDataValues = std::vector<Variant>;
 
+// The values of one version of a record, packed into one heap block: a tag
+// byte per value, an 8-byte slot per value (numbers in place, texts as an
+// offset and length into the tail of the block), and the texts themselves,
+// in one byte a character when they allow it, else in two. Values no slot
+// can hold (arrays, interfaces) are kept as Variants the slot points to.
+// An empty object (no block) stands for a version the record has not got.
+class TRecValuesEh {
+public:
+  // What a value is, as far as typed readers care.
+  enum TTag : std::uint8_t { tEmpty, tNull, tBoolean, tShortInt, tByte, tSmallint, tWord, tInteger, tLongWord,
+                             tInt64, tUInt64, tSingle, tDouble, tCurrency, tDate, tLatin1, tUtf16, tAnsi, tBoxed };
+
+  TRecValuesEh() = default;
+  // Count Null values.
+  static TRecValuesEh Nulls(Integer Count);
+  static TRecValuesEh FromVariants(const TRecDataValues& Values);
+  TRecValuesEh(const TRecValuesEh& Other);
+  TRecValuesEh(TRecValuesEh&& Other) noexcept : FBlock(std::exchange(Other.FBlock, nullptr)) {}
+  TRecValuesEh& operator=(const TRecValuesEh& Other);
+  TRecValuesEh& operator=(TRecValuesEh&& Other) noexcept;
+  ~TRecValuesEh() { Free(); }
+
+  bool Present() const { return FBlock != nullptr; }
+  // The start of the block, for a walk over many records to ask for ahead.
+  const void* Block() const { return FBlock; }
+  void Reset() { Free(); }
+  Integer Count() const { return FBlock ? Integer(Head()) : 0; }
+  Variant Get(Integer I) const;
+  void Set(Integer I, const Variant& Value);
+  TRecDataValues ToVariants() const;
+
+  // Typed reads without a Variant; I must be below Count().
+  TTag Tag(Integer I) const { return TTag(FBlock[sizeof(std::uint32_t) + size_t(I)]); }
+  bool IsNumber(Integer I) const { return Tag(I) >= tBoolean && Tag(I) <= tDate; }
+  bool IsText(Integer I) const { return Tag(I) == tLatin1 || Tag(I) == tUtf16; }
+  // A number, a date or a Boolean as a double (Currency by its value).
+  double Number(Integer I) const;
+  // A whole number of a signed or unsigned kind up to 32 bits, or Int64.
+  Int64 Int64Value(Integer I) const;
+  // A text in the form it is stored in: one of the two views is set.
+  void Text(Integer I, QLatin1StringView& Latin1, QStringView& Utf16) const;
+
+private:
+  static size_t SlotsAt(size_t Count) { return (sizeof(std::uint32_t) + Count + 7) & ~size_t(7); }
+  std::uint32_t Head() const;
+  size_t Size() const;
+  unsigned char* SlotPtr(Integer I) const { return FBlock + SlotsAt(Head()) + 8 * size_t(I); }
+  void Free();
+  void ReleaseSlot(Integer I);
+  void PutText(Integer I, TTag Tag, const void* Bytes, size_t Length, size_t Units);
+  unsigned char* FBlock = nullptr;
+};
+
 enum TDataValueVersionEh { dvvOldValueEh, dvvCurValueEh, dvvEditValueEh, dvvValueEh, dvvOldestValue,
                            dvvRefreshValue };
 enum TRecordEditStateEh { resBrowseEh, resEditEh, resInsertEh, resEditForRefresh };
@@ -453,9 +513,12 @@ public:
 
   // The current value of column I without any check: the cheap read for the
   // expression evaluator, aggregates, sorting and indexes.
-  const Variant& Value(Integer I) const { return FData[size_t(I)]; }
-  const TRecDataValues& Data() const { return FData; }
+  Variant Value(Integer I) const { return FData.Get(I); }
+  Integer ValueCount() const { return FData.Count(); }
+  // The current values for typed reads.
+  const TRecValuesEh& Values() const { return FData; }
   Variant ExprFieldValue(Integer Index) const override { return Value(Index); }
+  const TRecValuesEh* ExprValues() const override { return &FData; }
 
   Variant GetDataValue(Integer FieldIndex, TDataValueVersionEh Version) const;
   void SetDataValue(Integer FieldIndex, TDataValueVersionEh Version, const Variant& Value);
@@ -479,36 +542,37 @@ public:
   Integer Index() const { return FIndex; }
   TMTDataStructEh* DataStruct() const { return FDataStruct; }
   TRecordsListEh* RecordsList() const { return FRecordsList; }
-  TUpdateStatus UpdateStatus() const { return FUpdateStatus; }
-  void SetUpdateStatus(TUpdateStatus Value) { FUpdateStatus = Value; }
-  TRecordEditStateEh EditState() const { return FEditState; }
+  TUpdateStatus UpdateStatus() const { return TUpdateStatus(FUpdateStatus); }
+  void SetUpdateStatus(TUpdateStatus Value) { FUpdateStatus = std::uint8_t(Value); }
+  TRecordEditStateEh EditState() const { return TRecordEditStateEh(FEditState); }
   bool EditChanged() const { return FEditChanged; }
   Int64 HashCode() const { return FHashCode; }
   Int64 RecordId() const { return FHashCode; }
   Integer UpdateIndex() const { return FUpdateIndex; }
-  bool HasOldData() const { return FOldData.has_value(); }
-  const TRecDataValues* OldData() const { return FOldData ? &*FOldData : nullptr; }
+  bool HasOldData() const { return FOldData.Present(); }
+  const TRecValuesEh* OldData() const { return FOldData.Present() ? &FOldData : nullptr; }
   TUpdateErrorEh* UpdateError() const { return FUpdateError.get(); }
   void SetUpdateError(std::unique_ptr<TUpdateErrorEh> Value) { FUpdateError = std::move(Value); }
 
 private:
   friend class TRecordsListEh;
   friend class TMTDataStructEh;
-  Variant& Slot(Integer FieldIndex, TDataValueVersionEh Version);
+  TRecValuesEh& Row(Integer FieldIndex, TDataValueVersionEh Version);
   void CheckFieldIndex(Integer FieldIndex) const;
 
-  TRecDataValues FData;
+  // Kept small: a storage holds one of these for every row.
+  TRecValuesEh FData;
   TMTDataStructEh* FDataStruct = nullptr;
-  bool FEditChanged = false;
-  TRecordEditStateEh FEditState = resInsertEh;
   Int64 FHashCode = 0;
-  Integer FIndex = -1;
-  std::optional<TRecDataValues> FOldData;
+  TRecValuesEh FOldData;
   TRecordsListEh* FRecordsList = nullptr;
-  std::optional<TRecDataValues> FTmpOldRecValue;
+  TRecValuesEh FTmpOldRecValue;
   std::unique_ptr<TUpdateErrorEh> FUpdateError;
+  Integer FIndex = -1;
   Integer FUpdateIndex = -1;
-  TUpdateStatus FUpdateStatus = usUnmodified;
+  bool FEditChanged = false;
+  std::uint8_t FEditState = resInsertEh;       // a TRecordEditStateEh
+  std::uint8_t FUpdateStatus = usUnmodified;   // a TUpdateStatus
 };
 
 // Compares two records for a sort: negative, zero or positive.
@@ -585,7 +649,8 @@ private:
   void LogRecord(TMemoryRecordEh* Rec);
   void UnlogRecord(TMemoryRecordEh* Rec);
   void ResolveChange(TMemoryRecordEh* Rec, TUpdateStatus Change);
-  void ForgetRecord(TMemoryRecordEh* Rec) { FById.erase(Rec->FHashCode); }
+  void RememberRecord(TMemoryRecordEh* Rec);
+  void ForgetRecord(TMemoryRecordEh* Rec);
   void ReadData(TReader& Reader);
   void WriteData(TWriter& Writer);
 
@@ -596,7 +661,13 @@ private:
   TMemTableDataEh* FMemTableData = nullptr;
   Int64 FNewHashCode = 1;
   std::vector<TMemoryRecordEh*> FRecList;
-  std::unordered_map<Int64, TMemoryRecordEh*> FById;
+  // The attached records by id. Ids grow as records are made, so most
+  // records join the sorted pairs at the end; one attached out of that order
+  // goes to the map. A record that leaves the pairs leaves a hole (nullptr),
+  // swept out once holes are half of them.
+  std::vector<std::pair<Int64, TMemoryRecordEh*>> FById;
+  std::unordered_map<Int64, TMemoryRecordEh*> FByIdLate;
+  size_t FByIdHoles = 0;
   Integer FUpdateCount = 0;
 };
 
@@ -922,7 +993,7 @@ public:
   void RefreshRecord(Integer Index, TMemoryRecordEh* Rec);
   void MergeChangeLog();
   void CancelUpdates();
-  const TRecDataValues* GetOldRecVals(Integer Index) const;
+  const TRecValuesEh* GetOldRecVals(Integer Index) const;
 
   void InstantDisableFilter() { ++FDisableFilterCount; }
   void InstantEnableFilter() { if (FDisableFilterCount > 0) --FDisableFilterCount; }
@@ -1055,6 +1126,8 @@ public:
   ~TMemRecViewEh() override;
 
   TMemoryRecordEh* Rec() const { return FRec; }
+  // Where the record reference lies, for a walk to ask for it ahead.
+  const void* RecAddress() const { return &FRec; }
   TMemoryTreeListEh* NodeOwner() const;
   TMemRecViewEh* NodeParent() const { return static_cast<TMemRecViewEh*>(Parent()); }
   Integer NodeLevel() const { return Level(); }
@@ -1222,6 +1295,8 @@ private:
   const TExprStructureEh* FStructure;
   // Constants of the code, decoded on first use.
   mutable std::unordered_map<int, Variant> FConstants;
+  // Where one-byte texts are widened for a comparison, kept between records.
+  mutable String FTextBuffer;
 };
 
 
@@ -1313,6 +1388,9 @@ class TAggrAccumulatorEh {
 public:
   explicit TAggrAccumulatorEh(TAggrKindEh Kind) : FKind(Kind) {}
   void Add(const Variant& Value);
+  // Count values already folded into one double sum (SUM, AVG), or counted
+  // (COUNT); other kinds take no part in it.
+  void AddDoubles(double Sum, Integer Count);
   Variant Result() const;
 
 private:

@@ -52,6 +52,15 @@ void TAggrAccumulatorEh::Add(const Variant& Value)
   ++FCount;
 }
 
+void TAggrAccumulatorEh::AddDoubles(double Sum, Integer Count)
+{
+  if (Count <= 0)
+    return;
+  if (FKind == aggrSum || FKind == aggrAvg)
+    FValue = FCount == 0 ? Variant(Sum) : FValue + Variant(Sum);
+  FCount += Count;
+}
+
 Variant TAggrAccumulatorEh::Result() const
 {
   switch (FKind) {
@@ -78,7 +87,34 @@ Variant CalcAggrFieldFuncEh(const TExprRecordWalkEh& Records, const TExprStructu
     if (AggrFuncName != QLatin1String(K.Name))
       continue;
     TAggrAccumulatorEh Acc(K.Kind);
-    for (Integer I = 0; I < Records.AccountableItemsCount(); ++I)
+    const Integer N = Records.AccountableItemsCount();
+    Integer I = 0;
+    // Read typed while the values allow: COUNT needs only whether a value
+    // is there; SUM and AVG of doubles add up as the variant sum does, in
+    // the same order. The first value of another kind goes on the general
+    // way from where the typed sum stopped.
+    if (K.Kind == aggrCount || K.Kind == aggrSum || K.Kind == aggrAvg) {
+      double Sum = 0;
+      Integer Taken = 0;
+      for (; I < N; ++I) {
+        const TRecValuesEh* Values = Records.GetAccountableRecord(I).ExprValues();
+        if (!Values || Field >= Values->Count())
+          break;
+        const TRecValuesEh::TTag Tag = Values->Tag(Field);
+        if (Tag == TRecValuesEh::tNull || Tag == TRecValuesEh::tEmpty)
+          continue;
+        if (K.Kind == aggrCount) {
+          ++Taken;
+          continue;
+        }
+        if (Tag != TRecValuesEh::tDouble)
+          break;
+        Sum = Taken == 0 ? Values->Number(Field) : Sum + Values->Number(Field);
+        ++Taken;
+      }
+      Acc.AddDoubles(Sum, Taken);
+    }
+    for (; I < N; ++I)
       Acc.Add(Records.GetAccountableRecord(I).ExprFieldValue(Field));
     return Acc.Result();
   }

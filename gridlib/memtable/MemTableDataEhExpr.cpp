@@ -84,11 +84,72 @@ bool Like(const Variant& Text, const Variant& Pattern, bool IgnoreCase)
 
 bool Truth(const Variant& V) { return !V.IsNull() && !V.IsEmpty() && V.AsBoolean(); }
 
+// How the variant rules order two numbers: both whole numbers of a signed
+// kind as integers, one of them a float or a date as doubles. Other pairs
+// (unsigned, Currency beside a whole number, Booleans) are left to them.
+enum class TNumOrder { None, Int, Float };
+
+TNumOrder NumOrderOfTag(TRecValuesEh::TTag T)
+{
+  switch (T) {
+  case TRecValuesEh::tShortInt: case TRecValuesEh::tByte: case TRecValuesEh::tSmallint: case TRecValuesEh::tWord:
+  case TRecValuesEh::tInteger: case TRecValuesEh::tLongWord: case TRecValuesEh::tInt64:
+    return TNumOrder::Int;
+  case TRecValuesEh::tSingle: case TRecValuesEh::tDouble: case TRecValuesEh::tDate:
+    return TNumOrder::Float;
+  default:
+    return TNumOrder::None;
+  }
+}
+
+TNumOrder NumOrderOfKind(TVarType T)
+{
+  switch (T) {
+  case varShortInt: case varByte: case varSmallint: case varWord: case varInteger: case varLongWord: case varInt64:
+    return TNumOrder::Int;
+  case varSingle: case varDouble: case varDate:
+    return TNumOrder::Float;
+  default:
+    return TNumOrder::None;
+  }
+}
+
+template <class T>
+int Sign3(T A, T B)
+{
+  return A < B ? -1 : B < A ? 1 : 0;
+}
+
+bool HoldsFor(std::uint32_t Op, int C)
+{
+  switch (Op) {
+  case coEQ: return C == 0;
+  case coNE: return C != 0;
+  case coGT: return C > 0;
+  case coLT: return C < 0;
+  case coGE: return C >= 0;
+  default: return C <= 0;   // coLE
+  }
+}
+
+// The operator that holds for (b, a) when Op holds for (a, b).
+std::uint32_t Mirrored(std::uint32_t Op)
+{
+  switch (Op) {
+  case coGT: return coLT;
+  case coLT: return coGT;
+  case coGE: return coLE;
+  case coLE: return coGE;
+  default: return Op;
+  }
+}
+
 class TEvaluator {
 public:
   TEvaluator(const TExprData& Code, TDataSet* DataSet, const TExprRecordEh* Rec, const TExprRecordWalkEh* View,
-             std::unordered_map<int, Variant>* Constants = nullptr)
-      : FCode(Code), FDataSet(DataSet), FRec(Rec), FView(View), FConstants(Constants)
+             std::unordered_map<int, Variant>* Constants = nullptr, String* TextBuffer = nullptr)
+      : FCode(Code), FDataSet(DataSet), FRec(Rec), FView(View), FConstants(Constants),
+        FTextBuffer(TextBuffer ? *TextBuffer : FOwnTextBuffer)
   {
     if (FCode.size() < 10)
       BadCode();
@@ -194,6 +255,89 @@ private:
       if (Elem < 1)
         break;
     }
+  }
+
+  // Typed reads: a field compared with a constant is read from the record's
+  // packed values, without a Variant or a copy of its text. Whatever these
+  // do not cover exactly as the variant rules do goes the general way.
+
+  bool IsNode(int Node, std::uint32_t Class, std::uint32_t Op) const
+  {
+    return (U32(10 + Node) & 0x7F) == Class && U32(10 + Node + 4) == Op;
+  }
+
+  // The packed values of the record a field node reads now.
+  const TRecValuesEh* RecordValues() const
+  {
+    if (FRec)
+      return FRec->ExprValues();
+    if (FView && FAggrPos >= 0)
+      return FView->GetAccountableRecord(FAggrPos).ExprValues();
+    return nullptr;
+  }
+
+  // A text field as a string without copying it when it is kept in two
+  // bytes a character; a one-byte text is widened into a buffer kept for it.
+  const String& FieldText(const TRecValuesEh& Values, Integer I)
+  {
+    QLatin1StringView Latin1;
+    QStringView Utf16;
+    Values.Text(I, Latin1, Utf16);
+    if (Values.Tag(I) == TRecValuesEh::tUtf16) {
+      FTextBuffer = String::fromRawData(Utf16.data(), Utf16.size());
+    } else {
+      FTextBuffer.resize(Latin1.size());
+      QChar* Out = FTextBuffer.data();
+      for (qsizetype K = 0; K < Latin1.size(); ++K)
+        Out[K] = QChar(uchar(Latin1[K].toLatin1()));
+    }
+    return FTextBuffer;
+  }
+
+  bool TypedFieldTest(std::uint32_t Op, int LeftNode, int RightNode, int Partial, bool IgnoreCase, bool& Result)
+  {
+    int FieldNode = LeftNode, ConstNode = RightNode;
+    if (!IsNode(FieldNode, enField, coFIELD) || !IsNode(ConstNode, enConst, coCONST)) {
+      std::swap(FieldNode, ConstNode);
+      if (Op == coLIKE || !IsNode(FieldNode, enField, coFIELD) || !IsNode(ConstNode, enConst, coCONST))
+        return false;
+      Op = Mirrored(Op);
+    }
+    const TRecValuesEh* Values = RecordValues();
+    const Integer I = Integer(Operand(FieldNode, 0)) - 1;
+    if (!Values || I < 0 || I >= Values->Count())
+      return false;
+    const Variant C = CachedConstant(ConstNode);
+    const TRecValuesEh::TTag Tag = Values->Tag(I);
+    if (Op == coLIKE) {
+      if (!Values->IsText(I) || !IsWideText(C))
+        return false;
+      const String Pattern = C.AsString();
+      Result = FilterLikeMatch(FieldText(*Values, I), Pattern, IgnoreCase);
+      return true;
+    }
+    if (Values->IsText(I)) {
+      // Both wide texts: the order CompareTexts gives them.
+      if (!IsWideText(C))
+        return false;
+      Result = HoldsFor(Op, WideStrCompareLocaleEh(FieldText(*Values, I), C.AsString(), Partial, IgnoreCase));
+      return true;
+    }
+    const TNumOrder FieldOrder = NumOrderOfTag(Tag), ConstOrder = NumOrderOfKind(C.VType());
+    if (FieldOrder == TNumOrder::None || ConstOrder == TNumOrder::None)
+      return false;
+    if ((Op == coEQ || Op == coNE) && Tag == TRecValuesEh::tDate && C.VType() == varDate) {
+      // Date-times are equal to the second.
+      Result = HoldsFor(Op, Sign3(double(TruncDateTimeToSecondsEh(Values->Number(I))),
+                                  double(TruncDateTimeToSecondsEh(C.AsDateTime()))));
+      return true;
+    }
+    if (FieldOrder == TNumOrder::Int && ConstOrder == TNumOrder::Int) {
+      Result = HoldsFor(Op, Sign3(Values->Int64Value(I), C.AsInt64()));
+      return true;
+    }
+    Result = HoldsFor(Op, Sign3(Values->Number(I), C.AsDouble()));
+    return true;
   }
 
   // Nodes
@@ -345,6 +489,17 @@ private:
     default:
       Unsupported(Class, Op);
     }
+    // Null counts as false: a condition on a missing value does not hold.
+    // The right side is not evaluated once the left decides.
+    if (Op == coAND)
+      return Truth(Eval(Operand(Node, 0))) && Truth(Eval(Operand(Node, 1)));
+    if (Op == coOR)
+      return Truth(Eval(Operand(Node, 0))) || Truth(Eval(Operand(Node, 1)));
+    if (Op != coADD && Op != coSUB && Op != coMUL && Op != coDIV) {
+      bool Result;
+      if (TypedFieldTest(Op, Operand(Node, 0), Operand(Node, 1), 0, FIgnoreCase, Result))
+        return Result;
+    }
     const Variant L = Eval(Operand(Node, 0));
     const Variant R = Eval(Operand(Node, 1));
     switch (Op) {
@@ -358,9 +513,6 @@ private:
       }
       return Op == coGT ? L > R : Op == coLT ? L < R : Op == coGE ? L >= R : L <= R;
     }
-    // Null counts as false: a condition on a missing value does not hold.
-    case coAND: return Truth(L) && Truth(R);
-    case coOR: return Truth(L) || Truth(R);
     case coADD:
       if (L.IsNull() && R.IsNull())
         return Null;
@@ -380,6 +532,9 @@ private:
       Unsupported(enCompare, Op);
     const bool IgnoreCase = Operand(Node, 0) == 1;
     const int Partial = Operand(Node, 1);
+    bool Result;
+    if (TypedFieldTest(Op, Operand(Node, 2), Operand(Node, 3), Partial, IgnoreCase, Result))
+      return Result;
     const Variant L = Eval(Operand(Node, 2));
     const Variant R = Eval(Operand(Node, 3));
     if (Op == coLIKE)
@@ -499,6 +654,8 @@ private:
   bool FIgnoreCase = false;
   int FDepth = 0;
   std::unordered_map<int, Variant>* FConstants;
+  String FOwnTextBuffer;
+  String& FTextBuffer;
   int FAggrPos = -1;   // the accountable record field nodes read inside an aggregate
 };
 
@@ -556,7 +713,7 @@ bool TDataSetExprParserEh::IsCurRecordInFilter(const TExprRecordEh& Rec) const
 {
   if (!HasData())
     return false;
-  return Truth(TEvaluator(FExprData, FDataSet, &Rec, nullptr, &FConstants).Eval(0));
+  return Truth(TEvaluator(FExprData, FDataSet, &Rec, nullptr, &FConstants, &FTextBuffer).Eval(0));
 }
 
 bool TDataSetExprParserEh::IsCurRecordBufInFilter(TRecordBuffer Buffer) const

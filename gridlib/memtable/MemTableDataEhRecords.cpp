@@ -7,6 +7,9 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <cstring>
 #include <set>
 
 [[noreturn]] static void ListIndexError(Integer Index)
@@ -37,50 +40,366 @@ Variant ConvertToColumnKindEh(const Variant& Value, TVarType AVarType)
   return VarAsType(Value, AVarType);
 }
 
+// --- packed record values
+
+namespace {
+
+using TTag = TRecValuesEh::TTag;
+
+std::uint64_t LoadSlot(const unsigned char* P)
+{
+  std::uint64_t V;
+  std::memcpy(&V, P, sizeof V);
+  return V;
+}
+
+void StoreSlot(unsigned char* P, std::uint64_t V)
+{
+  std::memcpy(P, &V, sizeof V);
+}
+
+std::uint64_t DoubleBits(double D)
+{
+  return std::bit_cast<std::uint64_t>(D);
+}
+
+// A text slot: where its bytes start in the block and how many units.
+void StoreText(unsigned char* P, std::uint32_t Offset, std::uint32_t Units)
+{
+  StoreSlot(P, std::uint64_t(Offset) | (std::uint64_t(Units) << 32));
+}
+
+std::uint32_t TextOffset(std::uint64_t Slot)
+{
+  return std::uint32_t(Slot);
+}
+
+std::uint32_t TextUnits(std::uint64_t Slot)
+{
+  return std::uint32_t(Slot >> 32);
+}
+
+bool HasTextBytes(TTag Tag)
+{
+  return Tag == TRecValuesEh::tLatin1 || Tag == TRecValuesEh::tUtf16 || Tag == TRecValuesEh::tAnsi;
+}
+
+size_t TextBytes(TTag Tag, std::uint64_t Slot)
+{
+  return size_t(TextUnits(Slot)) * (Tag == TRecValuesEh::tUtf16 ? 2 : 1);
+}
+
+bool FitsLatin1(const String& S)
+{
+  return std::all_of(S.begin(), S.end(), [](QChar C) { return C.unicode() < 256; });
+}
+
+}  // namespace
+
+TRecValuesEh TRecValuesEh::Nulls(Integer Count)
+{
+  TRecValuesEh R;
+  const size_t N = size_t(std::max(Count, 0));
+  const size_t Bytes = SlotsAt(N) + 8 * N;
+  R.FBlock = static_cast<unsigned char*>(std::calloc(1, Bytes));
+  if (!R.FBlock)
+    throw std::bad_alloc();
+  const std::uint32_t Head = std::uint32_t(N);
+  std::memcpy(R.FBlock, &Head, sizeof Head);
+  std::memset(R.FBlock + sizeof Head, tNull, N);
+  return R;
+}
+
+TRecValuesEh TRecValuesEh::FromVariants(const TRecDataValues& Values)
+{
+  TRecValuesEh R = Nulls(Integer(Values.size()));
+  for (size_t I = 0; I < Values.size(); ++I)
+    R.Set(Integer(I), Values[I]);
+  return R;
+}
+
+std::uint32_t TRecValuesEh::Head() const
+{
+  std::uint32_t Head;
+  std::memcpy(&Head, FBlock, sizeof Head);
+  return Head;
+}
+
+// The bytes in use: the slots and every text after them.
+size_t TRecValuesEh::Size() const
+{
+  const Integer N = Integer(Head());
+  size_t End = SlotsAt(size_t(N)) + 8 * size_t(N);
+  for (Integer I = 0; I < N; ++I)
+    if (HasTextBytes(Tag(I))) {
+      const std::uint64_t Slot = LoadSlot(SlotPtr(I));
+      End = std::max(End, size_t(TextOffset(Slot)) + TextBytes(Tag(I), Slot));
+    }
+  return End;
+}
+
+TRecValuesEh::TRecValuesEh(const TRecValuesEh& Other)
+{
+  if (!Other.FBlock)
+    return;
+  const size_t Bytes = Other.Size();
+  FBlock = static_cast<unsigned char*>(std::malloc(Bytes));
+  if (!FBlock)
+    throw std::bad_alloc();
+  std::memcpy(FBlock, Other.FBlock, Bytes);
+  // Boxed values are owned: each copy takes its own.
+  for (Integer I = 0, N = Count(); I < N; ++I)
+    if (Tag(I) == tBoxed)
+      StoreSlot(SlotPtr(I), std::uint64_t(reinterpret_cast<std::uintptr_t>(
+                                new Variant(*reinterpret_cast<const Variant*>(LoadSlot(Other.SlotPtr(I)))))));
+}
+
+TRecValuesEh& TRecValuesEh::operator=(const TRecValuesEh& Other)
+{
+  if (this != &Other) {
+    TRecValuesEh Copy(Other);
+    *this = std::move(Copy);
+  }
+  return *this;
+}
+
+TRecValuesEh& TRecValuesEh::operator=(TRecValuesEh&& Other) noexcept
+{
+  if (this != &Other) {
+    Free();
+    FBlock = std::exchange(Other.FBlock, nullptr);
+  }
+  return *this;
+}
+
+void TRecValuesEh::ReleaseSlot(Integer I)
+{
+  if (Tag(I) == tBoxed)
+    delete reinterpret_cast<Variant*>(LoadSlot(SlotPtr(I)));
+}
+
+void TRecValuesEh::Free()
+{
+  if (!FBlock)
+    return;
+  for (Integer I = 0, N = Count(); I < N; ++I)
+    ReleaseSlot(I);
+  std::free(FBlock);
+  FBlock = nullptr;
+}
+
+Variant TRecValuesEh::Get(Integer I) const
+{
+  const unsigned char* P = SlotPtr(I);
+  const std::uint64_t Slot = LoadSlot(P);
+  const auto Int = Int64(Slot);
+  switch (Tag(I)) {
+  case tEmpty: return Unassigned;
+  case tNull: return Null;
+  case tBoolean: return Variant(Slot != 0);
+  case tShortInt: return Variant(ShortInt(Int));
+  case tByte: return Variant(Byte(Int));
+  case tSmallint: return Variant(SmallInt(Int));
+  case tWord: return Variant(Word(Int));
+  case tInteger: return Variant(Integer(Int));
+  case tLongWord: return Variant(LongWord(Int));
+  case tInt64: return Variant(Int);
+  case tUInt64: return Variant(UInt64(Slot));
+  case tSingle: return Variant(float(std::bit_cast<double>(Slot)));
+  case tDouble: return Variant(std::bit_cast<double>(Slot));
+  case tCurrency: return Variant(Currency::FromRaw(Int));
+  case tDate: return Variant(TDateTime(std::bit_cast<double>(Slot)));
+  case tLatin1:
+    return Variant(String::fromLatin1(reinterpret_cast<const char*>(FBlock + TextOffset(Slot)),
+                                      qsizetype(TextUnits(Slot))));
+  case tUtf16:
+    return Variant(String(reinterpret_cast<const QChar*>(FBlock + TextOffset(Slot)), qsizetype(TextUnits(Slot))));
+  case tAnsi:
+    return Variant(AnsiString(reinterpret_cast<const char*>(FBlock + TextOffset(Slot)), qsizetype(TextUnits(Slot))));
+  case tBoxed: return *reinterpret_cast<const Variant*>(Slot);
+  }
+  return Null;
+}
+
+double TRecValuesEh::Number(Integer I) const
+{
+  const std::uint64_t Slot = LoadSlot(SlotPtr(I));
+  switch (Tag(I)) {
+  case tBoolean: return Slot ? -1 : 0;
+  case tUInt64: return double(Slot);
+  case tSingle:
+  case tDouble:
+  case tDate: return std::bit_cast<double>(Slot);
+  case tCurrency: return double(Int64(Slot)) / Currency::Scale;
+  default: return double(Int64(Slot));
+  }
+}
+
+Int64 TRecValuesEh::Int64Value(Integer I) const
+{
+  return Int64(LoadSlot(SlotPtr(I)));
+}
+
+void TRecValuesEh::Text(Integer I, QLatin1StringView& Latin1, QStringView& Utf16) const
+{
+  const std::uint64_t Slot = LoadSlot(SlotPtr(I));
+  const unsigned char* At = FBlock + TextOffset(Slot);
+  if (Tag(I) == tUtf16) {
+    Latin1 = QLatin1StringView();
+    Utf16 = QStringView(reinterpret_cast<const QChar*>(At), qsizetype(TextUnits(Slot)));
+  } else {
+    Latin1 = QLatin1StringView(reinterpret_cast<const char*>(At), qsizetype(TextUnits(Slot)));
+    Utf16 = QStringView();
+  }
+}
+
+// Puts a text into slot I. Over a slot without text the bytes go to the end
+// of the block; over a text the block is built anew, so replaced texts leave
+// no dead bytes behind.
+void TRecValuesEh::PutText(Integer I, TTag NewTag, const void* Bytes, size_t Length, size_t Units)
+{
+  if (Length > 0xFFFFFFFFu || Units > 0xFFFFFFFFu)
+    throw EOutOfMemory(QStringLiteral("A value is too long for a record"));
+  const Integer N = Count();
+  if (!HasTextBytes(Tag(I))) {
+    const size_t Used = Size();
+    const size_t At = NewTag == tUtf16 ? (Used + 1) & ~size_t(1) : Used;
+    auto* Grown = static_cast<unsigned char*>(std::realloc(FBlock, At + std::max<size_t>(Length, 1)));
+    if (!Grown)
+      throw std::bad_alloc();
+    FBlock = Grown;
+    ReleaseSlot(I);
+    std::memcpy(FBlock + At, Bytes, Length);
+    FBlock[sizeof(std::uint32_t) + size_t(I)] = NewTag;
+    StoreText(SlotPtr(I), std::uint32_t(At), std::uint32_t(Units));
+    return;
+  }
+  size_t Need = SlotsAt(size_t(N)) + 8 * size_t(N) + Length + 1;
+  for (Integer J = 0; J < N; ++J)
+    if (J != I && HasTextBytes(Tag(J)))
+      Need += TextBytes(Tag(J), LoadSlot(SlotPtr(J))) + 1;
+  auto* Block = static_cast<unsigned char*>(std::malloc(Need));
+  if (!Block)
+    throw std::bad_alloc();
+  const size_t Fixed = SlotsAt(size_t(N)) + 8 * size_t(N);
+  std::memcpy(Block, FBlock, Fixed);
+  size_t At = Fixed;
+  for (Integer J = 0; J < N; ++J) {
+    const bool Own = J == I;
+    if (!Own && !HasTextBytes(Tag(J)))
+      continue;
+    const TTag T = Own ? NewTag : Tag(J);
+    const std::uint64_t Slot = Own ? 0 : LoadSlot(SlotPtr(J));
+    if (T == tUtf16)
+      At = (At + 1) & ~size_t(1);
+    const size_t Len = Own ? Length : TextBytes(T, Slot);
+    std::memcpy(Block + At, Own ? Bytes : FBlock + TextOffset(Slot), Len);
+    Block[sizeof(std::uint32_t) + size_t(J)] = T;
+    StoreText(Block + SlotsAt(size_t(N)) + 8 * size_t(J), std::uint32_t(At),
+              std::uint32_t(Own ? Units : TextUnits(Slot)));
+    At += Len;
+  }
+  std::free(FBlock);
+  FBlock = Block;
+}
+
+void TRecValuesEh::Set(Integer I, const Variant& Value)
+{
+  TTag NewTag = tBoxed;
+  std::uint64_t Slot = 0;
+  switch (Value.VType()) {
+  case varEmpty: NewTag = tEmpty; break;
+  case varNull: NewTag = tNull; break;
+  case varBoolean: NewTag = tBoolean; Slot = Value.AsBoolean() ? 1 : 0; break;
+  case varShortInt: NewTag = tShortInt; Slot = std::uint64_t(Value.AsInt64()); break;
+  case varByte: NewTag = tByte; Slot = std::uint64_t(Value.AsInt64()); break;
+  case varSmallint: NewTag = tSmallint; Slot = std::uint64_t(Value.AsInt64()); break;
+  case varWord: NewTag = tWord; Slot = std::uint64_t(Value.AsInt64()); break;
+  case varInteger: NewTag = tInteger; Slot = std::uint64_t(Value.AsInt64()); break;
+  case varLongWord: NewTag = tLongWord; Slot = std::uint64_t(Value.AsInt64()); break;
+  case varInt64: NewTag = tInt64; Slot = std::uint64_t(Value.AsInt64()); break;
+  case varUInt64: NewTag = tUInt64; Slot = Value.AsUInt64(); break;
+  case varSingle: NewTag = tSingle; Slot = DoubleBits(Value.AsDouble()); break;
+  case varDouble: NewTag = tDouble; Slot = DoubleBits(Value.AsDouble()); break;
+  case varCurrency: NewTag = tCurrency; Slot = std::uint64_t(Value.AsCurrency().Raw()); break;
+  case varDate: NewTag = tDate; Slot = DoubleBits(Value.AsDouble()); break;
+  case varUString: {
+    const String S = Value.AsString();
+    if (FitsLatin1(S)) {
+      const QByteArray Bytes = S.toLatin1();
+      PutText(I, tLatin1, Bytes.constData(), size_t(Bytes.size()), size_t(Bytes.size()));
+    } else {
+      PutText(I, tUtf16, S.constData(), size_t(S.size()) * 2, size_t(S.size()));
+    }
+    return;
+  }
+  case varString: {
+    const AnsiString Bytes = Value.AsAnsiString();
+    PutText(I, tAnsi, Bytes.constData(), size_t(Bytes.size()), size_t(Bytes.size()));
+    return;
+  }
+  default: break;
+  }
+  if (NewTag == tBoxed)
+    Slot = std::uint64_t(reinterpret_cast<std::uintptr_t>(new Variant(Value)));
+  ReleaseSlot(I);
+  FBlock[sizeof(std::uint32_t) + size_t(I)] = NewTag;
+  StoreSlot(SlotPtr(I), Slot);
+}
+
+TRecDataValues TRecValuesEh::ToVariants() const
+{
+  TRecDataValues Out;
+  Out.reserve(size_t(Count()));
+  for (Integer I = 0, N = Count(); I < N; ++I)
+    Out.push_back(Get(I));
+  return Out;
+}
+
 TMemoryRecordEh::~TMemoryRecordEh() = default;
 
 void TMemoryRecordEh::CheckFieldIndex(Integer FieldIndex) const
 {
-  if (FieldIndex < 0 || size_t(FieldIndex) >= FData.size())
+  if (FieldIndex < 0 || FieldIndex >= FData.Count())
     ListIndexError(FieldIndex);
 }
 
-Variant& TMemoryRecordEh::Slot(Integer FieldIndex, TDataValueVersionEh Version)
+// The values that hold a version of the record's fields.
+TRecValuesEh& TMemoryRecordEh::Row(Integer FieldIndex, TDataValueVersionEh Version)
 {
   CheckFieldIndex(FieldIndex);
-  const size_t I = size_t(FieldIndex);
   switch (Version) {
   case dvvOldValueEh:
-    if (!FOldData)
+    if (!FOldData.Present())
       throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Old values is not accessible."));
-    return (*FOldData)[I];
+    return FOldData;
   case dvvCurValueEh:
-    return FTmpOldRecValue ? (*FTmpOldRecValue)[I] : FData[I];
+    return FTmpOldRecValue.Present() ? FTmpOldRecValue : FData;
   case dvvEditValueEh:
-    if (!FTmpOldRecValue)
+    if (!FTmpOldRecValue.Present())
       throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Edit values is not accessible."));
-    return FData[I];
+    return FData;
   case dvvValueEh:
-    return FData[I];
+    return FData;
   case dvvOldestValue:
-    if (FOldData)
-      return (*FOldData)[I];
-    return FTmpOldRecValue ? (*FTmpOldRecValue)[I] : FData[I];
+    if (FOldData.Present())
+      return FOldData;
+    return FTmpOldRecValue.Present() ? FTmpOldRecValue : FData;
   case dvvRefreshValue:
-    return FOldData ? (*FOldData)[I] : FData[I];
+    return FOldData.Present() ? FOldData : FData;
   }
-  return FData[I];
+  return FData;
 }
 
 Variant TMemoryRecordEh::GetDataValue(Integer FieldIndex, TDataValueVersionEh Version) const
 {
-  return const_cast<TMemoryRecordEh*>(this)->Slot(FieldIndex, Version);
+  return const_cast<TMemoryRecordEh*>(this)->Row(FieldIndex, Version).Get(FieldIndex);
 }
 
 void TMemoryRecordEh::SetDataValue(Integer FieldIndex, TDataValueVersionEh Version, const Variant& Value)
 {
-  Variant& Target = Slot(FieldIndex, Version);
-  Target = ConvertToColumnKindEh(Value, FDataStruct->GetDataField(FieldIndex)->GetVarDataType());
+  TRecValuesEh& Target = Row(FieldIndex, Version);
+  Target.Set(FieldIndex, ConvertToColumnKindEh(Value, FDataStruct->GetDataField(FieldIndex)->GetVarDataType()));
   FEditChanged = true;
 }
 
@@ -91,7 +410,7 @@ static bool HasSeveralNames(const String& FieldNames)
 
 Variant TMemoryRecordEh::GetDataValues(const String& FieldNames, TDataValueVersionEh Version) const
 {
-  if (Version == dvvOldValueEh && !FOldData)
+  if (Version == dvvOldValueEh && !FOldData.Present())
     throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Old values is not accessible."));
   if (!HasSeveralNames(FieldNames)) {
     const Integer I = FDataStruct->FieldIndex(FieldNames.trimmed());
@@ -169,14 +488,14 @@ void TMemoryRecordEh::Post()
         FUpdateStatus = usModified;
       if (FUpdateIndex == -1)
         FRecordsList->LogRecord(this);
-      if (FUpdateStatus == usModified && !FOldData)
+      if (FUpdateStatus == usModified && !FOldData.Present())
         FOldData = FTmpOldRecValue;
     } else {
       // A resolver's error leaves the edit open with its values, so Cancel
       // still restores the old ones.
       FRecordsList->ResolveChange(this, usModified);
     }
-    FTmpOldRecValue.reset();
+    FTmpOldRecValue.Reset();
     FEditState = resBrowseEh;
     FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
     return;
@@ -197,8 +516,8 @@ void TMemoryRecordEh::Cancel()
     delete this;
     return;
   case resEditEh:
-    FData = std::move(*FTmpOldRecValue);
-    FTmpOldRecValue.reset();
+    FData = std::move(FTmpOldRecValue);
+    FTmpOldRecValue.Reset();
     FEditState = resBrowseEh;
     return;
   case resEditForRefresh:
@@ -216,7 +535,7 @@ void TMemoryRecordEh::MergeChanges()
     return;
   if (FUpdateStatus == usDeleted)
     FRecordsList->PersistRemoveRecord(FIndex);
-  FOldData.reset();
+  FOldData.Reset();
   FUpdateStatus = usUnmodified;
   FRecordsList->UnlogRecord(this);
   FUpdateError.reset();
@@ -224,28 +543,28 @@ void TMemoryRecordEh::MergeChanges()
 
 void TMemoryRecordEh::RevertRecord()
 {
-  if (FUpdateStatus == usModified && FOldData && FEditState == resBrowseEh) {
+  if (FUpdateStatus == usModified && FOldData.Present() && FEditState == resBrowseEh) {
     // Reverting runs like an edit: the values it brings back are in place
     // while the change is announced, so a unique index can refuse them
     // before anything changes.
     FTmpOldRecValue = FData;
-    FData = *FOldData;
+    FData = FOldData;
     try {
       FRecordsList->DataEvent(this, FIndex, rlnRecChangingEh);
     } catch (...) {
-      FData = std::move(*FTmpOldRecValue);
-      FTmpOldRecValue.reset();
+      FData = std::move(FTmpOldRecValue);
+      FTmpOldRecValue.Reset();
       throw;
     }
-    FTmpOldRecValue.reset();
-    FOldData.reset();
+    FTmpOldRecValue.Reset();
+    FOldData.Reset();
     FUpdateStatus = usUnmodified;
     FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
   } else if (FUpdateStatus == usModified) {
     FRecordsList->DataEvent(this, FIndex, rlnRecChangingEh);
-    if (FOldData)
-      FData = std::move(*FOldData);
-    FOldData.reset();
+    if (FOldData.Present())
+      FData = std::move(FOldData);
+    FOldData.Reset();
     FUpdateStatus = usUnmodified;
     FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
   } else if (FUpdateStatus == usDeleted) {
@@ -315,15 +634,52 @@ TMTDataStructEh* TRecordsListEh::DataStruct() const
 
 TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
 {
-  const auto It = FById.find(Id);
-  return It == FById.end() ? nullptr : It->second;
+  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
+                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
+  if (It != FById.end() && It->first == Id)
+    return It->second;
+  const auto Late = FByIdLate.find(Id);
+  return Late == FByIdLate.end() ? nullptr : Late->second;
+}
+
+void TRecordsListEh::RememberRecord(TMemoryRecordEh* Rec)
+{
+  const Int64 Id = Rec->FHashCode;
+  if (FById.empty() || FById.back().first < Id) {
+    FById.emplace_back(Id, Rec);
+    return;
+  }
+  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
+                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
+  if (It != FById.end() && It->first == Id && !It->second) {
+    It->second = Rec;   // back into its own hole
+    --FByIdHoles;
+    return;
+  }
+  FByIdLate[Id] = Rec;
+}
+
+void TRecordsListEh::ForgetRecord(TMemoryRecordEh* Rec)
+{
+  const Int64 Id = Rec->FHashCode;
+  if (FByIdLate.erase(Id))
+    return;
+  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
+                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
+  if (It == FById.end() || It->first != Id || !It->second)
+    return;
+  It->second = nullptr;
+  if (++FByIdHoles * 2 > FById.size()) {
+    std::erase_if(FById, [](const auto& Pair) { return Pair.second == nullptr; });
+    FByIdHoles = 0;
+  }
 }
 
 TMemoryRecordEh* TRecordsListEh::NewRecord()
 {
   auto* Rec = new TMemoryRecordEh();
   Rec->FHashCode = FNewHashCode++;
-  Rec->FData.assign(size_t(RecValCount()), Null);
+  Rec->FData = TRecValuesEh::Nulls(RecValCount());
   Rec->FRecordsList = this;
   Rec->FDataStruct = DataStruct();
   Rec->FEditState = resInsertEh;
@@ -368,7 +724,7 @@ void TRecordsListEh::AddProc(TMemoryRecordEh* Rec, Integer Position, bool Fetchi
     ResolveChange(Rec, usInserted);
   FRecList.insert(FRecList.begin() + Position, Rec);
   Renumber(Position);
-  FById[Rec->FHashCode] = Rec;
+  RememberRecord(Rec);
   if (FCachedUpdates && !Fetching) {
     Rec->FUpdateStatus = usInserted;
     if (Rec->FUpdateIndex == -1)
@@ -491,7 +847,7 @@ Variant TRecordsListEh::GetValue(Integer RecNo, Integer ValNo) const
 {
   TMemoryRecordEh* Item = Rec(RecNo);
   Item->CheckFieldIndex(ValNo);
-  return Item->FData[size_t(ValNo)];
+  return Item->FData.Get(ValNo);
 }
 
 void TRecordsListEh::SetValue(Integer Index, Integer ValNo, const Variant& Value)
@@ -499,7 +855,7 @@ void TRecordsListEh::SetValue(Integer Index, Integer ValNo, const Variant& Value
   TMemoryRecordEh* Item = Rec(Index);
   Item->CheckFieldIndex(ValNo);
   DataEvent(Item, Index, rlnRecChangingEh);
-  Item->FData[size_t(ValNo)] = Value;
+  Item->FData.Set(ValNo, Value);
   DataEvent(Item, Index, rlnRecChangedEh);
 }
 
@@ -564,6 +920,8 @@ void TRecordsListEh::Clear()
   }
   FRecList.clear();
   FById.clear();
+  FByIdLate.clear();
+  FByIdHoles = 0;
   DataEvent(nullptr, -1, rlnListChangedEh);
 }
 
@@ -575,9 +933,9 @@ void TRecordsListEh::CancelUpdates()
     TMemoryRecordEh* Item = FRecList[size_t(I)];
     switch (Item->FUpdateStatus) {
     case usModified:
-      if (Item->FOldData)
-        Item->FData = std::move(*Item->FOldData);
-      Item->FOldData.reset();
+      if (Item->FOldData.Present())
+        Item->FData = std::move(Item->FOldData);
+      Item->FOldData.Reset();
       Item->FUpdateStatus = usUnmodified;
       Item->FUpdateIndex = -1;
       break;
@@ -631,7 +989,7 @@ void TRecordsListEh::MergeChangeLog()
       Holes = true;
       DataEvent(Item, At, rlnRecDeletedEh);
     }
-    Item->FOldData.reset();
+    Item->FOldData.Reset();
     Item->FUpdateStatus = usUnmodified;
     Item->FUpdateIndex = -1;
     Item->FUpdateError.reset();
@@ -734,14 +1092,14 @@ void TRecordsListEh::ResolveChange(TMemoryRecordEh* Rec, TUpdateStatus Change)
   auto Shadow = std::make_unique<TMemTableDataShadowEh>(FMemTableData);
   TRecordsListEh* List = Shadow->RecordsList();
   List->SetCachedUpdates(true);
-  const Integer N = Integer(Rec->FData.size());
+  const Integer N = Rec->FData.Count();
   TMemoryRecordEh* Copy = List->NewRecord();
   if (Change == usInserted) {
     Copy->FData = Rec->FData;
     Copy->Post();
   } else {
     for (Integer I = 0; I < N; ++I)
-      Copy->FData[size_t(I)] = Rec->GetDataValue(I, dvvOldestValue);
+      Copy->FData.Set(I, Rec->GetDataValue(I, dvvOldestValue));
     List->FetchRecord(Copy);
     if (Change == usModified) {
       Copy->Edit();

@@ -181,7 +181,9 @@ void TRecordsListEh::ReadData(TReader& Reader)
         throw EReadError(QStringLiteral("Record %1 holds %2 values; the structure has %3 fields")
                            .arg(RecNo).arg(I).arg(Struct->Count()));
       try {
-        Field->ReadDataFromReader(Item->FData[size_t(I)], Reader);
+        Variant Value;
+        Field->ReadDataFromReader(Value, Reader);
+        Item->FData.Set(I, Value);
       } catch (const Exception& E) {
         throw EReadError(QStringLiteral("Record %1, field \"%2\": %3").arg(RecNo).arg(Field->GetFieldName(),
                                                                                          E.Message()));
@@ -251,7 +253,7 @@ static void CheckLoadedStorage(TMemTableDataEh* Data)
                          .arg(Data->DataStruct()->GetDataField(I)->GetFieldName()));
   TRecordsListEh* List = Data->RecordsList();
   for (Integer R = 0; R < List->Count(); ++R)
-    if (Integer(List->Rec(R)->Data().size()) != Columns)
+    if (List->Rec(R)->ValueCount() != Columns)
       throw EReadError(QStringLiteral("Record %1 does not match the structure of %2 fields").arg(R + 1).arg(Columns));
 }
 

@@ -193,7 +193,7 @@ TBookmarkDataEh BytesToBookmarkData(const TBookmark& Bytes)
 void TMTRecBuf::GetValue(TField* Field, Variant& Value) const
 {
   const Integer Slot = StorageIndex(Field);
-  if (UseMemRec && MemRec && Slot >= 0 && Slot < Integer(MemRec->Data().size())) {
+  if (UseMemRec && MemRec && Slot >= 0 && Slot < MemRec->ValueCount()) {
     Value = MemRec->Value(Slot);
     return;
   }
@@ -222,7 +222,7 @@ void TMTRecBuf::SetValue(TField* Field, const Variant& Value)
     if (MemRec && Field->DataSet()) {
       for (TField* F : *Field->DataSet()->Fields()) {
         const Integer Slot = StorageIndex(F);
-        if (Slot >= 0 && Slot < Integer(MemRec->Data().size()) && F->Index() < Integer(Values.size()))
+        if (Slot >= 0 && Slot < MemRec->ValueCount() && F->Index() < Integer(Values.size()))
           Values[size_t(F->Index())] = MemRec->Value(Slot);
       }
     }

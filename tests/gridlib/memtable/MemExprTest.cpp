@@ -16,10 +16,15 @@
 
 namespace {
 
-// A record as the evaluator reads it: the current values in field order.
+// A record as the evaluator reads it: the current values in field order,
+// also packed as the storage keeps them; with UsePacked the evaluator may
+// read the packed ones directly.
 struct TTestRecord : TExprRecordEh {
   std::vector<Variant> Values;
+  TRecValuesEh PackedValues;
+  bool UsePacked = false;
   Variant ExprFieldValue(Integer Index) const override { return Values.at(std::size_t(Index)); }
+  const TRecValuesEh* ExprValues() const override { return UsePacked ? &PackedValues : nullptr; }
 };
 
 // The fields of a dataset, in its order.
@@ -92,6 +97,7 @@ protected:
       auto R = std::make_unique<TTestRecord>();
       for (Integer I = 0; I < Query->FieldCount(); ++I)
         R->Values.push_back(Query->Fields()->Fields(I)->Value());
+      R->PackedValues = TRecValuesEh::FromVariants(R->Values);
       Records.push_back(std::move(R));
     }
   }
@@ -103,7 +109,19 @@ protected:
     delete Db;
   }
 
-  void TearDown() override { Query->SetFilterOptionsValue({}); }
+  void TearDown() override
+  {
+    Query->SetFilterOptionsValue({});
+    ReadPacked(false);
+  }
+
+  // Every case runs twice: the evaluator reading Variants, then reading the
+  // packed values where it can; both must give the same.
+  static void ReadPacked(bool Value)
+  {
+    for (const auto& R : Records)
+      R->UsePacked = Value;
+  }
 
   static TTestWalk All()
   {
@@ -196,7 +214,7 @@ TEST_F(MemExpr, RecordsArriveWithTheirKinds)
 
 TEST_F(MemExpr, FilterTable)
 {
-  RunFilterCases({
+  const std::vector<TCase> Cases = {
       // texts under the program's text order, the case from the filter options
       {"name = 'abc'", false, ""},
       {"name = 'abc'", true, "3"},
@@ -249,7 +267,23 @@ TEST_F(MemExpr, FilterTable)
       {"SUBSTRING(name) = 'a'", false, "error: Invalid expression"},
       {"nosuch = 1", false, "error: Invalid expression"},
       {"", false, ""},                              // no code: no record is in
-  }, Filtered, Query);
+      // a constant before the field; whole numbers beside fractions
+      {"3 < qty", false, "3,5"},
+      {"5 > qty", false, "1,2,4,5"},              // Null orders before 5
+      {"id >= 2.5", false, "3,4,5"},
+      {"id <> 2", false, "1,3,4,5"},
+      {"d < #2024-01-15#", false, "1,3,4"},
+      {"#2024-01-15# <= d", false, "2,5"},
+      {"name >= 'abx'", true, "1,2,4"},
+      {"'Цех покраски' = name", true, "2"},
+      {"name like '%b%'", false, "4"},
+      {"name like '%B%'", true, "3,4"},
+  };
+  for (bool Packed : {false, true}) {
+    SCOPED_TRACE(Packed ? "packed" : "variants");
+    ReadPacked(Packed);
+    RunFilterCases(Cases, Filtered, Query);
+  }
 }
 
 TEST_F(MemExpr, AggregateTable)
@@ -288,8 +322,11 @@ TEST_F(MemExpr, AggregateTable)
       {"SUM(SUM(qty))", Walk, "error: Invalid expression"},
       {"SUBSTRING('abcdef')", Walk, "error: Invalid expression"},
   };
+  for (bool Packed : {false, true})
   for (const TAggr& C : Cases) {
     SCOPED_TRACE(C.Text);
+    SCOPED_TRACE(Packed ? "packed" : "variants");
+    ReadPacked(Packed);
     const QString Got = Aggregated(QString::fromUtf8(C.Text), C.Over);
     const QString Want = QString::fromUtf8(C.Expected);
     if (Want.startsWith(QLatin1String("error: ")))
@@ -450,6 +487,41 @@ TEST_F(MemExpr, SingleFieldAggregatesOfAView)
   EXPECT_EQ(Error("*", "SUM"), QStringLiteral("Invalid field name: *"));
   EXPECT_EQ(Error("nosuch", "SUM"), QStringLiteral("Invalid field name: nosuch"));
   EXPECT_EQ(Error("qty", "sum"), QStringLiteral("Unsupported aggrigate function: sum"));
+}
+
+// SUM, AVG and COUNT of a field read from packed values agree with the
+// Variant fold, also where doubles give way to another kind part-way.
+TEST_F(MemExpr, SingleFieldAggregatesOverPackedValues)
+{
+  const Integer Price = Structure.ExprFieldIndex(QStringLiteral("price"));
+  const std::vector<Variant> Column = {0.1, 0.2, Null, Unassigned, Currency(1.25), 0.3, Integer(2)};
+  std::vector<TTestRecord> Rows(Column.size());
+  TTestWalk Walk;
+  for (std::size_t I = 0; I < Column.size(); ++I) {
+    Rows[I].Values = Records[0]->Values;
+    Rows[I].Values[std::size_t(Price)] = Column[I];
+    Rows[I].PackedValues = TRecValuesEh::FromVariants(Rows[I].Values);
+    Walk.Records.push_back(&Rows[I]);
+  }
+  for (const char* Func : {"SUM", "AVG", "COUNT", "MIN", "MAX"}) {
+    SCOPED_TRACE(Func);
+    const Variant Plain = CalcAggrFieldFuncEh(Walk, Structure, QStringLiteral("price"), QString::fromUtf8(Func));
+    for (TTestRecord& R : Rows)
+      R.UsePacked = true;
+    const Variant Packed = CalcAggrFieldFuncEh(Walk, Structure, QStringLiteral("price"), QString::fromUtf8(Func));
+    for (TTestRecord& R : Rows)
+      R.UsePacked = false;
+    EXPECT_EQ(Packed.VType(), Plain.VType());
+    EXPECT_EQ(Show(Packed), Show(Plain));
+  }
+  // Doubles only: the typed sum alone.
+  Walk.Records = {&Rows[0], &Rows[1], &Rows[2], &Rows[5]};
+  for (TTestRecord& R : Rows)
+    R.UsePacked = true;
+  EXPECT_EQ(Show(CalcAggrFieldFuncEh(Walk, Structure, QStringLiteral("price"), QStringLiteral("SUM"))),
+            Show(Variant(0.1 + 0.2 + 0.3)));
+  EXPECT_EQ(Show(CalcAggrFieldFuncEh(Walk, Structure, QStringLiteral("price"), QStringLiteral("COUNT"))),
+            QStringLiteral("3"));
 }
 
 TEST_F(MemExpr, AggregateCollection)

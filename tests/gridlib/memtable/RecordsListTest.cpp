@@ -342,6 +342,40 @@ TEST(RecordsList, InsertedThenDeletedLeavesAHole)
   EXPECT_EQ(List->Count(), 0);
 }
 
+// Records are found by id whatever order they join the list in and however
+// many of them left it before.
+TEST(RecordsList, RecordsByIdInAnyOrderOfPosting)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "V", ftInteger);
+  TRecordsListEh* List = Data->RecordsList();
+  std::vector<TMemoryRecordEh*> Made;
+  for (int I = 0; I < 12; ++I) {
+    Made.push_back(List->NewRecord());
+    Made.back()->SetDataValue(0, dvvValueEh, I);
+  }
+  // Posted late, middle first, then the rest in reverse.
+  for (int I : {6, 11, 10, 9, 8, 7, 5, 4, 3, 2, 1, 0})
+    Made[size_t(I)]->Post();
+  std::vector<Int64> Ids;
+  for (TMemoryRecordEh* R : Made)
+    Ids.push_back(R->RecordId());
+  for (size_t I = 0; I < Made.size(); ++I)
+    EXPECT_EQ(List->RecordById(Ids[I]), Made[I]) << I;
+  // Most of them leave; those left are still found, those gone never.
+  for (int I : {0, 2, 3, 4, 6, 7, 9, 11})
+    List->DeleteRecord(List->IndexOf(Made[size_t(I)]));
+  for (size_t I = 0; I < Made.size(); ++I) {
+    const bool Kept = I == 1 || I == 5 || I == 8 || I == 10;
+    EXPECT_EQ(List->RecordById(Ids[I]), Kept ? Made[I] : nullptr) << I;
+  }
+  TMemoryRecordEh* Last = List->NewRecord();
+  Last->Post();
+  EXPECT_EQ(List->RecordById(Last->RecordId()), Last);
+  List->Clear();
+  EXPECT_EQ(List->RecordById(Last->RecordId()), nullptr);
+}
+
 // A resolver that fails half-way through a range deletion must leave every
 // record in place; the ranges are taken in the numbering before the call.
 TEST(RecordsList, RangeDeletionResolvesFirstAndChangesNothingOnError)
@@ -426,6 +460,68 @@ TEST(RecordsList, SortOfSortedAndEqualRecordsStaysShallow)
     ASSERT_LE(List->Rec(I - 1)->Value(0).AsInteger(), List->Rec(I)->Value(0).AsInteger());
     ASSERT_EQ(List->Rec(I)->Index(), I);
   }
+}
+
+// Packed record values give back every value with its kind; replacing a
+// text leaves its neighbours as they were, and copies own their values.
+TEST(RecordValues, KeepEachKindAndText)
+{
+  const std::vector<Variant> Kinds = {
+      Unassigned, Null, true, false, ShortInt(-5), Byte(250), SmallInt(-30000), Word(65000), Integer(-2000000000),
+      LongWord(4000000000u), Int64(-9000000000000000000LL), UInt64(18000000000000000000ULL), 1.5f, -2.25,
+      Currency(12.3456), TDateTime(45000.75), String(), String(QStringLiteral("plain ascii")),
+      String(QStringLiteral("Изделие №5")), String(QStringLiteral("Ünïcödé ÿ")), AnsiString("8-bit"),
+      Variant::FromBytes(QByteArray("\x00\x01\xFF", 3)), VarArrayOf({Variant(1), Variant(QStringLiteral("два"))})};
+  TRecValuesEh Values = TRecValuesEh::Nulls(Integer(Kinds.size()));
+  for (std::size_t I = 0; I < Kinds.size(); ++I)
+    Values.Set(Integer(I), Kinds[I]);
+  auto Check = [&](const TRecValuesEh& V, const std::vector<Variant>& Want) {
+    ASSERT_EQ(V.Count(), Integer(Want.size()));
+    for (std::size_t I = 0; I < Want.size(); ++I) {
+      SCOPED_TRACE(I);
+      const Variant Got = V.Get(Integer(I));
+      EXPECT_EQ(Got.VType(), Want[I].VType());
+      if (Want[I].VType() == (varArray | varByte))
+        EXPECT_EQ(Got.AsBytes(), Want[I].AsBytes());
+      else if (Want[I].IsArray())
+        EXPECT_EQ(VarToStr(Got.GetElement(1)), VarToStr(Want[I].GetElement(1)));
+      else if (!Want[I].IsEmpty())
+        EXPECT_TRUE(Got == Want[I]) << VarToStr(Got).toStdString();
+    }
+  };
+  Check(Values, Kinds);
+  EXPECT_EQ(Values.ToVariants().size(), Kinds.size());
+
+  // A copy is its own: changing it leaves the source alone.
+  TRecValuesEh Copy = Values;
+  std::vector<Variant> Changed = Kinds;
+  const Integer Ascii = 17, Cyrillic = 18, Array = 22;
+  Changed[size_t(Ascii)] = String(QStringLiteral("a much longer replacement text"));
+  Changed[size_t(Cyrillic)] = String(QStringLiteral("Щ"));
+  Changed[size_t(Array)] = Null;
+  Changed[0] = String(QStringLiteral("text where there was none"));
+  for (Integer I : {Ascii, Cyrillic, Array, 0})
+    Copy.Set(I, Changed[size_t(I)]);
+  Check(Copy, Changed);
+  Check(Values, Kinds);
+
+  // Typed reads.
+  EXPECT_TRUE(Values.IsNumber(13));
+  EXPECT_EQ(Values.Number(13), -2.25);
+  EXPECT_EQ(Values.Number(2), -1);   // True as the variant rules make it a number
+  EXPECT_EQ(Values.Int64Value(8), -2000000000);
+  EXPECT_TRUE(Values.IsText(18));
+  EXPECT_EQ(Values.Tag(17), TRecValuesEh::tLatin1);
+  EXPECT_EQ(Values.Tag(18), TRecValuesEh::tUtf16);
+  EXPECT_EQ(Values.Tag(19), TRecValuesEh::tLatin1);   // every character below 256
+  EXPECT_FALSE(Values.IsText(20));                     // 8-bit text keeps its kind apart
+
+  // Moved-from and reset values hold no version.
+  TRecValuesEh Moved = std::move(Copy);
+  EXPECT_FALSE(Copy.Present());
+  EXPECT_TRUE(Moved.Present());
+  Moved.Reset();
+  EXPECT_EQ(Moved.Count(), 0);
 }
 
 TEST(RecordsList, ValueVersionsAndTheirErrors)
