@@ -481,12 +481,13 @@ TEST(RecordValues, KeepEachKindAndText)
       SCOPED_TRACE(I);
       const Variant Got = V.Get(Integer(I));
       EXPECT_EQ(Got.VType(), Want[I].VType());
-      if (Want[I].VType() == (varArray | varByte))
+      if (Want[I].VType() == (varArray | varByte)) {
         EXPECT_EQ(Got.AsBytes(), Want[I].AsBytes());
-      else if (Want[I].IsArray())
+      } else if (Want[I].IsArray()) {
         EXPECT_EQ(VarToStr(Got.GetElement(1)), VarToStr(Want[I].GetElement(1)));
-      else if (!Want[I].IsEmpty())
+      } else if (!Want[I].IsEmpty()) {
         EXPECT_TRUE(Got == Want[I]) << VarToStr(Got).toStdString();
+      }
     }
   };
   Check(Values, Kinds);
