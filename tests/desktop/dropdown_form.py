@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""dropdown_form.py: a drop-down form opened from an edit under a real window
-manager.
+"""dropdown_form.py: a drop-down form opened from the library's editor under a
+real window manager.
 
-The sample program shows a form with an edit whose drop-down form opens on
-F4. Driven by real keys and clicks: the drop-down must appear below the edit
+The sample program shows a form with the data-aware editor whose drop-down
+button opens its form on F4. Driven by real keys and clicks: the drop-down must appear below the edit
 while the form keeps the activation and the edit the focus; a click inside it
 keeps it open; a click elsewhere on the form closes it without a result; its
 OK button closes it and writes the picked value into the edit.

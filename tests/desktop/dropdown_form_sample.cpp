@@ -1,7 +1,8 @@
-// dropdown_form_sample.cpp: a form with an edit whose drop-down form opens on
-// F4, for the desktop tests under a real window manager. The form's title
-// tells the driver what it cannot see from outside:
+// dropdown_form_sample.cpp: a form with the library's editor whose drop-down
+// form opens from its button on F4, for the desktop tests under a real window
+// manager. The form's title tells the driver what it cannot see from outside:
 //   "DDF: <edit text> | focus=<control with the focus> | form=<shown|hidden> | closed=<accepted closes>/<closes>"
+#include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/editors/DropDownFormEh.h"
 #include "gridlib/foundation/GridsEh.h"
 
@@ -44,9 +45,11 @@ public:
   {
     SetBounds(200, 150, 420, 300);
     SetPosition(poDesigned);
-    Edit = new TEdit(this);
+    Edit = new TDBEditEh(this);
     Edit->SetName(QStringLiteral("Edit1"));
     Edit->SetParent(this);
+    // The driver knows the edit's place and size.
+    Edit->SetAutoSize(false);
     Edit->SetBounds(20, 20, 220, 24);
     Edit->SetText(QStringLiteral("bolt"));
     Other = new TEdit(this);
@@ -54,24 +57,19 @@ public:
     Other->SetParent(this);
     Other->SetBounds(20, 240, 220, 24);
     DropDown = new TSizesFormEh(this);
-    Button = std::make_unique<TEditButtonEh>(Edit);
+    // The editor's own drop-down button, pressed by F4: its default action
+    // fills the call parameters with the editor's procedures.
+    TEditButtonEh* Button = Edit->EditButton();
+    Button->SetVisible(true);
+    Button->SetStyle(ebsDropDownEh);
+    Button->SetShortCut(ShortCut(VK_F4, {}));
     TDropDownFormCallParamsEh* P = Button->DropDownFormParams();
     P->SetDropDownForm(DropDown);
     P->SetAlign(daLeft);
-    P->FEditControl = Edit;
-    P->FEditButton = Button.get();
-    P->FOnGetVarValueProc = [this](Variant& V) { V = Variant(Edit->Text()); };
-    P->FOnSetVarValueProc = [this](const Variant& V) { Edit->SetText(V.AsString()); };
-    P->FOnCloseDropDownFormProc = [this](TControl*, TEditButtonEh*, bool Accept, TCustomForm*, TDynVarsEh*) {
+    Edit->UpdateEditButtons();
+    Edit->OnCloseDropDownForm = [this](TControl*, TEditButtonEh*, bool Accept, TCustomForm*, TDynVarsEh*) {
       ++Closes;
       Accepted += Accept ? 1 : 0;
-    };
-    Edit->OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
-      if (Key != VK_F4)
-        return;
-      bool Handled = false;
-      Button->DropDownFormParams()->CheckShowDropDownForm(Handled);
-      Key = 0;
     };
     Timer = SetTimer(nullptr, 0, 100, [this](HWND, UINT, UINT_PTR, DWORD) { Report(); });
   }
@@ -87,10 +85,9 @@ public:
                    .arg(Closes));
   }
 
-  TEdit* Edit = nullptr;
+  TDBEditEh* Edit = nullptr;
   TEdit* Other = nullptr;
   TSizesFormEh* DropDown = nullptr;
-  std::unique_ptr<TEditButtonEh> Button;
   Integer Closes = 0;
   Integer Accepted = 0;
   UINT_PTR Timer = 0;
@@ -102,7 +99,7 @@ int main(int argc, char** argv)
 {
   return RunWithToolkit(argc, argv, [] {
     RegisterGridLibFoundationClasses();
-    RegisterDropDownFormEhClasses();
+    RegisterDBCtrlsEhClasses();
     TSampleForm* Form = nullptr;
     Application->CreateForm(Form);
     Form->Show();
