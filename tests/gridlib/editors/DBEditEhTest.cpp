@@ -397,6 +397,18 @@ TEST_F(DBEditEhOwnValueTest, InPlaceTheHolderSeesEverythingFirst)
   // An empty rectangle hides the editor.
   Edit->Move(TRect(0, 0, 0, 0));
   EXPECT_FALSE(Edit->Visible());
+  // Shown again in a cell, then hidden by the grid: the focus goes back to
+  // the grid, and the editor takes no room.
+  Edit->UpdateLoc(TRect(5, 30, 105, 50));
+  ASSERT_TRUE(Edit->Visible());
+  Edit->SetFocus();
+  Application->ProcessMessages();
+  ASSERT_TRUE(Edit->Focused());
+  Edit->Hide();
+  Application->ProcessMessages();
+  EXPECT_FALSE(Edit->Visible());
+  EXPECT_EQ(Edit->Width(), 0);
+  EXPECT_TRUE(Grid->Focused());
 }
 
 namespace {
