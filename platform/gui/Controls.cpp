@@ -309,6 +309,10 @@ void ApplyControlColors(TWinControl* Control, QWidget* Widget, bool BaseRole)
     P.setColor(QPalette::WindowText, Text);
     P.setColor(QPalette::ButtonText, Text);
   }
+  // The font's colour is the enabled text's; disabled text stays grey.
+  const QColor Grey = ToQColor(COLORREF(ColorToRGB(clGrayText)));
+  for (QPalette::ColorRole Role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+    P.setColor(QPalette::Disabled, Role, Grey);
   Widget->setPalette(P);
 }
 

@@ -51,3 +51,22 @@ TEST_F(StdCtrlsLookTest, GroupBoxDrawsAnEtchedFrameBrokenByItsCaption)
     delete F;
   }
 }
+
+// A disabled edit greys its text whatever colour its font gives the enabled
+// text.
+TEST_F(StdCtrlsLookTest, DisabledEditTextIsGrey)
+{
+  auto* F = new TForm(Application, 0);
+  F->SetBounds(0, 0, 300, 100);
+  auto* E = new TEdit(F);
+  E->SetParent(F);
+  E->SetBounds(10, 10, 200, 24);
+  E->Font()->SetColor(clNavy);
+  E->SetText(QStringLiteral("Текст"));
+  E->SetEnabled(false);
+  F->Show();
+  const QPalette P = E->Widget()->palette();
+  EXPECT_EQ(P.color(QPalette::Disabled, QPalette::Text), ToQColor(GetSysColor(COLOR_GRAYTEXT)));
+  EXPECT_EQ(P.color(QPalette::Active, QPalette::Text), ToQColor(COLORREF(ColorToRGB(clNavy))));
+  delete F;
+}
