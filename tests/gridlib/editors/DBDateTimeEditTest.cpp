@@ -5,6 +5,8 @@
 // and texts assigned from code.
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/data/ADODB.h"
+#include "platform/gui/Clipbrd.h"
+#include "platform/gui/Windows.h"
 #include "platform/rtl/DateUtils.h"
 
 #include "tests/gridlib/editors/EditorsTestSupport.h"
@@ -351,4 +353,60 @@ TEST_F(DBDateTimeEditTest, TextsAssignedFromCode)
   Loose->SetDataField(QStringLiteral("d"));
   EXPECT_THROW(Loose->SetValue(VarFromDateTime(EncodeDate(2026, 1, 1))), EDatabaseError);
   EXPECT_THROW(Loose->SetText(QStringLiteral("01.01.2026")), EDatabaseError);
+}
+
+TEST_F(DBDateTimeEditTest, PasteArrowsAndOfferedKeys)
+{
+  // A paste at the first place replaces the whole date.
+  Focus(DateEdit);
+  DateEdit->SetSelStart(0);
+  DateEdit->SetSelLength(0);
+  Clipboard()->SetAsText(QStringLiteral("05.06.2027"));
+  gui_test::Key(DateEdit, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+  EXPECT_EQ(DateEdit->Text(), QStringLiteral("05.06.2027"));
+  EXPECT_EQ(VarToDateTime(DateEdit->Value()).Val, EncodeDate(2027, 6, 5).Val);
+
+  // Left and Right leave a selection by its first or last character.
+  struct TCase {
+    int Key;
+    Integer SelStart;
+  };
+  for (const TCase& C : {TCase{Qt::Key_Left, 6}, TCase{Qt::Key_Right, 9}}) {
+    SCOPED_TRACE(C.Key);
+    DateEdit->SetSelStart(6);
+    DateEdit->SetSelLength(4);
+    gui_test::Key(DateEdit, C.Key);
+    EXPECT_EQ(DateEdit->SelStart(), C.SelStart);
+    EXPECT_LE(DateEdit->SelLength(), 1);
+  }
+
+  // A key the handler takes steps nothing.
+  DateEdit->OnKeyDown = [](TObject*, Word& Key, TShiftState) {
+    if (Key == VK_UP)
+      Key = 0;
+  };
+  DateEdit->SetSelStart(0);
+  gui_test::Key(DateEdit, Qt::Key_Up);
+  EXPECT_EQ(DateEdit->Text(), QStringLiteral("05.06.2027"));
+  gui_test::Key(DateEdit, Qt::Key_Down);
+  EXPECT_EQ(DateEdit->Text(), QStringLiteral("04.06.2027"));
+  Focus(Other);
+  EXPECT_EQ(Posted("d"), "2027-06-04");
+}
+
+TEST_F(DBDateTimeEditTest, EmptyPatternUsesPlainConversions)
+{
+  Clock->SetEditFormat(String());
+  EXPECT_EQ(Clock->EditMask(), String());
+  EXPECT_EQ(Clock->Kind(), dtkCustomEh);
+  Clock->SetText(QStringLiteral("15.03.2026 10:20:30"));
+  EXPECT_EQ(VarToDateTime(Clock->Value()).Val, EncodeDateTime(2026, 3, 15, 10, 20, 30, 0).Val);
+  EXPECT_ANY_THROW(Clock->SetText(QStringLiteral("позже")));
+  // Typing a text that is no date leaves no value and raises nothing.
+  Focus(Clock);
+  Clock->SelectAll();
+  gui_test::MessageBoxRecorder Boxes;
+  gui_test::Type(Clock, QStringLiteral("15.13"));
+  EXPECT_TRUE(Boxes.Requests.empty());
+  EXPECT_TRUE(Clock->Value().IsNull());
 }
