@@ -1072,3 +1072,90 @@ public:
 
 // Registers the number editor for form descriptions.
 void RegisterDBCtrlsEhNumberEditClasses();
+
+// ---------------------------------------------------------------------------
+// Date-time editor: a masked text laid out by the pattern of its Kind (or an
+// EditFormat of its own), holding its value apart from the text.
+
+enum TDateTimeKindEh { dtkDateEh, dtkTimeEh, dtkDateTimeEh, dtkCustomEh };
+
+class TCustomDBDateTimeEditEh : public TCustomDBEditEh {
+  VELMORA_CLASS(TCustomDBDateTimeEditEh)
+  using inherited = TCustomDBEditEh;
+public:
+  explicit TCustomDBDateTimeEditEh(TComponent* AOwner);
+
+  String DateTimeFormat() const { return FDateTimeFormat; }
+  // The pattern in use; setting one makes the kind custom.
+  String EditFormat() const { return FEditFormat; }
+  void SetEditFormat(const String& Value);
+  TDateTimeKindEh Kind() const { return FKind; }
+  void SetKind(TDateTimeKindEh Value);
+  bool KindStored() const { return FKind != dtkCustomEh; }
+
+  // Reads the elements of Text and merges them into Value.
+  bool TextToDateTimeValue(const String& Text, Variant& Value, bool Complete) const;
+  // Steps the element at the caret and selects it.
+  void IncrementElementAtCaret(bool Up);
+  bool IsEmpty() override;
+  void ValidateEdit() override;
+
+  TNotifyEvent OnDropDown;
+
+protected:
+  virtual void InternalSetDisplayText(const String& AText);
+  virtual void UpdateFourDigitYear();
+  virtual void UpdateMask();
+
+  void DefineProperties(TFiler& Filer) override;
+  TEditButtonEh* CreateEditButton() override;
+  Variant GetVariantValue() const override { return FValue; }
+  void DataChanged() override;
+  void DefaultEditButtonClick(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                              bool& Handled) override;
+  void DefaultEditButtonDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl, bool TopButton,
+                             bool& AutoRepeat, bool& Handled) override;
+  void FilterMRUItem(const String& AText, bool& Accept) override;
+  void InternalSetText(const String& AText) override;
+  void InternalSetValue(const Variant& AValue) override;
+  void InternalUpdateData() override;
+  void SetVariantValue(const Variant& AValue) override;
+  void Change() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void CMEnter(TMessage& Message) override;
+  void WMPaste(TMessage& Message) override;
+
+private:
+  String ValueText(const Variant& V) const;
+  void ReadValueFromText();
+  void JumpToElementAfter(QChar Separator);
+  bool CanStep();
+
+  String FDateTimeFormat;
+  String FEditFormat;
+  bool FEditValidating = false;
+  TDateTimeKindEh FKind = dtkDateEh;
+  TDateTimeElementsMaskPosEh FDateTimeMaskPos;
+  bool FFourDigitYear = false;
+  Variant FValue = Null;
+  // A value assigned from code is written whole, not merged.
+  bool FWritingWholeValue = false;
+};
+
+class TDBDateTimeEditEh : public TCustomDBDateTimeEditEh {
+  VELMORA_CLASS(TDBDateTimeEditEh)
+public:
+  using TCustomDBDateTimeEditEh::TCustomDBDateTimeEditEh;
+  using TCustomDBDateTimeEditEh::EditButton;
+  using TCustomDBDateTimeEditEh::EditButtons;
+  using TCustomDBDateTimeEditEh::SetEditButton;
+  using TCustomDBDateTimeEditEh::SetEditButtons;
+  using TCustomDBDateTimeEditEh::OnButtonClick;
+  using TCustomDBDateTimeEditEh::OnButtonDown;
+};
+
+// Registers the date-time editor for form descriptions.
+void RegisterDBCtrlsEhDateTimeEditClasses();
