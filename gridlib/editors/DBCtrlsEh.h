@@ -616,6 +616,9 @@ protected:
   // ---------------------------------------------------------------------
   // Edit buttons, drop-down and MRU list
   virtual TEditButtonEh* CreateEditButton();
+  // Made again through CreateEditButton: a derived editor's constructor
+  // calls it, as the base's constructor could only make the base's kind.
+  void RemakeEditButton();
   virtual TEditButtonsEh* CreateEditButtons();
   virtual TMRUListboxEh* CreateMRUListControl();
   virtual bool GetEditButtonDefaultAction(TEditButtonEh* EditButton);

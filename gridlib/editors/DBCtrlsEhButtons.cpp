@@ -83,6 +83,14 @@ void DBEditEhDefaultButtonAction(TCustomDBEditEh* EditControl, TEditButtonEh* Ed
 
 TEditButtonEh* TCustomDBEditEh::CreateEditButton() { return new TEditButtonEh(this); }
 
+void TCustomDBEditEh::RemakeEditButton()
+{
+  FEditButton.reset(CreateEditButton());
+  InitEditButtons();
+  if (HandleAllocated())
+    UpdateEditButtons();
+}
+
 TEditButtonsEh* TCustomDBEditEh::CreateEditButtons()
 {
   return new TEditButtonsEh(this, TVisibleEditButtonEh::StaticClass());

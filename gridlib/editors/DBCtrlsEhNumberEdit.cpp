@@ -87,8 +87,7 @@ bool IsNumericVariant(const Variant& V)
 
 TCustomDBNumberEditEh::TCustomDBNumberEditEh(TComponent* AOwner) : TCustomDBEditEh(AOwner)
 {
-  // The base made its button before this class was there to choose it.
-  FEditButton->SetShortCut(AltDownShortCutEh);
+  RemakeEditButton();
   SetMaxLength(0);
   // The base has loaded the (empty) data already; only the format is ours.
   UpdateEditFormat();

@@ -261,6 +261,25 @@ TEST_F(DBNumberEditTest, PasteAndLeftoverExponent)
   EXPECT_TRUE(Step->Value().IsNull());
 }
 
+TEST_F(DBNumberEditTest, ButtonIsTheDropDownKind)
+{
+  // Every editor made in code or read has the drop-down button, Alt+Down by
+  // default, hooked to the editor's layout.
+  TDBNumberEditEh Made(Form);
+  for (TDBNumberEditEh* E : {Price, Step, &Made}) {
+    auto* B = dynamic_cast<TDropDownEditButtonEh*>(E->EditButton());
+    ASSERT_NE(B, nullptr) << E->Name().toStdString();
+    EXPECT_EQ(B->ShortCut(), AltDownShortCutEh);
+  }
+  // The description's visible button is laid out once the form is read.
+  EXPECT_TRUE(Price->ButtonsBox()->Visible());
+  EXPECT_GT(Price->ButtonsBox()->ButtonsWidth(), 0);
+  EXPECT_FALSE(Step->ButtonsBox()->Visible());
+  Step->EditButton()->SetVisible(true);
+  EXPECT_TRUE(Step->ButtonsBox()->Visible());
+  EXPECT_GT(Step->ButtonsBox()->ButtonsWidth(), 0);
+}
+
 TEST_F(DBNumberEditTest, CalculatorResultIsPosted)
 {
   Focus(Price);
