@@ -374,9 +374,6 @@ void TCustomDBNumberEditEh::Loaded()
 {
   inherited::Loaded();
   UpdateEditFormat();
-  // A button made visible by the description is laid out even when the
-  // window did not exist yet while it was read.
-  UpdateEditButtons();
 }
 
 void TCustomDBNumberEditEh::Change()
