@@ -524,9 +524,16 @@ void TCustomDBNumberEditEh::WndProc(TMessage& Message)
         return;
     }
   }
-  // The calculator never takes the focus: losing it means another window has it.
-  if (Message.Msg == WM_KILLFOCUS && FCalculatorVisible)
+  // The calculator never takes the focus: losing it means another window has
+  // it. The form then ends as a drop-down that lost the activation, which
+  // leaves the focus where it went.
+  if (Message.Msg == WM_KILLFOCUS && FCalculatorVisible) {
+    if (auto* Form = dynamic_cast<TCustomDropDownFormEh*>(FDropDownCalculator); Form && Form->CallbackProc()) {
+      EndPopupActivation(Form);
+      Form->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+    }
     CloseUp(false);
+  }
   inherited::WndProc(Message);
 }
 
@@ -582,6 +589,14 @@ void TCustomDBNumberEditEh::CloseUp(bool Accept)
 {
   if (!FCalculatorVisible)
     return;
+  // A drop-down form still waiting for its end closes the way it closes by
+  // itself: it frees what it was handed, and its call-back comes back here.
+  if (auto* Form = dynamic_cast<TCustomDropDownFormEh*>(FDropDownCalculator); Form && Form->CallbackProc()) {
+    Form->SetModalResult(Accept ? mrOk : mrCancel);
+    Form->Close();
+    if (!FCalculatorVisible)
+      return;
+  }
   FCalculatorVisible = false;
   auto* Calc = dynamic_cast<IPopupCalculatorEh*>(FDropDownCalculator);
   if (FDropDownCalculator->Focused() || FDropDownCalculator->ContainsControl(Screen->ActiveControl()))
