@@ -731,6 +731,8 @@ private:
   void PlaceInplace(const TRect& Rect, bool Moving);
   void SetTextFromLink(const String& Value);
   void WriteFromCode(const std::function<void()>& Put);
+  // Makes the buttons box, hidden, wired to the editor's button handlers.
+  void CreateButtonsBox();
   bool FInplaceHiding = false;
 };
 
