@@ -125,8 +125,6 @@ protected:
     Name->SetDataField(QStringLiteral("s_caption"));
     Code = Form->Find<TDBEditEh>("CodeEdit");
     Form->Show();
-    Name->UpdateEditButtons();
-    Code->UpdateEditButtons();
     Name->SetFocus();
     QCoreApplication::processEvents();
   }
