@@ -267,21 +267,7 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner) : TCustomMaskEdit(AOwner)
   FEmptyDataInfo->InitDefaults();
   UpdateEditReadOnly();
   UpdateImageIndex();
-  FButtonsBox = new TEditButtonsBoxEh(this);
-  FButtonsBox->SetBounds(0, 0, 0, 0);
-  FButtonsBox->SetVisible(false);
-  FButtonsBox->OnDown = [this](TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled) {
-    EditButtonDown(Sender, TopButton, AutoRepeat, Handled);
-  };
-  FButtonsBox->OnClick = [this](TObject* Sender) { EditButtonClick(Sender); };
-  FButtonsBox->OnMouseMove = [this](TObject* Sender, TShiftState Shift, Integer X, Integer Y) {
-    EditButtonMouseMove(Sender, Shift, X, Y);
-  };
-  FButtonsBox->OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-    EditButtonMouseUp(Sender, Button, Shift, X, Y);
-  };
-  FButtonsBox->OnCreateEditButtonControl = [this](TEditButtonControlEh*& Control) { CreateEditButtonControl(Control); };
-  FButtonsBox->SetParent(this);
+  CreateButtonsBox();
   FControlLabel = new TControlLabelEh(this);
   FControlLabel->FreeNotification(this);
   FControlLabelLocation = new TControlLabelLocationEh(this);
@@ -588,6 +574,8 @@ void TCustomDBEditEh::Loaded()
   if (ComponentState().Contains(csDesigning))
     DataChanged();
   UpdateBorderState();
+  // Buttons read while no window existed were never laid out.
+  UpdateEditButtons();
 }
 
 void TCustomDBEditEh::SetReadOnly(bool Value)

@@ -616,6 +616,9 @@ protected:
   // ---------------------------------------------------------------------
   // Edit buttons, drop-down and MRU list
   virtual TEditButtonEh* CreateEditButton();
+  // Made again through CreateEditButton: a derived editor's constructor
+  // calls it, as the base's constructor could only make the base's kind.
+  void RemakeEditButton();
   virtual TEditButtonsEh* CreateEditButtons();
   virtual TMRUListboxEh* CreateMRUListControl();
   virtual bool GetEditButtonDefaultAction(TEditButtonEh* EditButton);
@@ -728,6 +731,8 @@ private:
   void PlaceInplace(const TRect& Rect, bool Moving);
   void SetTextFromLink(const String& Value);
   void WriteFromCode(const std::function<void()>& Put);
+  // Makes the buttons box, hidden, wired to the editor's button handlers.
+  void CreateButtonsBox();
   bool FInplaceHiding = false;
 };
 

@@ -83,6 +83,14 @@ void DBEditEhDefaultButtonAction(TCustomDBEditEh* EditControl, TEditButtonEh* Ed
 
 TEditButtonEh* TCustomDBEditEh::CreateEditButton() { return new TEditButtonEh(this); }
 
+void TCustomDBEditEh::RemakeEditButton()
+{
+  FEditButton.reset(CreateEditButton());
+  InitEditButtons();
+  if (HandleAllocated())
+    UpdateEditButtons();
+}
+
 TEditButtonsEh* TCustomDBEditEh::CreateEditButtons()
 {
   return new TEditButtonsEh(this, TVisibleEditButtonEh::StaticClass());
@@ -120,23 +128,29 @@ void TCustomDBEditEh::CreateEditButtonControl(TEditButtonControlEh*& Control)
   Control->SetTransparent(false);
 }
 
+void TCustomDBEditEh::CreateButtonsBox()
+{
+  FButtonsBox = new TEditButtonsBoxEh(this);
+  FButtonsBox->SetBounds(0, 0, 0, 0);
+  FButtonsBox->SetVisible(false);
+  FButtonsBox->OnDown = [this](TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled) {
+    EditButtonDown(Sender, TopButton, AutoRepeat, Handled);
+  };
+  FButtonsBox->OnClick = [this](TObject* Sender) { EditButtonClick(Sender); };
+  FButtonsBox->OnMouseMove = [this](TObject* Sender, TShiftState Shift, Integer X, Integer Y) {
+    EditButtonMouseMove(Sender, Shift, X, Y);
+  };
+  FButtonsBox->OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+    EditButtonMouseUp(Sender, Button, Shift, X, Y);
+  };
+  FButtonsBox->OnCreateEditButtonControl = [this](TEditButtonControlEh*& Control) { CreateEditButtonControl(Control); };
+  FButtonsBox->SetParent(this);
+}
+
 void TCustomDBEditEh::UpdateEditButtons()
 {
-  if (!FButtonsBox) {
-    FButtonsBox = new TEditButtonsBoxEh(this);
-    FButtonsBox->OnCreateEditButtonControl = [this](TEditButtonControlEh*& C) { CreateEditButtonControl(C); };
-    FButtonsBox->OnDown = [this](TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled) {
-      EditButtonDown(Sender, TopButton, AutoRepeat, Handled);
-    };
-    FButtonsBox->OnClick = [this](TObject* Sender) { EditButtonClick(Sender); };
-    FButtonsBox->OnMouseMove = [this](TObject* Sender, TShiftState Shift, Integer X, Integer Y) {
-      EditButtonMouseMove(Sender, Shift, X, Y);
-    };
-    FButtonsBox->OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-      EditButtonMouseUp(Sender, Button, Shift, X, Y);
-    };
-    FButtonsBox->SetParent(this);
-  }
+  if (!FButtonsBox)
+    CreateButtonsBox();
   FButtonsBox->BeginLayout();
   FButtonsBox->SetButtonsCount(FEditButtons->Count() + 1);
   FButtonsBox->SetFlat(FFlat);

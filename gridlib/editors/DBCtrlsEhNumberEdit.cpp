@@ -87,8 +87,7 @@ bool IsNumericVariant(const Variant& V)
 
 TCustomDBNumberEditEh::TCustomDBNumberEditEh(TComponent* AOwner) : TCustomDBEditEh(AOwner)
 {
-  // The base made its button before this class was there to choose it.
-  FEditButton->SetShortCut(AltDownShortCutEh);
+  RemakeEditButton();
   SetMaxLength(0);
   // The base has loaded the (empty) data already; only the format is ours.
   UpdateEditFormat();
@@ -375,9 +374,6 @@ void TCustomDBNumberEditEh::Loaded()
 {
   inherited::Loaded();
   UpdateEditFormat();
-  // A button made visible by the description is laid out even when the
-  // window did not exist yet while it was read.
-  UpdateEditButtons();
 }
 
 void TCustomDBNumberEditEh::Change()
@@ -528,9 +524,16 @@ void TCustomDBNumberEditEh::WndProc(TMessage& Message)
         return;
     }
   }
-  // The calculator never takes the focus: losing it means another window has it.
-  if (Message.Msg == WM_KILLFOCUS && FCalculatorVisible)
+  // The calculator never takes the focus: losing it means another window has
+  // it. The form then ends as a drop-down that lost the activation, which
+  // leaves the focus where it went.
+  if (Message.Msg == WM_KILLFOCUS && FCalculatorVisible) {
+    if (auto* Form = dynamic_cast<TCustomDropDownFormEh*>(FDropDownCalculator); Form && Form->CallbackProc()) {
+      EndPopupActivation(Form);
+      Form->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+    }
     CloseUp(false);
+  }
   inherited::WndProc(Message);
 }
 
@@ -586,6 +589,14 @@ void TCustomDBNumberEditEh::CloseUp(bool Accept)
 {
   if (!FCalculatorVisible)
     return;
+  // A drop-down form still waiting for its end closes the way it closes by
+  // itself: it frees what it was handed, and its call-back comes back here.
+  if (auto* Form = dynamic_cast<TCustomDropDownFormEh*>(FDropDownCalculator); Form && Form->CallbackProc()) {
+    Form->SetModalResult(Accept ? mrOk : mrCancel);
+    Form->Close();
+    if (!FCalculatorVisible)
+      return;
+  }
   FCalculatorVisible = false;
   auto* Calc = dynamic_cast<IPopupCalculatorEh*>(FDropDownCalculator);
   if (FDropDownCalculator->Focused() || FDropDownCalculator->ContainsControl(Screen->ActiveControl()))

@@ -261,6 +261,25 @@ TEST_F(DBNumberEditTest, PasteAndLeftoverExponent)
   EXPECT_TRUE(Step->Value().IsNull());
 }
 
+TEST_F(DBNumberEditTest, ButtonIsTheDropDownKind)
+{
+  // Every editor made in code or read has the drop-down button, Alt+Down by
+  // default, hooked to the editor's layout.
+  TDBNumberEditEh Made(Form);
+  for (TDBNumberEditEh* E : {Price, Step, &Made}) {
+    auto* B = dynamic_cast<TDropDownEditButtonEh*>(E->EditButton());
+    ASSERT_NE(B, nullptr) << E->Name().toStdString();
+    EXPECT_EQ(B->ShortCut(), AltDownShortCutEh);
+  }
+  // The description's visible button is laid out once the form is read.
+  EXPECT_TRUE(Price->ButtonsBox()->Visible());
+  EXPECT_GT(Price->ButtonsBox()->ButtonsWidth(), 0);
+  EXPECT_FALSE(Step->ButtonsBox()->Visible());
+  Step->EditButton()->SetVisible(true);
+  EXPECT_TRUE(Step->ButtonsBox()->Visible());
+  EXPECT_GT(Step->ButtonsBox()->ButtonsWidth(), 0);
+}
+
 TEST_F(DBNumberEditTest, CalculatorResultIsPosted)
 {
   Focus(Price);
@@ -316,6 +335,49 @@ TEST_F(DBNumberEditTest, CalculatorResultIsPosted)
   EXPECT_FALSE(Price->CalculatorVisible());
   EXPECT_FALSE(Price->DroppedDown());
   EXPECT_EQ(Price->Value().AsDouble(), 2470);
+}
+
+TEST_F(DBNumberEditTest, CalculatorClosedByTheEditorEndsItsCall)
+{
+  std::vector<bool> Ends;
+  Price->OnCloseUp = [&](TObject*, bool Accept) { Ends.push_back(Accept); };
+  TPopupCalculatorFormEh* Calc = nullptr;
+  Integer Owned = -1;
+  // Each close ends the form's call once, not accepted, and leaves nothing
+  // of the call behind.
+  const auto ExpectEnded = [&] {
+    EXPECT_FALSE(Price->CalculatorVisible());
+    ASSERT_NE(Calc, nullptr);
+    EXPECT_FALSE(Calc->Visible());
+    EXPECT_FALSE(Calc->CallbackProc());
+    EXPECT_EQ(Calc->SysParams(), nullptr);
+    if (Owned < 0)
+      Owned = Calc->ComponentCount();
+    EXPECT_EQ(Calc->ComponentCount(), Owned);
+  };
+  Focus(Price);
+  for (int Round = 0; Round < 3; ++Round) {
+    gui_test::Key(Price, Qt::Key_Down, Qt::AltModifier);
+    Application->ProcessMessages();
+    ASSERT_TRUE(Price->CalculatorVisible());
+    for (Integer I = 0; !Calc && I < Price->ComponentCount(); ++I)
+      Calc = dynamic_cast<TPopupCalculatorFormEh*>(Price->Components(I));
+    gui_test::Type(Price, QStringLiteral("9"));
+    if (Round < 2) {
+      gui_test::Key(Price, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+      Application->ProcessMessages();
+      ExpectEnded();
+      EXPECT_TRUE(Price->Focused());
+    } else {
+      // The focus moving away stays where it went.
+      Focus(Other);
+      ExpectEnded();
+      EXPECT_TRUE(Other->Focused());
+      EXPECT_FALSE(Price->Focused());
+    }
+  }
+  EXPECT_EQ(Ends, std::vector<bool>(3, false));
+  EXPECT_EQ(Price->Value().AsDouble(), 1234.5);
 }
 
 TEST_F(DBNumberEditTest, CurrencyEditFormat)

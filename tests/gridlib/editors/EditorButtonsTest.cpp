@@ -125,8 +125,6 @@ protected:
     Name->SetDataField(QStringLiteral("s_caption"));
     Code = Form->Find<TDBEditEh>("CodeEdit");
     Form->Show();
-    Name->UpdateEditButtons();
-    Code->UpdateEditButtons();
     Name->SetFocus();
     QCoreApplication::processEvents();
   }
@@ -177,6 +175,23 @@ TEST_F(EditorButtonsTest, DefaultActionsAndLayout)
   Name->EditButtons()->Clear();
   Name->UpdateEditButtons();
   EXPECT_FALSE(Name->ButtonsBox()->Visible());
+}
+
+TEST_F(EditorButtonsTest, ButtonsOfTheDescriptionAreLaidOutWhenRead)
+{
+  // Read before any window exists, then shown, with nothing laying the
+  // buttons out by hand.
+  auto* Other = new TButtonsForm(Application);
+  ReadComponentFromText(QString::fromUtf8(ButtonsFormDescription), Other);
+  Other->Show();
+  QCoreApplication::processEvents();
+  auto* Edit = Other->Find<TDBEditEh>("NameEdit");
+  ASSERT_NE(Edit->ButtonsBox(), nullptr);
+  EXPECT_EQ(Edit->ButtonsBox()->ButtonsCount(), 3);
+  EXPECT_TRUE(Edit->ButtonsBox()->Visible());
+  EXPECT_GT(Edit->ButtonsBox()->ButtonsWidth(), 0);
+  EXPECT_EQ(Edit->ButtonsBox()->BtnCtlList()[0].EditButton, Edit->EditButton());
+  delete Other;
 }
 
 TEST_F(EditorButtonsTest, ClickChainStopsWhereHandled)
