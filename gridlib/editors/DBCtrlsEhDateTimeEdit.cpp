@@ -23,8 +23,7 @@ bool IsElementLetter(QChar C)
 
 TCustomDBDateTimeEditEh::TCustomDBDateTimeEditEh(TComponent* AOwner) : TCustomDBEditEh(AOwner)
 {
-  // The base made its button before this class was there to choose it.
-  FEditButton->SetShortCut(AltDownShortCutEh);
+  RemakeEditButton();
   SetMaxLength(0);
   FFourDigitYear = FormatSettings.ShortDateFormat.toUpper().contains(QLatin1String("YYY"));
   UpdateMask();
