@@ -69,7 +69,7 @@ const char* const FormText = R"(object DatesForm: TForm
 end
 )";
 
-class DBDateTimeEditTest : public gui_test::GuiTest {
+class DBDateTimeEditTest : public editors_test::TableFormTest {
 protected:
   static void SetUpTestSuite()
   {
@@ -80,43 +80,23 @@ protected:
   void SetUp() override
   {
     GuiTest::SetUp();
-    testsupport::OdbcSession S;
-    S.Exec("drop table if exists dte_item");
-    S.Exec("create table dte_item (id serial primary key, d date, ts timestamp(0))");
-    S.Exec("insert into dte_item (d, ts) values ('2026-03-10', '2026-03-10 14:30:00'), (null, null)");
-    Db = std::make_unique<TADOConnection>(nullptr);
-    Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
-    Db->Open();
-    Form = new TForm(Application, 0);
-    ReadComponentFromText(QString::fromUtf8(FormText), Form);
-    Items = editors_test::Find<TADOQuery>(Form, "Items");
-    Items->SetConnection(Db.get());
+    ReadForm({"drop table if exists dte_item",
+              "create table dte_item (id serial primary key, d date, ts timestamp(0))",
+              "insert into dte_item (d, ts) values ('2026-03-10', '2026-03-10 14:30:00'), (null, null)"},
+             FormText);
     DateEdit = Find("DateEdit");
     StampDate = Find("StampDateEdit");
     Stamp = Find("StampEdit");
     Clock = Find("ClockEdit");
     Other = editors_test::Find<TEdit>(Form, "OtherEdit");
-    Items->Open();
-    Form->Show();
-    Application->ProcessMessages();
-  }
-  void TearDown() override
-  {
-    delete Form;
-    GuiTest::TearDown();
+    OpenAndShow();
   }
   TDBDateTimeEditEh* Find(const char* Name) { return editors_test::Find<TDBDateTimeEditEh>(Form, Name); }
-  static std::string Db1(const std::string& Sql) { return testsupport::OdbcSession().Scalar(Sql).value_or("<null>"); }
   std::string Posted(const char* Column)
   {
     if (Items->State() != dsBrowse)
       Items->Post();
     return Db1(std::string("select ") + Column + "::text from dte_item where id = 1");
-  }
-  static void Focus(TWinControl* Control)
-  {
-    Control->SetFocus();
-    Application->ProcessMessages();
   }
   // Clears every place of a focused masked editor.
   static void ClearText(TDBDateTimeEditEh* E)
@@ -126,9 +106,6 @@ protected:
   }
   static String Today(const char* Format) { return FormatDateTime(QString::fromLatin1(Format), Date()); }
 
-  std::unique_ptr<TADOConnection> Db;
-  TForm* Form = nullptr;
-  TADOQuery* Items = nullptr;
   TDBDateTimeEditEh *DateEdit = nullptr, *StampDate = nullptr, *Stamp = nullptr, *Clock = nullptr;
   TEdit* Other = nullptr;
 };

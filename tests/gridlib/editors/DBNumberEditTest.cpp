@@ -67,7 +67,7 @@ end
 
 const QChar Nbsp(0x00A0);
 
-class DBNumberEditTest : public gui_test::GuiTest {
+class DBNumberEditTest : public editors_test::TableFormTest {
 protected:
   static void SetUpTestSuite()
   {
@@ -78,42 +78,22 @@ protected:
   void SetUp() override
   {
     GuiTest::SetUp();
-    testsupport::OdbcSession S;
-    S.Exec("drop table if exists ne_item");
-    S.Exec("create table ne_item (id serial primary key, price numeric(15,2), qty integer)");
-    S.Exec("insert into ne_item (price, qty) values (1234.5, 5), (null, null)");
-    Db = std::make_unique<TADOConnection>(nullptr);
-    Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
-    Db->Open();
-    Form = new TForm(Application, 0);
-    ReadComponentFromText(QString::fromUtf8(FormText), Form);
-    Items = editors_test::Find<TADOQuery>(Form, "Items");
-    Items->SetConnection(Db.get());
+    ReadForm({"drop table if exists ne_item",
+              "create table ne_item (id serial primary key, price numeric(15,2), qty integer)",
+              "insert into ne_item (price, qty) values (1234.5, 5), (null, null)"},
+             FormText);
     Price = Find("PriceEdit");
     Qty = Find("QtyEdit");
     Step = Find("StepEdit");
     Other = editors_test::Find<TEdit>(Form, "OtherEdit");
-    Items->Open();
-    Form->Show();
-    Application->ProcessMessages();
-  }
-  void TearDown() override
-  {
-    delete Form;
-    GuiTest::TearDown();
+    OpenAndShow();
   }
   TDBNumberEditEh* Find(const char* Name) { return editors_test::Find<TDBNumberEditEh>(Form, Name); }
-  static std::string Db1(const std::string& Sql) { return testsupport::OdbcSession().Scalar(Sql).value_or("<null>"); }
   // Posts the record the editors wrote into and reads a column back.
   std::string Posted(const char* Column)
   {
     Items->Post();
     return Db1(std::string("select ") + Column + " from ne_item where id = 1");
-  }
-  static void Focus(TWinControl* Control)
-  {
-    Control->SetFocus();
-    Application->ProcessMessages();
   }
   static void Backspace(TWinControl* Control)
   {
@@ -121,9 +101,6 @@ protected:
   }
   static String Grouped(const char* Text) { return QString::fromUtf8(Text).replace(QLatin1Char('_'), Nbsp); }
 
-  std::unique_ptr<TADOConnection> Db;
-  TForm* Form = nullptr;
-  TADOQuery* Items = nullptr;
   TDBNumberEditEh *Price = nullptr, *Qty = nullptr, *Step = nullptr;
   TEdit* Other = nullptr;
 };
