@@ -9,6 +9,7 @@
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/ImgList.h"
 
+#include "tests/gridlib/editors/EditorsTestSupport.h"
 #include "tests/platform/gui/GuiTestSupport.h"
 #include "tests/support/TestDatabase.h"
 
@@ -66,7 +67,7 @@ const char* const FormText = R"(object ItemForm: TForm
 end
 )";
 
-class DBEditEhTest : public gui_test::GuiTest {
+class DBEditEhTest : public editors_test::TableFormTest {
 protected:
   static void SetUpTestSuite()
   {
@@ -77,36 +78,18 @@ protected:
   void SetUp() override
   {
     GuiTest::SetUp();
-    testsupport::OdbcSession S;
-    S.Exec("drop table if exists de_item");
-    S.Exec("create table de_item (id serial primary key, name varchar(20) not null, code varchar(10), qty int4)");
-    S.Exec("insert into de_item (name, code, qty) values ('Болт', 'B-1', 5), ('Гайка', null, 7)");
-    Db = std::make_unique<TADOConnection>(nullptr);
-    Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
-    Db->Open();
-    Form = new TForm(Application, 0);
-    ReadComponentFromText(QString::fromUtf8(FormText), Form);
-    Items = dynamic_cast<TADOQuery*>(Form->FindComponent(QStringLiteral("Items")));
-    Items->SetConnection(Db.get());
-    NameEdit = Find(QStringLiteral("NameEdit"));
-    CodeEdit = Find(QStringLiteral("CodeEdit"));
-    QtyEdit = Find(QStringLiteral("QtyEdit"));
-    Other = dynamic_cast<TEdit*>(Form->FindComponent(QStringLiteral("OtherEdit")));
-    Items->Open();
-    Form->Show();
-    Application->ProcessMessages();
+    ReadForm({"drop table if exists de_item",
+              "create table de_item (id serial primary key, name varchar(20) not null, code varchar(10), qty int4)",
+              "insert into de_item (name, code, qty) values ('Болт', 'B-1', 5), ('Гайка', null, 7)"},
+             FormText);
+    NameEdit = Find("NameEdit");
+    CodeEdit = Find("CodeEdit");
+    QtyEdit = Find("QtyEdit");
+    Other = editors_test::Find<TEdit>(Form, "OtherEdit");
+    OpenAndShow();
   }
-  void TearDown() override
-  {
-    delete Form;
-    GuiTest::TearDown();
-  }
-  TDBEditEh* Find(const String& Name) { return dynamic_cast<TDBEditEh*>(Form->FindComponent(Name)); }
-  static std::string Db1(const std::string& Sql) { return testsupport::OdbcSession().Scalar(Sql).value_or("<null>"); }
+  TDBEditEh* Find(const char* Name) { return editors_test::Find<TDBEditEh>(Form, Name); }
 
-  std::unique_ptr<TADOConnection> Db;
-  TForm* Form = nullptr;
-  TADOQuery* Items = nullptr;
   TDBEditEh *NameEdit = nullptr, *CodeEdit = nullptr, *QtyEdit = nullptr;
   TEdit* Other = nullptr;
 };
