@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/gui/Controls.h"
+#include "platform/gui/Grids.h"
 #include "platform/gui/Mask.h"
 #include "platform/data/DB.h"
 
@@ -22,8 +23,6 @@ enum TDBGridOption {
 };
 using TDBGridOptions = TSet<TDBGridOption>;
 
-enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
-using TGridDrawState = TSet<TGridDrawStateItem>;
 
 using TDrawColumnCellEvent =
   std::function<void(TObject* Sender, const TRect& Rect, Integer DataCol, TColumn* Column, TGridDrawState State)>;
