@@ -574,8 +574,6 @@ void TCustomDBEditEh::Loaded()
   if (ComponentState().Contains(csDesigning))
     DataChanged();
   UpdateBorderState();
-  // Buttons read while no window existed were never laid out.
-  UpdateEditButtons();
 }
 
 void TCustomDBEditEh::SetReadOnly(bool Value)

@@ -216,6 +216,9 @@ void TCustomDBEditEh::InitializeWidget()
   UpdateEditReadOnly();
   if (!ComponentState().Contains(csLoading))
     UpdateBorderState();
+  // Buttons set up while no window existed (read from a description or
+  // made in code) are laid out with the window.
+  UpdateEditButtons();
 }
 
 // ---------------------------------------------------------------------------

@@ -66,7 +66,6 @@ public:
     TDropDownFormCallParamsEh* P = Button->DropDownFormParams();
     P->SetDropDownForm(DropDown);
     P->SetAlign(daLeft);
-    Edit->UpdateEditButtons();
     Edit->OnCloseDropDownForm = [this](TControl*, TEditButtonEh*, bool Accept, TCustomForm*, TDynVarsEh*) {
       ++Closes;
       Accepted += Accept ? 1 : 0;

@@ -82,7 +82,6 @@ protected:
     Caption = editors_test::Find<TDBEditEh>(Form, "CaptionEdit");
     Active = editors_test::Find<TDBCheckBoxEh>(Form, "ActiveBox");
     Form->Show();
-    Caption->UpdateEditButtons();
     Application->ProcessMessages();
   }
   void TearDown() override
