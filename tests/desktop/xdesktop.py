@@ -42,11 +42,20 @@ def stop(proc, name="process", grace=30):
         proc.wait(10)
 
 
-def free_display(first, last):
+def free_display(first, last, taken=()):
     for n in range(first, last):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+        if n not in taken and not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
             return n
     raise Failure("no free display number")
+
+
+def lock_owner(n):
+    """The process id written in display n's lock file, or None."""
+    try:
+        with open(f"/tmp/.X{n}-lock") as f:
+            return int(f.read().strip() or 0)
+    except (OSError, ValueError):
+        return None
 
 
 class Desktop:
@@ -58,6 +67,7 @@ class Desktop:
         self.output = output
         self.name = name
         self.size = size
+        self.first, self.last = first, last
         self.display = free_display(first, last)
         self.env = dict(env if env is not None else os.environ, DISPLAY=f":{self.display}")
         self.xvfb = self.wm = None
@@ -65,10 +75,7 @@ class Desktop:
 
     def __enter__(self):
         try:
-            self.xvfb = subprocess.Popen(["Xvfb", f":{self.display}", "-screen", "0", f"{self.size}x24",
-                                          "-nolisten", "tcp"],
-                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            wait_for("the display", lambda: os.path.exists(f"/tmp/.X11-unix/X{self.display}"), timeout=30)
+            self.start_xvfb()
             log_name = f"{self.name}-openbox.log" if self.name else "openbox.log"
             self.wm_log = open(os.path.join(self.output, log_name), "w")
             self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=self.wm_log, stderr=subprocess.STDOUT)
@@ -78,6 +85,23 @@ class Desktop:
             self.close()
             raise
         return self
+
+    def start_xvfb(self):
+        # Tests started together may pick the same free number: the display
+        # is ours only when its lock names our server; else the next one.
+        taken = set()
+        while True:
+            self.xvfb = subprocess.Popen(["Xvfb", f":{self.display}", "-screen", "0", f"{self.size}x24",
+                                          "-nolisten", "tcp"],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            wait_for("the display", lambda: self.xvfb.poll() is not None or
+                     (lock_owner(self.display) == self.xvfb.pid and
+                      os.path.exists(f"/tmp/.X11-unix/X{self.display}")), timeout=30)
+            if self.xvfb.poll() is None:
+                return
+            taken.add(self.display)
+            self.display = free_display(self.first, self.last, taken)
+            self.env["DISPLAY"] = f":{self.display}"
 
     def __exit__(self, *exc):
         self.close()
