@@ -1,0 +1,1283 @@
+// DBAxisGridsEh.h: the data-aware grid base: a base grid bound to a dataset
+// through a data link, with a collection of bars (columns) bound to fields by
+// name, their titles, buttons and defaults, and the routines they share.
+// Row mapping, scrolling and painting of rows belong to the descendant grid.
+#pragma once
+
+#include "gridlib/editors/DBCtrlsEh.h"
+#include "gridlib/foundation/DynVarsEh.h"
+#include "gridlib/foundation/GridsEh.h"
+#include "gridlib/foundation/ToolCtrlsEh.h"
+#include "platform/data/DB.h"
+#include "platform/gui/ImgList.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/StdCtrls.h"
+
+#include <memory>
+
+class TCustomDBAxisGridEh;
+class TAxisBarEh;
+class TGridAxisBarsEh;
+class TAxisBarDefValuesEh;
+class TDBLookupDataEh;   // the lookup description of a bar (DBLookupUtilsEh.h)
+class IMemTableEh;
+
+// ---------------------------------------------------------------------------
+// Shared types.
+
+// The properties of a bar that carry an own value (stored as a 32-bit set).
+enum TAxisBarEhValue {
+  cvColor, cvWidth, cvFont, cvAlignment, cvReadOnly, cvTitleColor, cvTitleCaption, cvTitleAlignment,
+  cvTitleFont, cvTitleButton, cvTitleEndEllipsis, cvTitleToolTips, cvTitleOrientation, cvImeMode,
+  cvImeName, cvWordWrap, cvLookupDisplayFields, cvCheckboxes, cvAlwaysShowEditButton, cvEndEllipsis,
+  cvAutoDropDown, cvDblClickNextVal, cvToolTips, cvDropDownSizing, cvDropDownShowTitles, cvLayout,
+  cvHighlightRequired, cvBiDiMode, cvTextEditing
+};
+using TAxisBarEhValues = TSet<TAxisBarEhValue>;
+
+enum TAxisBarEhType {
+  ctCommon, ctPickList, ctLookupField, ctKeyPickList, ctKeyImageList, ctCheckboxes, ctGraphicData, ctDataList
+};
+
+enum TCellButtonStyleEh { cbsAuto, cbsEllipsis, cbsNone, cbsUpDown, cbsDropDown, cbsAltUpDown, cbsAltDropDown };
+enum TEditButtonHorzPlacementEh { ebhpLeftEh, ebhpRightEh };
+
+enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh };
+using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
+
+enum TIncludeImageModuleEh { iimJpegImageModuleEh, iimGIFImageModuleEh, iimPNGImageModuleEh };
+using TIncludeImageModulesEh = TSet<TIncludeImageModuleEh>;
+
+// Whether a grid's bars are the user's own or were made from the fields.
+enum TDBGridColumnsState { csDefault, csCustomized };
+
+enum TAxisBarCaptionDefValue { cvdpTitleColorEh, cvdpTitleAlignmentEh };
+using TAxisBarCaptionDefValues = TSet<TAxisBarCaptionDefValue>;
+
+using TColCellUpdateDataEventEh =
+  std::function<void(TAxisBarEh* Sender, String& Text, Variant& Value, bool& UseText, bool& Handled)>;
+using TAxisBarNotifyEventEh = std::function<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar)>;
+using TDBAxisGridShowDropDownFormEventEh =
+  std::function<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button,
+                     TCustomForm*& DropDownForm, TDynVarsEh* DynParams)>;
+using TDBAxisGridCloseDropDownFormEventEh =
+  std::function<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button, bool Accept,
+                     TCustomForm* DropDownForm, TDynVarsEh* DynParams)>;
+
+// ---------------------------------------------------------------------------
+// Shared routines.
+
+// A light fill mixed from two colours (the style object's and tool panels').
+TColor LightenMixColorEh(TColor Color1, TColor Color2, bool Spread);
+// The field's value as a 32-bit integer, Default when it is not one.
+Integer FieldAsIntegerDefEh(TField* Field, Integer Default);
+TGridRect GridRectEh(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
+Integer MinIntEh(Integer A, Integer B);
+[[noreturn]] void RaiseInvalidGridOperationEh(const String& Message);
+// Read-only, where a lookup field counts as writable through any of its
+// writable key fields.
+bool IsFieldReadOnlyEh(TField* Field);
+// The date-time units a bar shows, from its format or its field type.
+TCalendarDateTimeUnitsEh GetBarDateTimeUnitsEh(TAxisBarEh* Bar);
+
+// ---------------------------------------------------------------------------
+// The parameters of one data cell while it is painted or measured.
+
+class TAxisColCellParamsEh : public TObject {
+public:
+  TAxisColCellParamsEh() = default;
+
+  bool ImageIsLink() const { return FImageIsLink; }
+  void SetImageIsLink(bool Value) { FImageIsLink = Value; }
+  bool TextIsLink() const { return FTextIsLink; }
+  void SetTextIsLink(bool Value) { FTextIsLink = Value; }
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value) { FAlignment = Value; }
+  TColor Background() const { return FBackground; }
+  void SetBackground(TColor Value) { FBackground = Value; }
+  bool BlankCell() const { return FBlankCell; }
+  void SetBlankCell(bool Value) { FBlankCell = Value; }
+  bool CellBackgroundDrawnByThemed() const { return FCellBackgroundDrawnByThemed; }
+  void SetCellBackgroundDrawnByThemed(bool Value) { FCellBackgroundDrawnByThemed = Value; }
+  TRect CellRect() const { return FCellRect; }
+  void SetCellRect(const TRect& Value) { FCellRect = Value; }
+  TCheckBoxState CheckboxState() const { return FCheckboxState; }
+  void SetCheckboxState(TCheckBoxState Value) { FCheckboxState = Value; }
+  Integer Col() const { return FCol; }
+  void SetCol(Integer Value) { FCol = Value; }
+  bool DrawCellByThemes() const { return FDrawCellByThemes; }
+  void SetDrawCellByThemes(bool Value) { FDrawCellByThemes = Value; }
+  TFont* Font() const { return FFont; }
+  void SetFont(TFont* Value) { FFont = Value; }
+  bool Highlight() const { return FHighlight; }
+  void SetHighlight(bool Value) { FHighlight = Value; }
+  TImageIndex ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(TImageIndex Value) { FImageIndex = Value; }
+  bool IsCellFilled() const { return FIsCellFilled; }
+  void SetIsCellFilled(bool Value) { FIsCellFilled = Value; }
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  Integer Row() const { return FRow; }
+  void SetRow(Integer Value) { FRow = Value; }
+  TGridDrawState State() const { return FState; }
+  void SetState(TGridDrawState Value) { FState = Value; }
+  bool SuppressActiveCellColor() const { return FSuppressActiveCellColor; }
+  void SetSuppressActiveCellColor(bool Value) { FSuppressActiveCellColor = Value; }
+  String Text() const { return FText; }
+  void SetText(const String& Value) { FText = Value; }
+  bool TextEditing() const { return FTextEditing; }
+  void SetTextEditing(bool Value) { FTextEditing = Value; }
+  bool The3DRect() const { return FThe3DRect; }
+  void SetThe3DRect(bool Value) { FThe3DRect = Value; }
+  Integer XFrameOffs() const { return FXFrameOffs; }
+  void SetXFrameOffs(Integer Value) { FXFrameOffs = Value; }
+  Integer YFrameOffs() const { return FYFrameOffs; }
+  void SetYFrameOffs(Integer Value) { FYFrameOffs = Value; }
+  Integer AxisBarIndex() const { return FAxisBarIndex; }
+  void SetAxisBarIndex(Integer Value) { FAxisBarIndex = Value; }
+
+  bool FImageIsLink = false;
+  bool FTextIsLink = false;
+  TAlignment FAlignment = taLeftJustify;
+  TColor FBackground = clWindow;
+  bool FBlankCell = false;
+  bool FCellBackgroundDrawnByThemed = false;
+  TRect FCellRect;
+  TCheckBoxState FCheckboxState = cbUnchecked;
+  Integer FCol = 0;
+  bool FDrawCellByThemes = false;
+  TFont* FFont = nullptr;   // not owned
+  bool FHighlight = false;
+  TImageIndex FImageIndex = -1;
+  bool FIsCellFilled = false;
+  bool FReadOnly = false;
+  Integer FRow = 0;
+  TGridDrawState FState;
+  bool FSuppressActiveCellColor = false;
+  String FText;
+  bool FTextEditing = false;
+  bool FThe3DRect = false;
+  Integer FXFrameOffs = 0;
+  Integer FYFrameOffs = 0;
+  Integer FAxisBarIndex = -1;
+};
+
+// ---------------------------------------------------------------------------
+// How a grid drives the controls drawn inside its data cells.
+
+class IInCellControlEh {
+public:
+  virtual ~IInCellControlEh() = default;
+  virtual bool ForwardMouseDownToEditor(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button,
+                                        TShiftState Shift, Integer X, Integer Y) = 0;
+  virtual void InCellCancelMouse(TObject* PlaceBox) = 0;
+  virtual void DrawInCell(TCanvas* Canvas, TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar,
+                          const TRect& CellRect, TAxisColCellParamsEh* Params, TObject* PlaceBox) = 0;
+  virtual void InCellMouseDown(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button,
+                               TShiftState Shift, Integer X, Integer Y) = 0;
+  virtual void InCellMouseUp(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button,
+                             TShiftState Shift, Integer X, Integer Y) = 0;
+  virtual void InCellMouseMove(Integer ACol, Integer ARow, TObject* PlaceBox, TShiftState Shift, Integer X,
+                               Integer Y) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The title of a bar: own values flagged in the bar's AssignedValues,
+// defaults from the grid's column defaults.
+
+class TAxisBarTitleEh : public TPersistent {
+  VELMORA_CLASS(TAxisBarTitleEh)
+  using inherited = TPersistent;
+public:
+  explicit TAxisBarTitleEh(TAxisBarEh* AxisBar);
+  ~TAxisBarTitleEh() override;
+  void Assign(TPersistent* Source) override;
+
+  TAxisBarEh* AxisBar() const { return FAxisBar; }
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment Value);
+  String Caption() const;
+  virtual void SetCaption(const String& Value);
+  TColor Color() const;
+  void SetColor(TColor Value);
+  bool EndEllipsis() const;
+  void SetEndEllipsis(bool Value);
+  TFont* Font() const;
+  void SetFont(TFont* Value);
+  String Hint() const { return FHint; }
+  void SetHint(const String& Value) { FHint = Value; }
+  TImageIndex ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(TImageIndex Value);
+  TTextOrientationEh Orientation() const;
+  void SetOrientation(TTextOrientationEh Value);
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
+  bool TitleButton() const;
+  void SetTitleButton(bool Value);
+  bool ToolTips() const;
+  void SetToolTips(bool Value);
+
+  virtual void RestoreDefaults();
+  TAlignment DefaultAlignment() const;
+  String DefaultCaption() const;
+  TColor DefaultColor() const;
+  TFont* DefaultFont() const;
+  bool DefaultTitleButton() const;
+  bool DefaultEndEllipsis() const;
+  bool DefaultToolTips() const;
+  TTextOrientationEh DefaultOrientation() const;
+  void RefreshDefaultFont();
+
+  // Stored tests of the description.
+  bool IsAlignmentStored() const;
+  bool IsCaptionStored() const;
+  bool IsColorStored() const;
+  bool IsEndEllipsisStored() const;
+  bool IsFontStored() const;
+  bool IsOrientationStored() const;
+  bool IsTitleButtonStored() const;
+  bool IsToolTipsStored() const;
+
+protected:
+  TPersistent* GetOwner() const override;
+  bool Assigned(TAxisBarEhValue Value) const;
+  void TitleFontChanged(TObject* Sender);
+
+  TAlignment FAlignment = taLeftJustify;
+  TAxisBarEh* FAxisBar;
+  String FCaption;
+  TColor FColor = clBtnFace;
+  bool FEndEllipsis = false;
+  std::unique_ptr<TFont> FFont;
+  String FHint;
+  TImageIndex FImageIndex = -1;
+  TTextOrientationEh FOrientation = tohHorizontal;
+  TPopupMenu* FPopupMenu = nullptr;
+  bool FToolTips = false;
+  bool FTitleButton = false;
+};
+
+// ---------------------------------------------------------------------------
+// Edit buttons and cell buttons of a bar.
+
+class TAxisBarEditButtonEh : public TEditButtonEh, public IInCellControlEh {
+  VELMORA_CLASS(TAxisBarEditButtonEh)
+  using inherited = TEditButtonEh;
+public:
+  explicit TAxisBarEditButtonEh(TCollection* Collection);
+  explicit TAxisBarEditButtonEh(TAxisBarEh* AxisBar);
+  TAxisBarEh* AxisBar() const { return FAxisBar; }
+
+  bool ForwardMouseDownToEditor(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button,
+                                TShiftState Shift, Integer X, Integer Y) override;
+  void InCellCancelMouse(TObject* PlaceBox) override;
+  void DrawInCell(TCanvas* Canvas, TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar,
+                  const TRect& CellRect, TAxisColCellParamsEh* Params, TObject* PlaceBox) override;
+  void InCellMouseDown(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button, TShiftState Shift,
+                       Integer X, Integer Y) override;
+  void InCellMouseUp(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button, TShiftState Shift,
+                     Integer X, Integer Y) override;
+  void InCellMouseMove(Integer ACol, Integer ARow, TObject* PlaceBox, TShiftState Shift, Integer X,
+                       Integer Y) override;
+
+protected:
+  TEditButtonDrawBackTimeEh DefaultDrawBackTime() const override;
+
+  TAxisBarEh* FAxisBar = nullptr;
+};
+
+// A further edit button: visible, Alt+Down.
+class TAxisBarVisibleEditButtonEh : public TAxisBarEditButtonEh {
+  VELMORA_CLASS(TAxisBarVisibleEditButtonEh)
+public:
+  explicit TAxisBarVisibleEditButtonEh(TCollection* Collection);
+};
+
+// The bar's own edit button; visible by the bar's kind until set.
+class TAxisBarMainEditButtonEh : public TAxisBarEditButtonEh {
+  VELMORA_CLASS(TAxisBarMainEditButtonEh)
+  using inherited = TAxisBarEditButtonEh;
+public:
+  explicit TAxisBarMainEditButtonEh(TAxisBarEh* AxisBar);
+  void Assign(TPersistent* Source) override;
+
+  bool VisibleStored() const { return FVisibleStored; }
+  void SetVisibleStored(bool Value);
+  TCellButtonStyleEh AxisBarButtonStyle() const;
+  void SetAxisBarButtonStyle(TCellButtonStyleEh Value);
+  virtual bool DefaultVisible() const;
+
+protected:
+  bool GetVisible() const override;
+  void SetVisibleValue(bool Value) override;
+
+private:
+  bool FVisibleStored = false;
+};
+
+class TAxisBarEditButtonsEh : public TEditButtonsEh {
+  VELMORA_CLASS(TAxisBarEditButtonsEh)
+  using inherited = TEditButtonsEh;
+public:
+  TAxisBarEditButtonsEh(TAxisBarEh* AxisBar, TClass EditButtonClass);
+  TAxisBarVisibleEditButtonEh* Add() { return static_cast<TAxisBarVisibleEditButtonEh*>(inherited::Add()); }
+  TAxisBarVisibleEditButtonEh* Items(Integer Index) const
+  {
+    return static_cast<TAxisBarVisibleEditButtonEh*>(inherited::Items(Index));
+  }
+};
+
+class TCellButtonEh;
+
+class TCellButtonDrawParamsEh : public TPersistent {
+  VELMORA_CLASS(TCellButtonDrawParamsEh)
+public:
+  Integer FDownButton = 0;
+  Integer FTransparency = 0;
+  bool FDrawButtonBack = false;
+  bool FHotTrack = false;
+  bool FPressed = false;
+  bool FEnabled = true;
+  TCustomImageList* FImageList = nullptr;
+  Integer FImageIndex = -1;
+  TRect FMasterRect;
+};
+
+class TCellButtonMouseParamsEh : public TPersistent {
+  VELMORA_CLASS(TCellButtonMouseParamsEh)
+public:
+  TGridCoord FCell;
+  TRect FCellRect;
+  bool FAutoRepeat = false;
+  bool FTopButton = false;
+  TRect FButtonRect;
+};
+
+using TCellButtonGetEnabledStateEventEh = std::function<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar,
+                                                             TCellButtonEh* CellButton, bool& ButtonEnabled)>;
+using TDrawCellButtonEventEh = std::function<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar,
+                                                  TCellButtonEh* CellButton, TCanvas* Canvas, TGridCoord Cell,
+                                                  TGridCoord AreaCell, const TRect& ARect,
+                                                  TCellButtonDrawParamsEh* ButtonDrawParams, bool& Handled)>;
+using TMouseCellButtonEventEh =
+  std::function<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar, TCellButtonEh* CellButton,
+                     TMouseButton MouseButton, TShiftState Shift, TPoint InButtonPos,
+                     TCellButtonMouseParamsEh* ButtonMouseParams, bool& Handled)>;
+
+// A button that lives inside the data cells of its bar.
+class TCellButtonEh : public TAxisBarVisibleEditButtonEh {
+  VELMORA_CLASS(TCellButtonEh)
+  using inherited = TAxisBarVisibleEditButtonEh;
+public:
+  explicit TCellButtonEh(TCollection* Collection);
+  ~TCellButtonEh() override;
+  void Assign(TPersistent* Source) override;
+
+  TEditButtonHorzPlacementEh HorzPlacement() const { return FHorzPlacement; }
+  void SetHorzPlacement(TEditButtonHorzPlacementEh Value);
+  bool Pressable() const { return FPressable; }
+  void SetPressable(bool Value) { FPressable = Value; }
+  bool PersistentDown() const { return FPersistentDown; }
+  void SetPersistentDown(bool Value) { FPersistentDown = Value; }
+  TCellButtonDrawParamsEh* ButtonDrawParams() const { return FButtonDrawParams.get(); }
+  TCellButtonMouseParamsEh* CellButtonMouseParams() const { return FCellButtonMouseParams.get(); }
+
+  TCellButtonGetEnabledStateEventEh OnGetEnabledState;
+  TDrawCellButtonEventEh OnDraw;
+  TMouseCellButtonEventEh OnMouseDown;
+  TMouseCellButtonEventEh OnMouseClick;
+
+  bool ForwardMouseDownToEditor(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button,
+                                TShiftState Shift, Integer X, Integer Y) override;
+
+private:
+  TEditButtonHorzPlacementEh FHorzPlacement = ebhpRightEh;
+  bool FPersistentDown = false;
+  bool FPressable = true;
+  std::unique_ptr<TCellButtonDrawParamsEh> FButtonDrawParams;
+  std::unique_ptr<TCellButtonMouseParamsEh> FCellButtonMouseParams;
+};
+
+class TCellButtonsEh : public TEditButtonsEh {
+  VELMORA_CLASS(TCellButtonsEh)
+  using inherited = TEditButtonsEh;
+public:
+  TCellButtonsEh(TAxisBarEh* AxisBar, TClass CellButtonClass);
+  TCellButtonEh* Add() { return static_cast<TCellButtonEh*>(inherited::Add()); }
+  TCellButtonEh* Items(Integer Index) const { return static_cast<TCellButtonEh*>(inherited::Items(Index)); }
+  void SetItems(Integer Index, TCellButtonEh* Value) { Items(Index)->Assign(Value); }
+  TCellButtonEh* GetButtonByShortCut(TShortCut ShortCut) const;
+};
+
+// ---------------------------------------------------------------------------
+// The settings of a bar's drop-down list of records (the parts a bar's
+// kind depends on).
+
+class TColumnDropDownBoxEh : public TPersistent {
+  VELMORA_CLASS(TColumnDropDownBoxEh)
+  using inherited = TPersistent;
+public:
+  explicit TColumnDropDownBoxEh(TPersistent* Owner);
+  void Assign(TPersistent* Source) override;
+  String GetNamePath() const override;
+
+  bool AutoFitColWidths() const { return FAutoFitColWidths; }
+  void SetAutoFitColWidths(bool Value) { FAutoFitColWidths = Value; }
+  String ListFieldNames() const { return FListFieldNames; }
+  void SetListFieldNames(const String& Value) { FListFieldNames = Value; }
+  TDataSource* ListSource() const { return FListSource; }
+  void SetListSource(TDataSource* Value);
+  Integer Rows() const { return FRows; }
+  void SetRows(Integer Value) { FRows = Value; }
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value) { FWidth = Value; }
+  bool Sizable() const { return FSizable; }
+  void SetSizable(bool Value) { FSizable = Value; }
+  bool ShowTitles() const { return FShowTitles; }
+  void SetShowTitles(bool Value) { FShowTitles = Value; }
+  bool UseMultiTitle() const { return FUseMultiTitle; }
+  void SetUseMultiTitle(bool Value) { FUseMultiTitle = Value; }
+  // The first name of ListFieldNames.
+  String GetActualListField() const;
+
+protected:
+  TPersistent* GetOwner() const override { return FOwner; }
+
+private:
+  bool FAutoFitColWidths = true;
+  String FListFieldNames;
+  TDataSource* FListSource = nullptr;
+  TPersistent* FOwner;
+  Integer FRows = 0;
+  Integer FWidth = 0;
+  bool FSizable = false;
+  bool FShowTitles = false;
+  bool FUseMultiTitle = false;
+};
+
+// ---------------------------------------------------------------------------
+// One bar (column) of an axis grid.
+
+class TAxisBarEh : public TCollectionItem {
+  VELMORA_CLASS(TAxisBarEh)
+  using inherited = TCollectionItem;
+public:
+  explicit TAxisBarEh(TCollection* Collection);
+  ~TAxisBarEh() override;
+  void Assign(TPersistent* Source) override;
+  String DisplayName() const override;
+  void SetIndex(Integer Value) override;
+
+  // The grid of the collection the bar is in; nullptr without one.
+  TCustomDBAxisGridEh* Grid() const;
+  TField* Field() const { return GetField(); }
+  TAxisBarEhValues AssignedValues() const { return FAssignedValues; }
+  bool Stored() const { return FStored; }
+  void SetStored(bool Value) { FStored = Value; }
+
+  // Values that fall back to defaults until assigned.
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment Value);
+  bool AlignmentStored() const { return FAssignedValues.Contains(cvAlignment); }
+  void SetAlignmentStored(bool Value);
+  bool AlwaysShowEditButton() const;
+  void SetAlwaysShowEditButton(bool Value);
+  bool AutoDropDown() const;
+  void SetAutoDropDown(bool Value);
+  TBiDiMode BiDiMode() const;
+  void SetBiDiMode(TBiDiMode Value);
+  TCellButtonStyleEh ButtonStyle() const;
+  void SetButtonStyle(TCellButtonStyleEh Value);
+  bool Checkboxes() const;
+  void SetCheckboxes(bool Value);
+  TColor Color() const;
+  void SetColor(TColor Value);
+  bool DblClickNextVal() const;
+  void SetDblClickNextVal(bool Value);
+  bool DropDownShowTitles() const;
+  void SetDropDownShowTitles(bool Value);
+  bool DropDownSizing() const;
+  void SetDropDownSizing(bool Value);
+  bool EndEllipsis() const;
+  void SetEndEllipsis(bool Value);
+  TFont* Font() const;
+  void SetFont(TFont* Value);
+  bool HighlightRequired() const;
+  void SetHighlightRequired(bool Value);
+  TTextLayout Layout() const;
+  void SetLayout(TTextLayout Value);
+  String LookupDisplayFields() const;
+  void SetLookupDisplayFields(const String& Value);
+  bool ReadOnly() const;
+  void SetReadOnly(bool Value);
+  bool TextEditing() const;
+  void SetTextEditing(bool Value);
+  bool ToolTips() const;
+  void SetToolTips(bool Value);
+  bool WordWrap() const;
+  void SetWordWrap(bool Value);
+  bool LimitTextToListValues() const;
+  void SetLimitTextToListValues(bool Value);
+  bool LimitTextToListValuesStored() const { return FLimitTextToListValuesStored; }
+  void SetLimitTextToListValuesStored(bool Value);
+
+  // Plain values.
+  bool CaseInsensitiveTextSearch() const { return FCaseInsensitiveTextSearch; }
+  void SetCaseInsensitiveTextSearch(bool Value) { FCaseInsensitiveTextSearch = Value; }
+  bool CellDataIsLink() const { return FCellDataIsLink; }
+  void SetCellDataIsLink(bool Value) { FCellDataIsLink = Value; }
+  String DisplayFormat() const { return FDisplayFormat; }
+  void SetDisplayFormat(const String& Value);
+  String EditMask() const { return FEditMask; }
+  void SetEditMask(const String& Value);
+  Integer DropDownRows() const { return Integer(FDropDownRows); }
+  void SetDropDownRows(Integer Value) { FDropDownRows = Cardinal(std::max(Value, 0)); }
+  Integer DropDownWidth() const { return FDropDownWidth; }
+  void SetDropDownWidth(Integer Value);
+  String FieldName() const { return FFieldName; }
+  void SetFieldName(const String& Value);
+  double Increment() const { return FIncrement; }
+  void SetIncrement(double Value) { FIncrement = Value; }
+  Integer NotInKeyListIndex() const { return FNotInKeyListIndex; }
+  void SetNotInKeyListIndex(Integer Value);
+  bool ShowImageAndText() const { return FShowImageAndText; }
+  void SetShowImageAndText(bool Value);
+  NativeInt Tag() const { return FTag; }
+  void SetTag(NativeInt Value) { FTag = Value; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  TStrings* KeyList() const;
+  void SetKeyList(TStrings* Value);
+  TStrings* PickList() const;
+  void SetPickList(TStrings* Value);
+  // Whether the lists exist and hold lines, without making them.
+  bool HasKeyList() const { return FKeyList && FKeyList->Count() > 0; }
+  bool HasPickList() const { return FPickList && FPickList->Count() > 0; }
+  TCustomImageList* ImageList() const { return FImageList; }
+  void SetImageList(TCustomImageList* Value);
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
+
+  // Owned objects; writing assigns into them.
+  TAxisBarTitleEh* Title() const { return FTitle.get(); }
+  void SetTitle(TAxisBarTitleEh* Value) { FTitle->Assign(Value); }
+  TColumnDropDownBoxEh* DropDownBox() const { return FDropDownBox.get(); }
+  void SetDropDownBox(TColumnDropDownBoxEh* Value) { FDropDownBox->Assign(Value); }
+  TSpecRowEh* DropDownSpecRow() const { return FDropDownSpecRow.get(); }
+  void SetDropDownSpecRow(TSpecRowEh* Value) { FDropDownSpecRow->Assign(Value); }
+  TDynVarsEh* DynProps() const { return FDynProps.get(); }
+  void SetDynProps(TDynVarsEh* Value) { FDynProps->Assign(Value); }
+  TAxisBarMainEditButtonEh* EditButton() const { return FEditButton.get(); }
+  void SetEditButton(TAxisBarMainEditButtonEh* Value) { FEditButton->Assign(Value); }
+  TAxisBarEditButtonsEh* EditButtons() const { return FEditButtons.get(); }
+  void SetEditButtons(TAxisBarEditButtonsEh* Value) { FEditButtons->Assign(Value); }
+  TCellButtonsEh* CellButtons() const { return FCellButtons.get(); }
+  void SetCellButtons(TCellButtonsEh* Value) { FCellButtons->Assign(Value); }
+  TMRUListEh* MRUList() const { return FMRUList.get(); }
+  void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
+  TDBLookupDataEh* LookupParams() const { return FLookupParams; }
+  TDropDownFormCallParamsEh* DropDownFormParams() const { return FEditButton->DropDownFormParams(); }
+  TCustomForm* DataListBox() const { return FDataListBox; }
+  TAxisColCellParamsEh* CheckModifyColCellParams() const { return FCheckModifyColCellParamsEh.get(); }
+  Integer InplaceEditorButtonHeight() const { return FInplaceEditorButtonHeight; }
+  void SetInplaceEditorButtonHeight(Integer Value) { FInplaceEditorButtonHeight = Value; }
+
+  // Events.
+  TDBAxisGridCloseDropDownFormEventEh OnCloseDropDownForm;
+  TNotInListEventEh OnNotInList;
+  TDBAxisGridShowDropDownFormEventEh OnOpenDropDownForm;
+  TColCellUpdateDataEventEh OnUpdateData;
+  TAxisBarNotifyEventEh OnCellDataLinkClick;
+
+  String GetBarName() const;
+  void RefreshDefaultFont();
+  bool UseRightToLeftReading() const;
+  Integer DrawTextBiDiModeFlagsReadingOnly() const;
+
+  // Sizes.
+  Integer EditButtonWidth(TEditButtonEh* Button) const;
+
+  // Virtual operations, in the order the bar introduces them.
+  virtual Integer CalcInplaceEditorButtonHeight();
+  virtual TEditButtonEh* CreateEditButtonObject();
+  virtual TAxisBarEditButtonsEh* CreateEditButtons();
+  virtual TCellButtonsEh* CreateCellButtons();
+  virtual TAxisBarMainEditButtonEh* CreateEditButton();
+  virtual TDBLookupDataEh* CreateLookupParams();
+  virtual TAxisBarTitleEh* CreateTitle();
+  virtual TEditButtonDrawBackTimeEh GetEditButtonDrawBackTime() const;
+  virtual TField* GetField() const;
+  virtual Integer GetInplaceEditorButtonHeight() const { return FInplaceEditorButtonHeight; }
+  virtual Integer GetMainEditButtonWidth() const;
+  virtual bool IsDrawEditButton(Integer ACol, Integer ARow) const;
+  virtual bool IsDefaultBar() const { return !FStored; }
+  virtual void Changed(bool AllItems);
+  virtual void GetInplaceEditorReadOnly(bool& ReadOnly);
+  virtual void FontChanged(TObject* Sender);
+  virtual void LookupStateChanged();
+  virtual void RecordDataChanged(TField* Field) { (void)Field; }
+  virtual void SetField(TField* Value);
+  virtual void SetTextArea(TRect& ARect);
+  virtual Variant GetValueAsVariant();
+  virtual void SetValueFromVariantText(const Variant& Value);
+  virtual Integer CalcRowHeight() { return 0; }
+  virtual bool CurLineWordWrap(Integer RowHeight);
+  virtual TAlignment DefaultAlignment() const;
+  virtual TColor DefaultColor() const;
+  virtual TFont* DefaultFont() const;
+  virtual bool DefaultReadOnly() const;
+  virtual String DisplayText();
+  virtual Integer EditButtonsWidth() const;
+  virtual String EditText();
+  virtual Variant EditValue();
+  virtual TAxisBarEhType GetBarType() const;
+  virtual Integer GetCellHeight(Integer Row) const;
+  virtual Integer GetDataCellHorzOffset() const { return 3; }
+  virtual Integer GetImageIndex();
+  virtual String GetTextValue(bool IsDisplayText);
+  virtual bool GetCellDataIsLink();
+  virtual Integer GetCellEditorLeftMargin() const;
+  virtual Integer GetCellEditorRightMargin() const;
+  virtual bool GetCellImageIsLink();
+  virtual bool UseRightToLeftAlignment() const;
+  virtual bool UseRightToLeftScrollBar() const;
+  virtual void BindField();
+  virtual void GetColCellParams(bool EditMode, TAxisColCellParamsEh* ColCellParamsEh);
+  virtual void RestoreDefaults();
+
+  // The text and values of the current record's cell (implemented with the
+  // bar's value handling).
+  TCheckBoxState CheckboxState();
+  void SetCheckboxState(TCheckBoxState Value);
+  bool CanEditAcceptKey(QChar Key);
+  String GetAcceptableEditText(const String& Text);
+  bool CanModify(bool TryEdit);
+  bool IsEditable();
+  bool ActualTextEditing();
+  void FillColCellParams(TAxisColCellParamsEh* ColCellParamsEh);
+  String GetInplaceEditorText();
+  void SetInplaceEditorText(const String& Text);
+  String GetEditMask();
+  void UpdateDataValue(const String& Text, const Variant& Value, bool UseText);
+  void SetValueAsText(const String& S);
+  void SetValueAsVariant(const Variant& Value);
+  void SetNextValue(double Step);
+  Integer LocatePickList(const String& Str, bool PartialKey);
+
+  // Stored tests of the description.
+  bool IsAlignmentStored() const { return AlignmentStored(); }
+  bool IsAlwaysShowEditButtonStored() const;
+  bool IsAutoDropDownStored() const;
+  bool IsBiDiModeStored() const { return FAssignedValues.Contains(cvBiDiMode); }
+  bool IsCheckboxesStored() const { return FAssignedValues.Contains(cvCheckboxes); }
+  bool IsColorStored() const;
+  bool IsDblClickNextValStored() const;
+  bool IsDropDownShowTitlesStored() const;
+  bool IsDropDownSizingStored() const;
+  bool IsEndEllipsisStored() const;
+  bool IsFontStored() const { return FAssignedValues.Contains(cvFont); }
+  bool IsHighlightRequiredStored() const;
+  bool IsIncrementStored() const { return FIncrement != 1.0; }
+  bool IsLayoutStored() const;
+  bool IsLookupDisplayFieldsStored() const;
+  bool IsReadOnlyStored() const;
+  bool IsTextEditingStored() const;
+  bool IsToolTipsStored() const;
+  bool IsWordWrapStored() const { return FAssignedValues.Contains(cvWordWrap); }
+  bool IsEditButtonStored() const;
+  bool IsCellButtonsStored() const { return FCellButtons->Count() > 0; }
+  bool IsEditButtonsStored() const { return FEditButtons->Count() > 0; }
+  bool IsKeyListStored() const { return HasKeyList(); }
+  bool IsPickListStored() const { return HasPickList(); }
+
+  // What the bar asks of its lookup description.
+  bool LookupIsSetUpEh() const;
+  bool LookupActiveEh() const;
+  void UpdateLookupStateEh();
+  String LookupDisplayFieldNameEh() const;
+  void AssignLookupParamsEh(TAxisBarEh* Source);
+  bool LookupKeyFieldsCanModifyEh() const;
+
+protected:
+  friend class TGridAxisBarsEh;
+  friend class TAxisBarTitleEh;
+  friend class TCustomDBAxisGridEh;
+  void FreeLookupParamsEh();
+  void MarkOwn(TAxisBarEhValue Value) { FAssignedValues.Include(Value); }
+  bool Own(TAxisBarEhValue Value) const { return FAssignedValues.Contains(Value); }
+  TAxisBarDefValuesEh* GridDefValues() const;
+  bool GridIsLoading() const;
+  bool GridLinkActive() const;
+  void SetFontSilently(TFont* Source);
+
+  TAlignment FAlignment = taLeftJustify;
+  TAxisBarEhValues FAssignedValues;
+  TBiDiMode FBiDiMode = bdLeftToRight;
+  TCellButtonStyleEh FButtonStyle = cbsAuto;
+  bool FCaseInsensitiveTextSearch = true;
+  bool FCheckboxes = false;
+  TColor FColor = clWindow;
+  bool FDblClickNextVal = false;
+  String FDisplayFormat;
+  std::unique_ptr<TColumnDropDownBoxEh> FDropDownBox;
+  Cardinal FDropDownRows = 7;
+  bool FDropDownShowTitles = false;
+  bool FDropDownSizing = false;
+  std::unique_ptr<TSpecRowEh> FDropDownSpecRow;
+  std::unique_ptr<TDynVarsEh> FDynProps;
+  std::unique_ptr<TAxisBarMainEditButtonEh> FEditButton;
+  std::unique_ptr<TAxisBarEditButtonsEh> FEditButtons;
+  std::unique_ptr<TCellButtonsEh> FCellButtons;
+  String FEditMask;
+  String FFieldName;
+  std::unique_ptr<TFont> FFont;
+  bool FHighlightRequired = false;
+  TCustomImageList* FImageList = nullptr;
+  double FIncrement = 1.0;
+  mutable std::unique_ptr<TStringList> FKeyList;
+  TTextLayout FLayout = tlTop;
+  bool FLimitTextToListValues = false;
+  bool FLimitTextToListValuesStored = false;
+  TDBLookupDataEh* FLookupParams = nullptr;
+  std::unique_ptr<TMRUListEh> FMRUList;
+  Integer FNotInKeyListIndex = -1;
+  mutable std::unique_ptr<TStringList> FPickList;
+  TPopupMenu* FPopupMenu = nullptr;
+  bool FReadonly = false;
+  bool FShowImageAndText = false;
+  bool FStored = true;
+  std::unique_ptr<TPopupMenu> FSystemPopupMenu;
+  NativeInt FTag = 0;
+  bool FTextEditing = true;
+  std::unique_ptr<TAxisBarTitleEh> FTitle;
+  bool FToolTips = false;
+  bool FVisible = true;
+  bool FCellDataIsLink = false;
+  bool FAlwaysShowEditButton = false;
+  bool FAutoDropDown = false;
+  std::unique_ptr<TAxisColCellParamsEh> FCheckModifyColCellParamsEh;
+  TCustomForm* FDataListBox = nullptr;
+  Integer FDropDownWidth = 0;
+  bool FEndEllipsis = false;
+  Integer FInplaceEditorButtonHeight = 0;
+  String FLookupDisplayFields;
+  bool FWordWrap = false;
+  mutable TField* FField = nullptr;
+};
+
+// A bar with a width: the base of the data-aware grid's column.
+class TBaseColumnEh : public TAxisBarEh {
+  VELMORA_CLASS(TBaseColumnEh)
+public:
+  explicit TBaseColumnEh(TCollection* Collection) : TAxisBarEh(Collection) {}
+  bool AutoFitColWidth() const { return GetAutoFitColWidth(); }
+  void SetAutoFitColWidthValue(bool Value) { SetAutoFitColWidth(Value); }
+  Integer Width() const { return GetWidth(); }
+  void SetWidthValue(Integer Value) { SetWidth(Value); }
+  Integer MinWidth() const { return GetMinWidth(); }
+  void SetMinWidthValue(Integer Value) { SetMinWidth(Value); }
+  Integer MaxWidth() const { return GetMaxWidth(); }
+  void SetMaxWidthValue(Integer Value) { SetMaxWidth(Value); }
+
+  virtual bool GetAutoFitColWidth() const = 0;
+  virtual Integer GetWidth() const = 0;
+  virtual Integer GetMinWidth() const = 0;
+  virtual Integer GetMaxWidth() const = 0;
+  virtual void SetAutoFitColWidth(bool Value) = 0;
+  virtual void SetMaxWidth(Integer Value) = 0;
+  virtual void SetMinWidth(Integer Value) = 0;
+  virtual void SetWidth(Integer Value) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The bars of a grid.
+
+class TGridAxisBarsEh : public TCollection {
+  VELMORA_CLASS(TGridAxisBarsEh)
+  using inherited = TCollection;
+public:
+  TGridAxisBarsEh(TCustomDBAxisGridEh* Grid, TClass AxisBarClass);
+
+  TCustomDBAxisGridEh* Grid() const { return FGrid; }
+  TAxisBarEh* Add() { return static_cast<TAxisBarEh*>(inherited::Add()); }
+  TAxisBarEh* AddDefaultBar();
+  TAxisBarEh* AxisBar(Integer Index) const { return static_cast<TAxisBarEh*>(inherited::Items(Index)); }
+  void SetAxisBar(Integer Index, TAxisBarEh* Value) { AxisBar(Index)->Assign(Value); }
+  TDBGridColumnsState State() const;
+  void SetState(TDBGridColumnsState Value);
+  void Assign(TPersistent* Source) override;
+
+  void AddAllBars(bool DeleteExisting);
+  void RebuildBars() { AddAllBars(true); }
+  void RestoreDefaults();
+  TAxisBarEh* FindBarByName(const String& ColumnName) const;
+  void GetBarNames(TStrings* List) const;
+  bool CheckItemInList(TAxisBarEh* AxisBar) const;
+
+  void SaveToStream(TStream* S);
+  void SaveToFile(const String& FileName);
+  void LoadFromStream(TStream* S);
+  void LoadFromFile(const String& FileName);
+
+  virtual bool KeepExistingBars() const { return true; }
+  virtual bool IsDefaultState() const { return State() == csDefault; }
+  virtual void ItemRemovingOrMoving(TAxisBarEh* Item, Integer Kind) { (void)Item; (void)Kind; }
+  virtual void ActiveChanged();
+
+protected:
+  TPersistent* GetOwner() const override;
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+  void Update(TCollectionItem* Item) override { (void)Item; }
+
+private:
+  TCustomDBAxisGridEh* FGrid;
+};
+
+Integer GetCollectionUpdateCountEh(TCollection* Collection);
+
+class TBaseColumnsEh : public TGridAxisBarsEh {
+  VELMORA_CLASS(TBaseColumnsEh)
+public:
+  TBaseColumnsEh(TCustomDBAxisGridEh* Grid, TClass ColumnClass) : TGridAxisBarsEh(Grid, ColumnClass) {}
+  TBaseColumnEh* Items(Integer Index) const { return static_cast<TBaseColumnEh*>(AxisBar(Index)); }
+  void SetItems(Integer Index, TBaseColumnEh* Value) { Items(Index)->Assign(Value); }
+};
+
+// A list of bars that never frees them.
+class TAxisBarsEhList : public TObjectList {
+  VELMORA_CLASS(TAxisBarsEhList)
+public:
+  TAxisBarsEhList() : TObjectList(false) {}
+  TAxisBarEh* Items(Integer Index) const { return static_cast<TAxisBarEh*>(TList::Items(Index)); }
+  void SetItems(Integer Index, TAxisBarEh* Value) { TList::SetItems(Index, Value); }
+};
+
+// The component through which a bar collection is streamed.
+class TColumnsWrapper : public TComponent {
+  VELMORA_CLASS(TColumnsWrapper)
+public:
+  explicit TColumnsWrapper(TComponent* AOwner) : TComponent(AOwner) {}
+  TGridAxisBarsEh* AxisBars() const { return FAxisBars; }
+  void SetAxisBars(TGridAxisBarsEh* Value) { FAxisBars = Value; }
+private:
+  TGridAxisBarsEh* FAxisBars = nullptr;   // not owned
+};
+
+// ---------------------------------------------------------------------------
+// Defaults of the bars.
+
+class TAxisBarCaptionDefValuesEh : public TPersistent {
+  VELMORA_CLASS(TAxisBarCaptionDefValuesEh)
+  using inherited = TPersistent;
+public:
+  explicit TAxisBarCaptionDefValuesEh(TAxisBarDefValuesEh* ColumnDefValues) : FColumnDefValues(ColumnDefValues) {}
+  void Assign(TPersistent* Source) override;
+
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment Value);
+  TColor Color() const;
+  void SetColor(TColor Value);
+  bool EndEllipsis() const { return FEndEllipsis; }
+  void SetEndEllipsis(bool Value);
+  TTextOrientationEh Orientation() const { return FOrientation; }
+  void SetOrientation(TTextOrientationEh Value);
+  bool TitleButton() const { return FTitleButton; }
+  void SetTitleButton(bool Value) { FTitleButton = Value; }
+  bool ToolTips() const { return FToolTips; }
+  void SetToolTips(bool Value) { FToolTips = Value; }
+  TAxisBarCaptionDefValues AssignedValues() const { return FAssignedValues; }
+  bool IsAlignmentStored() const;
+  bool IsColorStored() const;
+
+protected:
+  TPersistent* GetOwner() const override;
+  TCustomDBAxisGridEh* Grid() const;
+
+private:
+  TAlignment FAlignment = taLeftJustify;
+  TAxisBarCaptionDefValues FAssignedValues;
+  TColor FColor = clBtnFace;
+  TAxisBarDefValuesEh* FColumnDefValues;
+  bool FEndEllipsis = false;
+  TTextOrientationEh FOrientation = tohHorizontal;
+  bool FTitleButton = false;
+  bool FToolTips = false;
+};
+
+class TColumnFooterDefValuesEh : public TPersistent {
+  VELMORA_CLASS(TColumnFooterDefValuesEh)
+public:
+  void Assign(TPersistent* Source) override;
+  bool ToolTips() const { return FToolTips; }
+  void SetToolTips(bool Value) { FToolTips = Value; }
+private:
+  bool FToolTips = false;
+};
+
+class TAxisBarDefValuesEh : public TPersistent {
+  VELMORA_CLASS(TAxisBarDefValuesEh)
+  using inherited = TPersistent;
+public:
+  explicit TAxisBarDefValuesEh(TCustomDBAxisGridEh* Grid);
+  ~TAxisBarDefValuesEh() override;
+  // Makes the title defaults; a descendant's constructor calls it again
+  // for its own class.
+  void InitTitle() { FTitle.reset(CreateTitleDefValues()); }
+  void Assign(TPersistent* Source) override;
+
+  TCustomDBAxisGridEh* Grid() const { return FGrid; }
+  bool AlwaysShowEditButton() const { return FAlwaysShowEditButton; }
+  void SetAlwaysShowEditButton(bool Value);
+  bool AutoDropDown() const { return FAutoDropDown; }
+  void SetAutoDropDown(bool Value) { FAutoDropDown = Value; }
+  bool DblClickNextVal() const { return FDblClickNextVal; }
+  void SetDblClickNextVal(bool Value) { FDblClickNextVal = Value; }
+  bool DropDownShowTitles() const { return FDropDownShowTitles; }
+  void SetDropDownShowTitles(bool Value) { FDropDownShowTitles = Value; }
+  bool DropDownSizing() const { return FDropDownSizing; }
+  void SetDropDownSizing(bool Value) { FDropDownSizing = Value; }
+  TEditButtonDrawBackTimeEh EditButtonDrawBackTime() const { return FEditButtonDrawBackTime; }
+  void SetEditButtonDrawBackTime(TEditButtonDrawBackTimeEh Value);
+  bool EndEllipsis() const { return FEndEllipsis; }
+  void SetEndEllipsis(bool Value);
+  bool HighlightRequired() const { return FHighlightRequired; }
+  void SetHighlightRequired(bool Value);
+  TTextLayout Layout() const { return FLayout; }
+  void SetLayout(TTextLayout Value);
+  TAxisBarCaptionDefValuesEh* Title() const { return FTitle.get(); }
+  void SetTitle(TAxisBarCaptionDefValuesEh* Value) { FTitle->Assign(Value); }
+  bool ToolTips() const { return FToolTips; }
+  void SetToolTips(bool Value) { FToolTips = Value; }
+
+  virtual TAxisBarCaptionDefValuesEh* CreateTitleDefValues();
+
+protected:
+  TPersistent* GetOwner() const override;
+  void RepaintGrid();
+
+private:
+  bool FAlwaysShowEditButton = false;
+  bool FAutoDropDown = false;
+  bool FDblClickNextVal = false;
+  bool FDropDownShowTitles = false;
+  bool FDropDownSizing = false;
+  TEditButtonDrawBackTimeEh FEditButtonDrawBackTime = edbtAlwaysEh;
+  bool FEndEllipsis = false;
+  TCustomDBAxisGridEh* FGrid;
+  bool FHighlightRequired = false;
+  TTextLayout FLayout = tlTop;
+  std::unique_ptr<TAxisBarCaptionDefValuesEh> FTitle;
+  bool FToolTips = false;
+};
+
+class TCustomColumnDefValuesEh : public TAxisBarDefValuesEh {
+  VELMORA_CLASS(TCustomColumnDefValuesEh)
+public:
+  explicit TCustomColumnDefValuesEh(TCustomDBAxisGridEh* Grid) : TAxisBarDefValuesEh(Grid) {}
+};
+
+// The extended border of a grid.
+class TControlBorderEh : public TPersistent {
+  VELMORA_CLASS(TControlBorderEh)
+  using inherited = TPersistent;
+public:
+  explicit TControlBorderEh(TCustomDBAxisGridEh* Grid) : FGrid(Grid) {}
+  void Assign(TPersistent* Source) override;
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  bool ExtendedDraw() const { return FExtendedDraw; }
+  void SetExtendedDraw(bool Value);
+  bool ExtendedDrawStored() const { return FExtendedDrawStored; }
+  void SetExtendedDrawStored(bool Value) { FExtendedDrawStored = Value; }
+protected:
+  TPersistent* GetOwner() const override;
+private:
+  TColor FColor = clDefault;
+  bool FExtendedDraw = false;
+  bool FExtendedDrawStored = false;
+  TCustomDBAxisGridEh* FGrid;
+};
+
+// ---------------------------------------------------------------------------
+// The data link of an axis grid, with the map of the fields it shows.
+
+class TAxisGridDataLinkEh : public TDataLink {
+  VELMORA_CLASS(TAxisGridDataLinkEh)
+  using inherited = TDataLink;
+public:
+  explicit TAxisGridDataLinkEh(TCustomDBAxisGridEh* AGrid);
+  ~TAxisGridDataLinkEh() override;
+
+  bool AddMapping(const String& FieldName);
+  void ClearMapping();
+  TField* GetFields(Integer I) const;
+  Integer GetMappedFieldIndex(Integer I) const;
+  bool DefaultFields() const;
+  Integer FieldCount() const { return FFieldCount; }
+  bool SparseMap() const { return FSparseMap; }
+  void SetSparseMap(bool Value) { FSparseMap = Value; }
+  TCustomDBAxisGridEh* Grid() const { return FGrid; }
+  bool InUpdateData() const { return FInUpdateData; }
+  void SetInUpdateData(bool Value) { FInUpdateData = Value; }
+  bool IsModified() const { return FModified; }
+  const TBookmark& LastBookmark() const { return FLastBookmark; }
+  TDataSetState LastDataSetState() const { return FLastDataSetState; }
+  void Modified() { FModified = true; }
+  void Reset();
+  Integer MoveBy(Integer Distance) { return inherited::MoveBy(Distance); }
+
+protected:
+  friend class TCustomDBAxisGridEh;
+  void ActiveChanged() override;
+  void DataSetChanged() override;
+  void DataSetScrolled(Integer Distance) override;
+  void FocusControl(TField*& Field) override;
+  void EditingChanged() override;
+  void LayoutChanged() override;
+  void RecordChanged(TField* Field) override;
+  void UpdateData() override;
+  void CheckBrowseMode() override;
+
+private:
+  void RememberBookmark();
+
+  Integer FFieldCount = 0;
+  std::vector<Integer> FFieldMap;
+  Integer FFieldMapSize = 0;
+  TCustomDBAxisGridEh* FGrid;
+  bool FInUpdateData = false;
+  bool FSparseMap = false;
+  bool FModified = false;
+  TBookmark FLastBookmark;
+  TDataSetState FLastDataSetState = dsInactive;
+};
+
+// ---------------------------------------------------------------------------
+// The data-aware grid base.
+
+// The message a grid posts to itself to lay out once its locks are free.
+constexpr UINT WM_DEFERREDLAYOUTEH = WM_USER + 100;
+
+class TCustomDBAxisGridEh : public TCustomGridEh, public IInplaceEditHolderEh {
+  VELMORA_CLASS(TCustomDBAxisGridEh)
+  using inherited = TCustomGridEh;
+public:
+  explicit TCustomDBAxisGridEh(TComponent* AOwner);
+  ~TCustomDBAxisGridEh() override;
+
+  // Properties.
+  TDBGridEhAllowedOperations AllowedOperations() const { return FAllowedOperations; }
+  void SetAllowedOperations(TDBGridEhAllowedOperations Value);
+  TControlBorderEh* Border() const { return FBorder.get(); }
+  void SetBorder(TControlBorderEh* Value) { FBorder->Assign(Value); }
+  TDataSource* DataSource() const;
+  bool DefaultDrawing() const { return FDefaultDrawing; }
+  void SetDefaultDrawing(bool Value) { FDefaultDrawing = Value; }
+  bool DrawGraphicData() const { return FDrawGraphicData; }
+  void SetDrawGraphicData(bool Value);
+  bool DrawMemoText() const { return FDrawMemoText; }
+  void SetDrawMemoText(bool Value);
+  TDynVarsEh* DynProps() const { return FDynProps.get(); }
+  void SetDynProps(TDynVarsEh* Value) { FDynProps->Assign(Value); }
+  TIncludeImageModulesEh IncludeImageModules() const { return FIncludeImageModules; }
+  void SetIncludeImageModules(TIncludeImageModulesEh Value) { FIncludeImageModules = Value; }
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  TFont* TitleFont() const { return const_cast<TCustomDBAxisGridEh*>(this)->GetTitleFont(); }
+  TNotifyEvent OnEditButtonClick;
+  TNotifyEvent OnTopLeftChanged;
+
+  TGridAxisBarsEh* AxisBars() const { return FAxisBars.get(); }
+  void SetAxisBars(TGridAxisBarsEh* Value) { FAxisBars->Assign(Value); }
+  TAxisBarDefValuesEh* AxisBarDefValues() const { return FColumnDefValues.get(); }
+  void SetAxisBarDefValues(TAxisBarDefValuesEh* Value) { FColumnDefValues->Assign(Value); }
+  TAxisBarDefValuesEh* ColumnDefValues() const { return FColumnDefValues.get(); }
+  TAxisGridDataLinkEh* DataLink() const { return FDataLink.get(); }
+  Integer FieldCount() const;
+  TField* Fields(Integer I) const;
+  TField* SelectedField();
+  void SetSelectedField(TField* Value);
+  Integer SelectedIndex() { return GetSelectedIndex(); }
+  TAxisBarsEhList* VisibleAxisBars() const { return FVisibleAxisBars.get(); }
+  TPersistent* AxisBarOwner() const { return FAxisBarOwner; }
+  void SetAxisBarOwner(TPersistent* Value) { FAxisBarOwner = Value; }
+  bool AcquireFocusEnabled() const { return FAcquireFocus; }
+  void SetAcquireFocusEnabled(bool Value) { FAcquireFocus = Value; }
+  Integer Interlinear() const { return FInterlinear; }
+  Integer InplaceEditorButtonWidth() const { return FInplaceEditorButtonWidth; }
+  Integer InplaceEditorButtonHeight() const { return FInplaceEditorButtonHeight; }
+  const String& EditText() const { return FEditText; }
+  const Variant& EditKeyValue() const { return FEditKeyValue; }
+  void SetEditKeyValue(const Variant& Value) { FEditKeyValue = Value; }
+  void SetEditTextValue(const String& Value) { FEditText = Value; }
+  bool LayoutFromDataset() const { return FLayoutFromDataset; }
+  Integer LayoutLock() const { return FLayoutLock; }
+  Integer UpdateLock() const { return FUpdateLock; }
+  IMemTableEh* IntMemTable() const { return FIntMemTable; }
+  void SetIntMemTable(IMemTableEh* Value) { FIntMemTable = Value; }
+  TAxisColCellParamsEh* ColCellParamsEh() const { return FColCellParamsEh.get(); }
+
+  // Layout.
+  void BeginLayout();
+  void EndLayout();
+  void CancelLayout();
+  void EndLayoutDeferred();
+  bool AcquireLayoutLock();
+  void BeginUpdateLock();
+  void EndUpdateLock();
+
+  // Bars and fields.
+  TAxisBarEh* FindFieldColumn(const String& FieldName) const;
+  TAxisBarEh* GetFieldAxisBars(const String& FieldName) const;
+  bool ValidFieldIndex(Integer FieldIndex) const;
+  bool DataSetActive() const;
+
+  void LockEditor() { ++FLockEditorCount; }
+  void UnlockEditor() { --FLockEditorCount; }
+  Integer LockEditorCount() const { return FLockEditorCount; }
+  bool InplaceEditorVisible() const;
+  void ResetTimer(Integer Interval);
+  void StopTimer();
+  bool TimerActive() const { return FTimerActive; }
+
+  // IInplaceEditHolderEh.
+  bool InplaceEditCanModify(TControl* Control) override;
+  void GetMouseDownInfo(TPoint& Pos, LongInt& Time) override;
+  void InplaceEditWndProc(TControl* Control, TMessage& Message) override;
+  void InplaceEditKeyDown(TControl* Control, Word& Key, TShiftState Shift) override;
+  void InplaceEditKeyPress(TControl* Control, QChar& Key) override;
+  void InplaceEditKeyUp(TControl* Control, Word& Key, TShiftState Shift) override;
+  void InternalSetFocus(TControl* Control) override;
+  using inherited::InternalSetFocus;
+
+  // Virtual operations, in the order the axis grid introduces them.
+  virtual bool AcquireFocus();
+  virtual bool CanEditByAllowedOperations();
+  virtual void GetBarsPropertyName(String& Name);
+  virtual bool CanEditAxisBar(Integer Index) { (void)Index; return false; }
+  virtual bool CanEditModifyData();
+  virtual bool IsDataEditorMode() { return false; }
+  virtual bool IsCell3D(Integer ACol, Integer ARow, TGridDrawState State);
+  virtual TAxisBarDefValuesEh* CreateAxisBarDefValues();
+  virtual TGridAxisBarsEh* CreateAxisBars();
+  virtual TAxisColCellParamsEh* CreateColCellParams();
+  virtual TAxisGridDataLinkEh* CreateDataLink();
+  virtual TAlignment DefaultTitleAlignment() { return taLeftJustify; }
+  virtual TColor DefaultTitleColor() { return FixedColor(); }
+  virtual TAxisBarEh* GetTitleBarAtPos(TPoint Pos) { (void)Pos; return nullptr; }
+  virtual TAxisColCellParamsEh* GetColCellParamsEh() { return FColCellParamsEh.get(); }
+  virtual Integer GetInplaceEditorTextLeft(TAxisBarEh* AxisBar) { (void)AxisBar; return 3; }
+  virtual TWinControl* GetOpenPopupListbox() { return nullptr; }
+  virtual Integer GetSelectedIndex() { return -1; }
+  virtual TColor GetGrayHighlightColor();
+  virtual Integer GetSortMarkerStyle() { return 0; }
+  virtual TFont* GetTitleFont();
+  virtual bool IsFixed3D() { return true; }
+  virtual bool ContainsFocus();
+  virtual bool UseViewScroll() { return FIntMemTable != nullptr; }
+  virtual void AxisBarDeleting(TAxisBarEh* AxisBar) { (void)AxisBar; }
+  virtual void DataChanged() {}
+  virtual void DefineFieldMap();
+  virtual void EditButtonClick();
+  virtual void EditingChanged();
+  virtual void GetCellParams(TAxisBarEh* AxisBar, TFont* AFont, TColor& Background, TGridDrawState State);
+  virtual void GetBarCurrentCell(TAxisBarEh* AxisBar, Integer& ACol, Integer& ARow);
+  virtual void GetDataSetFieldList(TList* List);
+  virtual void InternalLayout();
+  virtual void LayoutChanged();
+  virtual void LinkActive(bool Value);
+  virtual void BarLookupStateChanged(TAxisBarEh* AxisBar) { (void)AxisBar; }
+  virtual void BindAxisBars();
+  virtual void RecordChanged(TField* Field);
+  virtual void Scroll(Integer Distance) { (void)Distance; }
+  virtual void GridActiveChanged();
+  virtual void UpdateAxisBarsSizes() {}
+  virtual void SetDataSource(TDataSource* Value);
+  virtual void SetSelectedIndex(Integer Value);
+  virtual void SetTitleFont(TFont* Value);
+  virtual void UpdateActive() {}
+  virtual Integer GetCellTreeElmentsAreaWidth() { return 0; }
+  virtual void CancelEditing() {}
+  virtual void UpdateData();
+
+  // Overrides of the base grid.
+  bool CanEditAcceptKey(QChar Key) override;
+  bool CanEditModify() override { return false; }
+  bool CanEditShow() override;
+  Integer GetEditLimit() override;
+  String GetEditMask(Integer ACol, Integer ARow) override;
+  String GetEditText(Integer ACol, Integer ARow) override;
+  void SetEditText(Integer ACol, Integer ARow, const String& Value) override;
+  bool IsCellHotTrackable(Integer ACol, Integer ARow) override { (void)ACol; (void)ARow; return true; }
+  bool NeedBufferedPaint() override { return true; }
+  void FlatChanged() override;
+  void InvalidateEditor() override;
+
+  // Registers the published properties the descendants stream.
+  static void RegisterClass();
+
+protected:
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void WndProc(TMessage& Message) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  // Whether the cell editor's read-only state was set explicitly (by a
+  // cell-parameter event), and to what.
+  virtual bool EditorReadOnlyStated(bool& ReadOnly);
+  bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+  bool IsLoading() const { return ComponentState().Contains(csLoading); }
+
+  bool FAcquireFocus = true;
+  bool FAllowWordWrap = false;
+  bool FCanvasHandleAllocated = false;
+  Integer FDownMouseMessageTime = 0;
+  TPoint FDownMousePos;
+  bool FDrawGraphicData = false;
+  bool FDrawMemoText = false;
+  Variant FEditKeyValue;
+  String FEditText;
+  Integer FInplaceEditorButtonHeight = 0;
+  Integer FInplaceEditorButtonWidth = 0;
+  Integer FInterlinear = 4;
+  IMemTableEh* FIntMemTable = nullptr;
+  bool FLayoutFromDataset = false;
+  Integer FLockEditorCount = 0;
+  bool FNoDesigntControler = false;
+  TGridCoord FPressedCell;
+  bool FSelectionActive = false;
+  bool FTimerActive = false;
+  Integer FTimerInterval = -1;
+  std::unique_ptr<TAxisBarsEhList> FVisibleAxisBars;
+  TAxisBarEh* FHotTrackAxisBar = nullptr;
+  TPersistent* FAxisBarOwner = nullptr;
+
+private:
+  friend class TAxisGridDataLinkEh;
+  void PostDeferredLayout();
+  void DeleteNonStoredBarsAfterStored();
+  void LayoutDefaultBars();
+  bool HasFieldInMap(TField* Field) const;
+  void FieldRemoved(TField* Field);
+
+  TDBGridEhAllowedOperations FAllowedOperations = {alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
+  std::unique_ptr<TGridAxisBarsEh> FAxisBars;
+  std::unique_ptr<TAxisColCellParamsEh> FColCellParamsEh;
+  std::unique_ptr<TAxisBarDefValuesEh> FColumnDefValues;
+  std::unique_ptr<TAxisGridDataLinkEh> FDataLink;
+  bool FDefaultDrawing = true;
+  std::unique_ptr<TDynVarsEh> FDynProps;
+  TIncludeImageModulesEh FIncludeImageModules;
+  bool FLayoutChangedInUpdateLock = false;
+  Integer FLayoutLock = 0;
+  bool FReadOnly = false;
+  Integer FUpdateLock = 0;
+  std::unique_ptr<TControlBorderEh> FBorder;
+};
+
+// Reads a base grid's options from outside the grid class.
+TGridOptionsEh GetGridOptionsEh(TCustomGridEh* Grid);
+
+// Registers the axis grid's streamable classes (bars, titles, buttons,
+// defaults) with the class registry.
+void RegisterDBAxisGridsEhClasses();
