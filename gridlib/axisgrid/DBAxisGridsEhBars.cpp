@@ -1955,47 +1955,6 @@ void TControlBorderEh::SetExtendedDraw(bool Value)
 }
 
 // ---------------------------------------------------------------------------
-// Lookup touchpoints: what a bar asks of its lookup description. A bar
-// without one (no lookup unit linked) has no lookup.
-
-TDBLookupDataEh* TAxisBarEh::CreateLookupParams()
-{
-  return nullptr;
-}
-
-void TAxisBarEh::FreeLookupParamsEh()
-{
-  FLookupParams = nullptr;
-}
-
-bool TAxisBarEh::LookupIsSetUpEh() const
-{
-  return false;
-}
-
-bool TAxisBarEh::LookupActiveEh() const
-{
-  return false;
-}
-
-void TAxisBarEh::UpdateLookupStateEh() {}
-
-String TAxisBarEh::LookupDisplayFieldNameEh() const
-{
-  return String();
-}
-
-void TAxisBarEh::AssignLookupParamsEh(TAxisBarEh* Source)
-{
-  (void)Source;
-}
-
-bool TAxisBarEh::LookupKeyFieldsCanModifyEh() const
-{
-  return false;
-}
-
-// ---------------------------------------------------------------------------
 // Published properties.
 
 void TCustomDBAxisGridEh::RegisterClass()
