@@ -287,15 +287,12 @@ void TAxisGridDataLinkEh::CheckBrowseMode()
 
 TCustomDBAxisGridEh::TCustomDBAxisGridEh(TComponent* AOwner) : TCustomGridEh(AOwner)
 {
-  FColumnDefValues.reset(CreateAxisBarDefValues());
-  FAxisBars.reset(CreateAxisBars());
+  CreateParts();
   FVisibleAxisBars = std::make_unique<TAxisBarsEhList>();
   SetRowCount(2);
   SetColCount(2);
-  FDataLink.reset(CreateDataLink());
   SetColor(clWindow);
   SetParentColor(false);
-  FColCellParamsEh.reset(CreateColCellParams());
   FDynProps = std::make_unique<TDynVarsEh>(this);
   FBorder = std::make_unique<TControlBorderEh>(this);
 }
@@ -312,6 +309,15 @@ TCustomDBAxisGridEh::~TCustomDBAxisGridEh()
   FDataLink.reset();
   FDynProps.reset();
   FBorder.reset();
+}
+
+void TCustomDBAxisGridEh::CreateParts()
+{
+  FAxisBars.reset();
+  FColumnDefValues.reset(CreateAxisBarDefValues());
+  FAxisBars.reset(CreateAxisBars());
+  FDataLink.reset(CreateDataLink());
+  FColCellParamsEh.reset(CreateColCellParams());
 }
 
 TAxisBarDefValuesEh* TCustomDBAxisGridEh::CreateAxisBarDefValues()
@@ -975,6 +981,7 @@ bool TCustomDBAxisGridEh::CanEditAcceptKey(QChar Key)
 
 bool TCustomDBAxisGridEh::EditorReadOnlyStated(bool& ReadOnly)
 {
+  // Only a visible editor whose state a cell event set has one.
   (void)ReadOnly;
   return false;
 }
@@ -991,7 +998,7 @@ bool TCustomDBAxisGridEh::CanEditModifyData()
   TAxisBarEh* Bar = FAxisBars->AxisBar(Index);
 
   bool ReadOnlyStated = false;
-  if (InplaceEditorVisible() && EditorReadOnlyStated(ReadOnlyStated)) {
+  if (EditorReadOnlyStated(ReadOnlyStated)) {
     if (ReadOnlyStated)
       return false;
     if (!FDataLink->Edit())

@@ -1222,6 +1222,10 @@ protected:
   void WndProc(TMessage& Message) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  // Makes the column defaults, the bars, the data link and the cell
+  // parameters through the factories. The constructor calls it; a
+  // descendant with factories of its own calls it again in its constructor.
+  void CreateParts();
   // Whether the cell editor's read-only state was set explicitly (by a
   // cell-parameter event), and to what.
   virtual bool EditorReadOnlyStated(bool& ReadOnly);

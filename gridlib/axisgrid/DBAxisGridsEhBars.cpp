@@ -747,6 +747,8 @@ void TAxisBarEh::Assign(TPersistent* Source)
   FEditButton->OnClick = Src->FEditButton->OnClick;
   FEditButton->OnDown = Src->FEditButton->OnDown;
   SetEditButtons(Src->EditButtons());
+  // Cell buttons carry the form's handlers; a copied bar must keep them.
+  SetCellButtons(Src->CellButtons());
   SetDropDownBox(Src->DropDownBox());
   SetMRUList(Src->MRUList());
   SetDisplayFormat(Src->DisplayFormat());

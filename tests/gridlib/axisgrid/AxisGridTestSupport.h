@@ -1,0 +1,216 @@
+// AxisGridTestSupport.h: a small concrete axis grid for the tests (the axis
+// grid leaves its title font and current column to descendants), bars that
+// count what reaches them, and a form over two related tables of the test
+// server.
+#pragma once
+
+#include "gridlib/axisgrid/DBAxisGridsEh.h"
+#include "gridlib/editors/DBCtrlsEh.h"
+#include "platform/data/ADODB.h"
+#include "platform/gui/Forms.h"
+#include "tests/platform/gui/GuiTestSupport.h"
+#include "tests/support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace axisgrid_test {
+
+// The form class of the descriptions: it gives the handler a cell button
+// of the description is bound to by name.
+class TPartsForm : public TForm {
+  VELMORA_CLASS(TPartsForm)
+public:
+  using TForm::TForm;
+  void GridColumns0CellButtons0Click(TObject* Sender, bool& Handled)
+  {
+    (void)Sender;
+    ++CellButtonClicks;
+    Handled = true;
+  }
+  int CellButtonClicks = 0;
+};
+
+// A bar that counts its change notices and record notices.
+class TTestAxisBarEh : public TAxisBarEh {
+  VELMORA_CLASS(TTestAxisBarEh)
+public:
+  explicit TTestAxisBarEh(TCollection* Collection) : TAxisBarEh(Collection) {}
+  void Changed(bool AllItems) override
+  {
+    ++ChangedCount;
+    LastChangedAll = AllItems;
+    TAxisBarEh::Changed(AllItems);
+  }
+  void RecordDataChanged(TField* Field) override
+  {
+    ++RecordDataChangedCount;
+    LastRecordField = Field;
+  }
+  int ChangedCount = 0;
+  bool LastChangedAll = false;
+  int RecordDataChangedCount = 0;
+  TField* LastRecordField = nullptr;
+};
+
+// The axis grid with the least a descendant must give: a title font, a
+// current column, and the bars published as "Columns".
+class TTestAxisGridEh : public TCustomDBAxisGridEh {
+  VELMORA_CLASS(TTestAxisGridEh)
+public:
+  explicit TTestAxisGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwner)
+  {
+    CreateParts();
+    FTitleFont->Assign(Font());
+  }
+
+  TFont* GetTitleFont() override { return FTitleFont.get(); }
+  void SetTitleFont(TFont* Value) override { FTitleFont->Assign(Value); }
+  Integer GetSelectedIndex() override
+  {
+    return FSelectedIndex >= 0 && FSelectedIndex < AxisBars()->Count() ? FSelectedIndex : -1;
+  }
+  void SetSelectedIndex(Integer Value) override { FSelectedIndex = Value; }
+  TGridAxisBarsEh* CreateAxisBars() override { return new TGridAxisBarsEh(this, TTestAxisBarEh::StaticClass()); }
+  TTestAxisBarEh* Bar(Integer Index) const { return static_cast<TTestAxisBarEh*>(AxisBars()->AxisBar(Index)); }
+
+  void InternalLayout() override
+  {
+    ++LayoutCount;
+    if (FailLayout)
+      throw std::runtime_error("layout failed");
+    TCustomDBAxisGridEh::InternalLayout();
+  }
+  bool EditorReadOnlyStated(bool& ReadOnly) override
+  {
+    if (!StatedReadOnly)
+      return false;
+    ReadOnly = *StatedReadOnly;
+    return true;
+  }
+  void DataChanged() override { ++DataChangedCount; }
+
+  // The bar field names, in order, joined by commas.
+  std::string BarFields() const
+  {
+    QStringList Names;
+    for (Integer I = 0; I < AxisBars()->Count(); ++I)
+      Names << AxisBars()->AxisBar(I)->FieldName();
+    return Names.join(QLatin1Char(',')).toStdString();
+  }
+
+  static void Register()
+  {
+    RegisterDBCtrlsEhClasses();
+    RegisterDBAxisGridsEhClasses();
+    RegisterClassInfo<TTestAxisBarEh, TAxisBarEh>("TTestAxisBarEh");
+    RegisterClassInfo<TTestAxisGridEh, TCustomDBAxisGridEh>("TTestAxisGridEh")
+      .Property("Columns", &TTestAxisGridEh::AxisBars, &TTestAxisGridEh::SetAxisBars);
+    RegisterClassInfo<TPartsForm, TForm>("TPartsForm")
+      .Handler("GridColumns0CellButtons0Click", &TPartsForm::GridColumns0CellButtons0Click);
+  }
+
+  int LayoutCount = 0;
+  int DataChangedCount = 0;
+  bool FailLayout = false;
+  std::optional<bool> StatedReadOnly;
+
+private:
+  std::unique_ptr<TFont> FTitleFont = std::make_unique<TFont>();
+  Integer FSelectedIndex = 0;
+};
+
+template <class T>
+T* Find(const TComponent* Form, const char* Name)
+{
+  auto* C = dynamic_cast<T*>(Form->FindComponent(QString::fromLatin1(Name)));
+  EXPECT_NE(C, nullptr) << Name;
+  return C;
+}
+
+// Two related tables: groups of parts and the parts, each in a group.
+inline void MakeTables()
+{
+  testsupport::OdbcSession S;
+  for (const char* Sql : {
+         "drop table if exists ax_part",
+         "drop table if exists ax_group",
+         "create table ax_group (id int4 primary key, s_name varchar(40) not null)",
+         "create table ax_part (id int4 primary key, group_id int4 not null references ax_group(id),"
+         " s_name varchar(40), n_qty numeric(12,3), b_done boolean, d_made date)",
+         "insert into ax_group values (1, 'Крепёж'), (2, 'Электрика')",
+         "insert into ax_part values (10, 1, 'Болт М8', 12.5, true, '2026-03-01'),"
+         " (11, 1, 'Гайка М8', 40, false, null), (12, 2, 'Кабель', 3, null, '2026-01-15')",
+       })
+    S.Exec(Sql);
+}
+
+// A form read from its description, whose query "Parts" reads the tables
+// above through a connection of the test.
+class AxisGridFormTest : public gui_test::GuiTest {
+protected:
+  void SetUp() override
+  {
+    GuiTest::SetUp();
+    RegisterDBClasses();
+    RegisterADOClasses();
+    TTestAxisGridEh::Register();
+    MakeTables();
+  }
+  void ReadForm(const char* FormText)
+  {
+    Db = std::make_unique<TADOConnection>(nullptr);
+    Db->SetLoginPrompt(false);
+    Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
+    Db->Open();
+    Form = new TPartsForm(Application, 0);
+    ReadComponentFromText(QString::fromUtf8(FormText), Form);
+    Parts = Find<TADOQuery>(Form, "Parts");
+    Parts->SetConnection(Db.get());
+    Grid = Find<TTestAxisGridEh>(Form, "Grid");
+  }
+  void TearDown() override
+  {
+    delete Form;
+    Form = nullptr;
+    GuiTest::TearDown();
+  }
+
+  std::unique_ptr<TADOConnection> Db;
+  TPartsForm* Form = nullptr;
+  TADOQuery* Parts = nullptr;
+  TTestAxisGridEh* Grid = nullptr;
+};
+
+// The form of most tests: a grid over the parts with a data source, and the
+// columns the test gives (empty for a grid of default bars).
+inline std::string PartsForm(const std::string& Columns)
+{
+  return R"(object PartsForm: TPartsForm
+  Left = 0
+  Top = 0
+  ClientHeight = 300
+  ClientWidth = 500
+  object Grid: TTestAxisGridEh
+    Left = 8
+    Top = 8
+    Width = 480
+    Height = 280
+    DataSource = PartsSource
+)" + Columns + R"(  end
+  object PartsSource: TDataSource
+    DataSet = Parts
+  end
+  object Parts: TADOQuery
+    SQL.Strings = (
+      'select p.id, p.s_name, p.n_qty, p.b_done, p.d_made, g.s_name as group_name'
+      'from ax_part p join ax_group g on g.id = p.group_id order by p.id')
+  end
+end
+)";
+}
+
+} // namespace axisgrid_test
