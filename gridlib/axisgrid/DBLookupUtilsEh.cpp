@@ -323,18 +323,14 @@ void TDBLookupDataEh::UpdateDataFields()
     TField* F = ColumnField();
     const bool FieldIsLookup =
       F && !F->ComponentState().Contains(csDestroying) && F->FieldKind() == fkLookup;
-    if (!FieldIsLookup) {
-      FDataLink->SetDataSource(FKeyFieldNames.isEmpty() ? nullptr : DataSource());
-      if (TDataSet* DS = FDataLink->DataSet())
-        GetFieldsArrayByNamesEh(DS, nullptr, FKeyFieldNames, FKeyFields);
-      SetLookupInDataField(false);
-    } else {
-      FDataLink->SetDataSource(F->KeyFields().isEmpty() ? nullptr : DataSource());
-      TDataSet* DS = FDataLink->DataSet();
-      if (DS && DS->Active())
-        GetFieldsArrayByNamesEh(DS, nullptr, F->KeyFields(), FKeyFields);
-      SetLookupInDataField(true);
-    }
+    const String Names = FieldIsLookup ? F->KeyFields() : FKeyFieldNames;
+    FDataLink->SetDataSource(Names.isEmpty() ? nullptr : DataSource());
+    // A closed dataset may have no fields yet: closing the grid's data must
+    // not raise "field not found".
+    TDataSet* DS = FDataLink->DataSet();
+    if (DS && DS->Active())
+      GetFieldsArrayByNamesEh(DS, nullptr, Names, FKeyFields);
+    SetLookupInDataField(FieldIsLookup);
     UpdateListFields();
   }
   UpdateLookupIsSetUp();

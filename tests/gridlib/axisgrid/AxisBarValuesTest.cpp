@@ -261,6 +261,76 @@ TEST_F(AxisBarValuesTest, LookupDatasetLinkedToTheGridsSourceIsCircular)
   L->SetLookupDataSet(nullptr);
 }
 
+TEST_F(AxisBarValuesTest, LookupFieldLendsItsSettingsAndRefusesOwnOnes)
+{
+  Groups->Open();
+  Items->Open();   // the columns, as persistent fields
+  Items->Close();
+  for (Integer I = 0; I < Items->FieldDefs()->Count(); ++I)
+    Items->FieldDefs()->Items(I)->CreateField(Items.get())->SetDataSet(Items.get());
+  auto* Name = new TWideStringField(Items.get());
+  Name->SetFieldName(S("group_name"));
+  Name->SetSize(40);
+  Name->SetFieldKind(fkLookup);
+  Name->SetLookupDataSet(Groups.get());
+  Name->SetKeyFields(S("group_id"));
+  Name->SetLookupKeyFields(S("id"));
+  Name->SetLookupResultField(S("s_name"));
+  Name->SetDataSet(Items.get());
+  Items->Open();
+  TAxisBarEh* Bar = AddBar("group_name");
+  TDBLookupDataEh* L = Bar->LookupParams();
+  ASSERT_EQ(Bar->Field(), Name);
+  EXPECT_TRUE(L->LookupInDataField());
+  EXPECT_FALSE(L->LookupDataIsStored());
+  EXPECT_EQ(L->KeyFieldNames(), S("group_id"));
+  EXPECT_EQ(L->LookupDataSet(), Groups.get());
+  EXPECT_TRUE(L->LookupActive());
+  GoTo(2);
+  EXPECT_EQ(Bar->DisplayText(), S("Инструмент"));
+  for (auto Set : {+[](TDBLookupDataEh* D) { D->SetLookupDataSet(nullptr); },
+                   +[](TDBLookupDataEh* D) { D->SetKeyFieldNames(S("ka")); },
+                   +[](TDBLookupDataEh* D) { D->SetLookupDisplayFieldName(S("id")); }}) {
+    try {
+      Set(L);
+      ADD_FAILURE() << "own settings on a lookup field must raise";
+    } catch (const EDatabaseError& E) {
+      EXPECT_EQ(E.Message(), S("Property already defined by lookup field"));
+    }
+  }
+  EXPECT_EQ(L->LookupDataSet(), Groups.get());
+  EXPECT_EQ(Bar->DisplayText(), S("Инструмент"));
+}
+
+TEST_F(AxisBarValuesTest, RowLookupOfAMemoryTableReadsThatRow)
+{
+  Groups->Open();
+  TMemTableEh Rows(nullptr);
+  Rows.FieldDefs()->Add(S("group_id"), ftInteger);
+  Rows.CreateDataSet();
+  for (int Id : {3, 1, 99}) {
+    Rows.Append();
+    Rows.FieldByName(S("group_id"))->SetAsInteger(Id);
+    Rows.Post();
+  }
+  Rows.First();
+  Source->SetDataSet(&Rows);
+  TAxisBarEh* Bar = AddGroupLookup(AddBar("group_id"));
+  ASSERT_TRUE(Bar->LookupParams()->LookupActive());
+  const char* Expected[] = {"Инструмент", "Крепёж", ""};
+  for (Integer Row = 0; Row < 3; ++Row) {
+    Variant Value;
+    Bar->LookupParams()->GetLookupValueOfRecord(Row, Value);
+    EXPECT_EQ(VarToStr(Value), S(Expected[Row])) << Row;
+  }
+  EXPECT_EQ(Rows.FieldByName(S("group_id"))->AsInteger(), 3) << "the current row stays";
+  // Back to a closed dataset without fields: nothing to resolve, no error.
+  Source->SetDataSet(Items.get());
+  EXPECT_FALSE(Bar->LookupParams()->LookupActive());
+  Items->Open();
+  EXPECT_TRUE(Bar->LookupParams()->LookupActive());
+}
+
 TEST_F(AxisBarValuesTest, RowLookupWithoutMemoryTableAnswersNull)
 {
   Groups->Open();
