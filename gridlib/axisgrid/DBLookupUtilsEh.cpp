@@ -33,6 +33,22 @@ bool DataSetIsLinkedToSource(TDataSet* DataSet, TDataSource* Source)
   return false;
 }
 
+// The lookup's own data source; it also hears when the own lookup dataset is
+// freed while the settings come from a lookup field.
+class TLookupSourceEh : public TDataSource {
+public:
+  TLookupSourceEh() : TDataSource(nullptr) {}
+  std::function<void(TComponent*)> OnRemoved;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override
+  {
+    TDataSource::Notification(AComponent, Operation);
+    if (Operation == opRemove && OnRemoved)
+      OnRemoved(AComponent);
+  }
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -153,12 +169,18 @@ void TListSourceLinkEh::DataSetChanged()
 TDBLookupDataEh::TDBLookupDataEh(TAxisBarEh* AColumn)
   : FAxisBar(AColumn),
     FDataLink(std::make_unique<TDataSourceLinkEh>()),
-    FInternalLookupSource(std::make_unique<TDataSource>(nullptr)),
+    FInternalLookupSource(std::make_unique<TLookupSourceEh>()),
     FLookupLink(std::make_unique<TListSourceLinkEh>()),
     FLookupListCache(std::make_unique<TLookupListEh>())
 {
   FDataLink->FLookupData = this;
   FInternalLookupSource->SetName(QStringLiteral("FInternalLookupSource"));
+  static_cast<TLookupSourceEh*>(FInternalLookupSource.get())->OnRemoved = [this](TComponent* AComponent) {
+    if (AComponent == FLookupDataSet) {
+      FLookupDataSet = nullptr;
+      UpdateListFields();
+    }
+  };
   FLookupLink->FLookupData = this;
   FLookupLink->SetDataSource(FInternalLookupSource.get());
 }
@@ -259,7 +281,11 @@ void TDBLookupDataEh::SetLookupDataSet(TDataSet* Value)
   CheckCanSetLookupProperty();
   if (Value == FLookupDataSet)
     return;
+  if (FLookupDataSet)
+    FLookupDataSet->RemoveFreeNotification(FInternalLookupSource.get());
   FLookupDataSet = Value;
+  if (Value)
+    Value->FreeNotification(FInternalLookupSource.get());
   LookupDataSetChanged();
   TCustomDBAxisGridEh* Grid = FAxisBar ? FAxisBar->Grid() : nullptr;
   if (Value && Grid)
@@ -352,6 +378,10 @@ void TDBLookupDataEh::SetLookupInDataField(bool Value)
 
 void TDBLookupDataEh::UpdateListFields()
 {
+  // A dataset that is being freed detaches from the internal source first,
+  // which takes back the free notification: forget it here.
+  if (FLookupDataSet && FLookupDataSet->ComponentState().Contains(csDestroying))
+    FLookupDataSet = nullptr;
   FLookupDisplayField = nullptr;
   FLookupKeyFields.clear();
   FLookupLink->SetDataSource(FInternalLookupSource.get());

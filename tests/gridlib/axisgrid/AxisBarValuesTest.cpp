@@ -219,6 +219,24 @@ TEST_F(AxisBarValuesTest, LookupCacheFollowsTheLookupDatasetClosingAndReopening)
   EXPECT_EQ(Bar->DisplayText(), S("Прочее"));
 }
 
+TEST_F(AxisBarValuesTest, FreedLookupDatasetIsForgotten)
+{
+  Groups->Open();
+  Items->Open();
+  TAxisBarEh* Bar = AddGroupLookup(AddBar("group_id"));
+  TDBLookupDataEh* L = Bar->LookupParams();
+  GoTo(1);
+  ASSERT_EQ(Bar->DisplayText(), S("Крепёж"));
+  Groups.reset();
+  EXPECT_EQ(L->LookupDataSet(), nullptr);
+  EXPECT_FALSE(L->LookupIsSetUp());
+  EXPECT_EQ(Bar->DisplayText(), S("1"));
+  Groups = NewQuery("select id, s_name from lk_group");
+  Groups->Open();
+  L->SetLookupDataSet(Groups.get());
+  EXPECT_EQ(Bar->DisplayText(), S("Крепёж"));
+}
+
 TEST_F(AxisBarValuesTest, RefusedLookupSettingsLeaveTheLookupWorking)
 {
   Groups->Open();
