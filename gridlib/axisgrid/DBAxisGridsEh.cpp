@@ -1098,17 +1098,20 @@ void TCustomDBAxisGridEh::Notification(TComponent* AComponent, TOperation Operat
   }
   if (FDataLink && AComponent == DataSource())
     SetDataSource(nullptr);
-  if (auto* Field = dynamic_cast<TField*>(AComponent); Field && FDataLink)
-    FieldRemoved(Field);
+  if (FDataLink)
+    FieldRemoved(AComponent);
 }
 
-void TCustomDBAxisGridEh::FieldRemoved(TField* Field)
+// A field being freed is no longer a TField here: it is known by address
+// only, and its dataset is the link's.
+void TCustomDBAxisGridEh::FieldRemoved(TComponent* Field)
 {
-  TDataSet* DS = Field->DataSet();
+  auto BoundTo = [Field](TAxisBarEh* Bar) { return Bar->FField && static_cast<TComponent*>(Bar->FField) == Field; };
+  TDataSet* DS = FDataLink->DataSet();
   bool Relayout = false;
   for (Integer I = 0; I < FAxisBars->Count(); ++I) {
     TAxisBarEh* Bar = FAxisBars->AxisBar(I);
-    if (Bar->FField != Field)
+    if (!BoundTo(Bar))
       continue;
     if (DS && DS->ControlsDisabled())
       Bar->FField = nullptr;
@@ -1119,7 +1122,7 @@ void TCustomDBAxisGridEh::FieldRemoved(TField* Field)
     return;
   BeginLayout();
   for (Integer I = 0; I < FAxisBars->Count(); ++I)
-    if (FAxisBars->AxisBar(I)->FField == Field)
+    if (BoundTo(FAxisBars->AxisBar(I)))
       FAxisBars->AxisBar(I)->SetField(nullptr);
   if (!DS || DS->ControlsDisabled())
     EndLayoutDeferred();

@@ -1262,7 +1262,7 @@ private:
   void DeleteNonStoredBarsAfterStored();
   void LayoutDefaultBars();
   bool HasFieldInMap(TField* Field) const;
-  void FieldRemoved(TField* Field);
+  void FieldRemoved(TComponent* Field);
 
   TDBGridEhAllowedOperations FAllowedOperations = {alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
   std::unique_ptr<TGridAxisBarsEh> FAxisBars;

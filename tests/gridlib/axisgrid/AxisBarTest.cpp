@@ -315,6 +315,39 @@ TEST_F(AxisBarTest, StreamOfThreeBarsReplacesFive)
   EXPECT_EQ(Other.AxisBars()->Count(), 3) << "a failed load leaves the bars";
 }
 
+// Records what the collection and the grid hear when a bar goes.
+class TRecordingBarsEh : public TGridAxisBarsEh {
+public:
+  TRecordingBarsEh(TCustomDBAxisGridEh* Grid, QStringList* Log)
+    : TGridAxisBarsEh(Grid, TTestAxisBarEh::StaticClass()), FLog(Log) {}
+  void ItemRemovingOrMoving(TAxisBarEh* Item, Integer Kind) override
+  {
+    *FLog << QStringLiteral("%1 %2").arg(Item->FieldName()).arg(Kind);
+  }
+private:
+  QStringList* FLog;
+};
+
+class TRecordingGridEh : public TTestAxisGridEh {
+public:
+  TRecordingGridEh() : TTestAxisGridEh(nullptr) { CreateParts(); }
+  TGridAxisBarsEh* CreateAxisBars() override { return new TRecordingBarsEh(this, &Log); }
+  void AxisBarDeleting(TAxisBarEh* AxisBar) override { Log << QStringLiteral("deleting ") + AxisBar->FieldName(); }
+  QStringList Log;
+};
+
+TEST_F(AxisBarTest, DeletingAndMovingAreReportedInOrder)
+{
+  TRecordingGridEh Recording;
+  for (const char* Name : {"a", "b", "c"})
+    Recording.AxisBars()->Add()->SetFieldName(QString::fromLatin1(Name));
+  Recording.Bar(2)->SetIndex(0);
+  Recording.AxisBars()->Delete(1);
+  // The freed item leaving its collection may follow as an extraction.
+  EXPECT_TRUE(Recording.Log.join(QLatin1Char(';')).startsWith(QStringLiteral("c 2;deleting a;a 1")))
+    << Recording.Log.join(QLatin1Char(';')).toStdString();
+}
+
 TEST(AxisGridRoutines, LightenMixColour)
 {
   struct Case {

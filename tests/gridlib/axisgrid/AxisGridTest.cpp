@@ -213,6 +213,34 @@ TEST_F(AxisGridTest, RemovedDataSourceLeavesTheGrid)
   EXPECT_EQ(Grid->AxisBars()->Count(), 1);
 }
 
+TEST_F(AxisGridTest, FieldsFreedWhileControlsAreDisabledAreForgotten)
+{
+  ReadForm(PartsForm(StoredColumns).c_str());
+  Parts->Open();
+  const int Start = Grid->LayoutCount;
+  Parts->DisableControls();
+  Parts->Close();
+  EXPECT_EQ(Grid->Bar(0)->Field(), nullptr) << "no bar keeps a freed field";
+  EXPECT_EQ(Grid->Bar(2)->Field(), nullptr);
+  EXPECT_EQ(Grid->LayoutCount, Start) << "no layout while the controls are disabled";
+  Parts->Open();
+  Parts->EnableControls();
+  EXPECT_EQ(Grid->Bar(0)->Field(), Parts->FieldByName(QStringLiteral("s_name")));
+}
+
+TEST_F(AxisGridTest, ReadOnlyRefreshesDataButNotWhileReading)
+{
+  ReadForm(PartsForm("    ReadOnly = True\n").c_str());
+  EXPECT_TRUE(Grid->ReadOnly());
+  EXPECT_EQ(Grid->DataChangedCount, 0) << "not while the description is read";
+  Parts->Open();
+  const int Before = Grid->DataChangedCount;
+  Grid->SetReadOnly(false);
+  EXPECT_EQ(Grid->DataChangedCount, Before + 1);
+  Grid->SetReadOnly(false);
+  EXPECT_EQ(Grid->DataChangedCount, Before + 1) << "unchanged";
+}
+
 // Which operations may change data, by allowed operations, dataset state and
 // read-only flags. The grid's checks come before any edit state is entered.
 TEST_F(AxisGridTest, EditRules)
