@@ -520,3 +520,23 @@ TEST_F(AxisBarValuesTest, FailedWritesReachTheCaller)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AxisBarValuesTest, TypedCharactersAcceptedByFieldKind)
+{
+  Items->Open();
+  TAxisBarEh* Qty = AddBar("n_qty");
+  TAxisBarEh* Code = AddBar("s_code");
+  TAxisBarEh* Keyed = AddBar("n_level");
+  Keyed->KeyList()->SetText(S("0\n1"));
+  TAxisBarEh* Unbound = AddBar("no_such_field");
+  EXPECT_EQ(Qty->GetAcceptableEditText(S("-12a,5 ")), S("-125")) << "integers take digits and signs";
+  EXPECT_EQ(Code->GetAcceptableEditText(S("Б-12 x")), S("Б-12 x"));
+  EXPECT_EQ(Keyed->GetAcceptableEditText(S("да")), S("да")) << "a key list takes any text";
+  EXPECT_FALSE(Unbound->CanEditAcceptKey(QLatin1Char('1')));
+  Unbound->OnUpdateData = [](TObject*, String&, Variant&, bool&, bool&) {};
+  EXPECT_TRUE(Unbound->CanEditAcceptKey(QLatin1Char('1'))) << "a handler may take text without a field";
+}
+
+} // namespace
