@@ -36,12 +36,11 @@ void SetupDatePageGrid(TCustomCalendarViewEh* View, Integer Cols, Integer Rows, 
   View->SetBorderStyle(TBorderStyle::bsNone);
   View->HorzScrollBar()->SetVisibleMode(sbNeverShowEh);
   View->VertScrollBar()->SetVisibleMode(sbNeverShowEh);
-  View->SetFixedColCount(0);
-  View->SetFixedRowCount(0);
-  View->SetColCount(Cols);
-  View->SetRowCount(Rows);
+  // Fixed cells first: the counts include them.
   View->SetFixedColCount(FixedCols);
   View->SetFixedRowCount(FixedRows);
+  View->SetColCount(Cols);
+  View->SetRowCount(Rows);
   View->EndUpdateBoundaries();
 }
 
@@ -557,6 +556,9 @@ void TDaysCalendarViewEh::UpdateDatesInfo()
   ICalendarPickerEh* Picker = Calendar();
   for (Integer I = 0; I < FDatesInfoList.Count(); ++I) {
     TDaysCalendarViewDayInfoItem* Item = DayInfo(I);
+    Item->SetIsHoliday(false);
+    if (!InCalendarRange(TDateTime(FStartDate.Val + I)))
+      continue;
     if (Picker)
       Picker->GetDayInfo(Item, TDateTime(FStartDate.Val + I));
     else
@@ -602,6 +604,9 @@ void TDaysCalendarViewEh::DrawDayCell(Integer ACol, Integer ARow, TGridDrawState
   const bool Selected = DateOf(Day).Val == DateOf(FDate).Val;
   DrawCellBackground(ARect, Hot, Selected, DateOf(Day).Val == Date().Val);
   const TCustomCalendarViewPaintBufferEh& B = *FPaintBuffer;
+  // Days past the calendar's limits stay blank.
+  if (!InCalendarRange(DateOf(Day)))
+    return;
   const bool InMonth = StartOfTheMonth(Day).Val == StartOfTheMonth(FDate).Val;
   const bool Holiday = GlobalGridLibManager()->DateTimeCalendarPickerHighlightHolidays() && Index >= 0 &&
                        Index < FDatesInfoList.Count() && DayInfo(Index)->IsHoliday();
@@ -610,9 +615,7 @@ void TDaysCalendarViewEh::DrawDayCell(Integer ACol, Integer ARow, TGridDrawState
                                         : InMonth ? B.HolidayFontColor : B.HolidayOutsidePeriodFontColor);
   else if (!InMonth)
     Canvas()->Font()->SetColor(B.OutsidePeriodCellFontColor);
-  // Days past the calendar's limits stay blank.
-  if (InCalendarRange(DateOf(Day)) || InCalendarRange(Day))
-    WriteCellCentered(ARect, FormatDateTime(QStringLiteral("D"), Day));
+  WriteCellCentered(ARect, FormatDateTime(QStringLiteral("D"), Day));
 }
 
 void TDaysCalendarViewEh::DrawWeekDayTitleCell(Integer ACol, Integer, TGridDrawState, TRect ARect)

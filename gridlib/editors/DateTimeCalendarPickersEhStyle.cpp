@@ -239,6 +239,8 @@ void BlendStretchedEh(TBitmap* Dest, TBitmap* Src, const TRect& DestRect, Intege
 
 void FillBitmapEh(TBitmap* Bitmap, TColor Color)
 {
+  if (Bitmap->Width() <= 0 || Bitmap->Height() <= 0)
+    return;
   Bitmap->Canvas()->Brush()->SetStyle(bsSolid);
   Bitmap->Canvas()->Brush()->SetColor(Color);
   Bitmap->Canvas()->FillRect(TRect(0, 0, Bitmap->Width(), Bitmap->Height()));
@@ -278,11 +280,14 @@ void TImageTransformatorEh::Reset(TWinControl* Control1, TWinControl* Control2)
   FBitmap1->SetSize(W, H);
   FResultBitmap->SetSize(W, H);
   FillBitmapEh(FBitmap1.get(), Back);
-  if (Control1)
+  if (Control1 && W > 0 && H > 0)
     Control1->PaintTo(FBitmap1->Canvas()->Handle(), 0, 0);
   FBitmap2->SetSize(W, H);
   FillBitmapEh(FBitmap2.get(), Back);
   FillBitmapEh(FResultBitmap.get(), Back);
+  // Nothing to capture before the transformator has a size.
+  if (W == 0 || H == 0)
+    return;
   if (Control2) {
     Control2->PaintTo(FBitmap2->Canvas()->Handle(), 0, 0);
     FResultBitmap->Canvas()->Draw(0, 0, FBitmap2.get());
@@ -354,6 +359,8 @@ void TImageTransformatorEh::DrawFrame(Integer T)
   T = std::clamp(T, 0, Total);
   const Integer W = FResultBitmap->Width();
   const Integer H = FResultBitmap->Height();
+  if (W <= 0 || H <= 0)
+    return;
   FillBitmapEh(FResultBitmap.get(), StyleColor(clWindow));
   const Integer A = Integer(Round(double(T) * 255 / Total));
   const Integer D = Integer(Round(double(T) * W / Total));
@@ -401,5 +408,7 @@ void TImageTransformatorEh::DrawZoomFrame(TBitmap* Coarse, TBitmap* Fine, double
 
 void TImageTransformatorEh::Paint()
 {
+  if (FResultBitmap->Empty())
+    return;
   Canvas()->Draw(0, 0, FResultBitmap.get());
 }
