@@ -45,6 +45,7 @@ public:
       Current->SetVisible(false);
     Current = View;
     View->SetVisible(true);
+    View->HandleNeeded();
     View->SetDateTime(FDateTime);
   }
   TObjectListEh* CalendarViewList() override { return &Views; }
@@ -81,6 +82,7 @@ public:
       Current->SetVisible(false);
     Current = View;
     View->SetVisible(true);
+    View->HandleNeeded();
     View->SetDateTime(Value);
   }
 
@@ -289,6 +291,8 @@ TEST_F(CalendarViewsTest, ClicksPickZoomInAndRightClickZoomsOut)
   Form->Show();
   Application->ProcessMessages();
   Host->Start(Months, D(2023, 1, 31));
+  Application->ProcessMessages();
+  EXPECT_EQ(Months->ColWidths(1), Months->ClientWidth() / 4);
   // March is column 2 of row 0: the press picks, the click opens the days.
   const TRect March = Months->CalcCellRect(2, 0);
   gui_test::Click(Months, QPoint(March.Left + 3, March.Top + 3));
@@ -296,6 +300,7 @@ TEST_F(CalendarViewsTest, ClicksPickZoomInAndRightClickZoomsOut)
   EXPECT_EQ(Host->Current, Days);
   EXPECT_EQ(Host->InputMethod(), iimMouseEh);
   // A click on the day names changes nothing; a day cell picks the date.
+  Application->ProcessMessages();
   const TRect Title = Days->CalcCellRect(3, 0);
   gui_test::Click(Days, QPoint(Title.Left + 3, Title.Top + 3));
   EXPECT_EQ(Host->Selections, 0);
@@ -308,6 +313,7 @@ TEST_F(CalendarViewsTest, ClicksPickZoomInAndRightClickZoomsOut)
   EXPECT_EQ(Host->Current, Months);
   // A year cell standing for a date that does not exist still zooms in.
   Host->Start(Years, D(2024, 2, 29));
+  Application->ProcessMessages();
   const TRect Y2023 = Years->CalcCellRect(0, 1);
   gui_test::Click(Years, QPoint(Y2023.Left + 3, Y2023.Top + 3));
   EXPECT_EQ(Text(Host->DateTime()), Text(D(2024, 2, 29)));
