@@ -98,6 +98,8 @@ private:
   TInteractiveInputMethodEh FInputMethod = iimKeyboardEh;
 };
 
+Byte Red(TColor C) { return Byte(Cardinal(C) & 0xFF); }
+Byte Blue(TColor C) { return Byte((Cardinal(C) >> 16) & 0xFF); }
 TDateTime D(Word Y, Word M, Word Day) { return EncodeDate(Y, M, Day); }
 TDateTime DT(Word Y, Word M, Word Day, Word H, Word N) { return EncodeDateTime(Y, M, Day, H, N, 0, 0); }
 String Text(TDateTime Value) { return FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn"), Value); }
@@ -454,8 +456,6 @@ TEST_F(CalendarViewsTest, CalendarFontsFollowTheMasterFont)
 
 namespace {
 
-Byte Red(TColor C) { return Byte(Cardinal(C) & 0xFF); }
-Byte Blue(TColor C) { return Byte((Cardinal(C) >> 16) & 0xFF); }
 
 void Fill(TBitmap* Bitmap, TColor Color)
 {
@@ -598,4 +598,36 @@ TEST_F(TransformatorTest, NoTimeOrNoCellStillEndsOnTheNewPicture)
   Clock.Advance(400);
   EXPECT_EQ(At(50, 25), clBlue);
   EXPECT_EQ(Finished, 3);
+}
+
+TEST_F(CalendarViewsTest, ColoursFollowLightAndDarkStyles)
+{
+  TDateTimeCalendarPickerDrawStyleEh* S = DateTimeCalendarPickerDrawStyle();
+  TStyleManager::SetSystemThemesEnabled(false);
+  const TColor LightHot = S->HotTrackCellBrushColor();
+  const TColor LightHoliday = S->HolidayFontColor();
+  EXPECT_NE(LightHot, S->NormalCellBrushColor());
+  EXPECT_NE(LightHot, S->SelectedCellBrushColor());
+  TStyleManager::SetSystemThemesEnabled(true);
+
+  // A dark style: the hot brush is computed again for its colours, and
+  // holidays are drawn lighter so that they read on the dark window.
+  ASSERT_TRUE(TStyleManager::TrySetStyle(QStringLiteral("Graphite"), false));
+  const TColor DarkHot = S->HotTrackCellBrushColor();
+  EXPECT_NE(DarkHot, LightHot);
+  EXPECT_NE(DarkHot, S->NormalCellBrushColor());
+  EXPECT_LT(LuminanceOfColorEh(S->NormalCellBrushColor()), 128);
+  EXPECT_GT(LuminanceOfColorEh(S->HolidayFontColor()), LuminanceOfColorEh(LightHoliday));
+  Form->Show();
+  Host->Start(Days, IncDay(Date(), 13));
+  Application->ProcessMessages();
+  EXPECT_TRUE(SaveScreenshot(Days, gui_test::OutputPath(QStringLiteral("calendar_days_dark.png"))));
+  TStyleManager::TrySetStyle(QStringLiteral("Windows"), false);
+
+  // Another base colour for holidays.
+  S->SetHolidayBaseFontColor(clBlue);
+  const TColor Holiday = S->HolidayFontColor();
+  EXPECT_GT(Blue(Holiday), Red(Holiday));
+  S->SetHolidayBaseFontColor(clDefault);
+  EXPECT_EQ(S->HolidayFontColor(), LightHoliday);
 }
