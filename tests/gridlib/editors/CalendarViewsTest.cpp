@@ -380,6 +380,12 @@ TEST_F(CalendarViewsTest, DaysPageFitsEveryMonthWhateverTheFirstWeekday)
   EXPECT_EQ(Text(Days->StartDate()), Text(D(2026, 2, 24)));
   EXPECT_EQ(DayCellOf(D(2026, 3, 1)), TGridCoord(6, 1));
   EXPECT_EQ(DayCellOf(D(2026, 3, 31)), TGridCoord(1, 6));
+
+  // A change of the format settings reaches the page as a settings message.
+  FormatSettings.FirstDayOfWeek = 6;
+  Days->Perform(CM_WININICHANGE, 0, 0);
+  EXPECT_EQ(Days->FirstWeekDayNum(), 6);
+  EXPECT_EQ(Text(Days->StartDate()), Text(D(2026, 3, 1)));
 }
 
 TEST_F(CalendarViewsTest, InfoTextsAndRanges)
@@ -630,4 +636,26 @@ TEST_F(CalendarViewsTest, ColoursFollowLightAndDarkStyles)
   EXPECT_GT(Blue(Holiday), Red(Holiday));
   S->SetHolidayBaseFontColor(clDefault);
   EXPECT_EQ(S->HolidayFontColor(), LightHoliday);
+}
+
+TEST_F(CalendarViewsTest, HotCellShowsOnlyWhileTheMouseIsUsed)
+{
+  TStyleManager::SetSystemThemesEnabled(false);
+  Form->Show();
+  Host->Start(Months, D(2023, 1, 15));
+  Application->ProcessMessages();
+  const TRect R = Months->CalcCellRect(2, 1);
+  const QPoint P(R.Left + 5, R.Top + 5);
+  Months->Perform(WM_MOUSEMOVE, 0, MakeLParam(Word(P.x()), Word(P.y())));
+  EXPECT_EQ(Host->InputMethod(), iimMouseEh);
+  const auto CellColour = [&] {
+    TBitmap Image(Months->Width(), Months->Height());
+    Months->PaintTo(Image.Canvas()->Handle(), 0, 0);
+    return Image.Canvas()->Pixels(R.Left + 2, R.Top + 2);
+  };
+  EXPECT_EQ(CellColour(), DateTimeCalendarPickerDrawStyle()->HotTrackCellBrushColor());
+  // Keys take the hot mark away while the mouse rests.
+  Host->SetInputMethod(iimKeyboardEh);
+  EXPECT_EQ(CellColour(), DateTimeCalendarPickerDrawStyle()->NormalCellBrushColor());
+  TStyleManager::SetSystemThemesEnabled(true);
 }
