@@ -407,3 +407,407 @@ void RegisterDateTimeCalendarPickersEhClasses();
 // ---------------------------------------------------------------------------
 // Time views and the picker
 
+
+#include "gridlib/editors/DropDownFormEh.h"
+
+#include <array>
+#include <vector>
+
+// The picker a time view belongs to (nullptr: none; the view is inert).
+TDateTimeCalendarPickerEh* PickerOfViewEh(const TCustomCalendarViewEh* View);
+
+// The choice grids of the time: a click picks at once, the time page is
+// one click or Enter away.
+class TTimeUnitCalendarViewEh : public TCustomCalendarViewEh {
+  VELMORA_CLASS(TTimeUnitCalendarViewEh)
+  using inherited = TCustomCalendarViewEh;
+public:
+  explicit TTimeUnitCalendarViewEh(TComponent* AOwner);
+  // There is no finer page; back goes to the time page.
+  bool SelectNextView(bool Forward, bool Animated) override;
+
+protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  // One choice cell: hot and selected as the date views draw them.
+  void DrawChoiceCell(const TRect& ARect, TGridDrawState State, bool Selected, const String& Text);
+};
+
+// The 24 hours, 8 x 3.
+class THours24CalendarViewEh : public TTimeUnitCalendarViewEh {
+  VELMORA_CLASS(THours24CalendarViewEh)
+  using inherited = TTimeUnitCalendarViewEh;
+public:
+  explicit THours24CalendarViewEh(TComponent* AOwner);
+  // The hour a cell stands for; -1 for a caption.
+  virtual Integer CellHour(Integer ACol, Integer ARow) const { return ACol + 8 * ARow; }
+  void MoveHorz(bool Forward) override;
+  void MoveVert(bool Forward) override;
+  bool DateInViewRange(TDateTime ADateTime) override;
+  String GetDateInfoText() override;
+  TDateTime GetNextPeriodDate(TDateTime ADateTime, bool MoveForward) override;
+  bool ShowTodayInfo() override { return false; }
+  bool TryDateFromCell(TGridCoord Cell, TDateTime& ADateTime) override;
+
+protected:
+  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override;
+  void CellMouseClick(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos, TRect CellRect,
+                      TShiftState Shift) override;
+};
+
+// The hours in an AM and a PM half, each under its caption row.
+class THours12CalendarViewEh : public THours24CalendarViewEh {
+  VELMORA_CLASS(THours12CalendarViewEh)
+  using inherited = THours24CalendarViewEh;
+public:
+  explicit THours12CalendarViewEh(TComponent* AOwner);
+  Integer CellHour(Integer ACol, Integer ARow) const override;
+  void MoveVert(bool Forward) override;
+
+protected:
+  void Paint() override;
+  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override;
+  void CellMouseClick(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos, TRect CellRect,
+                      TShiftState Shift) override;
+
+private:
+  void DrawCaptionRow(Integer ARow);
+  bool FRow0Drawn = false;
+  bool FRow3Drawn = false;
+};
+
+// Minutes in steps of five, 4 x 3.
+class TMinutesCalendarViewEh : public TTimeUnitCalendarViewEh {
+  VELMORA_CLASS(TMinutesCalendarViewEh)
+  using inherited = TTimeUnitCalendarViewEh;
+public:
+  explicit TMinutesCalendarViewEh(TComponent* AOwner);
+  void MoveHorz(bool Forward) override;
+  void MoveVert(bool Forward) override;
+  bool DateInViewRange(TDateTime ADateTime) override;
+  String GetDateInfoText() override;
+  TDateTime GetNextPeriodDate(TDateTime ADateTime, bool MoveForward) override;
+  bool ShowTodayInfo() override { return false; }
+  bool TryDateFromCell(TGridCoord Cell, TDateTime& ADateTime) override;
+
+protected:
+  // The minute of FDate, or the second in the seconds grid.
+  virtual Word UnitOf(TDateTime Value) const;
+  virtual TDateTime Step(TDateTime Value, Integer N) const;
+  virtual TDateTime Snap(TDateTime Value) const;
+  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override;
+  void CellMouseClick(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos, TRect CellRect,
+                      TShiftState Shift) override;
+};
+
+// Seconds in steps of five, the same grid.
+class TSecondsCalendarViewEh : public TMinutesCalendarViewEh {
+  VELMORA_CLASS(TSecondsCalendarViewEh)
+  using inherited = TMinutesCalendarViewEh;
+public:
+  explicit TSecondsCalendarViewEh(TComponent* AOwner);
+  bool DateInViewRange(TDateTime ADateTime) override;
+  String GetDateInfoText() override;
+  TDateTime GetNextPeriodDate(TDateTime ADateTime, bool MoveForward) override;
+  bool TryDateFromCell(TGridCoord Cell, TDateTime& ADateTime) override;
+
+protected:
+  Word UnitOf(TDateTime Value) const override;
+  TDateTime Step(TDateTime Value, Integer N) const override;
+  TDateTime Snap(TDateTime Value) const override;
+};
+
+// Moves a minute (second) to the nearest multiple of five; 58 and 59 go on
+// to the next hour (minute).
+TDateTime SnapToFiveMinutesEh(TDateTime Value);
+TDateTime SnapToFiveSecondsEh(TDateTime Value);
+
+enum TTimeCalendarViewActiveRegionEh { tcarHoursEh, tcarMinutesEh, tcarSecondsEh, tcarOKButtonEh };
+enum TTimeCalendarViewColTypeEh { tcvctHourEh, tcvctMinuteEh, tcvctSecondEh, tcvctAmPmEh, tcvctColonEh, tcvctBlankEh };
+enum TTimeCalendarViewPopupListKindEh { tclcHoursEh, tclcMinutesEh, tclcSecondsEh };
+enum TTimeCalendarViewPressedButtonTypeEh { tcpbtHoursUpEh, tcpbtHoursDownEh, tcpbtMinutesUpEh, tcpbtMinutesDownEh,
+                                            tcpbtSecondsUpEh, tcpbtSecondsDownEh };
+
+// The time page: up and down arrows over the hour, minute and second, and
+// OK; a click on a value opens its choice grid.
+class TTimeCalendarViewEh : public TCustomCalendarViewEh {
+  VELMORA_CLASS(TTimeCalendarViewEh)
+  using inherited = TCustomCalendarViewEh;
+public:
+  explicit TTimeCalendarViewEh(TComponent* AOwner);
+
+  virtual bool ProcessMouseWheel(TShiftState Shift, TPoint MousePos, bool Up);
+  // Action 0 steps down, 1 up, 2 enters.
+  virtual void HoursRegionAction(Integer Action);
+  virtual void MinutesRegionAction(Integer Action);
+  virtual void OKButtonRegionAction(Integer Action);
+  virtual void PopupListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void StartButtonRepeat(TGridCoord Cell, TTimeCalendarViewPressedButtonTypeEh ButtonType);
+  virtual void SecondsRegionAction(Integer Action);
+  virtual void SelectNextRegion(bool Forward);
+  virtual void RepeatTimerTimer(TObject* Sender);
+
+  // Steps within the day (hour) or the hour (minute, second): 23 up is 0.
+  void IncrementHour(Integer N);
+  void IncrementMinute(Integer N);
+  void IncrementSecond(Integer N);
+  void ResetGrid();
+  void ResetRegion();
+  bool AmPm12() const { return FHoursFormat == htfAmPm12hEh; }
+  TTimeCalendarViewActiveRegionEh ActiveRegion() const { return FActiveRegion; }
+  Integer OkButtonCol() const { return FOkButtonCol; }
+  TTimeCalendarViewColTypeEh ColType(Integer ACol) const;
+  const std::vector<TTimeCalendarViewActiveRegionEh>& VisibleRegions() const { return FVisibleRegions; }
+  TTimer* RepeatTimer() const { return FTimer; }
+
+  void UpdateCellSizes() override;
+  void DateTimeChanged() override;
+  String GetDateInfoText() override;
+  TDateTime GetNextPeriodDate(TDateTime ADateTime, bool MoveForward) override;
+  bool ShowTodayInfo() override { return false; }
+
+protected:
+  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override;
+  void CellMouseDown(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos, TRect CellRect,
+                     TShiftState Shift) override;
+  void CellMouseClick(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos, TRect CellRect,
+                      TShiftState Shift) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void WndProc(TMessage& Message) override;
+
+  void DrawSpinArrow(const TRect& ARect, bool Up);
+  void ClosePopupList(bool Accept);
+  void StartRepeatTimer(Cardinal Interval);
+  void StopRepeatTimer();
+  void UpdateLocaleTimeFormat();
+  Integer IndexOfVisibleRegion(TTimeCalendarViewActiveRegionEh Region) const;
+
+private:
+  // The step an arrow (or a repeat of it) makes.
+  void StepByButton(TTimeCalendarViewPressedButtonTypeEh ButtonType);
+  void RegionAction(Integer Action);
+  TCalendarDateTimeUnitsEh ShownTimeUnits() const;
+
+  TTimeCalendarViewActiveRegionEh FActiveRegion = tcarHoursEh;
+  TAmPmPosEh FAmPmPos = appAmPmSuffixEh;
+  std::vector<TTimeCalendarViewColTypeEh> FColTypes;
+  THoursTimeFormatEh FHoursFormat = htf24hEh;
+  Integer FOkButtonCol = 5;
+  TPopupListboxEh* FPopupList = nullptr;
+  TTimeCalendarViewPopupListKindEh FPopupListKind = tclcHoursEh;
+  TTimeCalendarViewPressedButtonTypeEh FPressedButtonType = tcpbtHoursUpEh;
+  TGridCoord FPressedCell{-1, -1};
+  // The cell under the mouse, kept while a button is held too.
+  TGridCoord FMouseCell{-1, -1};
+  std::array<void (TTimeCalendarViewEh::*)(Integer), 4> FRegionProcList;
+  TTimer* FTimer = nullptr;
+  std::vector<TTimeCalendarViewActiveRegionEh> FVisibleRegions;
+};
+
+enum TDateTimePickCalendarButtonStyleEh { cmpsPriorPeriodEh, cmpsNextPeriodEh };
+
+// The period arrows of the picker's header.
+class TDateTimePickCalendarButtonEh : public TSpeedButtonEh {
+  VELMORA_CLASS(TDateTimePickCalendarButtonEh)
+  using inherited = TSpeedButtonEh;
+public:
+  explicit TDateTimePickCalendarButtonEh(TComponent* AOwner);
+  TDateTimeCalendarPickerEh* PickCalendar() const;
+  TDateTimePickCalendarButtonStyleEh Style() const { return FStyle; }
+  void SetStyle(TDateTimePickCalendarButtonStyleEh Value);
+
+protected:
+  void Paint() override;
+
+private:
+  TDateTimePickCalendarButtonStyleEh FStyle = cmpsPriorPeriodEh;
+};
+
+// The header's label naming the shown period; a press goes one page up.
+class TDateTimePickCalendarDateInfoLabelEh : public TSpeedButtonEh {
+  VELMORA_CLASS(TDateTimePickCalendarDateInfoLabelEh)
+  using inherited = TSpeedButtonEh;
+public:
+  explicit TDateTimePickCalendarDateInfoLabelEh(TComponent* AOwner);
+  TDateTimeCalendarPickerEh* PickCalendar() const;
+
+protected:
+  void Paint() override;
+};
+
+// Today's date at the bottom; a press moves to today, a second one picks it.
+class TDateTimePickCalendarTodayInfoLabelEh : public TSpeedButtonEh {
+  VELMORA_CLASS(TDateTimePickCalendarTodayInfoLabelEh)
+  using inherited = TSpeedButtonEh;
+public:
+  explicit TDateTimePickCalendarTodayInfoLabelEh(TComponent* AOwner);
+  TDateTimeCalendarPickerEh* PickCalendar() const;
+
+protected:
+  void Paint() override;
+};
+
+// The date and time picker: a header with the period and its arrows, one
+// calendar page at a time, today's date below. Pages go from coarse
+// (decades) to fine (the time page).
+class TDateTimeCalendarPickerEh : public TCustomControlEh, public ICalendarPickerEh {
+  VELMORA_CLASS(TDateTimeCalendarPickerEh)
+  using inherited = TCustomControlEh;
+public:
+  explicit TDateTimeCalendarPickerEh(TComponent* AOwner);
+  ~TDateTimeCalendarPickerEh() override;
+
+  TDateTime DateTime() const override { return FDateTime; }
+  void SetDateTime(TDateTime Value) override;
+  // Slides the page when the value leaves the shown period.
+  void SetDateTimeAnimated(TDateTime Value) override;
+  TCalendarDateTimeUnitsEh TimeUnits() const { return FTimeUnits; }
+  void SetTimeUnits(TCalendarDateTimeUnitsEh Value);
+  TCustomCalendarViewEh* CurrentCalendarView() const { return FCurrentCalendarView; }
+  TInteractiveInputMethodEh InputMethod() const override { return FInputMethod; }
+  void SetInputMethod(TInteractiveInputMethodEh Value) override;
+  TDateTimePickCalendarPaintBufferEh* PaintBuffer() override { return FPaintBuffer.get(); }
+  // The pages the user can reach, coarsest first.
+  TObjectListEh* CalendarViewList() override { return FCalendarViewList.get(); }
+  TDecadesCalendarViewEh* DecadesView() const { return FDecadesView; }
+  TYearsCalendarViewEh* YearsView() const { return FYearsView; }
+  TMonthsCalendarViewEh* MonthsView() const { return FMonthsView; }
+  TDaysCalendarViewEh* DaysView() const { return FDaysView; }
+  THours24CalendarViewEh* Hours24View() const { return FHours24View; }
+  THours12CalendarViewEh* Hours12View() const { return FHours12View; }
+  TMinutesCalendarViewEh* MinutesView() const { return FMinutesView; }
+  TSecondsCalendarViewEh* SecondsView() const { return FSecondsView; }
+  TTimeCalendarViewEh* TimeView() const { return FTimeView; }
+  TImageTransformatorEh* ImageTransformator() const { return FImageTrans; }
+  TDateTimePickCalendarButtonEh* PriorPeriodButton() const { return FPriorPeriodButton; }
+  TDateTimePickCalendarButtonEh* NextPeriodButton() const { return FNextPeriodButton; }
+  TDateTimePickCalendarDateInfoLabelEh* DateInfoLabel() const { return FDateInfo; }
+  TDateTimePickCalendarTodayInfoLabelEh* TodayInfoLabel() const { return FTodayInfo; }
+
+  TDaysCalendarViewDayInfoItem* CreateDayInfoItem() override;
+  virtual TFont* GetMasterFont();
+  virtual void ChangeHeightAnimated(Integer NewHeight);
+  virtual void UpdateTodayInfo();
+  virtual void InfoLabelDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+  virtual void CalcRecommendedSize(Integer& AWidth, Integer& AHeight);
+  virtual void PeriodButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+  // 7: the user has chosen; 4, 5 and 6 (a time part set) change nothing.
+  virtual void UserActionDone(Integer Action);
+  void UpdatePaintBuffer() override;
+  void ShowCalendarView(TCustomCalendarViewEh* View, bool ZoomIn, bool Animated) override;
+  void NextPeriod(bool Animated) override;
+  void PriorPeriod(bool Animated) override;
+  virtual void UpdateCalendarViewList();
+  void DateTimeSelected() override;
+  void GetDayInfo(TDaysCalendarViewDayInfoItem* Item, TDateTime ADate) override;
+
+  void ResetStartCalendarView();
+  void RecomndedSize(Integer& RecClientWidth, Integer& RecClientHeight) { (void)RecClientWidth; (void)RecClientHeight; }
+  void ResizeToRecommended();
+  void ApplyCalendarFont();
+  void ResetCalendarFont();
+
+  TNotifyEvent OnDateTimeSelected;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateHandle() override;
+  void Resize() override;
+  void Paint() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void CMFontChanged(TMessage& Message) override;
+  void CMParentFontChanged(TMessage& Message) override;
+  void WndProc(TMessage& Message) override;
+
+  TPoint FMousePos{-1, -1};
+
+private:
+  // Starts the transformator's animation; it hides when it ends.
+  void RunTransform();
+  void TransformFinished(TObject* Sender);
+  bool WheelStep(TShiftState Shift, bool Down);
+
+  std::unique_ptr<TObjectListEh> FCalendarViewList;
+  TCustomCalendarViewEh* FCurrentCalendarView = nullptr;
+  TDateTimePickCalendarDateInfoLabelEh* FDateInfo = nullptr;
+  TDateTime FDateTime = 0;
+  TDaysCalendarViewEh* FDaysView = nullptr;
+  TDecadesCalendarViewEh* FDecadesView = nullptr;
+  THours12CalendarViewEh* FHours12View = nullptr;
+  THours24CalendarViewEh* FHours24View = nullptr;
+  TImageTransformatorEh* FImageTrans = nullptr;
+  TInteractiveInputMethodEh FInputMethod = iimKeyboardEh;
+  bool FInternalFontSet = false;
+  TMinutesCalendarViewEh* FMinutesView = nullptr;
+  TMonthsCalendarViewEh* FMonthsView = nullptr;
+  TDateTimePickCalendarButtonEh* FNextPeriodButton = nullptr;
+  std::unique_ptr<TDateTimePickCalendarPaintBufferEh> FPaintBuffer;
+  TDateTimePickCalendarButtonEh* FPriorPeriodButton = nullptr;
+  TSecondsCalendarViewEh* FSecondsView = nullptr;
+  TCalendarDateTimeUnitsEh FTimeUnits;
+  TTimeCalendarViewEh* FTimeView = nullptr;
+  TDateTimePickCalendarTodayInfoLabelEh* FTodayInfo = nullptr;
+  TYearsCalendarViewEh* FYearsView = nullptr;
+};
+
+// What the editors drive a popup calendar through.
+class IPopupDateTimePickerEh {
+public:
+  virtual ~IPopupDateTimePickerEh() = default;
+  virtual TDateTime GetDateTime() = 0;
+  virtual TCalendarDateTimeUnitsEh GetTimeUnits() = 0;
+  virtual bool IsAvailable() = 0;
+  virtual bool WantFocus() = 0;
+  virtual void CloseUp() = 0;
+  virtual void SetTimeUnits(TCalendarDateTimeUnitsEh Value) = 0;
+  virtual void SetFont(TFont* Value) = 0;
+  // Shows the calendar at the screen point Pos and returns at once;
+  // CloseCallback hears the end, accepted when the user picked.
+  virtual void DropDown(TPoint Pos, TCloseWinCallbackProcEh CloseCallback, TDateTime StartDateTime) = 0;
+  virtual void UpdateSize() = 0;
+};
+
+// The picker in a drop-down form, as the date-time editors open it.
+class TPopupDateTimeCalendarFormEh : public TCustomDropDownFormEh, public IPopupDateTimePickerEh {
+  VELMORA_CLASS(TPopupDateTimeCalendarFormEh)
+  using inherited = TCustomDropDownFormEh;
+public:
+  explicit TPopupDateTimeCalendarFormEh(TComponent* AOwner);
+
+  TDateTimeCalendarPickerEh* CalendarPicker() const { return Calendar; }
+  TDateTime DateTime() const { return Calendar->DateTime(); }
+  void SetDateTime(TDateTime Value) { Calendar->SetDateTime(Value); }
+  TCalendarDateTimeUnitsEh TimeUnits() const { return Calendar->TimeUnits(); }
+
+  TDateTime GetDateTime() override { return Calendar->DateTime(); }
+  TCalendarDateTimeUnitsEh GetTimeUnits() override { return Calendar->TimeUnits(); }
+  bool IsAvailable() override { return true; }
+  bool WantFocus() override { return true; }
+  void CloseUp() override;
+  void SetTimeUnits(TCalendarDateTimeUnitsEh Value) override { Calendar->SetTimeUnits(Value); }
+  void SetFont(TFont* Value) override;
+  void DropDown(TPoint Pos, TCloseWinCallbackProcEh CloseCallback, TDateTime StartDateTime) override;
+  void UpdateSize() override;
+
+protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+  TDateTimeCalendarPickerEh* Calendar = nullptr;
+
+private:
+  void CalendarDateTimeSelected(TObject* Sender);
+  void DropDownFormClosed(TCustomForm* Form, bool Accept, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams);
+  TCloseWinCallbackProcEh FCloseCallback;
+};
+
+// Registers the picker and the popup calendar form, and names the form as
+// the library's popup date-time picker unless another class is named.
+void RegisterPopupDateTimeCalendarEhClasses();
