@@ -1084,12 +1084,16 @@ void RegisterDBCtrlsEhNumberEditClasses();
 
 enum TDateTimeKindEh { dtkDateEh, dtkTimeEh, dtkDateTimeEh, dtkCustomEh };
 
+class IPopupDateTimePickerEh;
+
 class TCustomDBDateTimeEditEh : public TCustomDBEditEh {
   VELMORA_CLASS(TCustomDBDateTimeEditEh)
   using inherited = TCustomDBEditEh;
 public:
   explicit TCustomDBDateTimeEditEh(TComponent* AOwner);
+  ~TCustomDBDateTimeEditEh() override;
 
+  bool CalendarVisible() const { return FCalendarVisible; }
   String DateTimeFormat() const { return FDateTimeFormat; }
   // The pattern in use; setting one makes the kind custom.
   String EditFormat() const { return FEditFormat; }
@@ -1104,10 +1108,19 @@ public:
   void IncrementElementAtCaret(bool Up);
   bool IsEmpty() override;
   void ValidateEdit() override;
+  // Closes the popup calendar; with Accept the shown elements of its value
+  // are merged into the editor's.
+  void CloseUp(bool Accept) override;
+  // The popup calendar's window (nullptr before the first drop-down).
+  TWinControl* CalendarWindow() const { return FDropDownCalendar; }
 
+  TCloseUpEventEh OnCloseUp;
   TNotifyEvent OnDropDown;
 
 protected:
+  virtual void DropDown();
+  // Made on first need, and again when the library names another class.
+  virtual IPopupDateTimePickerEh* GetDropDownCalendar();
   virtual void InternalSetDisplayText(const String& AText);
   virtual void UpdateFourDigitYear();
   virtual void UpdateMask();
@@ -1120,11 +1133,15 @@ protected:
                               bool& Handled) override;
   void DefaultEditButtonDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl, bool TopButton,
                              bool& AutoRepeat, bool& Handled) override;
+  void EditButtonDropDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl) override;
+  void EditButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y) override;
   void FilterMRUItem(const String& AText, bool& Accept) override;
   void InternalSetText(const String& AText) override;
   void InternalSetValue(const Variant& AValue) override;
   void InternalUpdateData() override;
   void SetVariantValue(const Variant& AValue) override;
+  void WndProc(TMessage& Message) override;
+  void CMWantSpecialKey(TMessage& Message) override;
   void Change() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(QChar& Key) override;
@@ -1138,7 +1155,13 @@ private:
   void ReadValueFromText();
   void JumpToElementAfter(QChar Separator);
   bool CanStep();
+  void CalendarClosed(bool Accept);
+  bool InsideCalendar(TControl* Control) const;
 
+  bool FCalendarVisible = false;
+  TWinControl* FDropDownCalendar = nullptr;
+  TRect FIgnoreMouseScreenRect;
+  bool FIgnoreNextDropDown = false;
   String FDateTimeFormat;
   String FEditFormat;
   bool FEditValidating = false;

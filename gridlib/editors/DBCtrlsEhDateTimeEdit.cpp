@@ -1,7 +1,8 @@
 // DBCtrlsEhDateTimeEdit.cpp: the date-time editor: its pattern by kind, the
 // value kept apart from the masked text, completion on exit, separator
-// jumps and stepping of the element at the caret.
+// jumps, stepping of the element at the caret and the popup calendar.
 #include "gridlib/editors/DBCtrlsEh.h"
+#include "gridlib/editors/DateTimeCalendarPickersEh.h"
 
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Windows.h"
@@ -27,6 +28,17 @@ TCustomDBDateTimeEditEh::TCustomDBDateTimeEditEh(TComponent* AOwner) : TCustomDB
   SetMaxLength(0);
   FFourDigitYear = FormatSettings.ShortDateFormat.toUpper().contains(QLatin1String("YYY"));
   UpdateMask();
+}
+
+TCustomDBDateTimeEditEh::~TCustomDBDateTimeEditEh()
+{
+  try {
+    CloseUp(false);
+  } catch (...) {
+    // Nothing may leave a destructor; the editor goes anyway.
+  }
+  delete FDropDownCalendar;
+  FDropDownCalendar = nullptr;
 }
 
 // ---- Pattern ---------------------------------------------------------------
@@ -252,18 +264,159 @@ bool TCustomDBDateTimeEditEh::IsEmpty()
 
 // ---- Buttons ---------------------------------------------------------------
 
-TEditButtonEh* TCustomDBDateTimeEditEh::CreateEditButton() { return new TDropDownEditButtonEh(this); }
+TEditButtonEh* TCustomDBDateTimeEditEh::CreateEditButton() { return new TVisibleEditButtonEh(this); }
 
 void TCustomDBDateTimeEditEh::DefaultEditButtonClick(TEditButtonEh*, TEditButtonControlEh*, bool&) {}
 
-void TCustomDBDateTimeEditEh::DefaultEditButtonDown(TEditButtonEh* EditButton, TEditButtonControlEh*, bool TopButton,
+void TCustomDBDateTimeEditEh::DefaultEditButtonDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                                                    bool TopButton,
                                                     bool&, bool& Handled)
 {
   if (EditButton && (EditButton->Style() == ebsUpDownEh || EditButton->Style() == ebsAltUpDownEh)) {
     if (CanStep())
       IncrementElementAtCaret(TopButton);
+  } else if (!FDroppedDown) {
+    EditButtonDropDown(EditButton, EditButtonControl);
+    FNoClickCloseUp = true;
   }
   Handled = true;
+}
+
+void TCustomDBDateTimeEditEh::EditButtonDropDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl)
+{
+  if (EditButtonControl)
+    EditButtonControl->SetAlwaysDown(true);
+  inherited::EditButtonDropDown(EditButton, EditButtonControl);
+  if (EditButtonControl) {
+    const TPoint P = EditButtonControl->ClientToScreen(TPoint(0, 0));
+    FIgnoreMouseScreenRect = TRect(P.X, P.Y, P.X + EditButtonControl->Width(), P.Y + EditButtonControl->Height());
+  } else {
+    FIgnoreMouseScreenRect = TRect();
+  }
+  DropDown();
+  if (FCalendarVisible)
+    SetDroppedDownState(EditButton, EditButtonControl);
+  else if (EditButtonControl)
+    EditButtonControl->SetAlwaysDown(false);
+}
+
+void TCustomDBDateTimeEditEh::EditButtonMouseMove(TObject* Sender, TShiftState, Integer X, Integer Y)
+{
+  // Press on the button, drag into the calendar and release: the press
+  // moves over to the calendar, which picks where the mouse is let go.
+  auto* ButtonControl = dynamic_cast<TEditButtonControlEh*>(Sender);
+  if (!FCalendarVisible || !ButtonControl || Mouse()->Capture() != ButtonControl)
+    return;
+  auto* Form = dynamic_cast<TCustomForm*>(FDropDownCalendar);
+  TWinControl* Target = Form && Form->ActiveControl() ? Form->ActiveControl() : FDropDownCalendar;
+  const TPoint P = Target->ScreenToClient(ButtonControl->ClientToScreen(TPoint(X, Y)));
+  if (!PointInRectEh(Target->ClientRect(), P))
+    return;
+  ButtonControl->Perform(WM_CANCELMODE, 0, 0);
+  Target->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(Word(P.X), Word(P.Y)));
+}
+
+// ---- The popup calendar ----------------------------------------------------
+
+bool TCustomDBDateTimeEditEh::InsideCalendar(TControl* Control) const
+{
+  if (!Control || !FDropDownCalendar)
+    return false;
+  auto* Win = dynamic_cast<TWinControl*>(Control);
+  return Control == FDropDownCalendar || (Win && FDropDownCalendar->ContainsControl(Win));
+}
+
+IPopupDateTimePickerEh* TCustomDBDateTimeEditEh::GetDropDownCalendar()
+{
+  TClass Class = GlobalGridLibManager()->PopupDateTimePickerClass();
+  if (!Class)
+    Class = TPopupDateTimeCalendarFormEh::StaticClass();
+  if (FDropDownCalendar && FDropDownCalendar->ClassType() != Class) {
+    delete FDropDownCalendar;
+    FDropDownCalendar = nullptr;
+  }
+  if (!FDropDownCalendar) {
+    TComponent* Made = Class->CreateComponent ? Class->CreateComponent(this) : nullptr;
+    if (Made && !dynamic_cast<IPopupDateTimePickerEh*>(Made)) {
+      delete Made;
+      Made = nullptr;
+    }
+    FDropDownCalendar = dynamic_cast<TWinControl*>(Made);
+    if (!FDropDownCalendar)
+      FDropDownCalendar = new TPopupDateTimeCalendarFormEh(this);
+  }
+  return dynamic_cast<IPopupDateTimePickerEh*>(FDropDownCalendar);
+}
+
+void TCustomDBDateTimeEditEh::DropDown()
+{
+  auto ClearIgnore = ScopeExit([&] { FIgnoreNextDropDown = false; });
+  if (FCalendarVisible || FIgnoreNextDropDown)
+    return;
+  if (OnDropDown)
+    OnDropDown(this);
+  const TDateTime Start = IsNullValue(FValue) ? Date() : VarToDateTime(FValue);
+  IPopupDateTimePickerEh* Calendar = GetDropDownCalendar();
+  FDropDownCalendar->HandleNeeded();
+  TCalendarDateTimeUnitsEh Units;
+  DateTimeFormatUnitsEh(FEditFormat, Units);
+  Calendar->SetTimeUnits(Units);
+  Calendar->SetFont(Font());
+  Calendar->UpdateSize();
+  TPoint P;
+  CalcDropDownPosForControlEh(this, FDropDownCalendar,
+                              Integer(UseRightToLeftAlignment() ? taRightJustify : taLeftJustify), P);
+  // Open before the call: a calendar that ends while it shows calls back
+  // into a closing that must find it open.
+  FCalendarVisible = true;
+  try {
+    Calendar->DropDown(P, [this](TWinControl*, bool Accept) { CalendarClosed(Accept); }, Start);
+  } catch (...) {
+    FCalendarVisible = false;
+    throw;
+  }
+}
+
+void TCustomDBDateTimeEditEh::CalendarClosed(bool Accept)
+{
+  // The press on the drop-down button that closed the calendar must not
+  // open it again.
+  if (IsMouseButtonDownEh(mbLeft) && PointInRectEh(FIgnoreMouseScreenRect, Mouse()->CursorPos()))
+    FIgnoreNextDropDown = true;
+  CloseUp(Accept);
+}
+
+void TCustomDBDateTimeEditEh::CloseUp(bool Accept)
+{
+  if (!FCalendarVisible)
+    return;
+  FCalendarVisible = false;
+  if (TControl* Capture = Mouse()->Capture())
+    Capture->Perform(WM_CANCELMODE, 0, 0);
+  auto* Calendar = dynamic_cast<IPopupDateTimePickerEh*>(FDropDownCalendar);
+  if (HandleAllocated() && (FDropDownCalendar->Focused() || InsideCalendar(Screen->ActiveControl())) && CanFocus())
+    SetFocus();
+  Calendar->CloseUp();
+  if (!HandleAllocated())
+    return;
+  if (Accept && !FReadOnly && FDataLink->Edit()) {
+    const Variant Picked = VarFromDateTime(Calendar->GetDateTime());
+    Variant V = Picked;
+    if (IsMasked()) {
+      // Only the elements the pattern shows are taken from the calendar.
+      V = FValue;
+      DateTimePartsToValueEh(ValueToDateTimePartsEh(Picked), FDateTimeMaskPos, V, true);
+    }
+    InternalSetValue(V);
+    // A pick is the user's change: the record learns that it was edited.
+    FDataLink->Modified();
+    SetModified(true);
+    if (FFocused)
+      SelectAll();
+  }
+  ResetDroppedDownState();
+  if (OnCloseUp)
+    OnCloseUp(this, Accept);
 }
 
 void TCustomDBDateTimeEditEh::FilterMRUItem(const String& AText, bool& Accept)
@@ -354,6 +507,11 @@ void TCustomDBDateTimeEditEh::KeyDown(Word& Key, TShiftState Shift)
 
 void TCustomDBDateTimeEditEh::KeyPress(QChar& Key)
 {
+  if (FCalendarVisible && (Key == QChar(13) || Key == QChar(27))) {
+    CloseUp(Key == QChar(13));
+    Key = QChar();
+    return;
+  }
   // A typed separator is not written: it moves to the next element.
   if (IsMasked() && (Key == FormatSettings.DateSeparator || Key == FormatSettings.TimeSeparator)) {
     JumpToElementAfter(Key);
@@ -383,6 +541,59 @@ bool TCustomDBDateTimeEditEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
   return true;
 }
 
+void TCustomDBDateTimeEditEh::WndProc(TMessage& Message)
+{
+  if (FCalendarVisible) {
+    auto* Form = dynamic_cast<TCustomForm*>(FDropDownCalendar);
+    TWinControl* Target = Form && Form->ActiveControl() ? Form->ActiveControl() : FDropDownCalendar;
+    switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_CHAR:
+      // The calendar never takes the focus: its keys come through here.
+      Message.Result = Target->Perform(Message.Msg, Message.WParam, Message.LParam);
+      return;
+    case CM_MOUSEWHEEL:
+      Message.Result = Target->Perform(Message.Msg, Message.WParam, Message.LParam);
+      if (Message.Result != 0)
+        return;
+      break;
+    case WM_KILLFOCUS:
+      if (!InsideCalendar(FindControl(HWND(Message.WParam)))) {
+        // Another window has the focus: the calendar ends as a drop-down
+        // that lost the activation, leaving the focus where it went.
+        if (auto* DropDownForm = dynamic_cast<TCustomDropDownFormEh*>(FDropDownCalendar);
+            DropDownForm && DropDownForm->CallbackProc()) {
+          EndPopupActivation(DropDownForm);
+          DropDownForm->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+        }
+        CloseUp(false);
+      }
+      break;
+    case CM_CANCELMODE: {
+      inherited::WndProc(Message);
+      auto* From = reinterpret_cast<TControl*>(Message.LParam);
+      auto* FromWin = dynamic_cast<TWinControl*>(From);
+      if (From != this && !InsideCalendar(From) && !(FromWin && ContainsControl(FromWin)))
+        CloseUp(false);
+      return;
+    }
+    default:
+      break;
+    }
+  }
+  inherited::WndProc(Message);
+}
+
+void TCustomDBDateTimeEditEh::CMWantSpecialKey(TMessage& Message)
+{
+  const Word Key = Word(Message.WParam);
+  if (FCalendarVisible && (Key == VK_RETURN || Key == VK_ESCAPE)) {
+    Message.Result = 1;
+    return;
+  }
+  inherited::CMWantSpecialKey(Message);
+}
+
 void TCustomDBDateTimeEditEh::CMEnter(TMessage& Message)
 {
   UpdateFourDigitYear();
@@ -400,6 +611,7 @@ void TCustomDBDateTimeEditEh::WMPaste(TMessage& Message)
 void RegisterDBCtrlsEhDateTimeEditClasses()
 {
   RegisterDBCtrlsEhClasses();
+  RegisterPopupDateTimeCalendarEhClasses();
   RegisterEnum<TDateTimeKindEh>("TDateTimeKindEh", {"dtkDateEh", "dtkTimeEh", "dtkDateTimeEh", "dtkCustomEh"});
   RegisterClassInfo<TCustomDBDateTimeEditEh, TCustomDBEditEh>("TCustomDBDateTimeEditEh");
   RegisterClassInfo<TDBDateTimeEditEh, TCustomDBDateTimeEditEh>("TDBDateTimeEditEh")
@@ -415,6 +627,7 @@ void RegisterDBCtrlsEhDateTimeEditClasses()
     .Property("Kind", &TDBDateTimeEditEh::Kind, &TDBDateTimeEditEh::SetKind)
     .Stored(&TDBDateTimeEditEh::KindStored)
     .Property("ReadOnly", &TDBDateTimeEditEh::ReadOnly, &TDBDateTimeEditEh::SetReadOnly, false)
+    .Event("OnCloseUp", &TDBDateTimeEditEh::OnCloseUp)
     .Event("OnDropDown", &TDBDateTimeEditEh::OnDropDown)
     .Event("OnUpdateData", &TDBDateTimeEditEh::OnUpdateData);
   RegisterClasses({TDBDateTimeEditEh::StaticClass()});

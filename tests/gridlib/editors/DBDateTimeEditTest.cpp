@@ -4,6 +4,7 @@
 // kept by a date-only editor, separator jumps, stepping by keys and wheel,
 // and texts assigned from code.
 #include "gridlib/editors/DBCtrlsEh.h"
+#include "gridlib/editors/DateTimeCalendarPickersEh.h"
 #include "platform/data/ADODB.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Windows.h"
@@ -12,6 +13,8 @@
 #include "tests/gridlib/editors/EditorsTestSupport.h"
 #include "tests/platform/gui/GuiTestSupport.h"
 #include "tests/support/TestDatabase.h"
+
+#include <QPainter>
 
 namespace {
 
@@ -386,4 +389,123 @@ TEST_F(DBDateTimeEditTest, EmptyPatternUsesPlainConversions)
   gui_test::Type(Clock, QStringLiteral("15.13"));
   EXPECT_TRUE(Boxes.Requests.empty());
   EXPECT_TRUE(Clock->Value().IsNull());
+}
+
+TEST_F(DBDateTimeEditTest, PopupCalendarPickMergesTheShownParts)
+{
+  std::vector<bool> Ends;
+  for (TDBDateTimeEditEh* E : {DateEdit, StampDate, Stamp})
+    E->OnCloseUp = [&](TObject*, bool Accept) { Ends.push_back(Accept); };
+  const auto Picker = [](TDBDateTimeEditEh* E) {
+    auto* Popup = dynamic_cast<TPopupDateTimeCalendarFormEh*>(E->CalendarWindow());
+    return Popup ? Popup->CalendarPicker() : nullptr;
+  };
+  const auto Press = [](TDBDateTimeEditEh* E, int Key, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+    gui_test::Key(E, Key, Mods, Key == Qt::Key_Return ? QStringLiteral("\r") : QString());
+    Application->ProcessMessages();
+  };
+
+  // A date+time editor: Alt+Down opens the calendar on the value; the keys
+  // go to it while the editor keeps the focus.
+  Focus(Stamp);
+  Press(Stamp, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(Stamp->CalendarVisible());
+  ASSERT_NE(Picker(Stamp), nullptr);
+  EXPECT_TRUE(Stamp->Focused());
+  EXPECT_EQ(Picker(Stamp)->TimeUnits(), (TCalendarDateTimeUnitsEh{cdtuYearEh, cdtuMonthEh, cdtuDayEh, cdtuHourEh,
+                                                                   cdtuMinuteEh, cdtuSecondEh}));
+  EXPECT_EQ(Picker(Stamp)->DateTime().Val, EncodeDateTime(2026, 3, 10, 14, 30, 0, 0).Val);
+  // The next day, on to the time page, an hour on, round to OK and pick.
+  for (int Key : {Qt::Key_Right, Qt::Key_Return, Qt::Key_Up, Qt::Key_Left})
+    Press(Stamp, Key);
+  EXPECT_TRUE(Stamp->CalendarVisible());
+  EXPECT_EQ(Stamp->Text(), QStringLiteral("10.03.2026 14:30:00"));
+  Press(Stamp, Qt::Key_Return);
+  EXPECT_FALSE(Stamp->CalendarVisible());
+  EXPECT_FALSE(Stamp->DroppedDown());
+  EXPECT_EQ(Stamp->Text(), QStringLiteral("11.03.2026 15:30:00"));
+  EXPECT_TRUE(Stamp->Focused());
+  Focus(Other);
+  EXPECT_EQ(Posted("ts"), "2026-03-11 15:30:00");
+
+  // A date-only editor over the timestamp: the calendar shows days only; a
+  // pick changes the date and the field keeps its time of day. The button
+  // opens it as Alt+Down does.
+  Focus(StampDate);
+  TEditButtonControlEh* Button = StampDate->GetEditButtonControlByEditButton(StampDate->EditButton());
+  ASSERT_NE(Button, nullptr);
+  ASSERT_TRUE(Button->Visible());
+  gui_test::Click(Button, QPoint(Button->Width() / 2, Button->Height() / 2));
+  Application->ProcessMessages();
+  ASSERT_TRUE(StampDate->CalendarVisible());
+  EXPECT_EQ(Picker(StampDate)->TimeUnits(), (TCalendarDateTimeUnitsEh{cdtuYearEh, cdtuMonthEh, cdtuDayEh}));
+  EXPECT_EQ(Picker(StampDate)->CurrentCalendarView(), Picker(StampDate)->DaysView());
+  for (int Key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down})
+    Press(StampDate, Key);
+  Press(StampDate, Qt::Key_Return);
+  EXPECT_FALSE(StampDate->CalendarVisible());
+  EXPECT_EQ(StampDate->Text(), QStringLiteral("20.03.2026"));
+  Focus(Other);
+  EXPECT_EQ(Posted("ts"), "2026-03-20 15:30:00");
+  EXPECT_EQ(Stamp->Text(), QStringLiteral("20.03.2026 15:30:00"));
+
+  // The date column: Esc keeps the old value, Enter takes the pick.
+  Focus(DateEdit);
+  Press(DateEdit, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(DateEdit->CalendarVisible());
+  Press(DateEdit, Qt::Key_Left);
+  gui_test::Key(DateEdit, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+  Application->ProcessMessages();
+  EXPECT_FALSE(DateEdit->CalendarVisible());
+  EXPECT_EQ(DateEdit->Text(), QStringLiteral("10.03.2026"));
+  EXPECT_TRUE(DateEdit->Focused());
+  Press(DateEdit, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(DateEdit->CalendarVisible());
+  // The calendar starts again from the editor's value.
+  EXPECT_EQ(Picker(DateEdit)->DateTime().Val, EncodeDate(2026, 3, 10).Val);
+  Press(DateEdit, Qt::Key_PageDown);
+  Press(DateEdit, Qt::Key_Return);
+  EXPECT_EQ(DateEdit->Text(), QStringLiteral("10.04.2026"));
+  // Leaving the editor while the calendar is open closes it without a pick.
+  Press(DateEdit, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(DateEdit->CalendarVisible());
+  Press(DateEdit, Qt::Key_Right);
+  Focus(Other);
+  EXPECT_FALSE(DateEdit->CalendarVisible());
+  EXPECT_FALSE(Picker(DateEdit)->Parent()->Visible());
+  EXPECT_EQ(DateEdit->Text(), QStringLiteral("10.04.2026"));
+  EXPECT_EQ(Posted("d"), "2026-04-10");
+  EXPECT_EQ(Ends, (std::vector<bool>{true, true, false, true, false}));
+
+  // A read-only editor opens the calendar but takes no pick.
+  DateEdit->SetReadOnly(true);
+  Focus(DateEdit);
+  Press(DateEdit, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(DateEdit->CalendarVisible());
+  Press(DateEdit, Qt::Key_Right);
+  Press(DateEdit, Qt::Key_Return);
+  EXPECT_FALSE(DateEdit->CalendarVisible());
+  EXPECT_EQ(DateEdit->Text(), QStringLiteral("10.04.2026"));
+}
+
+TEST_F(DBDateTimeEditTest, PopupCalendarScreenshot)
+{
+  Form->SetClientHeight(420);
+  Focus(Stamp);
+  gui_test::Key(Stamp, Qt::Key_Down, Qt::AltModifier);
+  Application->ProcessMessages();
+  ASSERT_TRUE(Stamp->CalendarVisible());
+  auto* Popup = dynamic_cast<TPopupDateTimeCalendarFormEh*>(Stamp->CalendarWindow());
+  ASSERT_NE(Popup, nullptr);
+  // Below the editor, lined up with its left edge.
+  const TPoint EditBottomLeft = Stamp->ClientToScreen(TPoint(0, Stamp->Height()));
+  EXPECT_NEAR(Popup->Left(), EditBottomLeft.X, 3);
+  EXPECT_NEAR(Popup->Top(), EditBottomLeft.Y, 3);
+  // The form with the calendar laid over it where it stands on the screen.
+  QImage Shot = Form->Widget()->grab().toImage();
+  QPainter Painter(&Shot);
+  Painter.drawImage(Form->Widget()->mapFromGlobal(QPoint(Popup->Left(), Popup->Top())),
+                    Popup->Widget()->grab().toImage());
+  Painter.end();
+  EXPECT_TRUE(gui_test::SaveImage(Shot, QStringLiteral("datetimeedit_popup_calendar.png")));
 }
