@@ -1100,6 +1100,9 @@ private:
   std::unique_ptr<TObject> FOrderByList;
   std::vector<TMemRecViewEh*> FSorderViewList;   // owns the nodes
   bool FSortedListIndexesObsolete = false;
+  // The sorted list holds every record of the list, in the view's order as
+  // last sorted: a new filter then walks it as it is, without sorting again.
+  bool FSortedListInOrder = false;
   String FSortOrder;
   bool FSortOrderCaseInsensitive = false;
   TUpdateStatusSet FStatusFilter{usUnmodified, usModified, usInserted};

@@ -426,10 +426,21 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
 {
   FMemoryViewList.clear();
   TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
-  RebuildSortedList(List);
-  FSortedListIndexesObsolete = false;
+  // A sorted list still in order is kept: only the filter is run again, and
+  // the rows come out of it already in order.
+  const bool InOrder = FSortedListInOrder && !FViewAsTreeList && List &&
+                       Integer(FSorderViewList.size()) == List->Count();
+  if (InOrder) {
+    if (FSortedListIndexesObsolete)
+      UpdateSortedListIndexes();
+  } else {
+    FSortedListInOrder = false;
+    RebuildSortedList(List);
+    FSortedListIndexesObsolete = false;
+  }
+  const std::vector<TMemRecViewEh*>* Candidates = nullptr;
   if (List && !FViewAsTreeList) {
-    const std::vector<TMemRecViewEh*>* Candidates = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
+    Candidates = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
     if (!Candidates)
       Candidates = &FSorderViewList;
     FFilterAborted = false;
@@ -446,10 +457,20 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
     if (!FFilterAborted)
       FMemoryViewList = std::move(Rows);
   }
-  if (!FSortOrder.isEmpty())
+  if (InOrder) {
+    if (Candidates && Candidates != &FSorderViewList && !FSortOrder.isEmpty())
+      OrderRowsAsSortedList(FOrderByList.get(), [this](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) {
+        return CompareRecords(A, B);
+      });
+    else if (NotifyListChanged || !FSortOrder.isEmpty())
+      ViewDataEvent(nullptr, -1, rlnListChangedEh);
+  } else if (!FSortOrder.isEmpty()) {
     SortRecordsList();
-  else if (NotifyListChanged)
-    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+  } else {
+    FSortedListInOrder = !FViewAsTreeList;
+    if (NotifyListChanged)
+      ViewDataEvent(nullptr, -1, rlnListChangedEh);
+  }
 }
 
 // Sorts the pairs by their records. The record travels beside its node so
@@ -586,10 +607,12 @@ void TRecordsViewEh::SortRecordsList()
   // Without an order the records go back to storage order, with no compare.
   if (FSortOrder.isEmpty() || !OnCompareRecords) {
     SortByKeys(nullptr);
+    FSortedListInOrder = !FViewAsTreeList;
     OrderRowsAsSortedList(nullptr, ByCompare);
     return;
   }
   SortData(FOrderByList.get(), ByCompare);
+  FSortedListInOrder = !FViewAsTreeList;
 }
 
 void TRecordsViewEh::SortTreeList()
@@ -658,6 +681,19 @@ Integer TRecordsViewEh::SortedIndexOfRec(TMemoryRecordEh* Rec, Integer Hint) con
 void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action,
                                    TPendingNote& Pending)
 {
+  // Without a sort order the sorted list keeps storage order through these;
+  // with one, a new or changed record may belong elsewhere.
+  switch (Action) {
+  case rlnRecAddedEh: case rlnRecChangedEh: case rlnRecMarkedForDelEh:
+    if (!FSortOrder.isEmpty())
+      FSortedListInOrder = false;
+    break;
+  case rlnListChangedEh:
+    FSortedListInOrder = false;
+    break;
+  default:
+    break;
+  }
   switch (Action) {
   case rlnRecAddedEh: {
     TMemRecViewEh* Node = NewNode(MemRec);
@@ -803,8 +839,10 @@ void TRecordsViewEh::TreeDataEvent(TMemoryRecordEh* MemRec, Integer Index, TReco
 void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action)
 {
   inherited::DataEvent(MemRec, Index, Action);
-  if (FDisableFilterCount > 0)
+  if (FDisableFilterCount > 0) {
+    FSortedListInOrder = false;
     return;
+  }
   TPendingNote Pending;
   if (FViewAsTreeList)
     TreeDataEvent(MemRec, Index, Action, Pending);
@@ -829,6 +867,8 @@ void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsL
 void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Integer NewIndex)
 {
   inherited::RecordMoved(Item, OldIndex, NewIndex);
+  if (FDisableFilterCount > 0 || !FSortOrder.isEmpty())
+    FSortedListInOrder = false;
   if (FDisableFilterCount > 0)
     return;
   if (FViewAsTreeList) {
@@ -886,6 +926,7 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Intege
 
 void TRecordsViewEh::StructChanged(TMemTableDataEh* AMemTableData)
 {
+  FSortedListInOrder = false;
   inherited::StructChanged(AMemTableData);
   UpdateFields();
 }
