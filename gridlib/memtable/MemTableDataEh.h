@@ -596,6 +596,8 @@ public:
   Integer Count() const { return Integer(FRecList.size()); }
   TMemoryRecordEh* Rec(Integer Index) const;
   TMemoryRecordEh* operator[](Integer Index) const { return Rec(Index); }
+  // Every record in list order, for walks over all of them.
+  const std::vector<TMemoryRecordEh*>& Recs() const { return FRecList; }
   void SetRec(Integer Index, TMemoryRecordEh* Value);
   Integer RecValCount() const;
   bool CachedUpdates() const { return FCachedUpdates; }

@@ -438,12 +438,13 @@ Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
 void TRecordsViewEh::RebuildSortedList(TRecordsListEh* List)
 {
   const Integer N = List ? List->Count() : 0;
-  FSorderViewList.resize(size_t(N));
+  if (List)
+    FSorderViewList = List->Recs();
+  else
+    FSorderViewList.clear();
   FSortedPlace.resize(size_t(N));
-  for (Integer I = 0; I < N; ++I) {
-    FSorderViewList[size_t(I)] = List->Rec(I);
+  for (Integer I = 0; I < N; ++I)
     FSortedPlace[size_t(I)] = I;
-  }
   if (FFlatNodes.empty())
     return;
   // Records that left the list without an event are never read: a node
@@ -461,12 +462,16 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
   TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
   // A sorted list still in order is kept: only the filter is run again, and
   // the rows come out of it already in order.
-  const bool InOrder = FSortedListInOrder && !FViewAsTreeList && List &&
-                       Integer(FSorderViewList.size()) == List->Count();
+  bool InOrder = FSortedListInOrder && !FViewAsTreeList && List &&
+                 Integer(FSorderViewList.size()) == List->Count();
   if (InOrder) {
     if (FSortedListIndexesObsolete)
       UpdateSortedListIndexes();
-  } else {
+    const Integer N = Integer(FSorderViewList.size());
+    InOrder = FSortedPlace.size() == size_t(N) &&
+              std::all_of(FSortedPlace.begin(), FSortedPlace.end(), [N](Integer At) { return At >= 0 && At < N; });
+  }
+  if (!InOrder) {
     FSortedListInOrder = false;
     RebuildSortedList(List);
     FSortedListIndexesObsolete = false;
@@ -478,16 +483,32 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
       Candidates = &FSorderViewList;
     FFilterAborted = false;
     std::vector<TMemoryRecordEh*> Rows;
-    for (size_t I = 0; I < Candidates->size() && !FFilterAborted; ++I) {
-      PrefetchRecWalk(*Candidates, I, OnFilterRecord != nullptr);
-      TMemoryRecordEh* Rec = (*Candidates)[I];
-      if (!IsRecordInFilter(Rec, Integer(I)))
-        continue;
-      Rows.push_back(Rec);
-      if (OnCalcLookupBuffer)
+    if (InOrder && Candidates == &FSorderViewList && !FSortOrder.isEmpty()) {
+      // The records are judged in list order, where they lie in memory one
+      // after another, and each put at its place in the sorted list.
+      const std::vector<TMemoryRecordEh*>& Recs = List->Recs();
+      std::vector<TMemoryRecordEh*> Placed(Recs.size(), nullptr);
+      for (size_t I = 0; I < Recs.size() && !FFilterAborted; ++I) {
+        PrefetchRecWalk(Recs, I, OnFilterRecord != nullptr);
+        const Integer At = FSortedPlace[I];
+        if (IsRecordInFilter(Recs[I], At))
+          Placed[size_t(At)] = Recs[I];
+      }
+      for (TMemoryRecordEh* Rec : Placed)
+        if (Rec)
+          Rows.push_back(Rec);
+    } else {
+      for (size_t I = 0; I < Candidates->size() && !FFilterAborted; ++I) {
+        PrefetchRecWalk(*Candidates, I, OnFilterRecord != nullptr);
+        TMemoryRecordEh* Rec = (*Candidates)[I];
+        if (IsRecordInFilter(Rec, Integer(I)))
+          Rows.push_back(Rec);
+      }
+    }
+    if (OnCalcLookupBuffer && !FFlatNodes.empty())
+      for (TMemoryRecordEh* Rec : Rows)
         if (TMemRecViewEh* Node = ExistingFlatNode(Rec))
           OnCalcLookupBuffer(Rec, Node);
-    }
     if (!FFilterAborted)
       FMemoryViewList = std::move(Rows);
   }
