@@ -559,43 +559,67 @@ void TRecordsViewEh::QuickSortRecs(std::vector<TMemoryRecordEh*>& List, Integer 
 
 // The sorted list is sorted once; the rows of the view, a subset of it, then
 // take its order from the records' places in it.
-// The sorted list ordered by keys read once from each record; false (and
-// nothing changed) when a record's key cannot be read so.
-// Without Keys, storage order.
-bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
+namespace {
+
+// One record with its key read out, sized for the key length so that the
+// sort moves as little memory as it can.
+template <int Length>
+struct TKeyedRec {
+  double Key[Length > 0 ? Length : 1];
+  TMemoryRecordEh* Rec;
+  Integer Pos;
+};
+
+template <int Length>
+bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const TRecordsSortKeyEh* Keys)
 {
-  const Integer Length = Keys ? Keys->KeyLength() : 0;
-  if (Keys && (Length < 1 || Length > TRecordsSortKeyEh::MaxKeyLength))
-    return false;
-  struct TKeyed {
-    double Key[TRecordsSortKeyEh::MaxKeyLength];
-    Integer Pos;
-    TMemoryRecordEh* Rec;
-  };
+  const size_t N = Recs.size();
   // Left uninitialised: every item is written below.
-  const size_t N = FSorderViewList.size();
-  std::unique_ptr<TKeyed[]> Items(new TKeyed[N]);
+  std::unique_ptr<TKeyedRec<Length>[]> Items(new TKeyedRec<Length>[N]);
+  double Key[TRecordsSortKeyEh::MaxKeyLength];
   for (size_t I = 0; I < N; ++I) {
-    PrefetchRecWalk(FSorderViewList, I, Keys != nullptr);
-    TKeyed& Item = Items[I];
-    Item.Rec = FSorderViewList[I];
+    PrefetchRecWalk(Recs, I, Length > 0);
+    TKeyedRec<Length>& Item = Items[I];
+    Item.Rec = Recs[I];
     Item.Pos = Item.Rec->Index();
-    if (Keys && !Keys->KeyOf(Item.Rec, Item.Key))
-      return false;
-    // A NaN orders against nothing: only the compare routine can place it.
-    for (Integer K = 0; K < Length; ++K)
-      if (std::isnan(Item.Key[K]))
+    if constexpr (Length > 0) {
+      if (!Keys->KeyOf(Item.Rec, Key))
         return false;
+      for (int K = 0; K < Length; ++K) {
+        // A NaN orders against nothing: only the compare routine can place it.
+        if (std::isnan(Key[K]))
+          return false;
+        Item.Key[K] = Key[K];
+      }
+    }
   }
-  std::sort(Items.get(), Items.get() + N, [Length](const TKeyed& A, const TKeyed& B) {
-    for (Integer K = 0; K < Length; ++K)
+  std::sort(Items.get(), Items.get() + N, [](const TKeyedRec<Length>& A, const TKeyedRec<Length>& B) {
+    for (int K = 0; K < Length; ++K)
       if (A.Key[K] != B.Key[K])
         return A.Key[K] < B.Key[K];
     return A.Pos < B.Pos;
   });
   for (size_t I = 0; I < N; ++I)
-    FSorderViewList[I] = Items[I].Rec;
+    Recs[I] = Items[I].Rec;
   return true;
+}
+
+}  // namespace
+
+// The sorted list ordered by keys read once from each record; false (and
+// nothing changed) when a record's key cannot be read so.
+// Without Keys, storage order.
+bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
+{
+  static_assert(TRecordsSortKeyEh::MaxKeyLength == 4);
+  switch (Keys ? Keys->KeyLength() : 0) {
+  case 0: return !Keys && SortRecsByKeys<0>(FSorderViewList, nullptr);
+  case 1: return SortRecsByKeys<1>(FSorderViewList, Keys);
+  case 2: return SortRecsByKeys<2>(FSorderViewList, Keys);
+  case 3: return SortRecsByKeys<3>(FSorderViewList, Keys);
+  case 4: return SortRecsByKeys<4>(FSorderViewList, Keys);
+  default: return false;
+  }
 }
 
 void TRecordsViewEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare)
