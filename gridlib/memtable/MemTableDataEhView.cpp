@@ -570,8 +570,11 @@ struct TKeyedRec {
   Integer Pos;
 };
 
+// Places gets the new place of each record by its list position; false in
+// Obsolete when a position lay outside the list.
 template <int Length>
-bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const TRecordsSortKeyEh* Keys)
+bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const TRecordsSortKeyEh* Keys, std::vector<Integer>& Places,
+                    bool& Obsolete)
 {
   const size_t N = Recs.size();
   // Left uninitialised: every item is written below.
@@ -599,8 +602,16 @@ bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const TRecordsSortKeyEh
         return A.Key[K] < B.Key[K];
     return A.Pos < B.Pos;
   });
-  for (size_t I = 0; I < N; ++I)
+  Places.assign(N, -1);
+  Obsolete = false;
+  for (size_t I = 0; I < N; ++I) {
     Recs[I] = Items[I].Rec;
+    // The positions are known here: no walk over the records to find them.
+    if (Items[I].Pos >= 0 && size_t(Items[I].Pos) < N)
+      Places[size_t(Items[I].Pos)] = Integer(I);
+    else
+      Obsolete = true;
+  }
   return true;
 }
 
@@ -613,11 +624,11 @@ bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
 {
   static_assert(TRecordsSortKeyEh::MaxKeyLength == 4);
   switch (Keys ? Keys->KeyLength() : 0) {
-  case 0: return !Keys && SortRecsByKeys<0>(FSorderViewList, nullptr);
-  case 1: return SortRecsByKeys<1>(FSorderViewList, Keys);
-  case 2: return SortRecsByKeys<2>(FSorderViewList, Keys);
-  case 3: return SortRecsByKeys<3>(FSorderViewList, Keys);
-  case 4: return SortRecsByKeys<4>(FSorderViewList, Keys);
+  case 0: return !Keys && SortRecsByKeys<0>(FSorderViewList, nullptr, FSortedPlace, FSortedListIndexesObsolete);
+  case 1: return SortRecsByKeys<1>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 2: return SortRecsByKeys<2>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 3: return SortRecsByKeys<3>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 4: return SortRecsByKeys<4>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
   default: return false;
   }
 }
@@ -625,14 +636,17 @@ bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
 void TRecordsViewEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare)
 {
   const auto* Keys = dynamic_cast<const TRecordsSortKeyEh*>(ParamSort);
-  if (FSorderViewList.size() > 1 && !(Keys && SortByKeys(Keys)))
+  if (!(Keys && SortByKeys(Keys))) {
     QuickSortRecs(FSorderViewList, 0, Integer(FSorderViewList.size()) - 1, ParamSort, Compare);
+    FSortedListIndexesObsolete = true;
+  }
   OrderRowsAsSortedList(ParamSort, Compare);
 }
 
 void TRecordsViewEh::OrderRowsAsSortedList(TObject* ParamSort, const TCompareRecordsEh& Compare)
 {
-  UpdateSortedListIndexes();
+  if (FSortedListIndexesObsolete)
+    UpdateSortedListIndexes();
   if (FMemoryViewList.size() > 1) {
     std::vector<TMemoryRecordEh*> Placed(FSorderViewList.size(), nullptr);
     bool AllPlaced = true;
