@@ -596,6 +596,8 @@ public:
   Integer Count() const { return Integer(FRecList.size()); }
   TMemoryRecordEh* Rec(Integer Index) const;
   TMemoryRecordEh* operator[](Integer Index) const { return Rec(Index); }
+  // Every record in list order, for walks over all of them.
+  const std::vector<TMemoryRecordEh*>& Recs() const { return FRecList; }
   void SetRec(Integer Index, TMemoryRecordEh* Value);
   Integer RecValCount() const;
   bool CachedUpdates() const { return FCachedUpdates; }
@@ -917,7 +919,7 @@ private:
 
 using TRecordsViewFilterEventEh = std::function<bool(TMemoryRecordEh* Rec, Integer Index)>;
 using TCalcLookupBufferEventEh = std::function<void(TMemoryRecordEh* Rec, TMemRecViewEh* Node)>;
-using TGetPrefilteredListEventEh = std::function<const std::vector<TMemRecViewEh*>*()>;
+using TGetPrefilteredListEventEh = std::function<const std::vector<TMemoryRecordEh*>*()>;
 // Parses a sort order text into the order list that OnCompareRecords
 // receives as ParamSort; the view owns the result.
 using TParseOrderByStrEventEh = std::function<std::unique_ptr<TObject>(const String& OrderByStr)>;
@@ -1073,18 +1075,14 @@ private:
   };
   void Note(TPendingNote& Pending, TMemoryRecordEh* Rec, Integer Row, TRecordsListNotification Action);
   Integer InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const;
-  TMemRecViewEh* NewNode(TMemoryRecordEh* Rec);
+  TMemRecViewEh* FlatNode(TMemoryRecordEh* Rec) const;
+  TMemRecViewEh* ExistingFlatNode(TMemoryRecordEh* Rec) const;
   void FreeSortedList();
   Integer SortedIndexOfRec(TMemoryRecordEh* Rec, Integer Hint) const;
   void FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action, TPendingNote& Pending);
   void TreeDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action, TPendingNote& Pending);
-  struct TSortPair {
-    TMemoryRecordEh* Rec;
-    TMemRecViewEh* Node;
-  };
-  void QuickSortNodes(std::vector<TSortPair>& List, Integer L, Integer R, TObject* ParamSort,
-                      const TCompareRecordsEh& Compare);
-  void QuickSortNodes(std::vector<TMemRecViewEh*>& Nodes, TObject* ParamSort, const TCompareRecordsEh& Compare);
+  void QuickSortRecs(std::vector<TMemoryRecordEh*>& List, Integer L, Integer R, TObject* ParamSort,
+                     const TCompareRecordsEh& Compare);
   void RebuildSortedList(TRecordsListEh* List);
   bool SortByKeys(const TRecordsSortKeyEh* Keys);
   void OrderRowsAsSortedList(TObject* ParamSort, const TCompareRecordsEh& Compare);
@@ -1095,11 +1093,19 @@ private:
   bool FCatchChanged = false;
   bool FFilterAborted = false;
   std::unique_ptr<TMemoryTreeListEh> FMemoryTreeList;
-  std::vector<TMemRecViewEh*> FMemoryViewList;
+  // The flat view holds records; a node is made only for a record someone
+  // asks the node of (a dataset buffer), and kept until the record goes.
+  std::vector<TMemoryRecordEh*> FMemoryViewList;
   std::vector<TRecordsListNotificatorEh*> FNotificators;
   std::unique_ptr<TObject> FOrderByList;
-  std::vector<TMemRecViewEh*> FSorderViewList;   // owns the nodes
+  std::vector<TMemoryRecordEh*> FSorderViewList;
+  mutable std::unordered_map<TMemoryRecordEh*, std::unique_ptr<TMemRecViewEh>> FFlatNodes;
+  // The place in the sorted list of each record, by its list position.
+  std::vector<Integer> FSortedPlace;
   bool FSortedListIndexesObsolete = false;
+  // The sorted list holds every record of the list, in the view's order as
+  // last sorted: a new filter then walks it as it is, without sorting again.
+  bool FSortedListInOrder = false;
   String FSortOrder;
   bool FSortOrderCaseInsensitive = false;
   TUpdateStatusSet FStatusFilter{usUnmodified, usModified, usInserted};

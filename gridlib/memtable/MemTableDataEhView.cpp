@@ -24,17 +24,15 @@ inline void Prefetch(const void* P)
   __builtin_prefetch(P);
 }
 
-// Asks for what step I of a walk over Nodes will read: the node's record
-// field far ahead, the record nearer, its values nearest.
-void PrefetchNodeWalk(const std::vector<TMemRecViewEh*>& Nodes, size_t I, bool Values)
+// Asks for what step I of a walk over Recs will read: the record far ahead,
+// its values nearer.
+void PrefetchRecWalk(const std::vector<TMemoryRecordEh*>& Recs, size_t I, bool Values)
 {
-  const size_t N = Nodes.size();
+  const size_t N = Recs.size();
   if (I + PrefetchAhead < N)
-    Prefetch(Nodes[I + PrefetchAhead]->RecAddress());
-  if (I + PrefetchAhead / 2 < N)
-    Prefetch(Nodes[I + PrefetchAhead / 2]->Rec());
-  if (Values && I + PrefetchAhead / 4 < N)
-    Prefetch(Nodes[I + PrefetchAhead / 4]->Rec()->Values().Block());
+    Prefetch(Recs[I + PrefetchAhead]);
+  if (Values && I + PrefetchAhead / 2 < N)
+    Prefetch(Recs[I + PrefetchAhead / 2]->Values().Block());
 }
 
 }  // namespace
@@ -56,18 +54,29 @@ TRecordsViewEh::~TRecordsViewEh()
 
 void TRecordsViewEh::FreeSortedList()
 {
-  for (TMemRecViewEh* Node : FSorderViewList)
-    delete Node;
   FSorderViewList.clear();
+  FSortedPlace.clear();
+  FFlatNodes.clear();
 }
 
-TMemRecViewEh* TRecordsViewEh::NewNode(TMemoryRecordEh* Rec)
+TMemRecViewEh* TRecordsViewEh::FlatNode(TMemoryRecordEh* Rec) const
 {
-  auto* Node = new TMemRecViewEh();
-  Node->FRec = Rec;
-  Node->SetData(Rec);
-  Node->FRecordsView = this;
-  return Node;
+  std::unique_ptr<TMemRecViewEh>& Slot = FFlatNodes[Rec];
+  if (!Slot) {
+    Slot = std::make_unique<TMemRecViewEh>();
+    Slot->FRec = Rec;
+    Slot->SetData(Rec);
+    Slot->FRecordsView = const_cast<TRecordsViewEh*>(this);
+  }
+  return Slot.get();
+}
+
+TMemRecViewEh* TRecordsViewEh::ExistingFlatNode(TMemoryRecordEh* Rec) const
+{
+  if (FFlatNodes.empty())
+    return nullptr;
+  const auto It = FFlatNodes.find(Rec);
+  return It == FFlatNodes.end() ? nullptr : It->second.get();
 }
 
 Integer TRecordsViewEh::ViewItemsCount() const
@@ -94,12 +103,16 @@ TMemRecViewEh* TRecordsViewEh::GetRecordView(Integer Index) const
   }
   if (Index < 0 || Index >= Integer(FMemoryViewList.size()))
     throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
-  return FMemoryViewList[size_t(Index)];
+  return FlatNode(FMemoryViewList[size_t(Index)]);
 }
 
 TMemoryRecordEh* TRecordsViewEh::GetViewRecord(Integer Index) const
 {
-  return GetRecordView(Index)->Rec();
+  if (FViewAsTreeList)
+    return GetRecordView(Index)->Rec();
+  if (Index < 0 || Index >= Integer(FMemoryViewList.size()))
+    throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+  return FMemoryViewList[size_t(Index)];
 }
 
 TMemoryRecordEh* TRecordsViewEh::GetAccountableRecord(Integer Index) const
@@ -128,6 +141,17 @@ Integer TRecordsViewEh::IndexOfRec(TMemoryRecordEh* Rec) const
 
 Integer TRecordsViewEh::IndexOfSortedListRec(TMemoryRecordEh* Rec) const
 {
+  if (!FViewAsTreeList) {
+    if (FSortedListIndexesObsolete)
+      const_cast<TRecordsViewEh*>(this)->UpdateSortedListIndexes();
+    const Integer At = Rec && Rec->Index() >= 0 && Rec->Index() < Integer(FSortedPlace.size())
+                         ? FSortedPlace[size_t(Rec->Index())]
+                         : -1;
+    if (At >= 0 && At < Integer(FSorderViewList.size()) && FSorderViewList[size_t(At)] == Rec)
+      return At;
+    const auto It = std::find(FSorderViewList.begin(), FSorderViewList.end(), Rec);
+    return It == FSorderViewList.end() ? -1 : Integer(It - FSorderViewList.begin());
+  }
   const Integer N = SortedListItemCount();
   if (N == 0)
     return -1;
@@ -145,7 +169,7 @@ TMemRecViewEh* TRecordsViewEh::GetSortedListItem(Integer Index) const
     return FMemoryTreeList->GetFlatListItem(Index);
   if (Index < 0 || Index >= Integer(FSorderViewList.size()))
     throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
-  return FSorderViewList[size_t(Index)];
+  return FlatNode(FSorderViewList[size_t(Index)]);
 }
 
 Integer TRecordsViewEh::SortedListItemCount() const
@@ -155,12 +179,18 @@ Integer TRecordsViewEh::SortedListItemCount() const
 
 void TRecordsViewEh::UpdateSortedListIndexes()
 {
-  if (!FViewAsTreeList)
+  if (!FViewAsTreeList) {
+    FSortedPlace.assign(FSorderViewList.size(), -1);
     for (size_t I = 0; I < FSorderViewList.size(); ++I) {
-      if (I + PrefetchAhead < FSorderViewList.size())
-        Prefetch(&FSorderViewList[I + PrefetchAhead]->FInSortedListIndex);
-      FSorderViewList[I]->FInSortedListIndex = Integer(I);
+      PrefetchRecWalk(FSorderViewList, I, false);
+      const Integer At = FSorderViewList[I]->Index();
+      if (At >= 0) {
+        if (size_t(At) >= FSortedPlace.size())
+          FSortedPlace.resize(size_t(At) + 1, -1);
+        FSortedPlace[size_t(At)] = Integer(I);
+      }
     }
+  }
   FSortedListIndexesObsolete = false;
 }
 
@@ -338,6 +368,15 @@ void TRecordsViewEh::UpdateAllLookupBuffer()
 {
   if (!OnCalcLookupBuffer)
     return;
+  // A flat view keeps values only in the nodes made so far; the others are
+  // computed when their node is asked for.
+  if (!FViewAsTreeList) {
+    for (auto& [Rec, Node] : FFlatNodes) {
+      Node->FLookupBuffer.clear();
+      OnCalcLookupBuffer(Rec, Node.get());
+    }
+    return;
+  }
   for (Integer I = 0; I < ViewItemsCount(); ++I) {
     TMemRecViewEh* Node = GetRecordView(I);
     Node->FLookupBuffer.clear();
@@ -369,13 +408,13 @@ Integer TRecordsViewEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* R
 Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
 {
   const Integer N = Integer(FMemoryViewList.size());
-  if (N == 0 || CompareRecords(FMemoryViewList[0]->Rec(), Rec) > 0)
+  if (N == 0 || CompareRecords(FMemoryViewList[0], Rec) > 0)
     return 0;
-  if (CompareRecords(FMemoryViewList[size_t(N - 1)]->Rec(), Rec) < 0)
+  if (CompareRecords(FMemoryViewList[size_t(N - 1)], Rec) < 0)
     return N;
   if (Hint >= 0 && Hint <= N) {
-    const bool BeforeOk = Hint == 0 || CompareRecords(FMemoryViewList[size_t(Hint - 1)]->Rec(), Rec) <= 0;
-    const bool AtOk = Hint == N || CompareRecords(FMemoryViewList[size_t(Hint)]->Rec(), Rec) >= 0;
+    const bool BeforeOk = Hint == 0 || CompareRecords(FMemoryViewList[size_t(Hint - 1)], Rec) <= 0;
+    const bool AtOk = Hint == N || CompareRecords(FMemoryViewList[size_t(Hint)], Rec) >= 0;
     if (BeforeOk && AtOk)
       return Hint;
   }
@@ -383,7 +422,7 @@ Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
   Integer Hi = N - 1;
   while (Lo <= Hi) {
     const Integer Mid = (Lo + Hi) / 2;
-    const Integer C = CompareRecords(FMemoryViewList[size_t(Mid)]->Rec(), Rec);
+    const Integer C = CompareRecords(FMemoryViewList[size_t(Mid)], Rec);
     if (C == 0)
       return Mid;
     if (C < 0)
@@ -394,77 +433,112 @@ Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
   return Lo;
 }
 
-// The sorted list in storage order. When it already holds a node for each
-// record of the list, the nodes are put back in place instead of made anew:
-// a filter switched on or off then allocates nothing.
+// The sorted list in storage order. The nodes of records still in the list
+// stay, so that the entries handed out for them stay valid.
 void TRecordsViewEh::RebuildSortedList(TRecordsListEh* List)
 {
   const Integer N = List ? List->Count() : 0;
-  bool Reuse = Integer(FSorderViewList.size()) == N;
-  std::vector<TMemRecViewEh*> Nodes(Reuse ? size_t(N) : 0);
-  for (size_t I = 0; Reuse && I < FSorderViewList.size(); ++I) {
-    PrefetchNodeWalk(FSorderViewList, I, false);
-    TMemRecViewEh* Node = FSorderViewList[I];
-    const Integer At = Node->Rec()->RecordsList() == List ? Node->Rec()->Index() : -1;
-    Reuse = At >= 0 && At < N && !Nodes[size_t(At)] && List->Rec(At) == Node->Rec();
-    if (Reuse)
-      Nodes[size_t(At)] = Node;
-  }
-  if (Reuse) {
-    FSorderViewList = std::move(Nodes);
-  } else {
-    FreeSortedList();
-    FSorderViewList.reserve(size_t(N));
-    for (Integer I = 0; I < N; ++I)
-      FSorderViewList.push_back(NewNode(List->Rec(I)));
-  }
+  if (List)
+    FSorderViewList = List->Recs();
+  else
+    FSorderViewList.clear();
+  FSortedPlace.resize(size_t(N));
   for (Integer I = 0; I < N; ++I)
-    FSorderViewList[size_t(I)]->FInSortedListIndex = I;
+    FSortedPlace[size_t(I)] = I;
+  if (FFlatNodes.empty())
+    return;
+  // Records that left the list without an event are never read: a node
+  // stays only when its record is found among the list's.
+  std::unordered_map<TMemoryRecordEh*, std::unique_ptr<TMemRecViewEh>> Kept;
+  for (TMemoryRecordEh* Rec : FSorderViewList)
+    if (const auto It = FFlatNodes.find(Rec); It != FFlatNodes.end())
+      Kept.emplace(Rec, std::move(It->second));
+  FFlatNodes = std::move(Kept);
 }
 
 void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
 {
   FMemoryViewList.clear();
   TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
-  RebuildSortedList(List);
-  FSortedListIndexesObsolete = false;
+  // A sorted list still in order is kept: only the filter is run again, and
+  // the rows come out of it already in order.
+  bool InOrder = FSortedListInOrder && !FViewAsTreeList && List &&
+                 Integer(FSorderViewList.size()) == List->Count();
+  if (InOrder) {
+    if (FSortedListIndexesObsolete)
+      UpdateSortedListIndexes();
+    const Integer N = Integer(FSorderViewList.size());
+    InOrder = FSortedPlace.size() == size_t(N) &&
+              std::all_of(FSortedPlace.begin(), FSortedPlace.end(), [N](Integer At) { return At >= 0 && At < N; });
+  }
+  if (!InOrder) {
+    FSortedListInOrder = false;
+    RebuildSortedList(List);
+    FSortedListIndexesObsolete = false;
+  }
+  const std::vector<TMemoryRecordEh*>* Candidates = nullptr;
   if (List && !FViewAsTreeList) {
-    const std::vector<TMemRecViewEh*>* Candidates = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
+    Candidates = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
     if (!Candidates)
       Candidates = &FSorderViewList;
     FFilterAborted = false;
-    std::vector<TMemRecViewEh*> Rows;
-    for (size_t I = 0; I < Candidates->size() && !FFilterAborted; ++I) {
-      PrefetchNodeWalk(*Candidates, I, OnFilterRecord != nullptr);
-      TMemRecViewEh* Node = (*Candidates)[I];
-      if (!IsRecordInFilter(Node->Rec(), Integer(I)))
-        continue;
-      Rows.push_back(Node);
-      if (OnCalcLookupBuffer)
-        OnCalcLookupBuffer(Node->Rec(), Node);
+    std::vector<TMemoryRecordEh*> Rows;
+    if (InOrder && Candidates == &FSorderViewList && !FSortOrder.isEmpty()) {
+      // The records are judged in list order, where they lie in memory one
+      // after another, and each put at its place in the sorted list.
+      const std::vector<TMemoryRecordEh*>& Recs = List->Recs();
+      std::vector<TMemoryRecordEh*> Placed(Recs.size(), nullptr);
+      for (size_t I = 0; I < Recs.size() && !FFilterAborted; ++I) {
+        PrefetchRecWalk(Recs, I, OnFilterRecord != nullptr);
+        const Integer At = FSortedPlace[I];
+        if (IsRecordInFilter(Recs[I], At))
+          Placed[size_t(At)] = Recs[I];
+      }
+      for (TMemoryRecordEh* Rec : Placed)
+        if (Rec)
+          Rows.push_back(Rec);
+    } else {
+      for (size_t I = 0; I < Candidates->size() && !FFilterAborted; ++I) {
+        PrefetchRecWalk(*Candidates, I, OnFilterRecord != nullptr);
+        TMemoryRecordEh* Rec = (*Candidates)[I];
+        if (IsRecordInFilter(Rec, Integer(I)))
+          Rows.push_back(Rec);
+      }
     }
+    if (OnCalcLookupBuffer && !FFlatNodes.empty())
+      for (TMemoryRecordEh* Rec : Rows)
+        if (TMemRecViewEh* Node = ExistingFlatNode(Rec))
+          OnCalcLookupBuffer(Rec, Node);
     if (!FFilterAborted)
       FMemoryViewList = std::move(Rows);
   }
-  if (!FSortOrder.isEmpty())
+  if (InOrder) {
+    if (Candidates && Candidates != &FSorderViewList && !FSortOrder.isEmpty())
+      OrderRowsAsSortedList(FOrderByList.get(), [this](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) {
+        return CompareRecords(A, B);
+      });
+    else if (NotifyListChanged || !FSortOrder.isEmpty())
+      ViewDataEvent(nullptr, -1, rlnListChangedEh);
+  } else if (!FSortOrder.isEmpty()) {
     SortRecordsList();
-  else if (NotifyListChanged)
-    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+  } else {
+    FSortedListInOrder = !FViewAsTreeList;
+    if (NotifyListChanged)
+      ViewDataEvent(nullptr, -1, rlnListChangedEh);
+  }
 }
 
-// Sorts the pairs by their records. The record travels beside its node so
-// that a comparison does not have to go through the node to reach it.
-void TRecordsViewEh::QuickSortNodes(std::vector<TSortPair>& List, Integer L, Integer R, TObject* ParamSort,
-                                    const TCompareRecordsEh& Compare)
+void TRecordsViewEh::QuickSortRecs(std::vector<TMemoryRecordEh*>& List, Integer L, Integer R, TObject* ParamSort,
+                                   const TCompareRecordsEh& Compare)
 {
   while (L < R) {
     Integer I = L;
     Integer J = R;
-    TMemoryRecordEh* Pivot = List[size_t((L + R) / 2)].Rec;
+    TMemoryRecordEh* Pivot = List[size_t((L + R) / 2)];
     do {
-      while (Compare(List[size_t(I)].Rec, Pivot, ParamSort) < 0)
+      while (Compare(List[size_t(I)], Pivot, ParamSort) < 0)
         ++I;
-      while (Compare(List[size_t(J)].Rec, Pivot, ParamSort) > 0)
+      while (Compare(List[size_t(J)], Pivot, ParamSort) > 0)
         --J;
       if (I <= J) {
         std::swap(List[size_t(I)], List[size_t(J)]);
@@ -474,101 +548,127 @@ void TRecordsViewEh::QuickSortNodes(std::vector<TSortPair>& List, Integer L, Int
     } while (I <= J);
     // Recursion into the smaller part keeps the stack shallow.
     if (J - L < R - I) {
-      QuickSortNodes(List, L, J, ParamSort, Compare);
+      QuickSortRecs(List, L, J, ParamSort, Compare);
       L = I;
     } else {
-      QuickSortNodes(List, I, R, ParamSort, Compare);
+      QuickSortRecs(List, I, R, ParamSort, Compare);
       R = J;
     }
   }
 }
 
-void TRecordsViewEh::QuickSortNodes(std::vector<TMemRecViewEh*>& Nodes, TObject* ParamSort,
-                                    const TCompareRecordsEh& Compare)
+// The sorted list is sorted once; the rows of the view, a subset of it, then
+// take its order from the records' places in it.
+namespace {
+
+// One record with its key read out, sized for the key length so that the
+// sort moves as little memory as it can.
+template <int Length>
+struct TKeyedRec {
+  double Key[Length > 0 ? Length : 1];
+  TMemoryRecordEh* Rec;
+  Integer Pos;
+};
+
+// Places gets the new place of each record by its list position; false in
+// Obsolete when a position lay outside the list.
+template <int Length>
+bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const TRecordsSortKeyEh* Keys, std::vector<Integer>& Places,
+                    bool& Obsolete)
 {
-  std::vector<TSortPair> Pairs;
-  Pairs.reserve(Nodes.size());
-  for (TMemRecViewEh* Node : Nodes)
-    Pairs.push_back({Node->Rec(), Node});
-  QuickSortNodes(Pairs, 0, Integer(Pairs.size()) - 1, ParamSort, Compare);
-  for (size_t I = 0; I < Pairs.size(); ++I)
-    Nodes[I] = Pairs[I].Node;
+  const size_t N = Recs.size();
+  // Left uninitialised: every item is written below.
+  std::unique_ptr<TKeyedRec<Length>[]> Items(new TKeyedRec<Length>[N]);
+  double Key[TRecordsSortKeyEh::MaxKeyLength];
+  for (size_t I = 0; I < N; ++I) {
+    PrefetchRecWalk(Recs, I, Length > 0);
+    TKeyedRec<Length>& Item = Items[I];
+    Item.Rec = Recs[I];
+    Item.Pos = Item.Rec->Index();
+    if constexpr (Length > 0) {
+      if (!Keys->KeyOf(Item.Rec, Key))
+        return false;
+      for (int K = 0; K < Length; ++K) {
+        // A NaN orders against nothing: only the compare routine can place it.
+        if (std::isnan(Key[K]))
+          return false;
+        Item.Key[K] = Key[K];
+      }
+    }
+  }
+  std::sort(Items.get(), Items.get() + N, [](const TKeyedRec<Length>& A, const TKeyedRec<Length>& B) {
+    for (int K = 0; K < Length; ++K)
+      if (A.Key[K] != B.Key[K])
+        return A.Key[K] < B.Key[K];
+    return A.Pos < B.Pos;
+  });
+  Places.assign(N, -1);
+  Obsolete = false;
+  for (size_t I = 0; I < N; ++I) {
+    Recs[I] = Items[I].Rec;
+    // The positions are known here: no walk over the records to find them.
+    if (Items[I].Pos >= 0 && size_t(Items[I].Pos) < N)
+      Places[size_t(Items[I].Pos)] = Integer(I);
+    else
+      Obsolete = true;
+  }
+  return true;
 }
 
-// The sorted list is sorted once; the rows of the view, a subset of it, then
-// take its order from the nodes' places in it.
+}  // namespace
+
 // The sorted list ordered by keys read once from each record; false (and
 // nothing changed) when a record's key cannot be read so.
 // Without Keys, storage order.
 bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
 {
-  const Integer Length = Keys ? Keys->KeyLength() : 0;
-  if (Keys && (Length < 1 || Length > TRecordsSortKeyEh::MaxKeyLength))
-    return false;
-  struct TKeyed {
-    double Key[TRecordsSortKeyEh::MaxKeyLength];
-    Integer Pos;
-    TMemRecViewEh* Node;
-  };
-  // Left uninitialised: every item is written below.
-  const size_t N = FSorderViewList.size();
-  std::unique_ptr<TKeyed[]> Items(new TKeyed[N]);
-  for (size_t I = 0; I < N; ++I) {
-    PrefetchNodeWalk(FSorderViewList, I, Keys != nullptr);
-    TKeyed& Item = Items[I];
-    Item.Node = FSorderViewList[I];
-    Item.Pos = Item.Node->Rec()->Index();
-    if (Keys && !Keys->KeyOf(Item.Node->Rec(), Item.Key))
-      return false;
-    // A NaN orders against nothing: only the compare routine can place it.
-    for (Integer K = 0; K < Length; ++K)
-      if (std::isnan(Item.Key[K]))
-        return false;
+  static_assert(TRecordsSortKeyEh::MaxKeyLength == 4);
+  switch (Keys ? Keys->KeyLength() : 0) {
+  case 0: return !Keys && SortRecsByKeys<0>(FSorderViewList, nullptr, FSortedPlace, FSortedListIndexesObsolete);
+  case 1: return SortRecsByKeys<1>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 2: return SortRecsByKeys<2>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 3: return SortRecsByKeys<3>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 4: return SortRecsByKeys<4>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  default: return false;
   }
-  std::sort(Items.get(), Items.get() + N, [Length](const TKeyed& A, const TKeyed& B) {
-    for (Integer K = 0; K < Length; ++K)
-      if (A.Key[K] != B.Key[K])
-        return A.Key[K] < B.Key[K];
-    return A.Pos < B.Pos;
-  });
-  for (size_t I = 0; I < N; ++I)
-    FSorderViewList[I] = Items[I].Node;
-  return true;
 }
 
 void TRecordsViewEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare)
 {
   const auto* Keys = dynamic_cast<const TRecordsSortKeyEh*>(ParamSort);
-  if (FSorderViewList.size() > 1 && !(Keys && SortByKeys(Keys)))
-    QuickSortNodes(FSorderViewList, ParamSort, Compare);
+  if (!(Keys && SortByKeys(Keys))) {
+    QuickSortRecs(FSorderViewList, 0, Integer(FSorderViewList.size()) - 1, ParamSort, Compare);
+    FSortedListIndexesObsolete = true;
+  }
   OrderRowsAsSortedList(ParamSort, Compare);
 }
 
 void TRecordsViewEh::OrderRowsAsSortedList(TObject* ParamSort, const TCompareRecordsEh& Compare)
 {
-  UpdateSortedListIndexes();
+  if (FSortedListIndexesObsolete)
+    UpdateSortedListIndexes();
   if (FMemoryViewList.size() > 1) {
-    std::vector<TMemRecViewEh*> Placed(FSorderViewList.size(), nullptr);
+    std::vector<TMemoryRecordEh*> Placed(FSorderViewList.size(), nullptr);
     bool AllPlaced = true;
     for (size_t I = 0; I < FMemoryViewList.size(); ++I) {
-      if (I + PrefetchAhead < FMemoryViewList.size())
-        Prefetch(&FMemoryViewList[I + PrefetchAhead]->FInSortedListIndex);
-      TMemRecViewEh* Node = FMemoryViewList[I];
-      const Integer At = Node->FInSortedListIndex;
-      if (At < 0 || At >= Integer(Placed.size()) || FSorderViewList[size_t(At)] != Node || Placed[size_t(At)]) {
+      PrefetchRecWalk(FMemoryViewList, I, false);
+      TMemoryRecordEh* Rec = FMemoryViewList[I];
+      const Integer Pos = Rec->Index();
+      const Integer At = Pos >= 0 && Pos < Integer(FSortedPlace.size()) ? FSortedPlace[size_t(Pos)] : -1;
+      if (At < 0 || At >= Integer(Placed.size()) || FSorderViewList[size_t(At)] != Rec || Placed[size_t(At)]) {
         AllPlaced = false;
         break;
       }
-      Placed[size_t(At)] = Node;
+      Placed[size_t(At)] = Rec;
     }
     if (AllPlaced) {
       size_t Row = 0;
-      for (TMemRecViewEh* Node : Placed)
-        if (Node)
-          FMemoryViewList[Row++] = Node;
+      for (TMemoryRecordEh* Rec : Placed)
+        if (Rec)
+          FMemoryViewList[Row++] = Rec;
     } else {
       // Rows that are not in the sorted list: sorted on their own.
-      QuickSortNodes(FMemoryViewList, ParamSort, Compare);
+      QuickSortRecs(FMemoryViewList, 0, Integer(FMemoryViewList.size()) - 1, ParamSort, Compare);
     }
   }
   ViewDataEvent(nullptr, -1, rlnListChangedEh);
@@ -586,10 +686,12 @@ void TRecordsViewEh::SortRecordsList()
   // Without an order the records go back to storage order, with no compare.
   if (FSortOrder.isEmpty() || !OnCompareRecords) {
     SortByKeys(nullptr);
+    FSortedListInOrder = !FViewAsTreeList;
     OrderRowsAsSortedList(nullptr, ByCompare);
     return;
   }
   SortData(FOrderByList.get(), ByCompare);
+  FSortedListInOrder = !FViewAsTreeList;
 }
 
 void TRecordsViewEh::SortTreeList()
@@ -643,61 +745,67 @@ void TRecordsViewEh::Note(TPendingNote& Pending, TMemoryRecordEh* Rec, Integer R
   Pending = {Rec, Row, Action, true};
 }
 
-// The node of Rec in the sorted list: at Hint when it is there, else found by
-// a scan.
+// The place of Rec in the sorted list: at Hint when it is there, else found
+// by a scan.
 Integer TRecordsViewEh::SortedIndexOfRec(TMemoryRecordEh* Rec, Integer Hint) const
 {
-  if (Hint >= 0 && Hint < Integer(FSorderViewList.size()) && FSorderViewList[size_t(Hint)]->Rec() == Rec)
+  if (Hint >= 0 && Hint < Integer(FSorderViewList.size()) && FSorderViewList[size_t(Hint)] == Rec)
     return Hint;
-  for (size_t I = 0; I < FSorderViewList.size(); ++I)
-    if (FSorderViewList[I]->Rec() == Rec)
-      return Integer(I);
-  return -1;
+  const auto It = std::find(FSorderViewList.begin(), FSorderViewList.end(), Rec);
+  return It == FSorderViewList.end() ? -1 : Integer(It - FSorderViewList.begin());
 }
 
 void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action,
                                    TPendingNote& Pending)
 {
+  // Without a sort order the sorted list keeps storage order through these;
+  // with one, a new or changed record may belong elsewhere.
+  switch (Action) {
+  case rlnRecAddedEh: case rlnRecChangedEh: case rlnRecMarkedForDelEh:
+    if (!FSortOrder.isEmpty())
+      FSortedListInOrder = false;
+    break;
+  case rlnListChangedEh:
+    FSortedListInOrder = false;
+    break;
+  default:
+    break;
+  }
   switch (Action) {
   case rlnRecAddedEh: {
-    TMemRecViewEh* Node = NewNode(MemRec);
     if (Index >= Integer(FSorderViewList.size())) {
-      Node->FInSortedListIndex = Integer(FSorderViewList.size());
-      FSorderViewList.push_back(Node);
+      // Appended at the end of both lists: its place is known.
+      if (!FSortedListIndexesObsolete && Index == Integer(FSortedPlace.size()))
+        FSortedPlace.push_back(Integer(FSorderViewList.size()));
+      else
+        FSortedListIndexesObsolete = true;
+      FSorderViewList.push_back(MemRec);
     } else {
-      FSorderViewList.insert(FSorderViewList.begin() + std::max(Index, 0), Node);
+      FSorderViewList.insert(FSorderViewList.begin() + std::max(Index, 0), MemRec);
       FSortedListIndexesObsolete = true;
     }
     if (IsRecordInFilter(MemRec, Index)) {
       const Integer Row = InsertPosition(MemRec, -1);
-      FMemoryViewList.insert(FMemoryViewList.begin() + Row, Node);
-      if (OnCalcLookupBuffer)
-        OnCalcLookupBuffer(MemRec, Node);
+      FMemoryViewList.insert(FMemoryViewList.begin() + Row, MemRec);
       Note(Pending, MemRec, Row, rlnRecAddedEh);
     }
     break;
   }
   case rlnRecChangedEh:
   case rlnRecMarkedForDelEh: {
-    const auto It = std::find_if(FMemoryViewList.begin(), FMemoryViewList.end(),
-                                 [MemRec](TMemRecViewEh* N) { return N->Rec() == MemRec; });
+    const auto It = std::find(FMemoryViewList.begin(), FMemoryViewList.end(), MemRec);
     const Integer OldRow = It == FMemoryViewList.end() ? -1 : Integer(It - FMemoryViewList.begin());
-    TMemRecViewEh* Node = nullptr;
-    if (OldRow >= 0) {
-      Node = *It;
+    if (OldRow >= 0)
       FMemoryViewList.erase(It);
-    } else {
-      const Integer S = SortedIndexOfRec(MemRec, Index);
-      if (S < 0)
-        break;
-      Node = FSorderViewList[size_t(S)];
-    }
+    else if (SortedIndexOfRec(MemRec, Index) < 0)
+      break;
     Integer NewRow = -1;
     if (IsRecordInFilter(MemRec, Index)) {
       NewRow = InsertPosition(MemRec, OldRow);
-      FMemoryViewList.insert(FMemoryViewList.begin() + NewRow, Node);
+      FMemoryViewList.insert(FMemoryViewList.begin() + NewRow, MemRec);
       if (OnCalcLookupBuffer)
-        OnCalcLookupBuffer(MemRec, Node);
+        if (TMemRecViewEh* Node = ExistingFlatNode(MemRec))
+          OnCalcLookupBuffer(MemRec, Node);
     }
     if (OldRow >= 0 && NewRow >= 0) {
       if (OldRow != NewRow)
@@ -711,8 +819,7 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TReco
     break;
   }
   case rlnRecDeletedEh: {
-    const auto It = std::find_if(FMemoryViewList.begin(), FMemoryViewList.end(),
-                                 [MemRec](TMemRecViewEh* N) { return N->Rec() == MemRec; });
+    const auto It = std::find(FMemoryViewList.begin(), FMemoryViewList.end(), MemRec);
     if (It != FMemoryViewList.end()) {
       const Integer Row = Integer(It - FMemoryViewList.begin());
       FMemoryViewList.erase(It);
@@ -720,11 +827,15 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TReco
     }
     const Integer S = SortedIndexOfRec(MemRec, Index);
     if (S >= 0) {
-      if (S != Integer(FSorderViewList.size()) - 1)
+      // The last of both lists leaves the others' places as they are.
+      if (S == Integer(FSorderViewList.size()) - 1 && !FSortedListIndexesObsolete &&
+          Index == Integer(FSortedPlace.size()) - 1)
+        FSortedPlace.pop_back();
+      else
         FSortedListIndexesObsolete = true;
-      delete FSorderViewList[size_t(S)];
       FSorderViewList.erase(FSorderViewList.begin() + S);
     }
+    FFlatNodes.erase(MemRec);
     break;
   }
   case rlnListChangedEh:
@@ -803,8 +914,10 @@ void TRecordsViewEh::TreeDataEvent(TMemoryRecordEh* MemRec, Integer Index, TReco
 void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action)
 {
   inherited::DataEvent(MemRec, Index, Action);
-  if (FDisableFilterCount > 0)
+  if (FDisableFilterCount > 0) {
+    FSortedListInOrder = false;
     return;
+  }
   TPendingNote Pending;
   if (FViewAsTreeList)
     TreeDataEvent(MemRec, Index, Action, Pending);
@@ -829,6 +942,8 @@ void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsL
 void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Integer NewIndex)
 {
   inherited::RecordMoved(Item, OldIndex, NewIndex);
+  if (FDisableFilterCount > 0 || !FSortOrder.isEmpty())
+    FSortedListInOrder = false;
   if (FDisableFilterCount > 0)
     return;
   if (FViewAsTreeList) {
@@ -852,32 +967,30 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Intege
     ViewDataEvent(nullptr, -1, rlnListChangedEh);
     return;
   }
+  // The places are kept by list position, which the move changed.
+  FSortedListIndexesObsolete = true;
   // The sorted list follows the storage order of the records.
   const Integer S = SortedIndexOfRec(Item, OldIndex);
   if (S >= 0 && FSortOrder.isEmpty()) {
-    TMemRecViewEh* Node = FSorderViewList[size_t(S)];
     FSorderViewList.erase(FSorderViewList.begin() + S);
     FSorderViewList.insert(FSorderViewList.begin() + std::min<Integer>(NewIndex, Integer(FSorderViewList.size())),
-                           Node);
-    FSortedListIndexesObsolete = true;
+                           Item);
   }
-  const auto It = std::find_if(FMemoryViewList.begin(), FMemoryViewList.end(),
-                               [Item](TMemRecViewEh* N) { return N->Rec() == Item; });
+  const auto It = std::find(FMemoryViewList.begin(), FMemoryViewList.end(), Item);
   if (It == FMemoryViewList.end() || !FSortOrder.isEmpty())
     return;
   // Without a sort order the rows follow the storage order: the moved row
   // goes before the first other row whose record now lies after it. When
   // every earlier row precedes it already, it stays where it is.
-  TMemRecViewEh* Node = *It;
   const Integer OldRow = Integer(It - FMemoryViewList.begin());
   FMemoryViewList.erase(It);
   Integer Target = Integer(FMemoryViewList.size());
   for (size_t I = 0; I < FMemoryViewList.size(); ++I)
-    if (FMemoryViewList[I]->Rec()->Index() > NewIndex) {
+    if (FMemoryViewList[I]->Index() > NewIndex) {
       Target = Integer(I);
       break;
     }
-  FMemoryViewList.insert(FMemoryViewList.begin() + Target, Node);
+  FMemoryViewList.insert(FMemoryViewList.begin() + Target, Item);
   if (Target != OldRow) {
     ViewRecordMoved(Item, OldRow, Target);
     ViewDataEvent(nullptr, -1, rlnListChangingEh);
@@ -886,6 +999,7 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Intege
 
 void TRecordsViewEh::StructChanged(TMemTableDataEh* AMemTableData)
 {
+  FSortedListInOrder = false;
   inherited::StructChanged(AMemTableData);
   UpdateFields();
 }
@@ -931,9 +1045,11 @@ TMemoryTreeListEh* TMemRecViewEh::NodeOwner() const
 
 Integer TMemRecViewEh::InSortedListIndex()
 {
-  if (FRecordsView && FRecordsView->SortedListIndexesObsolete() && !FRecordsView->ViewAsTreeList())
-    FRecordsView->UpdateSortedListIndexes();
-  if (TMemoryTreeListEh* Tree = NodeOwner(); Tree && Tree->VisibleItemsObsolete())
+  TMemoryTreeListEh* Tree = NodeOwner();
+  // A node of the flat view has its place kept by the view.
+  if (!Tree)
+    return FRecordsView && !FRecordsView->ViewAsTreeList() ? FRecordsView->IndexOfSortedListRec(FRec) : -1;
+  if (Tree->VisibleItemsObsolete())
     Tree->BuildVisibleItems();
   return FInSortedListIndex;
 }

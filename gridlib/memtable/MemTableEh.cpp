@@ -903,7 +903,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
   FRecordsView->OnCompareTreeNode = [this](TBaseTreeNodeEh* A, TBaseTreeNodeEh* B, TObject* P) {
     return CompareTreeNodes(A, B, P);
   };
-  FRecordsView->OnGetPrefilteredList = [this]() -> const std::vector<TMemRecViewEh*>* { return nullptr; };
+  FRecordsView->OnGetPrefilteredList = [this]() -> const std::vector<TMemoryRecordEh*>* { return nullptr; };
   FRecordsView->OnViewDataEvent = [this](TMemoryRecordEh* R, Integer I, TRecordsListNotification A) {
     RecordsViewDataEvent(R, I, A);
   };

@@ -836,19 +836,65 @@ bool NumericSortKey(const Variant& V, double& Key)
   }
 }
 
+enum TypedKey { tkKey, tkNone, tkUnknown };
+
+// The same key read from the packed values without a variant: tkNone where
+// NumericSortKey gives none, tkUnknown for what only the variant can tell.
+TypedKey TypedSortKey(const TRecValuesEh& Values, Integer Slot, double& Key)
+{
+  constexpr Int64 Exact = Int64(9007199254740992);   // 2^53
+  switch (Values.Tag(Slot)) {
+  case TRecValuesEh::tEmpty:
+  case TRecValuesEh::tNull:
+    Key = -std::numeric_limits<double>::infinity();
+    return tkKey;
+  case TRecValuesEh::tShortInt: case TRecValuesEh::tByte: case TRecValuesEh::tSmallint:
+  case TRecValuesEh::tWord: case TRecValuesEh::tInteger: case TRecValuesEh::tLongWord:
+  case TRecValuesEh::tInt64: {
+    const Int64 I = Values.Int64Value(Slot);
+    if (I > Exact || I < -Exact)
+      return tkNone;
+    Key = double(I);
+    return tkKey;
+  }
+  case TRecValuesEh::tCurrency: {
+    // Distinct amounts stay distinct after the division well below 2^53.
+    const Int64 Raw = Values.Int64Value(Slot);
+    if (Raw > Int64(4e15) || Raw < -Int64(4e15))
+      return tkNone;
+    Key = Values.Number(Slot);
+    return tkKey;
+  }
+  case TRecValuesEh::tSingle:
+  case TRecValuesEh::tDouble:
+  case TRecValuesEh::tDate:
+    Key = Values.Number(Slot);
+    return std::isfinite(Key) ? tkKey : tkNone;
+  default:
+    return tkUnknown;
+  }
+}
+
 }  // namespace
 
 // Null and unassigned values below every number; a descending item negated.
 bool TMTOrderByList::KeyOf(const TMemoryRecordEh* Rec, double* Key) const
 {
+  const TRecValuesEh& Values = Rec->Values();
   for (Integer I = 0; I < Count(); ++I) {
     const TOrderByItemEh* It = GetItem(I);
-    const Variant& V = Rec->Value(ItemSlot(It));
+    const Integer Slot = ItemSlot(It);
     double K;
-    if (VarIsNull(V) || VarIsEmpty(V))
-      K = -std::numeric_limits<double>::infinity();
-    else if (!NumericSortKey(V, K))
+    const TypedKey Typed = Slot >= 0 && Slot < Values.Count() ? TypedSortKey(Values, Slot, K) : tkUnknown;
+    if (Typed == tkNone)
       return false;
+    if (Typed == tkUnknown) {
+      const Variant V = Rec->Value(Slot);
+      if (VarIsNull(V) || VarIsEmpty(V))
+        K = -std::numeric_limits<double>::infinity();
+      else if (!NumericSortKey(V, K))
+        return false;
+    }
     Key[I] = It->Desc ? -K : K;
   }
   return true;
