@@ -1141,6 +1141,8 @@ public:
   void SetLimitTextToListValuesStored(bool Value);
   bool ListVisible() const { return FListVisible; }
   bool KeyBased() const { return FKeyBased; }
+  // The grip of a sizable list; none before the first drop-down.
+  TSizeGripEh* SizeGrip() const { return FSizeGrip; }
   // A class of TPopupListboxFormEh or derived from it; none: that class.
   TClass PopupListboxClass() const { return FPopupListboxClass; }
   void SetPopupListboxClass(TClass Value) { FPopupListboxClass = Value; }
@@ -1188,6 +1190,7 @@ protected:
   void DefaultEditButtonDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl, bool TopButton,
                              bool& AutoRepeat, bool& Handled) override;
   void EditButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y) override;
+  void EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void InternalSetText(const String& AText) override;
   void InternalSetValue(const Variant& AValue) override;
   void InternalUpdateData() override;
@@ -1198,6 +1201,7 @@ protected:
   void KeyPress(QChar& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void Click() override;
   void Change() override;
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
@@ -1214,11 +1218,15 @@ private:
   void ListMouseUp(TMouseButton Button, Integer X, Integer Y);
   // Hands a press dragged from Source (holding the capture) into the list.
   bool DragIntoList(TControl* Source, Integer X, Integer Y);
+  // Ends a press handed to the list: the list sees the release.
+  bool ReleaseIntoList(TControl* Source, Integer X, Integer Y);
   // Completes the typed text, or finds the item it names after an edit.
   void CompleteTypedText(QChar Typed, Integer CaretBefore);
   // Selects from Start to End with the caret at Start.
   void SelectAnchoredAtEnd(Integer Start, Integer End);
   bool WheelSteps(TShiftState Shift, bool IsPrior);
+  // Shows the list's grip in the corner away from the editor, or hides it.
+  void UpdateSizeGrip();
 
   bool FCaseInsensitiveTextSearch = true;
   std::unique_ptr<TDropDownBoxEh> FDropDownBox;
@@ -1228,6 +1236,11 @@ private:
   bool FLimitTextToListValuesStored = false;
   bool FListVisible = false;
   TPopupListboxFormEh* FPopupListbox = nullptr;
+  // In the list's window without being one of its controls.
+  TSizeGripEh* FSizeGrip = nullptr;
+  // The control whose press the list tracks: the window system keeps
+  // sending that control the mouse, which goes on to the list.
+  TControl* FListTrackingSource = nullptr;
   TClass FPopupListboxClass = nullptr;
   bool FWheelEventInListbox = false;
   Integer FDefaultItemIndex = -1;

@@ -54,6 +54,9 @@ TCustomDBComboBoxEh::TCustomDBComboBoxEh(TComponent* AOwner) : TCustomDBEditEh(A
 
 TCustomDBComboBoxEh::~TCustomDBComboBoxEh()
 {
+  // The grip's window lives in the list's: it goes before the list.
+  delete FSizeGrip;
+  FSizeGrip = nullptr;
   FDataLink->SetDataSource(nullptr);
   FItems->OnChange = nullptr;
   FKeyItems->OnChange = nullptr;
@@ -566,9 +569,35 @@ void TCustomDBComboBoxEh::DropDown(TEditButtonEh* AEditButton)
   List->SetBounds(P.X, P.Y, List->Width(), List->Height());
   List->SetMasterFocusControl(this);
   List->Show();
+  UpdateSizeGrip();
   FListVisible = true;
   List->SetSizeGripResized(false);
   FDroppedDown = true;
+}
+
+void TCustomDBComboBoxEh::UpdateSizeGrip()
+{
+  if (!FDropDownBox->Sizable()) {
+    // Hidden both ways: the control's flag would show the window again.
+    if (FSizeGrip) {
+      FSizeGrip->SetVisible(false);
+      FSizeGrip->TControl::SetVisible(false);
+    }
+    return;
+  }
+  if (!FSizeGrip) {
+    FSizeGrip = new TSizeGripEh(this);
+    FSizeGrip->SetHostControl(FPopupListbox);
+    FSizeGrip->SetTriangleWindow(true);
+  }
+  TRect EditRect;
+  GetControlScreenRectEh(this, EditRect);
+  FSizeGrip->SetPosition(FPopupListbox->Top() < EditRect.Top ? sgpTopRight : sgpBottomRight);
+  FSizeGrip->HandleNeeded();
+  FSizeGrip->UpdatePosition();
+  FSizeGrip->TControl::SetVisible(true);
+  FSizeGrip->SetVisible(true);
+  FSizeGrip->BringToFront();
 }
 
 void TCustomDBComboBoxEh::CloseUp(bool Accept)
@@ -576,6 +605,7 @@ void TCustomDBComboBoxEh::CloseUp(bool Accept)
   if (!FListVisible)
     return;
   TPopupListboxFormEh* List = FPopupListbox;
+  FListTrackingSource = nullptr;
   if (TControl* Captured = Mouse()->Capture())
     Captured->Perform(WM_CANCELMODE);
   const bool HadFocus = List->Focused() || List->ContainsControl(Screen->ActiveControl());
@@ -626,18 +656,59 @@ void TCustomDBComboBoxEh::DefaultEditButtonDown(TEditButtonEh* EditButton, TEdit
   Handled = true;
 }
 
+namespace {
+
+LPARAM PointParam(TPoint P) { return MakeLParam(Word(SmallInt(P.X)), Word(SmallInt(P.Y))); }
+
+} // namespace
+
 bool TCustomDBComboBoxEh::DragIntoList(TControl* Source, Integer X, Integer Y)
 {
-  if (!FListVisible || Mouse()->Capture() != Source)
+  if (!FListVisible)
     return false;
   TPopupListboxGridEh* Grid = FPopupListbox->ListGrid();
   const TPoint P = Grid->ScreenToClient(Source->ClientToScreen(TPoint(X, Y)));
-  if (!Grid->ClientRect().Contains(P))
+  if (FListTrackingSource == Source) {
+    Grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointParam(P));
+    return true;
+  }
+  if (Mouse()->Capture() != Source || !Grid->ClientRect().Contains(P))
     return false;
-  // The list tracks the press from here on, as if it had begun there.
+  // The list tracks the press from here on, as if it had begun there. The
+  // source lets its press go but keeps the capture: the window system goes
+  // on sending it the mouse, which it passes to the list.
   Source->Perform(WM_CANCELMODE);
-  Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(Word(SmallInt(P.X)), Word(SmallInt(P.Y))));
+  FListTrackingSource = Source;
+  Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, PointParam(P));
+  Mouse()->SetCapture(Source);
   return true;
+}
+
+bool TCustomDBComboBoxEh::ReleaseIntoList(TControl* Source, Integer X, Integer Y)
+{
+  if (FListTrackingSource != Source || !Source)
+    return false;
+  FListTrackingSource = nullptr;
+  if (!FListVisible)
+    return false;
+  TPopupListboxGridEh* Grid = FPopupListbox->ListGrid();
+  Grid->Perform(WM_LBUTTONUP, 0, PointParam(Grid->ScreenToClient(Source->ClientToScreen(TPoint(X, Y)))));
+  return true;
+}
+
+void TCustomDBComboBoxEh::EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                                            Integer Y)
+{
+  if (Button == mbLeft && ReleaseIntoList(dynamic_cast<TControl*>(Sender), X, Y))
+    return;
+  inherited::EditButtonMouseUp(Sender, Button, Shift, X, Y);
+}
+
+void TCustomDBComboBoxEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
+{
+  if (Button == mbLeft && ReleaseIntoList(this, X, Y))
+    return;
+  inherited::MouseUp(Button, Shift, X, Y);
 }
 
 void TCustomDBComboBoxEh::EditButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y)

@@ -118,6 +118,67 @@ protected:
         gui_test::Type(Control, QString(C));
     }
   }
+  // The left button pressed on a control (a graphic one through its
+  // parent's window), moved with it held and let go. The mouse moves on the
+  // screen: the window that had the press keeps getting it, and a control
+  // that moves under it sees it where it really is.
+  class TMouseDrag {
+  public:
+    TMouseDrag(TControl* Control, QPoint From)
+    {
+      auto* Win = dynamic_cast<TWinControl*>(Control);
+      QPoint Offset;
+      if (!Win) {
+        Win = Control->Parent();
+        Offset = QPoint(Control->Left(), Control->Top());
+      }
+      Win->HandleNeeded();
+      FWidget = Win->Widget();
+      FControl = Control;
+      FOffset = Offset;
+      FFrom = From;
+      Send(QEvent::MouseButtonPress, FWidget->mapToGlobal(QPointF(From + Offset)), Qt::LeftButton, Qt::LeftButton);
+    }
+    // To: a point in the control's own coordinates, as it stood at the press.
+    void MoveTo(QPoint To)
+    {
+      FAt = Start() + QPointF(To - FFrom) / 2;
+      Send(QEvent::MouseMove, FAt, Qt::NoButton, Qt::LeftButton);
+      FAt = Start() + QPointF(To - FFrom);
+      Send(QEvent::MouseMove, FAt, Qt::NoButton, Qt::LeftButton);
+    }
+    void Release() { Send(QEvent::MouseButtonRelease, FAt, Qt::LeftButton, Qt::NoButton); }
+
+  private:
+    QPointF Start()
+    {
+      if (!FStarted) {
+        FStart = FWidget->mapToGlobal(QPointF(FFrom + FOffset));
+        FStarted = true;
+      }
+      return FStart;
+    }
+    void Send(QEvent::Type Type, QPointF Global, Qt::MouseButton Button, Qt::MouseButtons Held)
+    {
+      if (!FStarted) {
+        FStart = Global;
+        FStarted = true;
+      }
+      QMouseEvent E(Type, FWidget->mapFromGlobal(Global), Global, Button, Held, Qt::NoModifier);
+      QCoreApplication::sendEvent(FWidget, &E);
+    }
+    QWidget* FWidget = nullptr;
+    TControl* FControl = nullptr;
+    QPoint FOffset, FFrom;
+    QPointF FStart, FAt;
+    bool FStarted = false;
+  };
+  static void Drag(TControl* Control, QPoint From, QPoint To)
+  {
+    TMouseDrag D(Control, From);
+    D.MoveTo(To);
+    D.Release();
+  }
   static void AltDown(TWinControl* Control)
   {
     gui_test::Key(Control, Qt::Key_Down, Qt::AltModifier);
@@ -511,13 +572,26 @@ TEST_F(DBComboBoxTest, DropDownListWidthAndRows)
   EXPECT_EQ(List->Width(), 200);
   Escape(Free);
 
-  // A size the user gave the open list is kept for the next drop-down.
+  // Without Sizable there is no grip.
+  EXPECT_TRUE(Free->SizeGrip() == nullptr || !Free->SizeGrip()->Widget()->isVisible());
+  // A size the user gives the open list with its grip is kept for the next
+  // drop-down.
   Free->DropDownBox()->SetWidth(0);
   Free->DropDownBox()->SetRows(2);
   Free->DropDownBox()->SetSizable(true);
   AltDown(Free);
   ASSERT_EQ(List->RowCount(), 2);
-  List->SetBounds(List->Left(), List->Top(), 240, List->Height() + List->ItemHeight());
+  TSizeGripEh* Grip = Free->SizeGrip();
+  ASSERT_NE(Grip, nullptr);
+  // A grip lives in the list's window without being its control: its
+  // window tells whether it shows.
+  EXPECT_TRUE(Grip->Widget()->isVisible());
+  EXPECT_EQ(Grip->Position(), sgpBottomRight);
+  EXPECT_EQ(Grip->Left() + Grip->Width(), List->ClientWidth());
+  Drag(Grip, QPoint(8, 8), QPoint(8 + 240 - List->Width(), 8 + List->ItemHeight()));
+  EXPECT_EQ(List->Width(), 240);
+  EXPECT_EQ(List->RowCount(), 3);
+  EXPECT_TRUE(Free->ListVisible());
   Escape(Free);
   EXPECT_EQ(Free->DropDownBox()->Width(), 240);
   EXPECT_EQ(Free->DropDownBox()->Rows(), 3);
@@ -525,4 +599,44 @@ TEST_F(DBComboBoxTest, DropDownListWidthAndRows)
   EXPECT_EQ(List->Width(), 240);
   EXPECT_EQ(List->RowCount(), 3);
   Escape(Free);
+  Free->DropDownBox()->SetSizable(false);
+  AltDown(Free);
+  EXPECT_FALSE(Grip->Widget()->isVisible());
+  Escape(Free);
+}
+
+TEST_F(DBComboBoxTest, PressOnTheButtonDragIntoTheListAndRelease)
+{
+  OpenAndShow();
+  Focus(Kind);
+  TEditButtonControlEh* Button = Kind->GetEditButtonControlByEditButton(Kind->EditButton());
+  ASSERT_NE(Button, nullptr);
+  TPopupListboxFormEh* List = Kind->GetPopupListbox();
+  const QPoint Start(Button->Width() / 2, Button->Height() / 2);
+  // The press opens the list; the release over its third item picks it
+  // without a second click.
+  {
+    TMouseDrag D(Button, Start);
+    ASSERT_TRUE(Kind->ListVisible());
+    const TPoint Item = Button->ScreenToClient(List->ListGrid()->ClientToScreen(TPoint(10, List->ItemHeight() * 5 / 2)));
+    D.MoveTo(QPoint(Item.X, Item.Y));
+    D.Release();
+  }
+  Application->ProcessMessages();
+  EXPECT_FALSE(Kind->ListVisible());
+  EXPECT_EQ(Kind->Text(), QStringLiteral("Cherry"));
+  EXPECT_EQ(Posted("kind"), "3");
+
+  // Let go beside the list: nothing is picked and the list stays open.
+  Focus(Kind);
+  {
+    TMouseDrag D(Button, Start);
+    ASSERT_TRUE(Kind->ListVisible());
+    D.MoveTo(Start + QPoint(-30, 0));
+    D.Release();
+  }
+  EXPECT_TRUE(Kind->ListVisible());
+  EXPECT_EQ(Kind->Text(), QStringLiteral("Cherry"));
+  Escape(Kind);
+  EXPECT_FALSE(Kind->ListVisible());
 }
