@@ -6,6 +6,7 @@
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/foundation/GridsEh.h"
 #include "platform/data/ADODB.h"
+#include "platform/gui/ImgList.h"
 
 #include "tests/gridlib/editors/EditorsTestSupport.h"
 #include "tests/platform/gui/GuiTestSupport.h"
@@ -639,4 +640,98 @@ TEST_F(DBComboBoxTest, PressOnTheButtonDragIntoTheListAndRelease)
   EXPECT_EQ(Kind->Text(), QStringLiteral("Cherry"));
   Escape(Kind);
   EXPECT_FALSE(Kind->ListVisible());
+}
+
+TEST_F(DBComboBoxTest, ListEventsImagesAndAutoDrop)
+{
+  OpenAndShow();
+  // An empty list asks for its items when it drops down.
+  TDBComboBoxEh Lazy(Form);
+  Lazy.SetParent(Form);
+  Lazy.SetBounds(90, 140, 150, 21);
+  Integer Asked = 0;
+  Lazy.OnGetItemsList = [&](TObject*) {
+    ++Asked;
+    Lazy.Items()->Add(QStringLiteral("Яблоко"));
+    Lazy.Items()->Add(QStringLiteral("Груша"));
+  };
+  Application->ProcessMessages();
+  Focus(&Lazy);
+  AltDown(&Lazy);
+  ASSERT_TRUE(Lazy.ListVisible());
+  EXPECT_EQ(Asked, 1);
+  EXPECT_EQ(Lazy.GetPopupListbox()->Count(), 2);
+  // The closing handler may turn an accept into a cancel.
+  Lazy.OnClosingUp = [](TObject*, bool& Accept) { Accept = false; };
+  gui_test::Key(&Lazy, Qt::Key_Down);
+  Enter(&Lazy);
+  EXPECT_FALSE(Lazy.ListVisible());
+  EXPECT_EQ(Lazy.Text(), QString());
+  Lazy.OnClosingUp = nullptr;
+
+  // Images: the list's rows are at least as high as the images, the -1
+  // width leaves room for an image, and the edit image follows the item
+  // unless the handler says otherwise.
+  TImageList Images(Form);
+  Images.SetWidth(20);
+  Images.SetHeight(40);
+  Lazy.SetImages(&Images);
+  Lazy.OnGetItemImageIndex = [](TObject*, Integer ItemIndex, Integer& ImageIndex) {
+    if (ItemIndex == 1)
+      ImageIndex = 7;
+  };
+  Lazy.DropDownBox()->SetWidth(-1);
+  AltDown(&Lazy);
+  ASSERT_TRUE(Lazy.ListVisible());
+  TPopupListboxFormEh* List = Lazy.GetPopupListbox();
+  EXPECT_EQ(List->ItemHeight(), 40);
+  EXPECT_EQ(List->ImageList(), &Images);
+  Enter(&Lazy);
+  TControlCanvas* Canvas = Lazy.GetCanvas();
+  Canvas->Font()->Assign(Lazy.Font());
+  const Integer Widest = std::max(Canvas->TextWidth(QStringLiteral("Яблоко")), Canvas->TextWidth(QStringLiteral("Груша")));
+  Lazy.SetWidth(std::min(Lazy.Width(), Widest));
+  AltDown(&Lazy);
+  EXPECT_EQ(List->Width(), Widest + 20 + 9 + List->GetBorderSize() + 2 * List->BorderWidth());
+  Escape(&Lazy);
+  gui_test::Key(&Lazy, Qt::Key_Down);
+  EXPECT_EQ(Lazy.ItemIndex(), 0);
+  EXPECT_EQ(Lazy.EditImage()->ImageIndex(), 0);
+  gui_test::Key(&Lazy, Qt::Key_Down);
+  EXPECT_EQ(Lazy.ItemIndex(), 1);
+  EXPECT_EQ(Lazy.EditImage()->ImageIndex(), 7);
+
+  // AutoDrop: a typed character opens the list.
+  Lazy.DropDownBox()->SetAutoDrop(true);
+  Lazy.SelectAll();
+  gui_test::Type(&Lazy, QStringLiteral("Я"));
+  EXPECT_TRUE(Lazy.ListVisible());
+  EXPECT_EQ(Lazy.Text(), QStringLiteral("Яблоко"));
+  Escape(&Lazy);
+  EXPECT_FALSE(Lazy.ListVisible());
+}
+
+TEST_F(DBComboBoxTest, ItemIndexFromCodeAndNotInListInTextMode)
+{
+  OpenAndShow();
+  // Written from code, the item goes into the record at once.
+  Fruit->SetItemIndex(3);
+  EXPECT_EQ(Fruit->Text(), QStringLiteral("Cherry"));
+  EXPECT_EQ(Saved("fruit"), "Cherry");
+  Fruit->SetItemIndex(-1);
+  EXPECT_EQ(Fruit->Text(), QString());
+  EXPECT_EQ(Saved("fruit"), "");
+
+  // A text-mode box without a field asks about a new text when it posts,
+  // and keeps the text whatever the answer.
+  std::vector<String> Asked;
+  Free->OnNotInList = [&](TObject*, const String& NewText, bool&) { Asked.push_back(NewText); };
+  Focus(Free);
+  Free->SelectAll();
+  gui_test::Type(Free, QStringLiteral("Gr"));
+  EXPECT_EQ(Free->Text(), QStringLiteral("Gr"));
+  Focus(Other);
+  EXPECT_EQ(Asked, std::vector<String>{QStringLiteral("Gr")});
+  EXPECT_EQ(Free->Text(), QStringLiteral("Gr"));
+  EXPECT_EQ(Free->Value().AsString(), QStringLiteral("Gr"));
 }
