@@ -1079,6 +1079,203 @@ public:
 void RegisterDBCtrlsEhNumberEditClasses();
 
 // ---------------------------------------------------------------------------
+// Combo box editor: a text chosen from Items, or in key mode (KeyItems not
+// empty) the key of the item shown, with a drop-down list, incremental
+// search and stepping through the items.
+
+class TPopupListboxFormEh;
+
+// The drop-down list's settings.
+class TDropDownBoxEh : public TPersistent {
+  VELMORA_CLASS(TDropDownBoxEh)
+  using inherited = TPersistent;
+public:
+  void Assign(TPersistent* Source) override;
+
+  TDropDownAlign Align() const { return FAlign; }
+  void SetAlign(TDropDownAlign Value) { FAlign = Value; }
+  // Typing a printable character opens the list.
+  bool AutoDrop() const { return FAutoDrop; }
+  void SetAutoDrop(bool Value) { FAutoDrop = Value; }
+  Integer Rows() const { return FRows; }
+  void SetRows(Integer Value) { FRows = Value; }
+  // The list has a size grip; the size the user gives is kept here.
+  bool Sizable() const { return FSizable; }
+  void SetSizable(bool Value) { FSizable = Value; }
+  // 0 or less: the editor's width; -1: the widest item's; never narrower
+  // than the editor.
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value) { FWidth = Value; }
+
+private:
+  TDropDownAlign FAlign = daLeft;
+  bool FAutoDrop = false;
+  Integer FRows = 7;
+  bool FSizable = false;
+  Integer FWidth = 0;
+};
+
+class TCustomDBComboBoxEh : public TCustomDBEditEh {
+  VELMORA_CLASS(TCustomDBComboBoxEh)
+  using inherited = TCustomDBEditEh;
+public:
+  explicit TCustomDBComboBoxEh(TComponent* AOwner);
+  ~TCustomDBComboBoxEh() override;
+
+  bool CaseInsensitiveTextSearch() const { return FCaseInsensitiveTextSearch; }
+  void SetCaseInsensitiveTextSearch(bool Value);
+  TDropDownBoxEh* DropDownBox() const { return FDropDownBox.get(); }
+  void SetDropDownBox(TDropDownBoxEh* Value) { FDropDownBox->Assign(Value); }
+  Integer ItemIndex() const { return FItemIndex; }
+  // Written like Value from code: a bound editor's dataset edits and the
+  // item is posted at once.
+  void SetItemIndex(Integer Value);
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  TStrings* KeyItems() const { return FKeyItems.get(); }
+  void SetKeyItems(TStrings* Value) { FKeyItems->Assign(Value); }
+  // Unless set, on in key mode without an OnNotInList handler.
+  bool LimitTextToListValues() const;
+  void SetLimitTextToListValues(bool Value);
+  bool LimitTextToListValuesStored() const { return FLimitTextToListValuesStored; }
+  void SetLimitTextToListValuesStored(bool Value);
+  bool ListVisible() const { return FListVisible; }
+  bool KeyBased() const { return FKeyBased; }
+  // The grip of a sizable list; none before the first drop-down.
+  TSizeGripEh* SizeGrip() const { return FSizeGrip; }
+  // A class of TPopupListboxFormEh or derived from it; none: that class.
+  TClass PopupListboxClass() const { return FPopupListboxClass; }
+  void SetPopupListboxClass(TClass Value) { FPopupListboxClass = Value; }
+  // Made on first use.
+  TPopupListboxFormEh* GetPopupListbox();
+
+  // In key mode the value becomes Null.
+  void Clear();
+  void CloseUp(bool Accept) override;
+  // Runs OnNotInList for a text that is no item, then posts.
+  void UpdateData();
+
+  TCloseUpEventEh OnCloseUp;
+  TAcceptEventEh OnClosingUp;
+  TNotifyEvent OnDropDown;
+  TListGetImageIndexEventEh OnGetItemImageIndex;
+  // Asked for items while Items is empty.
+  TNotifyEvent OnGetItemsList;
+  TNotInListEventEh OnNotInList;
+
+protected:
+  // Introduced virtual operations, in the order descendants know them.
+  virtual TDropDownBoxEh* CreateDropDownBox();
+  virtual TColor GetPopupListboxColor() { return Color(); }
+  virtual bool LocateText(const String& AText, bool Partial);
+  virtual bool ProcessSearchText(const String& AText);
+  virtual TFont* GetPopupListboxFont() { return Font(); }
+  virtual void DoGetItemsList();
+  virtual void InternalSetItemIndex(Integer Index);
+  virtual void UpdateItemIndex();
+  virtual void UpdatePopupListboxItemIndex();
+  virtual void DropDown(TEditButtonEh* AEditButton);
+  virtual void SelectNextValue(bool IsPrior);
+
+  TEditButtonEh* CreateEditButton() override;
+  TAlignment DefaultAlignment() const override;
+  Integer DefaultImageIndex() override { return FDefaultItemIndex; }
+  String GetDisplayTextForPaintCopy() const override;
+  Variant GetVariantValue() const override;
+  bool IsValidChar(QChar Key) override;
+  void DataChanged() override;
+  void EditButtonDropDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl) override;
+  void DefaultEditButtonClick(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                              bool& Handled) override;
+  void DefaultEditButtonDown(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl, bool TopButton,
+                             bool& AutoRepeat, bool& Handled) override;
+  void EditButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y) override;
+  void EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void InternalSetText(const String& AText) override;
+  void InternalSetValue(const Variant& AValue) override;
+  void InternalUpdateData() override;
+  void ResetMaxLength() override;
+  void UpdateEditReadOnly() override;
+  void UpdateImageIndex() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void Click() override;
+  void Change() override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void DefaultHandler(TMessage& Message) override;
+  void WndProc(TMessage& Message) override;
+  void CMWantSpecialKey(TMessage& Message) override;
+  void WMPaste(TMessage& Message) override;
+
+private:
+  void ItemsChanged(bool KeysChanged);
+  // In key mode the key follows the item the text names, Null for none.
+  void KeyFollowsItem();
+  void ListMouseUp(TMouseButton Button, Integer X, Integer Y);
+  // Hands a press dragged from Source (holding the capture) into the list.
+  bool DragIntoList(TControl* Source, Integer X, Integer Y);
+  // Ends a press handed to the list: the list sees the release.
+  bool ReleaseIntoList(TControl* Source, Integer X, Integer Y);
+  // Completes the typed text, or finds the item it names after an edit.
+  void CompleteTypedText(QChar Typed, Integer CaretBefore);
+  // Selects from Start to End with the caret at Start.
+  void SelectAnchoredAtEnd(Integer Start, Integer End);
+  bool WheelSteps(TShiftState Shift, bool IsPrior);
+  // Shows the list's grip in the corner away from the editor, or hides it.
+  void UpdateSizeGrip();
+
+  bool FCaseInsensitiveTextSearch = true;
+  std::unique_ptr<TDropDownBoxEh> FDropDownBox;
+  std::unique_ptr<TStringList> FItems;
+  std::unique_ptr<TStringList> FKeyItems;
+  bool FLimitTextToListValues = false;
+  bool FLimitTextToListValuesStored = false;
+  bool FListVisible = false;
+  TPopupListboxFormEh* FPopupListbox = nullptr;
+  // In the list's window without being one of its controls.
+  TSizeGripEh* FSizeGrip = nullptr;
+  // The control whose press the list tracks: the window system keeps
+  // sending that control the mouse, which goes on to the list.
+  TControl* FListTrackingSource = nullptr;
+  TClass FPopupListboxClass = nullptr;
+  bool FWheelEventInListbox = false;
+  Integer FDefaultItemIndex = -1;
+  Integer FItemIndex = -1;
+  Integer FItemsCount = 0;
+  bool FKeyBased = false;
+  Variant FVarValue = Null;
+  // An item index written from code goes in where a value would.
+  bool FWritingItemIndex = false;
+  Integer FItemIndexFromCode = -1;
+  // Set while this editor types a character itself, to complete after it.
+  bool FTypingChar = false;
+  bool FCharTyped = false;
+  // The not-in-list handler may add items; they are looked up after it.
+  bool FCheckingNotInList = false;
+};
+
+class TDBComboBoxEh : public TCustomDBComboBoxEh {
+  VELMORA_CLASS(TDBComboBoxEh)
+public:
+  using TCustomDBComboBoxEh::TCustomDBComboBoxEh;
+  using TCustomDBComboBoxEh::EditButton;
+  using TCustomDBComboBoxEh::EditButtons;
+  using TCustomDBComboBoxEh::SetEditButton;
+  using TCustomDBComboBoxEh::SetEditButtons;
+  using TCustomDBComboBoxEh::MRUList;
+  using TCustomDBComboBoxEh::SetMRUList;
+  using TCustomDBComboBoxEh::OnButtonClick;
+  using TCustomDBComboBoxEh::OnButtonDown;
+};
+
+// Registers the combo box editor for form descriptions.
+void RegisterDBCtrlsEhComboBoxClasses();
+
+// ---------------------------------------------------------------------------
 // Date-time editor: a masked text laid out by the pattern of its Kind (or an
 // EditFormat of its own), holding its value apart from the text.
 
