@@ -21,37 +21,8 @@ PROGRAM, OUTPUT = (os.path.abspath(a) for a in sys.argv[1:3])
 DESK = None
 
 
-def sample_window():
-    out = DESK.x("xdotool", "search", "--name", "^DTC:", check=False)
-    return int(out.split()[0]) if out else 0
-
-
 def title(form):
     return DESK.title(form)
-
-
-def geometry(wid):
-    info = DESK.x("xwininfo", "-id", str(wid))
-    v = dict(l.strip().partition(":")[::2] for l in info.splitlines() if ":" in l)
-    return int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"])
-
-
-def check_keeps(form, what):
-    """The form keeps the activation, the X focus and the edit the focus."""
-    time.sleep(0.5)
-    if DESK.active_window() != form:
-        raise Failure(f"{what}: the form is not the active window (active: 0x{DESK.active_window():x})")
-    if DESK.focus_window() != form:
-        raise Failure(f"{what}: the X focus left the form (focus: 0x{DESK.focus_window():x})")
-    if "focus=Edit1" not in title(form):
-        raise Failure(f"{what}: the edit lost the focus ('{title(form)}')")
-
-
-def click(px, py):
-    DESK.x("xdotool", "mousemove", "--sync", str(px), str(py))
-    time.sleep(0.3)
-    DESK.x("xdotool", "click", "1")
-    time.sleep(0.3)
 
 
 def key(name):
@@ -62,7 +33,7 @@ def key(name):
 def opened(form, what):
     wait_for(f"the calendar to open ({what})", lambda: "calendar=shown" in title(form), timeout=30)
     popup = wait_for(f"the calendar's window ({what})", DESK.popups, timeout=30)[0]
-    check_keeps(form, what)
+    DESK.check_keeps(form, what)
     return popup
 
 
@@ -71,14 +42,14 @@ def closed(form, what, count):
              lambda: "calendar=hidden" in title(form) and not DESK.popups(), timeout=30)
     if f"closed={count}" not in title(form):
         raise Failure(f"{what}: expected closed={count} ('{title(form)}')")
-    check_keeps(form, what)
+    DESK.check_keeps(form, what)
 
 
 def scenario():
-    form = wait_for("the sample form", sample_window, timeout=120, pause=0.5)
+    form = wait_for("the sample form", lambda: DESK.window_named("DTC:"), timeout=120, pause=0.5)
     wait_for("the form to be active", lambda: DESK.active_window() == form, timeout=30)
     wait_for("the edit to have the focus", lambda: "focus=Edit1" in title(form), timeout=30)
-    fx, fy = geometry(form)
+    fx, fy = DESK.geometry(form)
     button = (fx + 20 + 220 - 9, fy + 20 + 12)
     log(f"form 0x{form:x} at {(fx, fy)}: '{title(form)}'")
 
@@ -95,7 +66,7 @@ def scenario():
         raise Failure(f"Escape changed the value ('{title(form)}')")
 
     # A click on the button opens it; Enter picks the day chosen.
-    click(*button)
+    DESK.click(*button)
     opened(form, "a click on the button")
     key("Right")
     key("Return")
@@ -106,13 +77,13 @@ def scenario():
     # A click elsewhere on the form closes it without a pick.
     key("alt+Down")
     opened(form, "Alt+Down again")
-    click(fx + 330, fy + 150)
+    DESK.click(fx + 330, fy + 150)
     closed(form, "a click elsewhere", "1/3")
 
     # A second click on the button closes it and does not open it again.
-    click(*button)
+    DESK.click(*button)
     opened(form, "the button again")
-    click(*button)
+    DESK.click(*button)
     closed(form, "a second click on the button", "1/4")
     time.sleep(1.0)
     if "calendar=hidden" not in title(form) or DESK.popups():
@@ -121,10 +92,10 @@ def scenario():
     # A click inside the calendar keeps it open.
     key("alt+Down")
     _, px, py, pw, ph = opened(form, "a last time")
-    click(px + pw // 2, py + 8)
+    DESK.click(px + pw // 2, py + 8)
     if "calendar=shown" not in title(form):
         raise Failure(f"a click inside the calendar closed it ('{title(form)}')")
-    check_keeps(form, "a click inside the calendar")
+    DESK.check_keeps(form, "a click inside the calendar")
     key("Escape")
     closed(form, "Escape at the end", "1/5")
 

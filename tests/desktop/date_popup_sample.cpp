@@ -5,17 +5,15 @@
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/editors/DateTimeCalendarPickersEh.h"
 
-#include "platform/gui/Forms.h"
 #include "platform/rtl/DateUtils.h"
+#include "tests/desktop/DesktopSample.h"
 
 namespace {
 
-class TSampleForm : public TForm {
+class TSampleForm : public TDesktopSampleForm {
 public:
-  explicit TSampleForm(TComponent* AOwner) : TForm(AOwner, 0)
+  explicit TSampleForm(TComponent* AOwner) : TDesktopSampleForm(AOwner)
   {
-    SetBounds(200, 150, 420, 300);
-    SetPosition(poDesigned);
     Edit = new TDBDateTimeEditEh(this);
     Edit->SetName(QStringLiteral("Edit1"));
     Edit->SetParent(this);
@@ -31,39 +29,28 @@ public:
     Other->SetName(QStringLiteral("Edit2"));
     Other->SetParent(this);
     Other->SetBounds(20, 240, 220, 24);
-    Timer = SetTimer(nullptr, 0, 100, [this](HWND, UINT, UINT_PTR, DWORD) { Report(); });
   }
-  ~TSampleForm() override { KillTimer(nullptr, Timer); }
 
-  void Report()
+  String Report() override
   {
-    TWinControl* Focused = FindControl(GetFocus());
-    SetCaption(QStringLiteral("DTC: %1 | focus=%2 | calendar=%3 | closed=%4/%5")
-                   .arg(Edit->Text(), Focused ? (Focused->Name().isEmpty() ? Focused->ClassName() : Focused->Name()) : QStringLiteral("none"),
-                        Edit->CalendarVisible() ? QStringLiteral("shown") : QStringLiteral("hidden"))
-                   .arg(Accepted)
-                   .arg(Closes));
+    return QStringLiteral("DTC: %1 | focus=%2 | calendar=%3 | closed=%4/%5")
+      .arg(Edit->Text(), FocusName(), Edit->CalendarVisible() ? QStringLiteral("shown") : QStringLiteral("hidden"))
+      .arg(Accepted)
+      .arg(Closes);
   }
 
   TDBDateTimeEditEh* Edit = nullptr;
   TEdit* Other = nullptr;
   Integer Closes = 0;
   Integer Accepted = 0;
-  UINT_PTR Timer = 0;
 };
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-  return RunWithToolkit(argc, argv, [] {
+  return RunDesktopSample<TSampleForm>(argc, argv, [] {
     RegisterGridLibFoundationClasses();
     RegisterDBCtrlsEhDateTimeEditClasses();
-    TSampleForm* Form = nullptr;
-    Application->CreateForm(Form);
-    Form->Show();
-    Form->Edit->SetFocus();
-    Application->Run();
-    return 0;
   });
 }
