@@ -306,11 +306,20 @@ void TCustomCalendarViewEh::Resize()
   UpdateCellSizes();
 }
 
+void TCustomCalendarViewEh::CreateHandle()
+{
+  inherited::CreateHandle();
+  // Sized before the window existed, the cells still have their defaults.
+  UpdateCellSizes();
+}
+
 void TCustomCalendarViewEh::WndProc(TMessage& Message)
 {
   inherited::WndProc(Message);
   if (Message.Msg == CM_SYSCOLORCHANGE || Message.Msg == CM_STYLECHANGED)
     Invalidate();
+  else if (Message.Msg == CM_FONTCHANGED)
+    UpdateCellSizes();
 }
 
 void TCustomCalendarViewEh::CellMouseDown(TGridCoord Cell, TMouseButton Button, TPoint InCellPos, TPoint MousePos,

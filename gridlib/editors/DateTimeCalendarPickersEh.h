@@ -256,6 +256,7 @@ public:
   void KeyDown(Word& Key, TShiftState Shift) override;
 
 protected:
+  void CreateHandle() override;
   void Paint() override;
   void Resize() override;
   void WndProc(TMessage& Message) override;

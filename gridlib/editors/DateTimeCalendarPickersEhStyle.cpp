@@ -117,7 +117,9 @@ TColor TDateTimeCalendarPickerDrawStyleEh::GetSelectedCellBrushColor()
 
 TColor TDateTimeCalendarPickerDrawStyleEh::GetSelectedCellFontColor()
 {
-  return StyleColor(CanDrawSelectionByStyle() ? clWindowText : clHighlightText);
+  // The style's selected cell is a full highlight here, themed or not, so
+  // the text on it needs the highlight's text colour to stay readable.
+  return StyleColor(clHighlightText);
 }
 
 TColor TDateTimeCalendarPickerDrawStyleEh::GetTodayCellFrameColor()

@@ -45,6 +45,7 @@ public:
       Current->SetVisible(false);
     Current = View;
     View->SetVisible(true);
+    View->HandleNeeded();
     View->SetDateTime(FDateTime);
   }
   TObjectListEh* CalendarViewList() override { return &Views; }
@@ -81,6 +82,7 @@ public:
       Current->SetVisible(false);
     Current = View;
     View->SetVisible(true);
+    View->HandleNeeded();
     View->SetDateTime(Value);
   }
 
@@ -96,6 +98,8 @@ private:
   TInteractiveInputMethodEh FInputMethod = iimKeyboardEh;
 };
 
+Byte Red(TColor C) { return Byte(Cardinal(C) & 0xFF); }
+Byte Blue(TColor C) { return Byte((Cardinal(C) >> 16) & 0xFF); }
 TDateTime D(Word Y, Word M, Word Day) { return EncodeDate(Y, M, Day); }
 TDateTime DT(Word Y, Word M, Word Day, Word H, Word N) { return EncodeDateTime(Y, M, Day, H, N, 0, 0); }
 String Text(TDateTime Value) { return FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn"), Value); }
@@ -289,6 +293,8 @@ TEST_F(CalendarViewsTest, ClicksPickZoomInAndRightClickZoomsOut)
   Form->Show();
   Application->ProcessMessages();
   Host->Start(Months, D(2023, 1, 31));
+  Application->ProcessMessages();
+  EXPECT_EQ(Months->ColWidths(1), Months->ClientWidth() / 4);
   // March is column 2 of row 0: the press picks, the click opens the days.
   const TRect March = Months->CalcCellRect(2, 0);
   gui_test::Click(Months, QPoint(March.Left + 3, March.Top + 3));
@@ -296,6 +302,7 @@ TEST_F(CalendarViewsTest, ClicksPickZoomInAndRightClickZoomsOut)
   EXPECT_EQ(Host->Current, Days);
   EXPECT_EQ(Host->InputMethod(), iimMouseEh);
   // A click on the day names changes nothing; a day cell picks the date.
+  Application->ProcessMessages();
   const TRect Title = Days->CalcCellRect(3, 0);
   gui_test::Click(Days, QPoint(Title.Left + 3, Title.Top + 3));
   EXPECT_EQ(Host->Selections, 0);
@@ -308,6 +315,7 @@ TEST_F(CalendarViewsTest, ClicksPickZoomInAndRightClickZoomsOut)
   EXPECT_EQ(Host->Current, Months);
   // A year cell standing for a date that does not exist still zooms in.
   Host->Start(Years, D(2024, 2, 29));
+  Application->ProcessMessages();
   const TRect Y2023 = Years->CalcCellRect(0, 1);
   gui_test::Click(Years, QPoint(Y2023.Left + 3, Y2023.Top + 3));
   EXPECT_EQ(Text(Host->DateTime()), Text(D(2024, 2, 29)));
@@ -372,6 +380,12 @@ TEST_F(CalendarViewsTest, DaysPageFitsEveryMonthWhateverTheFirstWeekday)
   EXPECT_EQ(Text(Days->StartDate()), Text(D(2026, 2, 24)));
   EXPECT_EQ(DayCellOf(D(2026, 3, 1)), TGridCoord(6, 1));
   EXPECT_EQ(DayCellOf(D(2026, 3, 31)), TGridCoord(1, 6));
+
+  // A change of the format settings reaches the page as a settings message.
+  FormatSettings.FirstDayOfWeek = 6;
+  Days->Perform(CM_WININICHANGE, 0, 0);
+  EXPECT_EQ(Days->FirstWeekDayNum(), 6);
+  EXPECT_EQ(Text(Days->StartDate()), Text(D(2026, 3, 1)));
 }
 
 TEST_F(CalendarViewsTest, InfoTextsAndRanges)
@@ -448,8 +462,6 @@ TEST_F(CalendarViewsTest, CalendarFontsFollowTheMasterFont)
 
 namespace {
 
-Byte Red(TColor C) { return Byte(Cardinal(C) & 0xFF); }
-Byte Blue(TColor C) { return Byte((Cardinal(C) >> 16) & 0xFF); }
 
 void Fill(TBitmap* Bitmap, TColor Color)
 {
@@ -592,4 +604,58 @@ TEST_F(TransformatorTest, NoTimeOrNoCellStillEndsOnTheNewPicture)
   Clock.Advance(400);
   EXPECT_EQ(At(50, 25), clBlue);
   EXPECT_EQ(Finished, 3);
+}
+
+TEST_F(CalendarViewsTest, ColoursFollowLightAndDarkStyles)
+{
+  TDateTimeCalendarPickerDrawStyleEh* S = DateTimeCalendarPickerDrawStyle();
+  TStyleManager::SetSystemThemesEnabled(false);
+  const TColor LightHot = S->HotTrackCellBrushColor();
+  const TColor LightHoliday = S->HolidayFontColor();
+  EXPECT_NE(LightHot, S->NormalCellBrushColor());
+  EXPECT_NE(LightHot, S->SelectedCellBrushColor());
+  TStyleManager::SetSystemThemesEnabled(true);
+
+  // A dark style: the hot brush is computed again for its colours, and
+  // holidays are drawn lighter so that they read on the dark window.
+  ASSERT_TRUE(TStyleManager::TrySetStyle(QStringLiteral("Graphite"), false));
+  const TColor DarkHot = S->HotTrackCellBrushColor();
+  EXPECT_NE(DarkHot, LightHot);
+  EXPECT_NE(DarkHot, S->NormalCellBrushColor());
+  EXPECT_LT(LuminanceOfColorEh(S->NormalCellBrushColor()), 128);
+  EXPECT_GT(LuminanceOfColorEh(S->HolidayFontColor()), LuminanceOfColorEh(LightHoliday));
+  Form->Show();
+  Host->Start(Days, IncDay(Date(), 13));
+  Application->ProcessMessages();
+  EXPECT_TRUE(SaveScreenshot(Days, gui_test::OutputPath(QStringLiteral("calendar_days_dark.png"))));
+  TStyleManager::TrySetStyle(QStringLiteral("Windows"), false);
+
+  // Another base colour for holidays.
+  S->SetHolidayBaseFontColor(clBlue);
+  const TColor Holiday = S->HolidayFontColor();
+  EXPECT_GT(Blue(Holiday), Red(Holiday));
+  S->SetHolidayBaseFontColor(clDefault);
+  EXPECT_EQ(S->HolidayFontColor(), LightHoliday);
+}
+
+TEST_F(CalendarViewsTest, HotCellShowsOnlyWhileTheMouseIsUsed)
+{
+  TStyleManager::SetSystemThemesEnabled(false);
+  Form->Show();
+  Host->Start(Months, D(2023, 1, 15));
+  Application->ProcessMessages();
+  const TRect R = Months->CalcCellRect(2, 1);
+  const QPoint P(R.Left + 5, R.Top + 5);
+  Months->Perform(WM_MOUSEMOVE, 0, MakeLParam(Word(P.x()), Word(P.y())));
+  EXPECT_EQ(Host->InputMethod(), iimMouseEh);
+  const auto CellColour = [&] {
+    TBitmap Image(Months->Width(), Months->Height());
+    Months->PaintTo(Image.Canvas()->Handle(), 0, 0);
+    return Image.Canvas()->Pixels(R.Left + 2, R.Top + 2);
+  };
+  EXPECT_EQ(CellColour(), DateTimeCalendarPickerDrawStyle()->HotTrackCellBrushColor());
+  // Keys take the hot mark away while the mouse rests.
+  Host->SetInputMethod(iimKeyboardEh);
+  EXPECT_EQ(CellColour(), DateTimeCalendarPickerDrawStyle()->NormalCellBrushColor());
+  TStyleManager::SetSystemThemesEnabled(true);
 }
