@@ -142,6 +142,7 @@ public:
 
 protected:
   virtual void LayoutChanged();
+  void WndProc(TMessage& Message) override;
 
 private:
   void FreeEntry(TEditButtonControlLineRec& Entry);

@@ -41,6 +41,17 @@ TEditButtonsBoxEh::TEditButtonsBoxEh(TComponent* AOwner) : TWinControl(AOwner)
   SetCursor(crArrow);
 }
 
+void TEditButtonsBoxEh::WndProc(TMessage& Message)
+{
+  // A click on a button gives the box the window system's focus; the focus
+  // belongs to the control that owns the buttons.
+  if (Message.Msg == WM_SETFOCUS && Parent() && Parent()->CanFocus()) {
+    Parent()->SetFocus();
+    return;
+  }
+  inherited::WndProc(Message);
+}
+
 TEditButtonsBoxEh::~TEditButtonsBoxEh()
 {
   for (TEditButtonControlLineRec& Entry : FBtnCtlList)

@@ -12,7 +12,6 @@ OK button closes it and writes the picked value into the edit.
 """
 import os
 import sys
-import time
 
 from xdesktop import Failure, log, run_sample, wait_for
 
@@ -21,8 +20,7 @@ DESK = None
 
 
 def sample_window():
-    out = DESK.x("xdotool", "search", "--name", "^DDF:", check=False)
-    return int(out.split()[0]) if out else 0
+    return DESK.window_named("DDF:")
 
 
 def title(form):
@@ -30,27 +28,15 @@ def title(form):
 
 
 def geometry(wid):
-    info = DESK.x("xwininfo", "-id", str(wid))
-    v = dict(l.strip().partition(":")[::2] for l in info.splitlines() if ":" in l)
-    return int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"])
+    return DESK.geometry(wid)
 
 
 def check_keeps(form, what):
-    """The form keeps the activation, the X focus and the edit the focus."""
-    time.sleep(0.5)
-    if DESK.active_window() != form:
-        raise Failure(f"{what}: the form is not the active window (active: 0x{DESK.active_window():x})")
-    if DESK.focus_window() != form:
-        raise Failure(f"{what}: the X focus left the form (focus: 0x{DESK.focus_window():x})")
-    if "focus=Edit1" not in title(form):
-        raise Failure(f"{what}: the edit lost the focus ('{title(form)}')")
+    DESK.check_keeps(form, what)
 
 
 def click(px, py):
-    DESK.x("xdotool", "mousemove", "--sync", str(px), str(py))
-    time.sleep(0.3)
-    DESK.x("xdotool", "click", "1")
-    time.sleep(0.3)
+    DESK.click(px, py)
 
 
 def open_dropdown(form):

@@ -6,7 +6,7 @@
 #include "gridlib/editors/DropDownFormEh.h"
 #include "gridlib/foundation/GridsEh.h"
 
-#include "platform/gui/Forms.h"
+#include "tests/desktop/DesktopSample.h"
 
 namespace {
 
@@ -39,12 +39,10 @@ public:
   TButton* Ok = nullptr;
 };
 
-class TSampleForm : public TForm {
+class TSampleForm : public TDesktopSampleForm {
 public:
-  explicit TSampleForm(TComponent* AOwner) : TForm(AOwner, 0)
+  explicit TSampleForm(TComponent* AOwner) : TDesktopSampleForm(AOwner)
   {
-    SetBounds(200, 150, 420, 300);
-    SetPosition(poDesigned);
     Edit = new TDBEditEh(this);
     Edit->SetName(QStringLiteral("Edit1"));
     Edit->SetParent(this);
@@ -70,18 +68,14 @@ public:
       ++Closes;
       Accepted += Accept ? 1 : 0;
     };
-    Timer = SetTimer(nullptr, 0, 100, [this](HWND, UINT, UINT_PTR, DWORD) { Report(); });
   }
-  ~TSampleForm() override { KillTimer(nullptr, Timer); }
 
-  void Report()
+  String Report() override
   {
-    TWinControl* Focused = FindControl(GetFocus());
-    SetCaption(QStringLiteral("DDF: %1 | focus=%2 | form=%3 | closed=%4/%5")
-                   .arg(Edit->Text(), Focused ? Focused->Name() : QStringLiteral("none"),
-                        DropDown->Visible() ? QStringLiteral("shown") : QStringLiteral("hidden"))
-                   .arg(Accepted)
-                   .arg(Closes));
+    return QStringLiteral("DDF: %1 | focus=%2 | form=%3 | closed=%4/%5")
+      .arg(Edit->Text(), FocusName(), DropDown->Visible() ? QStringLiteral("shown") : QStringLiteral("hidden"))
+      .arg(Accepted)
+      .arg(Closes);
   }
 
   TDBEditEh* Edit = nullptr;
@@ -89,21 +83,14 @@ public:
   TSizesFormEh* DropDown = nullptr;
   Integer Closes = 0;
   Integer Accepted = 0;
-  UINT_PTR Timer = 0;
 };
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-  return RunWithToolkit(argc, argv, [] {
+  return RunDesktopSample<TSampleForm>(argc, argv, [] {
     RegisterGridLibFoundationClasses();
     RegisterDBCtrlsEhClasses();
-    TSampleForm* Form = nullptr;
-    Application->CreateForm(Form);
-    Form->Show();
-    Form->Edit->SetFocus();
-    Application->Run();
-    return 0;
   });
 }

@@ -141,6 +141,34 @@ class Desktop:
     def title(self, wid):
         return self.x("xdotool", "getwindowname", str(wid), check=False)
 
+    def window_named(self, prefix):
+        """The first window whose title begins with prefix, or 0."""
+        out = self.x("xdotool", "search", "--name", "^" + prefix, check=False)
+        return int(out.split()[0]) if out else 0
+
+    def geometry(self, wid):
+        """The absolute upper-left corner of a window."""
+        info = self.x("xwininfo", "-id", str(wid))
+        v = dict(l.strip().partition(":")[::2] for l in info.splitlines() if ":" in l)
+        return int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"])
+
+    def click(self, px, py):
+        self.x("xdotool", "mousemove", "--sync", str(px), str(py))
+        time.sleep(0.3)
+        self.x("xdotool", "click", "1")
+        time.sleep(0.3)
+
+    def check_keeps(self, form, what, edit="Edit1"):
+        """The form keeps the activation and the X focus, and the control
+        named in its title (focus=<name>) the focus."""
+        time.sleep(0.5)
+        if self.active_window() != form:
+            raise Failure(f"{what}: the form is not the active window (active: 0x{self.active_window():x})")
+        if self.focus_window() != form:
+            raise Failure(f"{what}: the X focus left the form (focus: 0x{self.focus_window():x})")
+        if f"focus={edit}" not in self.title(form):
+            raise Failure(f"{what}: the edit lost the focus ('{self.title(form)}')")
+
     def popups(self):
         """The mapped override-redirect windows larger than a pixel (drop-downs,
         lists, menus): id, x, y, width, height."""
