@@ -100,6 +100,9 @@ void RegisterAppClasses()
   RegisterDBCtrlsClasses();
   RegisterDBGridsClasses();
   RegisterDBCtrlsEhClasses();
+  RegisterDBCtrlsEhNumberEditClasses();
+  RegisterDBCtrlsEhDateTimeEditClasses();
+  RegisterDBCtrlsEhComboBoxClasses();
   RegisterUnit6Classes();
   RegisterUnit1Classes();
   RegisterUnit2Classes();
