@@ -1200,6 +1200,45 @@ public:
   virtual void CancelEditing() {}
   virtual void UpdateData();
 
+  // Data-cell painting (DBAxisGridsEhPaint.cpp).
+  virtual void DefaultDrawDataCell(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect AreaRect,
+                                   TAxisColCellParamsEh* Params);
+  virtual bool CheckFillDataCell(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect AreaRect,
+                                 TAxisColCellParamsEh* Params);
+  virtual void DrawDataCellBackground(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect ARect,
+                                      TAxisColCellParamsEh* Params);
+  // The controls and the data area of a cell; until cells carry place boxes
+  // the data area is the whole cell.
+  virtual void DrawPlaceBoxControls(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect CellRect,
+                                    TAxisColCellParamsEh* Params);
+  virtual void DrawDataCellMainContent(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect CellRect,
+                                       TAxisColCellParamsEh* Params, TRect ContentRect);
+  virtual void WriteDataCellText(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TCanvas* ACanvas,
+                                 TRect ARect, bool FillRect, Integer DX, Integer DY, const String& Text,
+                                 TAlignment Alignment, TTextLayout Layout, bool WordWrap, bool EndEllipsis,
+                                 Integer LeftMarg, Integer RightMarg, bool SingleLine);
+  using inherited::WriteCellText;
+  void WriteCellText(TAxisBarEh* AxisBar, TCanvas* ACanvas, TRect ARect, bool FillRect, Integer DX, Integer DY,
+                     const String& Text, TAlignment Alignment, TTextLayout Layout, bool WordWrap,
+                     bool EndEllipsis, Integer LeftMarg, Integer RightMarg, bool SingleLine);
+  void DrawCellButtonGlyph(TCanvas* ACanvas, TRect ARect, bool Enabled, bool Hot, bool Flat,
+                           TDrawButtonControlStyleEh Kind, Integer CheckState, TColor FillColor);
+  void DrawCellImage(TCustomImageList* ImageList, TBitmap* Bitmap, TRect ARect, TAlignment Alignment,
+                     Integer Offset, Integer ImageIndex, TRect ClipRect, TCanvas* ACanvas);
+  void DrawCheckBox(TCanvas* ACanvas, TRect ARect, TCheckBoxState State, bool AFlat);
+  virtual void DrawCellPicture(TCanvas* ACanvas, TAxisBarEh* AxisBar, double Scale, bool FillRect, TRect ARect);
+  // A new picture from the bar's blob field; the caller owns it.
+  virtual std::unique_ptr<TPicture> LoadBarPicture(TAxisBarEh* AxisBar);
+  virtual void DrawFixedCellBackground(TCanvas* ACanvas, Integer DrawStyle, TRect ARect, bool Pressed, bool Hot,
+                                       TRect ClipRect, TColor FillColor);
+  virtual void DrawBlankCellBackground(TRect ARect, bool Highlight, bool Is3D, TAxisColCellParamsEh* Params);
+  virtual Integer GetFixedCellDrawStyle();
+  void GetThemeTitleFillRect(TRect& ARect, bool ExtendRight, bool ExtendBottom);
+  virtual bool HighlightDataCellColor(Integer AreaCol, Integer AreaRow, const String& Value, TGridDrawState State,
+                                      TColor& AColor, TFont* AFont);
+  void DrawCell3DFrame(TCanvas* ACanvas, TRect ARect, bool Sunken, bool LeadingEdges, bool TrailingEdges,
+                       bool AFlat);
+
   // Overrides of the base grid.
   bool CanEditAcceptKey(QChar Key) override;
   bool CanEditModify() override { return false; }

@@ -44,14 +44,9 @@ protected:
   void SetUp() override
   {
     GuiTest::SetUp();
-    RegisterDBClasses();
-    RegisterADOClasses();
-    TTestAxisGridEh::Register();
+    RegisterTestClasses();
     MakeItemTables();
-    Db = std::make_unique<TADOConnection>(nullptr);
-    Db->SetLoginPrompt(false);
-    Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
-    Db->Open();
+    Db = OpenTestConnection();
     Items = NewQuery("select id, group_id, ka, kb, s_code, n_qty, n_level, s_flag from lk_item order by id");
     Groups = NewQuery("select id, s_name from lk_group order by s_name");
     Kinds = NewQuery("select a, b, s_name from lk_kind");

@@ -131,6 +131,24 @@ T* Find(const TComponent* Form, const char* Name)
   return C;
 }
 
+// The classes the tests' forms and grids are read with.
+inline void RegisterTestClasses()
+{
+  RegisterDBClasses();
+  RegisterADOClasses();
+  TTestAxisGridEh::Register();
+}
+
+// An open connection to the test server.
+inline std::unique_ptr<TADOConnection> OpenTestConnection()
+{
+  auto Db = std::make_unique<TADOConnection>(nullptr);
+  Db->SetLoginPrompt(false);
+  Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
+  Db->Open();
+  return Db;
+}
+
 // Two related tables: groups of parts and the parts, each in a group.
 inline void MakeTables()
 {
@@ -155,17 +173,12 @@ protected:
   void SetUp() override
   {
     GuiTest::SetUp();
-    RegisterDBClasses();
-    RegisterADOClasses();
-    TTestAxisGridEh::Register();
+    RegisterTestClasses();
     MakeTables();
   }
   void ReadForm(const char* FormText)
   {
-    Db = std::make_unique<TADOConnection>(nullptr);
-    Db->SetLoginPrompt(false);
-    Db->SetConnectionString(QString::fromStdString(testsupport::ConnectionString()));
-    Db->Open();
+    Db = OpenTestConnection();
     Form = new TPartsForm(Application, 0);
     ReadComponentFromText(QString::fromUtf8(FormText), Form);
     Parts = Find<TADOQuery>(Form, "Parts");
