@@ -11,6 +11,8 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <set>
+
 using namespace axisgrid_test;
 
 namespace {
@@ -49,6 +51,7 @@ public:
     PaintWindow(Image->Handle());
     return Image;
   }
+  std::set<Integer> BlankCols;
 
 protected:
   void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override
@@ -58,6 +61,7 @@ protected:
     Bar->FillColCellParams(P);
     P->SetState(State);
     P->SetCellRect(ARect);
+    P->SetBlankCell(BlankCols.count(ACol) > 0);
     Canvas()->Font()->Assign(P->Font());
     DefaultDrawDataCell({ACol, ARow}, {ACol, ARow}, Bar, ARect, P);
   }
@@ -103,10 +107,11 @@ void MakePaintTable()
                " (5, 'Втулка', false, null)");
 }
 
+// Text pixels: every channel low (a pure blue is not text).
 bool IsDark(TColor C)
 {
   const Cardinal V = Cardinal(C);
-  return (V & 0xFF) + ((V >> 8) & 0xFF) + ((V >> 16) & 0xFF) < 3 * 100;
+  return std::max({V & 0xFF, (V >> 8) & 0xFF, (V >> 16) & 0xFF}) < 120;
 }
 
 // The bounds of the pixels in Cell that Pick accepts (empty when none).
@@ -318,6 +323,87 @@ TEST_F(AxisGridPaintTest, PictureColumnWithoutGraphicDataShowsTheFieldText)
   auto Image = Grid->PaintImage();
   const TRect Cell = CellOf(2);
   EXPECT_TRUE(PixelBounds(*Image, Cell, [](TColor C) { return C == RGBEh(255, 0, 0); }).IsEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// Two 16 x 16 images: green and blue.
+TImageList* TwoImages(TComponent* Owner)
+{
+  auto* Images = new TImageList(Owner);
+  Images->SetWidth(16);
+  Images->SetHeight(16);
+  for (TColor Color : {RGBEh(0, 255, 0), RGBEh(0, 0, 255)}) {
+    TBitmap Bitmap(16, 16);
+    Bitmap.Canvas()->Brush()->SetColor(Color);
+    Bitmap.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    Images->Add(&Bitmap, nullptr);
+  }
+  return Images;
+}
+
+TEST_F(AxisGridPaintTest, ImageListCellsShowTheImageOfTheValue)
+{
+  TAxisBarEh* Bar = Grid->Bar(0);
+  Bar->SetImageList(TwoImages(Form));
+  Bar->KeyList()->SetText(S("Вал\nШкив"));
+  ASSERT_EQ(Bar->GetBarType(), ctKeyImageList);
+  SelectPictureCell();
+  const TRect Cell = CellOf(0);
+  const struct {
+    Integer Id;
+    TColor Color;
+  } Cases[] = {{1, RGBEh(0, 255, 0)}, {2, RGBEh(0, 0, 255)}};
+  for (const auto& Case : Cases) {
+    GoTo(Case.Id);
+    auto Image = Grid->PaintImage();
+    const TRect Found = PixelBounds(*Image, Cell, [&](TColor C) { return C == Case.Color; });
+    EXPECT_EQ(Found.Width(), 16) << Case.Id;
+    EXPECT_EQ(Found.Height(), 16) << Case.Id;
+    EXPECT_NEAR((Found.Left + Found.Right) / 2, (Cell.Left + Cell.Right) / 2, 1) << Case.Id;
+    EXPECT_NEAR((Found.Top + Found.Bottom) / 2, (Cell.Top + Cell.Bottom) / 2, 1) << Case.Id;
+    EXPECT_TRUE(PixelBounds(*Image, Cell, IsDark).IsEmpty()) << Case.Id << ": no text";
+  }
+
+  // Image beside the text: the image at the left, the text behind it.
+  Bar->SetShowImageAndText(true);
+  Bar->PickList()->SetText(S("Вал\nШкив"));
+  GoTo(2);
+  auto Image = Grid->PaintImage();
+  const TRect Found = PixelBounds(*Image, Cell, [](TColor C) { return C == RGBEh(0, 0, 255); });
+  EXPECT_EQ(Found.Left, Cell.Left + 2);
+  const TRect Text = PixelBounds(*Image, Cell, IsDark);
+  ASSERT_FALSE(Text.IsEmpty());
+  EXPECT_GT(Text.Left, Cell.Left + 16 + 4);
+}
+
+// A blank cell is painted like a raised cell in the fixed colour, with its
+// frame; a cell of the data keeps the window colour.
+TEST_F(AxisGridPaintTest, BlankCellsAreRaisedInTheFixedColour)
+{
+  Grid->BlankCols = {0};
+  const TColor Fixed = RGBEh(200, 220, 240);
+  Grid->SetFixedColor(Fixed);
+  Grid->SetCol(1);
+  GoTo(1);
+  const TRect Cell = CellOf(0);
+  const TPoint Middle(Cell.Left + Cell.Width() / 2, Cell.Top + Cell.Height() / 2);
+  // Flat: a plain fill in the fixed colour; otherwise the themed raised look.
+  for (bool Flat : {true, false}) {
+    Grid->SetFlat(Flat);
+    auto Image = Grid->PaintImage();
+    if (Flat) {
+      EXPECT_EQ(Image->Pixels(Middle.X, Middle.Y), Fixed);
+      EXPECT_NE(Image->Pixels(Cell.Left + 10, Cell.Top), Fixed) << "the raised top edge";
+    } else
+      EXPECT_NE(Image->Pixels(Middle.X, Middle.Y), ColorToRGB(clWindow));
+    EXPECT_TRUE(PixelBounds(*Image, TRect(Cell.Left + 3, Cell.Top + 3, Cell.Right - 3, Cell.Bottom - 3), IsDark)
+                  .IsEmpty())
+      << Flat << ": a blank cell shows no text";
+    EXPECT_EQ(Image->Pixels(CellOf(1).Left + 2, Cell.Bottom - 3), ColorToRGB(clWindow)) << Flat;
+  }
 }
 
 } // namespace
