@@ -1238,6 +1238,21 @@ public:
                                       TColor& AColor, TFont* AFont);
   void DrawCell3DFrame(TCanvas* ACanvas, TRect ARect, bool Sunken, bool LeadingEdges, bool TrailingEdges,
                        bool AFlat);
+  void WriteRotatedCellText(TAxisBarEh* AxisBar, TCanvas* ACanvas, TRect ARect, bool FillRect, Integer DX,
+                            Integer DY, const String& Text, TAlignment Alignment, TTextLayout Layout,
+                            bool WordWrap, bool EndEllipsis);
+  // Colours of a raised cell of Kind 1 (themed), 2 (classic) or 3 (gradient)
+  // under a custom visual style; clNone without one.
+  void GetCustomStyleCellColors(TColor& FillColor, TColor& TextColor, TColor& GradientColor1,
+                                TColor& GradientColor2, Integer Kind, bool Pressed, bool Hot);
+  void GetCustomStyleFillColors(TColor& FromColor, TColor& ToColor, bool Pressed, bool Hot);
+  // The cell in client coordinates (or those of the unscrolled grid),
+  // without the grid lines unless IncludeCellLines.
+  TRect CellRect(Integer ACol, Integer ARow, bool IncludeCellLines);
+  TRect CellRectAbs(Integer ACol, Integer ARow, bool IncludeCellLines);
+  TRect RemoveCellLinesFromRect(Integer ACol, Integer ARow, TRect ARect);
+  TRect BoxRect(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
+  void InvalidateCellsRect(const TGridRect& ARect);
 
   // Overrides of the base grid.
   bool CanEditAcceptKey(QChar Key) override;
@@ -1317,6 +1332,9 @@ private:
   Integer FUpdateLock = 0;
   std::unique_ptr<TControlBorderEh> FBorder;
 };
+
+// Whether one border line of a cell is drawn.
+bool IsCellBorderVisibleEh(TCustomGridEh* Grid, Integer ACol, Integer ARow, TGridCellBorderTypeEh BorderType);
 
 // Reads a base grid's options from outside the grid class.
 TGridOptionsEh GetGridOptionsEh(TCustomGridEh* Grid);

@@ -389,8 +389,12 @@ void TCustomDBAxisGridEh::DrawFixedCellBackground(TCanvas* ACanvas, Integer Draw
     return;
   }
   if (DrawStyle == 3) {
-    TColor FromColor;
-    if (Hot)
+    TColor FromColor = clNone;
+    TColor ToColor = clNone;
+    if (CustomStyleActiveEh()) {
+      GetCustomStyleFillColors(FromColor, ToColor, Pressed, Hot);
+      ACanvas->Brush()->SetColor(ToColor);
+    } else if (Hot)
       FromColor = MixColorsByWeight(ACanvas->Brush()->Color(), clWindow, 127);
     else if (FillColor == clDefault)
       FromColor = MixColorsByWeight(GrayOfSameLuminance(ACanvas->Brush()->Color()), Color(), 240);
@@ -472,4 +476,101 @@ void TCustomDBAxisGridEh::DrawCell3DFrame(TCanvas* ACanvas, TRect ARect, bool Su
   if (TrailingEdges)
     ACanvas->LineTo(ARect.Right - 1, ARect.Top - 1);
   DrawEdge(DC, R, Edge, BF_TOP | (LeadingEdges ? UINT(BF_LEFT) : 0u));
+}
+
+void TCustomDBAxisGridEh::WriteRotatedCellText(TAxisBarEh* AxisBar, TCanvas* ACanvas, TRect ARect, bool FillRect,
+                                               Integer DX, Integer DY, const String& Text, TAlignment Alignment,
+                                               TTextLayout Layout, bool WordWrap, bool EndEllipsis)
+{
+  const bool RightToLeft = AxisBar ? AxisBar->UseRightToLeftAlignment() : UseRightToLeftAlignment();
+  if (UseRightToLeftAlignment() && RightToLeft) {
+    if (Alignment == taLeftJustify)
+      Alignment = taRightJustify;
+    else if (Alignment == taRightJustify)
+      Alignment = taLeftJustify;
+  }
+  TUnreflectedCanvas Unreflected(this, ACanvas, ARect);
+  WriteTextRotatedEh(ACanvas, ARect, FillRect, DX, DY, Text, Alignment, Layout, WordWrap, EndEllipsis);
+}
+
+// ---------------------------------------------------------------------------
+// Colours of a custom visual style.
+
+void TCustomDBAxisGridEh::GetCustomStyleCellColors(TColor& FillColor, TColor& TextColor, TColor& GradientColor1,
+                                                   TColor& GradientColor2, Integer Kind, bool Pressed, bool Hot)
+{
+  FillColor = TextColor = GradientColor1 = GradientColor2 = clNone;
+  if (!CustomStyleActiveEh() || Kind < 1 || Kind > 3)
+    return;
+  // Normal, pressed, hot, pressed and hot.
+  static constexpr TThemedGrid Elements[3][4] = {
+    {tgFixedCellNormal, tgFixedCellPressed, tgFixedCellHot, tgFixedCellPressed},
+    {tgClassicFixedCellNormal, tgClassicFixedCellPressed, tgClassicFixedCellHot, tgClassicFixedCellPressed},
+    {tgGradientFixedCellNormal, tgGradientFixedCellPressed, tgGradientFixedCellHot, tgGradientFixedCellPressed},
+  };
+  TCustomStyleServices* Style = StyleServices();
+  const auto Details = Style->GetElementDetails(Elements[Kind - 1][(Pressed ? 1 : 0) + (Hot ? 2 : 0)]);
+  TColor Color;
+  if (Style->GetElementColor(Details, ecFillColor, Color))
+    FillColor = Color;
+  if (Style->GetElementColor(Details, ecTextColor, Color))
+    TextColor = Color;
+  if (Kind == 3) {
+    // The gradient runs from the fill towards the border colour.
+    GradientColor1 = FillColor;
+    if (Style->GetElementColor(Details, ecBorderColor, Color))
+      GradientColor2 = Color;
+  }
+}
+
+void TCustomDBAxisGridEh::GetCustomStyleFillColors(TColor& FromColor, TColor& ToColor, bool Pressed, bool Hot)
+{
+  TColor Fill, Text;
+  GetCustomStyleCellColors(Fill, Text, FromColor, ToColor, 3, Pressed, Hot);
+}
+
+// ---------------------------------------------------------------------------
+// Cell rectangles and repaint requests.
+
+TRect TCustomDBAxisGridEh::RemoveCellLinesFromRect(Integer ACol, Integer ARow, TRect ARect)
+{
+  if (CellBorderVisible(ACol, ARow, cbtRightEh) && ARect.Width() >= ColWidths(ACol)) {
+    if (UseRightToLeftAlignment())
+      ARect.Left += GridLineWidth();
+    else
+      ARect.Right -= GridLineWidth();
+  }
+  if (CellBorderVisible(ACol, ARow, cbtBottomEh))
+    ARect.Bottom -= GridLineWidth();
+  return ARect;
+}
+
+TRect TCustomDBAxisGridEh::CellRect(Integer ACol, Integer ARow, bool IncludeCellLines)
+{
+  const TRect R = CalcCellRect(ACol, ARow);
+  return IncludeCellLines ? R : RemoveCellLinesFromRect(ACol, ARow, R);
+}
+
+TRect TCustomDBAxisGridEh::CellRectAbs(Integer ACol, Integer ARow, bool IncludeCellLines)
+{
+  const TRect R = CalcCellRectAbs(ACol, ARow);
+  return IncludeCellLines ? R : RemoveCellLinesFromRect(ACol, ARow, R);
+}
+
+TRect TCustomDBAxisGridEh::BoxRect(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom)
+{
+  return CalcBoxRect(ALeft, ATop, ARight, ABottom);
+}
+
+void TCustomDBAxisGridEh::InvalidateCellsRect(const TGridRect& ARect)
+{
+  if (!HandleAllocated())
+    return;
+  const TRect R = BoxRect(ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
+  ::InvalidateRect(Handle(), &R, false);
+}
+
+bool IsCellBorderVisibleEh(TCustomGridEh* Grid, Integer ACol, Integer ARow, TGridCellBorderTypeEh BorderType)
+{
+  return Grid->CellBorderVisible(ACol, ARow, BorderType);
 }

@@ -407,3 +407,30 @@ TEST_F(AxisGridPaintTest, BlankCellsAreRaisedInTheFixedColour)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AxisGridPaintTest, CellRectanglesLeaveOutTheGridLinesOnRequest)
+{
+  const struct {
+    TGridOptionsEh Lines;
+    Integer LessWidth, LessHeight;
+  } Cases[] = {{{}, 0, 0}, {{goVertLineEh}, 1, 0}, {{goHorzLineEh}, 0, 1}, {{goVertLineEh, goHorzLineEh}, 1, 1}};
+  for (const auto& Case : Cases) {
+    Grid->SetOptions(Grid->Options() - TGridOptionsEh{goVertLineEh, goHorzLineEh} + Case.Lines);
+    const TRect With = Grid->CellRect(1, 0, true);
+    const TRect Without = Grid->CellRect(1, 0, false);
+    EXPECT_EQ(With, Grid->BoxRect(1, 0, 1, 0));
+    EXPECT_EQ(Without.Width(), With.Width() - Case.LessWidth) << Case.LessWidth << Case.LessHeight;
+    EXPECT_EQ(Without.Height(), With.Height() - Case.LessHeight) << Case.LessWidth << Case.LessHeight;
+    EXPECT_EQ(Without.TopLeft(), With.TopLeft());
+    EXPECT_EQ(Grid->CellRectAbs(1, 0, false).Width(), Without.Width());
+  }
+
+  // Without a custom style there are no style colours.
+  TColor Fill = clRed, Text = clRed, From = clRed, To = clRed;
+  Grid->GetCustomStyleCellColors(Fill, Text, From, To, 3, false, false);
+  EXPECT_EQ((std::vector<TColor>{Fill, Text, From, To}), (std::vector<TColor>(4, clNone)));
+}
+
+} // namespace
