@@ -473,9 +473,17 @@ void TCustomDBAxisGridEh::DrawCell3DFrame(TCanvas* ACanvas, TRect ARect, bool Su
   ACanvas->Pen()->SetColor(ACanvas->Brush()->Color());
   ACanvas->MoveTo(ARect.Left, ARect.Bottom - 1);
   ACanvas->LineTo(ARect.Right - 1, ARect.Bottom - 1);
-  if (TrailingEdges)
+  if (!Mirrored) {
+    if (TrailingEdges)
+      ACanvas->LineTo(ARect.Right - 1, ARect.Top - 1);
+    DrawEdge(DC, R, Edge, BF_TOP | (LeadingEdges ? UINT(BF_LEFT) : 0u));
+    return;
+  }
+  DrawEdge(DC, R, Edge, BF_TOP | (TrailingEdges ? UINT(BF_LEFT) : 0u));
+  if (LeadingEdges) {
+    ACanvas->MoveTo(ARect.Right - 1, ARect.Bottom - 1);
     ACanvas->LineTo(ARect.Right - 1, ARect.Top - 1);
-  DrawEdge(DC, R, Edge, BF_TOP | (LeadingEdges ? UINT(BF_LEFT) : 0u));
+  }
 }
 
 void TCustomDBAxisGridEh::WriteRotatedCellText(TAxisBarEh* AxisBar, TCanvas* ACanvas, TRect ARect, bool FillRect,
