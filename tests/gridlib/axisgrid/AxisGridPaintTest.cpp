@@ -52,6 +52,7 @@ public:
     return Image;
   }
   std::set<Integer> BlankCols;
+  std::set<Integer> RaisedCols;   // drawn raised, by the theme
 
 protected:
   void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override
@@ -59,7 +60,8 @@ protected:
     TAxisBarEh* Bar = AxisBars()->AxisBar(ACol);
     TAxisColCellParamsEh* P = GetColCellParamsEh();
     Bar->FillColCellParams(P);
-    P->SetState(State);
+    P->SetState(RaisedCols.count(ACol) ? State + TGridDrawState{gdFixed} : State);
+    P->SetDrawCellByThemes(RaisedCols.count(ACol) > 0);
     P->SetCellRect(ARect);
     P->SetBlankCell(BlankCols.count(ACol) > 0);
     Canvas()->Font()->Assign(P->Font());
@@ -269,6 +271,16 @@ TEST_F(AxisGridPaintTest, SelectedCellIsHighlightedOnlyWithFocus)
   EXPECT_EQ(Focused->Pixels(CellOf(1).Left + 2, Probe.Y), ColorToRGB(clWindow)) << "other cells keep their fill";
   Focused->SavePng(gui_test::OutputPath(QStringLiteral("axisgrid_paint_focused.png")));
 
+  // The classic selection: the selection colours with the highlight text;
+  // the themed one keeps the text colour on its own fill.
+  const TRect Inner(CellOf(0).Left + 3, 3, CellOf(0).Right - 3, CellHeight - 3);   // inside the focus frame
+  for (bool Classic : {true, false}) {
+    Grid->SelectionDrawParams()->SetSelectionStyle(Classic ? gsdsClassicEh : gsdsGridThemedEh);
+    auto Image = Grid->PaintImage();
+    EXPECT_EQ(Image->Pixels(Probe.X, Probe.Y), ColorToRGB(clHighlight)) << Classic;
+    EXPECT_EQ(PixelBounds(*Image, Inner, IsDark).IsEmpty(), Classic) << Classic;
+  }
+
   // The current cell's colour suppressed.
   Grid->ColCellParamsEh()->SetSuppressActiveCellColor(true);
   auto Suppressed = Grid->PaintImage();
@@ -431,6 +443,39 @@ TEST_F(AxisGridPaintTest, CellRectanglesLeaveOutTheGridLinesOnRequest)
   TColor Fill = clRed, Text = clRed, From = clRed, To = clRed;
   Grid->GetCustomStyleCellColors(Fill, Text, From, To, 3, false, false);
   EXPECT_EQ((std::vector<TColor>{Fill, Text, From, To}), (std::vector<TColor>(4, clNone)));
+}
+
+} // namespace
+
+namespace {
+
+// A raised data cell takes the themed raised fill; selected, it is filled
+// plainly in the selection colour instead.
+TEST_F(AxisGridPaintTest, RaisedCellsAreFilledByThemeUnlessSelected)
+{
+  Grid->RaisedCols = {0};
+  GoTo(1);
+  Form->Show();
+  Application->ProcessMessages();
+  Grid->SetFocus();
+  Application->ProcessMessages();
+  const TPoint Middle(CellOf(0).Left + CellOf(0).Width() / 2, CellOf(0).Bottom - 4);
+  const struct {
+    Integer CurrentCol;
+    bool Selected;
+  } Cases[] = {{2, false}, {0, true}};
+  for (const auto& Case : Cases) {
+    Grid->SetCol(Case.CurrentCol);
+    auto Image = Grid->PaintImage();
+    const TColor At = Image->Pixels(Middle.X, Middle.Y);
+    if (Case.Selected)
+      EXPECT_EQ(At, ColorToRGB(clHighlight));
+    else {
+      EXPECT_NE(At, ColorToRGB(clWindow));
+      EXPECT_NE(At, ColorToRGB(clHighlight));
+    }
+    EXPECT_FALSE(PixelBounds(*Image, CellOf(0), IsDark).IsEmpty()) << Case.Selected << ": the text stays";
+  }
 }
 
 } // namespace
