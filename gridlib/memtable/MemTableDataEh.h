@@ -540,7 +540,7 @@ public:
 
   bool Attached() const { return FIndex != -1; }
   Integer Index() const { return FIndex; }
-  TMTDataStructEh* DataStruct() const { return FDataStruct; }
+  TMTDataStructEh* DataStruct() const;
   TRecordsListEh* RecordsList() const { return FRecordsList; }
   TUpdateStatus UpdateStatus() const { return TUpdateStatus(FUpdateStatus); }
   void SetUpdateStatus(TUpdateStatus Value) { FUpdateStatus = std::uint8_t(Value); }
@@ -549,10 +549,10 @@ public:
   Int64 HashCode() const { return FHashCode; }
   Int64 RecordId() const { return FHashCode; }
   Integer UpdateIndex() const { return FUpdateIndex; }
-  bool HasOldData() const { return FOldData.Present(); }
-  const TRecValuesEh* OldData() const { return FOldData.Present() ? &FOldData : nullptr; }
-  TUpdateErrorEh* UpdateError() const { return FUpdateError.get(); }
-  void SetUpdateError(std::unique_ptr<TUpdateErrorEh> Value) { FUpdateError = std::move(Value); }
+  bool HasOldData() const { return FExtra && FExtra->OldData.Present(); }
+  const TRecValuesEh* OldData() const { return HasOldData() ? &FExtra->OldData : nullptr; }
+  TUpdateErrorEh* UpdateError() const { return FExtra ? FExtra->UpdateError.get() : nullptr; }
+  void SetUpdateError(std::unique_ptr<TUpdateErrorEh> Value);
 
 private:
   friend class TRecordsListEh;
@@ -560,14 +560,26 @@ private:
   TRecValuesEh& Row(Integer FieldIndex, TDataValueVersionEh Version);
   void CheckFieldIndex(Integer FieldIndex) const;
 
+  // What only an edited, changed or failed record needs, made on demand and
+  // dropped once empty, so that a plain row does not pay for it.
+  struct TExtraEh {
+    TRecValuesEh OldData;
+    TRecValuesEh EditOldData;   // the values before the open edit
+    std::unique_ptr<TUpdateErrorEh> UpdateError;
+  };
+  TExtraEh& Extra();
+  TRecValuesEh& OldRef() { return Extra().OldData; }
+  TRecValuesEh& EditOldRef() { return Extra().EditOldData; }
+  bool HasEditOld() const { return FExtra && FExtra->EditOldData.Present(); }
+  void DropOld();
+  void DropEditOld();
+  void TrimExtra();
+
   // Kept small: a storage holds one of these for every row.
   TRecValuesEh FData;
-  TMTDataStructEh* FDataStruct = nullptr;
   Int64 FHashCode = 0;
-  TRecValuesEh FOldData;
   TRecordsListEh* FRecordsList = nullptr;
-  TRecValuesEh FTmpOldRecValue;
-  std::unique_ptr<TUpdateErrorEh> FUpdateError;
+  std::unique_ptr<TExtraEh> FExtra;
   Integer FIndex = -1;
   Integer FUpdateIndex = -1;
   bool FEditChanged = false;
