@@ -467,7 +467,8 @@ public:
   void Text(Integer I, QLatin1StringView& Latin1, QStringView& Utf16) const;
 
 private:
-  static size_t SlotsAt(size_t Count) { return (sizeof(std::uint32_t) + Count + 7) & ~size_t(7); }
+  // Slots are read and written by memcpy, so they need no alignment.
+  static size_t SlotsAt(size_t Count) { return sizeof(std::uint32_t) + Count; }
   std::uint32_t Head() const;
   size_t Size() const;
   unsigned char* SlotPtr(Integer I) const { return FBlock + SlotsAt(Head()) + 8 * size_t(I); }
