@@ -676,11 +676,13 @@ private:
   TMemTableDataEh* FMemTableData = nullptr;
   Int64 FNewHashCode = 1;
   std::vector<TMemoryRecordEh*> FRecList;
-  // The attached records by id. Ids grow as records are made, so most
-  // records join the sorted pairs at the end; one attached out of that order
-  // goes to the map. A record that leaves the pairs leaves a hole (nullptr),
-  // swept out once holes are half of them.
-  std::vector<std::pair<Int64, TMemoryRecordEh*>> FById;
+  // The attached records in the order of their ids. Ids grow as records are
+  // made, so most records join at the end; one attached out of that order
+  // goes to the map. A record that leaves leaves a hole, its id shifted left
+  // with the low bit set (a record's address has it clear), swept out once
+  // holes are half of the entries. One word an entry: the id of a record is
+  // read from the record.
+  std::vector<std::uintptr_t> FById;
   std::unordered_map<Int64, TMemoryRecordEh*> FByIdLate;
   size_t FByIdHoles = 0;
   Integer FUpdateCount = 0;

@@ -674,12 +674,44 @@ TMTDataStructEh* TRecordsListEh::DataStruct() const
   return FMemTableData ? FMemTableData->DataStruct() : nullptr;
 }
 
+namespace {
+
+bool IsHole(std::uintptr_t Entry)
+{
+  return (Entry & 1) != 0;
+}
+
+TMemoryRecordEh* EntryRec(std::uintptr_t Entry)
+{
+  return IsHole(Entry) ? nullptr : reinterpret_cast<TMemoryRecordEh*>(Entry);
+}
+
+Int64 EntryId(std::uintptr_t Entry)
+{
+  return IsHole(Entry) ? Int64(Entry >> 1) : reinterpret_cast<TMemoryRecordEh*>(Entry)->RecordId();
+}
+
+std::uintptr_t HoleOf(Int64 Id)
+{
+  return (std::uintptr_t(Id) << 1) | 1;
+}
+
+// The entry of Id, or the end.
+template <class TById>
+auto FindEntry(TById& ById, Int64 Id)
+{
+  const auto It = std::lower_bound(ById.begin(), ById.end(), Id,
+                                   [](std::uintptr_t Entry, Int64 Key) { return EntryId(Entry) < Key; });
+  return It != ById.end() && EntryId(*It) == Id ? It : ById.end();
+}
+
+}  // namespace
+
 TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
 {
-  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
-                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
-  if (It != FById.end() && It->first == Id)
-    return It->second;
+  const auto It = FindEntry(FById, Id);
+  if (It != FById.end())
+    return EntryRec(*It);
   const auto Late = FByIdLate.find(Id);
   return Late == FByIdLate.end() ? nullptr : Late->second;
 }
@@ -687,14 +719,14 @@ TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
 void TRecordsListEh::RememberRecord(TMemoryRecordEh* Rec)
 {
   const Int64 Id = Rec->FHashCode;
-  if (FById.empty() || FById.back().first < Id) {
-    FById.emplace_back(Id, Rec);
+  const auto Entry = reinterpret_cast<std::uintptr_t>(Rec);
+  if (FById.empty() || EntryId(FById.back()) < Id) {
+    FById.push_back(Entry);
     return;
   }
-  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
-                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
-  if (It != FById.end() && It->first == Id && !It->second) {
-    It->second = Rec;   // back into its own hole
+  const auto It = FindEntry(FById, Id);
+  if (It != FById.end() && IsHole(*It)) {
+    *It = Entry;   // back into its own hole
     --FByIdHoles;
     return;
   }
@@ -706,13 +738,12 @@ void TRecordsListEh::ForgetRecord(TMemoryRecordEh* Rec)
   const Int64 Id = Rec->FHashCode;
   if (FByIdLate.erase(Id))
     return;
-  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
-                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
-  if (It == FById.end() || It->first != Id || !It->second)
+  const auto It = FindEntry(FById, Id);
+  if (It == FById.end() || IsHole(*It))
     return;
-  It->second = nullptr;
+  *It = HoleOf(Id);
   if (++FByIdHoles * 2 > FById.size()) {
-    std::erase_if(FById, [](const auto& Pair) { return Pair.second == nullptr; });
+    std::erase_if(FById, IsHole);
     FByIdHoles = 0;
   }
 }
