@@ -986,9 +986,9 @@ void TMTDataStructEh::Assign(TPersistent* Source)
     for (Integer R = 0; R < Records->Count(); ++R) {
       TMemoryRecordEh* Rec = Records->Rec(R);
       Rec->FData = TRecValuesEh::FromVariants(ConvertValues(Rec->FData.ToVariants(), FList, Src->FList, Match));
-      if (Rec->FOldData.Present())
-        Rec->FOldData =
-          TRecValuesEh::FromVariants(ConvertValues(Rec->FOldData.ToVariants(), FList, Src->FList, Match));
+      if (Rec->HasOldData())
+        Rec->OldRef() =
+          TRecValuesEh::FromVariants(ConvertValues(Rec->OldRef().ToVariants(), FList, Src->FList, Match));
     }
   }
   while (!FList.empty()) {

@@ -467,7 +467,8 @@ public:
   void Text(Integer I, QLatin1StringView& Latin1, QStringView& Utf16) const;
 
 private:
-  static size_t SlotsAt(size_t Count) { return (sizeof(std::uint32_t) + Count + 7) & ~size_t(7); }
+  // Slots are read and written by memcpy, so they need no alignment.
+  static size_t SlotsAt(size_t Count) { return sizeof(std::uint32_t) + Count; }
   std::uint32_t Head() const;
   size_t Size() const;
   unsigned char* SlotPtr(Integer I) const { return FBlock + SlotsAt(Head()) + 8 * size_t(I); }
@@ -540,7 +541,7 @@ public:
 
   bool Attached() const { return FIndex != -1; }
   Integer Index() const { return FIndex; }
-  TMTDataStructEh* DataStruct() const { return FDataStruct; }
+  TMTDataStructEh* DataStruct() const;
   TRecordsListEh* RecordsList() const { return FRecordsList; }
   TUpdateStatus UpdateStatus() const { return TUpdateStatus(FUpdateStatus); }
   void SetUpdateStatus(TUpdateStatus Value) { FUpdateStatus = std::uint8_t(Value); }
@@ -549,10 +550,10 @@ public:
   Int64 HashCode() const { return FHashCode; }
   Int64 RecordId() const { return FHashCode; }
   Integer UpdateIndex() const { return FUpdateIndex; }
-  bool HasOldData() const { return FOldData.Present(); }
-  const TRecValuesEh* OldData() const { return FOldData.Present() ? &FOldData : nullptr; }
-  TUpdateErrorEh* UpdateError() const { return FUpdateError.get(); }
-  void SetUpdateError(std::unique_ptr<TUpdateErrorEh> Value) { FUpdateError = std::move(Value); }
+  bool HasOldData() const { return FExtra && FExtra->OldData.Present(); }
+  const TRecValuesEh* OldData() const { return HasOldData() ? &FExtra->OldData : nullptr; }
+  TUpdateErrorEh* UpdateError() const { return FExtra ? FExtra->UpdateError.get() : nullptr; }
+  void SetUpdateError(std::unique_ptr<TUpdateErrorEh> Value);
 
 private:
   friend class TRecordsListEh;
@@ -560,14 +561,26 @@ private:
   TRecValuesEh& Row(Integer FieldIndex, TDataValueVersionEh Version);
   void CheckFieldIndex(Integer FieldIndex) const;
 
+  // What only an edited, changed or failed record needs, made on demand and
+  // dropped once empty, so that a plain row does not pay for it.
+  struct TExtraEh {
+    TRecValuesEh OldData;
+    TRecValuesEh EditOldData;   // the values before the open edit
+    std::unique_ptr<TUpdateErrorEh> UpdateError;
+  };
+  TExtraEh& Extra();
+  TRecValuesEh& OldRef() { return Extra().OldData; }
+  TRecValuesEh& EditOldRef() { return Extra().EditOldData; }
+  bool HasEditOld() const { return FExtra && FExtra->EditOldData.Present(); }
+  void DropOld();
+  void DropEditOld();
+  void TrimExtra();
+
   // Kept small: a storage holds one of these for every row.
   TRecValuesEh FData;
-  TMTDataStructEh* FDataStruct = nullptr;
   Int64 FHashCode = 0;
-  TRecValuesEh FOldData;
   TRecordsListEh* FRecordsList = nullptr;
-  TRecValuesEh FTmpOldRecValue;
-  std::unique_ptr<TUpdateErrorEh> FUpdateError;
+  std::unique_ptr<TExtraEh> FExtra;
   Integer FIndex = -1;
   Integer FUpdateIndex = -1;
   bool FEditChanged = false;
@@ -663,11 +676,13 @@ private:
   TMemTableDataEh* FMemTableData = nullptr;
   Int64 FNewHashCode = 1;
   std::vector<TMemoryRecordEh*> FRecList;
-  // The attached records by id. Ids grow as records are made, so most
-  // records join the sorted pairs at the end; one attached out of that order
-  // goes to the map. A record that leaves the pairs leaves a hole (nullptr),
-  // swept out once holes are half of them.
-  std::vector<std::pair<Int64, TMemoryRecordEh*>> FById;
+  // The attached records in the order of their ids. Ids grow as records are
+  // made, so most records join at the end; one attached out of that order
+  // goes to the map. A record that leaves leaves a hole, its id shifted left
+  // with the low bit set (a record's address has it clear), swept out once
+  // holes are half of the entries. One word an entry: the id of a record is
+  // read from the record.
+  std::vector<std::uintptr_t> FById;
   std::unordered_map<Int64, TMemoryRecordEh*> FByIdLate;
   size_t FByIdHoles = 0;
   Integer FUpdateCount = 0;

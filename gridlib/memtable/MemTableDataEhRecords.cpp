@@ -358,6 +358,48 @@ TRecDataValues TRecValuesEh::ToVariants() const
 
 TMemoryRecordEh::~TMemoryRecordEh() = default;
 
+TMTDataStructEh* TMemoryRecordEh::DataStruct() const
+{
+  return FRecordsList ? FRecordsList->DataStruct() : nullptr;
+}
+
+TMemoryRecordEh::TExtraEh& TMemoryRecordEh::Extra()
+{
+  if (!FExtra)
+    FExtra = std::make_unique<TExtraEh>();
+  return *FExtra;
+}
+
+void TMemoryRecordEh::TrimExtra()
+{
+  if (FExtra && !FExtra->OldData.Present() && !FExtra->EditOldData.Present() && !FExtra->UpdateError)
+    FExtra.reset();
+}
+
+void TMemoryRecordEh::DropOld()
+{
+  if (FExtra) {
+    FExtra->OldData.Reset();
+    TrimExtra();
+  }
+}
+
+void TMemoryRecordEh::DropEditOld()
+{
+  if (FExtra) {
+    FExtra->EditOldData.Reset();
+    TrimExtra();
+  }
+}
+
+void TMemoryRecordEh::SetUpdateError(std::unique_ptr<TUpdateErrorEh> Value)
+{
+  if (!Value && !FExtra)
+    return;
+  Extra().UpdateError = std::move(Value);
+  TrimExtra();
+}
+
 void TMemoryRecordEh::CheckFieldIndex(Integer FieldIndex) const
 {
   if (FieldIndex < 0 || FieldIndex >= FData.Count())
@@ -370,23 +412,23 @@ TRecValuesEh& TMemoryRecordEh::Row(Integer FieldIndex, TDataValueVersionEh Versi
   CheckFieldIndex(FieldIndex);
   switch (Version) {
   case dvvOldValueEh:
-    if (!FOldData.Present())
+    if (!HasOldData())
       throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Old values is not accessible."));
-    return FOldData;
+    return OldRef();
   case dvvCurValueEh:
-    return FTmpOldRecValue.Present() ? FTmpOldRecValue : FData;
+    return HasEditOld() ? EditOldRef() : FData;
   case dvvEditValueEh:
-    if (!FTmpOldRecValue.Present())
+    if (!HasEditOld())
       throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Edit values is not accessible."));
     return FData;
   case dvvValueEh:
     return FData;
   case dvvOldestValue:
-    if (FOldData.Present())
-      return FOldData;
-    return FTmpOldRecValue.Present() ? FTmpOldRecValue : FData;
+    if (HasOldData())
+      return OldRef();
+    return HasEditOld() ? EditOldRef() : FData;
   case dvvRefreshValue:
-    return FOldData.Present() ? FOldData : FData;
+    return HasOldData() ? OldRef() : FData;
   }
   return FData;
 }
@@ -399,7 +441,7 @@ Variant TMemoryRecordEh::GetDataValue(Integer FieldIndex, TDataValueVersionEh Ve
 void TMemoryRecordEh::SetDataValue(Integer FieldIndex, TDataValueVersionEh Version, const Variant& Value)
 {
   TRecValuesEh& Target = Row(FieldIndex, Version);
-  Target.Set(FieldIndex, ConvertToColumnKindEh(Value, FDataStruct->GetDataField(FieldIndex)->GetVarDataType()));
+  Target.Set(FieldIndex, ConvertToColumnKindEh(Value, DataStruct()->GetDataField(FieldIndex)->GetVarDataType()));
   FEditChanged = true;
 }
 
@@ -410,24 +452,24 @@ static bool HasSeveralNames(const String& FieldNames)
 
 Variant TMemoryRecordEh::GetDataValues(const String& FieldNames, TDataValueVersionEh Version) const
 {
-  if (Version == dvvOldValueEh && !FOldData.Present())
+  if (Version == dvvOldValueEh && !HasOldData())
     throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Old values is not accessible."));
   if (!HasSeveralNames(FieldNames)) {
-    const Integer I = FDataStruct->FieldIndex(FieldNames.trimmed());
+    const Integer I = DataStruct()->FieldIndex(FieldNames.trimmed());
     if (I < 0)
-      DatabaseError(QStringLiteral("Field '%1' not found").arg(FieldNames), FDataStruct->MemTableData());
+      DatabaseError(QStringLiteral("Field '%1' not found").arg(FieldNames), DataStruct()->MemTableData());
     return GetDataValue(I, Version);
   }
-  return GetDataIndexValues(FDataStruct->FieldsIndex(FieldNames), Version);
+  return GetDataIndexValues(DataStruct()->FieldsIndex(FieldNames), Version);
 }
 
 void TMemoryRecordEh::SetDataValues(const String& FieldNames, TDataValueVersionEh Version, const Variant& Value)
 {
   if (!HasSeveralNames(FieldNames)) {
-    SetDataValue(FDataStruct->FieldIndex(FieldNames.trimmed()), Version, Value);
+    SetDataValue(DataStruct()->FieldIndex(FieldNames.trimmed()), Version, Value);
     return;
   }
-  const std::vector<Integer> Indexes = FDataStruct->FieldsIndex(FieldNames);
+  const std::vector<Integer> Indexes = DataStruct()->FieldsIndex(FieldNames);
   for (size_t I = 0; I < Indexes.size(); ++I)
     SetDataValue(Indexes[I], Version, Value.GetElement(Integer(I)));
 }
@@ -464,7 +506,7 @@ void TMemoryRecordEh::Edit()
     return;
   FEditState = resEditEh;
   FEditChanged = false;
-  FTmpOldRecValue = FData;
+  EditOldRef() = FData;
 }
 
 void TMemoryRecordEh::EditForRefresh()
@@ -488,14 +530,14 @@ void TMemoryRecordEh::Post()
         FUpdateStatus = usModified;
       if (FUpdateIndex == -1)
         FRecordsList->LogRecord(this);
-      if (FUpdateStatus == usModified && !FOldData.Present())
-        FOldData = FTmpOldRecValue;
+      if (FUpdateStatus == usModified && !HasOldData())
+        OldRef() = EditOldRef();
     } else {
       // A resolver's error leaves the edit open with its values, so Cancel
       // still restores the old ones.
       FRecordsList->ResolveChange(this, usModified);
     }
-    FTmpOldRecValue.Reset();
+    DropEditOld();
     FEditState = resBrowseEh;
     FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
     return;
@@ -516,8 +558,8 @@ void TMemoryRecordEh::Cancel()
     delete this;
     return;
   case resEditEh:
-    FData = std::move(FTmpOldRecValue);
-    FTmpOldRecValue.Reset();
+    FData = std::move(EditOldRef());
+    DropEditOld();
     FEditState = resBrowseEh;
     return;
   case resEditForRefresh:
@@ -535,36 +577,36 @@ void TMemoryRecordEh::MergeChanges()
     return;
   if (FUpdateStatus == usDeleted)
     FRecordsList->PersistRemoveRecord(FIndex);
-  FOldData.Reset();
+  DropOld();
   FUpdateStatus = usUnmodified;
   FRecordsList->UnlogRecord(this);
-  FUpdateError.reset();
+  SetUpdateError(nullptr);
 }
 
 void TMemoryRecordEh::RevertRecord()
 {
-  if (FUpdateStatus == usModified && FOldData.Present() && FEditState == resBrowseEh) {
+  if (FUpdateStatus == usModified && HasOldData() && FEditState == resBrowseEh) {
     // Reverting runs like an edit: the values it brings back are in place
     // while the change is announced, so a unique index can refuse them
     // before anything changes.
-    FTmpOldRecValue = FData;
-    FData = FOldData;
+    EditOldRef() = FData;
+    FData = OldRef();
     try {
       FRecordsList->DataEvent(this, FIndex, rlnRecChangingEh);
     } catch (...) {
-      FData = std::move(FTmpOldRecValue);
-      FTmpOldRecValue.Reset();
+      FData = std::move(EditOldRef());
+      DropEditOld();
       throw;
     }
-    FTmpOldRecValue.Reset();
-    FOldData.Reset();
+    DropEditOld();
+    DropOld();
     FUpdateStatus = usUnmodified;
     FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
   } else if (FUpdateStatus == usModified) {
     FRecordsList->DataEvent(this, FIndex, rlnRecChangingEh);
-    if (FOldData.Present())
-      FData = std::move(FOldData);
-    FOldData.Reset();
+    if (HasOldData())
+      FData = std::move(OldRef());
+    DropOld();
     FUpdateStatus = usUnmodified;
     FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
   } else if (FUpdateStatus == usDeleted) {
@@ -572,13 +614,13 @@ void TMemoryRecordEh::RevertRecord()
     FUpdateStatus = usUnmodified;
     FRecordsList->DataEvent(this, FIndex, rlnRecChangedEh);
   }
-  FUpdateError.reset();
+  SetUpdateError(nullptr);
 }
 
 void TMemoryRecordEh::RefreshRecord(TMemoryRecordEh* Rec)
 {
   if (FUpdateStatus == usModified)
-    FOldData = Rec->FData;
+    OldRef() = Rec->FData;
   else
     FData = Rec->FData;
 }
@@ -632,12 +674,44 @@ TMTDataStructEh* TRecordsListEh::DataStruct() const
   return FMemTableData ? FMemTableData->DataStruct() : nullptr;
 }
 
+namespace {
+
+bool IsHole(std::uintptr_t Entry)
+{
+  return (Entry & 1) != 0;
+}
+
+TMemoryRecordEh* EntryRec(std::uintptr_t Entry)
+{
+  return IsHole(Entry) ? nullptr : reinterpret_cast<TMemoryRecordEh*>(Entry);
+}
+
+Int64 EntryId(std::uintptr_t Entry)
+{
+  return IsHole(Entry) ? Int64(Entry >> 1) : reinterpret_cast<TMemoryRecordEh*>(Entry)->RecordId();
+}
+
+std::uintptr_t HoleOf(Int64 Id)
+{
+  return (std::uintptr_t(Id) << 1) | 1;
+}
+
+// The entry of Id, or the end.
+template <class TById>
+auto FindEntry(TById& ById, Int64 Id)
+{
+  const auto It = std::lower_bound(ById.begin(), ById.end(), Id,
+                                   [](std::uintptr_t Entry, Int64 Key) { return EntryId(Entry) < Key; });
+  return It != ById.end() && EntryId(*It) == Id ? It : ById.end();
+}
+
+}  // namespace
+
 TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
 {
-  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
-                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
-  if (It != FById.end() && It->first == Id)
-    return It->second;
+  const auto It = FindEntry(FById, Id);
+  if (It != FById.end())
+    return EntryRec(*It);
   const auto Late = FByIdLate.find(Id);
   return Late == FByIdLate.end() ? nullptr : Late->second;
 }
@@ -645,14 +719,14 @@ TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
 void TRecordsListEh::RememberRecord(TMemoryRecordEh* Rec)
 {
   const Int64 Id = Rec->FHashCode;
-  if (FById.empty() || FById.back().first < Id) {
-    FById.emplace_back(Id, Rec);
+  const auto Entry = reinterpret_cast<std::uintptr_t>(Rec);
+  if (FById.empty() || EntryId(FById.back()) < Id) {
+    FById.push_back(Entry);
     return;
   }
-  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
-                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
-  if (It != FById.end() && It->first == Id && !It->second) {
-    It->second = Rec;   // back into its own hole
+  const auto It = FindEntry(FById, Id);
+  if (It != FById.end() && IsHole(*It)) {
+    *It = Entry;   // back into its own hole
     --FByIdHoles;
     return;
   }
@@ -664,13 +738,12 @@ void TRecordsListEh::ForgetRecord(TMemoryRecordEh* Rec)
   const Int64 Id = Rec->FHashCode;
   if (FByIdLate.erase(Id))
     return;
-  const auto It = std::lower_bound(FById.begin(), FById.end(), Id,
-                                   [](const auto& Pair, Int64 Key) { return Pair.first < Key; });
-  if (It == FById.end() || It->first != Id || !It->second)
+  const auto It = FindEntry(FById, Id);
+  if (It == FById.end() || IsHole(*It))
     return;
-  It->second = nullptr;
+  *It = HoleOf(Id);
   if (++FByIdHoles * 2 > FById.size()) {
-    std::erase_if(FById, [](const auto& Pair) { return Pair.second == nullptr; });
+    std::erase_if(FById, IsHole);
     FByIdHoles = 0;
   }
 }
@@ -681,7 +754,6 @@ TMemoryRecordEh* TRecordsListEh::NewRecord()
   Rec->FHashCode = FNewHashCode++;
   Rec->FData = TRecValuesEh::Nulls(RecValCount());
   Rec->FRecordsList = this;
-  Rec->FDataStruct = DataStruct();
   Rec->FEditState = resInsertEh;
   Rec->FUpdateStatus = usUnmodified;
   return Rec;
@@ -933,9 +1005,9 @@ void TRecordsListEh::CancelUpdates()
     TMemoryRecordEh* Item = FRecList[size_t(I)];
     switch (Item->FUpdateStatus) {
     case usModified:
-      if (Item->FOldData.Present())
-        Item->FData = std::move(Item->FOldData);
-      Item->FOldData.Reset();
+      if (Item->HasOldData())
+        Item->FData = std::move(Item->OldRef());
+      Item->DropOld();
       Item->FUpdateStatus = usUnmodified;
       Item->FUpdateIndex = -1;
       break;
@@ -989,10 +1061,10 @@ void TRecordsListEh::MergeChangeLog()
       Holes = true;
       DataEvent(Item, At, rlnRecDeletedEh);
     }
-    Item->FOldData.Reset();
+    Item->DropOld();
     Item->FUpdateStatus = usUnmodified;
     Item->FUpdateIndex = -1;
-    Item->FUpdateError.reset();
+    Item->SetUpdateError(nullptr);
   }
   for (TMemoryRecordEh* Item : FDeletedList)
     delete Item;
