@@ -167,11 +167,11 @@ String TAxisBarEh::DisplayText()
   if (!G || !G->DataSetActive())
     return String();
   if (LookupActiveEh()) {
-    TSpecRowEh* Spec = FDropDownSpecRow.get();
-    if (Spec->Visible() &&
-        (VarValuesEqualEh(FieldsValuesAsVariantEh(FLookupParams->KeyFields()), Spec->Value()) ||
-         (Spec->ShowIfNotInKeyList() && FLookupParams->KeyFieldsIsNull())))
-      return Spec->GetCellText(0);
+    TSpecRowEh* SpecRow = FDropDownSpecRow.get();
+    if (SpecRow->Visible() &&
+        (VarValuesEqualEh(FieldsValuesAsVariantEh(FLookupParams->KeyFields()), SpecRow->Value()) ||
+         (SpecRow->ShowIfNotInKeyList() && FLookupParams->KeyFieldsIsNull())))
+      return SpecRow->GetCellText(0);
     return FieldValueToDisplayTextEh(FLookupParams->GetLookupValue(), FLookupParams->LookupDisplayField(),
                                      FDisplayFormat);
   }
@@ -255,10 +255,10 @@ String TAxisBarEh::GetInplaceEditorText()
   TField* F = Field();
   if (LookupIsSetUpEh() && !FLookupParams->KeyFieldNames().isEmpty()) {
     const Variant Key = FieldsValuesAsVariantEh(FLookupParams->KeyFields());
-    TSpecRowEh* Spec = FDropDownSpecRow.get();
-    const bool UseSpec = Spec->Visible() && (VarValuesEqualEh(Key, Spec->Value()) ||
-                                             (Spec->ShowIfNotInKeyList() && !KeyInDropDownList(this, Key)));
-    G->SetEditKeyValue(UseSpec ? Spec->Value() : Key);
+    TSpecRowEh* SpecRow = FDropDownSpecRow.get();
+    const bool UseSpecRow = SpecRow->Visible() && (VarValuesEqualEh(Key, SpecRow->Value()) ||
+                                             (SpecRow->ShowIfNotInKeyList() && !KeyInDropDownList(this, Key)));
+    G->SetEditKeyValue(UseSpecRow ? SpecRow->Value() : Key);
     Text = DisplayText();
   } else if (F) {
     G->SetEditKeyValue(Null);

@@ -758,6 +758,22 @@ public:
 // start.
 void RegisterDBCtrlsEhClasses();
 
+// The popup window of the class the library manager names (a form description
+// may name any), or the library's own when that class is missing or does not
+// speak the popup's interface.
+template <class IPopup, class TDefaultPopup>
+TWinControl* CreatePopupOfClassEh(TClass Class, TComponent* Owner)
+{
+  TComponent* Made = Class && Class->CreateComponent ? Class->CreateComponent(Owner) : nullptr;
+  if (Made && !dynamic_cast<IPopup*>(Made)) {
+    delete Made;
+    Made = nullptr;
+  }
+  if (auto* Popup = dynamic_cast<TWinControl*>(Made))
+    return Popup;
+  return new TDefaultPopup(Owner);
+}
+
 // The text of a value: empty for an array and when the conversion fails.
 String VarToStrSafeEh(const Variant& Value);
 

@@ -335,16 +335,8 @@ IPopupDateTimePickerEh* TCustomDBDateTimeEditEh::GetDropDownCalendar()
     delete FDropDownCalendar;
     FDropDownCalendar = nullptr;
   }
-  if (!FDropDownCalendar) {
-    TComponent* Made = Class->CreateComponent ? Class->CreateComponent(this) : nullptr;
-    if (Made && !dynamic_cast<IPopupDateTimePickerEh*>(Made)) {
-      delete Made;
-      Made = nullptr;
-    }
-    FDropDownCalendar = dynamic_cast<TWinControl*>(Made);
-    if (!FDropDownCalendar)
-      FDropDownCalendar = new TPopupDateTimeCalendarFormEh(this);
-  }
+  if (!FDropDownCalendar)
+    FDropDownCalendar = CreatePopupOfClassEh<IPopupDateTimePickerEh, TPopupDateTimeCalendarFormEh>(Class, this);
   return dynamic_cast<IPopupDateTimePickerEh*>(FDropDownCalendar);
 }
 

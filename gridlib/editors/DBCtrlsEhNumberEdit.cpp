@@ -551,17 +551,9 @@ TWinControl* TCustomDBNumberEditEh::CalculatorWindow() const { return FDropDownC
 
 IPopupCalculatorEh* TCustomDBNumberEditEh::GetDropDownCalculator()
 {
-  if (!FDropDownCalculator) {
-    TClass Class = GlobalGridLibManager()->PopupCalculatorClass();
-    TComponent* Made = Class && Class->CreateComponent ? Class->CreateComponent(this) : nullptr;
-    if (Made && !dynamic_cast<IPopupCalculatorEh*>(Made)) {
-      delete Made;
-      Made = nullptr;
-    }
-    FDropDownCalculator = dynamic_cast<TWinControl*>(Made);
-    if (!FDropDownCalculator)
-      FDropDownCalculator = new TPopupCalculatorFormEh(this);
-  }
+  if (!FDropDownCalculator)
+    FDropDownCalculator = CreatePopupOfClassEh<IPopupCalculatorEh, TPopupCalculatorFormEh>(
+      GlobalGridLibManager()->PopupCalculatorClass(), this);
   return dynamic_cast<IPopupCalculatorEh*>(FDropDownCalculator);
 }
 
