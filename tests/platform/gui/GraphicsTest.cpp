@@ -525,6 +525,25 @@ TEST(Graphics, BitmapsPicturesAndImageLists)
   EXPECT_NE(Disabled, QColor(Qt::darkBlue));
 }
 
+// Plain left-to-right runs are drawn at their baseline without a paragraph
+// layout; the ink must be the laid-out line's, pixel for pixel. A trailing
+// tab, which prints nothing, sends the same text through the layout.
+TEST(Text, PlainRunsDrawTheInkOfTheLaidOutLine)
+{
+  for (const String& S : {QStringLiteral("Накладная"), QStringLiteral("Invoice 12,50"), QStringLiteral("ЁжWy")}) {
+    TImageCanvas Plain(160, 24), LaidOut(160, 24);
+    for (TImageCanvas* C : {&Plain, &LaidOut}) {
+      C->Font()->SetName(QStringLiteral("DejaVu Sans"));
+      C->Font()->SetSize(11);
+      C->Brush()->SetStyle(bsClear);
+    }
+    Plain.TextOut(3, 2, S);
+    LaidOut.TextOut(3, 2, S + QLatin1Char('\t'));
+    EXPECT_EQ(Plain.Image(), LaidOut.Image()) << S.toStdString();
+    EXPECT_NE(InkColumns(Plain, TRect(0, 0, 160, 24)).first, -1);
+  }
+}
+
 TEST(Text, RightToLeftReadingKeepsTheTextInsideItsRectangle)
 {
   TImageCanvas C(200, 20);
