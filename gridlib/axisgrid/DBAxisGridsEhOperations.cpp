@@ -306,10 +306,14 @@ void TDBAxisGridEhCenter::EditButtonDefaultActionText(TCustomDBAxisGridEh* Grid,
   if (ReadOnly)
     return;
   Grid->DataLink()->Edit();
-  if (HasEditor)
-    Grid->InplaceEditor()->SetText(Text);
-  else if (TField* F = AxisBar->Field())
-    F->SetText(Text);
+  if (!HasEditor) {
+    if (TField* F = AxisBar->Field())
+      F->SetText(Text);
+    return;
+  }
+  // Only the editor's text is the grid's to write back: without an editor
+  // the grid's edit text is another cell's and must not reach the data.
+  Grid->InplaceEditor()->SetText(Text);
   Grid->UpdateText();
   Grid->UpdateData();
 }

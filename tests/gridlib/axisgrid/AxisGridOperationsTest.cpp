@@ -5,6 +5,7 @@
 // file and loaded back.
 #include "gridlib/axisgrid/DBAxisGridsEh.h"
 
+#include "gridlib/editors/MemoEditFormsEh.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/DialogsCommon.h"
@@ -499,6 +500,87 @@ TEST_F(AxisGridOperationsTest, TextBarNeitherLoadsNorSaves)
   Name->SaveToFileDialog();
   EXPECT_EQ(Dialogs, 0);
   EXPECT_EQ(Table->State(), dsBrowse);
+}
+
+// The default action of an ellipsis button on a text bar edits the cell's
+// text in the memo editor; a read-only bar shows it read-only and writes
+// nothing; a bar of another field type has no default action. Without an
+// editor only the bar's own field is written, never the selected one's.
+TEST_F(AxisGridOperationsTest, EllipsisOfATextBarEditsInTheMemoEditor)
+{
+  struct TCase {
+    const char* Bar;
+    bool ReadOnly;
+    bool Opens;
+    const char* Server;
+  } Cases[] = {
+    {"s_name", false, true, "Болт М8, длинный"},
+    {"s_name", true, true, "Болт М8"},
+    {"id", false, false, "Болт М8"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::string(C.Bar) + (C.ReadOnly ? " read-only" : ""));
+    testsupport::OdbcSession().Exec("update ax_op set s_name = 'Болт М8' where id = 1");
+    Table->Requery();
+    Table->First();
+    TAxisBarEh* Bar = Grid->GetFieldAxisBars(S(C.Bar));
+    Bar->SetReadOnly(C.ReadOnly);
+    Bar->EditButton()->SetStyle(ebsEllipsisEh);
+    int Calls = 0;
+    String Shown;
+    bool ShownReadOnly = false;
+    TEditMemoTextProcEh Old = EditMemoTextProcEh();
+    EditMemoTextProcEh() = [&](String& Text, const TRect&, bool ReadOnly) {
+      ++Calls;
+      Shown = Text;
+      ShownReadOnly = ReadOnly;
+      Text += S(", длинный");
+      return true;
+    };
+    ScopeExit Restore([&] { EditMemoTextProcEh() = Old; });
+    bool Handled = false;
+    Grid->EditButtonDefaultAction(Bar, nullptr, nullptr, Bar->EditButton(), nullptr, TRect(), false, Handled);
+    EXPECT_EQ(Calls, C.Opens ? 1 : 0);
+    EXPECT_EQ(Handled, C.Opens);
+    if (C.Opens) {
+      EXPECT_EQ(Shown, S("Болт М8"));
+      EXPECT_EQ(ShownReadOnly, C.ReadOnly);
+    }
+    if (Table->State() == dsEdit)
+      Table->Post();
+    EXPECT_EQ(ServerText(1, "s_name"), C.Server);
+    Bar->SetReadOnly(false);
+  }
+}
+
+// A picture bar without text editing drops its system menu from a
+// drop-down button; the command chosen acts on that bar.
+TEST_F(AxisGridOperationsTest, DropDownOfAPictureBarOpensItsMenu)
+{
+  Pict->SetTextEditing(false);
+  auto* Button = new TEditButtonControlEh(Form);
+  Button->SetParent(Form);
+  Button->SetBounds(300, 10, 16, 18);
+  String Offered;
+  TPopupMenu::SetPopupHook([&](TPopupMenu* Menu) {
+    Offered = MenuCaptions(Menu);
+    return Menu->Items()->Find(S("Copy"));
+  });
+  ScopeExit Restore([] { TPopupMenu::SetPopupHook(nullptr); });
+  PutOnClipboard(clipText);
+  Table->First();
+  bool Handled = false;
+  Grid->EditButtonDefaultAction(Pict, nullptr, nullptr, Pict->EditButton(), Button, TRect(), true, Handled);
+  EXPECT_TRUE(Handled);
+  EXPECT_EQ(Offered, S("Cut,Copy,Delete,-,Load...,Save..."));
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+
+  // A click without the mouse down is not the drop-down's.
+  Handled = false;
+  Offered.clear();
+  Grid->EditButtonDefaultAction(Pict, nullptr, nullptr, Pict->EditButton(), Button, TRect(), false, Handled);
+  EXPECT_FALSE(Handled);
+  EXPECT_EQ(Offered, String());
 }
 
 } // namespace
