@@ -759,6 +759,23 @@ public:
   void DefaultDropDownBoxApplyTextFilter(TDataSet* DataSet, const String& FieldName,
                                          TLSAutoFilterTypeEh Operation, const String& FilterText);
   void DropDownSpecRowChanged(TObject* Sender);
+  // The grid's edit-buttons box over the current cell of a picture bar
+  // without text editing, where no inplace editor exists.
+  virtual bool UseEditButtonsBox();
+  virtual TRect CalcEditButtonsBoxRect(const TRect& Rect) { return Rect; }
+  virtual void InitEditButtonsBox(TEditButtonsBoxEh* Box, const TRect& Rect);
+  virtual void LayoutEditButtonsBox(TEditButtonsBoxEh* Box, const TRect& Rect);
+  virtual void UpdateEditButtonsBoxState(TEditButtonsBoxEh* Box);
+  virtual void EditButtonsBoxButtonClick(TObject* Control);
+  virtual void EditButtonsBoxButtonDown(TObject* Control, bool TopButton, bool& AutoRepeat, bool& Handled);
+  virtual void EditButtonsBoxMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y)
+  {
+    (void)Sender; (void)Shift; (void)X; (void)Y;
+  }
+  virtual void EditButtonsBoxMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
+  {
+    (void)Sender; (void)Button; (void)Shift; (void)X; (void)Y;
+  }
   // ILookupGridOwner.
   void LookupGridFreeNotification(TComponent* AComponent) override;
   TCustomDBAxisGridEh* GetLookupGrid() override { return nullptr; }

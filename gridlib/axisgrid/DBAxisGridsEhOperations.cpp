@@ -8,6 +8,7 @@
 #include "gridlib/foundation/GridPlatformEh.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/DialogsCommon.h"
+#include "platform/rtl/ScopeExit.h"
 
 static const QLatin1String PictureFileFilter(
   "Pictures (*.bmp *.png *.jpg *.jpeg *.gif)|*.bmp;*.png;*.jpg;*.jpeg;*.gif|All files (*)|*");
@@ -47,6 +48,18 @@ static void AssignGraphicToField(TField* Field, TGraphic* Graphic)
     Blob->Clear();
   else
     Blob->SetAsBytes(Graphic->SaveToBytes());
+}
+
+// Drops Menu under a button control, as a press on the button does; the
+// press that opened it is not delivered again.
+static void PopupMenuUnderControl(TPopupMenu* Menu, TEditButtonControlEh* Control)
+{
+  TPoint P = Control->ClientToScreen(TPoint(0, Control->Height()));
+  if (Menu->Alignment() == paRight)
+    P.X += Control->Width();
+  Menu->Popup(P.X, P.Y);
+  SkipPendingMouseDownEh(Control);
+  Control->Perform(WM_LBUTTONUP, 0, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -207,6 +220,135 @@ TCustomForm* TAxisBarEh::GetDefaultDropDownForm(bool& FreeFormOnClose)
 }
 
 // ---------------------------------------------------------------------------
+// The edit-buttons box of a picture bar
+
+bool TAxisBarEh::UseEditButtonsBox()
+{
+  return GetBarType() == ctGraphicData && !TextEditing();
+}
+
+void TAxisBarEh::InitEditButtonsBox(TEditButtonsBoxEh* Box, const TRect& Rect)
+{
+  if (!UseEditButtonsBox())
+    return;
+  Box->OnDown = [this](TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled) {
+    EditButtonsBoxButtonDown(Sender, TopButton, AutoRepeat, Handled);
+  };
+  Box->OnClick = [this](TObject* Sender) { EditButtonsBoxButtonClick(Sender); };
+  Box->OnMouseMove = [this](TObject* Sender, TShiftState Shift, Integer X, Integer Y) {
+    EditButtonsBoxMouseMove(Sender, Shift, X, Y);
+  };
+  Box->OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+    EditButtonsBoxMouseUp(Sender, Button, Shift, X, Y);
+  };
+  LayoutEditButtonsBox(Box, Rect);
+  UpdateEditButtonsBoxState(Box);
+}
+
+void TAxisBarEh::LayoutEditButtonsBox(TEditButtonsBoxEh* Box, const TRect& Rect)
+{
+  if (!Box->OnCreateEditButtonControl)
+    Box->OnCreateEditButtonControl = [Box](TEditButtonControlEh*& Control) { Control = new TEditButtonControlEh(Box); };
+  Box->BeginLayout();
+  {
+    ScopeExit EndLayout([Box] { Box->EndLayout(); });
+    Box->SetButtonsCount(1 + FEditButtons->Count());
+    Box->SetEditButton(0, FEditButton.get());
+    for (Integer I = 0; I < FEditButtons->Count(); ++I)
+      Box->SetEditButton(I + 1, FEditButtons->Items(I));
+    TCustomDBAxisGridEh* G = Grid();
+    Box->SetFlat(G && G->Flat());
+    Box->SetMaxButtonHeight(Rect.Height());
+  }
+  const Integer Width = Box->ButtonsWidth();
+  if (Width <= 0) {
+    Box->SetVisible(false);
+    return;
+  }
+  Box->SetBounds(Rect.Right - Width, Rect.Top, Width, Rect.Height());
+  Box->SetVisible(true);
+}
+
+static bool HasButtonHandler(TEditButtonEh* Button)
+{
+  return bool(Button->OnClick) || bool(Button->OnDown);
+}
+
+void TAxisBarEh::UpdateEditButtonsBoxState(TEditButtonsBoxEh* Box)
+{
+  Box->SetBorderActive(true);
+  Box->UpdateEditButtonControlsState();
+  // At most one button, the first without handlers, takes the default action.
+  bool Taken = FEditButton->Visible() && !HasButtonHandler(FEditButton.get());
+  FEditButton->SetParentDefinedDefaultAction(Taken);
+  for (Integer I = 0; I < FEditButtons->Count(); ++I) {
+    TEditButtonEh* Button = FEditButtons->Items(I);
+    const bool Holds = !Taken && !HasButtonHandler(Button);
+    Button->SetParentDefinedDefaultAction(Holds);
+    Taken = Taken || Holds;
+  }
+}
+
+// The button a control of the box shows; nullptr for a foreign control.
+static TEditButtonEh* BoxButtonOf(TObject* Control, bool& Main)
+{
+  auto* C = dynamic_cast<TEditButtonControlEh*>(Control);
+  auto* Box = C ? dynamic_cast<TEditButtonsBoxEh*>(C->Parent()) : nullptr;
+  if (!Box)
+    return nullptr;
+  const TEditButtonControlList& List = Box->BtnCtlList();
+  for (std::size_t I = 0; I < List.size(); ++I)
+    if (List[I].EditButtonControl == C) {
+      Main = I == 0;
+      return List[I].EditButton;
+    }
+  return nullptr;
+}
+
+void TAxisBarEh::EditButtonsBoxButtonClick(TObject* Control)
+{
+  TCustomDBAxisGridEh* G = Grid();
+  bool Main = false;
+  TEditButtonEh* Button = BoxButtonOf(Control, Main);
+  if (!G || !Button)
+    return;
+  const TCellButtonStyleEh Style = ButtonStyle();
+  if (Main && (Style == cbsEllipsis || Style == cbsDropDown || Style == cbsAltDropDown))
+    G->EditButtonClick();
+  bool Handled = false;
+  if (Main) {
+    if (Button->OnClick)
+      Button->OnClick(Control, Handled);
+  } else {
+    Button->Click(Control, Handled);
+  }
+  if (!Handled && Button->DefaultAction())
+    G->EditButtonDefaultAction(this, nullptr, nullptr, Button, static_cast<TEditButtonControlEh*>(Control), TRect(),
+                               false, Handled);
+}
+
+void TAxisBarEh::EditButtonsBoxButtonDown(TObject* Control, bool TopButton, bool& AutoRepeat, bool& Handled)
+{
+  Handled = false;
+  TCustomDBAxisGridEh* G = Grid();
+  bool Main = false;
+  TEditButtonEh* Button = BoxButtonOf(Control, Main);
+  if (!G || !Button)
+    return;
+  if (G->CanFocus())
+    G->SetFocus();
+  auto* ButtonControl = static_cast<TEditButtonControlEh*>(Control);
+  if (Button->OnDown)
+    Button->OnDown(Control, TopButton, AutoRepeat, Handled);
+  if (!Main && !Handled && Button->DropdownMenu()) {
+    PopupMenuUnderControl(Button->DropdownMenu(), ButtonControl);
+    Handled = true;
+  }
+  if (!Handled && Button->DefaultAction())
+    G->EditButtonDefaultAction(this, nullptr, nullptr, Button, ButtonControl, TRect(), true, Handled);
+}
+
+// ---------------------------------------------------------------------------
 // The grid's requests
 
 TDBAxisGridEhCenter* TCustomDBAxisGridEh::DefaultCenter()
@@ -264,12 +406,7 @@ void TDBAxisGridEhCenter::EditButtonDefaultActionForImage(TCustomDBAxisGridEh* G
   TPopupMenu* Menu = AxisBar->GetPopupMenu();
   if (!Menu)
     return;
-  TPoint P = EditButtonControl->ClientToScreen(TPoint(0, EditButtonControl->Height()));
-  if (Menu->Alignment() == paRight)
-    P.X += EditButtonControl->Width();
-  Menu->Popup(P.X, P.Y);
-  SkipPendingMouseDownEh(EditButtonControl);
-  EditButtonControl->Perform(WM_LBUTTONUP, 0, 0);
+  PopupMenuUnderControl(Menu, EditButtonControl);
   Handled = true;
 }
 

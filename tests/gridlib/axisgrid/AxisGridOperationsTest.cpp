@@ -583,4 +583,84 @@ TEST_F(AxisGridOperationsTest, DropDownOfAPictureBarOpensItsMenu)
   EXPECT_EQ(Offered, String());
 }
 
+// A picture bar without text editing shows its buttons in the grid's box
+// at the right edge of the cell; at most one button, the first without
+// handlers, takes the default action; a box without visible buttons hides.
+TEST_F(AxisGridOperationsTest, EditButtonsBoxOfAPictureBar)
+{
+  Pict->SetTextEditing(false);
+  ASSERT_TRUE(Pict->UseEditButtonsBox());
+  EXPECT_FALSE(Name->UseEditButtonsBox());
+  auto* Box = new TEditButtonsBoxEh(Grid);
+  Box->SetParent(Grid);
+  Pict->EditButtons()->Add();
+  Pict->EditButtons()->Add();
+  const TButtonClickEventEh Click = [](TObject*, bool&) {};
+  struct TCase {
+    bool MainVisible;
+    bool MainHandler;
+    bool FirstExtraHandler;
+    bool ExtrasVisible;
+    bool Default[3];   // main, extra 0, extra 1
+  } Cases[] = {
+    {true, true, false, true, {false, true, false}},
+    {true, false, false, true, {true, false, false}},
+    {false, false, true, true, {false, false, true}},
+    {false, false, false, false, {false, true, false}},
+  };
+  const TRect Cell(100, 20, 300, 40);
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::to_string(C.MainVisible) + std::to_string(C.MainHandler) +
+                 std::to_string(C.FirstExtraHandler) + std::to_string(C.ExtrasVisible));
+    Pict->EditButton()->SetVisible(C.MainVisible);
+    Pict->EditButton()->OnClick = C.MainHandler ? Click : nullptr;
+    Pict->EditButtons()->Items(0)->OnClick = C.FirstExtraHandler ? Click : nullptr;
+    for (Integer I = 0; I < 2; ++I)
+      Pict->EditButtons()->Items(I)->SetVisible(C.ExtrasVisible);
+    Pict->InitEditButtonsBox(Box, Cell);
+    EXPECT_EQ(Pict->EditButton()->DefaultAction(), C.Default[0]);
+    EXPECT_EQ(Pict->EditButtons()->Items(0)->DefaultAction(), C.Default[1]);
+    EXPECT_EQ(Pict->EditButtons()->Items(1)->DefaultAction(), C.Default[2]);
+    const bool AnyVisible = C.MainVisible || C.ExtrasVisible;
+    EXPECT_EQ(Box->Visible(), AnyVisible);
+    if (!AnyVisible)
+      continue;
+    EXPECT_GT(Box->ButtonsWidth(), 0);
+    EXPECT_EQ(Box->BoundsRect(), TRect(Cell.Right - Box->ButtonsWidth(), Cell.Top, Cell.Right, Cell.Bottom));
+    EXPECT_TRUE(Box->BorderActive());
+  }
+}
+
+// A press on the box's drop-down button without a handler drops the bar's
+// system menu; a handler that handles the press keeps it closed.
+TEST_F(AxisGridOperationsTest, EditButtonsBoxPressDropsTheMenu)
+{
+  Pict->SetTextEditing(false);
+  Pict->EditButton()->SetVisible(true);
+  Pict->EditButton()->SetStyle(ebsDropDownEh);
+  auto* Box = new TEditButtonsBoxEh(Grid);
+  Box->SetParent(Grid);
+  Pict->InitEditButtonsBox(Box, TRect(0, 0, 200, 20));
+  ASSERT_EQ(Box->ButtonsCount(), 1);
+  TEditButtonControlEh* Control = Box->BtnCtlList()[0].EditButtonControl;
+  int Popups = 0;
+  TPopupMenu::SetPopupHook([&](TPopupMenu*) {
+    ++Popups;
+    return static_cast<TMenuItem*>(nullptr);
+  });
+  ScopeExit Restore([] { TPopupMenu::SetPopupHook(nullptr); });
+  Table->First();
+  bool AutoRepeat = false, Handled = false;
+  Box->OnDown(Control, false, AutoRepeat, Handled);
+  EXPECT_TRUE(Handled);
+  EXPECT_EQ(Popups, 1);
+
+  Pict->EditButton()->OnDown = [](TObject*, bool, bool&, bool& H) { H = true; };
+  Pict->InitEditButtonsBox(Box, TRect(0, 0, 200, 20));
+  EXPECT_FALSE(Pict->EditButton()->DefaultAction());
+  Box->OnDown(Control, false, AutoRepeat, Handled);
+  EXPECT_TRUE(Handled);
+  EXPECT_EQ(Popups, 1);
+}
+
 } // namespace
