@@ -20,6 +20,7 @@ class TAxisBarEh;
 class TGridAxisBarsEh;
 class TAxisBarDefValuesEh;
 class TDBLookupDataEh;   // the lookup description of a bar (DBLookupUtilsEh.h)
+class TDBAxisGridEhCenter;
 class IMemTableEh;
 
 // ---------------------------------------------------------------------------
@@ -325,6 +326,8 @@ public:
   {
     return static_cast<TAxisBarVisibleEditButtonEh*>(inherited::Items(Index));
   }
+  TAxisBarEditButtonEh* EditButton(Integer Index) const { return Items(Index); }
+  void SetEditButton(Integer Index, TAxisBarEditButtonEh* Value) { Items(Index)->Assign(Value); }
 };
 
 class TCellButtonEh;
@@ -410,23 +413,50 @@ public:
 };
 
 // ---------------------------------------------------------------------------
-// The settings of a bar's drop-down list of records (the parts a bar's
-// kind depends on).
+// The drop-down list of records of a bar: its settings, and the interface
+// through which they reach the list's inner grid.
+
+enum TDBLookupGridEhOption {
+  dlgColumnResizeEh, dlgColLinesEh, dlgRowLinesEh, dlgAutoSortMarkingEh, dlgMultiSortMarkingEh,
+  dlgAutoFitRowHeightEh
+};
+using TDBLookupGridEhOptions = TSet<TDBLookupGridEhOption>;
+
+// The owner of a drop-down data grid (a bar, a lookup combo box).
+class ILookupGridOwner {
+public:
+  virtual ~ILookupGridOwner() = default;
+  // Asks AComponent to tell the owner's grid when it is freed; nil is ignored.
+  virtual void LookupGridFreeNotification(TComponent* AComponent) = 0;
+  // The inner grid of the list box; nullptr until the box exists.
+  virtual TCustomDBAxisGridEh* GetLookupGrid() = 0;
+  virtual TDBLookupGridEhOptions GetLookupGridOptions() = 0;
+  virtual void SetLookupGridOptions(TDBLookupGridEhOptions Value) = 0;
+};
 
 class TColumnDropDownBoxEh : public TPersistent {
   VELMORA_CLASS(TColumnDropDownBoxEh)
   using inherited = TPersistent;
 public:
   explicit TColumnDropDownBoxEh(TPersistent* Owner);
+  ~TColumnDropDownBoxEh() override;
   void Assign(TPersistent* Source) override;
   String GetNamePath() const override;
 
+  TDropDownAlign Align() const { return FAlign; }
+  void SetAlign(TDropDownAlign Value) { FAlign = Value; }
+  bool AutoDrop() const { return FAutoDrop; }
+  void SetAutoDrop(bool Value) { FAutoDrop = Value; }
   bool AutoFitColWidths() const { return FAutoFitColWidths; }
   void SetAutoFitColWidths(bool Value) { FAutoFitColWidths = Value; }
   String ListFieldNames() const { return FListFieldNames; }
   void SetListFieldNames(const String& Value) { FListFieldNames = Value; }
   TDataSource* ListSource() const { return FListSource; }
   void SetListSource(TDataSource* Value);
+  bool ListSourceAutoFilter() const { return FListSourceAutoFilter; }
+  void SetListSourceAutoFilter(bool Value) { FListSourceAutoFilter = Value; }
+  TLSAutoFilterTypeEh ListSourceAutoFilterType() const { return FListSourceAutoFilterType; }
+  void SetListSourceAutoFilterType(TLSAutoFilterTypeEh Value) { FListSourceAutoFilterType = Value; }
   Integer Rows() const { return FRows; }
   void SetRows(Integer Value) { FRows = Value; }
   Integer Width() const { return FWidth; }
@@ -437,28 +467,61 @@ public:
   void SetShowTitles(bool Value) { FShowTitles = Value; }
   bool UseMultiTitle() const { return FUseMultiTitle; }
   void SetUseMultiTitle(bool Value) { FUseMultiTitle = Value; }
+  TSpecRowEh* SpecRow() const { return FSpecRow.get(); }
+  void SetSpecRow(TSpecRowEh* Value) { FSpecRow->Assign(Value); }
+
+  // Forwarded to the inner grid through the owner's ILookupGridOwner.
+  TGridAxisBarsEh* Columns() const;
+  void SetColumns(TGridAxisBarsEh* Value);
+  bool IsColumnsStored() const;
+  TAxisBarDefValuesEh* ColumnDefValues() const;
+  void SetColumnDefValues(TAxisBarDefValuesEh* Value);
+  TDBLookupGridEhOptions Options() const;
+  void SetOptions(TDBLookupGridEhOptions Value);
+  // Sorting, row height and lines belong to the data grid that fills the
+  // box; they are kept here until it reads them.
+  bool SortLocal() const { return FSortLocal; }
+  void SetSortLocal(bool Value) { FSortLocal = Value; }
+  Integer RowHeight() const { return FRowHeight; }
+  void SetRowHeight(Integer Value) { FRowHeight = Value; }
+  Integer RowLines() const { return FRowLines; }
+  void SetRowLines(Integer Value) { FRowLines = Value; }
+
   // The first name of ListFieldNames.
   String GetActualListField() const;
+  // What stands for any run of characters in a LIKE filter of the list.
+  String GetLikeWildcardForSeveralCharacters() const;
+
+  static void RegisterClass();
 
 protected:
   TPersistent* GetOwner() const override { return FOwner; }
+  ILookupGridOwner* LookupGridOwner() const { return dynamic_cast<ILookupGridOwner*>(FOwner); }
 
 private:
+  TDropDownAlign FAlign = daLeft;
+  bool FAutoDrop = false;
   bool FAutoFitColWidths = true;
   String FListFieldNames;
   TDataSource* FListSource = nullptr;
+  bool FListSourceAutoFilter = false;
+  TLSAutoFilterTypeEh FListSourceAutoFilterType = lsftBeginsWithEh;
   TPersistent* FOwner;
+  Integer FRowHeight = 0;
+  Integer FRowLines = 0;
   Integer FRows = 0;
-  Integer FWidth = 0;
-  bool FSizable = false;
   bool FShowTitles = false;
+  bool FSizable = false;
+  bool FSortLocal = false;
+  std::unique_ptr<TSpecRowEh> FSpecRow;
   bool FUseMultiTitle = false;
+  Integer FWidth = 0;
 };
 
 // ---------------------------------------------------------------------------
 // One bar (column) of an axis grid.
 
-class TAxisBarEh : public TCollectionItem {
+class TAxisBarEh : public TCollectionItem, public ILookupGridOwner {
   VELMORA_CLASS(TAxisBarEh)
   using inherited = TCollectionItem;
 public:
@@ -664,6 +727,62 @@ public:
   void SetNextValue(double Step);
   Integer LocatePickList(const String& Str, bool PartialKey);
 
+  // --- User operations on the current cell, the system menu and the
+  // drop-down list of records (DBAxisGridsEhOperations.cpp).
+  // Whether the user may change the cell's value: a field, neither bar nor
+  // grid read-only, a writable field and data link.
+  bool CanModifyValue();
+  virtual void CopyValueToClipboard();
+  virtual void CutValueToClipboard();
+  virtual void PasteValueFromClipboard();
+  virtual void ClearValue();
+  virtual void LoadFromFileDialog();
+  virtual void SaveToFileDialog();
+  // Whether the clipboard holds what the bar can paste: a bitmap for a
+  // picture bar, text for any other.
+  bool ClipboardHoldsPastable() const;
+  // The grid's picture of the bar's blob field; nullptr without grid.
+  std::unique_ptr<TPicture> GetPictureFromBlobField();
+  TPopupMenu* GetPopupMenu();
+  TPopupMenu* GetSystemPopupMenu();
+  virtual void FormSystemPopupMenu(TPopupMenu* Menu);
+  virtual void CellDataLinkClick();
+  virtual void DoOpenDropDownForm(TWinControl* EditControl, TEditButtonEh* Button, TCustomForm*& DropDownForm,
+                                  TDynVarsEh* DynParams);
+  virtual void DoCloseDropDownForm(TWinControl* EditControl, TEditButtonEh* Button, bool Accept,
+                                   TCustomForm* DropDownForm, TDynVarsEh* DynParams);
+  virtual TCustomForm* GetDefaultDropDownForm(bool& FreeFormOnClose);
+  TDataSet* GetDropDownListDataSet();
+  String GetDropDownBoxListField();
+  virtual void DropDownBoxApplyTextFilter(TDataSet* DataSet, const String& FieldName,
+                                          TLSAutoFilterTypeEh Operation, const String& FilterText);
+  void DefaultDropDownBoxApplyTextFilter(TDataSet* DataSet, const String& FieldName,
+                                         TLSAutoFilterTypeEh Operation, const String& FilterText);
+  void DropDownSpecRowChanged(TObject* Sender);
+  // The grid's edit-buttons box over the current cell of a picture bar
+  // without text editing, where no inplace editor exists.
+  virtual bool UseEditButtonsBox();
+  virtual TRect CalcEditButtonsBoxRect(const TRect& Rect) { return Rect; }
+  virtual void InitEditButtonsBox(TEditButtonsBoxEh* Box, const TRect& Rect);
+  virtual void LayoutEditButtonsBox(TEditButtonsBoxEh* Box, const TRect& Rect);
+  virtual void UpdateEditButtonsBoxState(TEditButtonsBoxEh* Box);
+  virtual void EditButtonsBoxButtonClick(TObject* Control);
+  virtual void EditButtonsBoxButtonDown(TObject* Control, bool TopButton, bool& AutoRepeat, bool& Handled);
+  virtual void EditButtonsBoxMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y)
+  {
+    (void)Sender; (void)Shift; (void)X; (void)Y;
+  }
+  virtual void EditButtonsBoxMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
+  {
+    (void)Sender; (void)Button; (void)Shift; (void)X; (void)Y;
+  }
+  // ILookupGridOwner.
+  void LookupGridFreeNotification(TComponent* AComponent) override;
+  TCustomDBAxisGridEh* GetLookupGrid() override { return nullptr; }
+  TDBLookupGridEhOptions GetLookupGridOptions() override { return FLookupGridOptions; }
+  void SetLookupGridOptions(TDBLookupGridEhOptions Value) override { FLookupGridOptions = Value; }
+  // --- End of user operations.
+
   // Stored tests of the description.
   bool IsAlignmentStored() const { return AlignmentStored(); }
   bool IsAlwaysShowEditButtonStored() const;
@@ -763,6 +882,8 @@ protected:
   String FLookupDisplayFields;
   bool FWordWrap = false;
   mutable TField* FField = nullptr;
+  // Options of the list's inner grid until the list box carries them.
+  TDBLookupGridEhOptions FLookupGridOptions = {dlgColLinesEh};
 };
 
 // A bar with a width: the base of the data-aware grid's column.
@@ -1267,6 +1388,14 @@ public:
   void FlatChanged() override;
   void InvalidateEditor() override;
 
+  // --- The shared behaviour object's requests (DBAxisGridsEhOperations.cpp).
+  virtual TDBAxisGridEhCenter* DefaultCenter();
+  virtual void EditButtonDefaultAction(TAxisBarEh* AxisBar, TWinControl* EditControl, TObject* PlaceBox,
+                                       TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                                       const TRect& EditorRect, bool IsMouseDown, bool& Handled);
+  virtual void FormAxisBarSystemPopupMenu(TAxisBarEh* AxisBar, TPopupMenu* Menu);
+  // --- End of the behaviour object's requests.
+
   // Registers the published properties the descendants stream.
   static void RegisterClass();
 
@@ -1332,6 +1461,54 @@ private:
   Integer FUpdateLock = 0;
   std::unique_ptr<TControlBorderEh> FBorder;
 };
+
+// ---------------------------------------------------------------------------
+// The behaviour the axis grids share: the default actions of edit buttons
+// and the system menu of a bar (DBAxisGridsEhOperations.cpp).
+
+// A command of a bar's system menu.
+class TAxisBarEhMenuItem : public TMenuItemEh {
+  VELMORA_CLASS(TAxisBarEhMenuItem)
+public:
+  explicit TAxisBarEhMenuItem(TComponent* AOwner) : TMenuItemEh(AOwner) {}
+  TAxisBarEh* AxisBar = nullptr;
+};
+
+class TDBAxisGridEhCenter : public TPersistent {
+  VELMORA_CLASS(TDBAxisGridEhCenter)
+public:
+  virtual void Changed() {}
+  virtual void EditButtonDefaultAction(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar, TWinControl* EditControl,
+                                       TObject* PlaceBox, TEditButtonEh* EditButton,
+                                       TEditButtonControlEh* EditButtonControl, const TRect& EditorRect,
+                                       bool IsMouseDown, bool& Handled);
+  virtual void EditButtonDefaultActionForImage(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar,
+                                               TWinControl* EditControl, TEditButtonEh* EditButton,
+                                               TEditButtonControlEh* EditButtonControl, bool IsMouseDown,
+                                               bool& Handled);
+  virtual void EditButtonDefaultActionText(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar, TWinControl* EditControl,
+                                           TObject* PlaceBox, TEditButtonEh* EditButton,
+                                           TEditButtonControlEh* EditButtonControl, const TRect& EditorRect,
+                                           bool IsMouseDown, bool& Handled);
+  virtual void FormSystemPopupMenuForColumn(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar, TPopupMenu* Menu);
+  virtual void MenuItemCopy(TObject* Sender);
+  virtual void MenuItemCut(TObject* Sender);
+  virtual void MenuItemPaste(TObject* Sender);
+  virtual void MenuItemDelete(TObject* Sender);
+  virtual void MenuItemLoad(TObject* Sender);
+  virtual void MenuItemSave(TObject* Sender);
+};
+
+// The behaviour object of all axis grids, made on first use.
+TDBAxisGridEhCenter* DBAxisGridEhCenter();
+
+// The cursors the data-aware grid shows while moving columns and rows.
+TCursor DBAxisGridDownCursorEh();
+TCursor DBAxisGridRightCursorEh();
+TCursor DBAxisGridLeftCursorEh();
+
+// Whether the column-title drag window paints without double buffering.
+extern bool DBAxisGridTitleDragWindowUnbufferedEh;
 
 // Whether one border line of a cell is drawn.
 bool IsCellBorderVisibleEh(TCustomGridEh* Grid, Integer ACol, Integer ARow, TGridCellBorderTypeEh BorderType);

@@ -559,48 +559,6 @@ TCellButtonEh* TCellButtonsEh::GetButtonByShortCut(TShortCut ShortCut) const
 }
 
 // ---------------------------------------------------------------------------
-// Drop-down list settings.
-
-TColumnDropDownBoxEh::TColumnDropDownBoxEh(TPersistent* Owner) : FOwner(Owner) {}
-
-void TColumnDropDownBoxEh::Assign(TPersistent* Source)
-{
-  auto* Src = dynamic_cast<TColumnDropDownBoxEh*>(Source);
-  if (!Src) {
-    inherited::Assign(Source);
-    return;
-  }
-  FAutoFitColWidths = Src->FAutoFitColWidths;
-  FRows = Src->FRows;
-  FWidth = Src->FWidth;
-  FSizable = Src->FSizable;
-  FShowTitles = Src->FShowTitles;
-  FUseMultiTitle = Src->FUseMultiTitle;
-  SetListSource(Src->FListSource);
-}
-
-String TColumnDropDownBoxEh::GetNamePath() const
-{
-  const String Path = FOwner ? FOwner->GetNamePath() : String();
-  return Path.isEmpty() ? QStringLiteral("DropDownBox") : Path + QStringLiteral(".DropDownBox");
-}
-
-void TColumnDropDownBoxEh::SetListSource(TDataSource* Value)
-{
-  if (Value == FListSource)
-    return;
-  FListSource = Value;
-  auto* Bar = dynamic_cast<TAxisBarEh*>(FOwner);
-  if (Value && Bar && Bar->Grid())
-    Value->FreeNotification(Bar->Grid());
-}
-
-String TColumnDropDownBoxEh::GetActualListField() const
-{
-  return FListFieldNames.section(QLatin1Char(';'), 0, 0).trimmed();
-}
-
-// ---------------------------------------------------------------------------
 // Bars.
 
 TAxisBarEh::TAxisBarEh(TCollection* Collection) : TCollectionItem(Collection)
@@ -622,6 +580,7 @@ TAxisBarEh::TAxisBarEh(TCollection* Collection) : TCollectionItem(Collection)
   FCellButtons.reset(CreateCellButtons());
   FCellButtons->OnChanged = [this](TObject*) { Changed(false); };
   FDropDownSpecRow = std::make_unique<TSpecRowEh>(this);
+  FDropDownSpecRow->OnChanged = [this](TObject* Sender) { DropDownSpecRowChanged(Sender); };
   FDropDownBox = std::make_unique<TColumnDropDownBoxEh>(this);
   FMRUList = std::make_unique<TMRUListEh>(this);
   FLookupParams = CreateLookupParams();
@@ -2027,12 +1986,7 @@ void RegisterDBAxisGridsEhClasses()
     .Event("OnMouseDown", &TCellButtonEh::OnMouseDown);
   RegisterClassInfo<TAxisBarEditButtonsEh, TEditButtonsEh>("TAxisBarEditButtonsEh");
   RegisterClassInfo<TCellButtonsEh, TEditButtonsEh>("TCellButtonsEh");
-  RegisterClassInfo<TColumnDropDownBoxEh, TPersistent>("TColumnDropDownBoxEh")
-    .Property("AutoFitColWidths", &TColumnDropDownBoxEh::AutoFitColWidths, &TColumnDropDownBoxEh::SetAutoFitColWidths,
-              true)
-    .Property("ListFieldNames", &TColumnDropDownBoxEh::ListFieldNames, &TColumnDropDownBoxEh::SetListFieldNames, "")
-    .Property("ListSource", &TColumnDropDownBoxEh::ListSource, &TColumnDropDownBoxEh::SetListSource)
-    .Property("UseMultiTitle", &TColumnDropDownBoxEh::UseMultiTitle, &TColumnDropDownBoxEh::SetUseMultiTitle, false);
+  TColumnDropDownBoxEh::RegisterClass();
 
   using B = TAxisBarEh;
   RegisterClassInfo<TAxisBarEh, TCollectionItem>("TAxisBarEh")

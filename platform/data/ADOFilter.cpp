@@ -272,7 +272,7 @@ static bool EvalComparison(const TNode& N, const odbc::TRowStore& Store, int Row
   if (N.Op == TOp::Like) {
     QString Text;
     if (IsTextKind(K) || K == TValueKind::Decimal)
-      return FilterLikeMatch(Store.TextAt(Row, N.Col), N.Text, true);
+      return FilterLikeMatch(Store.TextAt(Row, N.Col), N.Text, true, true);
     const odbc::TValue V = Store.Value(Row, N.Col);
     if (K == TValueKind::Int32 || K == TValueKind::Int64 || K == TValueKind::Boolean)
       Text = QString::number(V.Int);
@@ -280,7 +280,7 @@ static bool EvalComparison(const TNode& N, const odbc::TRowStore& Store, int Row
       Text = odbc::CurrencyToText(V.Int);
     else
       Text = QString::number(V.Dbl);
-    return FilterLikeMatch(Text, N.Text, true);
+    return FilterLikeMatch(Text, N.Text, true, true);
   }
   if (IsTextKind(K)) {
     return CompareResult(N.Op, CollateText(Store.TextAt(Row, N.Col), N.Text, false));

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // LIKE
@@ -17,16 +18,51 @@ static inline bool SameChar(QChar A, QChar B, bool CaseInsensitive)
   return A == B || (CaseInsensitive && A.toUpper() == B.toUpper());
 }
 
-bool FilterLikeMatch(QStringView S, QStringView P, bool CaseInsensitive)
+namespace {
+
+// One element of a LIKE pattern.
+struct TLikeToken {
+  enum TKind { Any, One, Char } Kind;
+  QChar C;
+};
+
+}  // namespace
+
+// "[x]" of one character stands for x itself, so typed text can carry the
+// wildcard characters; any other "[" is an ordinary character.
+static std::vector<TLikeToken> LikeTokens(QStringView P, bool AsteriskAnyRun)
 {
-  // Greedy with one back-track point: the last % seen takes one more
-  // character each time the rest fails.
+  std::vector<TLikeToken> T;
+  T.reserve(std::size_t(P.size()));
+  for (qsizetype I = 0; I < P.size(); ++I) {
+    const QChar C = P[I];
+    if (C == u'[' && I + 2 < P.size() && P[I + 2] == u']') {
+      T.push_back({TLikeToken::Char, P[I + 1]});
+      I += 2;
+    } else if (C == u'%' || (AsteriskAnyRun && C == u'*')) {
+      T.push_back({TLikeToken::Any, C});
+    } else if (C == u'_') {
+      T.push_back({TLikeToken::One, C});
+    } else {
+      T.push_back({TLikeToken::Char, C});
+    }
+  }
+  return T;
+}
+
+bool FilterLikeMatch(QStringView S, QStringView Pattern, bool CaseInsensitive, bool AsteriskAnyRun)
+{
+  const std::vector<TLikeToken> P = LikeTokens(Pattern, AsteriskAnyRun);
+  const qsizetype PSize = qsizetype(P.size());
+  // Greedy with one back-track point: the last "any run" seen takes one
+  // more character each time the rest fails.
   qsizetype Si = 0, Pi = 0, StarP = -1, StarS = 0;
   while (Si < S.size()) {
-    if (Pi < P.size() && P[Pi] == u'%') {
+    if (Pi < PSize && P[Pi].Kind == TLikeToken::Any) {
       StarP = Pi++;
       StarS = Si;
-    } else if (Pi < P.size() && (P[Pi] == u'_' || SameChar(P[Pi], S[Si], CaseInsensitive))) {
+    } else if (Pi < PSize &&
+               (P[Pi].Kind == TLikeToken::One || SameChar(P[Pi].C, S[Si], CaseInsensitive))) {
       ++Pi;
       ++Si;
     } else if (StarP >= 0) {
@@ -36,9 +72,29 @@ bool FilterLikeMatch(QStringView S, QStringView P, bool CaseInsensitive)
       return false;
     }
   }
-  while (Pi < P.size() && P[Pi] == u'%')
+  while (Pi < PSize && P[Pi].Kind == TLikeToken::Any)
     ++Pi;
-  return Pi == P.size();
+  return Pi == PSize;
+}
+
+QString FilterLikeEscape(QStringView Text, QStringView Specials)
+{
+  QString R;
+  R.reserve(Text.size());
+  for (const QChar C : Text) {
+    if (C == u'[' || Specials.contains(C))
+      R += u'[' + QString(C) + u']';
+    else
+      R += C;
+  }
+  return R;
+}
+
+QString FilterBracketName(QStringView Name)
+{
+  QString R = Name.toString();
+  R.replace(QLatin1String("]"), QLatin1String("]]"));
+  return u'[' + R + u']';
 }
 
 // ---------------------------------------------------------------------------
@@ -89,12 +145,23 @@ QString TFilterScanner::ReadName()
 {
   SkipBlanks();
   if (P < S.size() && S[P] == u'[') {
-    const qsizetype End = S.indexOf(u']', P + 1);
-    if (End < 0)
-      Fail(QStringLiteral("missing \"]\""));
-    QString Name = S.mid(P + 1, End - P - 1);
-    P = End + 1;
-    return Name;
+    // "]]" inside the brackets is one "]" of the name.
+    QString Name;
+    for (++P;; ++P) {
+      if (P >= S.size())
+        Fail(QStringLiteral("missing \"]\""));
+      if (S[P] != u']') {
+        Name += S[P];
+        continue;
+      }
+      if (P + 1 < S.size() && S[P + 1] == u']') {
+        Name += u']';
+        ++P;
+        continue;
+      }
+      ++P;
+      return Name;
+    }
   }
   const qsizetype Start = P;
   while (P < S.size() && (S[P].isLetterOrNumber() || S[P] == u'_' || S[P] == u'.'))

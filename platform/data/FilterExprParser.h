@@ -58,8 +58,15 @@ public:
   explicit EFilterExprError(const String& Msg) : Exception(Msg) {}
 };
 
-// LIKE: % any run of characters, _ exactly one; the whole text must match.
-bool FilterLikeMatch(QStringView Text, QStringView Pattern, bool CaseInsensitive);
+// LIKE: % any run of characters (also * when AsteriskAnyRun, as the ADO
+// filter reads it), _ exactly one, [x] the character x itself; the whole
+// text must match.
+bool FilterLikeMatch(QStringView Text, QStringView Pattern, bool CaseInsensitive, bool AsteriskAnyRun = false);
+// Text for a LIKE pattern that matches itself literally: each of Specials
+// and "[" in brackets.
+QString FilterLikeEscape(QStringView Text, QStringView Specials = u"%_*?");
+// A field name in brackets for a filter, "]" doubled.
+QString FilterBracketName(QStringView Name);
 
 // The lexical level that the filter languages of the data library share:
 // blanks, keywords, [bracketed] or plain names, quoted texts ('O''Neil'),

@@ -1,6 +1,8 @@
 // Clipbrd.cpp: the clipboard over QClipboard.
 #include "platform/gui/Clipbrd.h"
 
+#include "platform/gui/Graphics.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -39,6 +41,38 @@ bool TClipboard::HasData(const String& MimeName) const
 {
   const QMimeData* M = QApplication::clipboard()->mimeData();
   return M && M->hasFormat(MimeName);
+}
+
+void TClipboard::Assign(TPersistent* Source)
+{
+  TGraphic* Graphic = dynamic_cast<TGraphic*>(Source);
+  if (auto* Picture = dynamic_cast<TPicture*>(Source))
+    Graphic = Picture->Graphic();
+  if (!Graphic || Graphic->Empty())
+    return;
+  QImage Image;
+  if (auto* Bitmap = dynamic_cast<TBitmap*>(Graphic))
+    Image = Bitmap->Image();
+  else
+    Image = QImage::fromData(Graphic->SaveToBytes());
+  if (Image.isNull())
+    return;
+  QApplication::clipboard()->setImage(Image);
+}
+
+bool TClipboard::AssignTo(TPersistent* Dest) const
+{
+  TBitmap* Bitmap = dynamic_cast<TBitmap*>(Dest);
+  if (auto* Picture = dynamic_cast<TPicture*>(Dest))
+    Bitmap = Picture->Bitmap();
+  if (!Bitmap)
+    return false;
+  const QImage Image = QApplication::clipboard()->image();
+  if (Image.isNull())
+    return false;
+  Bitmap->SetSize(Image.width(), Image.height());
+  Bitmap->Image() = Image.convertToFormat(Bitmap->Image().format());
+  return true;
 }
 
 TClipboard* Clipboard()

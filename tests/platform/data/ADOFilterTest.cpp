@@ -56,6 +56,8 @@ TEST_F(ADOFilterTest, ExpressionsSelectRows)
   struct Case { const char* Filter; std::vector<int> Ids; };
   const Case Cases[] = {
     {"s_caption like 'цех%'", {1, 2, 6}},
+    {"s_caption like 'цех*'", {1, 2, 6}},
+    {"s_caption like 'цех[*]'", {}},
     {"s_caption like 'ЦЕХ %'", {1, 2}},
     {"S_CAPTION LIKE '%участок'", {4}},
     {"s_caption like 'ёлоч%'", {4}},

@@ -251,3 +251,31 @@ TEST(FilterExprParser, LikeKeepsEachUnderscoreOneCharacter)
   EXPECT_TRUE(FilterLikeMatch(QStringLiteral("ЦЕХ сборки"), QStringLiteral("цех%"), true));
   EXPECT_FALSE(FilterLikeMatch(QStringLiteral("ЦЕХ сборки"), QStringLiteral("цех%"), false));
 }
+
+// A one-character bracket is that character itself, so an escaped text
+// matches only itself; the ADO reading also takes * for any run.
+TEST(FilterExprParser, LikeEscapesAndTheAsterisk)
+{
+  struct TCase {
+    const char* Text;
+    const char* Pattern;
+    bool Asterisk;
+    bool Match;
+  } Cases[] = {
+    {"100%", "100[%]", false, true}, {"100 kg", "100[%]%", false, false}, {"100%x", "100[%]%", false, true},
+    {"a_b", "a[_]b", false, true}, {"axb", "a[_]b", false, false}, {"a*b", "a[*]b", true, true},
+    {"axb", "a[*]b", true, false}, {"axxb", "a*b", true, true}, {"a*b", "a*b", false, true},
+    {"axb", "a*b", false, false}, {"a[b]", "a[[]b]", false, true}, {"ab", "a[[]b]", false, false},
+    {"a[b", "a[b", false, true}, {"a]b", "a]b", false, true}, {"x?", "%[?]", true, true}, {"xy", "%[?]", true, false},
+  };
+  for (const TCase& T : Cases)
+    EXPECT_EQ(FilterLikeMatch(QString::fromUtf8(T.Text), QString::fromUtf8(T.Pattern), false, T.Asterisk), T.Match)
+        << T.Text << " like " << T.Pattern << (T.Asterisk ? " (asterisk)" : "");
+
+  for (const char* Typed : {"100%", "a_b", "a*b", "a?b", "[x]", "]", "%_*?[]"}) {
+    const QString Text = QString::fromUtf8(Typed);
+    EXPECT_TRUE(FilterLikeMatch(Text, FilterLikeEscape(Text), false, true)) << Typed;
+    EXPECT_FALSE(FilterLikeMatch(Text + u'z', FilterLikeEscape(Text), false, true)) << Typed;
+  }
+  EXPECT_EQ(FilterBracketName(u"s]name"), QStringLiteral("[s]]name]"));
+}
