@@ -287,6 +287,7 @@ void TAxisGridDataLinkEh::CheckBrowseMode()
 
 TCustomDBAxisGridEh::TCustomDBAxisGridEh(TComponent* AOwner) : TCustomGridEh(AOwner)
 {
+  FCellPlaceBoxVisibleList = std::make_unique<TCellPlaceBoxVisibleListEh>(this);
   CreateParts();
   FVisibleAxisBars = std::make_unique<TAxisBarsEhList>();
   SetRowCount(2);
@@ -303,6 +304,9 @@ TCustomDBAxisGridEh::~TCustomDBAxisGridEh()
   SetDataSource(nullptr);
   FIntMemTable = nullptr;
   FColCellParamsEh.reset();
+  FHotTrackInCellControl = nullptr;
+  FMouseDownInCellPlaceBox = nullptr;
+  FCellPlaceBoxVisibleList.reset();
   FAxisBars.reset();
   FColumnDefValues.reset();
   FVisibleAxisBars.reset();
@@ -733,6 +737,7 @@ void TCustomDBAxisGridEh::CancelLayout()
 
 void TCustomDBAxisGridEh::LayoutChanged()
 {
+  InvalidatePlaceBoxes();
   if (AcquireLayoutLock())
     EndLayout();
   else if (FUpdateLock > 0)

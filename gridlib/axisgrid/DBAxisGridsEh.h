@@ -1097,26 +1097,179 @@ public:
   explicit TCustomColumnDefValuesEh(TCustomDBAxisGridEh* Grid) : TAxisBarDefValuesEh(Grid) {}
 };
 
-// The extended border of a grid.
+// ---------------------------------------------------------------------------
+// Grid-line parameters, the border and the in-cell place boxes.
+
+enum TDBGridLinesColorSchemeEh { glcsDefaultEh, glcsClassicEh, glcsFlatEh, glcsThemedEh };
+enum TDrawEmptySpaceStyle { dessNonEh, dessSolidEh, dessGradiendEh };
+
+// Line colours that follow a colour scheme; which lines show and the scheme
+// in effect are the descendant's.
+class TDBAxisGridLineParamsEh : public TGridLineColorsEh {
+  VELMORA_CLASS(TDBAxisGridLineParamsEh)
+  using inherited = TGridLineColorsEh;
+public:
+  explicit TDBAxisGridLineParamsEh(TCustomDBAxisGridEh* AGrid);
+  void Assign(TPersistent* Source) override;
+
+  TCustomDBAxisGridEh* AxisGrid() const;
+  TDBGridLinesColorSchemeEh ColorScheme() const { return FColorScheme; }
+  TColor DataBoundaryColor() const { return FDataBoundaryColor; }
+  void SetDataBoundaryColor(TColor Value);
+  bool DataHorzLines();
+  bool DataHorzLinesStored() const { return FDataHorzLinesStored; }
+  bool DataVertLines();
+  bool DataVertLinesStored() const { return FDataVertLinesStored; }
+  bool GridBoundaries() const { return FGridBoundaries; }
+  TDrawEmptySpaceStyle VertEmptySpaceStyle() const { return FVertEmptySpaceStyle; }
+
+  virtual bool DefaultDataHorzLines();
+  virtual bool DefaultDataVertLines();
+  virtual void SetDataHorzLines(bool Value);
+  virtual void SetDataHorzLinesStored(bool Value);
+  virtual void SetDataVertLines(bool Value);
+  virtual void SetDataVertLinesStored(bool Value);
+  virtual void SetGridBoundaries(bool Value);
+  virtual void SetColorScheme(TDBGridLinesColorSchemeEh Value);
+  virtual void SetVertEmptySpaceStyle(TDrawEmptySpaceStyle Value);
+  virtual TDBGridLinesColorSchemeEh GetActualColorScheme();
+  virtual TColor GetDataBoundaryColor();
+  TColor GetDarkColor() override;
+  TColor GetBrightColor() override;
+  TColor GetVertAreaContraVertColor() override { return inherited::GetVertAreaContraVertColor(); }
+
+protected:
+  void RepaintGrid();
+  void RelayoutGrid();
+
+private:
+  TDBGridLinesColorSchemeEh FColorScheme = glcsDefaultEh;
+  TColor FDataBoundaryColor = clDefault;
+  bool FDataHorzLines = false;
+  bool FDataHorzLinesStored = false;
+  bool FDataVertLines = false;
+  bool FDataVertLinesStored = false;
+  bool FGridBoundaries = false;
+  TDrawEmptySpaceStyle FVertEmptySpaceStyle = dessGradiendEh;
+};
+
+// The extended border of a grid: a one-pixel frame on the chosen edges,
+// drawn by the grid instead of the window frame.
 class TControlBorderEh : public TPersistent {
   VELMORA_CLASS(TControlBorderEh)
   using inherited = TPersistent;
 public:
-  explicit TControlBorderEh(TCustomDBAxisGridEh* Grid) : FGrid(Grid) {}
+  explicit TControlBorderEh(TCustomDBAxisGridEh* Grid);
   void Assign(TPersistent* Source) override;
   TColor Color() const { return FColor; }
   void SetColor(TColor Value);
-  bool ExtendedDraw() const { return FExtendedDraw; }
+  bool Ctl3D() const;
+  void SetCtl3D(bool Value);
+  TEdgeBorders EdgeBorders() const { return FEdgeBorders; }
+  void SetEdgeBorders(TEdgeBorders Value);
+  bool ExtendedDraw() const;
   void SetExtendedDraw(bool Value);
   bool ExtendedDrawStored() const { return FExtendedDrawStored; }
-  void SetExtendedDrawStored(bool Value) { FExtendedDrawStored = Value; }
+  void SetExtendedDrawStored(bool Value);
+  TBorderStyle Style() const;
+  void SetStyle(TBorderStyle Value);
+  bool DefaultExtendedDraw() const;
+  bool IsExtendedDrawStored() const { return FExtendedDrawStored; }
+  void UpdateExtendedDraw();
 protected:
   TPersistent* GetOwner() const override;
 private:
   TColor FColor = clDefault;
+  TEdgeBorders FEdgeBorders{ebLeft, ebTop, ebRight, ebBottom};
   bool FExtendedDraw = false;
   bool FExtendedDrawStored = false;
   TCustomDBAxisGridEh* FGrid;
+  bool FOldExtendedDraw = false;
+};
+
+// The layout of one data cell: a box whose children are the data area and
+// the controls drawn in the cell. Children are kept for reuse, so laying
+// out the visible cells on each paint allocates nothing once grown.
+class TInCellPlaceBoxEh : public TPersistent {
+  VELMORA_CLASS(TInCellPlaceBoxEh)
+public:
+  TInCellPlaceBoxEh();
+  ~TInCellPlaceBoxEh() override;
+
+  TInCellPlaceBoxEh* AddChild();
+  void ClearChildList();
+  void Clear();
+  void ResetChildList();
+  Integer ChildCount() const { return FCount; }
+  TInCellPlaceBoxEh* ChildItem(Integer Index) const;
+  TObject* Control() const { return FControl; }
+  void SetControl(TObject* Value) { FControl = Value; }
+  TRect ControlRect() const { return FControlRect; }
+  void SetControlRect(const TRect& Value) { FControlRect = Value; }
+  // Where the control is drawn, relative to the cell's top-left corner.
+  TRect CtrlClientRect() const { return FCtrlClientRect; }
+  void SetCtrlClientRect(const TRect& Value) { FCtrlClientRect = Value; }
+  // The strip of the cell that belongs to the child.
+  TRect AreaRect() const { return FAreaRect; }
+  void SetAreaRect(const TRect& Value) { FAreaRect = Value; }
+  TMargins* Margins() const { return FMargins.get(); }
+  // The first used child whose control rectangle holds the point (right
+  // and bottom edges excluded); nullptr when none.
+  TInCellPlaceBoxEh* GetChildAtPos(Integer X, Integer Y) const;
+  TInCellPlaceBoxEh* FindChildBoxByControl(TObject* Control) const;
+  // Lets the box's in-cell control drop a press it holds.
+  void CancelMouse();
+
+private:
+  Integer FCount = 0;
+  std::unique_ptr<TObjectListEh> FChildItems;
+  TObject* FControl = nullptr;   // not owned
+  TRect FControlRect;
+  TRect FCtrlClientRect;
+  TRect FAreaRect;
+  std::unique_ptr<TMargins> FMargins;
+};
+
+using TInCellPlaceBoxArrayEh = std::vector<std::vector<std::unique_ptr<TInCellPlaceBoxEh>>>;
+
+// The place boxes of the visible cells: per axis the fixed cells, the
+// visible scrolling cells, then the contra cells. Rebuilt lazily.
+class TCellPlaceBoxVisibleListEh : public TPersistent {
+  VELMORA_CLASS(TCellPlaceBoxVisibleListEh)
+public:
+  explicit TCellPlaceBoxVisibleListEh(TCustomDBAxisGridEh* AGrid);
+  ~TCellPlaceBoxVisibleListEh() override;
+
+  void Clear();
+  void Invalidate() { FBufferValid = false; }
+  bool BufferValid() const { return FBufferValid; }
+  // Buffer coordinates; nullptr outside the buffer.
+  TInCellPlaceBoxEh* GetPlaceBox(Integer ACol, Integer ARow) const;
+  TGridCoord GridToPlaceBoxArrayCoord(TGridCoord GridCoord) const;
+  void Reset();
+  void SetColRowCount(Integer AColCount, Integer ARowCount);
+  void ValidateBuffer();
+  void UpdateData();
+  Integer ColCount() const { return Integer(FBuffer.size()); }
+
+private:
+  TInCellPlaceBoxArrayEh FBuffer;
+  bool FBufferValid = false;
+  TCustomDBAxisGridEh* FGrid;
+};
+
+// What a data hint shows and where; filled for one hint.
+class TDBAxisGridDataHintParamsEh : public TObject {
+public:
+  TPoint HintPos;
+  Integer HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  TFont* HintFont = nullptr;   // not owned
+  TRect CursorRect;
+  Integer ReshowTimeout = 0;
+  Integer HideTimeout = 0;
+  String HintStr;
+  TEditButtonEh* EditButtonControl = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -1328,8 +1481,8 @@ public:
                                  TAxisColCellParamsEh* Params);
   virtual void DrawDataCellBackground(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect ARect,
                                       TAxisColCellParamsEh* Params);
-  // The controls and the data area of a cell; until cells carry place boxes
-  // the data area is the whole cell.
+  // The controls of a cell's place box draw themselves, its data area shows
+  // the cell's contents (DBAxisGridsEhPlaceBoxes.cpp).
   virtual void DrawPlaceBoxControls(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect CellRect,
                                     TAxisColCellParamsEh* Params);
   virtual void DrawDataCellMainContent(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect CellRect,
@@ -1374,6 +1527,52 @@ public:
   TRect RemoveCellLinesFromRect(Integer ACol, Integer ARow, TRect ARect);
   TRect BoxRect(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
   void InvalidateCellsRect(const TGridRect& ARect);
+
+  // In-cell place boxes, hot tracking over controls and links, the
+  // edit-buttons box over the current cell, data hints
+  // (DBAxisGridsEhPlaceBoxes.cpp).
+  TCellPlaceBoxVisibleListEh* CellPlaceBoxVisibleList() const { return FCellPlaceBoxVisibleList.get(); }
+  // The in-cell control box under the mouse; the box of a pressed control.
+  TInCellPlaceBoxEh* HotTrackInCellControl() const { return FHotTrackInCellControl; }
+  TInCellPlaceBoxEh* MouseDownInCellPlaceBox() const { return FMouseDownInCellPlaceBox; }
+  void SetMouseDownInCellPlaceBox(TInCellPlaceBoxEh* Value) { FMouseDownInCellPlaceBox = Value; }
+  const TRectDynArray& MouseCellTextBounds() const { return FMouseCellTextBounds; }
+  Integer MousePointInCellTextBoundIndex() const { return FMousePointInCellTextBoundIndex; }
+  TFont* HintFont();
+  virtual void UpdatePlaceBoxListForCell(Integer ACol, Integer ARow, TInCellPlaceBoxEh* PlaceBox);
+  virtual void FillPlaceBoxForCell(Integer ACol, Integer ARow, TInCellPlaceBoxEh* PlaceBox, TAxisBarEh* AxisBar);
+  virtual void FillPlaceBox(Integer ACol, Integer ARow, TInCellPlaceBoxEh* PlaceBox, TAxisBarEh* AxisBar,
+                            TRect CellRect);
+  virtual TInCellPlaceBoxEh* GetCellPlaceBox(Integer ACol, Integer ARow);
+  virtual TInCellPlaceBoxEh* GetCellPlaceBoxChildAtPos(Integer ACol, Integer ARow, Integer X, Integer Y,
+                                                       TAxisBarEh* AxisBar);
+  virtual void UpdateCellTextBounds(TPoint CellSize, TAxisBarEh* AxisBar);
+  virtual void UpdateCellTextBoundsForCell(Integer ACol, Integer ARow, TAxisBarEh* AxisBar);
+  virtual void UpdateCellTextBoundsAtPos(Integer ACol, Integer ARow);
+  virtual Integer GetCellTextBoundIndexAtPos(Integer ACol, Integer ARow, Integer X, Integer Y);
+  virtual bool IsMouseOverCellDataLink();
+  virtual bool IsMouseOverCellImageLink();
+  virtual bool IsMouseOverCellLink();
+  virtual TEditButtonsBoxEh* GetEditButtonsBox();
+  virtual bool IsEditButtonsBoxVisible();
+  virtual void CreateEditButtonControl(TEditButtonControlEh*& Control);
+  virtual void UpdateEditButtonsBox();
+  virtual void HideEditButtonsBox();
+  virtual void DefaultFillDataHintShowInfo(TPoint CursorPos, TGridCoord Cell, TAxisBarEh* AxisBar,
+                                           TDBAxisGridDataHintParamsEh* Params);
+  // Marks the place boxes of the visible cells for rebuilding.
+  void InvalidatePlaceBoxes();
+  // The extended border on the window frame (a no-op without one).
+  virtual void DrawBorder();
+  Integer ExtendedBorderWidth() const;
+  // The window frame recomputed after the border's colour or edges change.
+  void BorderFrameChanged();
+  void UpdateHotTrack(Integer X, Integer Y) override;
+  void TopLeftChanged(Int64 OldLeftPos, Int64 OldTopPos) override;
+  void CurrentCellMoved(TGridCoord OldCurrent) override;
+  void ColWidthsChanged() override;
+  void RowHeightsChanged() override;
+  void CelCountChanged() override;
 
   // Overrides of the base grid.
   bool CanEditAcceptKey(QChar Key) override;
@@ -1438,6 +1637,19 @@ protected:
   std::unique_ptr<TAxisBarsEhList> FVisibleAxisBars;
   TAxisBarEh* FHotTrackAxisBar = nullptr;
   TPersistent* FAxisBarOwner = nullptr;
+
+  // In-cell place boxes, links and hints.
+  std::unique_ptr<TCellPlaceBoxVisibleListEh> FCellPlaceBoxVisibleList;
+  TInCellPlaceBoxEh* FHotTrackInCellControl = nullptr;
+  TInCellPlaceBoxEh* FMouseDownInCellPlaceBox = nullptr;
+  TRectDynArray FMouseCellTextBounds;
+  bool FMouseCellTextBoundsObsolete = true;
+  Integer FMousePointInCellTextBoundIndex = -1;
+  bool FCellDataWantAsLink = false;
+  bool FCellImageWantAsLink = false;
+  TEditButtonsBoxEh* FEditButtonsBox = nullptr;   // owned as a child component
+  std::unique_ptr<TInCellPlaceBoxEh> FDrawPlaceBox;   // for cells outside the buffer
+  std::unique_ptr<TFont> FHintFont;
 
 private:
   friend class TAxisGridDataLinkEh;

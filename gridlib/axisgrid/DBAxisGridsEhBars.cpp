@@ -1877,45 +1877,6 @@ void TAxisBarDefValuesEh::SetLayout(TTextLayout Value)
 }
 
 // ---------------------------------------------------------------------------
-// Border.
-
-TPersistent* TControlBorderEh::GetOwner() const
-{
-  return FGrid;
-}
-
-void TControlBorderEh::Assign(TPersistent* Source)
-{
-  auto* Src = dynamic_cast<TControlBorderEh*>(Source);
-  if (!Src) {
-    inherited::Assign(Source);
-    return;
-  }
-  SetColor(Src->FColor);
-  FExtendedDrawStored = Src->FExtendedDrawStored;
-  SetExtendedDraw(Src->FExtendedDraw);
-}
-
-void TControlBorderEh::SetColor(TColor Value)
-{
-  if (Value == FColor)
-    return;
-  FColor = Value;
-  if (FGrid)
-    FGrid->Invalidate();
-}
-
-void TControlBorderEh::SetExtendedDraw(bool Value)
-{
-  FExtendedDrawStored = true;
-  if (Value == FExtendedDraw)
-    return;
-  FExtendedDraw = Value;
-  if (FGrid)
-    FGrid->Invalidate();
-}
-
-// ---------------------------------------------------------------------------
 // Published properties.
 
 void TCustomDBAxisGridEh::RegisterClass()

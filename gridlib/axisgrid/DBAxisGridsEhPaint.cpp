@@ -127,8 +127,9 @@ void TCustomDBAxisGridEh::DefaultDrawDataCell(TGridCoord Cell, TGridCoord AreaCe
   Canvas()->Brush()->SetColor(CP->Background());
   DrawDataCellBackground(Cell, AreaCell, AxisBar, Rect, Params);
 
+  // The place boxes are laid out from the cell's own corner.
   if (!CP->BlankCell() && DefaultDrawing() && Rect.Left < Rect.Right)
-    DrawPlaceBoxControls(Cell, AreaCell, AxisBar, Rect, Params);
+    DrawPlaceBoxControls(Cell, AreaCell, AxisBar, FrameRect, Params);
   if (CP->BlankCell())
     DrawBlankCellBackground(Rect, CP->Highlight(), Is3D, Params);
   if (Is3D && !ByThemes)
@@ -162,13 +163,6 @@ void TCustomDBAxisGridEh::DrawDataCellBackground(TGridCoord Cell, TGridCoord Are
     Canvas()->FillRect(ARect);
     Params->SetIsCellFilled(true);
   }
-}
-
-void TCustomDBAxisGridEh::DrawPlaceBoxControls(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar,
-                                               TRect CellRect, TAxisColCellParamsEh* Params)
-{
-  DrawDataCellMainContent(Cell, AreaCell, AxisBar, CellRect, Params,
-                          TRect(0, 0, CellRect.Width(), CellRect.Height()));
 }
 
 void TCustomDBAxisGridEh::DrawDataCellMainContent(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar,

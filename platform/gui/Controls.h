@@ -42,6 +42,10 @@ enum class TControlStateItem {
 using enum TControlStateItem;
 using TControlState = TSet<TControlStateItem>;
 
+// The edges of a control's frame that are drawn.
+enum class TEdgeBorder { ebLeft, ebTop, ebRight, ebBottom };
+using enum TEdgeBorder;
+using TEdgeBorders = TSet<TEdgeBorder>;
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 using enum TBiDiMode;
@@ -77,6 +81,38 @@ TShiftState KeysToShiftState(Word Keys);
 TShiftState KeyDataToShiftState(LongInt KeyData);
 // The shift state of the keyboard and mouse buttons now.
 TShiftState GetShiftState();
+
+// Four margins around a rectangle; all 0 until set.
+class TMargins : public TPersistent {
+  VELMORA_CLASS(TMargins)
+public:
+  TMargins() = default;
+  void Assign(TPersistent* Source) override
+  {
+    if (auto* M = dynamic_cast<TMargins*>(Source)) {
+      FLeft = M->FLeft;
+      FTop = M->FTop;
+      FRight = M->FRight;
+      FBottom = M->FBottom;
+      return;
+    }
+    TPersistent::Assign(Source);
+  }
+  Integer Left() const { return FLeft; }
+  void SetLeft(Integer Value) { FLeft = Value; }
+  Integer Top() const { return FTop; }
+  void SetTop(Integer Value) { FTop = Value; }
+  Integer Right() const { return FRight; }
+  void SetRight(Integer Value) { FRight = Value; }
+  Integer Bottom() const { return FBottom; }
+  void SetBottom(Integer Value) { FBottom = Value; }
+
+private:
+  Integer FLeft = 0;
+  Integer FTop = 0;
+  Integer FRight = 0;
+  Integer FBottom = 0;
+};
 
 class TControl : public TComponent {
   VELMORA_CLASS(TControl)

@@ -92,6 +92,28 @@ public:
     return true;
   }
   void DataChanged() override { ++DataChangedCount; }
+  // The bar of a data column: the columns after the fixed ones, in order.
+  TAxisBarEh* ColumnBar(Integer ACol) const
+  {
+    const Integer I = ACol - FixedColCount();
+    return I >= 0 && I < AxisBars()->Count() ? AxisBars()->AxisBar(I) : nullptr;
+  }
+  void UpdatePlaceBoxListForCell(Integer ACol, Integer ARow, TInCellPlaceBoxEh* PlaceBox) override
+  {
+    TAxisBarEh* Bar = ARow >= FixedRowCount() ? ColumnBar(ACol) : nullptr;
+    if (Bar)
+      FillPlaceBoxForCell(ACol, ARow, PlaceBox, Bar);
+    else
+      PlaceBox->Clear();
+  }
+  void UpdateCellTextBoundsAtPos(Integer ACol, Integer ARow) override
+  {
+    FHotTrackAxisBar = ARow >= FixedRowCount() ? ColumnBar(ACol) : nullptr;
+    if (FHotTrackAxisBar)
+      UpdateCellTextBoundsForCell(ACol, ARow, FHotTrackAxisBar);
+    else
+      FMouseCellTextBounds.clear();
+  }
 
   // The bar field names, in order, joined by commas.
   std::string BarFields() const
