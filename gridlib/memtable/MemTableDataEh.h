@@ -1284,6 +1284,13 @@ private:
 
 enum TDataSetExprParserTypeEh { dsptFilterEh, dsptAggregateEh };
 
+// A constant of filter code, decoded once; a wide text also as a string, so
+// that every record reads it without a copy.
+struct TExprConstantEh {
+  Variant Value;
+  String Text;
+};
+
 // Compiles a filter or aggregate expression of a memory dataset with the
 // data library's filter-expression compiler and evaluates the code against
 // a record or over a walk of records. Names resolve against Structure when
@@ -1321,7 +1328,7 @@ private:
   TDataSetExprParserTypeEh FExprParserType;
   const TExprStructureEh* FStructure;
   // Constants of the code, decoded on first use.
-  mutable std::unordered_map<int, Variant> FConstants;
+  mutable std::unordered_map<int, TExprConstantEh> FConstants;
   // Where one-byte texts are widened for a comparison, kept between records.
   mutable String FTextBuffer;
 };
