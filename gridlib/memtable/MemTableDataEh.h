@@ -1327,8 +1327,8 @@ private:
   Integer FExprDataSize = 0;
   TDataSetExprParserTypeEh FExprParserType;
   const TExprStructureEh* FStructure;
-  // Constants of the code, decoded on first use.
-  mutable std::unordered_map<int, TExprConstantEh> FConstants;
+  // Constants of the code, decoded on first use, by node.
+  mutable std::vector<std::unique_ptr<TExprConstantEh>> FConstants;
   // Where one-byte texts are widened for a comparison, kept between records.
   mutable String FTextBuffer;
 };

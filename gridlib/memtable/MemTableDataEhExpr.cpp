@@ -147,7 +147,7 @@ std::uint32_t Mirrored(std::uint32_t Op)
 class TEvaluator {
 public:
   TEvaluator(const TExprData& Code, TDataSet* DataSet, const TExprRecordEh* Rec, const TExprRecordWalkEh* View,
-             std::unordered_map<int, TExprConstantEh>* Constants = nullptr, String* TextBuffer = nullptr)
+             std::vector<std::unique_ptr<TExprConstantEh>>* Constants = nullptr, String* TextBuffer = nullptr)
       : FCode(Code), FDataSet(DataSet), FRec(Rec), FView(View), FConstants(Constants),
         FTextBuffer(TextBuffer ? *TextBuffer : FOwnTextBuffer)
   {
@@ -366,17 +366,18 @@ private:
   // A constant is decoded once for all the records a filter runs over.
   const TExprConstantEh& ConstantEntry(int Node)
   {
-    if (FConstants) {
-      const auto It = FConstants->find(Node);
-      if (It != FConstants->end())
-        return It->second;
-    }
+    if (FConstants && size_t(Node) < FConstants->size() && (*FConstants)[size_t(Node)])
+      return *(*FConstants)[size_t(Node)];
     TExprConstantEh Entry;
     Entry.Value = Constant(Operand(Node, 0), Operand(Node, 1), Operand(Node, 2));
     if (IsWideText(Entry.Value))
       Entry.Text = Entry.Value.AsString();
-    if (FConstants)
-      return FConstants->emplace(Node, std::move(Entry)).first->second;
+    if (FConstants && Node >= 0) {
+      if (size_t(Node) >= FConstants->size())
+        FConstants->resize(size_t(Node) + 1);
+      (*FConstants)[size_t(Node)] = std::make_unique<TExprConstantEh>(std::move(Entry));
+      return *(*FConstants)[size_t(Node)];
+    }
     FOwnConstant = std::move(Entry);
     return FOwnConstant;
   }
@@ -666,7 +667,7 @@ private:
   int FLiterals = 0;
   bool FIgnoreCase = false;
   int FDepth = 0;
-  std::unordered_map<int, TExprConstantEh>* FConstants;
+  std::vector<std::unique_ptr<TExprConstantEh>>* FConstants;
   TExprConstantEh FOwnConstant;   // the one constant in use without a shared store
   String FOwnTextBuffer;
   String& FTextBuffer;
