@@ -549,10 +549,11 @@ public:
   bool EditChanged() const { return FEditChanged; }
   Int64 HashCode() const { return FHashCode; }
   Int64 RecordId() const { return FHashCode; }
-  Integer UpdateIndex() const { return FUpdateIndex; }
-  bool HasOldData() const { return FExtra && FExtra->OldData.Present(); }
-  const TRecValuesEh* OldData() const { return HasOldData() ? &FExtra->OldData : nullptr; }
-  TUpdateErrorEh* UpdateError() const { return FExtra ? FExtra->UpdateError.get() : nullptr; }
+  // The place in the change log; -1 while the record is not logged.
+  Integer UpdateIndex() const { return FHasExtra ? FindExtra()->UpdateIndex : -1; }
+  bool HasOldData() const { return FHasExtra && FindExtra()->OldData.Present(); }
+  const TRecValuesEh* OldData() const { return HasOldData() ? &FindExtra()->OldData : nullptr; }
+  TUpdateErrorEh* UpdateError() const { return FHasExtra ? FindExtra()->UpdateError.get() : nullptr; }
   void SetUpdateError(std::unique_ptr<TUpdateErrorEh> Value);
 
 private:
@@ -562,16 +563,20 @@ private:
   void CheckFieldIndex(Integer FieldIndex) const;
 
   // What only an edited, changed or failed record needs, made on demand and
-  // dropped once empty, so that a plain row does not pay for it.
+  // dropped once empty, so that a plain row does not pay for it. Its list
+  // keeps it, found by the record's address.
   struct TExtraEh {
     TRecValuesEh OldData;
     TRecValuesEh EditOldData;   // the values before the open edit
     std::unique_ptr<TUpdateErrorEh> UpdateError;
+    Integer UpdateIndex = -1;   // only logged records have a place
   };
   TExtraEh& Extra();
+  void SetUpdateIndex(Integer Value);
   TRecValuesEh& OldRef() { return Extra().OldData; }
   TRecValuesEh& EditOldRef() { return Extra().EditOldData; }
-  bool HasEditOld() const { return FExtra && FExtra->EditOldData.Present(); }
+  TExtraEh* FindExtra() const;
+  bool HasEditOld() const { return FHasExtra && FindExtra()->EditOldData.Present(); }
   void DropOld();
   void DropEditOld();
   void TrimExtra();
@@ -580,12 +585,11 @@ private:
   TRecValuesEh FData;
   Int64 FHashCode = 0;
   TRecordsListEh* FRecordsList = nullptr;
-  std::unique_ptr<TExtraEh> FExtra;
-  Integer FIndex = -1;
-  Integer FUpdateIndex = -1;
+  Integer FIndex = -1;   // shares its word with the state bytes
   bool FEditChanged = false;
   std::uint8_t FEditState = resInsertEh;       // a TRecordEditStateEh
   std::uint8_t FUpdateStatus = usUnmodified;   // a TUpdateStatus
+  bool FHasExtra = false;                      // the list keeps a TExtraEh for it
 };
 
 // Compares two records for a sort: negative, zero or positive.
@@ -684,6 +688,8 @@ private:
   // read from the record.
   std::vector<std::uintptr_t> FById;
   std::unordered_map<Int64, TMemoryRecordEh*> FByIdLate;
+  // The side data of the few records that have any.
+  std::unordered_map<const TMemoryRecordEh*, std::unique_ptr<TMemoryRecordEh::TExtraEh>> FExtras;
   size_t FByIdHoles = 0;
   Integer FUpdateCount = 0;
 };
@@ -1278,6 +1284,13 @@ private:
 
 enum TDataSetExprParserTypeEh { dsptFilterEh, dsptAggregateEh };
 
+// A constant of filter code, decoded once; a wide text also as a string, so
+// that every record reads it without a copy.
+struct TExprConstantEh {
+  Variant Value;
+  String Text;
+};
+
 // Compiles a filter or aggregate expression of a memory dataset with the
 // data library's filter-expression compiler and evaluates the code against
 // a record or over a walk of records. Names resolve against Structure when
@@ -1314,8 +1327,8 @@ private:
   Integer FExprDataSize = 0;
   TDataSetExprParserTypeEh FExprParserType;
   const TExprStructureEh* FStructure;
-  // Constants of the code, decoded on first use.
-  mutable std::unordered_map<int, Variant> FConstants;
+  // Constants of the code, decoded on first use, by node.
+  mutable std::vector<std::unique_ptr<TExprConstantEh>> FConstants;
   // Where one-byte texts are widened for a comparison, kept between records.
   mutable String FTextBuffer;
 };

@@ -147,7 +147,7 @@ std::uint32_t Mirrored(std::uint32_t Op)
 class TEvaluator {
 public:
   TEvaluator(const TExprData& Code, TDataSet* DataSet, const TExprRecordEh* Rec, const TExprRecordWalkEh* View,
-             std::unordered_map<int, Variant>* Constants = nullptr, String* TextBuffer = nullptr)
+             std::vector<std::unique_ptr<TExprConstantEh>>* Constants = nullptr, String* TextBuffer = nullptr)
       : FCode(Code), FDataSet(DataSet), FRec(Rec), FView(View), FConstants(Constants),
         FTextBuffer(TextBuffer ? *TextBuffer : FOwnTextBuffer)
   {
@@ -307,20 +307,27 @@ private:
     const Integer I = Integer(Operand(FieldNode, 0)) - 1;
     if (!Values || I < 0 || I >= Values->Count())
       return false;
-    const Variant C = CachedConstant(ConstNode);
+    const TExprConstantEh& K = ConstantEntry(ConstNode);
+    const Variant& C = K.Value;
     const TRecValuesEh::TTag Tag = Values->Tag(I);
     if (Op == coLIKE) {
       if (!Values->IsText(I) || !IsWideText(C))
         return false;
-      const String Pattern = C.AsString();
-      Result = FilterLikeMatch(FieldText(*Values, I), Pattern, IgnoreCase);
+      if (Tag == TRecValuesEh::tUtf16) {
+        QLatin1StringView Latin1;
+        QStringView Utf16;
+        Values->Text(I, Latin1, Utf16);
+        Result = FilterLikeMatch(Utf16, K.Text, IgnoreCase);
+      } else {
+        Result = FilterLikeMatch(FieldText(*Values, I), K.Text, IgnoreCase);
+      }
       return true;
     }
     if (Values->IsText(I)) {
       // Both wide texts: the order CompareTexts gives them.
       if (!IsWideText(C))
         return false;
-      Result = HoldsFor(Op, WideStrCompareLocaleEh(FieldText(*Values, I), C.AsString(), Partial, IgnoreCase));
+      Result = HoldsFor(Op, WideStrCompareLocaleEh(FieldText(*Values, I), K.Text, Partial, IgnoreCase));
       return true;
     }
     const TNumOrder FieldOrder = NumOrderOfTag(Tag), ConstOrder = NumOrderOfKind(C.VType());
@@ -357,18 +364,25 @@ private:
   }
 
   // A constant is decoded once for all the records a filter runs over.
-  Variant CachedConstant(int Node)
+  const TExprConstantEh& ConstantEntry(int Node)
   {
-    if (FConstants) {
-      const auto It = FConstants->find(Node);
-      if (It != FConstants->end())
-        return It->second;
+    if (FConstants && size_t(Node) < FConstants->size() && (*FConstants)[size_t(Node)])
+      return *(*FConstants)[size_t(Node)];
+    TExprConstantEh Entry;
+    Entry.Value = Constant(Operand(Node, 0), Operand(Node, 1), Operand(Node, 2));
+    if (IsWideText(Entry.Value))
+      Entry.Text = Entry.Value.AsString();
+    if (FConstants && Node >= 0) {
+      if (size_t(Node) >= FConstants->size())
+        FConstants->resize(size_t(Node) + 1);
+      (*FConstants)[size_t(Node)] = std::make_unique<TExprConstantEh>(std::move(Entry));
+      return *(*FConstants)[size_t(Node)];
     }
-    Variant V = Constant(Operand(Node, 0), Operand(Node, 1), Operand(Node, 2));
-    if (FConstants)
-      FConstants->emplace(Node, V);
-    return V;
+    FOwnConstant = std::move(Entry);
+    return FOwnConstant;
   }
+
+  Variant CachedConstant(int Node) { return ConstantEntry(Node).Value; }
 
   Variant Constant(int Code, int Size, int Offset)
   {
@@ -653,7 +667,8 @@ private:
   int FLiterals = 0;
   bool FIgnoreCase = false;
   int FDepth = 0;
-  std::unordered_map<int, Variant>* FConstants;
+  std::vector<std::unique_ptr<TExprConstantEh>>* FConstants;
+  TExprConstantEh FOwnConstant;   // the one constant in use without a shared store
   String FOwnTextBuffer;
   String& FTextBuffer;
   int FAggrPos = -1;   // the accountable record field nodes read inside an aggregate

@@ -356,45 +356,73 @@ TRecDataValues TRecValuesEh::ToVariants() const
   return Out;
 }
 
-TMemoryRecordEh::~TMemoryRecordEh() = default;
+TMemoryRecordEh::~TMemoryRecordEh()
+{
+  if (FHasExtra)
+    FRecordsList->FExtras.erase(this);
+}
+
+// A storage holds one record object a row: two vtables and five words.
+static_assert(sizeof(TMemoryRecordEh) <= 56);
 
 TMTDataStructEh* TMemoryRecordEh::DataStruct() const
 {
   return FRecordsList ? FRecordsList->DataStruct() : nullptr;
 }
 
+TMemoryRecordEh::TExtraEh* TMemoryRecordEh::FindExtra() const
+{
+  return FRecordsList->FExtras.find(this)->second.get();
+}
+
 TMemoryRecordEh::TExtraEh& TMemoryRecordEh::Extra()
 {
-  if (!FExtra)
-    FExtra = std::make_unique<TExtraEh>();
-  return *FExtra;
+  if (FHasExtra)
+    return *FindExtra();
+  auto& Slot = FRecordsList->FExtras[this];
+  Slot = std::make_unique<TExtraEh>();
+  FHasExtra = true;
+  return *Slot;
 }
 
 void TMemoryRecordEh::TrimExtra()
 {
-  if (FExtra && !FExtra->OldData.Present() && !FExtra->EditOldData.Present() && !FExtra->UpdateError)
-    FExtra.reset();
+  if (!FHasExtra)
+    return;
+  const TExtraEh* E = FindExtra();
+  if (!E->OldData.Present() && !E->EditOldData.Present() && !E->UpdateError && E->UpdateIndex == -1) {
+    FRecordsList->FExtras.erase(this);
+    FHasExtra = false;
+  }
+}
+
+void TMemoryRecordEh::SetUpdateIndex(Integer Value)
+{
+  if (Value == -1 && !FHasExtra)
+    return;
+  Extra().UpdateIndex = Value;
+  TrimExtra();
 }
 
 void TMemoryRecordEh::DropOld()
 {
-  if (FExtra) {
-    FExtra->OldData.Reset();
+  if (FHasExtra) {
+    FindExtra()->OldData.Reset();
     TrimExtra();
   }
 }
 
 void TMemoryRecordEh::DropEditOld()
 {
-  if (FExtra) {
-    FExtra->EditOldData.Reset();
+  if (FHasExtra) {
+    FindExtra()->EditOldData.Reset();
     TrimExtra();
   }
 }
 
 void TMemoryRecordEh::SetUpdateError(std::unique_ptr<TUpdateErrorEh> Value)
 {
-  if (!Value && !FExtra)
+  if (!Value && !FHasExtra)
     return;
   Extra().UpdateError = std::move(Value);
   TrimExtra();
@@ -528,7 +556,7 @@ void TMemoryRecordEh::Post()
     if (FRecordsList->CachedUpdates()) {
       if (FUpdateStatus == usUnmodified)
         FUpdateStatus = usModified;
-      if (FUpdateIndex == -1)
+      if (UpdateIndex() == -1)
         FRecordsList->LogRecord(this);
       if (FUpdateStatus == usModified && !HasOldData())
         OldRef() = EditOldRef();
@@ -638,7 +666,7 @@ TRecordsListEh::TRecordsListEh(TComponent* AOwner) : TComponent(nullptr)
 TRecordsListEh::~TRecordsListEh()
 {
   for (TMemoryRecordEh* Rec : FRecList)
-    Rec->FUpdateIndex = -1;
+    Rec->SetUpdateIndex(-1);
   FDeltaList.clear();
   ++FUpdateCount;   // no events from a list on its way out
   for (TMemoryRecordEh* Rec : FRecList)
@@ -647,6 +675,10 @@ TRecordsListEh::~TRecordsListEh()
   for (TMemoryRecordEh* Rec : FDeletedList)
     delete Rec;
   FDeletedList.clear();
+  // A record still out of the list outlives it without its side data.
+  for (auto& [Rec, Extra] : FExtras)
+    const_cast<TMemoryRecordEh*>(Rec)->FHasExtra = false;
+  FExtras.clear();
   FIndexes.reset();
 }
 
@@ -767,16 +799,16 @@ void TRecordsListEh::Renumber(Integer From)
 
 void TRecordsListEh::LogRecord(TMemoryRecordEh* Rec)
 {
-  Rec->FUpdateIndex = Integer(FDeltaList.size());
+  Rec->SetUpdateIndex(Integer(FDeltaList.size()));
   FDeltaList.push_back(Rec);
 }
 
 void TRecordsListEh::UnlogRecord(TMemoryRecordEh* Rec)
 {
-  if (Rec->FUpdateIndex >= 0 && size_t(Rec->FUpdateIndex) < FDeltaList.size() &&
-      FDeltaList[size_t(Rec->FUpdateIndex)] == Rec)
-    FDeltaList[size_t(Rec->FUpdateIndex)] = nullptr;
-  Rec->FUpdateIndex = -1;
+  if (Rec->UpdateIndex() >= 0 && size_t(Rec->UpdateIndex()) < FDeltaList.size() &&
+      FDeltaList[size_t(Rec->UpdateIndex())] == Rec)
+    FDeltaList[size_t(Rec->UpdateIndex())] = nullptr;
+  Rec->SetUpdateIndex(-1);
 }
 
 void TRecordsListEh::AddProc(TMemoryRecordEh* Rec, Integer Position, bool Fetching, bool Appending)
@@ -799,7 +831,7 @@ void TRecordsListEh::AddProc(TMemoryRecordEh* Rec, Integer Position, bool Fetchi
   RememberRecord(Rec);
   if (FCachedUpdates && !Fetching) {
     Rec->FUpdateStatus = usInserted;
-    if (Rec->FUpdateIndex == -1)
+    if (Rec->UpdateIndex() == -1)
       LogRecord(Rec);
   } else {
     Rec->FUpdateStatus = usUnmodified;
@@ -987,7 +1019,7 @@ void TRecordsListEh::Clear()
     FIndexes->GetItem(I)->ClearIndex();
   for (TMemoryRecordEh* Item : FRecList) {
     Item->FIndex = -1;
-    Item->FUpdateIndex = -1;
+    Item->SetUpdateIndex(-1);
     delete Item;
   }
   FRecList.clear();
@@ -1009,10 +1041,10 @@ void TRecordsListEh::CancelUpdates()
         Item->FData = std::move(Item->OldRef());
       Item->DropOld();
       Item->FUpdateStatus = usUnmodified;
-      Item->FUpdateIndex = -1;
+      Item->SetUpdateIndex(-1);
       break;
     case usInserted:
-      Item->FUpdateIndex = -1;
+      Item->SetUpdateIndex(-1);
       FRecList.erase(FRecList.begin() + I);
       Item->FIndex = -1;
       ForgetRecord(Item);
@@ -1020,7 +1052,7 @@ void TRecordsListEh::CancelUpdates()
       break;
     case usDeleted:
       Item->FUpdateStatus = usUnmodified;
-      Item->FUpdateIndex = -1;
+      Item->SetUpdateIndex(-1);
       break;
     case usUnmodified:
       break;
@@ -1028,7 +1060,7 @@ void TRecordsListEh::CancelUpdates()
     // Records of the log that are gone from it by now.
   }
   for (TMemoryRecordEh* Item : FRecList)
-    Item->FUpdateIndex = -1;
+    Item->SetUpdateIndex(-1);
   FDeltaList.clear();
   Renumber(0);
   DataEvent(nullptr, -1, rlnListChangedEh);
@@ -1063,7 +1095,7 @@ void TRecordsListEh::MergeChangeLog()
     }
     Item->DropOld();
     Item->FUpdateStatus = usUnmodified;
-    Item->FUpdateIndex = -1;
+    Item->SetUpdateIndex(-1);
     Item->SetUpdateError(nullptr);
   }
   for (TMemoryRecordEh* Item : FDeletedList)
@@ -1083,7 +1115,7 @@ void TRecordsListEh::CleanupChangedRecs()
   FDeletedList.clear();
   FDeltaList.erase(std::remove(FDeltaList.begin(), FDeltaList.end(), nullptr), FDeltaList.end());
   for (size_t I = 0; I < FDeltaList.size(); ++I)
-    FDeltaList[I]->FUpdateIndex = Integer(I);
+    FDeltaList[I]->SetUpdateIndex(Integer(I));
 }
 
 void TRecordsListEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare, TObject* MemTable)

@@ -552,6 +552,67 @@ TEST(RecordsList, ValueVersionsAndTheirErrors)
   EXPECT_THROW(Rec->SetDataValue(0, dvvValueEh, Variant(QStringLiteral("два"))), Exception);
 }
 
+// The side data of a record (its place in the change log, old values, the
+// values before an open edit, an update error) is its own: each record reads
+// back only what it was given, it goes once empty, and a new record that
+// outlives its list keeps no reference into it.
+TEST(RecordsList, SideDataBelongsToItsRecord)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "A", ftInteger);
+  TRecordsListEh* List = Data->RecordsList();
+  std::vector<TMemoryRecordEh*> Recs;
+  for (Integer I = 0; I < 5; ++I)
+    Recs.push_back(Append(Data.get(), {Variant(I)}));
+  List->SetCachedUpdates(true);
+  Recs[1]->Edit();
+  Recs[1]->SetDataValue(0, dvvValueEh, Variant(11));
+  Recs[1]->Post();                 // logged, with old values
+  Recs[2]->Edit();
+  Recs[2]->SetDataValue(0, dvvValueEh, Variant(12));   // an open edit
+  Recs[3]->SetUpdateError(std::make_unique<TUpdateErrorEh>(Exception(QStringLiteral("refused"))));
+  TMemoryRecordEh* Added = Append(Data.get(), {Variant(15)});   // logged, no old values
+
+  struct TCase {
+    TMemoryRecordEh* Rec;
+    Integer UpdateIndex;
+    bool Old;
+    Integer OldValue;
+    bool Error;
+  };
+  const TCase Cases[] = {{Recs[0], -1, false, 0, false}, {Recs[1], 0, true, 1, false},
+                         {Recs[2], -1, false, 0, false}, {Recs[3], -1, false, 0, true},
+                         {Recs[4], -1, false, 0, false}, {Added, 1, false, 0, false}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Rec->Value(0).AsInteger());
+    EXPECT_EQ(C.Rec->UpdateIndex(), C.UpdateIndex);
+    EXPECT_EQ(C.Rec->HasOldData(), C.Old);
+    if (C.Old)
+      EXPECT_EQ(C.Rec->GetDataValue(0, dvvOldValueEh).AsInteger(), C.OldValue);
+    EXPECT_EQ(C.Rec->UpdateError() != nullptr, C.Error);
+  }
+  EXPECT_EQ(Recs[2]->GetDataValue(0, dvvCurValueEh).AsInteger(), 2);
+  Recs[2]->Cancel();
+  EXPECT_EQ(Recs[2]->Value(0).AsInteger(), 2);
+  EXPECT_THROW(Recs[2]->GetDataValue(0, dvvEditValueEh), Exception);
+  Recs[3]->SetUpdateError(nullptr);
+  List->MergeChangeLog();
+  for (const TCase& C : Cases) {
+    EXPECT_EQ(C.Rec->UpdateIndex(), -1);
+    EXPECT_FALSE(C.Rec->HasOldData());
+    EXPECT_EQ(C.Rec->UpdateError(), nullptr);
+  }
+  EXPECT_EQ(Recs[1]->Value(0).AsInteger(), 11);
+
+  // A new record with an error, never added, and its list gone before it.
+  TMemoryRecordEh* Loose = List->NewRecord();
+  Loose->SetUpdateError(std::make_unique<TUpdateErrorEh>(Exception(QStringLiteral("refused"))));
+  ASSERT_NE(Loose->UpdateError(), nullptr);
+  Data.reset();
+  EXPECT_EQ(Loose->UpdateError(), nullptr);
+  delete Loose;
+}
+
 TEST(MemTableData, AutoIncrementAndSubscription)
 {
   auto Data = NewStorage();
