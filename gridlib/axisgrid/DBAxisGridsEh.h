@@ -182,6 +182,64 @@ public:
 };
 
 // ---------------------------------------------------------------------------
+// The drop-down data grid box of a bar: a popup that never takes the
+// activation, hosting a grid over the bar's list dataset. The box itself
+// comes with the data grid; a box class installs its factory, and until
+// one does, lookup bars drop nothing down.
+
+class IPopupDataGridBoxEh {
+public:
+  virtual ~IPopupDataGridBoxEh() = default;
+  // The popup window (a form) that implements the box.
+  virtual TWinControl* BoxControl() = 0;
+  virtual void SetAxisBarOwner(TPersistent* DropDownBoxSettings) = 0;
+  // While sized, the inner grid does not follow the form.
+  virtual void StartInitSize() = 0;
+  virtual void StopInitSize() = 0;
+  virtual TSpecRowEh* SpecRow() = 0;
+  virtual void SetSpecRow(TSpecRowEh* Value) = 0;
+  virtual Integer RowCount() = 0;
+  virtual void SetRowCount(Integer Value) = 0;
+  virtual void SetShowTitles(bool Value) = 0;
+  virtual void SetKeyField(const String& Value) = 0;
+  virtual void SetListFieldIndex(Integer Value) = 0;
+  virtual void SetListField(const String& Value) = 0;
+  virtual TDataSource* ListSource() = 0;
+  virtual void SetListSource(TDataSource* Value) = 0;
+  virtual void SetAutoFitColWidths(bool Value) = 0;
+  virtual void SetUseMultiTitle(bool Value) = 0;
+  virtual void SetDrawMemoText(bool Value) = 0;
+  virtual void SetTitleSortMarkerStyle(Integer Value) = 0;
+  // The client width that shows all columns whole.
+  virtual Integer GetColumnsWidthToFit() = 0;
+  virtual Integer CalcAutoHeightForRowCount(Integer Rows) = 0;
+  virtual void SetSizeGripAlwaysShow(bool Value) = 0;
+  virtual bool SizeGripResized() = 0;
+  virtual void SetSizeGripResized(bool Value) = 0;
+  // The data cells' area in the box's client coordinates.
+  virtual TRect DataRect() = 0;
+  virtual Variant KeyValue() = 0;
+  virtual void SetKeyValue(const Variant& Value) = 0;
+  // The list field's text of the selected row.
+  virtual String SelectedItem() = 0;
+  // Whether KeyValue names a row of the list.
+  virtual bool LocateKey() = 0;
+  virtual void ResetHighlightSubstr(const String& Text) = 0;
+  // The inner grid's key-up handling.
+  virtual void GridKeyUp(Word& Key, TShiftState Shift) = 0;
+  // Sender is the box's window; Accept when the release chose a row.
+  virtual void SetOnMouseCloseUp(TCloseUpEventEh Value) = 0;
+  virtual void SetOnColumnMoved(TNotifyEvent Value) = 0;
+};
+
+// Makes a box window that implements IPopupDataGridBoxEh, owned by Owner.
+using TPopupDataGridBoxFactoryEh = std::function<TCustomForm*(TComponent* Owner)>;
+void SetPopupDataGridBoxFactoryEh(TPopupDataGridBoxFactoryEh Factory);
+// A new box, or nullptr while no box class is installed.
+TCustomForm* CreatePopupDataGridBoxEh(TComponent* Owner);
+IPopupDataGridBoxEh* PopupDataGridBoxOf(TWinControl* Control);
+
+// ---------------------------------------------------------------------------
 // The title of a bar: own values flagged in the bar's AssignedValues,
 // defaults from the grid's column defaults.
 
@@ -578,6 +636,8 @@ public:
   TDBLookupDataEh* LookupParams() const { return FLookupParams; }
   TDropDownFormCallParamsEh* DropDownFormParams() const { return FEditButton->DropDownFormParams(); }
   TCustomForm* DataListBox() const { return FDataListBox; }
+  // Made on first use (nullptr while no box class is installed); the bar frees it.
+  TCustomForm* GetDataListBox();
   TAxisColCellParamsEh* CheckModifyColCellParams() const { return FCheckModifyColCellParamsEh.get(); }
   Integer InplaceEditorButtonHeight() const { return FInplaceEditorButtonHeight; }
   void SetInplaceEditorButtonHeight(Integer Value) { FInplaceEditorButtonHeight = Value; }
