@@ -698,6 +698,15 @@ public:
   void AssignLookupParamsEh(TAxisBarEh* Source);
   bool LookupKeyFieldsCanModifyEh() const;
 
+  // --- Up/down buttons (cell buttons and the cell editor share this rule).
+  // The step of a press on half Half of an up/down button: 1 upper, 2 lower,
+  // 0 the middle line (no step). Lists read top to bottom, so on any bar but
+  // ctCommon the upper half moves to the previous entry.
+  double UpDownStep(Integer Half) const;
+  // Steps the value by UpDownStep(Half); nothing for half 0.
+  void StepUpDown(Integer Half);
+  // --- End of up/down buttons.
+
 protected:
   friend class TGridAxisBarsEh;
   friend class TAxisBarTitleEh;
