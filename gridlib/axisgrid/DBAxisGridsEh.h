@@ -1620,6 +1620,24 @@ protected:
   void MRUListDropDown();
   void MRUListCloseUp(bool Accept);
 
+  // --- Drop-downs and their closing (DBAxisGridsEhInplaceDropDown.cpp).
+  void DropDownDataGrid(TCustomDBAxisGridEh* G, TAxisBarEh* Column, IPopupDataGridBoxEh* Box,
+                        TDataSet* ListDataSet, Integer Align);
+  // False when the calendar did not stay open.
+  bool DropDownCalendar(TAxisBarEh* Column, Integer Align);
+  void DropDownCalculator(TCustomDBAxisGridEh* G, Integer Align);
+  void DropDownPickList(TAxisBarEh* Column, Integer Align);
+  void ShowPopupWindow(TWinControl* List);
+  // Holds the first visible button down while a list is open.
+  void SetFirstButtonDown(bool Down);
+  void AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, IPopupDataGridBoxEh* Box,
+                            const Variant& Key, bool Selected);
+  void AcceptCalendarChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column);
+  void AcceptCalculatorChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column);
+  void AcceptPickListChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, const Variant& Key);
+  void ClearListFilter(TAxisBarEh* Column);
+  // --- End of drop-down block.
+
   TWinControl* FActiveList = nullptr;
   TEditButtonsBoxEh* FButtonsBox = nullptr;   // owned
   String FCharKeyStr;
