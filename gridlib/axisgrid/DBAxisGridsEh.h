@@ -183,6 +183,64 @@ public:
 };
 
 // ---------------------------------------------------------------------------
+// The drop-down data grid box of a bar: a popup that never takes the
+// activation, hosting a grid over the bar's list dataset. The box itself
+// comes with the data grid; a box class installs its factory, and until
+// one does, lookup bars drop nothing down.
+
+class IPopupDataGridBoxEh {
+public:
+  virtual ~IPopupDataGridBoxEh() = default;
+  // The popup window (a form) that implements the box.
+  virtual TWinControl* BoxControl() = 0;
+  virtual void SetAxisBarOwner(TPersistent* DropDownBoxSettings) = 0;
+  // While sized, the inner grid does not follow the form.
+  virtual void StartInitSize() = 0;
+  virtual void StopInitSize() = 0;
+  virtual TSpecRowEh* SpecRow() = 0;
+  virtual void SetSpecRow(TSpecRowEh* Value) = 0;
+  virtual Integer RowCount() = 0;
+  virtual void SetRowCount(Integer Value) = 0;
+  virtual void SetShowTitles(bool Value) = 0;
+  virtual void SetKeyField(const String& Value) = 0;
+  virtual void SetListFieldIndex(Integer Value) = 0;
+  virtual void SetListField(const String& Value) = 0;
+  virtual TDataSource* ListSource() = 0;
+  virtual void SetListSource(TDataSource* Value) = 0;
+  virtual void SetAutoFitColWidths(bool Value) = 0;
+  virtual void SetUseMultiTitle(bool Value) = 0;
+  virtual void SetDrawMemoText(bool Value) = 0;
+  virtual void SetTitleSortMarkerStyle(Integer Value) = 0;
+  // The client width that shows all columns whole.
+  virtual Integer GetColumnsWidthToFit() = 0;
+  virtual Integer CalcAutoHeightForRowCount(Integer Rows) = 0;
+  virtual void SetSizeGripAlwaysShow(bool Value) = 0;
+  virtual bool SizeGripResized() = 0;
+  virtual void SetSizeGripResized(bool Value) = 0;
+  // The data cells' area in the box's client coordinates.
+  virtual TRect DataRect() = 0;
+  virtual Variant KeyValue() = 0;
+  virtual void SetKeyValue(const Variant& Value) = 0;
+  // The list field's text of the selected row.
+  virtual String SelectedItem() = 0;
+  // Whether KeyValue names a row of the list.
+  virtual bool LocateKey() = 0;
+  virtual void ResetHighlightSubstr(const String& Text) = 0;
+  // The inner grid's key-up handling.
+  virtual void GridKeyUp(Word& Key, TShiftState Shift) = 0;
+  // Sender is the box's window; Accept when the release chose a row.
+  virtual void SetOnMouseCloseUp(TCloseUpEventEh Value) = 0;
+  virtual void SetOnColumnMoved(TNotifyEvent Value) = 0;
+};
+
+// Makes a box window that implements IPopupDataGridBoxEh, owned by Owner.
+using TPopupDataGridBoxFactoryEh = std::function<TCustomForm*(TComponent* Owner)>;
+void SetPopupDataGridBoxFactoryEh(TPopupDataGridBoxFactoryEh Factory);
+// A new box, or nullptr while no box class is installed.
+TCustomForm* CreatePopupDataGridBoxEh(TComponent* Owner);
+IPopupDataGridBoxEh* PopupDataGridBoxOf(TWinControl* Control);
+
+// ---------------------------------------------------------------------------
 // The title of a bar: own values flagged in the bar's AssignedValues,
 // defaults from the grid's column defaults.
 
@@ -641,6 +699,8 @@ public:
   TDBLookupDataEh* LookupParams() const { return FLookupParams; }
   TDropDownFormCallParamsEh* DropDownFormParams() const { return FEditButton->DropDownFormParams(); }
   TCustomForm* DataListBox() const { return FDataListBox; }
+  // Made on first use (nullptr while no box class is installed); the bar frees it.
+  TCustomForm* GetDataListBox();
   TAxisColCellParamsEh* CheckModifyColCellParams() const { return FCheckModifyColCellParamsEh.get(); }
   Integer InplaceEditorButtonHeight() const { return FInplaceEditorButtonHeight; }
   void SetInplaceEditorButtonHeight(Integer Value) { FInplaceEditorButtonHeight = Value; }
@@ -816,6 +876,15 @@ public:
   String LookupDisplayFieldNameEh() const;
   void AssignLookupParamsEh(TAxisBarEh* Source);
   bool LookupKeyFieldsCanModifyEh() const;
+
+  // --- Up/down buttons (cell buttons and the cell editor share this rule).
+  // The step of a press on half Half of an up/down button: 1 upper, 2 lower,
+  // 0 the middle line (no step). Lists read top to bottom, so on any bar but
+  // ctCommon the upper half moves to the previous entry.
+  double UpDownStep(Integer Half) const;
+  // Steps the value by UpDownStep(Half); nothing for half 0.
+  void StepUpDown(Integer Half);
+  // --- End of up/down buttons.
 
 protected:
   friend class TGridAxisBarsEh;
@@ -1650,6 +1719,49 @@ protected:
   TEditButtonsBoxEh* FEditButtonsBox = nullptr;   // owned as a child component
   std::unique_ptr<TInCellPlaceBoxEh> FDrawPlaceBox;   // for cells outside the buffer
   std::unique_ptr<TFont> FHintFont;
+  // --- Window, focus, input method and scaling (DBAxisGridsEhWindow.cpp).
+public:
+  bool SelectionActive() const { return FSelectionActive; }
+  Integer BorderWidth() const { return FBorderWidth; }
+  String OriginalImeName() const { return FOriginalImeName; }
+  TImeMode OriginalImeMode() const { return FOriginalImeMode; }
+  // Called by the border settings when their colour or edges change.
+  void BorderChanged();
+  void UpdateIme();
+  void SetIme();
+  void ChangeScale(Integer M, Integer D) override;
+  void InplaceEditTextChanged();
+protected:
+  TInplaceEdit* CreateEditor() override;
+  // The window creation (the platform's CreateHandle).
+  void CreateHandle() override;
+  void CreateParams(TCreateParams& Params) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void Paint() override;
+  void DefineProperties(TFiler& Filer) override;
+  void WMSetFocus(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
+  void WMCancelMode(TMessage& Message) override;
+  void WMEraseBkgnd(TMessage& Message) override;
+  void CMWantSpecialKey(TMessage& Message) override;
+  void CMFontChanged(TMessage& Message) override;
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMCommand(TMessage& Message);
+  void WMIMEStartComposition(TMessage& Message);
+  void CMSysColorChange(TMessage& Message);
+  // Handles the messages above that the platform has no handler slot for;
+  // true when the message was taken.
+  bool WindowMessage(TMessage& Message);
+  void ReadBars(TReader& Reader);
+  void WriteBars(TWriter& Writer);
+  bool BarsStored(TFiler& Filer);
+
+  Integer FBorderWidth = 0;
+  String FOriginalImeName;
+  TImeMode FOriginalImeMode = imDontCare;
+  // --- End of window block.
 
 private:
   friend class TAxisGridDataLinkEh;
@@ -1731,3 +1843,210 @@ TGridOptionsEh GetGridOptionsEh(TCustomGridEh* Grid);
 // Registers the axis grid's streamable classes (bars, titles, buttons,
 // defaults) with the class registry.
 void RegisterDBAxisGridsEhClasses();
+
+// ---------------------------------------------------------------------------
+// The grid's inplace editor: the current bar's edit buttons at its right,
+// its drop-downs, completion of typed text and the image of the value.
+
+// The editor's kind of drop-down. An Alt kind behaves as its plain one.
+enum TEditStyle {
+  esSimple, esEllipsis, esPickList, esLookupDataList, esDateCalendar, esUpDown, esDropDown, esAltUpDown,
+  esAltDropDown, esAltCalendar, esAltPickList, esAltLookupDataList, esDataList, esAltDataList
+};
+
+bool IsListEditStyleEh(TEditStyle Style);
+bool IsLookupEditStyleEh(TEditStyle Style);
+bool IsPickEditStyleEh(TEditStyle Style);
+bool IsCalendarEditStyleEh(TEditStyle Style);
+bool IsUpDownEditStyleEh(TEditStyle Style);
+// The style a bar's ButtonStyle gives, before the edit buttons are asked.
+TEditStyle AxisBarButtonEditStyleEh(TAxisBarEh* AxisBar);
+
+class TDBAxisGridInplaceEdit;
+
+// The core edit of the grid's editor: list keys go to the open drop-down
+// before the edit sees them.
+class TDBAxisGridnplaceEditCoreControl : public TInplaceEditCoreControl {
+  VELMORA_CLASS(TDBAxisGridnplaceEditCoreControl)
+  using inherited = TInplaceEditCoreControl;
+public:
+  explicit TDBAxisGridnplaceEditCoreControl(TDBAxisGridInplaceEdit* AOwner);
+  ~TDBAxisGridnplaceEditCoreControl() override;
+  TDBAxisGridInplaceEdit* AxisEdit() const;
+  TControlCanvas* Canvas() const { return FCanvas.get(); }
+
+protected:
+  void WndProc(TMessage& Message) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void DblClick() override;
+  void CreateParams(TCreateParams& Params) override;
+
+private:
+  // The list and MRU keys; true when the message was taken.
+  bool ListKeyMessage(TMessage& Message);
+  bool MRUKeyMessage(TMessage& Message);
+  void AfterKeyMessage();
+
+  std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+class TDBAxisGridInplaceEdit : public TInplaceEdit, public IComboEditEh {
+  VELMORA_CLASS(TDBAxisGridInplaceEdit)
+  using inherited = TInplaceEdit;
+public:
+  explicit TDBAxisGridInplaceEdit(TComponent* AOwner);
+  ~TDBAxisGridInplaceEdit() override;
+
+  TCustomDBAxisGridEh* GetGrid() const;
+  // The bar at the grid's SelectedIndex; nullptr when there is none.
+  TAxisBarEh* GetAxisBar() const;
+  TEditStyle EditStyle() const { return FEditStyle; }
+  void SetEditStyle(TEditStyle Value);
+  TEditStyle EditButtonStyle() const { return FEditButtonStyle; }
+  TWinControl* ActiveList() const { return FActiveList; }
+  void SetActiveList(TWinControl* Value) { FActiveList = Value; }
+  TEditButtonsBoxEh* ButtonsBox() const { return FButtonsBox; }
+  TWinControl* DataList() const { return FDataList; }
+  bool DroppedDown() const { return FDroppedDown; }
+  bool ListVisible() const { return FListVisible; }
+  Integer ImageIndex() const { return FImageIndex; }
+  bool LockCloseList() const { return FLockCloseList; }
+  void SetLockCloseList(bool Value) { FLockCloseList = Value; }
+  TDataSource* LookupSource() const { return FLookupSource; }
+  TMRUListEh* MRUList() const { return FMRUList; }
+  TMRUListboxEh* GetMRUListControl();
+  TPopupListboxFormEh* PickList() const { return FPickList; }
+  bool WordWrap() const { return FWordWrap; }
+  bool ReadOnlyStored() const { return FReadOnlyStored; }
+  bool UserTextChanged() const { return FUserTextChanged; }
+  bool VisibleListWantFocus() const { return FVisibleListWantFocus; }
+  // The main button control's held-down state (the bar's EditButtonPressed).
+  bool MainButtonPressed() const;
+  void SetMainButtonPressed(bool Value);
+  Integer FirstVisibleButtonIndex() const;
+
+  // IComboEditEh.
+  void CloseUp(bool Accept) override;
+
+  // Virtual operations, in the order the editor introduces them.
+  virtual void UpdateImageIndex();
+  virtual bool ActiveListMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos);
+  virtual TMRUListboxEh* CreateMRUListControl();
+  virtual bool IsButtonMessagePending(TEditButtonControlEh* ButtonControl, TEditButtonEh* EditButton);
+  virtual TWinControl* GetPopupCalculator();
+  virtual void DefaultEditButtonAction(bool IsBottom, bool& Handled);
+  virtual TRect CalcEditRect();
+  virtual void CallEditButtonDropDownForm(TEditButtonEh* EditButton, TEditButtonControlEh* ButtonControl,
+                                          bool& Handled);
+  virtual void CreateEditButtonControl(TEditButtonControlEh*& Control);
+  virtual void ProcessTypedText(String& Text);
+  virtual void DropDown();
+  virtual void EditButtonClick(TObject* Sender);
+  virtual void EditButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+  virtual void EditButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y);
+  virtual void EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void FilterMRUItem(const String& Text, bool& Accept);
+  virtual void GetEditValue(Variant& Value);
+  virtual void SetEditValue(const Variant& Value);
+  virtual void TextChangedByUser();
+
+  // Overrides of the base editor.
+  void GetEditCoreControlRect(TRect& Rect) override;
+  bool HandleCut(TMessage& Message) override;
+  bool HandlePaste(TMessage& Message) override;
+  bool HandleClear(TMessage& Message) override;
+  TInplaceEditCoreControl* CreateEditCoreControl() override;
+  void UpdateEditCoreControlBounds() override;
+  void CoreControlKillFocus(HWND FocusedWnd) override;
+  void UpdateContents() override;
+  void Hide() override;
+
+  // Steps the bar's value from an up-down button half.
+  void StepValue(bool TopHalf);
+  // The edit text becomes the grid's edit text and, for lookups, the key.
+  void EditTextToKeyValue();
+
+protected:
+  friend class TDBAxisGridnplaceEditCoreControl;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Paint() override;
+  void WndProc(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void KeyPress(QChar& Key) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void WMSetFocus(TMessage& Message) override;
+  void CMCancelMode(TMessage& Message);
+
+  // Loading: the button style, the effective style and its list.
+  void UpdateEditButtonStyle(TAxisBarEh* Column);
+  void UpdateEffectiveEditStyle(TAxisBarEh* Column);
+  void UpdateActiveList(TAxisBarEh* Column);
+  void LayoutButtonsBox(TAxisBarEh* Column);
+  void UpdateButtonsDefaultActions(TAxisBarEh* Column);
+  // The list keys of list and calculator styles; Key 0 when taken.
+  void ListKeyDown(Word& Key, TShiftState Shift);
+  // Typed text completed against a lookup list or a pick list; Text is
+  // emptied when the character was consumed.
+  void LookupTypedText(TAxisBarEh* Column, String& Text);
+  void PickListTypedText(TAxisBarEh* Column, String& Text);
+  // The open list follows FEditKeyValue (drop-down grid) or the text.
+  void ListFollowsEditText(TAxisBarEh* Column);
+  // Sets the text by program, with the completed tail after Caret selected.
+  void SetTextWithTail(const String& Text, Integer Caret);
+  bool PasteIntoFreeText(TAxisBarEh* Column, const String& Clip);
+  bool PasteIntoList(TAxisBarEh* Column, const String& Clip);
+
+  // The drop-downs' close handlers.
+  void PickListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void DataListCloseUp(TObject* Sender, bool Accept);
+  void MRUListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void ActiveListCloseUp(bool Accept) { CloseUp(Accept); }
+  // The MRU drop-down: shown or refreshed for the editor text, and closed.
+  void MRUListDropDown();
+  void MRUListCloseUp(bool Accept);
+
+  // --- Drop-downs and their closing (DBAxisGridsEhInplaceDropDown.cpp).
+  void DropDownDataGrid(TCustomDBAxisGridEh* G, TAxisBarEh* Column, IPopupDataGridBoxEh* Box,
+                        TDataSet* ListDataSet, Integer Align);
+  // False when the calendar did not stay open.
+  bool DropDownCalendar(TAxisBarEh* Column, Integer Align);
+  void DropDownCalculator(TCustomDBAxisGridEh* G, Integer Align);
+  void DropDownPickList(TAxisBarEh* Column, Integer Align);
+  void ShowPopupWindow(TWinControl* List);
+  // Holds the first visible button down while a list is open.
+  void SetFirstButtonDown(bool Down);
+  void AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, IPopupDataGridBoxEh* Box,
+                            const Variant& Key, bool Selected);
+  void AcceptCalendarChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column);
+  void AcceptCalculatorChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column);
+  void AcceptPickListChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, const Variant& Key);
+  void ClearListFilter(TAxisBarEh* Column);
+  // --- End of drop-down block.
+
+  TWinControl* FActiveList = nullptr;
+  TEditButtonsBoxEh* FButtonsBox = nullptr;   // owned
+  String FCharKeyStr;
+  TWinControl* FDataList = nullptr;           // the bar's
+  bool FDroppedDown = false;
+  TEditStyle FEditButtonStyle = esSimple;
+  TEditStyle FEditStyle = esSimple;
+  Integer FImageIndex = -1;
+  bool FListColumnMothed = false;
+  bool FLockCloseList = false;
+  TDataSource* FLookupSource = nullptr;       // owned
+  TMRUListEh* FMRUList = nullptr;             // the bar's
+  TMRUListboxEh* FMRUListControl = nullptr;   // owned
+  bool FNoClickCloseUp = false;
+  TPopupListboxFormEh* FPickList = nullptr;   // owned
+  TWinControl* FPopupCalculator = nullptr;    // owned
+  TWinControl* FPopupMonthCalendar = nullptr; // owned
+  bool FUserTextChanged = false;
+  bool FWordWrap = false;
+  Integer FFixedDownButton = -1;
+  bool FListVisible = false;
+  bool FVisibleListWantFocus = false;
+  bool FReadOnlyStored = false;
+};

@@ -593,6 +593,7 @@ TAxisBarEh::~TAxisBarEh()
   // Leave the collection first: the grid must not see a half-freed bar.
   SetCollection(nullptr);
   FreeLookupParamsEh();
+  delete FDataListBox;
 }
 
 TCustomDBAxisGridEh* TAxisBarEh::Grid() const

@@ -1086,6 +1086,10 @@ protected:
   void WMGetDlgCode(TMessage& Message) override;
   bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
   void InternalMove(const TRect& Loc, bool Redraw);
+  // The base constructor can make only the base's core control: a
+  // descendant with its own CreateEditCoreControl calls this in its
+  // constructor.
+  void RemakeEditCoreControl();
 
 private:
   TCustomGridEh* FGrid = nullptr;

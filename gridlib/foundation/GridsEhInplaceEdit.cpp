@@ -234,6 +234,16 @@ TInplaceEditCoreControl* TInplaceEdit::CreateEditCoreControl()
   return new TInplaceEditCoreControl(this);
 }
 
+void TInplaceEdit::RemakeEditCoreControl()
+{
+  delete FEditCoreControl;
+  FEditCoreControl = nullptr;
+  FEditCoreControl = CreateEditCoreControl();
+  FEditCoreControl->SetParent(this);
+  FEditCoreControl->SetParentColor(true);
+  FEditCoreControl->SetVisible(true);
+}
+
 void TInplaceEdit::SetText(const String& Value)
 {
   FInternalTextSetting = true;

@@ -7,6 +7,7 @@
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
+#include "platform/rtl/ScopeExit.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -382,6 +383,16 @@ void TControl::SetParent(TWinControl* AParent)
     if (FParentColor)
       Perform(CM_PARENTCOLORCHANGED);
   }
+}
+
+void TControl::ChangeScale(Integer M, Integer D)
+{
+  if (M == D)
+    return;
+  SetBounds(MulDiv(FLeft, M, D), MulDiv(FTop, M, D), MulDiv(FLeft + FWidth, M, D) - MulDiv(FLeft, M, D),
+            MulDiv(FTop + FHeight, M, D) - MulDiv(FTop, M, D));
+  if (!FParentFont)
+    FFont->SetSize(MulDiv(FFont->Size(), M, D));
 }
 
 void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
@@ -1387,6 +1398,33 @@ void TWinControl::AlignControls(TControl*, TRect& Rect)
       C->Resize();
     }
   }
+}
+
+void TWinControl::ChangeScale(Integer M, Integer D)
+{
+  if (M == D)
+    return;
+  DisableAlign();
+  ScopeExit Enable([this] { EnableAlign(); });
+  for (TControl* C : std::vector<TControl*>(FControls))
+    C->ChangeScale(M, D);
+  inherited::ChangeScale(M, D);
+}
+
+void SetImeName(const TImeName& Name)
+{
+  (void)Name;
+}
+
+void SetImeMode(HWND Handle, TImeMode Mode)
+{
+  (void)Handle;
+  (void)Mode;
+}
+
+bool SysLocaleFarEast()
+{
+  return false;
 }
 
 void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)

@@ -113,6 +113,14 @@ private:
   Integer FRight = 0;
   Integer FBottom = 0;
 };
+// Input-method settings of a window. Only Far-East locales use them; the
+// program's Russian locale keeps them as state.
+enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+                imSHanguel, imHanguel };
+using TImeName = String;
+// What a control scales while a form description is read.
+enum TScalingFlag { sfLeft, sfTop, sfWidth, sfHeight, sfFont };
+using TScalingFlags = TSet<TScalingFlag>;
 
 class TControl : public TComponent {
   VELMORA_CLASS(TControl)
@@ -133,6 +141,11 @@ public:
   virtual void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight);
   TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
   void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
+  // Scales bounds and an own font by M/D (a form moved to another
+  // resolution); M equal to D changes nothing.
+  virtual void ChangeScale(Integer M, Integer D);
+  TScalingFlags ScalingFlags() const { return FScalingFlags; }
+  void SetScalingFlags(TScalingFlags Value) { FScalingFlags = Value; }
   virtual TRect ClientRect() const;
   Integer ClientWidth() const { return ClientRect().Width(); }
   void SetClientWidth(Integer Value);
@@ -299,6 +312,7 @@ protected:
   Integer FAnchorBottom = 0;
   bool FAnchorsValid = false;
   bool FMouseInControl = false;
+  TScalingFlags FScalingFlags;
 
 private:
   void FontChanged(TObject*);
@@ -364,6 +378,11 @@ public:
   virtual bool Focused() const;
   virtual void SetFocus();
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode Value) { FImeMode = Value; }
+  TImeName ImeName() const { return FImeName; }
+  void SetImeName(const TImeName& Value) { FImeName = Value; }
+  void ChangeScale(Integer M, Integer D) override;
   bool DoubleBuffered() const { return FDoubleBuffered; }
   void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
   bool Ctl3D() const { return FCtl3D; }
@@ -480,6 +499,8 @@ protected:
   bool FDoubleBuffered = false;
   bool FCtl3D = true;
   Integer FAlignLevel = 0;
+  TImeMode FImeMode = imDontCare;
+  TImeName FImeName;
   std::unique_ptr<TWidgetState> FWidgetState;
 
 private:
@@ -487,6 +508,12 @@ private:
   void CreateChildHandles();
   void ApplyWindowStyles();
 };
+
+// The input-method calls of a window; nothing to do outside Far-East locales.
+void SetImeName(const TImeName& Name);
+void SetImeMode(HWND Handle, TImeMode Mode);
+// Whether the system locale writes Chinese, Japanese or Korean.
+bool SysLocaleFarEast();
 
 // A windowed control that paints itself through its canvas.
 class TCustomControl : public TWinControl {
