@@ -50,6 +50,12 @@ public:
     ++RecordDataChangedCount;
     LastRecordField = Field;
   }
+  // The text area: the cell without the in-cell buttons.
+  void SetTextArea(TRect& ARect) override
+  {
+    ARect.Left += GetCellEditorLeftMargin();
+    ARect.Right -= GetCellEditorRightMargin() + (AlwaysShowEditButton() ? EditButtonsWidth() : 0);
+  }
   int ChangedCount = 0;
   bool LastChangedAll = false;
   int RecordDataChangedCount = 0;
