@@ -77,8 +77,9 @@ protected:
     Box->SetDataSource(Find<TDataSource>(Form, "PartsSource"));
     Box->AxisBars()->Clear();
     for (Integer I = 0; I < BarCount; ++I) {
-      TAxisBarEh* Bar = Box->AxisBars()->Add();
+      auto* Bar = static_cast<TTestAxisBarEh*>(Box->AxisBars()->Add());
       Bar->SetFieldName(QStringLiteral("s_name"));
+      Bar->GivesTextArea = true;
     }
     Parts->Open();
     Box->Arrange();
