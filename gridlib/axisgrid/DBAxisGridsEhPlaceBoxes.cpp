@@ -376,7 +376,10 @@ void TCustomDBAxisGridEh::UpdateCellTextBounds(TPoint CellSize, TAxisBarEh* Axis
   if (Images && AxisBar->ShowImageAndText())
     FMouseCellTextBounds.push_back(TRect(0, 0, Images->Width(), Images->Height()));
 
-  const Integer LeftMargin = AxisBar->GetCellEditorLeftMargin();
+  Integer LeftMargin = AxisBar->GetCellEditorLeftMargin();
+  // The text is painted after the image strip, not over it.
+  if (Images && AxisBar->ShowImageAndText())
+    LeftMargin += Images->Width() + 5;
   TRect T(LeftMargin, 0, LeftMargin + Size.cx, Size.cy);
   TRect A(0, 0, CellSize.X, CellSize.Y);
   A.Left += LeftMargin;

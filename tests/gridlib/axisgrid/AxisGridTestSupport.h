@@ -50,6 +50,18 @@ public:
     ++RecordDataChangedCount;
     LastRecordField = Field;
   }
+  // The text area, when asked to give one: the cell without the in-cell
+  // buttons; else the base's (which a data grid's column must give).
+  void SetTextArea(TRect& ARect) override
+  {
+    if (!GivesTextArea) {
+      TAxisBarEh::SetTextArea(ARect);
+      return;
+    }
+    ARect.Left += GetCellEditorLeftMargin();
+    ARect.Right -= GetCellEditorRightMargin() + (AlwaysShowEditButton() ? EditButtonsWidth() : 0);
+  }
+  bool GivesTextArea = false;
   int ChangedCount = 0;
   bool LastChangedAll = false;
   int RecordDataChangedCount = 0;
