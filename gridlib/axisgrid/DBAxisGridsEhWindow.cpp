@@ -80,8 +80,6 @@ void TCustomDBAxisGridEh::WMIMEStartComposition(TMessage& Message)
 void TCustomDBAxisGridEh::CreateHandle()
 {
   // A layout asked for while the window is made runs once, at the end.
-  BeginUpdateLock();
-  ScopeExit Unlock([this] { EndUpdateLock(); });
   inherited::CreateHandle();
   FInplaceEditorButtonWidth = Flat() ? EditorsFlatButtonWidthEh() : GetSystemMetrics(SM_CXVSCROLL);
   FOriginalImeName = ImeName();
