@@ -3,6 +3,11 @@
 // the image of the value.
 #include "gridlib/axisgrid/DBAxisGridsEh.h"
 
+#include "gridlib/axisgrid/DBLookupUtilsEh.h"
+#include "platform/gui/Clipbrd.h"
+
+#include <algorithm>
+
 // ---------------------------------------------------------------------------
 // Style groups.
 
@@ -35,10 +40,79 @@ bool IsUpDownEditStyleEh(TEditStyle Style)
   return Style == esUpDown || Style == esAltUpDown;
 }
 
+static bool IsDateFieldType(TFieldType T)
+{
+  return T == ftDate || T == ftDateTime || T == ftTimeStamp;
+}
+
+static bool IsDateOrTimeFieldType(TFieldType T)
+{
+  return IsDateFieldType(T) || T == ftTime;
+}
+
+static bool NamesDropDownForm(TAxisBarEh* Bar)
+{
+  TDropDownFormCallParamsEh* P = Bar->DropDownFormParams();
+  return P && (P->DropDownForm() || !P->DropDownFormClassName().isEmpty());
+}
+
 TEditStyle AxisBarButtonEditStyleEh(TAxisBarEh* AxisBar)
 {
-  (void)AxisBar;
-  return esSimple;
+  const TCellButtonStyleEh Style = AxisBar->ButtonStyle();
+  switch (Style) {
+  case cbsEllipsis: return esEllipsis;
+  case cbsUpDown: return esUpDown;
+  case cbsAltUpDown: return esAltUpDown;
+  case cbsNone: return esSimple;
+  default: break;
+  }
+  const bool Alt = Style == cbsAltDropDown;
+  const TAxisBarEhType Type = AxisBar->GetBarType();
+  if (AxisBar->LookupActiveEh())
+    return Alt ? esAltLookupDataList : esLookupDataList;
+  if ((Type == ctPickList || Type == ctKeyPickList) && !AxisBar->ReadOnly())
+    return Alt ? esAltPickList : esPickList;
+  if (Type == ctDataList)
+    return Alt ? esAltDataList : esDataList;
+  TField* F = AxisBar->Field();
+  if (Alt)
+    return F && IsDateOrTimeFieldType(F->DataType()) ? esAltCalendar : esAltDropDown;
+  if (Style == cbsDropDown)
+    return esDropDown;
+  // A time-only field has no calendar to pick from.
+  if (F && IsDateFieldType(F->DataType()) && !AxisBar->ReadOnly())
+    return esDateCalendar;
+  return NamesDropDownForm(AxisBar) ? esDropDown : esSimple;
+}
+
+// The list data set of a bar: its drop-down box's source, else its lookup's.
+static TDataSet* ListDataSetOf(TAxisBarEh* Bar)
+{
+  TDataSource* Src = Bar->DropDownBox()->ListSource();
+  if (Src && Src->DataSet())
+    return Src->DataSet();
+  if (Bar->LookupIsSetUpEh())
+    return Bar->LookupParams()->LookupDataSet();
+  return nullptr;
+}
+
+// The field of the list data set that typed text is matched against.
+static String ListFieldOf(TAxisBarEh* Bar)
+{
+  if (Bar->GetBarType() == ctDataList) {
+    const String F = Bar->DropDownBox()->GetActualListField();
+    return F.isEmpty() ? Bar->FieldName() : F;
+  }
+  return Bar->LookupDisplayFieldNameEh();
+}
+
+// The key a list row gives: the list field's value for a data list, the
+// lookup key fields' values for a lookup.
+static Variant ListRowKey(TAxisBarEh* Bar, TDataSet* DS, const String& ListField)
+{
+  if (Bar->GetBarType() == ctDataList)
+    return DS->FieldByName(ListField)->Value();
+  return DS->FieldValues(Bar->LookupParams()->LookupKeyFieldNames());
 }
 
 // ---------------------------------------------------------------------------
@@ -58,6 +132,8 @@ TDBAxisGridInplaceEdit* TDBAxisGridnplaceEditCoreControl::AxisEdit() const
 
 void TDBAxisGridnplaceEditCoreControl::WndProc(TMessage& Message)
 {
+  if (ListKeyMessage(Message))
+    return;
   inherited::WndProc(Message);
 }
 
@@ -76,10 +152,22 @@ void TDBAxisGridnplaceEditCoreControl::CreateParams(TCreateParams& Params)
   inherited::CreateParams(Params);
 }
 
+// List keys run before the editor's own key handling, for list and
+// calculator styles only.
 bool TDBAxisGridnplaceEditCoreControl::ListKeyMessage(TMessage& Message)
 {
-  (void)Message;
-  return false;
+  if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN)
+    return false;
+  TDBAxisGridInplaceEdit* E = AxisEdit();
+  TAxisBarEh* Column = E->GetAxisBar();
+  const bool Calculator = (E->EditStyle() == esDropDown || E->EditStyle() == esAltDropDown) && Column &&
+                          Column->Field() && IsNumericFieldTypeEh(Column->Field()->DataType());
+  if (!IsListEditStyleEh(E->EditStyle()) && !Calculator)
+    return false;
+  Word Key = Word(Message.WParam);
+  E->ListKeyDown(Key, KeyDataToShiftState(LongInt(Message.LParam)));
+  Message.WParam = Key;
+  return Key == 0;
 }
 
 bool TDBAxisGridnplaceEditCoreControl::MRUKeyMessage(TMessage& Message)
@@ -125,91 +213,855 @@ void TDBAxisGridInplaceEdit::SetEditStyle(TEditStyle Value)
   Invalidate();
 }
 
-bool TDBAxisGridInplaceEdit::MainButtonPressed() const { return false; }
-void TDBAxisGridInplaceEdit::SetMainButtonPressed(bool Value) { (void)Value; }
-Integer TDBAxisGridInplaceEdit::FirstVisibleButtonIndex() const { return -1; }
-void TDBAxisGridInplaceEdit::UpdateImageIndex() {}
-bool TDBAxisGridInplaceEdit::ActiveListMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
+
+static TEditButtonControlEh* MainButtonControl(TEditButtonsBoxEh* Box)
 {
-  (void)Shift; (void)WheelDelta; (void)MousePos;
-  return false;
+  if (!Box || Box->ButtonsCount() == 0)
+    return nullptr;
+  return Box->BtnCtlList().front().EditButtonControl;
 }
-bool TDBAxisGridInplaceEdit::IsButtonMessagePending(TEditButtonControlEh* ButtonControl, TEditButtonEh* EditButton)
+
+bool TDBAxisGridInplaceEdit::MainButtonPressed() const
 {
-  (void)ButtonControl; (void)EditButton;
-  return false;
+  TEditButtonControlEh* C = MainButtonControl(FButtonsBox);
+  return C && C->AlwaysDown();
 }
-TWinControl* TDBAxisGridInplaceEdit::GetPopupCalculator() { return FPopupCalculator; }
-void TDBAxisGridInplaceEdit::DefaultEditButtonAction(bool IsBottom, bool& Handled) { (void)IsBottom; (void)Handled; }
-TRect TDBAxisGridInplaceEdit::CalcEditRect() { return TRect(2, 2, Width() - 2, Height()); }
-void TDBAxisGridInplaceEdit::CallEditButtonDropDownForm(TEditButtonEh* EditButton, TEditButtonControlEh* ButtonControl,
-                                                        bool& Handled)
+
+void TDBAxisGridInplaceEdit::SetMainButtonPressed(bool Value)
 {
-  (void)EditButton; (void)ButtonControl; (void)Handled;
+  if (TEditButtonControlEh* C = MainButtonControl(FButtonsBox))
+    C->SetAlwaysDown(Value);
 }
-void TDBAxisGridInplaceEdit::CreateEditButtonControl(TEditButtonControlEh*& Control) { (void)Control; }
-void TDBAxisGridInplaceEdit::ProcessTypedText(String& Text) { (void)Text; }
-void TDBAxisGridInplaceEdit::EditButtonClick(TObject* Sender) { (void)Sender; }
-void TDBAxisGridInplaceEdit::EditButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)
+
+Integer TDBAxisGridInplaceEdit::FirstVisibleButtonIndex() const
 {
-  (void)Sender; (void)TopButton; (void)AutoRepeat; (void)Handled;
+  if (!FButtonsBox)
+    return -1;
+  const TEditButtonControlList& List = FButtonsBox->BtnCtlList();
+  for (std::size_t I = 0; I < List.size(); ++I)
+    if (List[I].EditButtonControl && List[I].EditButtonControl->Visible())
+      return Integer(I);
+  return -1;
 }
-void TDBAxisGridInplaceEdit::EditButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y)
+
+// --- Loading the editor for a cell.
+
+void TDBAxisGridInplaceEdit::UpdateContents()
 {
-  (void)Sender; (void)Shift; (void)X; (void)Y;
+  FFixedDownButton = -1;
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  if (!G || !Column) {
+    inherited::UpdateContents();
+    return;
+  }
+  UpdateEditButtonStyle(Column);
+  UpdateEffectiveEditStyle(Column);
+  UpdateActiveList(Column);
+  SetFont(Column->Font());
+  const bool ReadOnlyBase = !Column->CanModify(false);
+
+  TAxisColCellParamsEh* Params = G->ColCellParamsEh();
+  Column->FillColCellParams(Params);
+  Params->SetBackground(Column->Color());
+  Params->SetFont(Font());
+  Params->SetState(TGridDrawState{gdFocused});
+  Params->SetText(Column->GetInplaceEditorText());
+  Params->SetReadOnly(ReadOnlyBase);
+  TColor Background = Params->Background();
+  G->GetCellParams(Column, Params->Font(), Background, Params->State());
+  Params->SetBackground(Background);
+  if (!G->ComponentState().Contains(csLoading))
+    Column->GetColCellParams(true, Params);
+
+  SetColor(Params->Background());
+  FImageIndex = Params->ImageIndex();
+  // A read-only state a cell event set is the editor's; otherwise the bar's
+  // own, so that a previous cell's state never stays.
+  FReadOnlyStored = Params->ReadOnly() != ReadOnlyBase;
+  SetReadOnly(Params->ReadOnly());
+  FWordWrap = Column->CurLineWordWrap(Height());
+
+  SetText(String());
+  SetEditMask(Column->GetEditMask());
+  SetText(Params->Text());
+  SetMaxLength(G->GetEditLimit());
+  FMRUList = Column->MRUList();
+  SetMainButtonPressed(false);
 }
-void TDBAxisGridInplaceEdit::EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
-                                               Integer Y)
+
+void TDBAxisGridInplaceEdit::UpdateEditButtonStyle(TAxisBarEh* Column)
 {
-  (void)Sender; (void)Button; (void)Shift; (void)X; (void)Y;
+  FEditButtonStyle = AxisBarButtonEditStyleEh(Column);
 }
-void TDBAxisGridInplaceEdit::GetEditValue(Variant& Value) { Value = Variant(Text()); }
-void TDBAxisGridInplaceEdit::SetEditValue(const Variant& Value) { (void)Value; }
+
+// The first visible button of the bar: its main button, then its others.
+static TEditButtonEh* FirstVisibleEditButton(TAxisBarEh* Column)
+{
+  if (Column->EditButton()->Visible())
+    return Column->EditButton();
+  for (Integer I = 0; I < Column->EditButtons()->Count(); ++I)
+    if (Column->EditButtons()->Items(I)->Visible())
+      return Column->EditButtons()->Items(I);
+  return nullptr;
+}
+
+static bool LookupCanDropDown(TAxisBarEh* Column, TCustomDBAxisGridEh* G)
+{
+  TField* F = Column->Field();
+  TDataSet* DS = F ? F->DataSet() : nullptr;
+  if (!DS)
+    return false;
+  const QStringList Keys = Column->LookupParams()->KeyFieldNames().split(QLatin1Char(';'), Qt::SkipEmptyParts);
+  if (Keys.isEmpty())
+    return false;
+  for (const String& K : Keys) {
+    TField* KF = DS->FindField(K.trimmed());
+    if (!KF || !KF->CanModify())
+      return false;
+  }
+  return !Column->ReadOnly() && !G->ReadOnly() && G->DataLink()->Active() && !G->DataLink()->ReadOnly();
+}
+
+void TDBAxisGridInplaceEdit::UpdateEffectiveEditStyle(TAxisBarEh* Column)
+{
+  if (FEditButtonStyle != esSimple) {
+    SetEditStyle(FEditButtonStyle);
+    return;
+  }
+  TEditButtonEh* B = FirstVisibleEditButton(Column);
+  if (!B) {
+    SetEditStyle(esSimple);
+    return;
+  }
+  switch (B->Style()) {
+  case ebsDropDownEh:
+  case ebsAltDropDownEh: {
+    TField* F = Column->Field();
+    if (!F)
+      return;
+    if (Column->LookupIsSetUpEh()) {
+      if (LookupCanDropDown(Column, GetGrid()))
+        SetEditStyle(esLookupDataList);
+      return;
+    }
+    if (Column->HasPickList() && !Column->ReadOnly())
+      SetEditStyle(esPickList);
+    else if (IsDateOrTimeFieldType(F->DataType()) && !Column->ReadOnly())
+      SetEditStyle(esDateCalendar);
+    else
+      SetEditStyle(esSimple);
+    return;
+  }
+  case ebsEllipsisEh: SetEditStyle(esEllipsis); return;
+  case ebsUpDownEh: SetEditStyle(esUpDown); return;
+  case ebsAltUpDownEh: SetEditStyle(esAltUpDown); return;
+  default: return;
+  }
+}
+
+void TDBAxisGridInplaceEdit::UpdateActiveList(TAxisBarEh* Column)
+{
+  FActiveList = nullptr;
+  if (IsPickEditStyleEh(FEditStyle)) {
+    if (!FPickList) {
+      FPickList = new TPopupListboxFormEh(this);
+      FPickList->SetVisible(false);
+      FPickList->SetItemHeight(FPickList->GetTextHeight());
+      FPickList->ListGrid()->OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                                                Integer Y) { PickListMouseUp(Sender, Button, Shift, X, Y); };
+    }
+    FPickList->SetImageList(Column->ImageList());
+    FActiveList = FPickList;
+  } else if (IsCalendarEditStyleEh(FEditStyle)) {
+    FActiveList = FPopupMonthCalendar;
+  } else if ((FEditStyle == esDropDown || FEditStyle == esAltDropDown) && Column->Field() &&
+             IsNumericFieldTypeEh(Column->Field()->DataType())) {
+    FActiveList = GetPopupCalculator();
+  } else if (IsLookupEditStyleEh(FEditStyle)) {
+    FActiveList = FDataList;
+  }
+}
+
+// --- Geometry and the button strip.
+
+TRect TDBAxisGridInplaceEdit::CalcEditRect()
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  const bool Flat = G && G->Flat();
+  TRect R(0, Flat ? 1 : 2, Width() - 2, Flat ? Height() - 1 : Height());
+  R.Left = G && Column ? G->GetInplaceEditorTextLeft(Column) : 2;
+  Canvas()->Font()->Assign(Font());
+  const Integer H = Canvas()->TextHeight(QStringLiteral("Wg"));
+  if (H - 1 >= R.Height())
+    --R.Top;
+  if (R.Height() < H && R.Bottom < Height())
+    ++R.Bottom;
+  if (!Column)
+    return R;
+  const bool RightToLeft = Column->UseRightToLeftAlignment();
+  const Integer Buttons = FButtonsBox && FButtonsBox->Visible() ? FButtonsBox->Width() : 0;
+  if (RightToLeft)
+    R.Left += Buttons;
+  else
+    R.Right -= Buttons;
+  if (Column->ImageList() && Column->ShowImageAndText()) {
+    const Integer W = Column->ImageList()->Width() + 5;
+    if (RightToLeft)
+      R.Right -= W;
+    else
+      R.Left += W;
+  }
+  return R;
+}
+
+void TDBAxisGridInplaceEdit::GetEditCoreControlRect(TRect& Rect)
+{
+  Rect = CalcEditRect();
+}
+
+void TDBAxisGridInplaceEdit::UpdateEditCoreControlBounds()
+{
+  TAxisBarEh* Column = GetAxisBar();
+  if (Column)
+    LayoutButtonsBox(Column);
+  inherited::UpdateEditCoreControlBounds();
+  if (HandleAllocated())
+    RemovePendingMessage(Handle(), WM_USER + 102);
+  if (!Column)
+    return;
+  UpdateButtonsDefaultActions(Column);
+  UpdateEffectiveEditStyle(Column);
+  UpdateActiveList(Column);
+}
+
+void TDBAxisGridInplaceEdit::LayoutButtonsBox(TAxisBarEh* Column)
+{
+  if (!FButtonsBox) {
+    FButtonsBox = new TEditButtonsBoxEh(this);
+    FButtonsBox->SetVisible(false);
+    FButtonsBox->SetBounds(0, 0, 0, 0);
+    FButtonsBox->SetParent(this);
+    FButtonsBox->OnCreateEditButtonControl = [this](TEditButtonControlEh*& C) { CreateEditButtonControl(C); };
+    FButtonsBox->OnDown = [this](TObject* S, bool Top, bool& Repeat, bool& Handled) {
+      EditButtonDown(S, Top, Repeat, Handled);
+    };
+    FButtonsBox->OnClick = [this](TObject* S) { EditButtonClick(S); };
+    FButtonsBox->OnMouseMove = [this](TObject* S, TShiftState Sh, Integer X, Integer Y) {
+      EditButtonMouseMove(S, Sh, X, Y);
+    };
+    FButtonsBox->OnMouseUp = [this](TObject* S, TMouseButton B, TShiftState Sh, Integer X, Integer Y) {
+      EditButtonMouseUp(S, B, Sh, X, Y);
+    };
+  }
+  TCustomDBAxisGridEh* G = GetGrid();
+  FButtonsBox->BeginLayout();
+  FButtonsBox->SetButtonsCount(Column->EditButtons()->Count() + 1);
+  FButtonsBox->SetFlat(G && G->Flat());
+  FButtonsBox->SetMaxButtonHeight(Height());
+  FButtonsBox->SetEditButton(0, Column->EditButton());
+  for (Integer I = 0; I < Column->EditButtons()->Count(); ++I)
+    FButtonsBox->SetEditButton(I + 1, Column->EditButtons()->Items(I));
+  FButtonsBox->EndLayout();
+  const Integer W = FButtonsBox->ButtonsWidth();
+  if (W < 1) {
+    FButtonsBox->SetVisible(false);
+    return;
+  }
+  const Integer X = Column->UseRightToLeftAlignment() ? 0 : Width() - W;
+  FButtonsBox->SetBounds(X, 0, W, Height());
+  FButtonsBox->SetVisible(true);
+}
+
+// At most one button carries the default action: the first without
+// handlers of its own.
+void TDBAxisGridInplaceEdit::UpdateButtonsDefaultActions(TAxisBarEh* Column)
+{
+  if (FButtonsBox) {
+    FButtonsBox->SetBorderActive(true);
+    FButtonsBox->UpdateEditButtonControlsState();
+  }
+  TAxisBarMainEditButtonEh* Main = Column->EditButton();
+  bool Taken = false;
+  TCustomDBAxisGridEh* G = GetGrid();
+  (void)G;
+  if (Main->Visible()) {
+    Taken = !Main->OnClick && !Main->OnDown;
+    Main->SetParentDefinedDefaultAction(Taken);
+  } else {
+    Main->SetParentDefinedDefaultAction(false);
+  }
+  for (Integer I = 0; I < Column->EditButtons()->Count(); ++I) {
+    TEditButtonEh* B = Column->EditButtons()->Items(I);
+    const bool Mine = !Taken && !B->OnClick && !B->OnDown;
+    B->SetParentDefinedDefaultAction(Mine);
+    Taken = Taken || Mine;
+  }
+}
+
+void TDBAxisGridInplaceEdit::CreateEditButtonControl(TEditButtonControlEh*& Control)
+{
+  Control = new TEditButtonControlEh(this);
+  TControlStyle Style = Control->ControlStyle();
+  Style.Include(csReplicatable);
+  Control->SetControlStyle(Style);
+  Control->SetBounds(0, 0, 10, 17);
+  Control->SetVisible(true);
+  Control->SetTransparent(false);
+}
+
+// --- Values.
+
+void TDBAxisGridInplaceEdit::GetEditValue(Variant& Value)
+{
+  Value = Variant(Text());
+}
+
+void TDBAxisGridInplaceEdit::SetEditValue(const Variant& Value)
+{
+  SetText(VarToStr(Value));
+  if (TAxisBarEh* Column = GetAxisBar())
+    Column->SetValueAsText(Text());
+}
+
 void TDBAxisGridInplaceEdit::TextChangedByUser()
 {
   FUserTextChanged = true;
   UpdateImageIndex();
 }
-void TDBAxisGridInplaceEdit::GetEditCoreControlRect(TRect& Rect) { Rect = CalcEditRect(); }
-bool TDBAxisGridInplaceEdit::HandleCut(TMessage& Message) { return inherited::HandleCut(Message); }
-bool TDBAxisGridInplaceEdit::HandlePaste(TMessage& Message) { return inherited::HandlePaste(Message); }
-bool TDBAxisGridInplaceEdit::HandleClear(TMessage& Message) { return inherited::HandleClear(Message); }
+
+void TDBAxisGridInplaceEdit::UpdateImageIndex()
+{
+  TAxisBarEh* Column = GetAxisBar();
+  if (!Column || !Column->ImageList())
+    return;
+  Integer Index = FImageIndex;
+  TField* F = Column->Field();
+  if (!Column->HasPickList()) {
+    if (F && IsNumericFieldTypeEh(F->DataType()))
+      Index = FieldAsIntegerDefEh(F, -1);
+  } else {
+    Index = Column->PickList()->IndexOf(Text());
+  }
+  if (Index == -1)
+    Index = Column->NotInKeyListIndex();
+  if (Index == FImageIndex)
+    return;
+  FImageIndex = Index;
+  Invalidate();
+}
+
+void TDBAxisGridInplaceEdit::Paint()
+{
+  TAxisBarEh* Column = GetAxisBar();
+  if (!Column || !Column->ImageList() || !Column->ShowImageAndText() || FImageIndex < 0 || !Visible())
+    return;
+  TCustomImageList* IL = Column->ImageList();
+  const Integer X = Column->UseRightToLeftAlignment() ? ClientWidth() - IL->Width() - 2 : 2;
+  const Integer Y = (ClientHeight() - IL->Height()) / 2;
+  IL->Draw(Canvas(), X, Y, FImageIndex);
+}
+
+TWinControl* TDBAxisGridInplaceEdit::GetPopupCalculator()
+{
+  return FPopupCalculator;
+}
+
+bool TDBAxisGridInplaceEdit::ActiveListMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
+{
+  if (!FActiveList)
+    return false;
+  return FActiveList->Perform(CM_MOUSEWHEEL, WPARAM(WheelDelta), 0) != 0 ||
+         (void(Shift), void(MousePos), false);
+}
+
+bool TDBAxisGridInplaceEdit::IsButtonMessagePending(TEditButtonControlEh* ButtonControl, TEditButtonEh* EditButton)
+{
+  if (ButtonControl && ButtonControl->AlwaysDown())
+    return false;
+  if (!HandleAllocated())
+    return false;
+  TMsg Msg;
+  if (!PeekMessage(Msg, Handle(), WM_USER, WM_USER, PM_NOREMOVE))
+    return false;
+  const LPARAM Target = EditButton ? LPARAM(EditButton) : LPARAM(this);
+  return Msg.wParam == WPARAM(Handle()) && Msg.lParam == Target;
+}
+
+// --- Keys.
+
+void TDBAxisGridInplaceEdit::WndProc(TMessage& Message)
+{
+  inherited::WndProc(Message);
+}
+
+void TDBAxisGridInplaceEdit::DefaultHandler(TMessage& Message)
+{
+  inherited::DefaultHandler(Message);
+}
+
+void TDBAxisGridInplaceEdit::ListKeyDown(Word& Key, TShiftState Shift)
+{
+  const bool Alt = Shift.Contains(ssAlt);
+  if ((Key == VK_RETURN || Key == VK_ESCAPE) && FListVisible && !Alt && FActiveList != FPopupCalculator) {
+    CloseUp(Key == VK_RETURN);
+    Key = 0;
+    return;
+  }
+  if (Key == VK_RETURN && Shift == TShiftState{ssCtrl} && !FListVisible) {
+    DropDown();
+    Key = 0;
+    return;
+  }
+  if ((Key == VK_UP || Key == VK_DOWN) && Alt) {
+    if (FListVisible)
+      CloseUp(true);
+    else
+      DropDown();
+    Key = 0;
+  }
+}
+
+static bool DeleteRuleApplies(TAxisBarEh* Column)
+{
+  const TAxisBarEhType T = Column->GetBarType();
+  return T == ctLookupField || T == ctKeyPickList || (T == ctPickList && Column->LimitTextToListValues());
+}
+
+void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  if (!G || !Column) {
+    inherited::KeyDown(Key, Shift);
+    return;
+  }
+  const TAxisBarEhType Type = Column->GetBarType();
+  if (Key == VK_RETURN && Shift == TShiftState{ssCtrl} && (FEditStyle == esEllipsis || FEditStyle == esDropDown)) {
+    // The line feed the press also queues is not text.
+    if (EditCoreControl()->HandleAllocated())
+      RemovePendingMessage(EditCoreControl()->Handle(), WM_CHAR);
+    if (HandleAllocated())
+      RemovePendingMessage(Handle(), WM_CHAR);
+    G->EditButtonClick();
+    Key = 0;
+    return;
+  }
+  if (Key == VK_DELETE && Shift.Empty() && DeleteRuleApplies(Column) && Column->CanModify(false)) {
+    const bool AllSelected = SelStart() == 0 && SelLength() == GetTextLen();
+    if (AllSelected && Column->CanModify(true)) {
+      if (IsLookupEditStyleEh(FEditStyle) && Column->LookupKeyFieldsCanModifyEh()) {
+        G->DataLink()->Edit();
+        G->DataLink()->Modified();
+        G->SetEditKeyValue(Null);
+        G->SetEditTextValue(String());
+        SetText(String());
+      } else if (IsPickEditStyleEh(FEditStyle) && Type == ctKeyPickList) {
+        SetText(String());
+        G->SetEditTextValue(String());
+        G->SetEditKeyValue(Null);
+      }
+      Key = 0;
+      return;
+    }
+    if (!Column->OnNotInList) {
+      Key = 0;
+      return;
+    }
+    if (Column->CanModify(true)) {
+      const Integer Caret = SelStart();
+      String T = Text();
+      T.remove(SelStart(), SelLength());
+      SetText(T);
+      SetSel(Caret, 0);
+      EditTextToKeyValue();
+      ListFollowsEditText(Column);
+    }
+    return;
+  }
+  if (Key == VK_BACK && (Type == ctPickList || Type == ctLookupField || Type == ctKeyPickList || Type == ctDataList)) {
+    if (Column->LimitTextToListValues()) {
+      // Only the caret moves: the text stays one of the list's.
+      SetSel(std::max(SelStart() - 1, 0), 0);
+      Key = 0;
+      return;
+    }
+    if (Type != ctPickList && Column->CanModify(true)) {
+      G->DataLink()->Edit();
+      Integer Caret = SelStart();
+      String T = Text();
+      T.remove(Caret, SelLength());
+      if (Caret > 0) {
+        T.remove(Caret - 1, 1);
+        --Caret;
+      }
+      SetText(T);
+      SetSel(Caret, 0);
+      EditTextToKeyValue();
+      ListFollowsEditText(Column);
+      Key = 0;
+      return;
+    }
+  }
+  if (!Shift.Contains(ssAlt) || Key != VK_DOWN) {
+    const TShortCut SC = ShortCut(Key, Shift);
+    for (Integer I = 0; I < Column->EditButtons()->Count() && SC != 0; ++I) {
+      TEditButtonEh* B = Column->EditButtons()->Items(I);
+      if (!B->Visible() || B->ShortCut() != SC || !FButtonsBox || FButtonsBox->ButtonsCount() <= I + 1)
+        continue;
+      TEditButtonControlEh* C = FButtonsBox->BtnCtlList()[std::size_t(I + 1)].EditButtonControl;
+      bool AutoRepeat = false, Handled = false;
+      EditButtonDown(C, false, AutoRepeat, Handled);
+      EditButtonClick(C);
+      Key = 0;
+      return;
+    }
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+void TDBAxisGridInplaceEdit::KeyUp(Word& Key, TShiftState Shift)
+{
+  inherited::KeyUp(Key, Shift);
+}
+
+void TDBAxisGridInplaceEdit::KeyPress(QChar& Key)
+{
+  TAxisBarEh* Column = GetAxisBar();
+  if (!Column) {
+    inherited::KeyPress(Key);
+    return;
+  }
+  TField* F = Column->Field();
+  if (F && IsNumericFieldTypeEh(F->DataType()) && (Key == QLatin1Char(',') || Key == QLatin1Char('.')))
+    Key = FormatSettings.DecimalSeparator;
+  FCharKeyStr = String(Key);
+  ProcessTypedText(FCharKeyStr);
+  if (FCharKeyStr.isEmpty())
+    Key = QChar();
+  if (Key == QLatin1Char('\n') && !FWordWrap)
+    Key = QChar();
+  inherited::KeyPress(Key);
+  if (Key == QLatin1Char('\b') && Text().isEmpty() && FMRUList && FMRUList->Active() && Visible() && !FDroppedDown)
+    MRUListDropDown();
+}
+
+void TDBAxisGridInplaceEdit::ProcessTypedText(String& Text)
+{
+  if (Text.size() == 1 && Text[0] < QChar(32) && Text[0] != QLatin1Char('\b'))
+    return;
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  if (!G || !Column)
+    return;
+  if (IsLookupEditStyleEh(FEditStyle) && G->CanEditModifyData() && G->CanEditByAllowedOperations() &&
+      ListDataSetOf(Column)) {
+    LookupTypedText(Column, Text);
+    return;
+  }
+  const TAxisBarEhType Type = Column->GetBarType();
+  if ((Type == ctPickList || Type == ctKeyPickList) && G->CanEditModifyData())
+    PickListTypedText(Column, Text);
+}
+
+void TDBAxisGridInplaceEdit::SetTextWithTail(const String& NewText, Integer Caret)
+{
+  SetText(NewText);
+  Caret = std::clamp(Caret, 0, Integer(NewText.size()));
+  SetSel(Caret, Integer(NewText.size()) - Caret);
+}
+
+void TDBAxisGridInplaceEdit::LookupTypedText(TAxisBarEh* Column, String& Typed)
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  const TAxisBarEhType Type = Column->GetBarType();
+  if (Typed == QStringLiteral("\b")) {
+    if (Type == ctPickList || Type == ctLookupField || Type == ctKeyPickList || Type == ctDataList)
+      Typed.clear();
+    return;
+  }
+  TDataSet* DS = ListDataSetOf(Column);
+  const String ListField = ListFieldOf(Column);
+  const String Candidate = Text().left(SelStart()) + Typed;
+  Typed.clear();
+  bool Found = DS->Locate(ListField, Variant(Candidate), TLocateOptions{loPartialKey});
+  if (!Found && Column->CaseInsensitiveTextSearch())
+    Found = DS->Locate(ListField, Variant(Candidate), TLocateOptions{loPartialKey, loCaseInsensitive});
+  if (!Found && Column->LimitTextToListValues())
+    return;
+  const String Display = Found ? DS->FieldByName(ListField)->AsString() : Candidate;
+  const Variant Key = Found ? ListRowKey(Column, DS, ListField) : Null;
+  G->DataLink()->Edit();
+  if (!G->DataLink()->Editing())
+    return;
+  G->DataLink()->Modified();
+  SetTextWithTail(Display, Found ? Integer(Candidate.size()) : Integer(Display.size()));
+  G->SetEditKeyValue(Key);
+  G->SetEditTextValue(Text());
+}
+
+void TDBAxisGridInplaceEdit::PickListTypedText(TAxisBarEh* Column, String& Typed)
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  const bool Limit = Column->LimitTextToListValues();
+  if (Typed == QStringLiteral("\b")) {
+    if (Limit || Column->GetBarType() == ctKeyPickList)
+      Typed.clear();
+    return;
+  }
+  const String Candidate = Text().left(SelStart()) + Typed;
+  const Integer Index = Column->LocatePickList(Candidate, true);
+  if (Index < 0) {
+    if (Limit)
+      Typed.clear();
+    return;
+  }
+  Typed.clear();
+  G->DataLink()->Edit();
+  if (G->DataLink()->Editing())
+    G->DataLink()->Modified();
+  const String Entry = Column->PickList()->Strings(Index);
+  SetTextWithTail(Entry, Integer(Candidate.size()));
+  G->SetEditTextValue(Entry);
+  if (Column->HasKeyList() && Index < Column->KeyList()->Count())
+    G->SetEditKeyValue(Variant(Column->KeyList()->Strings(Index)));
+  if (FPickList && FPickList->Items()->Count() > Index)
+    FPickList->SetItemIndex(Index);
+}
+
+void TDBAxisGridInplaceEdit::EditTextToKeyValue()
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  if (!G || !Column || !Column->CanModify(true))
+    return;
+  G->SetEditTextValue(Text());
+  G->SetEditKeyValue(Null);
+  if (!IsLookupEditStyleEh(FEditStyle))
+    return;
+  TDataSet* DS = ListDataSetOf(Column);
+  const String Display = Column->LookupDisplayFieldNameEh();
+  if (!DS || Display.isEmpty())
+    return;
+  if (DS->Locate(Display, Variant(Text()), TLocateOptions{loCaseInsensitive}))
+    G->SetEditKeyValue(DS->FieldValues(Column->LookupParams()->LookupKeyFieldNames()));
+}
+
+void TDBAxisGridInplaceEdit::ListFollowsEditText(TAxisBarEh* Column)
+{
+  if (IsPickEditStyleEh(FEditStyle) && FPickList && GetGrid())
+    FPickList->SetItemIndex(Column->LocatePickList(GetGrid()->EditText(), false));
+}
+
+// --- Edit buttons.
+
+void TDBAxisGridInplaceEdit::StepValue(bool TopHalf)
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  if (!G || !Column || !Column->CanModify(true))
+    return;
+  if (Text() != Column->GetInplaceEditorText()) {
+    G->SetEditTextValue(Text());
+    G->UpdateData();
+  }
+  Column->StepUpDown(TopHalf ? 1 : 2);
+}
+
+void TDBAxisGridInplaceEdit::DefaultEditButtonAction(bool IsBottom, bool& Handled)
+{
+  if (IsUpDownEditStyleEh(FEditStyle)) {
+    StepValue(!IsBottom);
+    Handled = true;
+    return;
+  }
+  if (FDroppedDown)
+    return;
+  DropDown();
+  Handled = FDroppedDown;
+  FNoClickCloseUp = true;
+}
+
+// The edit button a control of the strip stands for.
+static TEditButtonEh* ButtonOfControl(TEditButtonsBoxEh* Box, TObject* Control, Integer* Index = nullptr)
+{
+  if (!Box)
+    return nullptr;
+  const TEditButtonControlList& List = Box->BtnCtlList();
+  for (std::size_t I = 0; I < List.size(); ++I)
+    if (List[I].EditButtonControl == Control) {
+      if (Index)
+        *Index = Integer(I);
+      return List[I].EditButton;
+    }
+  return nullptr;
+}
+
+void TDBAxisGridInplaceEdit::EditButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)
+{
+  SetFocus();
+  Handled = false;
+  TEditButtonEh* B = ButtonOfControl(FButtonsBox, Sender);
+  if (!B)
+    return;
+  if (B->OnDown)
+    B->OnDown(Sender, TopButton, AutoRepeat, Handled);
+  auto* Control = static_cast<TEditButtonControlEh*>(Sender);
+  if (!Handled && !IsButtonMessagePending(MainButtonControl(FButtonsBox), nullptr))
+    CallEditButtonDropDownForm(B, Control, Handled);
+  if (!Handled && B->DefaultAction())
+    DefaultEditButtonAction(!TopButton, Handled);
+}
+
+void TDBAxisGridInplaceEdit::EditButtonClick(TObject* Sender)
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  Integer Index = -1;
+  TEditButtonEh* B = ButtonOfControl(FButtonsBox, Sender, &Index);
+  if (!G || !B)
+    return;
+  if (Index == 0 && (FEditStyle == esEllipsis || FEditStyle == esDropDown || FEditStyle == esAltDropDown))
+    G->EditButtonClick();
+  bool Handled = false;
+  B->Click(Sender, Handled);
+  if (!Handled && FDroppedDown && !FNoClickCloseUp && (Index == 0 || Index == FirstVisibleButtonIndex()))
+    CloseUp(false);
+  FNoClickCloseUp = false;
+}
+
+void TDBAxisGridInplaceEdit::EditButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y)
+{
+  (void)Sender; (void)Shift; (void)X; (void)Y;
+}
+
+void TDBAxisGridInplaceEdit::EditButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                                               Integer Y)
+{
+  (void)Button;
+  (void)Shift;
+  auto* C = dynamic_cast<TControl*>(Sender);
+  if (C && !PtInRect(C->ClientRect(), TPoint(X, Y)))
+    FNoClickCloseUp = false;
+}
+
+void TDBAxisGridInplaceEdit::CallEditButtonDropDownForm(TEditButtonEh* EditButton, TEditButtonControlEh* ButtonControl,
+                                                        bool& Handled)
+{
+  (void)EditButton;
+  (void)ButtonControl;
+  (void)Handled;
+}
+
+// --- Clipboard.
+
+bool TDBAxisGridInplaceEdit::HandleCut(TMessage& Message)
+{
+  TAxisBarEh* Column = GetAxisBar();
+  if (Column && Column->LimitTextToListValues() && !(SelStart() == 0 && SelLength() == GetTextLen()))
+    return true;
+  return inherited::HandleCut(Message);
+}
+
+bool TDBAxisGridInplaceEdit::HandleClear(TMessage& Message)
+{
+  return HandleCut(Message);
+}
+
+static bool IsFreeTextColumn(TAxisBarEh* Column)
+{
+  const TAxisBarEhType T = Column->GetBarType();
+  if (T == ctLookupField || T == ctKeyPickList)
+    return false;
+  return !((T == ctPickList || T == ctDataList) && Column->LimitTextToListValues());
+}
+
+bool TDBAxisGridInplaceEdit::HandlePaste(TMessage& Message)
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  if (!G || !Column || !G->CanEditByAllowedOperations() || !Column->CanModify(false))
+    return true;
+  if (IsFreeTextColumn(Column)) {
+    if (!EditCanModify() || !Clipboard()->HasFormat(CF_UNICODETEXT))
+      return inherited::HandlePaste(Message);
+    return PasteIntoFreeText(Column, Clipboard()->AsText());
+  }
+  if (!Clipboard()->HasFormat(CF_UNICODETEXT))
+    return true;
+  return PasteIntoList(Column, Clipboard()->AsText());
+}
+
+bool TDBAxisGridInplaceEdit::PasteIntoFreeText(TAxisBarEh* Column, const String& Clip)
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  String Pasted = Column->GetAcceptableEditText(Clip);
+  const String Old = Text();
+  const Integer Start = SelStart();
+  const Integer Len = SelLength();
+  // The text after the paste stays within MaxLength: the pasted part is cut.
+  if (MaxLength() > 0)
+    Pasted = Pasted.left(std::max(MaxLength() - (Integer(Old.size()) - Len), 0));
+  const String NewText = Old.left(Start) + Pasted + Old.mid(Start + Len);
+  G->DataLink()->Edit();
+  if (!G->DataLink()->Editing())
+    return true;
+  G->DataLink()->Modified();
+  SetText(NewText);
+  SetSel(Start + Integer(Pasted.size()), 0);
+  G->SetEditTextValue(NewText);
+  EditCoreControl()->Perform(EM_SCROLLCARET, 0, 0);
+  return true;
+}
+
+bool TDBAxisGridInplaceEdit::PasteIntoList(TAxisBarEh* Column, const String& Clip)
+{
+  TCustomDBAxisGridEh* G = GetGrid();
+  const String Candidate = Text().left(SelStart()) + Clip + Text().mid(SelStart() + SelLength());
+  const TAxisBarEhType Type = Column->GetBarType();
+  TDataSet* DS = ListDataSetOf(Column);
+  if ((Type == ctLookupField || Type == ctDataList) && DS) {
+    const String ListField = ListFieldOf(Column);
+    bool Found = DS->Locate(ListField, Variant(Candidate), TLocateOptions{loPartialKey});
+    if (!Found && Column->CaseInsensitiveTextSearch())
+      Found = DS->Locate(ListField, Variant(Candidate), TLocateOptions{loPartialKey, loCaseInsensitive});
+    if (!Found && Column->LimitTextToListValues())
+      return true;
+    const String Display = Found ? DS->FieldByName(ListField)->AsString() : Candidate;
+    const Variant Key = Found ? ListRowKey(Column, DS, ListField) : Null;
+    G->DataLink()->Edit();
+    if (!G->DataLink()->Editing())
+      return true;
+    G->DataLink()->Modified();
+    SetTextWithTail(Display, Found ? Integer(Candidate.size()) : Integer(Display.size()));
+    G->SetEditKeyValue(Key);
+    G->SetEditTextValue(Text());
+    return true;
+  }
+  const Integer Index = Column->LocatePickList(Candidate, true);
+  const bool FromList = Index >= 0 && G->CanEditModifyData();
+  if (!FromList && Column->LimitTextToListValues())
+    return true;
+  G->DataLink()->Edit();
+  if (G->DataLink()->Editing())
+    G->DataLink()->Modified();
+  if (FromList)
+    SetTextWithTail(Column->PickList()->Strings(Index), Integer(Candidate.size()));
+  else
+    SetText(Candidate);
+  G->SetEditTextValue(Text());
+  if (FromList && Column->HasKeyList() && Index < Column->KeyList()->Count())
+    G->SetEditKeyValue(Variant(Column->KeyList()->Strings(Index)));
+  return true;
+}
+
 TInplaceEditCoreControl* TDBAxisGridInplaceEdit::CreateEditCoreControl()
 {
   return new TDBAxisGridnplaceEditCoreControl(this);
 }
-void TDBAxisGridInplaceEdit::UpdateEditCoreControlBounds() { inherited::UpdateEditCoreControlBounds(); }
-void TDBAxisGridInplaceEdit::UpdateContents() { inherited::UpdateContents(); }
+
 void TDBAxisGridInplaceEdit::Hide()
 {
   CloseUp(false);
   inherited::Hide();
-}
-void TDBAxisGridInplaceEdit::StepValue(bool TopHalf) { (void)TopHalf; }
-void TDBAxisGridInplaceEdit::EditTextToKeyValue() {}
-void TDBAxisGridInplaceEdit::Paint() {}
-void TDBAxisGridInplaceEdit::WndProc(TMessage& Message) { inherited::WndProc(Message); }
-void TDBAxisGridInplaceEdit::DefaultHandler(TMessage& Message) { inherited::DefaultHandler(Message); }
-void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift) { inherited::KeyDown(Key, Shift); }
-void TDBAxisGridInplaceEdit::KeyUp(Word& Key, TShiftState Shift) { inherited::KeyUp(Key, Shift); }
-void TDBAxisGridInplaceEdit::KeyPress(QChar& Key) { inherited::KeyPress(Key); }
-void TDBAxisGridInplaceEdit::UpdateEditButtonStyle(TAxisBarEh* Column) { (void)Column; }
-void TDBAxisGridInplaceEdit::UpdateEffectiveEditStyle(TAxisBarEh* Column) { (void)Column; }
-void TDBAxisGridInplaceEdit::UpdateActiveList(TAxisBarEh* Column) { (void)Column; }
-void TDBAxisGridInplaceEdit::LayoutButtonsBox(TAxisBarEh* Column) { (void)Column; }
-void TDBAxisGridInplaceEdit::UpdateButtonsDefaultActions(TAxisBarEh* Column) { (void)Column; }
-void TDBAxisGridInplaceEdit::ListKeyDown(Word& Key, TShiftState Shift) { (void)Key; (void)Shift; }
-void TDBAxisGridInplaceEdit::LookupTypedText(TAxisBarEh* Column, String& Text) { (void)Column; (void)Text; }
-void TDBAxisGridInplaceEdit::PickListTypedText(TAxisBarEh* Column, String& Text) { (void)Column; (void)Text; }
-void TDBAxisGridInplaceEdit::ListFollowsEditText(TAxisBarEh* Column) { (void)Column; }
-void TDBAxisGridInplaceEdit::SetTextWithTail(const String& Text, Integer Caret) { (void)Text; (void)Caret; }
-bool TDBAxisGridInplaceEdit::PasteIntoFreeText(TAxisBarEh* Column, const String& Clip)
-{
-  (void)Column; (void)Clip;
-  return false;
-}
-bool TDBAxisGridInplaceEdit::PasteIntoList(TAxisBarEh* Column, const String& Clip)
-{
-  (void)Column; (void)Clip;
-  return false;
 }

@@ -1,0 +1,386 @@
+// AxisGridInplaceTest.cpp: the axis grid's inplace editor over items of the
+// test server: the edit style each bar gets, completion of typed text,
+// Delete and Backspace in list bars, pasting within MaxLength, Ctrl+Enter,
+// the focus between grid and editor, and fonts scaled by their own sizes.
+#include "gridlib/axisgrid/DBAxisGridsEh.h"
+
+#include "gridlib/axisgrid/DBLookupUtilsEh.h"
+#include "platform/gui/Clipbrd.h"
+#include "tests/gridlib/axisgrid/AxisGridTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace axisgrid_test;
+
+namespace {
+
+QString S(const char* Text) { return QString::fromUtf8(Text); }
+
+void MakeEditTables()
+{
+  testsupport::OdbcSession Session;
+  for (const char* Sql : {
+         "drop table if exists ed_item",
+         "drop table if exists ed_group",
+         "create table ed_group (id int4 primary key, s_name varchar(40) not null)",
+         "create table ed_item (id int4 primary key, group_id int4, s_name varchar(40), n_qty numeric(12,3),"
+         " d_made date, t_start time, s_code varchar(10))",
+         "insert into ed_group values (1, 'Bolts'), (2, 'Brackets'), (3, 'Nuts')",
+         "insert into ed_item values (1, 1, 'abc', 12.5, '2026-03-01', '08:30', 'A')",
+       })
+    Session.Exec(Sql);
+}
+
+// The editor may change what the grid's data allows.
+class TEditTestGridEh : public TTestAxisGridEh {
+public:
+  using TTestAxisGridEh::TTestAxisGridEh;
+  bool CanEditModify() override { return CanEditModifyData(); }
+};
+
+class AxisGridInplaceTest : public gui_test::GuiTest {
+protected:
+  void SetUp() override
+  {
+    GuiTest::SetUp();
+    RegisterTestClasses();
+    MakeEditTables();
+    Db = OpenTestConnection();
+    Items = NewQuery("select id, group_id, s_name, n_qty, d_made, t_start, s_code from ed_item order by id");
+    Groups = NewQuery("select id, s_name from ed_group order by s_name");
+    Source = std::make_unique<TDataSource>(nullptr);
+    Source->SetDataSet(Items.get());
+    Form = new TForm(Application, 0);
+    Form->SetBounds(0, 0, 500, 300);
+    Grid = new TEditTestGridEh(Form);
+    Grid->SetParent(Form);
+    Grid->SetBounds(8, 8, 480, 280);
+    Grid->SetDataSource(Source.get());
+  }
+  void TearDown() override
+  {
+    // The application frees the form, after the window system is done
+    // with it.
+    Grid->SetDataSource(nullptr);
+    Grid->HideEditor();
+    Form->Hide();
+    Application->ProcessMessages();
+    Source.reset();
+    Items.reset();
+    Groups.reset();
+    GuiTest::TearDown();
+  }
+  std::unique_ptr<TADOQuery> NewQuery(const char* Sql)
+  {
+    auto Q = std::make_unique<TADOQuery>(nullptr);
+    Q->SetConnection(Db.get());
+    Q->SQL()->SetText(S(Sql));
+    return Q;
+  }
+  TAxisBarEh* AddBar(const char* FieldName)
+  {
+    TAxisBarEh* Bar = Grid->AxisBars()->Add();
+    Bar->SetFieldName(S(FieldName));
+    return Bar;
+  }
+  TAxisBarEh* AddGroupLookup()
+  {
+    TAxisBarEh* Bar = AddBar("group_id");
+    TDBLookupDataEh* L = Bar->LookupParams();
+    L->SetLookupDataSet(Groups.get());
+    L->SetLookupKeyFieldNames(S("id"));
+    L->SetLookupDisplayFieldName(S("s_name"));
+    L->SetKeyFieldNames(S("group_id"));
+    return Bar;
+  }
+  void SetPickList(TAxisBarEh* Bar, const QStringList& Picks, const QStringList& Keys = {})
+  {
+    for (const QString& P : Picks)
+      Bar->PickList()->Add(P);
+    for (const QString& K : Keys)
+      Bar->KeyList()->Add(K);
+  }
+  // Opens the data and shows the editor on bar Index of a focused grid.
+  TDBAxisGridInplaceEdit* ShowEditorOn(Integer Index)
+  {
+    if (!Groups->Active())
+      Groups->Open();
+    if (!Items->Active())
+      Items->Open();
+    Grid->SetOptions(Grid->Options() + TGridOptionsEh{goEditingEh, goAlwaysShowEditorEh});
+    Grid->SetSelectedIndex(Index);
+    Form->Show();
+    Application->ProcessMessages();
+    Grid->SetFocus();
+    Grid->ShowEditor();
+    Application->ProcessMessages();
+    auto* E = dynamic_cast<TDBAxisGridInplaceEdit*>(Grid->InplaceEditor());
+    EXPECT_NE(E, nullptr) << "the grid's factory makes the axis grid's editor";
+    if (E)
+      EXPECT_TRUE(E->Visible());
+    return E;
+  }
+  void Char(TDBAxisGridInplaceEdit* E, QChar C)
+  {
+    E->EditCoreControl()->Perform(WM_CHAR, WPARAM(C.unicode()), 0);
+  }
+  void KeyDown(TDBAxisGridInplaceEdit* E, Word Key, LPARAM KeyData = 0)
+  {
+    E->EditCoreControl()->Perform(WM_KEYDOWN, WPARAM(Key), KeyData);
+  }
+
+  std::unique_ptr<TADOConnection> Db;
+  std::unique_ptr<TADOQuery> Items, Groups;
+  std::unique_ptr<TDataSource> Source;
+  TForm* Form = nullptr;
+  TEditTestGridEh* Grid = nullptr;
+};
+
+TEST_F(AxisGridInplaceTest, ButtonStyleFieldAndBarKindGiveTheEditStyle)
+{
+  struct Case {
+    const char* Field;
+    TCellButtonStyleEh Style;
+    bool Picks;
+    bool ReadOnly;
+    TEditStyle Expected;
+  };
+  const Case Cases[] = {
+    {"s_name", cbsAuto, true, false, esPickList},
+    {"s_name", cbsAuto, true, true, esSimple},
+    {"s_name", cbsAuto, false, false, esSimple},
+    {"d_made", cbsAuto, false, false, esDateCalendar},
+    {"d_made", cbsAuto, false, true, esSimple},
+    {"t_start", cbsAuto, false, false, esSimple},   // no calendar for a time
+    {"t_start", cbsAltDropDown, false, false, esAltCalendar},
+    {"d_made", cbsAltDropDown, false, true, esAltCalendar},
+    {"n_qty", cbsDropDown, false, false, esDropDown},
+    {"n_qty", cbsAltDropDown, false, false, esAltDropDown},
+    {"s_name", cbsDropDown, true, false, esPickList},
+    {"s_name", cbsAltDropDown, true, false, esAltPickList},
+    {"s_name", cbsEllipsis, true, false, esEllipsis},
+    {"n_qty", cbsUpDown, false, false, esUpDown},
+    {"n_qty", cbsAltUpDown, false, false, esAltUpDown},
+    {"s_name", cbsNone, true, false, esSimple},
+    {"group_id", cbsAuto, false, false, esLookupDataList},
+    {"group_id", cbsAltDropDown, false, false, esAltLookupDataList},
+    {"group_id", cbsEllipsis, false, false, esEllipsis},
+  };
+  Groups->Open();
+  Items->Open();
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(testing::Message() << C.Field << " style " << int(C.Style) << (C.Picks ? " picks" : "")
+                                    << (C.ReadOnly ? " read-only" : ""));
+    Grid->AxisBars()->Clear();
+    TAxisBarEh* Bar = QString::fromLatin1(C.Field) == QLatin1String("group_id") ? AddGroupLookup() : AddBar(C.Field);
+    if (C.Picks)
+      SetPickList(Bar, {S("Bolt"), S("Nut")});
+    Bar->SetButtonStyle(C.Style);
+    Bar->SetReadOnly(C.ReadOnly);
+    EXPECT_EQ(AxisBarButtonEditStyleEh(Bar), C.Expected);
+  }
+}
+
+TEST_F(AxisGridInplaceTest, ReadOnlyDateBarFollowsItsButtonToThePlainStyle)
+{
+  TAxisBarEh* Date = AddBar("d_made");
+  Date->SetReadOnly(true);
+  Date->EditButtons()->Add()->SetStyle(ebsDropDownEh);
+  TAxisBarEh* Ellipsis = AddBar("s_name");
+  Ellipsis->SetButtonStyle(cbsNone);
+  Ellipsis->EditButtons()->Add()->SetStyle(ebsEllipsisEh);
+  TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+  ASSERT_NE(E, nullptr);
+  EXPECT_EQ(E->EditButtonStyle(), esSimple);
+  EXPECT_EQ(E->EditStyle(), esSimple) << "a drop-down button on a read-only date gives no calendar";
+  Grid->SetSelectedIndex(1);
+  Grid->InvalidateEditor();
+  Application->ProcessMessages();
+  EXPECT_EQ(E->EditStyle(), esEllipsis) << "the first visible button decides";
+  ASSERT_NE(E->ButtonsBox(), nullptr);
+  EXPECT_TRUE(E->ButtonsBox()->Visible());
+  TRect R;
+  E->GetEditCoreControlRect(R);
+  EXPECT_LE(R.Right, E->ButtonsBox()->Left()) << "the text ends where the buttons start";
+}
+
+TEST_F(AxisGridInplaceTest, TypedTextCompletesAgainstThePickList)
+{
+  struct Case {
+    bool Limit;
+    const char* Typed;
+    const char* Text;
+    Integer SelStart;
+    Integer SelLength;
+  };
+  const Case Cases[] = {
+    {false, "b", "Bolt", 1, 3},
+    {false, "br", "Bracket", 2, 5},
+    {true, "brx", "Bracket", 2, 5},   // the character matching nothing is swallowed
+    {false, "brx", "Brx", 3, 0},      // and without the limit it is typed
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(testing::Message() << C.Typed << (C.Limit ? " limited" : ""));
+    Grid->AxisBars()->Clear();
+    TAxisBarEh* Bar = AddBar("s_name");
+    SetPickList(Bar, {S("Bolt"), S("Bracket"), S("Nut")});
+    Bar->SetLimitTextToListValues(C.Limit);
+    TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+    ASSERT_NE(E, nullptr);
+    E->SelectAll();
+    for (QChar Ch : QString::fromLatin1(C.Typed))
+      Char(E, Ch);
+    EXPECT_EQ(E->Text(), S(C.Text));
+    EXPECT_EQ(E->SelStart(), C.SelStart);
+    EXPECT_EQ(E->SelLength(), C.SelLength);
+    if (QString::fromLatin1(C.Text) != QLatin1String("Brx"))
+      EXPECT_EQ(Grid->EditText(), S(C.Text)) << "the grid's edit text follows the completion";
+    Items->Cancel();
+    Grid->HideEditor();
+  }
+}
+
+TEST_F(AxisGridInplaceTest, TypedTextCompletesAgainstTheLookupList)
+{
+  AddGroupLookup();
+  TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+  ASSERT_NE(E, nullptr);
+  ASSERT_EQ(E->EditStyle(), esLookupDataList);
+  E->SelectAll();
+  Char(E, QLatin1Char('n'));   // case-insensitive second search
+  EXPECT_EQ(E->Text(), S("Nuts"));
+  EXPECT_EQ(E->SelStart(), 1);
+  EXPECT_EQ(E->SelLength(), 3);
+  EXPECT_EQ(Grid->EditKeyValue(), Variant(3));
+  EXPECT_EQ(Items->State(), dsEdit);
+
+  Items->Cancel();
+}
+
+TEST_F(AxisGridInplaceTest, DeleteAndBackspaceKeepListBarsToTheirValues)
+{
+  TAxisBarEh* Keyed = AddBar("s_code");
+  SetPickList(Keyed, {S("Alpha"), S("Beta")}, {S("A"), S("B")});
+  TAxisBarEh* Limited = AddBar("s_name");
+  SetPickList(Limited, {S("Bolt"), S("Nut")});
+  Limited->SetLimitTextToListValues(true);
+
+  TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+  ASSERT_NE(E, nullptr);
+  ASSERT_EQ(Keyed->GetBarType(), ctKeyPickList);
+  E->SetText(S("Alpha"));
+  Grid->SetEditKeyValue(Variant(S("A")));
+  E->SelectAll();
+  KeyDown(E, VK_DELETE);
+  EXPECT_EQ(E->Text(), QString()) << "the whole value goes in one step";
+  EXPECT_EQ(Grid->EditText(), QString());
+  EXPECT_TRUE(Grid->EditKeyValue().IsNull());
+  Items->Cancel();
+
+  Grid->SetSelectedIndex(1);
+  Grid->InvalidateEditor();
+  Application->ProcessMessages();
+  E->SetText(S("Bolt"));
+  E->SetSel(3, 0);
+  KeyDown(E, VK_BACK);
+  EXPECT_EQ(E->Text(), S("Bolt")) << "nothing is deleted from a limited pick list";
+  EXPECT_EQ(E->SelStart(), 2);
+  EXPECT_EQ(E->SelLength(), 0);
+}
+
+TEST_F(AxisGridInplaceTest, PasteIsCutToFitMaxLength)
+{
+  AddBar("s_name");
+  TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+  ASSERT_NE(E, nullptr);
+  EXPECT_EQ(E->MaxLength(), 40) << "the field's size";
+  struct Case {
+    Integer MaxLength;
+    const char* Text;
+  };
+  const Case Cases[] = {{0, "aXYZc"}, {40, "aXYZc"}, {4, "aXYc"}, {3, "aXc"}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.MaxLength);
+    E->SetMaxLength(C.MaxLength);
+    E->SetText(S("abc"));
+    E->SetSel(1, 1);
+    Clipboard()->SetAsText(S("XYZ"));
+    E->EditCoreControl()->Perform(WM_PASTE, 0, 0);
+    EXPECT_EQ(E->Text(), S(C.Text));
+    EXPECT_EQ(E->SelStart(), Integer(QString::fromLatin1(C.Text).size()) - 1) << "the caret after the pasted part";
+    EXPECT_EQ(Grid->EditText(), S(C.Text));
+  }
+  Items->Cancel();
+}
+
+TEST_F(AxisGridInplaceTest, CtrlEnterPressesTheEllipsisOnce)
+{
+  TAxisBarEh* Bar = AddBar("s_name");
+  Bar->SetButtonStyle(cbsEllipsis);
+  int Clicks = 0;
+  Grid->OnEditButtonClick = [&](TObject*) { ++Clicks; };
+  TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+  ASSERT_NE(E, nullptr);
+  ASSERT_EQ(E->EditStyle(), esEllipsis);
+  const QString Before = E->Text();
+  gui_test::Key(E->EditCoreControl(), Qt::Key_Return, Qt::ControlModifier, QStringLiteral("\n"));
+  Application->ProcessMessages();
+  EXPECT_EQ(Clicks, 1);
+  EXPECT_EQ(E->Text(), Before) << "no line feed reaches the text";
+}
+
+TEST_F(AxisGridInplaceTest, FocusPassesBetweenGridAndEditor)
+{
+  AddBar("s_name");
+  TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+  ASSERT_NE(E, nullptr);
+  EXPECT_TRUE(E->Focused()) << "a focused grid hands the focus to its editor";
+  EXPECT_TRUE(Grid->ContainsFocus());
+  EXPECT_TRUE(Grid->SelectionActive()) << "the editor's focus is the grid's";
+  EXPECT_TRUE(Grid->AcquireFocus());
+  EXPECT_TRUE(E->Focused()) << "asking for the focus leaves it in the editor";
+
+  Grid->HideEditor();
+  Application->ProcessMessages();
+  EXPECT_FALSE(E->Visible());
+  EXPECT_TRUE(Grid->Focused()) << "the hidden editor gives the focus back";
+  EXPECT_TRUE(Grid->SelectionActive());
+}
+
+TEST_F(AxisGridInplaceTest, EscIsWantedOnlyWithUnpostedChanges)
+{
+  AddBar("s_name");
+  Items->Open();
+  for (bool Modified : {false, true}) {
+    SCOPED_TRACE(Modified);
+    if (Modified) {
+      Items->Edit();
+      Items->FieldByName(S("s_name"))->SetAsString(S("changed"));
+    }
+    EXPECT_EQ(Grid->Perform(CM_WANTSPECIALKEY, VK_ESCAPE, 0), Modified ? 1 : 0);
+  }
+  Items->Cancel();
+}
+
+TEST_F(AxisGridInplaceTest, ChangeScaleScalesEachOwnFontByItsOwnSize)
+{
+  Grid->Font()->SetSize(10);
+  Grid->SetParentFont(false);
+  Grid->TitleFont()->SetSize(12);
+  TAxisBarEh* OwnFont = AddBar("s_name");
+  OwnFont->Font()->SetSize(14);
+  TAxisBarEh* OwnTitle = AddBar("n_qty");
+  OwnTitle->Title()->Font()->SetSize(9);
+  TAxisBarEh* Plain = AddBar("d_made");
+  ASSERT_TRUE(OwnFont->AssignedValues().Contains(cvFont));
+  ASSERT_TRUE(OwnTitle->AssignedValues().Contains(cvTitleFont));
+
+  Grid->ChangeScale(2, 1);
+  EXPECT_EQ(Grid->Font()->Size(), 20);
+  EXPECT_EQ(Grid->TitleFont()->Size(), 24) << "the title font keeps its own size";
+  EXPECT_EQ(OwnFont->Font()->Size(), 28) << "a bar's own font keeps its own size";
+  EXPECT_EQ(OwnTitle->Title()->Font()->Size(), 18);
+  EXPECT_EQ(Plain->Font()->Size(), 20) << "a bar without its own font follows the grid";
+}
+
+} // namespace
