@@ -22,6 +22,7 @@ class TAxisBarDefValuesEh;
 class TDBLookupDataEh;   // the lookup description of a bar (DBLookupUtilsEh.h)
 class TDBAxisGridEhCenter;
 class IMemTableEh;
+class TInCellPlaceBoxEh;
 
 // ---------------------------------------------------------------------------
 // Shared types.
@@ -341,6 +342,7 @@ public:
 
 protected:
   TEditButtonDrawBackTimeEh DefaultDrawBackTime() const override;
+  std::unique_ptr<TDropDownFormCallParamsEh> CreateDropDownFormParams() override;
 
   TAxisBarEh* FAxisBar = nullptr;
 };
@@ -451,12 +453,49 @@ public:
   bool ForwardMouseDownToEditor(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button,
                                 TShiftState Shift, Integer X, Integer Y) override;
 
+  // --- Presses, stepping and painting of a cell button.
+  void InCellCancelMouse(TObject* PlaceBox) override;
+  void DrawInCell(TCanvas* Canvas, TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar,
+                  const TRect& CellRect, TAxisColCellParamsEh* Params, TObject* PlaceBox) override;
+  void InCellMouseDown(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button, TShiftState Shift,
+                       Integer X, Integer Y) override;
+  void InCellMouseUp(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button, TShiftState Shift,
+                     Integer X, Integer Y) override;
+  // Presses and releases the button in the current cell (its short cut).
+  void DoDownUpAction();
+  bool IsWaitingForRepress(TObject* PlaceBox) const { return FWaitingForRepress && FPressedPlaceBox == PlaceBox; }
+  // The half an up/down press holds: 1 upper, 2 lower, 0 none.
+  Integer UpDownButtonNum() const { return FUpDownButtonNum; }
+  // The auto-repeat and repress timer; nullptr until first used.
+  TTimer* Timer() const { return FTimer.get(); }
+
+  virtual bool GetEnabledState();
+  virtual void DefaultMouseDown(Integer ACol, Integer ARow, TObject* PlaceBox, TMouseButton Button,
+                                TShiftState Shift, Integer X, Integer Y, bool& Handled);
+  virtual void AutoRepeatTimerEvent(TObject* Sender);
+  virtual void StartAutoRepeatTimer(Integer Interval);
+  virtual void StepValue();
+  virtual void StartWaitingForRepress(TObject* PlaceBox);
+  virtual void RepressTimerEvent(TObject* Sender);
+  virtual void DefaultDrawEditButton(TAxisBarEh* AxisBar, TCanvas* Canvas, TGridCoord Cell, TGridCoord AreaCell,
+                                     const TRect& ARect, TCellButtonDrawParamsEh* ADrawParams);
+
 private:
+  TTimer* GetTimer();
+  bool IsUpDownStyle() const { return Style() == ebsUpDownEh || Style() == ebsAltUpDownEh; }
+  void StopTimer();
+  void FillMouseParams(TCustomDBAxisGridEh* Grid, Integer ACol, Integer ARow, TObject* PlaceBox, bool AutoRepeat);
+
   TEditButtonHorzPlacementEh FHorzPlacement = ebhpRightEh;
   bool FPersistentDown = false;
+  std::unique_ptr<TTimer> FTimer;
+  Integer FUpDownButtonNum = 0;
+  bool FWaitingForRepress = false;
+  TObject* FPressedPlaceBox = nullptr;
   bool FPressable = true;
   std::unique_ptr<TCellButtonDrawParamsEh> FButtonDrawParams;
   std::unique_ptr<TCellButtonMouseParamsEh> FCellButtonMouseParams;
+  // --- End of cell button presses.
 };
 
 class TCellButtonsEh : public TEditButtonsEh {
@@ -469,6 +508,41 @@ public:
   void SetItems(Integer Index, TCellButtonEh* Value) { Items(Index)->Assign(Value); }
   TCellButtonEh* GetButtonByShortCut(TShortCut ShortCut) const;
 };
+
+// --- Drop-down forms of bar buttons.
+
+// What a drop-down form opened from a bar's button is told.
+class TAxisGridDropDownFormSysParams : public TDropDownFormSysParams {
+  VELMORA_CLASS(TAxisGridDropDownFormSysParams)
+public:
+  TAxisBarEh* FAxisBar = nullptr;
+  TAxisBarEditButtonEh* FEditButton = nullptr;
+  TRect FEditorScreenRect;
+  TRect FEditorRect;
+  TObject* FPlaceBox = nullptr;   // the cell's button box, when opened from a cell button
+};
+
+// How a bar's button opens its drop-down form: the values travel between
+// the form and the bar's field (or the cell editor's text).
+class TAxisBarDropDownFormCallParamsEh : public TDropDownFormCallParamsEh {
+  VELMORA_CLASS(TAxisBarDropDownFormCallParamsEh)
+  using inherited = TDropDownFormCallParamsEh;
+public:
+  explicit TAxisBarDropDownFormCallParamsEh(TAxisBarEditButtonEh* EditButton) { FEditButton = EditButton; }
+
+  TAxisBarEditButtonEh* AxisBarEditButton() const { return static_cast<TAxisBarEditButtonEh*>(FEditButton); }
+  void GetVarValue(Variant& Value) override;
+  void SetVarValue(const Variant& Value) override;
+  void DoOpenDropDownForm(TCustomForm*& Form, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams) override;
+  std::unique_ptr<TDropDownFormSysParams> CreateDropDownFormSysParams() override;
+  void FillSysParams(TDropDownFormSysParams* SysParams) override;
+  void BeforeShowDropDownForm(TCustomForm* Form, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams) override;
+  void DropDownFormClosed(bool Accept, TCustomForm* Form, TDropDownFormSysParams* SysParams,
+                          TDynVarsEh* DynParams) override;
+
+  TObject* FPlaceBox = nullptr;
+};
+// --- End of drop-down forms of bar buttons.
 
 // ---------------------------------------------------------------------------
 // The drop-down list of records of a bar: its settings, and the interface
@@ -1642,6 +1716,37 @@ public:
   void ColWidthsChanged() override;
   void RowHeightsChanged() override;
   void CelCountChanged() override;
+  // --- Buttons inside data cells (DBAxisGridsEhButtons.cpp).
+  // The one painter of edit buttons and cell buttons in cells. DownButton:
+  // 0 up, 1 pressed or the upper half, 2 the lower half; Transparency in
+  // percent; drawing stays inside MasterRect.
+  void DrawCellEditButton(TAxisBarEh* AxisBar, TCanvas* ACanvas, bool DrawButtonBack, Integer ImageIndex,
+                          TCustomImageList* ImageList, Integer Transparency, TBitmap* Glyph, TColor FillColor,
+                          bool Enabled, bool AFlat, bool HotTrack, Integer DownButton, const TRect& MasterRect,
+                          TRect ButtonRect, TEditButtonStyleEh Style);
+  virtual Integer GetCellButtonTransparency(Integer ACol, Integer ARow, TEditButtonEh* Button,
+                                            TAxisColCellParamsEh* Params, TAxisBarEh* AxisBar);
+  virtual bool ShowCellButtonDropDownForm(TObject* PlaceBox, TCellButtonEh* CellButton, bool& Handled,
+                                          const TRect& ScreenRect, TAxisBarEh* AxisBar);
+  // Whether a drop-down form of that box has just closed: the press that
+  // closed it must not open it again.
+  virtual bool IsDropDownClosePending(TObject* PlaceBox);
+  // The cell's rectangle without its lines, in client coordinates.
+  virtual void GetAxisBarCellDataRect(Integer ACol, Integer ARow, TRect& ARect, TAxisBarEh* AxisBar);
+  bool IsMouseInRect(const TRect& ARect);
+  // Records the in-cell box whose control took a press, with its cell
+  // (nullptr: none); the cell of the pressed box.
+  void PressInCellPlaceBox(TObject* PlaceBox, TGridCoord Cell);
+  TGridCoord PressedInCell() const { return FMouseDownInCellBoxCell; }
+  // A press and a release in a data cell that go to the control in it, for
+  // the descendant's mouse handling: the press answers whether a control
+  // took it (False: none, or it wants the cell editor shown).
+  bool InCellControlMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void InCellControlMouseUp(TGridCoord Cell, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  // A cell button of the selected bar whose short cut the key is: pressed
+  // and released in the current cell; answers whether one was.
+  bool CellButtonShortCut(Word Key, TShiftState Shift);
+  // --- End of buttons inside data cells.
 
   // Overrides of the base grid.
   bool CanEditAcceptKey(QChar Key) override;
@@ -1706,6 +1811,9 @@ protected:
   std::unique_ptr<TAxisBarsEhList> FVisibleAxisBars;
   TAxisBarEh* FHotTrackAxisBar = nullptr;
   TPersistent* FAxisBarOwner = nullptr;
+  // --- Buttons inside data cells.
+  TGridCoord FMouseDownInCellBoxCell;
+  // --- End of buttons inside data cells.
 
   // In-cell place boxes, links and hints.
   std::unique_ptr<TCellPlaceBoxVisibleListEh> FCellPlaceBoxVisibleList;

@@ -370,11 +370,13 @@ static TAxisBarEh* BarOfButtonCollection(TCollection* Collection)
 TAxisBarEditButtonEh::TAxisBarEditButtonEh(TCollection* Collection)
   : TEditButtonEh(Collection), FAxisBar(BarOfButtonCollection(Collection))
 {
+  RecreateDropDownFormParams();
 }
 
 TAxisBarEditButtonEh::TAxisBarEditButtonEh(TAxisBarEh* AxisBar)
   : TEditButtonEh(static_cast<TWinControl*>(nullptr)), FAxisBar(AxisBar)
 {
+  RecreateDropDownFormParams();
 }
 
 TEditButtonDrawBackTimeEh TAxisBarEditButtonEh::DefaultDrawBackTime() const
@@ -389,10 +391,6 @@ bool TAxisBarEditButtonEh::ForwardMouseDownToEditor(Integer, Integer, TObject*, 
 }
 
 void TAxisBarEditButtonEh::InCellCancelMouse(TObject*) {}
-void TAxisBarEditButtonEh::DrawInCell(TCanvas*, TGridCoord, TGridCoord, TAxisBarEh*, const TRect&,
-                                      TAxisColCellParamsEh*, TObject*)
-{
-}
 void TAxisBarEditButtonEh::InCellMouseDown(Integer, Integer, TObject*, TMouseButton, TShiftState, Integer,
                                            Integer)
 {

@@ -1065,6 +1065,9 @@ public:
 protected:
   friend class TEditButtonActionLinkEh;
   virtual std::unique_ptr<TDropDownFormCallParamsEh> CreateDropDownFormParams();
+  // A descendant's constructor makes its own kind of parameters (the base
+  // constructor cannot reach the descendant's factory).
+  void RecreateDropDownFormParams() { FDropDownFormParams = CreateDropDownFormParams(); }
   virtual TEditButtonDrawBackTimeEh DefaultDrawBackTime() const;
   virtual bool GetVisible() const { return FVisible; }
   virtual bool GetDrawBackTimeStored() const { return FDrawBackTimeStored; }

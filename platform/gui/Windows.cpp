@@ -1409,6 +1409,27 @@ bool StretchBlt(HDC Dst, Integer X, Integer Y, Integer W, Integer H, HDC Src, In
   return true;
 }
 
+bool AlphaBlend(HDC Dst, Integer X, Integer Y, Integer W, Integer H, HDC Src, Integer XSrc, Integer YSrc,
+                Integer WSrc, Integer HSrc, BLENDFUNCTION Blend)
+{
+  if (!Dst || !Src || !Src->Image || W <= 0 || H <= 0)
+    return false;
+  const QRect SrcDev = Src->DeviceTransform().mapRect(QRect(XSrc, YSrc, WSrc, HSrc));
+  QImage Part = Src->Image->copy(SrcDev);
+  // Without per-pixel alpha the source counts as opaque.
+  if (!(Blend.AlphaFormat & AC_SRC_ALPHA))
+    Part = Part.convertToFormat(QImage::Format_RGB32);
+  if (Dst->Recorder)
+    Dst->Recorder->StretchImage(TRect(X, Y, X + W, Y + H), Part, TRect(0, 0, Part.width(), Part.height()));
+  if (!Drawable(Dst))
+    return true;
+  const qreal Opacity = Dst->Painter->opacity();
+  Dst->Painter->setOpacity(Opacity * Blend.SourceConstantAlpha / 255.0);
+  Dst->Painter->drawImage(QRect(X, Y, W, H), Part);
+  Dst->Painter->setOpacity(Opacity);
+  return true;
+}
+
 // ---------------------------------------------------------------------------
 // Time and input state that does not need a window.
 

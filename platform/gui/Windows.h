@@ -180,6 +180,17 @@ bool BitBlt(HDC Dst, Integer X, Integer Y, Integer W, Integer H, HDC Src, Intege
             Integer YSrc, DWORD Rop);
 bool StretchBlt(HDC Dst, Integer X, Integer Y, Integer W, Integer H, HDC Src, Integer XSrc,
                 Integer YSrc, Integer WSrc, Integer HSrc, DWORD Rop);
+// Blends pixels of Src over Dst: with the constant alpha of the blend
+// function, and the source's own alpha too when AlphaFormat is AC_SRC_ALPHA.
+enum : Byte { AC_SRC_OVER = 0x00, AC_SRC_ALPHA = 0x01 };
+struct BLENDFUNCTION {
+  Byte BlendOp = AC_SRC_OVER;
+  Byte BlendFlags = 0;
+  Byte SourceConstantAlpha = 255;
+  Byte AlphaFormat = 0;
+};
+bool AlphaBlend(HDC Dst, Integer X, Integer Y, Integer W, Integer H, HDC Src, Integer XSrc, Integer YSrc,
+                Integer WSrc, Integer HSrc, BLENDFUNCTION Blend);
 
 // Device capabilities.
 enum : Integer {
