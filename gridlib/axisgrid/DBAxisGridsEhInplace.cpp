@@ -85,17 +85,6 @@ TEditStyle AxisBarButtonEditStyleEh(TAxisBarEh* AxisBar)
   return NamesDropDownForm(AxisBar) ? esDropDown : esSimple;
 }
 
-// The list data set of a bar: its drop-down box's source, else its lookup's.
-static TDataSet* ListDataSetOf(TAxisBarEh* Bar)
-{
-  TDataSource* Src = Bar->DropDownBox()->ListSource();
-  if (Src && Src->DataSet())
-    return Src->DataSet();
-  if (Bar->LookupIsSetUpEh())
-    return Bar->LookupParams()->LookupDataSet();
-  return nullptr;
-}
-
 // The field of the list data set that typed text is matched against.
 static String ListFieldOf(TAxisBarEh* Bar)
 {
@@ -756,7 +745,7 @@ void TDBAxisGridInplaceEdit::ProcessTypedText(String& Text)
   if (!G || !Column)
     return;
   if (IsLookupEditStyleEh(FEditStyle) && G->CanEditModifyData() && G->CanEditByAllowedOperations() &&
-      ListDataSetOf(Column)) {
+      Column->GetDropDownListDataSet()) {
     LookupTypedText(Column, Text);
     return;
   }
@@ -781,7 +770,7 @@ void TDBAxisGridInplaceEdit::LookupTypedText(TAxisBarEh* Column, String& Typed)
       Typed.clear();
     return;
   }
-  TDataSet* DS = ListDataSetOf(Column);
+  TDataSet* DS = Column->GetDropDownListDataSet();
   const String ListField = ListFieldOf(Column);
   const String Candidate = Text().left(SelStart()) + Typed;
   Typed.clear();
@@ -840,7 +829,7 @@ void TDBAxisGridInplaceEdit::EditTextToKeyValue()
   G->SetEditKeyValue(Null);
   if (!IsLookupEditStyleEh(FEditStyle))
     return;
-  TDataSet* DS = ListDataSetOf(Column);
+  TDataSet* DS = Column->GetDropDownListDataSet();
   const String Display = Column->LookupDisplayFieldNameEh();
   if (!DS || Display.isEmpty())
     return;
@@ -1019,7 +1008,7 @@ bool TDBAxisGridInplaceEdit::PasteIntoList(TAxisBarEh* Column, const String& Cli
   TCustomDBAxisGridEh* G = GetGrid();
   const String Candidate = Text().left(SelStart()) + Clip + Text().mid(SelStart() + SelLength());
   const TAxisBarEhType Type = Column->GetBarType();
-  TDataSet* DS = ListDataSetOf(Column);
+  TDataSet* DS = Column->GetDropDownListDataSet();
   if ((Type == ctLookupField || Type == ctDataList) && DS) {
     const String ListField = ListFieldOf(Column);
     bool Found = DS->Locate(ListField, Variant(Candidate), TLocateOptions{loPartialKey});
