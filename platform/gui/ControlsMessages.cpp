@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <deque>
+#include <utility>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // Window functions over controls.
@@ -157,6 +159,8 @@ public:
   std::deque<THeldInput> Held;
   bool Peeking = false;
   int DeferredWakes = 0;
+  // Objects whose deferred deletion came due while peeking.
+  std::vector<QPointer<QObject>> HeldDeletes;
 
   void Post(TEntry E)
   {
@@ -196,6 +200,12 @@ public:
     if (!Peeking)
       return false;
     switch (E->type()) {
+    // A peek may run inside the toolkit's own delivery of a window event
+    // (the focus given on activation), which still holds the window it
+    // leaves: a window freed here would be freed under it.
+    case QEvent::DeferredDelete:
+      HeldDeletes.emplace_back(Watched);
+      return true;
     case QEvent::KeyPress: case QEvent::KeyRelease:
       Held.push_back({Watched, std::unique_ptr<QEvent>(E->clone())});
       return true;
@@ -225,6 +235,10 @@ public:
     Peeking = false;
     for (; DeferredWakes > 0; --DeferredWakes)
       QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+    // Freed when the event loop comes back past the caller.
+    for (const QPointer<QObject>& O : std::exchange(HeldDeletes, {}))
+      if (O)
+        QCoreApplication::postEvent(O, new QDeferredDeleteEvent);
   }
 
   // Gives held input back to the event loop, in order.

@@ -1183,6 +1183,9 @@ void TApplication::ResetForTesting()
   OnException = nullptr;
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents();
+  // The freed forms' windows go now: outside any event loop the toolkit
+  // would keep them into the next test, as its focus window.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // ---------------------------------------------------------------------------

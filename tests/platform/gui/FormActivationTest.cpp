@@ -1,0 +1,94 @@
+// FormActivationTest.cpp: one form freed, the next one shown: the window
+// the toolkit leaves on activation stays alive while a control of the new
+// form looks at the message queue on getting the focus, as a grid's editor
+// does.
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+
+#include "tests/platform/gui/GuiTestSupport.h"
+
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+using gui_test::GuiTest;
+
+namespace {
+
+// An edit that peeks at the queue when it receives the focus and records
+// whether the window of the form freed before was still there.
+class TPeekingEdit : public TEdit {
+public:
+  using TEdit::TEdit;
+  QPointer<QWidget> Watched;
+  int Peeks = 0;
+  int WatchedGoneDuringPeek = 0;
+
+protected:
+  void WMSetFocus(TMessage& M) override
+  {
+    TEdit::WMSetFocus(M);
+    const bool Before = !Watched.isNull();
+    RemovePendingMessage(this, WM_USER + 102);
+    ++Peeks;
+    if (Before && Watched.isNull())
+      ++WatchedGoneDuringPeek;
+  }
+};
+
+TForm* NewForm(Integer Left)
+{
+  auto* Form = new TForm(Application, 0);
+  Form->SetBounds(Left, 40, 300, 200);
+  auto* Edit = new TEdit(Form);
+  Edit->SetParent(Form);
+  Edit->SetBounds(8, 8, 150, 24);
+  return Form;
+}
+
+class FormActivationTest : public GuiTest {};
+
+TEST_F(FormActivationTest, FormFreedBeforeTheNextIsShownOutlivesItsActivation)
+{
+  // How the first form goes: freed by the program outside any event (a
+  // sign-in form before the main form), or by Release from its own event.
+  struct Case {
+    const char* Name;
+    bool Release;
+  };
+  const Case Cases[] = {{"deleted", false}, {"released", true}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TForm* First = NewForm(20);
+    First->Show();
+    Application->ProcessMessages();
+    ASSERT_EQ(Application->ActiveForm(), First);
+    QPointer<QWidget> FirstWindow = First->Widget();
+    if (C.Release) {
+      First->Hide();
+      First->Release();
+    } else {
+      delete First;
+    }
+
+    auto* Second = NewForm(360);
+    auto* Edit = new TPeekingEdit(Second);
+    Edit->SetParent(Second);
+    Edit->SetBounds(8, 40, 150, 24);
+    Second->SetActiveControl(Edit);
+    Edit->Watched = FirstWindow;
+    Second->Show();
+    Application->ProcessMessages();
+
+    EXPECT_GT(Edit->Peeks, 0) << "the edit got the focus on activation";
+    EXPECT_EQ(Edit->WatchedGoneDuringPeek, 0) << "the window left was freed under the activation";
+    EXPECT_EQ(Application->ActiveForm(), Second);
+    EXPECT_TRUE(Edit->Focused());
+    Application->ProcessMessages();
+    EXPECT_TRUE(FirstWindow.isNull()) << "the first form's window is freed once the loop is back";
+    delete Second;
+    Application->ProcessMessages();
+  }
+}
+
+} // namespace
