@@ -678,6 +678,11 @@ void TAxisBarDropDownFormCallParamsEh::DropDownFormClosed(bool Accept, TCustomFo
   auto* P = dynamic_cast<TAxisGridDropDownFormSysParams*>(SysParams);
   TAxisBarEh* Bar = P ? P->FAxisBar : nullptr;
   TCustomDBAxisGridEh* G = Bar ? Bar->Grid() : nullptr;
+  // The form is gone: no button of the editor stays held down for it.
+  if (auto* Editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetEditControl()); Editor && Editor->ButtonsBox())
+    for (const auto& Entry : Editor->ButtonsBox()->BtnCtlList())
+      if (Entry.EditButtonControl)
+        Entry.EditButtonControl->SetAlwaysDown(false);
   if (P && P->FPlaceBox) {
     if (auto* Cell = dynamic_cast<TCellButtonEh*>(P->FEditButton))
       Cell->SetPersistentDown(false);

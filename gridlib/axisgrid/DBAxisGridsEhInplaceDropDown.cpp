@@ -157,7 +157,7 @@ void TDBAxisGridInplaceEdit::DropDownDataGrid(TCustomDBAxisGridEh* G, TAxisBarEh
       Box->SetListField(Column->LookupDisplayFields().isEmpty() ? Column->LookupParams()->LookupDisplayFieldName()
                                                                 : Column->LookupDisplayFields());
     } else {
-      const String ListField = Column->DropDownBox()->GetActualListField();
+      const String ListField = Column->GetDropDownBoxListField();
       Box->SetKeyField(ListField);
       Box->SetListFieldIndex(0);
       Box->SetListField(Column->DropDownBox()->ListFieldNames().isEmpty() ? ListField
@@ -461,9 +461,11 @@ void TDBAxisGridInplaceEdit::AcceptPickListChoice(TCustomDBAxisGridEh* G, TAxisB
   G->UpdateData();
 }
 
+// The rows typed text filtered out come back once the list is closed.
 void TDBAxisGridInplaceEdit::ClearListFilter(TAxisBarEh* Column)
 {
-  (void)Column;   // the list filter comes with the drop-down box settings
+  if (Column && Column->DropDownBox()->ListSourceAutoFilter())
+    ApplyListFilter(Column, String());
 }
 
 // ---------------------------------------------------------------------------
