@@ -2130,8 +2130,9 @@ protected:
   void ShowPopupWindow(TWinControl* List);
   // Holds the first visible button down while a list is open.
   void SetFirstButtonDown(bool Down);
-  void AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, IPopupDataGridBoxEh* Box,
-                            const Variant& Key, bool Selected);
+  // Item: the text of the chosen row, taken while the box still lists it.
+  void AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, const Variant& Key, bool Selected,
+                            const String& Item);
   void AcceptCalendarChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column);
   void AcceptCalculatorChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column);
   void AcceptPickListChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, const Variant& Key);

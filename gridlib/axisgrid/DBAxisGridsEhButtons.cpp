@@ -623,7 +623,8 @@ void TAxisBarDropDownFormCallParamsEh::SetVarValue(const Variant& Value)
 {
   TAxisBarEditButtonEh* B = AxisBarEditButton();
   TAxisBarEh* Bar = B ? B->AxisBar() : nullptr;
-  if (!Bar)
+  // A form's result never reaches a cell the user may not change.
+  if (!Bar || !Bar->CanModify(false))
     return;
   if (TWinControl* Editor = GetEditControl()) {
     Editor->SetText(VarToStr(Value));

@@ -553,3 +553,81 @@ TEST_F(AxisGridDropDownTest, MostRecentlyUsedListFollowsTheTypedText)
   EXPECT_EQ(Grid->EditText(), S("Гайка М10"));
   Done();
 }
+
+// Typing into an open list that filters by the typed text: the rows come
+// back once the list closes, however it closes.
+TEST_F(AxisGridDropDownTest, TypedTextFilterIsClearedWhenTheListCloses)
+{
+  Group->DropDownBox()->SetListSourceAutoFilter(true);
+  for (int By : {cbEnter, cbEscape, cbClickElsewhere}) {
+    SCOPED_TRACE(CloseName(By));
+    TDropDownTestEdit* E = EditCell(11, 3, esLookupDataList);
+    ASSERT_NE(E, nullptr);
+    Open(E);
+    ASSERT_TRUE(E->ListVisible());
+    E->SelectAll();
+    E->EditCoreControl()->Perform(WM_CHAR, WPARAM(S("Э")[0].unicode()), 0);
+    EXPECT_EQ(E->Text(), S("Электрика"));
+    EXPECT_EQ(VarToStr(Grid->EditKeyValue()), S("2"));
+    EXPECT_TRUE(Groups->Filtered());
+    EXPECT_EQ(Groups->Filter(), S("[s_name] like 'Э*'"));
+    EXPECT_EQ(Groups->RecordCount(), 1) << "the open list shows the rows of the typed text";
+    auto* Box = dynamic_cast<TTestDataGridBox*>(E->ActiveList());
+    ASSERT_NE(Box, nullptr);
+    EXPECT_EQ(VarToStr(Box->KeyValue()), S("2")) << "the list follows the completed choice";
+    Close(E, By);
+    EXPECT_FALSE(E->ListVisible());
+    EXPECT_EQ(Groups->Filter(), QString());
+    EXPECT_EQ(Groups->RecordCount(), 3) << "all rows are back";
+    EXPECT_EQ(Parts->FieldByName(S("group_id"))->AsInteger(), By == cbEnter ? 2 : 1);
+    Done();
+  }
+}
+
+// The cell shows the chosen row's text after the choice, and again when
+// the grid loads its editor for the cell anew; a data-list bar, which
+// writes the text, writes the chosen text.
+TEST_F(AxisGridDropDownTest, AcceptedListChoiceKeepsItsText)
+{
+  TDataSource GroupsSource(nullptr);
+  GroupsSource.SetDataSet(Groups.get());
+  TAxisBarEh* Listed = Grid->AxisBars()->Add();
+  Listed->SetFieldName(S("s_name"));
+  Listed->DropDownBox()->SetListSource(&GroupsSource);
+  Listed->DropDownBox()->SetListFieldNames(S("s_name"));
+  ASSERT_EQ(Listed->GetBarType(), ctDataList);
+  struct Case {
+    const char* Name;
+    Integer Index;
+    TEditStyle Style;
+    const char* Field;
+    const char* Stored;
+  };
+  const Case Cases[] = {
+    {"lookup", 3, esLookupDataList, "group_id", "2"},
+    {"data list", 4, esDataList, "s_name", "Электрика"},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TDropDownTestEdit* E = EditCell(10, C.Index, C.Style);
+    ASSERT_NE(E, nullptr);
+    Open(E);
+    auto* Box = dynamic_cast<TTestDataGridBox*>(E->ActiveList());
+    ASSERT_NE(Box, nullptr);
+    Box->SetItemIndex(Box->Items()->IndexOf(S("Электрика")));
+    E->CloseUp(true);
+    EXPECT_EQ(E->Text(), S("Электрика"));
+    EXPECT_EQ(Grid->EditText(), S("Электрика"));
+    EXPECT_EQ(FieldText(C.Field), S(C.Stored));
+    Application->ProcessMessages();
+    EXPECT_EQ(E->Text(), S("Электрика"));
+    Grid->InvalidateEditor();
+    Application->ProcessMessages();
+    EXPECT_EQ(E->Text(), S("Электрика")) << "loaded anew from the record";
+    Parts->Post();
+    const std::string Sql = std::string("select ") + C.Field + " from ax_part where id = 10";
+    EXPECT_EQ(testsupport::OdbcSession().Scalar(Sql.c_str()).value_or(""), C.Stored);
+    Done();
+  }
+  Listed->DropDownBox()->SetListSource(nullptr);
+}
