@@ -611,7 +611,9 @@ void TAxisBarDropDownFormCallParamsEh::GetVarValue(Variant& Value)
 {
   TAxisBarEditButtonEh* B = AxisBarEditButton();
   TAxisBarEh* Bar = B ? B->AxisBar() : nullptr;
-  if (GetEditControl())
+  if (auto* Editor = dynamic_cast<TInplaceEdit*>(GetEditControl()))
+    Value = Variant(Editor->Text());
+  else if (GetEditControl())
     Value = Variant(GetEditControl()->Text());
   else if (Bar && Bar->Field())
     Value = Bar->Field()->AsVariant();
@@ -626,6 +628,12 @@ void TAxisBarDropDownFormCallParamsEh::SetVarValue(const Variant& Value)
   // A form's result never reaches a cell the user may not change.
   if (!Bar || !Bar->CanModify(false))
     return;
+  // The grid's editor keeps its text in its core edit, not in its caption.
+  if (auto* Editor = dynamic_cast<TInplaceEdit*>(GetEditControl())) {
+    Editor->SetText(VarToStr(Value));
+    Bar->SetValueAsText(Editor->Text());
+    return;
+  }
   if (TWinControl* Editor = GetEditControl()) {
     Editor->SetText(VarToStr(Value));
     Bar->SetValueAsText(Editor->Text());

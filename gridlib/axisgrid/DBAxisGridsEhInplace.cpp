@@ -1037,10 +1037,13 @@ void TDBAxisGridInplaceEdit::EditButtonDown(TObject* Sender, bool TopButton, boo
   if (B->OnDown)
     B->OnDown(Sender, TopButton, AutoRepeat, Handled);
   auto* Control = static_cast<TEditButtonControlEh*>(Sender);
-  // The press that closed this button's drop-down form does not open it
-  // again: the form's end is still queued for the editor.
-  const bool Pending = IsButtonMessagePending(Control, B);
-  if (!Handled && !Pending)
+  // The press that closed this button's drop-down form is spent on that:
+  // the form's end is still queued for the editor.
+  if (!Handled && IsButtonMessagePending(Control, nullptr)) {
+    Handled = true;
+    return;
+  }
+  if (!Handled)
     CallEditButtonDropDownForm(B, Control, Handled);
   if (!Handled && B->DropdownMenu()) {
     PopupMenuUnderControl(B->DropdownMenu(), Control);
@@ -1048,7 +1051,7 @@ void TDBAxisGridInplaceEdit::EditButtonDown(TObject* Sender, bool TopButton, boo
   }
   if (!Handled && B->DefaultAction())
     DefaultEditButtonAction(!TopButton, Handled);
-  if (!Handled && FEditStyle != esEllipsis && B->DefaultAction() && !Pending)
+  if (!Handled && FEditStyle != esEllipsis && B->DefaultAction())
     G->EditButtonDefaultAction(Column, this, nullptr, Column->EditButton(), MainButtonControl(FButtonsBox), TRect(),
                                true, Handled);
 }
@@ -1099,6 +1102,14 @@ void TDBAxisGridInplaceEdit::CallEditButtonDropDownForm(TEditButtonEh* EditButto
   P->FPlaceBox = nullptr;
   P->FEditControl = this;
   P->FEditControlScreenRect = TRect();
+  // Every button's form is told when the cell may not change, not only the
+  // main button's.
+  if (!P->OnCheckDataIsReadOnly)
+    P->OnCheckDataIsReadOnly = [Column](bool& ReadOnly) {
+      bool BarReadOnly = false;
+      Column->GetInplaceEditorReadOnly(BarReadOnly);
+      ReadOnly = ReadOnly || BarReadOnly;
+    };
   P->CheckShowDropDownForm(Handled);
 }
 

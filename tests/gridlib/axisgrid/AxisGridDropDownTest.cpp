@@ -6,7 +6,11 @@
 #include "gridlib/editors/CalculatorEh.h"
 #include "gridlib/editors/DateTimeCalendarPickersEh.h"
 #include "platform/gui/StdCtrls.h"
+#include "platform/rtl/ScopeExit.h"
 #include "tests/gridlib/axisgrid/AxisGridTestSupport.h"
+#include "tests/gridlib/editors/DropDownTestForm.h"
+
+#include <QMouseEvent>
 
 using namespace axisgrid_test;
 
@@ -630,4 +634,118 @@ TEST_F(AxisGridDropDownTest, AcceptedListChoiceKeepsItsText)
     Done();
   }
   Listed->DropDownBox()->SetListSource(nullptr);
+}
+
+// An edit button with a menu drops the menu under itself; the press that
+// ends the menu on the button is dropped, so the menu does not open again.
+TEST_F(AxisGridDropDownTest, EditButtonMenuIsNotReopenedByThePressThatClosedIt)
+{
+  auto* Menu = new TPopupMenu(Form);
+  auto* Item = new TMenuItem(Menu);
+  Menu->Items()->Add(Item);
+  int Picked = 0;
+  Item->OnClick = [&](TObject*) { ++Picked; };
+  TEditButtonEh* Extra = Names->EditButtons()->Add();
+  Extra->SetStyle(ebsEllipsisEh);
+  Extra->SetDropdownMenu(Menu);
+  TDropDownTestEdit* E = EditCell(10, 0, esPickList);
+  ASSERT_NE(E, nullptr);
+  TEditButtonsBoxEh* Box = E->ButtonsBox();
+  ASSERT_NE(Box, nullptr);
+  ASSERT_EQ(Box->ButtonsCount(), 2);
+  TEditButtonControlEh* Control = Box->BtnCtlList()[1].EditButtonControl;
+  ASSERT_TRUE(Control->Visible());
+  const QPoint Centre(Control->Width() / 2, Control->Height() / 2);
+  const QPointF InBox(Control->Left() + Centre.x(), Control->Top() + Centre.y());
+  int Pops = 0;
+  TPopupMenu::SetPopupHook([&](TPopupMenu* Shown) -> TMenuItem* {
+    ++Pops;
+    EXPECT_EQ(Shown, Menu);
+    // The user ends the menu with a press on the button: it waits in the
+    // queue when the menu returns.
+    QWidget* W = Box->Widget();
+    QCoreApplication::postEvent(W, new QMouseEvent(QEvent::MouseButtonPress, InBox, W->mapToGlobal(InBox),
+                                                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    return Item;
+  });
+  ScopeExit Unhook([] { TPopupMenu::SetPopupHook(nullptr); });
+
+  gui_test::Click(Control, Centre);
+  Application->ProcessMessages();
+  EXPECT_EQ(Pops, 1) << "the closing press opened the menu again";
+  EXPECT_EQ(Picked, 1);
+  EXPECT_FALSE(E->ListVisible()) << "the menu is the button's action";
+  EXPECT_FALSE(Control->AlwaysDown());
+
+  gui_test::Click(Control, Centre);
+  Application->ProcessMessages();
+  EXPECT_EQ(Pops, 2) << "a later press opens it";
+  Done();
+}
+
+// An edit button's drop-down form gets the cell's text and, accepted,
+// writes its result through the bar, unless the cell may not change; the
+// press that closed the form does not open it again.
+TEST_F(AxisGridDropDownTest, EditButtonDropDownFormWritesItsResultThroughTheBar)
+{
+  auto* DropForm = new TOkDropDownFormEh(Application, 200, 120);
+  String Received;
+  bool FormReadOnly = false;
+  DropForm->OnInitForm = [&](TCustomDropDownFormEh* F, TDynVarsEh* P) {
+    Received = P->Count() > 0 ? P->Items(0)->Value().AsString() : String();
+    FormReadOnly = F->ReadOnly();
+  };
+  DropForm->OnReturnParams = [](TCustomDropDownFormEh*, TDynVarsEh* P) {
+    P->Items(0)->SetValue(Variant(S("Шайба")));
+  };
+  TEditButtonEh* Extra = Names->EditButtons()->Add();
+  Extra->SetStyle(ebsDropDownEh);
+  Extra->DropDownFormParams()->SetDropDownForm(DropForm);
+  struct Case {
+    bool ReadOnly;
+    bool Accept;
+    const char* Text;
+  };
+  const Case Cases[] = {{false, true, "Шайба"}, {false, false, "Гайка М8"}, {true, true, "Гайка М8"}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(testing::Message() << (C.ReadOnly ? "read-only" : "writable") << (C.Accept ? " OK" : " elsewhere"));
+    // An accepted form posts its record: each case starts from the same one.
+    testsupport::OdbcSession().Exec("update ax_part set s_name = 'Гайка М8' where id = 11");
+    Parts->Close();
+    Parts->Open();
+    Names->SetReadOnly(C.ReadOnly);
+    TDropDownTestEdit* E = EditCell(11, 0, esPickList);
+    ASSERT_NE(E, nullptr);
+    ASSERT_EQ(E->ButtonsBox()->ButtonsCount(), 2);
+    TEditButtonControlEh* Control = E->ButtonsBox()->BtnCtlList()[1].EditButtonControl;
+    Received.clear();
+    bool Repeat = false, Handled = false;
+    E->EditButtonDown(Control, true, Repeat, Handled);
+    EXPECT_TRUE(Handled);
+    ASSERT_TRUE(DropForm->Visible());
+    EXPECT_TRUE(Control->AlwaysDown());
+    EXPECT_EQ(Received, S("Гайка М8"));
+    EXPECT_EQ(FormReadOnly, C.ReadOnly);
+    if (C.Accept)
+      gui_test::Click(DropForm->Ok);
+    else
+      gui_test::Click(Other);
+    EXPECT_FALSE(DropForm->Visible());
+    EXPECT_FALSE(Control->AlwaysDown()) << "the editor's buttons are released";
+    EXPECT_EQ(E->Text(), S(C.Text));
+    EXPECT_EQ(FieldText("s_name"), S(C.Text));
+
+    Handled = false;
+    E->EditButtonDown(Control, true, Repeat, Handled);
+    EXPECT_FALSE(DropForm->Visible()) << "the press that closed the form";
+    EXPECT_FALSE(E->ListVisible());
+    Application->ProcessMessages();
+    Handled = false;
+    E->EditButtonDown(Control, true, Repeat, Handled);
+    EXPECT_TRUE(DropForm->Visible()) << "a later press opens it";
+    gui_test::Click(Other);
+    Application->ProcessMessages();
+    Done();
+  }
+  Names->SetReadOnly(false);
 }
