@@ -1969,6 +1969,10 @@ bool IsCalendarEditStyleEh(TEditStyle Style);
 bool IsUpDownEditStyleEh(TEditStyle Style);
 // The style a bar's ButtonStyle gives, before the edit buttons are asked.
 TEditStyle AxisBarButtonEditStyleEh(TAxisBarEh* AxisBar);
+// --- A button's drop-down menu, under the button control; the press that
+// closed the menu is dropped and the control released.
+void PopupMenuUnderControl(TPopupMenu* Menu, TEditButtonControlEh* Control);
+// --- End of the button's drop-down menu.
 
 class TDBAxisGridInplaceEdit;
 
@@ -2126,13 +2130,26 @@ protected:
   void ShowPopupWindow(TWinControl* List);
   // Holds the first visible button down while a list is open.
   void SetFirstButtonDown(bool Down);
-  void AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, IPopupDataGridBoxEh* Box,
-                            const Variant& Key, bool Selected);
+  // Item: the text of the chosen row, taken while the box still lists it.
+  void AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, const Variant& Key, bool Selected,
+                            const String& Item);
   void AcceptCalendarChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column);
   void AcceptCalculatorChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column);
   void AcceptPickListChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, const Variant& Key);
   void ClearListFilter(TAxisBarEh* Column);
   // --- End of drop-down block.
+
+  // --- The bar's drop-down grid, its filter on typed text, the special row's
+  // short cut and lines of wrapped text.
+  void UseDataListBox(TAxisBarEh* Column);
+  // The open drop-down grid filters its rows by the typed text.
+  bool ListAutoFiltered(TAxisBarEh* Column) const;
+  void ApplyListFilter(TAxisBarEh* Column, const String& FilterText);
+  // True when the key was the special row's short cut.
+  bool SpecRowShortCut(TAxisBarEh* Column, Word Key, TShiftState Shift);
+  bool LineKeyLeavesText(TCustomDBAxisGridEh* G, bool Up) const;
+  void MoveCaretByLine(bool Up);
+  // --- End of drop-down grid, special row and lines block.
 
   TWinControl* FActiveList = nullptr;
   TEditButtonsBoxEh* FButtonsBox = nullptr;   // owned

@@ -611,7 +611,9 @@ void TAxisBarDropDownFormCallParamsEh::GetVarValue(Variant& Value)
 {
   TAxisBarEditButtonEh* B = AxisBarEditButton();
   TAxisBarEh* Bar = B ? B->AxisBar() : nullptr;
-  if (GetEditControl())
+  if (auto* Editor = dynamic_cast<TInplaceEdit*>(GetEditControl()))
+    Value = Variant(Editor->Text());
+  else if (GetEditControl())
     Value = Variant(GetEditControl()->Text());
   else if (Bar && Bar->Field())
     Value = Bar->Field()->AsVariant();
@@ -623,8 +625,15 @@ void TAxisBarDropDownFormCallParamsEh::SetVarValue(const Variant& Value)
 {
   TAxisBarEditButtonEh* B = AxisBarEditButton();
   TAxisBarEh* Bar = B ? B->AxisBar() : nullptr;
-  if (!Bar)
+  // A form's result never reaches a cell the user may not change.
+  if (!Bar || !Bar->CanModify(false))
     return;
+  // The grid's editor keeps its text in its core edit, not in its caption.
+  if (auto* Editor = dynamic_cast<TInplaceEdit*>(GetEditControl())) {
+    Editor->SetText(VarToStr(Value));
+    Bar->SetValueAsText(Editor->Text());
+    return;
+  }
   if (TWinControl* Editor = GetEditControl()) {
     Editor->SetText(VarToStr(Value));
     Bar->SetValueAsText(Editor->Text());
@@ -678,6 +687,11 @@ void TAxisBarDropDownFormCallParamsEh::DropDownFormClosed(bool Accept, TCustomFo
   auto* P = dynamic_cast<TAxisGridDropDownFormSysParams*>(SysParams);
   TAxisBarEh* Bar = P ? P->FAxisBar : nullptr;
   TCustomDBAxisGridEh* G = Bar ? Bar->Grid() : nullptr;
+  // The form is gone: no button of the editor stays held down for it.
+  if (auto* Editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetEditControl()); Editor && Editor->ButtonsBox())
+    for (const auto& Entry : Editor->ButtonsBox()->BtnCtlList())
+      if (Entry.EditButtonControl)
+        Entry.EditButtonControl->SetAlwaysDown(false);
   if (P && P->FPlaceBox) {
     if (auto* Cell = dynamic_cast<TCellButtonEh*>(P->FEditButton))
       Cell->SetPersistentDown(false);

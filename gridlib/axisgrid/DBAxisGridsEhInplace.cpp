@@ -4,7 +4,10 @@
 #include "gridlib/axisgrid/DBAxisGridsEh.h"
 
 #include "gridlib/axisgrid/DBLookupUtilsEh.h"
+#include "gridlib/editors/CalculatorEh.h"
+#include "gridlib/editors/DateTimeCalendarPickersEh.h"
 #include "platform/gui/Clipbrd.h"
+#include "platform/rtl/ScopeExit.h"
 
 #include <algorithm>
 
@@ -88,11 +91,7 @@ TEditStyle AxisBarButtonEditStyleEh(TAxisBarEh* AxisBar)
 // The field of the list data set that typed text is matched against.
 static String ListFieldOf(TAxisBarEh* Bar)
 {
-  if (Bar->GetBarType() == ctDataList) {
-    const String F = Bar->DropDownBox()->GetActualListField();
-    return F.isEmpty() ? Bar->FieldName() : F;
-  }
-  return Bar->LookupDisplayFieldNameEh();
+  return Bar->GetDropDownBoxListField();
 }
 
 // The key a list row gives: the list field's value for a data list, the
@@ -363,13 +362,38 @@ void TDBAxisGridInplaceEdit::UpdateActiveList(TAxisBarEh* Column)
     FPickList->SetImageList(Column->ImageList());
     FActiveList = FPickList;
   } else if (IsCalendarEditStyleEh(FEditStyle)) {
+    if (!FPopupMonthCalendar)
+      FPopupMonthCalendar = CreatePopupOfClassEh<IPopupDateTimePickerEh, TPopupDateTimeCalendarFormEh>(
+        GlobalGridLibManager()->PopupDateTimePickerClass(), this);
     FActiveList = FPopupMonthCalendar;
   } else if ((FEditStyle == esDropDown || FEditStyle == esAltDropDown) && Column->Field() &&
              IsNumericFieldTypeEh(Column->Field()->DataType())) {
     FActiveList = GetPopupCalculator();
   } else if (IsLookupEditStyleEh(FEditStyle)) {
+    UseDataListBox(Column);
     FActiveList = FDataList;
   }
+}
+
+// The drop-down grid is the bar's: the editor only binds to it and watches
+// for its end.
+void TDBAxisGridInplaceEdit::UseDataListBox(TAxisBarEh* Column)
+{
+  TCustomForm* Box = Column->GetDataListBox();
+  IPopupDataGridBoxEh* Grid = PopupDataGridBoxOf(Box);
+  if (!Grid)
+    return;
+  if (Box != FDataList) {
+    if (FDataList)
+      FDataList->RemoveFreeNotification(this);
+    Box->SetVisible(false);
+    Box->SetCtl3D(true);
+    Grid->SetOnMouseCloseUp([this](TObject* Sender, bool Accept) { DataListCloseUp(Sender, Accept); });
+    Box->FreeNotification(this);
+    FDataList = Box;
+  }
+  if (TCustomDBAxisGridEh* G = GetGrid())
+    Grid->SetDrawMemoText(G->DrawMemoText());
 }
 
 // --- Geometry and the button strip.
@@ -554,6 +578,9 @@ void TDBAxisGridInplaceEdit::Paint()
 
 TWinControl* TDBAxisGridInplaceEdit::GetPopupCalculator()
 {
+  if (!FPopupCalculator)
+    FPopupCalculator = CreatePopupOfClassEh<IPopupCalculatorEh, TPopupCalculatorFormEh>(
+      GlobalGridLibManager()->PopupCalculatorClass(), this);
   return FPopupCalculator;
 }
 
@@ -646,6 +673,9 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
         G->SetEditKeyValue(Null);
         G->SetEditTextValue(String());
         SetText(String());
+        ListFollowsEditText(Column);
+        if (ListAutoFiltered(Column))
+          ApplyListFilter(Column, String());
       } else if (IsPickEditStyleEh(FEditStyle) && Type == ctKeyPickList) {
         SetText(String());
         G->SetEditTextValue(String());
@@ -693,6 +723,16 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
       return;
     }
   }
+  if ((Key == VK_UP || Key == VK_DOWN) && FWordWrap && !LineKeyLeavesText(G, Key == VK_UP)) {
+    // The caret moves between the lines of the text; the grid stays.
+    MoveCaretByLine(Key == VK_UP);
+    Key = 0;
+    return;
+  }
+  if (IsLookupEditStyleEh(FEditStyle) && SpecRowShortCut(Column, Key, Shift)) {
+    Key = 0;
+    return;
+  }
   if (!Shift.Contains(ssAlt) || Key != VK_DOWN) {
     const TShortCut SC = ShortCut(Key, Shift);
     for (Integer I = 0; I < Column->EditButtons()->Count() && SC != 0; ++I) {
@@ -710,9 +750,70 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
   inherited::KeyDown(Key, Shift);
 }
 
+// The special row's short cut puts the special value into the cell.
+bool TDBAxisGridInplaceEdit::SpecRowShortCut(TAxisBarEh* Column, Word Key, TShiftState Shift)
+{
+  TSpecRowEh* Spec = Column->DropDownSpecRow();
+  if (!Spec || !Spec->Visible() || Spec->ShortCut() == 0 || Spec->ShortCut() != ShortCut(Key, Shift) ||
+      !Column->CanModify(false))
+    return false;
+  TCustomDBAxisGridEh* G = GetGrid();
+  if (!Column->CanModify(true))
+    return true;
+  // As a choice from the list: the record takes the value when it posts.
+  G->DataLink()->Edit();
+  if (G->DataLink()->Editing())
+    G->DataLink()->Modified();
+  SetText(Spec->GetCellText(0));
+  G->SetEditTextValue(Text());
+  G->SetEditKeyValue(Spec->Value());
+  ListFollowsEditText(Column);
+  SelectAll();
+  return true;
+}
+
+// Up on the first line, Down on the last, or either over the whole text
+// move the grid, when the grid always shows its editor.
+bool TDBAxisGridInplaceEdit::LineKeyLeavesText(TCustomDBAxisGridEh* G, bool Up) const
+{
+  if (!G->Options().Contains(goAlwaysShowEditorEh))
+    return false;
+  const String T = Text();
+  if (SelStart() == 0 && SelLength() == Integer(T.size()))
+    return true;
+  return Up ? !T.left(SelStart()).contains(QLatin1Char('\n'))
+            : !T.mid(SelStart() + SelLength()).contains(QLatin1Char('\n'));
+}
+
+void TDBAxisGridInplaceEdit::MoveCaretByLine(bool Up)
+{
+  const String T = Text();
+  const Integer Caret = SelStart();
+  const Integer LineStart = Integer(T.lastIndexOf(QLatin1Char('\n'), Caret - 1)) + 1;
+  const Integer Column = Caret - LineStart;
+  Integer Target = Caret;
+  if (Up && LineStart > 0) {
+    const Integer PrevStart = Integer(T.lastIndexOf(QLatin1Char('\n'), LineStart - 2)) + 1;
+    Target = PrevStart + std::min(Column, LineStart - 1 - PrevStart);
+  } else if (!Up) {
+    const Integer LineEnd = Integer(T.indexOf(QLatin1Char('\n'), Caret));
+    if (LineEnd >= 0) {
+      Integer NextEnd = Integer(T.indexOf(QLatin1Char('\n'), LineEnd + 1));
+      if (NextEnd < 0)
+        NextEnd = Integer(T.size());
+      Target = LineEnd + 1 + std::min(Column, NextEnd - LineEnd - 1);
+    }
+  }
+  SetSel(Target, 0);
+}
+
 void TDBAxisGridInplaceEdit::KeyUp(Word& Key, TShiftState Shift)
 {
   inherited::KeyUp(Key, Shift);
+  if (Key == VK_CONTROL && IsLookupEditStyleEh(FEditStyle) && FDataList && FListVisible &&
+      FActiveList == FDataList)
+    if (IPopupDataGridBoxEh* Box = PopupDataGridBoxOf(FDataList))
+      Box->GridKeyUp(Key, Shift);
 }
 
 void TDBAxisGridInplaceEdit::KeyPress(QChar& Key)
@@ -766,6 +867,8 @@ void TDBAxisGridInplaceEdit::LookupTypedText(TAxisBarEh* Column, String& Typed)
   TCustomDBAxisGridEh* G = GetGrid();
   const TAxisBarEhType Type = Column->GetBarType();
   if (Typed == QStringLiteral("\b")) {
+    if (ListAutoFiltered(Column))
+      ApplyListFilter(Column, Text().left(SelStart()));
     if (Type == ctPickList || Type == ctLookupField || Type == ctKeyPickList || Type == ctDataList)
       Typed.clear();
     return;
@@ -777,17 +880,34 @@ void TDBAxisGridInplaceEdit::LookupTypedText(TAxisBarEh* Column, String& Typed)
   bool Found = DS->Locate(ListField, Variant(Candidate), TLocateOptions{loPartialKey});
   if (!Found && Column->CaseInsensitiveTextSearch())
     Found = DS->Locate(ListField, Variant(Candidate), TLocateOptions{loPartialKey, loCaseInsensitive});
-  if (!Found && Column->LimitTextToListValues())
+  if (!Found && Column->LimitTextToListValues()) {
+    // The text stays one of the list's: the character is refused aloud.
+    MessageBeep(MB_OK);
     return;
+  }
   const String Display = Found ? DS->FieldByName(ListField)->AsString() : Candidate;
   const Variant Key = Found ? ListRowKey(Column, DS, ListField) : Null;
   G->DataLink()->Edit();
   if (!G->DataLink()->Editing())
     return;
+  // The open list shows all rows while the key moves, then the rows of the
+  // new text; its grid redraws once.
+  const bool Filtered = ListAutoFiltered(Column);
+  if (Filtered) {
+    DS->DisableControls();
+    ApplyListFilter(Column, String());
+  }
+  ScopeExit Enable([DS, Filtered] {
+    if (Filtered)
+      DS->EnableControls();
+  });
   G->DataLink()->Modified();
   SetTextWithTail(Display, Found ? Integer(Candidate.size()) : Integer(Display.size()));
   G->SetEditKeyValue(Key);
   G->SetEditTextValue(Text());
+  ListFollowsEditText(Column);
+  if (Filtered)
+    ApplyListFilter(Column, Text().left(SelStart()));
 }
 
 void TDBAxisGridInplaceEdit::PickListTypedText(TAxisBarEh* Column, String& Typed)
@@ -839,8 +959,26 @@ void TDBAxisGridInplaceEdit::EditTextToKeyValue()
 
 void TDBAxisGridInplaceEdit::ListFollowsEditText(TAxisBarEh* Column)
 {
-  if (IsPickEditStyleEh(FEditStyle) && FPickList && GetGrid())
-    FPickList->SetItemIndex(Column->LocatePickList(GetGrid()->EditText(), false));
+  TCustomDBAxisGridEh* G = GetGrid();
+  if (!G)
+    return;
+  if (IsPickEditStyleEh(FEditStyle) && FPickList)
+    FPickList->SetItemIndex(Column->LocatePickList(G->EditText(), false));
+  else if (IsLookupEditStyleEh(FEditStyle))
+    if (IPopupDataGridBoxEh* Box = PopupDataGridBoxOf(FDataList))
+      Box->SetKeyValue(G->EditKeyValue());
+}
+
+bool TDBAxisGridInplaceEdit::ListAutoFiltered(TAxisBarEh* Column) const
+{
+  return FListVisible && FDataList && FActiveList == FDataList && Column->DropDownBox()->ListSourceAutoFilter();
+}
+
+void TDBAxisGridInplaceEdit::ApplyListFilter(TAxisBarEh* Column, const String& FilterText)
+{
+  if (TDataSet* DS = Column->GetDropDownListDataSet())
+    Column->DropDownBoxApplyTextFilter(DS, ListFieldOf(Column), Column->DropDownBox()->ListSourceAutoFilterType(),
+                                       FilterText);
 }
 
 // --- Edit buttons.
@@ -892,15 +1030,30 @@ void TDBAxisGridInplaceEdit::EditButtonDown(TObject* Sender, bool TopButton, boo
   SetFocus();
   Handled = false;
   TEditButtonEh* B = ButtonOfControl(FButtonsBox, Sender);
-  if (!B)
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  if (!B || !G || !Column)
     return;
   if (B->OnDown)
     B->OnDown(Sender, TopButton, AutoRepeat, Handled);
   auto* Control = static_cast<TEditButtonControlEh*>(Sender);
-  if (!Handled && !IsButtonMessagePending(MainButtonControl(FButtonsBox), nullptr))
+  // The press that closed this button's drop-down form is spent on that:
+  // the form's end is still queued for the editor.
+  if (!Handled && IsButtonMessagePending(Control, nullptr)) {
+    Handled = true;
+    return;
+  }
+  if (!Handled)
     CallEditButtonDropDownForm(B, Control, Handled);
+  if (!Handled && B->DropdownMenu()) {
+    PopupMenuUnderControl(B->DropdownMenu(), Control);
+    Handled = true;
+  }
   if (!Handled && B->DefaultAction())
     DefaultEditButtonAction(!TopButton, Handled);
+  if (!Handled && FEditStyle != esEllipsis && B->DefaultAction())
+    G->EditButtonDefaultAction(Column, this, nullptr, Column->EditButton(), MainButtonControl(FButtonsBox), TRect(),
+                               true, Handled);
 }
 
 void TDBAxisGridInplaceEdit::EditButtonClick(TObject* Sender)
@@ -937,9 +1090,27 @@ void TDBAxisGridInplaceEdit::EditButtonMouseUp(TObject* Sender, TMouseButton But
 void TDBAxisGridInplaceEdit::CallEditButtonDropDownForm(TEditButtonEh* EditButton, TEditButtonControlEh* ButtonControl,
                                                         bool& Handled)
 {
-  (void)EditButton;
-  (void)ButtonControl;
-  (void)Handled;
+  TCustomDBAxisGridEh* G = GetGrid();
+  TAxisBarEh* Column = GetAxisBar();
+  auto* P = EditButton ? dynamic_cast<TAxisBarDropDownFormCallParamsEh*>(EditButton->DropDownFormParams()) : nullptr;
+  if (!G || !Column || !P)
+    return;
+  P->FEditButtonControl = ButtonControl;
+  P->FDataLink = G->DataLink();
+  P->FField = Column->Field();
+  P->FOnGetActualDropDownFormProc = nullptr;
+  P->FPlaceBox = nullptr;
+  P->FEditControl = this;
+  P->FEditControlScreenRect = TRect();
+  // Every button's form is told when the cell may not change, not only the
+  // main button's.
+  if (!P->OnCheckDataIsReadOnly)
+    P->OnCheckDataIsReadOnly = [Column](bool& ReadOnly) {
+      bool BarReadOnly = false;
+      Column->GetInplaceEditorReadOnly(BarReadOnly);
+      ReadOnly = ReadOnly || BarReadOnly;
+    };
+  P->CheckShowDropDownForm(Handled);
 }
 
 // --- Clipboard.

@@ -157,7 +157,7 @@ void TDBAxisGridInplaceEdit::DropDownDataGrid(TCustomDBAxisGridEh* G, TAxisBarEh
       Box->SetListField(Column->LookupDisplayFields().isEmpty() ? Column->LookupParams()->LookupDisplayFieldName()
                                                                 : Column->LookupDisplayFields());
     } else {
-      const String ListField = Column->DropDownBox()->GetActualListField();
+      const String ListField = Column->GetDropDownBoxListField();
       Box->SetKeyField(ListField);
       Box->SetListFieldIndex(0);
       Box->SetListField(Column->DropDownBox()->ListFieldNames().isEmpty() ? ListField
@@ -319,10 +319,14 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept)
 
   Variant Key = Null;
   bool Selected = false;
+  String SelectedText;
   IPopupDataGridBoxEh* Box = List && List == FDataList ? PopupDataGridBoxOf(List) : nullptr;
   if (Box) {
     Key = Box->KeyValue();
     Selected = Box->LocateKey() || (Box->SpecRow() && Box->SpecRow()->Visible() && Box->SpecRow()->Selected());
+    // Taken now: the box loses its rows when it lets go of the list below.
+    if (Selected)
+      SelectedText = Box->SelectedItem();
     if (Box->SizeGripResized()) {
       Column->SetDropDownRows(Box->RowCount());
       Column->SetDropDownWidth(List->Width());
@@ -371,7 +375,7 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept)
     return;
   }
   if (Box)
-    AcceptDataGridChoice(G, Column, Box, Key, Selected);
+    AcceptDataGridChoice(G, Column, Key, Selected, SelectedText);
   else if (List == FPopupMonthCalendar)
     AcceptCalendarChoice(G, Column);
   else if (List == FPopupCalculator)
@@ -380,8 +384,8 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept)
     AcceptPickListChoice(G, Column, Key);
 }
 
-void TDBAxisGridInplaceEdit::AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column,
-                                                  IPopupDataGridBoxEh* Box, const Variant& Key, bool Selected)
+void TDBAxisGridInplaceEdit::AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisBarEh* Column, const Variant& Key,
+                                                  bool Selected, const String& Item)
 {
   TDataSet* DS = G->DataLink()->DataSet();
   const String KeyNames =
@@ -390,7 +394,6 @@ void TDBAxisGridInplaceEdit::AcceptDataGridChoice(TCustomDBAxisGridEh* G, TAxisB
   if (DS)
     for (TField* F : DS->GetFieldList(KeyNames))
       KeysCanModify = KeysCanModify && F->CanModify();
-  const String Item = Selected ? Box->SelectedItem() : String();
   if (KeysCanModify && G->CanEditModifyData() && Column->CanModify(true)) {
     try {
       G->DataLink()->Edit();
@@ -461,9 +464,11 @@ void TDBAxisGridInplaceEdit::AcceptPickListChoice(TCustomDBAxisGridEh* G, TAxisB
   G->UpdateData();
 }
 
+// The rows typed text filtered out come back once the list is closed.
 void TDBAxisGridInplaceEdit::ClearListFilter(TAxisBarEh* Column)
 {
-  (void)Column;   // the list filter comes with the drop-down box settings
+  if (Column && Column->DropDownBox()->ListSourceAutoFilter())
+    ApplyListFilter(Column, String());
 }
 
 // ---------------------------------------------------------------------------

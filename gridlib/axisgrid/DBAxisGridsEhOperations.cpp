@@ -52,7 +52,7 @@ static void AssignGraphicToField(TField* Field, TGraphic* Graphic)
 
 // Drops Menu under a button control, as a press on the button does; the
 // press that opened it is not delivered again.
-static void PopupMenuUnderControl(TPopupMenu* Menu, TEditButtonControlEh* Control)
+void PopupMenuUnderControl(TPopupMenu* Menu, TEditButtonControlEh* Control)
 {
   TPoint P = Control->ClientToScreen(TPoint(0, Control->Height()));
   if (Menu->Alignment() == paRight)

@@ -341,6 +341,12 @@ bool PeekMessage(TMsg& Msg, HWND Wnd, UINT FilterMin, UINT FilterMax, UINT Remov
     Msg = TMsg{Target, M, 0, 0, DWORD(GetMessageTime()), TPoint()};
     if (M == WM_KEYDOWN || M == WM_KEYUP)
       Msg.wParam = QtKeyToVirtualKey(static_cast<QKeyEvent*>(It->Event.get())->key());
+    // A held press tells where it is, as a queued one does.
+    if (It->Event->type() == QEvent::MouseButtonPress || It->Event->type() == QEvent::MouseButtonDblClick ||
+        It->Event->type() == QEvent::MouseButtonRelease) {
+      const QPoint P = static_cast<QMouseEvent*>(It->Event.get())->position().toPoint();
+      Msg.lParam = MakeLParam(Word(P.x()), Word(P.y()));
+    }
     Found = true;
     if (RemoveMsg & PM_REMOVE)
       Q.Held.erase(It);

@@ -6,7 +6,11 @@
 #include "gridlib/editors/CalculatorEh.h"
 #include "gridlib/editors/DateTimeCalendarPickersEh.h"
 #include "platform/gui/StdCtrls.h"
+#include "platform/rtl/ScopeExit.h"
 #include "tests/gridlib/axisgrid/AxisGridTestSupport.h"
+#include "tests/gridlib/editors/DropDownTestForm.h"
+
+#include <QMouseEvent>
 
 using namespace axisgrid_test;
 
@@ -552,4 +556,196 @@ TEST_F(AxisGridDropDownTest, MostRecentlyUsedListFollowsTheTypedText)
   EXPECT_EQ(E->Text(), S("Гайка М10"));
   EXPECT_EQ(Grid->EditText(), S("Гайка М10"));
   Done();
+}
+
+// Typing into an open list that filters by the typed text: the rows come
+// back once the list closes, however it closes.
+TEST_F(AxisGridDropDownTest, TypedTextFilterIsClearedWhenTheListCloses)
+{
+  Group->DropDownBox()->SetListSourceAutoFilter(true);
+  for (int By : {cbEnter, cbEscape, cbClickElsewhere}) {
+    SCOPED_TRACE(CloseName(By));
+    TDropDownTestEdit* E = EditCell(11, 3, esLookupDataList);
+    ASSERT_NE(E, nullptr);
+    Open(E);
+    ASSERT_TRUE(E->ListVisible());
+    E->SelectAll();
+    E->EditCoreControl()->Perform(WM_CHAR, WPARAM(S("Э")[0].unicode()), 0);
+    EXPECT_EQ(E->Text(), S("Электрика"));
+    EXPECT_EQ(VarToStr(Grid->EditKeyValue()), S("2"));
+    EXPECT_TRUE(Groups->Filtered());
+    EXPECT_EQ(Groups->Filter(), S("[s_name] like 'Э*'"));
+    EXPECT_EQ(Groups->RecordCount(), 1) << "the open list shows the rows of the typed text";
+    auto* Box = dynamic_cast<TTestDataGridBox*>(E->ActiveList());
+    ASSERT_NE(Box, nullptr);
+    EXPECT_EQ(VarToStr(Box->KeyValue()), S("2")) << "the list follows the completed choice";
+    Close(E, By);
+    EXPECT_FALSE(E->ListVisible());
+    EXPECT_EQ(Groups->Filter(), QString());
+    EXPECT_EQ(Groups->RecordCount(), 3) << "all rows are back";
+    EXPECT_EQ(Parts->FieldByName(S("group_id"))->AsInteger(), By == cbEnter ? 2 : 1);
+    Done();
+  }
+}
+
+// The cell shows the chosen row's text after the choice, and again when
+// the grid loads its editor for the cell anew; a data-list bar, which
+// writes the text, writes the chosen text.
+TEST_F(AxisGridDropDownTest, AcceptedListChoiceKeepsItsText)
+{
+  TDataSource GroupsSource(nullptr);
+  GroupsSource.SetDataSet(Groups.get());
+  TAxisBarEh* Listed = Grid->AxisBars()->Add();
+  Listed->SetFieldName(S("s_name"));
+  Listed->DropDownBox()->SetListSource(&GroupsSource);
+  Listed->DropDownBox()->SetListFieldNames(S("s_name"));
+  ASSERT_EQ(Listed->GetBarType(), ctDataList);
+  struct Case {
+    const char* Name;
+    Integer Index;
+    TEditStyle Style;
+    const char* Field;
+    const char* Stored;
+  };
+  const Case Cases[] = {
+    {"lookup", 3, esLookupDataList, "group_id", "2"},
+    {"data list", 4, esDataList, "s_name", "Электрика"},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TDropDownTestEdit* E = EditCell(10, C.Index, C.Style);
+    ASSERT_NE(E, nullptr);
+    Open(E);
+    auto* Box = dynamic_cast<TTestDataGridBox*>(E->ActiveList());
+    ASSERT_NE(Box, nullptr);
+    Box->SetItemIndex(Box->Items()->IndexOf(S("Электрика")));
+    E->CloseUp(true);
+    EXPECT_EQ(E->Text(), S("Электрика"));
+    EXPECT_EQ(Grid->EditText(), S("Электрика"));
+    EXPECT_EQ(FieldText(C.Field), S(C.Stored));
+    Application->ProcessMessages();
+    EXPECT_EQ(E->Text(), S("Электрика"));
+    Grid->InvalidateEditor();
+    Application->ProcessMessages();
+    EXPECT_EQ(E->Text(), S("Электрика")) << "loaded anew from the record";
+    Parts->Post();
+    const std::string Sql = std::string("select ") + C.Field + " from ax_part where id = 10";
+    EXPECT_EQ(testsupport::OdbcSession().Scalar(Sql.c_str()).value_or(""), C.Stored);
+    Done();
+  }
+  Listed->DropDownBox()->SetListSource(nullptr);
+}
+
+// An edit button with a menu drops the menu under itself; the press that
+// ends the menu on the button is dropped, so the menu does not open again.
+TEST_F(AxisGridDropDownTest, EditButtonMenuIsNotReopenedByThePressThatClosedIt)
+{
+  auto* Menu = new TPopupMenu(Form);
+  auto* Item = new TMenuItem(Menu);
+  Menu->Items()->Add(Item);
+  int Picked = 0;
+  Item->OnClick = [&](TObject*) { ++Picked; };
+  TEditButtonEh* Extra = Names->EditButtons()->Add();
+  Extra->SetStyle(ebsEllipsisEh);
+  Extra->SetDropdownMenu(Menu);
+  TDropDownTestEdit* E = EditCell(10, 0, esPickList);
+  ASSERT_NE(E, nullptr);
+  TEditButtonsBoxEh* Box = E->ButtonsBox();
+  ASSERT_NE(Box, nullptr);
+  ASSERT_EQ(Box->ButtonsCount(), 2);
+  TEditButtonControlEh* Control = Box->BtnCtlList()[1].EditButtonControl;
+  ASSERT_TRUE(Control->Visible());
+  const QPoint Centre(Control->Width() / 2, Control->Height() / 2);
+  const QPointF InBox(Control->Left() + Centre.x(), Control->Top() + Centre.y());
+  int Pops = 0;
+  TPopupMenu::SetPopupHook([&](TPopupMenu* Shown) -> TMenuItem* {
+    ++Pops;
+    EXPECT_EQ(Shown, Menu);
+    // The user ends the menu with a press on the button: it waits in the
+    // queue when the menu returns.
+    QWidget* W = Box->Widget();
+    QCoreApplication::postEvent(W, new QMouseEvent(QEvent::MouseButtonPress, InBox, W->mapToGlobal(InBox),
+                                                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    return Item;
+  });
+  ScopeExit Unhook([] { TPopupMenu::SetPopupHook(nullptr); });
+
+  gui_test::Click(Control, Centre);
+  Application->ProcessMessages();
+  EXPECT_EQ(Pops, 1) << "the closing press opened the menu again";
+  EXPECT_EQ(Picked, 1);
+  EXPECT_FALSE(E->ListVisible()) << "the menu is the button's action";
+  EXPECT_FALSE(Control->AlwaysDown());
+
+  gui_test::Click(Control, Centre);
+  Application->ProcessMessages();
+  EXPECT_EQ(Pops, 2) << "a later press opens it";
+  Done();
+}
+
+// An edit button's drop-down form gets the cell's text and, accepted,
+// writes its result through the bar, unless the cell may not change; the
+// press that closed the form does not open it again.
+TEST_F(AxisGridDropDownTest, EditButtonDropDownFormWritesItsResultThroughTheBar)
+{
+  auto* DropForm = new TOkDropDownFormEh(Application, 200, 120);
+  String Received;
+  bool FormReadOnly = false;
+  DropForm->OnInitForm = [&](TCustomDropDownFormEh* F, TDynVarsEh* P) {
+    Received = P->Count() > 0 ? P->Items(0)->Value().AsString() : String();
+    FormReadOnly = F->ReadOnly();
+  };
+  DropForm->OnReturnParams = [](TCustomDropDownFormEh*, TDynVarsEh* P) {
+    P->Items(0)->SetValue(Variant(S("Шайба")));
+  };
+  TEditButtonEh* Extra = Names->EditButtons()->Add();
+  Extra->SetStyle(ebsDropDownEh);
+  Extra->DropDownFormParams()->SetDropDownForm(DropForm);
+  struct Case {
+    bool ReadOnly;
+    bool Accept;
+    const char* Text;
+  };
+  const Case Cases[] = {{false, true, "Шайба"}, {false, false, "Гайка М8"}, {true, true, "Гайка М8"}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(testing::Message() << (C.ReadOnly ? "read-only" : "writable") << (C.Accept ? " OK" : " elsewhere"));
+    // An accepted form posts its record: each case starts from the same one.
+    testsupport::OdbcSession().Exec("update ax_part set s_name = 'Гайка М8' where id = 11");
+    Parts->Close();
+    Parts->Open();
+    Names->SetReadOnly(C.ReadOnly);
+    TDropDownTestEdit* E = EditCell(11, 0, esPickList);
+    ASSERT_NE(E, nullptr);
+    ASSERT_EQ(E->ButtonsBox()->ButtonsCount(), 2);
+    TEditButtonControlEh* Control = E->ButtonsBox()->BtnCtlList()[1].EditButtonControl;
+    Received.clear();
+    bool Repeat = false, Handled = false;
+    E->EditButtonDown(Control, true, Repeat, Handled);
+    EXPECT_TRUE(Handled);
+    ASSERT_TRUE(DropForm->Visible());
+    EXPECT_TRUE(Control->AlwaysDown());
+    EXPECT_EQ(Received, S("Гайка М8"));
+    EXPECT_EQ(FormReadOnly, C.ReadOnly);
+    if (C.Accept)
+      gui_test::Click(DropForm->Ok);
+    else
+      gui_test::Click(Other);
+    EXPECT_FALSE(DropForm->Visible());
+    EXPECT_FALSE(Control->AlwaysDown()) << "the editor's buttons are released";
+    EXPECT_EQ(E->Text(), S(C.Text));
+    EXPECT_EQ(FieldText("s_name"), S(C.Text));
+
+    Handled = false;
+    E->EditButtonDown(Control, true, Repeat, Handled);
+    EXPECT_FALSE(DropForm->Visible()) << "the press that closed the form";
+    EXPECT_FALSE(E->ListVisible());
+    Application->ProcessMessages();
+    Handled = false;
+    E->EditButtonDown(Control, true, Repeat, Handled);
+    EXPECT_TRUE(DropForm->Visible()) << "a later press opens it";
+    gui_test::Click(Other);
+    Application->ProcessMessages();
+    Done();
+  }
+  Names->SetReadOnly(false);
 }

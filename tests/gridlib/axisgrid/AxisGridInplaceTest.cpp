@@ -6,6 +6,7 @@
 
 #include "gridlib/axisgrid/DBLookupUtilsEh.h"
 #include "platform/gui/Clipbrd.h"
+#include "platform/rtl/ScopeExit.h"
 #include "tests/gridlib/axisgrid/AxisGridTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,13 @@ class TEditTestGridEh : public TTestAxisGridEh {
 public:
   using TTestAxisGridEh::TTestAxisGridEh;
   bool CanEditModify() override { return CanEditModifyData(); }
+  // The keys the editor hands on to the grid.
+  void KeyDown(Word& Key, TShiftState Shift) override
+  {
+    GridKeys.push_back(Key);
+    TTestAxisGridEh::KeyDown(Key, Shift);
+  }
+  std::vector<Word> GridKeys;
 };
 
 class AxisGridInplaceTest : public gui_test::GuiTest {
@@ -381,6 +389,156 @@ TEST_F(AxisGridInplaceTest, ChangeScaleScalesEachOwnFontByItsOwnSize)
   EXPECT_EQ(OwnFont->Font()->Size(), 28) << "a bar's own font keeps its own size";
   EXPECT_EQ(OwnTitle->Title()->Font()->Size(), 18);
   EXPECT_EQ(Plain->Font()->Size(), 20) << "a bar without its own font follows the grid";
+}
+
+// Typed text that no row of the lookup list begins with: without the
+// limit it is the cell's text with no key; with it the character is refused
+// aloud and the text stays.
+TEST_F(AxisGridInplaceTest, LookupTypingThatMatchesNoRowKeepsTheTextOrIsRefused)
+{
+  struct Case {
+    bool Limit;
+    const char* Typed;
+    const char* Text;
+    const char* Key;   // "" for Null
+    int Beeps;
+  };
+  const Case Cases[] = {
+    {false, "x", "x", "", 0},
+    {false, "bz", "Bz", "", 0},     // 'b' completes to Bolts, 'z' leaves the list
+    {false, "nu", "Nuts", "3", 0},
+    {true, "x", "Bolts", "1", 1},
+    {true, "bz", "Bolts", "1", 1},
+  };
+  int Beeps = 0;
+  TMessageBeepHook Saved = SetMessageBeepHook([&](UINT) { ++Beeps; });
+  ScopeExit Restore([&] { SetMessageBeepHook(Saved); });
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(testing::Message() << C.Typed << (C.Limit ? " limited" : ""));
+    Grid->AxisBars()->Clear();
+    TAxisBarEh* Bar = AddGroupLookup();
+    Bar->SetLimitTextToListValues(C.Limit);
+    TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+    ASSERT_NE(E, nullptr);
+    ASSERT_EQ(E->EditStyle(), esLookupDataList);
+    EXPECT_EQ(E->Text(), S("Bolts"));
+    Beeps = 0;
+    E->SelectAll();
+    for (QChar Ch : QString::fromLatin1(C.Typed))
+      Char(E, Ch);
+    EXPECT_EQ(E->Text(), S(C.Text));
+    EXPECT_EQ(VarToStr(Grid->EditKeyValue()), S(C.Key));
+    EXPECT_EQ(Grid->EditKeyValue().IsNull(), *C.Key == 0);
+    EXPECT_EQ(Beeps, C.Beeps);
+    if (*C.Key == 0) {
+      // Written as typed: the record holds no group.
+      EXPECT_EQ(Grid->EditText(), S(C.Text));
+      Grid->UpdateData();
+      EXPECT_TRUE(Items->FieldByName(S("group_id"))->IsNull());
+    }
+    Items->Cancel();
+    Grid->HideEditor();
+  }
+}
+
+// The special row's short cut puts its value and first text into a lookup
+// cell, as if the row was chosen from the list.
+TEST_F(AxisGridInplaceTest, SpecialRowShortCutPutsTheSpecialValue)
+{
+  struct Case {
+    bool Visible;
+    bool ReadOnly;
+    bool Taken;
+  };
+  const Case Cases[] = {{true, false, true}, {false, false, false}, {true, true, false}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(testing::Message() << (C.Visible ? "visible" : "hidden") << (C.ReadOnly ? " read-only" : ""));
+    Grid->AxisBars()->Clear();
+    TAxisBarEh* Bar = AddGroupLookup();
+    TSpecRowEh* Spec = Bar->DropDownSpecRow();
+    Spec->SetCellsText(S("(standard)"));
+    Spec->SetValue(Variant(2));
+    Spec->SetShortCut(ShortCut(VK_F6, TShiftState{}));
+    Spec->SetVisible(C.Visible);
+    Bar->SetReadOnly(C.ReadOnly);
+    TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+    ASSERT_NE(E, nullptr);
+    ASSERT_TRUE(IsLookupEditStyleEh(E->EditStyle()));
+    EXPECT_EQ(E->Text(), S("Bolts"));
+    const String KeyBefore = VarToStr(Grid->EditKeyValue());
+    KeyDown(E, VK_F6);
+    if (C.Taken) {
+      EXPECT_EQ(E->Text(), S("(standard)"));
+      EXPECT_EQ(Grid->EditText(), S("(standard)"));
+      EXPECT_EQ(VarToStr(Grid->EditKeyValue()), S("2"));
+      EXPECT_EQ(E->SelStart(), 0);
+      EXPECT_EQ(E->SelLength(), E->GetTextLen()) << "all text selected";
+      ASSERT_EQ(Items->State(), dsEdit);
+      Grid->UpdateData();
+      EXPECT_EQ(Items->FieldByName(S("group_id"))->AsInteger(), 2) << "the record takes the special value";
+      Items->Post();
+      EXPECT_EQ(testsupport::OdbcSession().Scalar("select group_id from ed_item where id = 1").value_or(""), "2");
+    } else {
+      EXPECT_EQ(E->Text(), S("Bolts"));
+      EXPECT_EQ(VarToStr(Grid->EditKeyValue()), KeyBefore);
+      EXPECT_EQ(Items->State(), dsBrowse);
+    }
+    Grid->HideEditor();
+    Items->Close();
+    testsupport::OdbcSession().Exec("update ed_item set group_id = 1 where id = 1");
+  }
+}
+
+// With word wrap Up and Down move the caret between the lines of the text;
+// only from the first or last line, or over the whole text, do they move
+// the grid, and only in a grid that always shows its editor.
+TEST_F(AxisGridInplaceTest, WordWrapKeepsUpAndDownWithinTheText)
+{
+  TAxisBarEh* Bar = AddBar("s_name");
+  Bar->SetWordWrap(true);
+  Grid->SetDefaultRowHeight(60);
+  struct Case {
+    Integer Caret;
+    bool All;
+    Word Key;
+    bool AlwaysShow;
+    Integer Expected;   // the caret after the key
+    bool ToGrid;        // the key moves the grid
+  };
+  // "ab\ncd\nef": lines start at 0, 3 and 6.
+  const Case Cases[] = {
+    {4, false, VK_UP, true, 1, false},
+    {4, false, VK_DOWN, true, 7, false},
+    {1, false, VK_DOWN, true, 4, false},
+    {8, false, VK_UP, true, 5, false},
+    {1, false, VK_UP, true, 1, true},     // the first line
+    {8, false, VK_DOWN, true, 8, true},   // the last line
+    {0, true, VK_DOWN, true, 0, true},    // the whole text selected
+    {1, false, VK_UP, false, 1, false},
+    {8, false, VK_DOWN, false, 8, false},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(testing::Message() << "caret " << C.Caret << (C.All ? " all" : "") << " key " << C.Key
+                                    << (C.AlwaysShow ? " always shown" : ""));
+    TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+    ASSERT_NE(E, nullptr);
+    if (!C.AlwaysShow)
+      Grid->SetOptions(Grid->Options() - TGridOptionsEh{goAlwaysShowEditorEh});
+    EXPECT_TRUE(E->WordWrap());
+    E->SetText(S("ab\ncd\nef"));
+    ASSERT_EQ(E->Text(), S("ab\ncd\nef"));
+    if (C.All)
+      E->SelectAll();
+    else
+      E->SetSel(C.Caret, 0);
+    Grid->GridKeys.clear();
+    KeyDown(E, C.Key);
+    EXPECT_EQ(Grid->GridKeys, C.ToGrid ? std::vector<Word>{C.Key} : std::vector<Word>{});
+    if (!C.ToGrid)
+      EXPECT_EQ(E->SelStart(), C.Expected);
+    Items->Cancel();
+    Grid->HideEditor();
+  }
 }
 
 } // namespace
