@@ -45,10 +45,15 @@ public:
 
 class TRecValuesEh;
 
-// One record: the current value (dvvValueEh) of the field at Index.
-class TExprRecordEh {
+// One record: the current value (dvvValueEh) of the field at Index. An
+// object itself, so that a stored record carries a single vtable.
+class TExprRecordEh : public TObject {
 public:
-  virtual ~TExprRecordEh() = default;
+  TExprRecordEh() = default;
+  // The interface has no state: records that are values stay copyable.
+  TExprRecordEh(const TExprRecordEh&) : TObject() {}
+  TExprRecordEh& operator=(const TExprRecordEh&) { return *this; }
+  ~TExprRecordEh() override = default;
   virtual Variant ExprFieldValue(Integer Index) const = 0;
   // The packed values, for reads without a Variant; nullptr when the record
   // keeps none.
@@ -424,15 +429,20 @@ private:
 
 using TRecDataValues = std::vector<Variant>;
 
-// The values of one version of a record, packed into one heap block: a tag
-// byte per value, an 8-byte slot per value (numbers in place, texts as an
-// offset and length into the tail of the block), and the texts themselves,
-// in one byte a character when they allow it, else in two. Values no slot
-// can hold (arrays, interfaces) are kept as Variants the slot points to.
-// An empty object (no block) stands for a version the record has not got.
+// The values of one version of a record, packed into one heap block: a
+// head, a tag byte per value, the end of each value's bytes (in one, two or
+// four bytes as the block's size needs), then the values one after another
+// in as many bytes as each needs: small numbers in 1, 2 or 4, others in 8,
+// texts in one byte a character when every character is Latin-1, or ASCII
+// and one 128-character page (Cyrillic, Greek...), else in two. Every value
+// takes an even number of bytes, so that two-byte texts stay aligned. Values
+// nothing else can hold (arrays, interfaces) are kept as Variants the value
+// points to. An empty object (no block) stands for a version the record has
+// not got.
 class TRecValuesEh {
 public:
-  // What a value is, as far as typed readers care.
+  // What a value is, as far as typed readers care. A text kept in one byte
+  // a character over a page reads as tUtf16: Text hands it out widened.
   enum TTag : std::uint8_t { tEmpty, tNull, tBoolean, tShortInt, tByte, tSmallint, tWord, tInteger, tLongWord,
                              tInt64, tUInt64, tSingle, tDouble, tCurrency, tDate, tLatin1, tUtf16, tAnsi, tBoxed };
 
@@ -450,31 +460,46 @@ public:
   // The start of the block, for a walk over many records to ask for ahead.
   const void* Block() const { return FBlock; }
   void Reset() { Free(); }
-  Integer Count() const { return FBlock ? Integer(Head()) : 0; }
+  Integer Count() const { return FBlock ? Integer(Head() & CountMask) : 0; }
   Variant Get(Integer I) const;
   void Set(Integer I, const Variant& Value);
   TRecDataValues ToVariants() const;
+  // The bytes of the block.
+  size_t Size() const;
 
   // Typed reads without a Variant; I must be below Count().
-  TTag Tag(Integer I) const { return TTag(FBlock[sizeof(std::uint32_t) + size_t(I)]); }
+  TTag Tag(Integer I) const { return TagOfByte(FBlock[sizeof(std::uint32_t) + size_t(I)]); }
   bool IsNumber(Integer I) const { return Tag(I) >= tBoolean && Tag(I) <= tDate; }
   bool IsText(Integer I) const { return Tag(I) == tLatin1 || Tag(I) == tUtf16; }
   // A number, a date or a Boolean as a double (Currency by its value).
   double Number(Integer I) const;
   // A whole number of a signed or unsigned kind up to 32 bits, or Int64.
   Int64 Int64Value(Integer I) const;
-  // A text in the form it is stored in: one of the two views is set.
+  // A text in the form it is stored in: one of the two views is set. A text
+  // kept over a page comes widened in a buffer of the thread that stays
+  // valid until the fourth next such read.
   void Text(Integer I, QLatin1StringView& Latin1, QStringView& Utf16) const;
 
 private:
-  // Slots are read and written by memcpy, so they need no alignment.
-  static size_t SlotsAt(size_t Count) { return sizeof(std::uint32_t) + Count; }
+  // The tag byte: the kind in the low bits, or PagedBit and the page of a
+  // one-byte text over a page; PadBit when the value's last byte is filler.
+  static constexpr std::uint8_t PadBit = 0x80, PagedBit = 0x40, KindMask = 0x3F;
+  static constexpr std::uint32_t CountMask = 0x3FFFFFFF;
+  static TTag TagOfByte(std::uint8_t B) { return (B & PagedBit) ? tUtf16 : TTag(B & KindMask); }
   std::uint32_t Head() const;
-  size_t Size() const;
-  unsigned char* SlotPtr(Integer I) const { return FBlock + SlotsAt(Head()) + 8 * size_t(I); }
+  std::uint8_t TagByte(Integer I) const { return FBlock[sizeof(std::uint32_t) + size_t(I)]; }
+  size_t EndWidth() const;
+  size_t DataStart() const;
+  size_t EndOf(Integer I) const;
+  size_t StartOf(Integer I) const { return I == 0 ? DataStart() : EndOf(I - 1); }
+  // The value's bytes, filler excluded.
+  size_t LengthOf(Integer I) const;
+  // The number of a value in the 64-bit form its kind is read in.
+  std::uint64_t Word64(Integer I) const;
   void Free();
   void ReleaseSlot(Integer I);
-  void PutText(Integer I, TTag Tag, const void* Bytes, size_t Length, size_t Units);
+  // Puts the tag byte and bytes of value I in place of the old ones.
+  void Replace(Integer I, std::uint8_t NewTag, const void* Bytes, size_t Length);
   unsigned char* FBlock = nullptr;
 };
 
@@ -505,11 +530,14 @@ private:
 // status. A record is known to the outside by RecordId, a number its list
 // never gives again, so a stale reference finds nothing instead of another
 // record.
-class TMemoryRecordEh : public TPersistent, public TExprRecordEh {
+// Not a persistent object: a storage holds one a row, so it carries one
+// vtable and no more.
+class TMemoryRecordEh : public TExprRecordEh {
   VELMORA_CLASS(TMemoryRecordEh)
-  using inherited = TPersistent;
 public:
   TMemoryRecordEh() = default;
+  TMemoryRecordEh(const TMemoryRecordEh&) = delete;
+  TMemoryRecordEh& operator=(const TMemoryRecordEh&) = delete;
   ~TMemoryRecordEh() override;
 
   // The current value of column I without any check: the cheap read for the
@@ -670,6 +698,10 @@ private:
   void ResolveChange(TMemoryRecordEh* Rec, TUpdateStatus Change);
   void RememberRecord(TMemoryRecordEh* Rec);
   void ForgetRecord(TMemoryRecordEh* Rec);
+  // From records found in the list itself to the entries by id, all but
+  // Except; and back once the list is in the order of ids again.
+  void LeaveIdOrder(const TMemoryRecordEh* Except);
+  void TryIdOrder();
   void ReadData(TReader& Reader);
   void WriteData(TWriter& Writer);
 
@@ -680,7 +712,11 @@ private:
   TMemTableDataEh* FMemTableData = nullptr;
   Int64 FNewHashCode = 1;
   std::vector<TMemoryRecordEh*> FRecList;
-  // The attached records in the order of their ids. Ids grow as records are
+  // While the list holds its records in the order of their ids (as loaded,
+  // appended, deleted), a record is found by id in the list itself and the
+  // entries below stay empty.
+  bool FByIdFromList = true;
+  // Otherwise the attached records in the order of their ids. Ids grow as records are
   // made, so most records join at the end; one attached out of that order
   // goes to the map. A record that leaves leaves a hole, its id shifted left
   // with the low bit set (a record's address has it clear), swept out once

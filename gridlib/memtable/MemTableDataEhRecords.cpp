@@ -46,6 +46,8 @@ namespace {
 
 using TTag = TRecValuesEh::TTag;
 
+constexpr size_t HeadBytes = sizeof(std::uint32_t);
+
 std::uint64_t LoadSlot(const unsigned char* P)
 {
   std::uint64_t V;
@@ -53,9 +55,13 @@ std::uint64_t LoadSlot(const unsigned char* P)
   return V;
 }
 
-void StoreSlot(unsigned char* P, std::uint64_t V)
+// A number of type T at P, widened to 64 bits by its sign.
+template <class T>
+std::uint64_t LoadAs(const unsigned char* P)
 {
-  std::memcpy(P, &V, sizeof V);
+  T V;
+  std::memcpy(&V, P, sizeof V);
+  return std::uint64_t(Int64(V));
 }
 
 std::uint64_t DoubleBits(double D)
@@ -63,35 +69,109 @@ std::uint64_t DoubleBits(double D)
   return std::bit_cast<std::uint64_t>(D);
 }
 
-// A text slot: where its bytes start in the block and how many units.
-void StoreText(unsigned char* P, std::uint32_t Offset, std::uint32_t Units)
+// The bytes a number of each kind takes; texts and Nulls have none fixed.
+size_t NumberBytes(TTag Tag)
 {
-  StoreSlot(P, std::uint64_t(Offset) | (std::uint64_t(Units) << 32));
+  switch (Tag) {
+  case TRecValuesEh::tBoolean: case TRecValuesEh::tShortInt: case TRecValuesEh::tByte: return 1;
+  case TRecValuesEh::tSmallint: case TRecValuesEh::tWord: return 2;
+  case TRecValuesEh::tInteger: case TRecValuesEh::tLongWord: return 4;
+  case TRecValuesEh::tEmpty: case TRecValuesEh::tNull: case TRecValuesEh::tLatin1: case TRecValuesEh::tUtf16:
+  case TRecValuesEh::tAnsi: return 0;
+  default: return 8;
+  }
 }
 
-std::uint32_t TextOffset(std::uint64_t Slot)
+// The width code kept in the head's top bits and the width of an end.
+constexpr unsigned WidthShift = 30;
+size_t WidthOfCode(std::uint32_t Code)
 {
-  return std::uint32_t(Slot);
+  return Code == 0 ? 1 : Code == 1 ? 2 : 4;
 }
 
-std::uint32_t TextUnits(std::uint64_t Slot)
+size_t DataStartFor(size_t Count, size_t Width)
 {
-  return std::uint32_t(Slot >> 32);
+  return (HeadBytes + Count + Count * Width + 1) & ~size_t(1);
 }
 
-bool HasTextBytes(TTag Tag)
+// The narrowest ends that reach the end of a block of Count values and
+// DataBytes of values.
+std::uint32_t WidthCodeFor(size_t Count, size_t DataBytes)
 {
-  return Tag == TRecValuesEh::tLatin1 || Tag == TRecValuesEh::tUtf16 || Tag == TRecValuesEh::tAnsi;
+  if (DataStartFor(Count, 1) + DataBytes <= 0xFF)
+    return 0;
+  if (DataStartFor(Count, 2) + DataBytes <= 0xFFFF)
+    return 1;
+  if (DataStartFor(Count, 4) + DataBytes > 0xFFFFFFFFu)
+    throw EOutOfMemory(QStringLiteral("A value is too long for a record"));
+  return 2;
 }
 
-size_t TextBytes(TTag Tag, std::uint64_t Slot)
+void StoreEnd(unsigned char* At, size_t Width, size_t End)
 {
-  return size_t(TextUnits(Slot)) * (Tag == TRecValuesEh::tUtf16 ? 2 : 1);
+  const auto V = std::uint32_t(End);
+  if (Width == 1)
+    *At = std::uint8_t(V);
+  else if (Width == 2)
+    std::memcpy(At, &V, 2);   // little-endian: the low half
+  else
+    std::memcpy(At, &V, 4);
+}
+
+size_t LoadEnd(const unsigned char* At, size_t Width)
+{
+  if (Width == 1)
+    return *At;
+  if (Width == 2) {
+    std::uint16_t V;
+    std::memcpy(&V, At, 2);
+    return V;
+  }
+  std::uint32_t V;
+  std::memcpy(&V, At, 4);
+  return V;
+}
+
+// The page of 128 characters that, with ASCII, holds every character of S;
+// -1 when there is none below U+2000 (the page must fit the tag's six bits).
+int OnePage(const String& S)
+{
+  int Page = -1;
+  for (QChar C : S) {
+    const char16_t U = C.unicode();
+    if (U < 0x80)
+      continue;
+    const int P = U >> 7;
+    if (Page == -1) {
+      if (P > 0x3F)
+        return -1;
+      Page = P;
+    } else if (P != Page) {
+      return -1;
+    }
+  }
+  return Page;
 }
 
 bool FitsLatin1(const String& S)
 {
   return std::all_of(S.begin(), S.end(), [](QChar C) { return C.unicode() < 256; });
+}
+
+// Texts widened from a page, a few kept so that a comparison of two holds.
+QStringView Widened(const unsigned char* Bytes, size_t Length, unsigned Page)
+{
+  thread_local String Buffers[4];
+  thread_local unsigned Next = 0;
+  String& Out = Buffers[Next++ & 3];
+  Out.resize(qsizetype(Length));
+  QChar* W = Out.data();
+  const char16_t Base = char16_t(Page << 7);
+  for (size_t K = 0; K < Length; ++K) {
+    const unsigned char B = Bytes[K];
+    W[K] = QChar(B < 0x80 ? char16_t(B) : char16_t(Base + (B - 0x80)));
+  }
+  return QStringView(Out);
 }
 
 }  // namespace
@@ -100,13 +180,18 @@ TRecValuesEh TRecValuesEh::Nulls(Integer Count)
 {
   TRecValuesEh R;
   const size_t N = size_t(std::max(Count, 0));
-  const size_t Bytes = SlotsAt(N) + 8 * N;
-  R.FBlock = static_cast<unsigned char*>(std::calloc(1, Bytes));
+  if (N > CountMask)
+    throw EOutOfMemory(QStringLiteral("Too many values for a record"));
+  const std::uint32_t Code = WidthCodeFor(N, 0);
+  const size_t Width = WidthOfCode(Code), Start = DataStartFor(N, Width);
+  R.FBlock = static_cast<unsigned char*>(std::calloc(1, std::max<size_t>(Start, 1)));
   if (!R.FBlock)
     throw std::bad_alloc();
-  const std::uint32_t Head = std::uint32_t(N);
+  const std::uint32_t Head = std::uint32_t(N) | (Code << WidthShift);
   std::memcpy(R.FBlock, &Head, sizeof Head);
-  std::memset(R.FBlock + sizeof Head, tNull, N);
+  std::memset(R.FBlock + HeadBytes, tNull, N);
+  for (size_t I = 0; I < N; ++I)
+    StoreEnd(R.FBlock + HeadBytes + N + I * Width, Width, Start);
   return R;
 }
 
@@ -125,17 +210,49 @@ std::uint32_t TRecValuesEh::Head() const
   return Head;
 }
 
-// The bytes in use: the slots and every text after them.
+size_t TRecValuesEh::EndWidth() const
+{
+  return WidthOfCode(Head() >> WidthShift);
+}
+
+size_t TRecValuesEh::DataStart() const
+{
+  return DataStartFor(size_t(Count()), EndWidth());
+}
+
+size_t TRecValuesEh::EndOf(Integer I) const
+{
+  const size_t W = EndWidth();
+  return LoadEnd(FBlock + HeadBytes + size_t(Count()) + size_t(I) * W, W);
+}
+
+size_t TRecValuesEh::LengthOf(Integer I) const
+{
+  return EndOf(I) - StartOf(I) - ((TagByte(I) & PadBit) ? 1 : 0);
+}
+
 size_t TRecValuesEh::Size() const
 {
-  const Integer N = Integer(Head());
-  size_t End = SlotsAt(size_t(N)) + 8 * size_t(N);
-  for (Integer I = 0; I < N; ++I)
-    if (HasTextBytes(Tag(I))) {
-      const std::uint64_t Slot = LoadSlot(SlotPtr(I));
-      End = std::max(End, size_t(TextOffset(Slot)) + TextBytes(Tag(I), Slot));
-    }
-  return End;
+  if (!FBlock)
+    return 0;
+  const Integer N = Count();
+  return N == 0 ? std::max<size_t>(DataStart(), 1) : EndOf(N - 1);
+}
+
+std::uint64_t TRecValuesEh::Word64(Integer I) const
+{
+  const unsigned char* P = FBlock + StartOf(I);
+  switch (Tag(I)) {
+  case tBoolean: case tByte: return LoadAs<std::uint8_t>(P);
+  case tShortInt: return LoadAs<std::int8_t>(P);
+  case tSmallint: return LoadAs<std::int16_t>(P);
+  case tWord: return LoadAs<std::uint16_t>(P);
+  case tInteger: return LoadAs<std::int32_t>(P);
+  case tLongWord: return LoadAs<std::uint32_t>(P);
+  case tInt64: case tUInt64: case tSingle: case tDouble: case tCurrency: case tDate: case tBoxed:
+    return LoadSlot(P);
+  default: return 0;
+  }
 }
 
 TRecValuesEh::TRecValuesEh(const TRecValuesEh& Other)
@@ -149,9 +266,11 @@ TRecValuesEh::TRecValuesEh(const TRecValuesEh& Other)
   std::memcpy(FBlock, Other.FBlock, Bytes);
   // Boxed values are owned: each copy takes its own.
   for (Integer I = 0, N = Count(); I < N; ++I)
-    if (Tag(I) == tBoxed)
-      StoreSlot(SlotPtr(I), std::uint64_t(reinterpret_cast<std::uintptr_t>(
-                                new Variant(*reinterpret_cast<const Variant*>(LoadSlot(Other.SlotPtr(I)))))));
+    if (Tag(I) == tBoxed) {
+      const auto Box = std::uint64_t(
+          reinterpret_cast<std::uintptr_t>(new Variant(*reinterpret_cast<const Variant*>(Other.Word64(I)))));
+      std::memcpy(FBlock + StartOf(I), &Box, sizeof Box);
+    }
 }
 
 TRecValuesEh& TRecValuesEh::operator=(const TRecValuesEh& Other)
@@ -175,7 +294,7 @@ TRecValuesEh& TRecValuesEh::operator=(TRecValuesEh&& Other) noexcept
 void TRecValuesEh::ReleaseSlot(Integer I)
 {
   if (Tag(I) == tBoxed)
-    delete reinterpret_cast<Variant*>(LoadSlot(SlotPtr(I)));
+    delete reinterpret_cast<Variant*>(Word64(I));
 }
 
 void TRecValuesEh::Free()
@@ -190,12 +309,25 @@ void TRecValuesEh::Free()
 
 Variant TRecValuesEh::Get(Integer I) const
 {
-  const unsigned char* P = SlotPtr(I);
-  const std::uint64_t Slot = LoadSlot(P);
-  const auto Int = Int64(Slot);
+  const std::uint8_t TagB = TagByte(I);
+  if (TagB & PagedBit) {
+    QLatin1StringView Latin1;
+    QStringView Utf16;
+    Text(I, Latin1, Utf16);
+    return Variant(Utf16.toString());
+  }
+  const unsigned char* At = FBlock + StartOf(I);
   switch (Tag(I)) {
   case tEmpty: return Unassigned;
   case tNull: return Null;
+  case tLatin1: return Variant(String::fromLatin1(reinterpret_cast<const char*>(At), qsizetype(LengthOf(I))));
+  case tUtf16: return Variant(String(reinterpret_cast<const QChar*>(At), qsizetype(LengthOf(I) / 2)));
+  case tAnsi: return Variant(AnsiString(reinterpret_cast<const char*>(At), qsizetype(LengthOf(I))));
+  default: break;
+  }
+  const std::uint64_t Slot = Word64(I);
+  const auto Int = Int64(Slot);
+  switch (Tag(I)) {
   case tBoolean: return Variant(Slot != 0);
   case tShortInt: return Variant(ShortInt(Int));
   case tByte: return Variant(Byte(Int));
@@ -209,21 +341,14 @@ Variant TRecValuesEh::Get(Integer I) const
   case tDouble: return Variant(std::bit_cast<double>(Slot));
   case tCurrency: return Variant(Currency::FromRaw(Int));
   case tDate: return Variant(TDateTime(std::bit_cast<double>(Slot)));
-  case tLatin1:
-    return Variant(String::fromLatin1(reinterpret_cast<const char*>(FBlock + TextOffset(Slot)),
-                                      qsizetype(TextUnits(Slot))));
-  case tUtf16:
-    return Variant(String(reinterpret_cast<const QChar*>(FBlock + TextOffset(Slot)), qsizetype(TextUnits(Slot))));
-  case tAnsi:
-    return Variant(AnsiString(reinterpret_cast<const char*>(FBlock + TextOffset(Slot)), qsizetype(TextUnits(Slot))));
   case tBoxed: return *reinterpret_cast<const Variant*>(Slot);
+  default: return Null;
   }
-  return Null;
 }
 
 double TRecValuesEh::Number(Integer I) const
 {
-  const std::uint64_t Slot = LoadSlot(SlotPtr(I));
+  const std::uint64_t Slot = Word64(I);
   switch (Tag(I)) {
   case tBoolean: return Slot ? -1 : 0;
   case tUInt64: return double(Slot);
@@ -237,70 +362,89 @@ double TRecValuesEh::Number(Integer I) const
 
 Int64 TRecValuesEh::Int64Value(Integer I) const
 {
-  return Int64(LoadSlot(SlotPtr(I)));
+  return Int64(Word64(I));
 }
 
 void TRecValuesEh::Text(Integer I, QLatin1StringView& Latin1, QStringView& Utf16) const
 {
-  const std::uint64_t Slot = LoadSlot(SlotPtr(I));
-  const unsigned char* At = FBlock + TextOffset(Slot);
-  if (Tag(I) == tUtf16) {
+  const unsigned char* At = FBlock + StartOf(I);
+  const std::uint8_t TagB = TagByte(I);
+  if (TagB & PagedBit) {
     Latin1 = QLatin1StringView();
-    Utf16 = QStringView(reinterpret_cast<const QChar*>(At), qsizetype(TextUnits(Slot)));
+    Utf16 = Widened(At, LengthOf(I), TagB & KindMask);
+  } else if (TTag(TagB & KindMask) == tUtf16) {
+    Latin1 = QLatin1StringView();
+    Utf16 = QStringView(reinterpret_cast<const QChar*>(At), qsizetype(LengthOf(I) / 2));
   } else {
-    Latin1 = QLatin1StringView(reinterpret_cast<const char*>(At), qsizetype(TextUnits(Slot)));
+    Latin1 = QLatin1StringView(reinterpret_cast<const char*>(At), qsizetype(LengthOf(I)));
     Utf16 = QStringView();
   }
 }
 
-// Puts a text into slot I. Over a slot without text the bytes go to the end
-// of the block; over a text the block is built anew, so replaced texts leave
-// no dead bytes behind.
-void TRecValuesEh::PutText(Integer I, TTag NewTag, const void* Bytes, size_t Length, size_t Units)
+// Puts value I in place: the bytes after it move by the change in length;
+// when the ends no longer fit their width, the block is laid out anew.
+void TRecValuesEh::Replace(Integer I, std::uint8_t NewTag, const void* Bytes, size_t Length)
 {
-  if (Length > 0xFFFFFFFFu || Units > 0xFFFFFFFFu)
-    throw EOutOfMemory(QStringLiteral("A value is too long for a record"));
-  const Integer N = Count();
-  if (!HasTextBytes(Tag(I))) {
-    const size_t Used = Size();
-    const size_t At = NewTag == tUtf16 ? (Used + 1) & ~size_t(1) : Used;
-    auto* Grown = static_cast<unsigned char*>(std::realloc(FBlock, At + std::max<size_t>(Length, 1)));
+  const size_t N = size_t(Count());
+  const size_t Span = (Length + 1) & ~size_t(1);
+  if (Span != Length)
+    NewTag |= PadBit;
+  const size_t Start = StartOf(I), OldSpan = EndOf(I) - Start, Total = Size();
+  const size_t NewTotal = Total - OldSpan + Span;
+  const size_t OldWidth = EndWidth(), OldData = DataStart();
+  const std::uint32_t Code = WidthCodeFor(N, NewTotal - OldData);
+  const size_t Width = WidthOfCode(Code);
+  if (Width != OldWidth) {
+    // Ends of another width: copy every value into a block laid out anew.
+    const size_t Data = DataStartFor(N, Width);
+    const size_t NewSize = Data + (NewTotal - OldData);
+    auto* Block = static_cast<unsigned char*>(std::malloc(NewSize));
+    if (!Block)
+      throw std::bad_alloc();
+    ReleaseSlot(I);
+    const std::uint32_t NewHead = std::uint32_t(N) | (Code << WidthShift);
+    std::memcpy(Block, &NewHead, sizeof NewHead);
+    std::memcpy(Block + HeadBytes, FBlock + HeadBytes, N);
+    Block[HeadBytes + size_t(I)] = NewTag;
+    size_t At = Data;
+    for (size_t J = 0; J < N; ++J) {
+      if (J == size_t(I)) {
+        std::memcpy(Block + At, Bytes, Length);
+        if (Span != Length)
+          Block[At + Length] = 0;
+        At += Span;
+      } else {
+        const size_t From = StartOf(Integer(J)), Len = EndOf(Integer(J)) - From;
+        std::memcpy(Block + At, FBlock + From, Len);
+        At += Len;
+      }
+      StoreEnd(Block + HeadBytes + N + J * Width, Width, At);
+    }
+    std::free(FBlock);
+    FBlock = Block;
+    return;
+  }
+  ReleaseSlot(I);
+  if (Span > OldSpan) {
+    auto* Grown = static_cast<unsigned char*>(std::realloc(FBlock, NewTotal));
     if (!Grown)
       throw std::bad_alloc();
     FBlock = Grown;
-    ReleaseSlot(I);
-    std::memcpy(FBlock + At, Bytes, Length);
-    FBlock[sizeof(std::uint32_t) + size_t(I)] = NewTag;
-    StoreText(SlotPtr(I), std::uint32_t(At), std::uint32_t(Units));
-    return;
   }
-  size_t Need = SlotsAt(size_t(N)) + 8 * size_t(N) + Length + 1;
-  for (Integer J = 0; J < N; ++J)
-    if (J != I && HasTextBytes(Tag(J)))
-      Need += TextBytes(Tag(J), LoadSlot(SlotPtr(J))) + 1;
-  auto* Block = static_cast<unsigned char*>(std::malloc(Need));
-  if (!Block)
-    throw std::bad_alloc();
-  const size_t Fixed = SlotsAt(size_t(N)) + 8 * size_t(N);
-  std::memcpy(Block, FBlock, Fixed);
-  size_t At = Fixed;
-  for (Integer J = 0; J < N; ++J) {
-    const bool Own = J == I;
-    if (!Own && !HasTextBytes(Tag(J)))
-      continue;
-    const TTag T = Own ? NewTag : Tag(J);
-    const std::uint64_t Slot = Own ? 0 : LoadSlot(SlotPtr(J));
-    if (T == tUtf16)
-      At = (At + 1) & ~size_t(1);
-    const size_t Len = Own ? Length : TextBytes(T, Slot);
-    std::memcpy(Block + At, Own ? Bytes : FBlock + TextOffset(Slot), Len);
-    Block[sizeof(std::uint32_t) + size_t(J)] = T;
-    StoreText(Block + SlotsAt(size_t(N)) + 8 * size_t(J), std::uint32_t(At),
-              std::uint32_t(Own ? Units : TextUnits(Slot)));
-    At += Len;
-  }
-  std::free(FBlock);
-  FBlock = Block;
+  if (Span != OldSpan)
+    std::memmove(FBlock + Start + Span, FBlock + Start + OldSpan, Total - Start - OldSpan);
+  if (Span < OldSpan)
+    if (auto* Shrunk = static_cast<unsigned char*>(std::realloc(FBlock, std::max<size_t>(NewTotal, 1))))
+      FBlock = Shrunk;
+  std::memcpy(FBlock + Start, Bytes, Length);
+  if (Span != Length)
+    FBlock[Start + Length] = 0;
+  FBlock[HeadBytes + size_t(I)] = NewTag;
+  if (Span != OldSpan)
+    for (size_t J = size_t(I); J < N; ++J) {
+      unsigned char* E = FBlock + HeadBytes + N + J * Width;
+      StoreEnd(E, Width, LoadEnd(E, Width) + Span - OldSpan);
+    }
 }
 
 void TRecValuesEh::Set(Integer I, const Variant& Value)
@@ -327,24 +471,34 @@ void TRecValuesEh::Set(Integer I, const Variant& Value)
     const String S = Value.AsString();
     if (FitsLatin1(S)) {
       const QByteArray Bytes = S.toLatin1();
-      PutText(I, tLatin1, Bytes.constData(), size_t(Bytes.size()), size_t(Bytes.size()));
+      Replace(I, tLatin1, Bytes.constData(), size_t(Bytes.size()));
+    } else if (const int Page = OnePage(S); Page >= 0) {
+      QByteArray Bytes(S.size(), Qt::Uninitialized);
+      for (qsizetype K = 0; K < S.size(); ++K) {
+        const char16_t U = S[K].unicode();
+        Bytes[K] = char(U < 0x80 ? U : (U & 0x7F) | 0x80);
+      }
+      Replace(I, std::uint8_t(PagedBit | Page), Bytes.constData(), size_t(Bytes.size()));
     } else {
-      PutText(I, tUtf16, S.constData(), size_t(S.size()) * 2, size_t(S.size()));
+      Replace(I, tUtf16, S.constData(), size_t(S.size()) * 2);
     }
     return;
   }
   case varString: {
     const AnsiString Bytes = Value.AsAnsiString();
-    PutText(I, tAnsi, Bytes.constData(), size_t(Bytes.size()), size_t(Bytes.size()));
+    Replace(I, tAnsi, Bytes.constData(), size_t(Bytes.size()));
     return;
   }
   default: break;
   }
-  if (NewTag == tBoxed)
-    Slot = std::uint64_t(reinterpret_cast<std::uintptr_t>(new Variant(Value)));
-  ReleaseSlot(I);
-  FBlock[sizeof(std::uint32_t) + size_t(I)] = NewTag;
-  StoreSlot(SlotPtr(I), Slot);
+  if (NewTag == tBoxed) {
+    // Boxed before the old value goes: Value may be that very box.
+    const auto Box = std::uint64_t(reinterpret_cast<std::uintptr_t>(new Variant(Value)));
+    Replace(I, tBoxed, &Box, sizeof Box);
+    return;
+  }
+  // Numbers in their low bytes (little-endian).
+  Replace(I, NewTag, &Slot, NumberBytes(NewTag));
 }
 
 TRecDataValues TRecValuesEh::ToVariants() const
@@ -362,8 +516,8 @@ TMemoryRecordEh::~TMemoryRecordEh()
     FRecordsList->FExtras.erase(this);
 }
 
-// A storage holds one record object a row: two vtables and five words.
-static_assert(sizeof(TMemoryRecordEh) <= 56);
+// A storage holds one record object a row: a vtable and four words.
+static_assert(sizeof(TMemoryRecordEh) <= 40);
 
 TMTDataStructEh* TMemoryRecordEh::DataStruct() const
 {
@@ -693,6 +847,7 @@ void TRecordsListEh::SetRec(Integer Index, TMemoryRecordEh* Value)
 {
   if (Index < 0 || Index >= Count())
     ListIndexError(Index);
+  LeaveIdOrder(nullptr);
   FRecList[size_t(Index)] = Value;
 }
 
@@ -741,6 +896,11 @@ auto FindEntry(TById& ById, Int64 Id)
 
 TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
 {
+  if (FByIdFromList) {
+    const auto It = std::lower_bound(FRecList.begin(), FRecList.end(), Id,
+                                     [](const TMemoryRecordEh* Rec, Int64 Key) { return Rec->FHashCode < Key; });
+    return It != FRecList.end() && (*It)->FHashCode == Id ? *It : nullptr;
+  }
   const auto It = FindEntry(FById, Id);
   if (It != FById.end())
     return EntryRec(*It);
@@ -748,9 +908,42 @@ TMemoryRecordEh* TRecordsListEh::RecordById(Int64 Id) const
   return Late == FByIdLate.end() ? nullptr : Late->second;
 }
 
+void TRecordsListEh::LeaveIdOrder(const TMemoryRecordEh* Except)
+{
+  if (!FByIdFromList)
+    return;
+  FById.clear();
+  FById.reserve(FRecList.size());
+  for (TMemoryRecordEh* Rec : FRecList)
+    if (Rec != Except)
+      FById.push_back(reinterpret_cast<std::uintptr_t>(Rec));
+  FByIdHoles = 0;
+  FByIdFromList = false;
+}
+
+void TRecordsListEh::TryIdOrder()
+{
+  if (FByIdFromList || !FByIdLate.empty())
+    return;
+  for (size_t I = 1; I < FRecList.size(); ++I)
+    if (!(FRecList[I - 1]->FHashCode < FRecList[I]->FHashCode))
+      return;
+  FById = {};
+  FByIdHoles = 0;
+  FByIdFromList = true;
+}
+
 void TRecordsListEh::RememberRecord(TMemoryRecordEh* Rec)
 {
   const Int64 Id = Rec->FHashCode;
+  if (FByIdFromList) {
+    // Records joining in the order of their ids keep the list searchable.
+    const size_t At = size_t(Rec->FIndex);
+    if ((At == 0 || FRecList[At - 1]->FHashCode < Id) &&
+        (At + 1 >= FRecList.size() || Id < FRecList[At + 1]->FHashCode))
+      return;
+    LeaveIdOrder(Rec);
+  }
   const auto Entry = reinterpret_cast<std::uintptr_t>(Rec);
   if (FById.empty() || EntryId(FById.back()) < Id) {
     FById.push_back(Entry);
@@ -767,6 +960,8 @@ void TRecordsListEh::RememberRecord(TMemoryRecordEh* Rec)
 
 void TRecordsListEh::ForgetRecord(TMemoryRecordEh* Rec)
 {
+  if (FByIdFromList)
+    return;   // the list has let it go already
   const Int64 Id = Rec->FHashCode;
   if (FByIdLate.erase(Id))
     return;
@@ -979,6 +1174,7 @@ void TRecordsListEh::Move(Integer CurIndex, Integer NewIndex)
   TMemoryRecordEh* Item = Rec(CurIndex);
   if (NewIndex < 0 || NewIndex >= Count())
     ListIndexError(NewIndex);
+  LeaveIdOrder(nullptr);
   FRecList.erase(FRecList.begin() + CurIndex);
   FRecList.insert(FRecList.begin() + NewIndex, Item);
   Renumber(std::min(CurIndex, NewIndex));
@@ -989,6 +1185,7 @@ void TRecordsListEh::ExchangeRecords(Integer Index1, Integer Index2)
 {
   TMemoryRecordEh* A = Rec(Index1);
   TMemoryRecordEh* B = Rec(Index2);
+  LeaveIdOrder(nullptr);
   FRecList[size_t(Index1)] = B;
   FRecList[size_t(Index2)] = A;
   A->FIndex = Index2;
@@ -1023,9 +1220,10 @@ void TRecordsListEh::Clear()
     delete Item;
   }
   FRecList.clear();
-  FById.clear();
+  FById = {};
   FByIdLate.clear();
   FByIdHoles = 0;
+  FByIdFromList = true;
   DataEvent(nullptr, -1, rlnListChangedEh);
 }
 
@@ -1080,6 +1278,10 @@ void TRecordsListEh::MergeChangeLog()
   ScopeExit Done([&] { EndUpdate(); });
   bool Holes = false;
   const auto Log = FDeltaList;
+  // Deleted records leave holes in the list for a while: ids are then
+  // found apart from it.
+  if (std::any_of(Log.begin(), Log.end(), [](const TMemoryRecordEh* R) { return R && R->FUpdateStatus == usDeleted; }))
+    LeaveIdOrder(nullptr);
   for (TMemoryRecordEh* Item : Log) {
     if (!Item)
       continue;
@@ -1104,6 +1306,7 @@ void TRecordsListEh::MergeChangeLog()
   if (Holes) {
     FRecList.erase(std::remove(FRecList.begin(), FRecList.end(), nullptr), FRecList.end());
     Renumber(0);
+    TryIdOrder();
   }
   FDeltaList.clear();
 }
@@ -1120,6 +1323,7 @@ void TRecordsListEh::CleanupChangedRecs()
 
 void TRecordsListEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare, TObject* MemTable)
 {
+  LeaveIdOrder(nullptr);
   if (Count() > 1)
     QuickSort(0, Count() - 1, ParamSort, Compare, MemTable);
   Renumber(0);
@@ -1132,6 +1336,7 @@ void TRecordsListEh::QuickSort(Integer L, Integer R, TObject* ParamSort, const T
                                TObject* MemTable)
 {
   (void)MemTable;
+  LeaveIdOrder(nullptr);
   while (L < R) {
     Integer I = L;
     Integer J = R;

@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
+#include <set>
 
 using namespace mttest;
 
@@ -523,6 +525,194 @@ TEST(RecordValues, KeepEachKindAndText)
   EXPECT_TRUE(Moved.Present());
   Moved.Reset();
   EXPECT_EQ(Moved.Count(), 0);
+}
+
+// Texts of every storage form read back exactly, in place of one another
+// between neighbours that stay as they were: one byte a character for
+// Latin-1 and for ASCII with one page (up to U+1FFF), two bytes otherwise.
+TEST(RecordValues, TextFormsSwitchOnEditAndReadBackExactly)
+{
+  struct TCase {
+    const char16_t* Text;
+    TRecValuesEh::TTag Tag;
+    size_t BytesAChar;
+  };
+  const TCase Cases[] = {
+      {u"", TRecValuesEh::tLatin1, 1},
+      {u"plain", TRecValuesEh::tLatin1, 1},
+      {u"a\u0080\u00FF", TRecValuesEh::tLatin1, 1},
+      {u"Изделие 123456", TRecValuesEh::tUtf16, 1},
+      {u"Ёлка ёж", TRecValuesEh::tUtf16, 1},         // U+0401 and U+0451 share a page
+      {u"Цех №1", TRecValuesEh::tUtf16, 2},          // № is on another page
+      {u"Їжак ґанок", TRecValuesEh::tUtf16, 2},      // U+0407 and U+0491: two pages
+      {u"αβγ Ω", TRecValuesEh::tUtf16, 1},
+      {u"\u0100x", TRecValuesEh::tUtf16, 1},
+      {u"\u1FFF\u1F80", TRecValuesEh::tUtf16, 1},    // the last page the form takes
+      {u"\u2000", TRecValuesEh::tUtf16, 2},
+      {u"emoji \U0001F600", TRecValuesEh::tUtf16, 2},
+      {u"Я", TRecValuesEh::tUtf16, 1},
+  };
+  TRecValuesEh Values = TRecValuesEh::Nulls(4);
+  Values.Set(0, Integer(-7));
+  Values.Set(2, String(QStringLiteral("сосед")));
+  Values.Set(3, 2.5);
+  const size_t Bare = Values.Size();
+  auto NeighboursKept = [&](const TRecValuesEh& V) {
+    EXPECT_EQ(V.Int64Value(0), -7);
+    EXPECT_EQ(V.Get(2).AsString(), QStringLiteral("сосед"));
+    EXPECT_EQ(V.Number(3), 2.5);
+  };
+  // Each case over each other one, so that every form replaces every form.
+  for (const TCase& From : Cases)
+    for (const TCase& C : Cases) {
+      const String Want = QString::fromUtf16(C.Text);
+      SCOPED_TRACE(Want.toStdString() + " over " + QString::fromUtf16(From.Text).toStdString());
+      Values.Set(1, String(QString::fromUtf16(From.Text)));
+      Values.Set(1, Want);
+      EXPECT_EQ(Values.Get(1).VType(), varUString);
+      EXPECT_EQ(Values.Get(1).AsString(), Want);
+      EXPECT_EQ(Values.Tag(1), C.Tag);
+      EXPECT_TRUE(Values.IsText(1));
+      QLatin1StringView Latin1;
+      QStringView Utf16;
+      Values.Text(1, Latin1, Utf16);
+      EXPECT_EQ(C.Tag == TRecValuesEh::tUtf16 ? Utf16.toString() : QString(Latin1), Want);
+      const size_t Bytes = size_t(Want.size()) * C.BytesAChar;
+      EXPECT_EQ(Values.Size() - Bare, (Bytes + 1) & ~size_t(1)) << "the bytes a text takes";
+      NeighboursKept(Values);
+      const TRecValuesEh Copy = Values;
+      EXPECT_EQ(Copy.Get(1).AsString(), Want);
+      NeighboursKept(Copy);
+    }
+  // A text gives way to Null and to nothing, and comes back.
+  Values.Set(1, Null);
+  EXPECT_TRUE(Values.Get(1).IsNull());
+  EXPECT_EQ(Values.Size(), Bare);
+  Values.Set(1, Unassigned);
+  EXPECT_TRUE(Values.Get(1).IsEmpty());
+  Values.Set(1, String());
+  EXPECT_EQ(Values.Get(1).AsString(), String());
+  EXPECT_EQ(Values.Tag(1), TRecValuesEh::tLatin1);
+  NeighboursKept(Values);
+}
+
+// Texts widened from a page stay readable four at a time: a comparison of
+// two fields of two records holds all four views.
+TEST(RecordValues, FourWidenedTextsAtOnce)
+{
+  const QString Texts[] = {QStringLiteral("Болт"), QStringLiteral("Гайка М8"), QStringLiteral("Шайба"),
+                           QStringLiteral("αβγ")};
+  TRecValuesEh Values = TRecValuesEh::Nulls(4);
+  for (Integer I = 0; I < 4; ++I)
+    Values.Set(I, String(Texts[I]));
+  QStringView Views[4];
+  for (Integer I = 0; I < 4; ++I) {
+    QLatin1StringView Latin1;
+    Values.Text(I, Latin1, Views[I]);
+  }
+  for (Integer I = 0; I < 4; ++I)
+    EXPECT_EQ(Views[I].toString(), Texts[I]) << I;
+}
+
+// Around the sizes where the ends of the values need a wider form (255 and
+// 65535 bytes) and back: every value reads back, the longest text too.
+TEST(RecordValues, LongTextsAcrossEveryEndWidth)
+{
+  TRecValuesEh Values = TRecValuesEh::Nulls(3);
+  Values.Set(0, String(QStringLiteral("ключ")));
+  Values.Set(2, Int64(-9000000000000000000LL));
+  auto Check = [&](const String& Want) {
+    ASSERT_EQ(Values.Get(1).AsString(), Want);
+    ASSERT_EQ(Values.Get(0).AsString(), QStringLiteral("ключ"));
+    ASSERT_EQ(Values.Int64Value(2), -9000000000000000000LL);
+  };
+  struct TRange {
+    qsizetype From, To;
+    QChar Fill;
+  };
+  for (const TRange& R : {TRange{220, 270, QLatin1Char('x')}, TRange{220, 270, QChar(0x0416)},
+                          TRange{65480, 65560, QLatin1Char('z')}, TRange{32720, 32790, QChar(0x2116)}})
+    for (qsizetype L = R.From; L <= R.To; ++L) {
+      const String Text(L, R.Fill);
+      Values.Set(1, Text);
+      ASSERT_NO_FATAL_FAILURE(Check(Text)) << L;
+    }
+  const String Longest(300000, QChar(0x0436));
+  Values.Set(1, Longest);
+  Check(Longest);
+  const TRecValuesEh Copy = Values;
+  EXPECT_EQ(Copy.Get(1).AsString(), Longest);
+  Values.Set(1, String(QStringLiteral("x")));
+  Check(QStringLiteral("x"));
+  EXPECT_LT(Values.Size(), size_t(64)) << "a short text again takes a small block";
+}
+
+// A record is found by its id whatever has been done to the order of the
+// list: as loaded, after an insertion in the middle, moves, exchanges, a
+// sort, and deletions merged out of the log; a record gone is never found.
+TEST(RecordsList, RecordsByIdThroughEveryChangeOfOrder)
+{
+  struct TStep {
+    const char* Name;
+    std::function<void(TRecordsListEh*)> Run;
+  };
+  const auto Insert = [](TRecordsListEh* List) {
+    TMemoryRecordEh* Rec = List->NewRecord();
+    Rec->SetDataValue(0, dvvValueEh, 1000);
+    List->InsertRecord(0, Rec);
+  };
+  const std::vector<TStep> Steps = {
+      {"append", [](TRecordsListEh* List) { Append(List->MemTableData(), {Variant(500)}); }},
+      {"insert first", Insert},
+      {"move", [](TRecordsListEh* List) { List->Move(List->Count() - 1, 1); }},
+      {"exchange", [](TRecordsListEh* List) { List->ExchangeRecords(0, List->Count() - 1); }},
+      {"sort descending",
+       [](TRecordsListEh* List) {
+         List->SortData(nullptr, [](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) {
+           return B->Value(0).AsInteger() - A->Value(0).AsInteger();
+         });
+       }},
+      {"sort by id",
+       [](TRecordsListEh* List) {
+         List->SortData(nullptr, [](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) {
+           return A->RecordId() < B->RecordId() ? -1 : A->RecordId() > B->RecordId() ? 1 : 0;
+         });
+       }},
+      {"delete and merge",
+       [](TRecordsListEh* List) {
+         List->SetCachedUpdates(true);
+         List->DeleteRecord(1);
+         List->DeleteRecord(3);
+         List->MergeChangeLog();
+         List->SetCachedUpdates(false);
+       }},
+      {"delete", [](TRecordsListEh* List) { List->DeleteRecord(0); }},
+      {"append after all", [](TRecordsListEh* List) { Append(List->MemTableData(), {Variant(501)}); }},
+  };
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "V", ftInteger);
+  TRecordsListEh* List = Data->RecordsList();
+  std::map<Int64, TMemoryRecordEh*> Known;
+  for (int I = 0; I < 8; ++I)
+    Append(Data.get(), {Variant(I)});
+  for (const TStep& Step : Steps) {
+    SCOPED_TRACE(Step.Name);
+    for (Integer I = 0; I < List->Count(); ++I)
+      Known[List->Rec(I)->RecordId()] = List->Rec(I);
+    Step.Run(List);
+    std::set<Int64> Live;
+    for (Integer I = 0; I < List->Count(); ++I) {
+      Live.insert(List->Rec(I)->RecordId());
+      EXPECT_EQ(List->RecordById(List->Rec(I)->RecordId()), List->Rec(I));
+    }
+    for (const auto& [Id, Rec] : Known) {
+      if (!Live.count(Id)) {
+        EXPECT_EQ(List->RecordById(Id), nullptr) << Id;
+      }
+    }
+    EXPECT_EQ(List->RecordById(0), nullptr);
+    EXPECT_EQ(List->RecordById(1000000), nullptr);
+  }
 }
 
 TEST(RecordsList, ValueVersionsAndTheirErrors)
