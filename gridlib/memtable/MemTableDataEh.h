@@ -1321,10 +1321,11 @@ private:
 enum TDataSetExprParserTypeEh { dsptFilterEh, dsptAggregateEh };
 
 // A constant of filter code, decoded once; a wide text also as a string, so
-// that every record reads it without a copy.
+// that every record reads it without a copy, and as a LIKE pattern read once.
 struct TExprConstantEh {
   Variant Value;
   String Text;
+  std::optional<TFilterLikePattern> Like;
 };
 
 // Compiles a filter or aggregate expression of a memory dataset with the

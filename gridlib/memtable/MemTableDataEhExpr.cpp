@@ -161,15 +161,7 @@ public:
 
   Variant Eval(int Node)
   {
-    struct TDepth {
-      int& D;
-      explicit TDepth(int& AD) : D(AD)
-      {
-        if (++D > 512)
-          BadCode();
-      }
-      ~TDepth() { --D; }
-    } Depth(FDepth);
+    TDepth Depth(FDepth);
     const int At = 10 + Node;
     const std::uint32_t Class = U32(At) & 0x7F;
     const std::uint32_t Op = U32(At + 4);
@@ -202,7 +194,41 @@ public:
     Unsupported(U32(At), Op);
   }
 
+  // A condition as a truth value: and, or and the comparisons a typed read
+  // answers make no Variant; anything else is Eval's, Null counting false.
+  bool EvalTruth(int Node)
+  {
+    TDepth Depth(FDepth);
+    const std::uint32_t Class = U32(10 + Node) & 0x7F;
+    const std::uint32_t Op = U32(10 + Node + 4);
+    bool Result;
+    if (Class == enBinary) {
+      if (Op == coAND)
+        return EvalTruth(Operand(Node, 0)) && EvalTruth(Operand(Node, 1));
+      if (Op == coOR)
+        return EvalTruth(Operand(Node, 0)) || EvalTruth(Operand(Node, 1));
+      const bool Compares = Op == coEQ || Op == coNE || Op == coGT || Op == coLT || Op == coGE || Op == coLE ||
+                            Op == coLIKE;
+      if (Compares && TypedFieldTest(Op, Operand(Node, 0), Operand(Node, 1), 0, FIgnoreCase, Result))
+        return Result;
+    } else if (Class == enCompare && (Op == coEQ || Op == coNE || Op == coLIKE)) {
+      if (TypedFieldTest(Op, Operand(Node, 2), Operand(Node, 3), Operand(Node, 1), Operand(Node, 0) == 1, Result))
+        return Result;
+    }
+    return Truth(Eval(Node));
+  }
+
 private:
+  struct TDepth {
+    int& D;
+    explicit TDepth(int& AD) : D(AD)
+    {
+      if (++D > 512)
+        BadCode();
+    }
+    ~TDepth() { --D; }
+  };
+
   // Reading the code
 
   std::uint32_t U32(qsizetype At) const
@@ -313,14 +339,10 @@ private:
     if (Op == coLIKE) {
       if (!Values->IsText(I) || !IsWideText(C))
         return false;
-      if (Tag == TRecValuesEh::tUtf16) {
-        QLatin1StringView Latin1;
-        QStringView Utf16;
-        Values->Text(I, Latin1, Utf16);
-        Result = FilterLikeMatch(Utf16, K.Text, IgnoreCase);
-      } else {
-        Result = FilterLikeMatch(FieldText(*Values, I), K.Text, IgnoreCase);
-      }
+      QLatin1StringView Latin1;
+      QStringView Utf16;
+      Values->Text(I, Latin1, Utf16);
+      Result = Tag == TRecValuesEh::tUtf16 ? K.Like->Matches(Utf16, IgnoreCase) : K.Like->Matches(Latin1, IgnoreCase);
       return true;
     }
     if (Values->IsText(I)) {
@@ -331,6 +353,8 @@ private:
       return true;
     }
     const TNumOrder FieldOrder = NumOrderOfTag(Tag), ConstOrder = NumOrderOfKind(C.VType());
+    if (Tag == TRecValuesEh::tCurrency || C.VType() == varCurrency)
+      return TypedAmountTest(Op, *Values, I, FieldOrder, C, ConstOrder, Result);
     if (FieldOrder == TNumOrder::None || ConstOrder == TNumOrder::None)
       return false;
     if ((Op == coEQ || Op == coNE) && Tag == TRecValuesEh::tDate && C.VType() == varDate) {
@@ -345,6 +369,26 @@ private:
     }
     Result = HoldsFor(Op, Sign3(Values->Number(I), C.AsDouble()));
     return true;
+  }
+
+  // An amount beside an amount or a whole number compares exactly, by raw
+  // value; beside a float or a date, as doubles: the variant rules.
+  static bool TypedAmountTest(std::uint32_t Op, const TRecValuesEh& Values, Integer I, TNumOrder FieldOrder,
+                              const Variant& C, TNumOrder ConstOrder, bool& Result)
+  {
+    const bool FieldAmount = Values.Tag(I) == TRecValuesEh::tCurrency;
+    const bool ConstAmount = C.VType() == varCurrency;
+    if ((FieldAmount || FieldOrder == TNumOrder::Int) && (ConstAmount || ConstOrder == TNumOrder::Int)) {
+      const __int128 A = FieldAmount ? __int128(Values.Int64Value(I)) : __int128(Values.Int64Value(I)) * Currency::Scale;
+      const __int128 B = ConstAmount ? __int128(C.AsCurrency().Raw()) : __int128(C.AsInt64()) * Currency::Scale;
+      Result = HoldsFor(Op, Sign3(A, B));
+      return true;
+    }
+    if ((FieldAmount || FieldOrder == TNumOrder::Float) && (ConstAmount || ConstOrder == TNumOrder::Float)) {
+      Result = HoldsFor(Op, Sign3(Values.Number(I), C.AsDouble()));
+      return true;
+    }
+    return false;
   }
 
   // Nodes
@@ -370,8 +414,10 @@ private:
       return *(*FConstants)[size_t(Node)];
     TExprConstantEh Entry;
     Entry.Value = Constant(Operand(Node, 0), Operand(Node, 1), Operand(Node, 2));
-    if (IsWideText(Entry.Value))
+    if (IsWideText(Entry.Value)) {
       Entry.Text = Entry.Value.AsString();
+      Entry.Like.emplace(Entry.Text);
+    }
     if (FConstants && Node >= 0) {
       if (size_t(Node) >= FConstants->size())
         FConstants->resize(size_t(Node) + 1);
@@ -728,7 +774,7 @@ bool TDataSetExprParserEh::IsCurRecordInFilter(const TExprRecordEh& Rec) const
 {
   if (!HasData())
     return false;
-  return Truth(TEvaluator(FExprData, FDataSet, &Rec, nullptr, &FConstants, &FTextBuffer).Eval(0));
+  return TEvaluator(FExprData, FDataSet, &Rec, nullptr, &FConstants, &FTextBuffer).EvalTruth(0);
 }
 
 bool TDataSetExprParserEh::IsCurRecordBufInFilter(TRecordBuffer Buffer) const

@@ -7,7 +7,11 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 // ---------------------------------------------------------------------------
 // Records view.
@@ -23,6 +27,25 @@ inline void Prefetch(const void* P)
 {
   __builtin_prefetch(P);
 }
+
+// Places in the sorted list taken by the rows of the view: one bit a place,
+// walked in order, instead of a list as long as the sorted one.
+class TPlaceMarks {
+public:
+  explicit TPlaceMarks(size_t Count) : FBits((Count + 63) / 64, 0) {}
+  void Mark(size_t At) { FBits[At / 64] |= std::uint64_t(1) << (At % 64); }
+  bool Marked(size_t At) const { return FBits[At / 64] >> (At % 64) & 1; }
+  template <class TVisit>
+  void ForEach(TVisit Visit) const
+  {
+    for (size_t W = 0; W < FBits.size(); ++W)
+      for (std::uint64_t Bits = FBits[W]; Bits; Bits &= Bits - 1)
+        Visit(W * 64 + size_t(std::countr_zero(Bits)));
+  }
+
+private:
+  std::vector<std::uint64_t> FBits;
+};
 
 // Asks for what step I of a walk over Recs will read: the record far ahead,
 // its values nearer.
@@ -485,18 +508,16 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
     std::vector<TMemoryRecordEh*> Rows;
     if (InOrder && Candidates == &FSorderViewList && !FSortOrder.isEmpty()) {
       // The records are judged in list order, where they lie in memory one
-      // after another, and each put at its place in the sorted list.
+      // after another, and each marked at its place in the sorted list.
       const std::vector<TMemoryRecordEh*>& Recs = List->Recs();
-      std::vector<TMemoryRecordEh*> Placed(Recs.size(), nullptr);
+      TPlaceMarks Placed(Recs.size());
       for (size_t I = 0; I < Recs.size() && !FFilterAborted; ++I) {
         PrefetchRecWalk(Recs, I, OnFilterRecord != nullptr);
         const Integer At = FSortedPlace[I];
         if (IsRecordInFilter(Recs[I], At))
-          Placed[size_t(At)] = Recs[I];
+          Placed.Mark(size_t(At));
       }
-      for (TMemoryRecordEh* Rec : Placed)
-        if (Rec)
-          Rows.push_back(Rec);
+      Placed.ForEach([&](size_t At) { Rows.push_back(FSorderViewList[At]); });
     } else {
       for (size_t I = 0; I < Candidates->size() && !FFilterAborted; ++I) {
         PrefetchRecWalk(*Candidates, I, OnFilterRecord != nullptr);
@@ -570,12 +591,217 @@ struct TKeyedRec {
   Integer Pos;
 };
 
+// A key item as whole numbers: the doubles times a power of ten where that
+// is exact for every value, so amounts, quarters and times order as plain
+// integers. Null (an infinite key) takes the lowest or the highest code.
+struct TKeyScale {
+  int Tried = 0;            // index of the scale that held so far
+  double Scale = 1;
+  double MinKey = std::numeric_limits<double>::infinity();
+  double MaxKey = -std::numeric_limits<double>::infinity();
+  Int64 Min = 0;            // of the finite keys, scaled
+  std::uint64_t Codes = 0;  // codes in use: finite range, plus one for each infinity
+  bool Low = false;         // some key is -infinity
+  bool High = false;        // some key is +infinity
+};
+
+constexpr double KeyScales[] = {1, 10, 100, 1000, 10000};
+
+// Whether V times S is a whole number that gives V back: then distinct keys
+// keep distinct codes in the same order.
+inline bool ScalesExactly(double V, double S)
+{
+  constexpr double Exact = 9007199254740992.0;   // 2^53
+  const double W = V * S;
+  return std::fabs(W) < Exact && W == std::trunc(W) && W / S == V;
+}
+
+// Takes one key into the item's range; false when no scale holds for it.
+inline bool SeeKey(double V, TKeyScale& Scale)
+{
+  if (std::isinf(V)) {
+    (V < 0 ? Scale.Low : Scale.High) = true;
+    return true;
+  }
+  while (!ScalesExactly(V, KeyScales[Scale.Tried]))
+    if (++Scale.Tried == int(std::size(KeyScales)))
+      return false;
+  Scale.MinKey = std::min(Scale.MinKey, V);
+  Scale.MaxKey = std::max(Scale.MaxKey, V);
+  return true;
+}
+
+// The codes of an item once every key was seen; false when its ends do not
+// scale exactly.
+bool FinishScale(TKeyScale& Scale)
+{
+  Scale.Scale = KeyScales[Scale.Tried];
+  Int64 Range = -1;
+  if (Scale.MinKey <= Scale.MaxKey) {
+    if (!ScalesExactly(Scale.MinKey, Scale.Scale) || !ScalesExactly(Scale.MaxKey, Scale.Scale))
+      return false;
+    Scale.Min = Int64(Scale.MinKey * Scale.Scale);
+    Range = Int64(Scale.MaxKey * Scale.Scale) - Scale.Min;
+  }
+  Scale.Codes = std::uint64_t(Range + 1) + Scale.Low + Scale.High;
+  return true;
+}
+
+// The code of a key; false when a scale found after it no longer holds.
+inline bool KeyCode(double V, const TKeyScale& Scale, std::uint64_t& Code)
+{
+  if (std::isinf(V)) {
+    Code = V < 0 ? 0 : Scale.Codes - 1;
+    return true;
+  }
+  if (!ScalesExactly(V, Scale.Scale))
+    return false;
+  Code = std::uint64_t(Int64(V * Scale.Scale) - Scale.Min) + Scale.Low;
+  return true;
+}
+
+// Words kept in memory read and written byte-wise, so that the record list
+// being sorted can lend its own room as the second buffer.
+inline std::uint64_t LoadWord(const unsigned char* Base, size_t I)
+{
+  std::uint64_t W;
+  std::memcpy(&W, Base + 8 * I, 8);
+  return W;
+}
+
+inline void StoreWord(unsigned char* Base, size_t I, std::uint64_t W)
+{
+  std::memcpy(Base + 8 * I, &W, 8);
+}
+
+// Least significant digit first, between the two buffers; digits that every
+// word shares are skipped. Answers the buffer that holds the sorted words.
+unsigned char* RadixSortWords(unsigned char* Words, unsigned char* Spare, size_t N, int Bits)
+{
+  constexpr int DigitBits = 11;
+  constexpr size_t Buckets = size_t(1) << DigitBits;
+  const int Digits = (Bits + DigitBits - 1) / DigitBits;
+  std::vector<std::array<std::uint32_t, Buckets>> Counts(static_cast<size_t>(Digits));
+  for (auto& C : Counts)
+    C.fill(0);
+  for (size_t I = 0; I < N; ++I) {
+    const std::uint64_t W = LoadWord(Words, I);
+    for (int D = 0; D < Digits; ++D)
+      ++Counts[size_t(D)][(W >> (D * DigitBits)) & (Buckets - 1)];
+  }
+  for (int D = 0; D < Digits; ++D) {
+    auto& Count = Counts[size_t(D)];
+    if (std::find(Count.begin(), Count.end(), std::uint32_t(N)) != Count.end())
+      continue;
+    std::uint32_t Sum = 0;
+    for (std::uint32_t& C : Count)
+      Sum += std::exchange(C, Sum);
+    for (size_t I = 0; I < N; ++I) {
+      const std::uint64_t W = LoadWord(Words, I);
+      StoreWord(Spare, Count[(W >> (D * DigitBits)) & (Buckets - 1)]++, W);
+    }
+    std::swap(Words, Spare);
+  }
+  return Words;
+}
+
+enum class TRadixSort { Sorted, NoKey, Unpacked };
+
+// Keys and list position packed into one word a record and sorted as
+// integers. The keys are read twice, to find their ranges and then to pack
+// them, so that the only new room is one word a record: a large sort spends
+// its time in the keys, not in fresh memory. Unpacked (nothing changed) when
+// they do not fit one word or a record is not at its position in the list.
+template <int Length>
+TRadixSort RadixSortRecs(std::vector<TMemoryRecordEh*>& Recs, const std::vector<TMemoryRecordEh*>& ListRecs,
+                         const TRecordsSortKeyEh* Keys, std::vector<Integer>& Places)
+{
+  static_assert(sizeof(TMemoryRecordEh*) == sizeof(std::uint64_t));
+  const size_t N = Recs.size();
+  if (ListRecs.size() != N || N > std::numeric_limits<std::uint32_t>::max())
+    return TRadixSort::Unpacked;
+  TKeyScale Scales[Length > 0 ? Length : 1];
+  double Key[TRecordsSortKeyEh::MaxKeyLength];
+  // Every record of the list once, each at its position: the list then gives
+  // back each record by its position.
+  std::vector<bool> Seen(N);
+  for (size_t I = 0; I < N; ++I) {
+    PrefetchRecWalk(Recs, I, Length > 0);
+    TMemoryRecordEh* Rec = Recs[I];
+    const Integer Pos = Rec->Index();
+    if (Pos < 0 || size_t(Pos) >= N || ListRecs[size_t(Pos)] != Rec || Seen[size_t(Pos)])
+      return TRadixSort::Unpacked;
+    Seen[size_t(Pos)] = true;
+    if constexpr (Length > 0) {
+      if (!Keys->KeyOf(Rec, Key))
+        return TRadixSort::NoKey;
+      for (int K = 0; K < Length; ++K) {
+        // A NaN orders against nothing: only the compare routine can place it.
+        if (std::isnan(Key[K]))
+          return TRadixSort::NoKey;
+        if (!SeeKey(Key[K], Scales[K]))
+          return TRadixSort::Unpacked;
+      }
+    }
+  }
+  if constexpr (Length == 0) {
+    Recs = ListRecs;
+    Places.resize(N);
+    for (size_t I = 0; I < N; ++I)
+      Places[I] = Integer(I);
+    return TRadixSort::Sorted;
+  }
+  const int PosBits = std::bit_width(N);
+  int Bits = PosBits;
+  int Shift[Length > 0 ? Length : 1];
+  for (int K = Length - 1; K >= 0; --K) {
+    if (!FinishScale(Scales[K]))
+      return TRadixSort::Unpacked;
+    Shift[K] = Bits;
+    Bits += std::bit_width(Scales[K].Codes > 0 ? Scales[K].Codes - 1 : 0);
+    if (Bits > 64)
+      return TRadixSort::Unpacked;
+  }
+  std::unique_ptr<unsigned char[]> Words(new unsigned char[8 * N]);
+  for (size_t I = 0; I < N; ++I) {
+    PrefetchRecWalk(Recs, I, Length > 0);
+    const TMemoryRecordEh* Rec = Recs[I];
+    std::uint64_t W = std::uint64_t(Rec->Index());
+    if constexpr (Length > 0) {
+      if (!Keys->KeyOf(Rec, Key))
+        return TRadixSort::NoKey;
+      for (int K = 0; K < Length; ++K) {
+        std::uint64_t Code;
+        if (!KeyCode(Key[K], Scales[K], Code))
+          return TRadixSort::Unpacked;
+        W |= Code << Shift[K];
+      }
+    }
+    StoreWord(Words.get(), I, W);
+  }
+  auto* Lent = reinterpret_cast<unsigned char*>(Recs.data());
+  const unsigned char* Sorted = RadixSortWords(Words.get(), Lent, N, Bits);
+  Places.resize(N);
+  for (size_t I = 0; I < N; ++I) {
+    const size_t Pos = size_t(LoadWord(Sorted, I) & ((std::uint64_t(1) << PosBits) - 1));
+    Recs[I] = ListRecs[Pos];
+    Places[Pos] = Integer(I);
+  }
+  return TRadixSort::Sorted;
+}
+
 // Places gets the new place of each record by its list position; false in
 // Obsolete when a position lay outside the list.
 template <int Length>
-bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const TRecordsSortKeyEh* Keys, std::vector<Integer>& Places,
-                    bool& Obsolete)
+bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const std::vector<TMemoryRecordEh*>* ListRecs,
+                    const TRecordsSortKeyEh* Keys, std::vector<Integer>& Places, bool& Obsolete)
 {
+  const TRadixSort Radix =
+    ListRecs ? RadixSortRecs<Length>(Recs, *ListRecs, Keys, Places) : TRadixSort::Unpacked;
+  if (Radix != TRadixSort::Unpacked) {
+    Obsolete = false;
+    return Radix == TRadixSort::Sorted;
+  }
   const size_t N = Recs.size();
   // Left uninitialised: every item is written below.
   std::unique_ptr<TKeyedRec<Length>[]> Items(new TKeyedRec<Length>[N]);
@@ -623,12 +849,15 @@ bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const TRecordsSortKeyEh
 bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
 {
   static_assert(TRecordsSortKeyEh::MaxKeyLength == 4);
+  const std::vector<TMemoryRecordEh*>* ListRecs =
+    MemTableData() && MemTableData()->RecordsList() ? &MemTableData()->RecordsList()->Recs() : nullptr;
+  auto& Recs = FSorderViewList;
   switch (Keys ? Keys->KeyLength() : 0) {
-  case 0: return !Keys && SortRecsByKeys<0>(FSorderViewList, nullptr, FSortedPlace, FSortedListIndexesObsolete);
-  case 1: return SortRecsByKeys<1>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
-  case 2: return SortRecsByKeys<2>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
-  case 3: return SortRecsByKeys<3>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
-  case 4: return SortRecsByKeys<4>(FSorderViewList, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 0: return !Keys && SortRecsByKeys<0>(Recs, ListRecs, nullptr, FSortedPlace, FSortedListIndexesObsolete);
+  case 1: return SortRecsByKeys<1>(Recs, ListRecs, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 2: return SortRecsByKeys<2>(Recs, ListRecs, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 3: return SortRecsByKeys<3>(Recs, ListRecs, Keys, FSortedPlace, FSortedListIndexesObsolete);
+  case 4: return SortRecsByKeys<4>(Recs, ListRecs, Keys, FSortedPlace, FSortedListIndexesObsolete);
   default: return false;
   }
 }
@@ -648,24 +877,23 @@ void TRecordsViewEh::OrderRowsAsSortedList(TObject* ParamSort, const TCompareRec
   if (FSortedListIndexesObsolete)
     UpdateSortedListIndexes();
   if (FMemoryViewList.size() > 1) {
-    std::vector<TMemoryRecordEh*> Placed(FSorderViewList.size(), nullptr);
+    TPlaceMarks Placed(FSorderViewList.size());
     bool AllPlaced = true;
     for (size_t I = 0; I < FMemoryViewList.size(); ++I) {
       PrefetchRecWalk(FMemoryViewList, I, false);
       TMemoryRecordEh* Rec = FMemoryViewList[I];
       const Integer Pos = Rec->Index();
       const Integer At = Pos >= 0 && Pos < Integer(FSortedPlace.size()) ? FSortedPlace[size_t(Pos)] : -1;
-      if (At < 0 || At >= Integer(Placed.size()) || FSorderViewList[size_t(At)] != Rec || Placed[size_t(At)]) {
+      if (At < 0 || At >= Integer(FSorderViewList.size()) || FSorderViewList[size_t(At)] != Rec ||
+          Placed.Marked(size_t(At))) {
         AllPlaced = false;
         break;
       }
-      Placed[size_t(At)] = Rec;
+      Placed.Mark(size_t(At));
     }
     if (AllPlaced) {
       size_t Row = 0;
-      for (TMemoryRecordEh* Rec : Placed)
-        if (Rec)
-          FMemoryViewList[Row++] = Rec;
+      Placed.ForEach([&](size_t At) { FMemoryViewList[Row++] = FSorderViewList[At]; });
     } else {
       // Rows that are not in the sorted list: sorted on their own.
       QuickSortRecs(FMemoryViewList, 0, Integer(FMemoryViewList.size()) - 1, ParamSort, Compare);

@@ -18,51 +18,39 @@ static inline bool SameChar(QChar A, QChar B, bool CaseInsensitive)
   return A == B || (CaseInsensitive && A.toUpper() == B.toUpper());
 }
 
-namespace {
-
-// One element of a LIKE pattern.
-struct TLikeToken {
-  enum TKind { Any, One, Char } Kind;
-  QChar C;
-};
-
-}  // namespace
-
 // "[x]" of one character stands for x itself, so typed text can carry the
 // wildcard characters; any other "[" is an ordinary character.
-static std::vector<TLikeToken> LikeTokens(QStringView P, bool AsteriskAnyRun)
+TFilterLikePattern::TFilterLikePattern(QStringView P, bool AsteriskAnyRun)
 {
-  std::vector<TLikeToken> T;
-  T.reserve(std::size_t(P.size()));
+  FTokens.reserve(std::size_t(P.size()));
   for (qsizetype I = 0; I < P.size(); ++I) {
-    const QChar C = P[I];
+    const char16_t C = P[I].unicode();
     if (C == u'[' && I + 2 < P.size() && P[I + 2] == u']') {
-      T.push_back({TLikeToken::Char, P[I + 1]});
+      FTokens.push_back({TToken::Char, P[I + 1].unicode()});
       I += 2;
     } else if (C == u'%' || (AsteriskAnyRun && C == u'*')) {
-      T.push_back({TLikeToken::Any, C});
+      FTokens.push_back({TToken::Any, C});
     } else if (C == u'_') {
-      T.push_back({TLikeToken::One, C});
+      FTokens.push_back({TToken::One, C});
     } else {
-      T.push_back({TLikeToken::Char, C});
+      FTokens.push_back({TToken::Char, C});
     }
   }
-  return T;
 }
 
-bool FilterLikeMatch(QStringView S, QStringView Pattern, bool CaseInsensitive, bool AsteriskAnyRun)
+// Greedy with one back-track point: the last "any run" seen takes one more
+// character each time the rest fails.
+template <class TText>
+bool TFilterLikePattern::MatchesText(TText S, bool CaseInsensitive) const
 {
-  const std::vector<TLikeToken> P = LikeTokens(Pattern, AsteriskAnyRun);
-  const qsizetype PSize = qsizetype(P.size());
-  // Greedy with one back-track point: the last "any run" seen takes one
-  // more character each time the rest fails.
+  const TToken* P = FTokens.data();
+  const qsizetype PSize = qsizetype(FTokens.size());
   qsizetype Si = 0, Pi = 0, StarP = -1, StarS = 0;
   while (Si < S.size()) {
-    if (Pi < PSize && P[Pi].Kind == TLikeToken::Any) {
+    if (Pi < PSize && P[Pi].Kind == TToken::Any) {
       StarP = Pi++;
       StarS = Si;
-    } else if (Pi < PSize &&
-               (P[Pi].Kind == TLikeToken::One || SameChar(P[Pi].C, S[Si], CaseInsensitive))) {
+    } else if (Pi < PSize && (P[Pi].Kind == TToken::One || SameChar(QChar(P[Pi].C), QChar(S[Si]), CaseInsensitive))) {
       ++Pi;
       ++Si;
     } else if (StarP >= 0) {
@@ -72,9 +60,24 @@ bool FilterLikeMatch(QStringView S, QStringView Pattern, bool CaseInsensitive, b
       return false;
     }
   }
-  while (Pi < PSize && P[Pi].Kind == TLikeToken::Any)
+  while (Pi < PSize && P[Pi].Kind == TToken::Any)
     ++Pi;
   return Pi == PSize;
+}
+
+bool TFilterLikePattern::Matches(QStringView Text, bool CaseInsensitive) const
+{
+  return MatchesText(Text, CaseInsensitive);
+}
+
+bool TFilterLikePattern::Matches(QLatin1StringView Text, bool CaseInsensitive) const
+{
+  return MatchesText(Text, CaseInsensitive);
+}
+
+bool FilterLikeMatch(QStringView S, QStringView Pattern, bool CaseInsensitive, bool AsteriskAnyRun)
+{
+  return TFilterLikePattern(Pattern, AsteriskAnyRun).Matches(S, CaseInsensitive);
 }
 
 QString FilterLikeEscape(QStringView Text, QStringView Specials)

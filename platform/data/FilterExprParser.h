@@ -62,6 +62,24 @@ public:
 // filter reads it), _ exactly one, [x] the character x itself; the whole
 // text must match.
 bool FilterLikeMatch(QStringView Text, QStringView Pattern, bool CaseInsensitive, bool AsteriskAnyRun = false);
+
+// A LIKE pattern read once, for a filter that matches it against many texts.
+class TFilterLikePattern {
+public:
+  explicit TFilterLikePattern(QStringView Pattern, bool AsteriskAnyRun = false);
+  bool Matches(QStringView Text, bool CaseInsensitive) const;
+  // Matches for a text of one byte a character (Latin-1).
+  bool Matches(QLatin1StringView Text, bool CaseInsensitive) const;
+
+private:
+  struct TToken {
+    enum TKind : char16_t { Any, One, Char } Kind;
+    char16_t C;
+  };
+  template <class TText>
+  bool MatchesText(TText Text, bool CaseInsensitive) const;
+  std::vector<TToken> FTokens;
+};
 // Text for a LIKE pattern that matches itself literally: each of Specials
 // and "[" in brackets.
 QString FilterLikeEscape(QStringView Text, QStringView Specials = u"%_*?");

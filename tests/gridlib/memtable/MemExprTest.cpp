@@ -278,6 +278,13 @@ TEST_F(MemExpr, FilterTable)
       {"'Цех покраски' = name", true, "2"},
       {"name like '%b%'", false, "4"},
       {"name like '%B%'", true, "3,4"},
+      // decimals beside whole numbers and fractions, either side
+      {"price > 20", false, "2,5"},
+      {"price <= 10.5", false, "1,3,4"},           // Null orders before 10.5
+      {"price <> 0", false, "1,2,3,5"},
+      {"100 = price", false, "5"},
+      {"price < 20.2501", false, "1,2,3,4"},
+      {"price >= 0 and name like 'a%'", false, "4,5"},
   };
   for (bool Packed : {false, true}) {
     SCOPED_TRACE(Packed ? "packed" : "variants");

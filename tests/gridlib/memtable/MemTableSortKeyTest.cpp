@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -94,6 +97,63 @@ TEST(MemTableSortKeys, KeysOrderAsTheCompareRoutineWithNullsAndTies)
     T->SetSortOrder(QString());
     T->SetSortOrder(S(C.Order));
     EXPECT_EQ(Ids(T.get()), After);
+  }
+}
+
+// Keys that pack into whole numbers (amounts, quarters, dates with times)
+// and keys that do not (thirds, ranges too wide for one word) give the
+// compare routine's order, Nulls and ties included, over many records.
+TEST(MemTableSortKeys, PackedAndUnpackedKeysOrderAsTheCompareRoutine)
+{
+  using TGen = std::function<Variant(std::mt19937&)>;
+  const auto WithNulls = [](TGen G) {
+    return [G](std::mt19937& R) { return R() % 7 == 0 ? Variant(Null) : G(R); };
+  };
+  struct TCase {
+    const char* Name;
+    TFieldType Type;
+    TGen Gen;
+  };
+  const std::vector<TCase> Cases = {
+    {"cents", ftCurrency, WithNulls([](std::mt19937& R) { return Variant(Currency::FromRaw(Int64(R() % 4001) * 100 - 200000)); })},
+    {"tenths of cents", ftCurrency, [](std::mt19937& R) { return Variant(Currency::FromRaw(Int64(R() % 50) * 7 - 3)); }},
+    {"quarters", ftFloat, WithNulls([](std::mt19937& R) { return Variant(double(int(R() % 80) - 40) / 4); })},
+    {"decimals", ftFloat, [](std::mt19937& R) { return Variant(double(int(R() % 2000) - 1000) / 100); }},
+    {"thirds", ftFloat, [](std::mt19937& R) { return Variant(double(R() % 30) / 3); }},
+    {"signed zeros", ftFloat, [](std::mt19937& R) { return Variant(R() % 2 ? 0.0 : -0.0); }},
+    {"times", ftDateTime, WithNulls([](std::mt19937& R) { return Variant(TDateTime(45000 + double(R() % 64) / 8)); })},
+    {"wide whole numbers", ftLargeint, [](std::mt19937& R) { return Variant(Int64(R() % 3 - 1) << 50); }},
+    {"small whole numbers", ftInteger, WithNulls([](std::mt19937& R) { return Variant(Integer(R() % 9) - 4); })},
+  };
+  const char* const Orders[] = {"a, b DESC", "b DESC, a", "a DESC, b, c DESC"};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    std::vector<std::array<Variant, 3>> Rows;
+    std::mt19937 Rng(7);
+    for (int I = 0; I < 2000; ++I)
+      Rows.push_back({C.Gen(Rng), C.Gen(Rng), C.Gen(Rng)});
+    const auto Fill = [&](TMemTableEh& T) {
+      T.FieldDefs()->Add(S("id"), ftInteger);
+      for (const char* F : {"a", "b", "c"})
+        T.FieldDefs()->Add(S(F), C.Type);
+      T.CreateDataSet();
+      for (size_t I = 0; I < Rows.size(); ++I) {
+        T.Append();
+        T.FieldByName(S("id"))->SetAsInteger(int(I));
+        for (int F = 0; F < 3; ++F)
+          T.Fields()->Fields(F + 1)->SetValue(Rows[I][size_t(F)]);
+        T.Post();
+      }
+    };
+    for (const char* Order : Orders) {
+      SCOPED_TRACE(Order);
+      TMemTableEh T(nullptr), U(nullptr);
+      Fill(T);
+      Fill(U);
+      T.SetSortOrder(S(Order));   // the view: by keys
+      U.SortByFields(S(Order));   // the storage: by the compare routine, ties by position
+      ASSERT_EQ(Ids(&T), Ids(&U));
+    }
   }
 }
 

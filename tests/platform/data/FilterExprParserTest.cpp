@@ -245,9 +245,15 @@ TEST(FilterExprParser, LikeKeepsEachUnderscoreOneCharacter)
     {"a", "a_%", false}, {"ab", "a_%", true}, {"a", "a%_", false}, {"abc", "ab%bc", false}, {"ab", "ab%x", false},
     {"", "%", true}, {"", "_", false}, {"100%", "100%", true},
   };
-  for (const TCase& T : Cases)
+  for (const TCase& T : Cases) {
     EXPECT_EQ(FilterLikeMatch(QString::fromUtf8(T.Text), QString::fromUtf8(T.Pattern), false), T.Match)
         << T.Text << " like " << T.Pattern;
+    // A pattern read once matches texts of either width the same way.
+    const TFilterLikePattern Pattern(QString::fromUtf8(T.Pattern));
+    EXPECT_EQ(Pattern.Matches(QLatin1StringView(T.Text), false), T.Match) << T.Text << " like " << T.Pattern;
+    EXPECT_EQ(Pattern.Matches(QString::fromUtf8(T.Text), false), T.Match) << T.Text << " like " << T.Pattern;
+  }
+  EXPECT_TRUE(TFilterLikePattern(u"ÄB%").Matches(QLatin1StringView("\xe4" "bc"), true));
   EXPECT_TRUE(FilterLikeMatch(QStringLiteral("ЦЕХ сборки"), QStringLiteral("цех%"), true));
   EXPECT_FALSE(FilterLikeMatch(QStringLiteral("ЦЕХ сборки"), QStringLiteral("цех%"), false));
 }
