@@ -544,6 +544,9 @@ void TCustomDBAxisGridEh::GetDataSetFieldList(TList* List)
 void TCustomDBAxisGridEh::FlatChanged()
 {
   FInterlinear = Flat() ? 2 : 4;
+  // A flat grid draws its own border by default.
+  if (FBorder)
+    UpdateBorderWindow();
 }
 
 void TCustomDBAxisGridEh::InvalidateEditor()
@@ -770,6 +773,8 @@ void TCustomDBAxisGridEh::WndProc(TMessage& Message)
       PostDeferredLayout();
     return;
   }
+  if (WindowMessage(Message))
+    return;
   inherited::WndProc(Message);
 }
 

@@ -1708,8 +1708,6 @@ public:
   // The extended border on the window frame (a no-op without one).
   virtual void DrawBorder();
   Integer ExtendedBorderWidth() const;
-  // The window frame recomputed after the border's colour or edges change.
-  void BorderFrameChanged();
   void UpdateHotTrack(Integer X, Integer Y) override;
   void TopLeftChanged(Int64 OldLeftPos, Int64 OldTopPos) override;
   void CurrentCellMoved(TGridCoord OldCurrent) override;
@@ -1835,6 +1833,9 @@ public:
   TImeMode OriginalImeMode() const { return FOriginalImeMode; }
   // Called by the border settings when their colour or edges change.
   void BorderChanged();
+  // Makes the window anew when the border's drawing is no longer the one
+  // the window was made for (after Flat or a stored setting changes).
+  void UpdateBorderWindow();
   void UpdateIme();
   void SetIme();
   void ChangeScale(Integer M, Integer D) override;
@@ -1867,6 +1868,7 @@ protected:
   bool BarsStored(TFiler& Filer);
 
   Integer FBorderWidth = 0;
+  bool FWindowExtendedDraw = false;   // the border drawing the window was made for
   String FOriginalImeName;
   TImeMode FOriginalImeMode = imDontCare;
   // --- End of window block.

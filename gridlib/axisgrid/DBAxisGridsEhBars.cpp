@@ -2037,9 +2037,17 @@ void RegisterDBAxisGridsEhClasses()
     .Property("Title", &D::Title, &D::SetTitle)
     .Property("ToolTips", &D::ToolTips, &D::SetToolTips, false);
   RegisterClassInfo<TCustomColumnDefValuesEh, TAxisBarDefValuesEh>("TCustomColumnDefValuesEh");
+  RegisterEnum<TEdgeBorder>("TEdgeBorder", {"ebLeft", "ebTop", "ebRight", "ebBottom"});
   RegisterClassInfo<TControlBorderEh, TPersistent>("TControlBorderEh")
     .Property("Color", &TControlBorderEh::Color, &TControlBorderEh::SetColor, clDefault)
+    // The grid's own properties, shown here too: the grid stores them.
+    .Property("Ctl3D", &TControlBorderEh::Ctl3D, &TControlBorderEh::SetCtl3D)
+    .Stored(false)
+    .Property("EdgeBorders", &TControlBorderEh::EdgeBorders, &TControlBorderEh::SetEdgeBorders,
+              TEdgeBorders{ebLeft, ebTop, ebRight, ebBottom})
     .Property("ExtendedDraw", &TControlBorderEh::ExtendedDraw, &TControlBorderEh::SetExtendedDraw)
-    .Stored(&TControlBorderEh::ExtendedDrawStored);
+    .Stored(&TControlBorderEh::ExtendedDrawStored)
+    .Property("Style", &TControlBorderEh::Style, &TControlBorderEh::SetStyle)
+    .Stored(false);
   TCustomDBAxisGridEh::RegisterClass();
 }

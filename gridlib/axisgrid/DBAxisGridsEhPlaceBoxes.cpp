@@ -6,6 +6,7 @@
 
 #include "platform/gui/Forms.h"
 #include "platform/gui/Themes.h"
+#include "platform/rtl/ScopeExit.h"
 
 #include <algorithm>
 
@@ -958,8 +959,10 @@ void TControlBorderEh::SetExtendedDrawStored(bool Value)
     return;
   FExtendedDraw = DefaultExtendedDraw();
   FExtendedDrawStored = Value;
-  if (FGrid)
+  if (FGrid) {
+    FGrid->UpdateBorderWindow();
     FGrid->Invalidate();
+  }
 }
 
 void TControlBorderEh::SetColor(TColor Value)
@@ -969,7 +972,7 @@ void TControlBorderEh::SetColor(TColor Value)
   FOldExtendedDraw = DefaultExtendedDraw();
   FColor = Value;
   if (FGrid) {
-    FGrid->BorderFrameChanged();
+    FGrid->BorderChanged();
     FGrid->Invalidate();
   }
   UpdateExtendedDraw();
@@ -982,7 +985,7 @@ void TControlBorderEh::SetEdgeBorders(TEdgeBorders Value)
   FOldExtendedDraw = DefaultExtendedDraw();
   FEdgeBorders = Value;
   if (FGrid) {
-    FGrid->BorderFrameChanged();
+    FGrid->BorderChanged();
     FGrid->Invalidate();
   }
   UpdateExtendedDraw();
@@ -1004,6 +1007,50 @@ Integer TCustomDBAxisGridEh::ExtendedBorderWidth() const
 
 void TCustomDBAxisGridEh::DrawBorder()
 {
+  if (FBorderWidth == 0)
+    return;
+  HDC DC = GetWindowDC(this);
+  if (!DC) {
+    // Outside the frame's painting: the frame is painted anew.
+    Invalidate();
+    return;
+  }
+  ScopeExit Release([&] { ReleaseDC(this, DC); });
+  const TEdgeBorders Edges = FBorder->EdgeBorders();
+  TRect R(0, 0, Width(), Height());
+  if (FBorder->Color() == clDefault) {
+    UINT Sides = 0;
+    if (Edges.Contains(ebLeft))
+      Sides |= BF_LEFT;
+    if (Edges.Contains(ebTop))
+      Sides |= BF_TOP;
+    if (Edges.Contains(ebRight))
+      Sides |= BF_RIGHT;
+    if (Edges.Contains(ebBottom))
+      Sides |= BF_BOTTOM;
+    DrawEdge(DC, R, BDR_SUNKENOUTER, Ctl3D() ? Sides : Sides | BF_FLAT);
+    return;
+  }
+  TExternalCanvas C(DC);
+  C.Pen()->SetColor(FBorder->Color());
+  C.Pen()->SetWidth(1);
+  C.Pen()->SetStyle(psSolid);
+  if (Edges.Contains(ebLeft)) {
+    C.MoveTo(R.Left, R.Bottom - 1);
+    C.LineTo(R.Left, R.Top - 1);
+  }
+  if (Edges.Contains(ebTop)) {
+    C.MoveTo(R.Left, R.Top);
+    C.LineTo(R.Right, R.Top);
+  }
+  if (Edges.Contains(ebRight)) {
+    C.MoveTo(R.Right - 1, R.Top);
+    C.LineTo(R.Right - 1, R.Bottom);
+  }
+  if (Edges.Contains(ebBottom)) {
+    C.MoveTo(R.Right - 1, R.Bottom - 1);
+    C.LineTo(R.Left - 1, R.Bottom - 1);
+  }
 }
 
 // Cell sizes and counts move the visible cells' layouts.
@@ -1047,9 +1094,4 @@ void TCustomDBAxisGridEh::DrawPlaceBoxControls(TGridCoord Cell, TGridCoord AreaC
     else if (!Child->Control())
       DrawDataCellMainContent(Cell, AreaCell, AxisBar, CellRect, Params, Child->CtrlClientRect());
   }
-}
-
-void TCustomDBAxisGridEh::BorderFrameChanged()
-{
-  UpdateNonClientArea();
 }

@@ -101,6 +101,13 @@ void TCustomDBAxisGridEh::CreateParams(TCreateParams& Params)
     }
   }
   Params.Style |= WS_CLIPCHILDREN;
+  FWindowExtendedDraw = FBorder && FBorder->ExtendedDraw();
+}
+
+void TCustomDBAxisGridEh::UpdateBorderWindow()
+{
+  if (HandleAllocated() && FBorder->ExtendedDraw() != FWindowExtendedDraw)
+    RecreateWndEh(this);
 }
 
 void TCustomDBAxisGridEh::BorderChanged()
@@ -111,12 +118,26 @@ void TCustomDBAxisGridEh::BorderChanged()
 
 void TCustomDBAxisGridEh::WMNCCalcSize(TMessage& Message)
 {
-  (void)Message;
+  DefaultHandler(Message);
+  auto* Params = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam);
+  if (!Params || FBorderWidth == 0)
+    return;
+  const TEdgeBorders Edges = FBorder->EdgeBorders();
+  TRect& Client = Params->rgrc[0];
+  if (Edges.Contains(ebLeft))
+    Client.Left += FBorderWidth;
+  if (Edges.Contains(ebTop))
+    Client.Top += FBorderWidth;
+  if (Edges.Contains(ebRight))
+    Client.Right -= FBorderWidth;
+  if (Edges.Contains(ebBottom))
+    Client.Bottom -= FBorderWidth;
 }
 
 void TCustomDBAxisGridEh::WMNCPaint(TMessage& Message)
 {
-  (void)Message;
+  DefaultHandler(Message);
+  DrawBorder();
 }
 
 void TCustomDBAxisGridEh::WMEraseBkgnd(TMessage& Message)
@@ -167,6 +188,8 @@ bool TCustomDBAxisGridEh::WindowMessage(TMessage& Message)
 {
   switch (Message.Msg) {
   case WM_COMMAND: WMCommand(Message); return true;
+  case WM_NCCALCSIZE: WMNCCalcSize(Message); return true;
+  case WM_NCPAINT: WMNCPaint(Message); return true;
   default: return false;
   }
 }
@@ -209,20 +232,34 @@ void TCustomDBAxisGridEh::CMFontChanged(TMessage& Message)
 void TCustomDBAxisGridEh::DefineProperties(TFiler& Filer)
 {
   inherited::DefineProperties(Filer);
+  String Name;
+  GetBarsPropertyName(Name);
+  Filer.DefineProperty(
+    Name, [this](TReader& Reader) { ReadBars(Reader); }, [this](TWriter& Writer) { WriteBars(Writer); },
+    BarsStored(Filer));
+  // Descriptions saved by a form designer carry its design notes; a running
+  // program has none to keep.
+  Filer.DefineProperty(QStringLiteral("DesignInfoCollection"), [](TReader& Reader) { Reader.SkipValue(); }, nullptr,
+                       false);
 }
 
 void TCustomDBAxisGridEh::ReadBars(TReader& Reader)
 {
-  (void)Reader;
+  FAxisBars->Clear();
+  Reader.ReadCollection(FAxisBars.get());
 }
 
 void TCustomDBAxisGridEh::WriteBars(TWriter& Writer)
 {
-  (void)Writer;
+  Writer.WriteCollection(FAxisBars.get());
 }
 
 bool TCustomDBAxisGridEh::BarsStored(TFiler& Filer)
 {
-  (void)Filer;
-  return FAxisBars->State() == csCustomized;
+  // Default bars come from the dataset again when the form is read.
+  auto* Ancestor = dynamic_cast<TCustomDBAxisGridEh*>(Filer.Ancestor());
+  if (!Ancestor)
+    return FAxisBars->State() == csCustomized;
+  return Ancestor->AxisBars()->State() != FAxisBars->State() ||
+         !CollectionsEqual(FAxisBars.get(), Ancestor->AxisBars(), Owner(), Ancestor->Owner());
 }

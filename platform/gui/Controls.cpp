@@ -1096,6 +1096,9 @@ void TWinControl::DestroyWnd()
   delete FWidgetState->Link;   // the old widget sends no more messages
   FWidgetState->Widget = nullptr;
   FWidgetState->Link = nullptr;
+  // The client area goes with the old widget; the new one gets its own.
+  FWidgetState->Client = nullptr;
+  FWidgetState->Frame = TRect();
   if (!W)
     return;
   W->blockSignals(true);

@@ -410,6 +410,10 @@ public:
   QWidget* Widget() const;
   TWidgetState* WidgetState() const { return FWidgetState.get(); }
   virtual QWidget* ClientWidget() const;
+  // Asks the control for its frame (WM_NCCALCSIZE) and places the client
+  // area inside it; called when the window is made, when it is sized and
+  // when SetWindowPos reports a changed frame.
+  void UpdateNonClientArea();
 
   // The client area lies inside the window's frame: the frame that
   // WM_NCCALCSIZE leaves (by default WS_BORDER and the edge styles).
@@ -487,9 +491,6 @@ protected:
   virtual void CMShowingChanged(TMessage& Message);
   virtual void CMInvalidate(TMessage& Message);
   void CMStyleChanged(TMessage& Message) override;
-  // Asks the control for its frame (WM_NCCALCSIZE) and places the client
-  // area inside it; called when the window is made and when it is sized.
-  void UpdateNonClientArea();
   // The frame that the window's styles give on each side.
   Integer StyleFrameWidth() const;
 

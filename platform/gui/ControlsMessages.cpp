@@ -678,6 +678,14 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, Integer X, Integer Y, Integer CX, 
                    (Flags & SWP_NOSIZE) ? R.Width() : std::max(CX, 0), (Flags & SWP_NOSIZE) ? R.Height() : std::max(CY, 0));
     UpdateWindowShape(Wnd);
   }
+  if (Flags & SWP_FRAMECHANGED) {
+    // A new frame may change the client area: the window hears its new size.
+    const TRect Before = Wnd->ClientRect();
+    Wnd->UpdateNonClientArea();
+    const TRect After = Wnd->ClientRect();
+    if (LiveWindow(Wnd) && After != Before)
+      Wnd->Perform(WM_SIZE, 0, MakeLParam(Word(After.Width()), Word(After.Height())));
+  }
   if (!(Flags & SWP_NOZORDER)) {
     if (InsertAfter == HWND_TOPMOST || InsertAfter == HWND_NOTOPMOST) {
       const bool Top = InsertAfter == HWND_TOPMOST;

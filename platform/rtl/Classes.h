@@ -860,6 +860,9 @@ void ObjectBinaryToText(TStream* Input, TStream* Output, TStreamOriginalFormat O
 TComponent* ReadComponentFromStream(TStream* Stream, TComponent* Instance);
 TComponent* ReadComponentFromText(const String& Text, TComponent* Instance);
 String WriteComponentToText(TComponent* Instance, TStreamOriginalFormat Format = sofUTF8Text);
+// Whether two collections would be written alike (item for item, property
+// for property); references are named from Owner1 and Owner2.
+bool CollectionsEqual(TCollection* C1, TCollection* C2, TComponent* Owner1, TComponent* Owner2);
 QByteArray WriteComponentToBinary(TComponent* Instance);
 
 // The description compiled into the program under ResName (the class name of

@@ -1530,6 +1530,24 @@ void TWriter::WriteRootComponent(TComponent* Root)
   WriteDescendent(Root, nullptr);
 }
 
+static QByteArray CollectionBytes(TCollection* C, TComponent* Owner)
+{
+  TMemoryStream S;
+  TWriter W(&S);
+  W.SetRoot(Owner);
+  W.WriteCollection(C);
+  return S.Bytes();
+}
+
+bool CollectionsEqual(TCollection* C1, TCollection* C2, TComponent* Owner1, TComponent* Owner2)
+{
+  if (C1 == C2)
+    return true;
+  if (!C1 || !C2 || C1->ClassType() != C2->ClassType() || C1->Count() != C2->Count())
+    return false;
+  return CollectionBytes(C1, Owner1) == CollectionBytes(C2, Owner2);
+}
+
 // ---------------------------------------------------------------------------
 // TStream's component helpers
 

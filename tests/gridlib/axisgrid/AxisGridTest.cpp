@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 using namespace axisgrid_test;
 
 namespace {
@@ -340,6 +342,138 @@ TEST_F(AxisGridTest, DateTimeUnitsOfABar)
   Made->SetDisplayFormat(QStringLiteral("hh:nn"));
   EXPECT_EQ(GetBarDateTimeUnitsEh(Made), (TCalendarDateTimeUnitsEh{cdtuHourEh, cdtuMinuteEh}));
   EXPECT_EQ(GetBarDateTimeUnitsEh(Grid->Bar(1)), TCalendarDateTimeUnitsEh{});
+}
+
+// ---------------------------------------------------------------------------
+// Form descriptions written and read again.
+
+// The part of a written description that belongs to the grid.
+QString GridPart(const QString& Text)
+{
+  const qsizetype From = Text.indexOf(QStringLiteral("  object Grid:"));
+  const qsizetype To = From < 0 ? -1 : Text.indexOf(QStringLiteral("\n  end\n"), From);
+  return To < 0 ? QString() : Text.mid(From, To - From);
+}
+
+TEST_F(AxisGridTest, DescriptionRoundTripKeepsOwnValuesAndWritesNoDefaults)
+{
+  ReadForm(PartsForm(StoredColumns).c_str());
+  Grid->Bar(0)->SetColor(clMoneyGreen);
+  Grid->Bar(0)->SetDropDownRows(12);
+  Grid->Bar(2)->SetVisible(false);
+  Grid->Bar(2)->SetIncrement(0.5);
+  Grid->Border()->SetEdgeBorders(TEdgeBorders{ebLeft, ebBottom});
+  const QString Text = WriteComponentToText(Form);
+  const QString Part = GridPart(Text);
+  ASSERT_FALSE(Part.isEmpty()) << Text.toStdString();
+  EXPECT_EQ(Part.count(QStringLiteral("Columns = <")), 1) << Part.toStdString();
+  for (const char* Written : {"DropDownRows = 12", "Visible = False", "Increment = 0.5", "Alignment = taCenter",
+                              "ReadOnly = True", "OnClick = GridColumns0CellButtons0Click",
+                              "Border.EdgeBorders = [ebLeft, ebBottom]"})
+    EXPECT_TRUE(Part.contains(QString::fromLatin1(Written))) << Written;
+  // Values at their defaults, and values that follow the grid, stay out.
+  for (const char* Default : {"DropDownRows = 7", "Visible = True", "Increment = 1", "CaseInsensitiveTextSearch",
+                              "NotInKeyListIndex", "ButtonStyle", "WordWrap", "Checkboxes", "TextEditing",
+                              "EndEllipsis", "ToolTips", "Layout"})
+    EXPECT_FALSE(Part.contains(QString::fromLatin1(Default))) << Default;
+  EXPECT_TRUE(Part.contains(QRegularExpression(QStringLiteral("item\\s+FieldName = 'no_such_field'\\s+end"))))
+    << "a bar of defaults keeps only its field name";
+
+  auto* Again = new TPartsForm(Application, 0);
+  std::unique_ptr<TPartsForm> Owned(Again);
+  ReadComponentFromText(Text, Again);
+  auto* Read = Find<TTestAxisGridEh>(Again, "Grid");
+  ASSERT_EQ(Read->AxisBars()->Count(), 3);
+  EXPECT_EQ(Read->AxisBars()->State(), csCustomized);
+  EXPECT_EQ(Read->BarFields(), "s_name,no_such_field,n_qty");
+  EXPECT_EQ(Read->Bar(0)->Color(), clMoneyGreen);
+  EXPECT_EQ(Read->Bar(0)->DropDownRows(), 12);
+  EXPECT_EQ(Read->Bar(0)->Title()->Caption(), QStringLiteral("Наименование"));
+  ASSERT_EQ(Read->Bar(0)->CellButtons()->Count(), 1);
+  bool Handled = false;
+  Read->Bar(0)->CellButtons()->Items(0)->OnClick(nullptr, Handled);
+  EXPECT_EQ(Again->CellButtonClicks, 1) << "bound to the new form's handler";
+  EXPECT_TRUE(Read->Bar(1)->AssignedValues().Empty());
+  EXPECT_EQ(Read->Bar(1)->Color(), Read->Color());
+  EXPECT_EQ(Read->Bar(2)->Alignment(), taCenter);
+  EXPECT_TRUE(Read->Bar(2)->IsReadOnlyStored());
+  EXPECT_FALSE(Read->Bar(2)->Visible());
+  EXPECT_DOUBLE_EQ(Read->Bar(2)->Increment(), 0.5);
+  EXPECT_EQ(Read->Border()->EdgeBorders(), (TEdgeBorders{ebLeft, ebBottom}));
+  EXPECT_EQ(GridPart(WriteComponentToText(Again)), Part) << "written again word for word";
+}
+
+// A grid description without bars, with a designer's notes, or with a
+// damaged value of its bars.
+TEST_F(AxisGridTest, DescriptionsWithoutBarsWithDesignNotesOrDamagedBars)
+{
+  struct Case {
+    const char* Name;
+    std::string Columns;
+    const char* Error;     // nullptr: reads
+    const char* Fields;    // the bars once the parts are open
+    TDBGridColumnsState State;
+  };
+  const Case Cases[] = {
+    {"no bars", "", nullptr, "id,s_name,n_qty,b_done,d_made,group_name", csDefault},
+    {"design notes skipped",
+     "    DesignInfoCollection = <\n      item\n        Name = 'Layout1'\n        Size = 3\n      end>\n"
+     "    Columns = <\n      item\n        FieldName = 'n_qty'\n      end>\n",
+     nullptr, "n_qty", csCustomized},
+    {"design notes of another kind", "    DesignInfoCollection = 'text'\n", nullptr,
+     "id,s_name,n_qty,b_done,d_made,group_name", csDefault},
+    {"bars not a collection", "    Columns = 5\n", "Error reading Grid.Columns", nullptr, csDefault},
+    {"bar with an unknown property", "    Columns = <\n      item\n        Colour = clRed\n      end>\n",
+     "Colour", nullptr, csDefault},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    if (C.Error) {
+      try {
+        ReadForm(PartsForm(C.Columns).c_str());
+        ADD_FAILURE() << "read without an error";
+      } catch (const Exception& E) {
+        EXPECT_TRUE(E.Message().contains(QString::fromLatin1(C.Error))) << E.Message().toStdString();
+      }
+      delete Form;
+      Form = nullptr;
+      continue;
+    }
+    ReadForm(PartsForm(C.Columns).c_str());
+    Parts->Open();
+    EXPECT_EQ(Grid->BarFields(), C.Fields);
+    EXPECT_EQ(Grid->AxisBars()->State(), C.State);
+    const QString Part = GridPart(WriteComponentToText(Form));
+    EXPECT_EQ(Part.contains(QStringLiteral("Columns")), C.State == csCustomized)
+      << "default bars come from the dataset again: " << Part.toStdString();
+    EXPECT_FALSE(Part.contains(QStringLiteral("DesignInfoCollection")));
+    delete Form;
+    Form = nullptr;
+  }
+}
+
+// An inherited form writes its grid's bars only where they differ from the
+// ancestor's.
+TEST_F(AxisGridTest, DescendantDescriptionHoldsBarsOnlyWhenTheyDiffer)
+{
+  ReadForm(PartsForm(StoredColumns).c_str());
+  std::unique_ptr<TPartsForm> Ancestor(new TPartsForm(Application, 0));
+  ReadComponentFromText(WriteComponentToText(Form), Ancestor.get());
+  auto Descendant = [&] {
+    TMemoryStream Binary;
+    Binary.WriteDescendent(Form, Ancestor.get());
+    Binary.SetPosition(0);
+    TMemoryStream Text;
+    ObjectBinaryToText(&Binary, &Text);
+    return QString::fromUtf8(Text.Bytes());
+  };
+  EXPECT_FALSE(Descendant().contains(QStringLiteral("Columns"))) << Descendant().toStdString();
+  Grid->Bar(1)->SetColor(clYellow);
+  const QString Changed = Descendant();
+  EXPECT_TRUE(Changed.contains(QStringLiteral("Columns = <"))) << Changed.toStdString();
+  EXPECT_EQ(Changed.count(QStringLiteral("FieldName = ")), 3) << "the bars as a whole: " << Changed.toStdString();
+  Grid->AxisBars()->SetState(csDefault);
+  EXPECT_TRUE(Descendant().contains(QStringLiteral("Columns = <"))) << "default bars where the ancestor has its own";
 }
 
 } // namespace

@@ -87,6 +87,8 @@ public:
   }
   void SetSelectedIndex(Integer Value) override { FSelectedIndex = Value; }
   TGridAxisBarsEh* CreateAxisBars() override { return new TGridAxisBarsEh(this, TTestAxisBarEh::StaticClass()); }
+  // Its form descriptions keep the bars under the data grid's name.
+  void GetBarsPropertyName(String& Name) override { Name = QStringLiteral("Columns"); }
   TTestAxisBarEh* Bar(Integer Index) const { return static_cast<TTestAxisBarEh*>(AxisBars()->AxisBar(Index)); }
 
   void InternalLayout() override
@@ -142,7 +144,8 @@ public:
     RegisterDBAxisGridsEhClasses();
     RegisterClassInfo<TTestAxisBarEh, TAxisBarEh>("TTestAxisBarEh");
     RegisterClassInfo<TTestAxisGridEh, TCustomDBAxisGridEh>("TTestAxisGridEh")
-      .Property("Columns", &TTestAxisGridEh::AxisBars, &TTestAxisGridEh::SetAxisBars);
+      .Property("Columns", &TTestAxisGridEh::AxisBars, &TTestAxisGridEh::SetAxisBars)
+      .Stored(false);   // written by the grid itself, and only when customized
     RegisterClassInfo<TPartsForm, TForm>("TPartsForm")
       .Handler("GridColumns0CellButtons0Click", &TPartsForm::GridColumns0CellButtons0Click);
   }
