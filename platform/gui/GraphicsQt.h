@@ -7,12 +7,14 @@
 #include <QCursor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
 #include <QTransform>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -81,6 +83,13 @@ struct TDCFontEntry {
   explicit TDCFontEntry(const QFont& AFont) : Font(AFont), Metrics(AFont) {}
   QFont Font;
   QFontMetricsF Metrics;
+  // Metrics.horizontalAdvance, remembered: shaping a text is most of what a
+  // cell costs to paint, and repaints and scrolls show the same texts again.
+  double Advance(const QString& Text) const;
+
+private:
+  mutable std::mutex FAdvanceLock;   // a context may be handed to another thread
+  mutable QHash<QString, double> FAdvances;
 };
 
 struct TDeviceContext {

@@ -4,6 +4,7 @@
 #include "platform/gui/Windows.h"
 
 #include "platform/gui/GraphicsQt.h"
+#include "platform/rtl/ScopeExit.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -157,6 +158,21 @@ static std::shared_ptr<const TDCFontEntry> ResolveFont(const TDCFont& F)
   return Entry;
 }
 
+double TDCFontEntry::Advance(const QString& Text) const
+{
+  // Enough for every cell of a large screen; past it all are forgotten and
+  // measured anew.
+  constexpr qsizetype Kept = 8192;
+  const std::lock_guard<std::mutex> Lock(FAdvanceLock);
+  if (const auto It = FAdvances.constFind(Text); It != FAdvances.cend())
+    return *It;
+  if (FAdvances.size() >= Kept)
+    FAdvances.clear();
+  const double W = Metrics.horizontalAdvance(Text);
+  FAdvances.insert(Text, W);
+  return W;
+}
+
 const std::shared_ptr<const TDCFontEntry>& TDeviceContext::FontEntry() const
 {
   TDCFont Key = State.Font;
@@ -261,7 +277,7 @@ struct TTextMeasure {
   std::shared_ptr<const TDCFontEntry> Entry;   // keeps Font and Metrics alive
   const QFont& Font;
   const QFontMetricsF& Metrics;
-  Integer Width(const String& S) const { return Extent(Metrics.horizontalAdvance(S)); }
+  Integer Width(const String& S) const { return Extent(Entry->Advance(S)); }
   // A run wider than any surface (a huge font, a long text) is cut to the
   // coordinate range, so that positions computed from it cannot overflow.
   static Integer Extent(double W) { return Integer(std::clamp(std::round(W), 0.0, double(MaxCoord))); }
@@ -302,7 +318,7 @@ bool GetTextExtentExPoint(HDC DC, const String& Text, Integer Count, Integer Max
     return false;
   const String S = (Count < 0 || Count > Text.size()) ? Text : Text.left(Count);
   const TTextMeasure M(*DC);
-  Size = TSize(M.Width(S), M.Height());
+  Size = TSize(S.isEmpty() ? 0 : M.Width(S), M.Height());
   if (!Fit && !Dx)
     return true;   // only the extent: no layout needed
   // Each character's position takes a laid-out line.
@@ -404,12 +420,21 @@ static bool PlainRun(const QPainter* P, const String& Text, bool RightToLeft)
 // Draws one run of text with its top-left corner at (X, Y) in logical
 // coordinates, with the context's colours and background mode.
 // Width is the run's advance, as measured by the caller (the sum of Dx when
-// given).
+// given). CallerSaved: the caller restores the painter's state after the run,
+// so an unrotated run need not save it again (a save costs as much as a
+// cell's fill).
 static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, const String& Text, Integer Width,
-                         bool RightToLeft, const Integer* Dx = nullptr, bool FillBack = true)
+                         bool RightToLeft, const Integer* Dx = nullptr, bool FillBack = true,
+                         bool CallerSaved = false)
 {
   QPainter* P = DC->Painter;
-  P->save();
+  const bool Save = !CallerSaved || DC->State.Font.Escapement != 0;
+  if (Save)
+    P->save();
+  ScopeExit Restore([&] {
+    if (Save)
+      P->restore();
+  });
   if (DC->State.Font.Escapement != 0) {
     P->translate(X, Y);
     P->rotate(-double(DC->State.Font.Escapement) / 10.0);
@@ -436,9 +461,10 @@ static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, co
     } else {
       Path.addText(QPointF(X, Y + M.Metrics.ascent()), M.Font, Text);
     }
+    const bool Antialiased = P->testRenderHint(QPainter::Antialiasing);
     P->setRenderHint(QPainter::Antialiasing, true);
     P->fillPath(Path, ToQColor(DC->State.TextColor));
-    P->restore();
+    P->setRenderHint(QPainter::Antialiasing, Antialiased);
     return;
   }
   if (Dx) {
@@ -454,7 +480,6 @@ static void PaintTextRun(HDC DC, const TTextMeasure& M, Integer X, Integer Y, co
                       (RightToLeft ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
     P->drawText(QRectF(X, Y, std::max(Width, 1) + 2, M.Height() + 2), Flags, Text);
   }
-  P->restore();
 }
 
 // WantWidth: the caller wants the run's width back; otherwise the text is
@@ -510,7 +535,7 @@ static Integer TextOutRun(HDC DC, Integer X, Integer Y, UINT Options, const TRec
     P->fillRect(ToQRect(*R), ToQColor(DC->State.BkColor));
   if (R && (Options & ETO_CLIPPED))
     P->setClipRect(ToQRect(*R), Qt::IntersectClip);
-  PaintTextRun(DC, M, Left, Top, Text, W, Rtl, Dx, FillBack);
+  PaintTextRun(DC, M, Left, Top, Text, W, Rtl, Dx, FillBack, true);
   P->restore();
   return W;
 }
@@ -558,6 +583,12 @@ String StripPrefix(const String& S, Integer& Underlined)
   return Out;
 }
 
+// A run of text and its width (below zero while not measured).
+struct TMeasuredRun {
+  String Text;
+  Integer Width = -1;
+};
+
 class TDrawTextLayout {
 public:
   TDrawTextLayout(const TTextMeasure& M, UINT Format, Integer TabLength)
@@ -580,29 +611,33 @@ public:
     return X;
   }
 
-  // Width is what Width(S) answered.
+  // Width is what Width(S) answered; the caller saved the painter's state.
   void Draw(HDC DC, Integer X, Integer Y, const String& S, Integer Width, bool Rtl) const
   {
     if (!(FFormat & DT_EXPANDTABS) || !S.contains(QLatin1Char('\t'))) {
-      PaintTextRun(DC, FM, X, Y, S, Width, Rtl);
+      PaintTextRun(DC, FM, X, Y, S, Width, Rtl, nullptr, true, true);
       return;
     }
     Integer CX = 0;
     const QStringList Parts = S.split(QLatin1Char('\t'));
     for (qsizetype I = 0; I < Parts.size(); ++I) {
       const Integer PartWidth = FM.Width(Parts[I]);
-      PaintTextRun(DC, FM, X + CX, Y, Parts[I], PartWidth, Rtl);
+      PaintTextRun(DC, FM, X + CX, Y, Parts[I], PartWidth, Rtl, nullptr, true, true);
       CX += PartWidth;
       if (I + 1 < Parts.size())
         CX = (CX / FTabWidth + 1) * FTabWidth;
     }
   }
 
-  // The text with an ellipsis at its end, cut to fit MaxWidth.
-  String Ellipsize(const String& S, Integer MaxWidth, bool AtWord) const
+  // The text with an ellipsis at its end, cut to fit MaxWidth. RunWidth is
+  // the text's width when known (below zero when not), and receives the
+  // result's.
+  String Ellipsize(const String& S, Integer MaxWidth, bool AtWord, Integer& RunWidth) const
   {
     static const String Dots = QStringLiteral("...");
-    if (Width(S) <= MaxWidth)
+    if (RunWidth < 0)
+      RunWidth = Width(S);
+    if (RunWidth <= MaxWidth)
       return S;
     Integer Lo = 0, Hi = Integer(S.size());
     while (Lo < Hi) {   // the longest prefix that fits with the dots
@@ -618,46 +653,61 @@ public:
       if (Space > 0)
         Cut = Space;
     }
-    return S.left(Cut) + Dots;
+    const String Result = S.left(Cut) + Dots;
+    RunWidth = Width(Result);
+    return Result;
   }
 
   // Breaks one paragraph at blanks so that each line fits MaxWidth; a word
-  // wider than the line runs on by itself.
-  void Wrap(const String& Para, Integer MaxWidth, std::vector<String>& Lines) const
+  // wider than the line runs on by itself. Each line comes with its width
+  // where the breaking measured it (below zero where not).
+  void Wrap(const String& Para, Integer MaxWidth, std::vector<TMeasuredRun>& Lines) const
   {
     if (Para.isEmpty()) {
-      Lines.push_back(String());
+      Lines.push_back({String(), 0});
+      return;
+    }
+    // Most cells fit on their first line: one measure instead of one a word.
+    if (const Integer Whole = Width(Para); Whole <= MaxWidth) {
+      Lines.push_back({Para, Whole});
       return;
     }
     Integer Start = 0;
     const Integer N = Integer(Para.size());
     while (Start < N) {
       Integer LineEnd = Start;   // end of the last word that fits
+      Integer LineWidth = -1;    // the width of Para.mid(Start, LineEnd - Start) when measured
       Integer Pos = Start;
       bool Broke = false;
       while (Pos < N) {
         Integer WordEnd = Pos;
         while (WordEnd < N && Para[WordEnd] != QLatin1Char(' '))
           ++WordEnd;
-        if (Width(Para.mid(Start, WordEnd - Start)) > MaxWidth && LineEnd > Start) {
+        const Integer W = Width(Para.mid(Start, WordEnd - Start));
+        if (W > MaxWidth && LineEnd > Start) {
           Broke = true;
           break;
         }
         LineEnd = WordEnd;
+        LineWidth = W;
         Pos = WordEnd;
         while (Pos < N && Para[Pos] == QLatin1Char(' '))
           ++Pos;
-        if (Width(Para.mid(Start, LineEnd - Start)) > MaxWidth) {
+        if (W > MaxWidth) {
           Broke = true;   // a single long word
           break;
         }
       }
-      if (!Broke)
+      if (!Broke && LineEnd != Pos) {
         LineEnd = Pos;
+        LineWidth = -1;
+      }
       String Line = Para.mid(Start, LineEnd - Start);
-      while (Line.endsWith(QLatin1Char(' ')) && Broke)
+      while (Line.endsWith(QLatin1Char(' ')) && Broke) {
         Line.chop(1);
-      Lines.push_back(Line);
+        LineWidth = -1;
+      }
+      Lines.push_back({Line, LineWidth});
       Start = LineEnd;
       while (Start < N && Para[Start] == QLatin1Char(' '))
         ++Start;
@@ -710,18 +760,19 @@ Integer DrawTextEx(HDC DC, const String& AText, Integer Count, TRect& R, UINT Fo
   for (const String& Para : Paras) {
     Integer Underlined = -1;
     const String Plain = (Format & DT_NOPREFIX) ? Para : StripPrefix(Para, Underlined);
-    std::vector<String> Broken;
+    std::vector<TMeasuredRun> Broken;
     if ((Format & DT_WORDBREAK) && !Single)
       Layout.Wrap(Plain, BoxWidth, Broken);
     else
-      Broken.push_back(Plain);
+      Broken.push_back({Plain});
     Integer Offset = 0;
-    for (String& L : Broken) {
+    for (TMeasuredRun& Run : Broken) {
+      String& L = Run.Text;
       TTextLine Line;
       if (Format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS))
-        L = Layout.Ellipsize(L, BoxWidth, Format & DT_WORD_ELLIPSIS);
+        L = Layout.Ellipsize(L, BoxWidth, Format & DT_WORD_ELLIPSIS, Run.Width);
       Line.Text = L;
-      Line.Width = Layout.Width(L);
+      Line.Width = Run.Width >= 0 ? Run.Width : Layout.Width(L);
       if (Underlined >= Offset && Underlined < Offset + L.size())
         Line.PrefixPos = Underlined - Offset;
       Offset += Integer(L.size());

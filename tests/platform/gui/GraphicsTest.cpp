@@ -430,6 +430,71 @@ TEST(Text, WordBreakAndLineBreaks)
   EXPECT_GT(P2.Width(), P1.Width());
 }
 
+// Each broken line is placed by its own width: right-aligned lines end at the
+// right edge, centred ones sit about the middle, whether the text fits whole
+// or breaks (with blanks left over at a break).
+TEST(Text, BrokenLinesArePlacedByTheirOwnWidths)
+{
+  const String Word = QStringLiteral("материал");
+  struct Case { const char* Name; String Text; int Lines; UINT Align; };
+  const Case Cases[] = {
+    {"fits, right", Word, 1, DT_RIGHT},
+    {"fits, centre", Word, 1, DT_CENTER},
+    {"breaks, right", Word + QStringLiteral("   ") + Word, 2, DT_RIGHT},
+    {"breaks, centre", Word + QStringLiteral("  ") + Word + QStringLiteral(" ") + Word, 3, DT_CENTER},
+  };
+  for (const Case& K : Cases) {
+    SCOPED_TRACE(K.Name);
+    TImageCanvas C(300, 120);
+    C.Font()->SetSize(10);
+    C.Brush()->SetStyle(bsClear);
+    HDC DC = C.Handle();
+    const int WordW = C.TextWidth(Word);   // selects the font into the context
+    TEXTMETRIC TM;
+    GetTextMetrics(DC, TM);
+    // Room for one word and a little, not for two.
+    TRect R(20, 0, 20 + WordW + 30, 120);
+    const int H = DrawTextEx(DC, K.Text, -1, R, K.Align | DT_WORDBREAK | DT_NOPREFIX);
+    ASSERT_EQ(H, K.Lines * TM.tmHeight);
+    for (int L = 0; L < K.Lines; ++L) {
+      SCOPED_TRACE(L);
+      const auto [First, Last] = InkColumns(C, Rect(0, L * TM.tmHeight, 300, (L + 1) * TM.tmHeight));
+      if (K.Align == DT_RIGHT) {
+        EXPECT_LE(Last, R.Right - 1);
+        EXPECT_GE(Last, R.Right - 4);
+      } else {
+        EXPECT_NEAR((First + Last) / 2, (R.Left + R.Right) / 2, 3);
+      }
+      EXPECT_NEAR(Last - First + 1, WordW, 3);
+    }
+  }
+}
+
+// A text's width is its font's: measures remembered for one font never
+// answer for another, and asking again answers the same.
+TEST(Text, WidthsBelongToTheirFont)
+{
+  TImageCanvas C(100, 40);
+  const String S = QStringLiteral("Итого 1 250,00");
+  struct Case { int Size; bool Bold; };
+  const Case Cases[] = {{10, false}, {20, false}, {10, true}, {10, false}};
+  std::vector<int> Widths;
+  for (const Case& K : Cases) {
+    C.Font()->SetSize(K.Size);
+    C.Font()->SetStyle(K.Bold ? TFontStyles{fsBold} : TFontStyles{});
+    const int W = C.TextWidth(S);
+    // The same as laying out the text line by itself.
+    TRect Calc(0, 0, 0, 0);
+    DrawTextEx(C.Handle(), S, -1, Calc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(Calc.Width(), W);
+    EXPECT_EQ(C.TextWidth(S), W);
+    Widths.push_back(W);
+  }
+  EXPECT_GT(Widths[1], Widths[0] * 3 / 2);
+  EXPECT_GT(Widths[2], Widths[0]);
+  EXPECT_EQ(Widths[3], Widths[0]);
+}
+
 TEST(Text, EllipsisAndClippingStayInsideTheRectangle)
 {
   TImageCanvas C(300, 40);
