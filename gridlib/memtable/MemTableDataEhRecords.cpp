@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <set>
 
 [[noreturn]] static void ListIndexError(Integer Index)
@@ -425,7 +426,8 @@ void TRecValuesEh::Replace(Integer I, std::uint8_t NewTag, const void* Bytes, si
     return;
   }
   ReleaseSlot(I);
-  if (Span > OldSpan) {
+  // A block filled value by value grows into its allocation's room first.
+  if (Span > OldSpan && malloc_usable_size(FBlock) < NewTotal) {
     auto* Grown = static_cast<unsigned char*>(std::realloc(FBlock, NewTotal));
     if (!Grown)
       throw std::bad_alloc();
