@@ -122,6 +122,9 @@ void TDBAxisGridnplaceEditCoreControl::WndProc(TMessage& Message)
 {
   if (ListKeyMessage(Message))
     return;
+  // The focused core control hears of a press elsewhere for its editor.
+  if (Message.Msg == CM_CANCELMODE)
+    AxisEdit()->CMCancelMode(Message);
   inherited::WndProc(Message);
 }
 
@@ -609,6 +612,8 @@ bool TDBAxisGridInplaceEdit::IsButtonMessagePending(TEditButtonControlEh* Button
 
 void TDBAxisGridInplaceEdit::WndProc(TMessage& Message)
 {
+  if (Message.Msg == CM_CANCELMODE)
+    CMCancelMode(Message);
   inherited::WndProc(Message);
 }
 

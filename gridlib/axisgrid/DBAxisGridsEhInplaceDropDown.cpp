@@ -43,10 +43,13 @@ TCustomDropDownFormEh* PendingDropDownForm(TWinControl* List)
 
 bool IsInsideControl(TWinControl* Outer, TControl* Control)
 {
-  if (!Outer || !Control)
+  if (!Outer)
     return false;
-  auto* Win = dynamic_cast<TWinControl*>(Control);
-  return Control == Outer || (Win && Outer->ContainsControl(Win));
+  // Graphic controls too: the editor's buttons are no windows.
+  for (TControl* C = Control; C; C = C->Parent())
+    if (C == Outer)
+      return true;
+  return false;
 }
 
 bool IsCalculatorValue(const Variant& V)

@@ -616,8 +616,18 @@ void TControl::DefaultHandler(TMessage& Message)
     GNative->DefaultReached = true;
 }
 
+void TControl::SendCancelMode(TControl* Sender)
+{
+  for (TControl* C = this; C; C = C->Parent())
+    if (auto* Form = dynamic_cast<TCustomForm*>(C))
+      Form->SendCancelMode(Sender);
+}
+
 void TControl::WMLButtonDown(TMessage& M)
 {
+  SendCancelMode(this);
+  if (!IsLiveControl(this))
+    return;
   if (FControlStyle.Contains(csCaptureMouse))
     SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents))
@@ -629,6 +639,9 @@ void TControl::WMLButtonDown(TMessage& M)
 
 void TControl::WMLButtonDblClk(TMessage& M)
 {
+  SendCancelMode(this);
+  if (!IsLiveControl(this))
+    return;
   if (FControlStyle.Contains(csCaptureMouse))
     SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents))

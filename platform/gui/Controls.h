@@ -257,6 +257,9 @@ protected:
   virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
   virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
   void RequestAlign();
+  // A press on this control ends the modes (open lists, held buttons) of
+  // the active control of each form it lies on.
+  void SendCancelMode(TControl* Sender);
   virtual void VisibleChanging() {}
   void UpdateAnchorRules();
 

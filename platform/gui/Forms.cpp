@@ -814,6 +814,12 @@ void TCustomForm::Deactivate()
   Perform(CM_DEACTIVATE);
 }
 
+void TCustomForm::SendCancelMode(TControl* Sender)
+{
+  if (FActive && FActiveControl && IsLiveControl(FActiveControl))
+    FActiveControl->Perform(CM_CANCELMODE, 0, LPARAM(Sender));
+}
+
 void TCustomForm::PaintWindow(HDC DC)
 {
   TWinControl::PaintWindow(DC);

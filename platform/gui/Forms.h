@@ -106,6 +106,8 @@ public:
   bool SetFocusedControl(TWinControl* Control);
   void FocusControl(TWinControl* Control);
   void DefocusControl(TWinControl* Control, bool Removing);
+  // Tells the active control of an active form that Sender was pressed.
+  void SendCancelMode(TControl* Sender);
   // The application's active form changed to or from this one.
   void Activate();
   void Deactivate();

@@ -21,13 +21,13 @@ import subprocess
 import sys
 import tempfile
 import time
-import zlib
 
 from xdesktop import Desktop, Failure, log, stop, wait_for
 
 SOURCE, BUILD, OUTPUT = (os.path.abspath(a) for a in sys.argv[1:4])
 FULL_NAME = "Z" * 300
 ACCOUNT = ("master", "master2025")
+DESK = None
 
 
 # --- the display -----------------------------------------------------------
@@ -110,92 +110,18 @@ def type_text(text):
 # --- screenshots -------------------------------------------------------------
 
 def screenshot(name):
-    """The whole screen as OUTPUT/name.png (xwd's image turned into a PNG)."""
+    """The whole screen as OUTPUT/name.png."""
     path = os.path.join(OUTPUT, name + ".png")
     try:
-        width, height, pixels = screen_pixels()
-        write_png(path, width, height, pixels)
-        log(f"screenshot {path}")
+        DESK.screenshot(path, stacking())
     except (struct.error, ValueError) as e:
         log(f"screenshot {name} failed: {e}")
     return path
 
 
-def xwd(*args):
-    return read_xwd(subprocess.run(["xwd", "-silent", *args], env=XENV, capture_output=True, timeout=60).stdout)
-
-
-def popups():
-    """The mapped override-redirect windows (drop-downs, menus): id, x, y."""
-    found = []
-    for line in x("xwininfo", "-root", "-children", check=False).splitlines():
-        line = line.strip()
-        if not line.startswith("0x"):
-            continue
-        wid = line.split()[0]
-        info = x("xwininfo", "-id", wid, check=False)
-        if "Override Redirect State: yes" in info and "Map State: IsViewable" in info:
-            v = dict(l.strip().partition(":")[::2] for l in info.splitlines() if ":" in l)
-            if int(v["Width"]) > 1 and int(v["Height"]) > 1:
-                found.append((wid, int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"])))
-    return found
-
-
-def screen_pixels():
-    """The screen as width, height and RGB rows. Xvfb's root image leaves the
-    client windows' contents black: each window, bottom to top and then the
-    override-redirect ones, is read by itself and laid over."""
-    width, height, rows = xwd("-root")
-    rows = [bytearray(r) for r in rows]
-    windows = []
-    for wid in stacking():
-        try:
-            gx, gy, _, _ = geometry(wid)
-        except (Failure, KeyError, ValueError):
-            continue
-        windows.append((str(wid), gx, gy))
-    for wid, px, py in windows + popups():
-        try:
-            w, h, prows = xwd("-id", wid)
-        except (struct.error, ValueError):
-            continue
-        for yy in range(max(0, -py), min(h, height - py)):
-            left, right = max(0, px), min(width, px + w)
-            if left < right:
-                rows[py + yy][3 * left:3 * right] = prows[yy][3 * (left - px):3 * (right - px)]
-    return width, height, rows
-
-
-def read_xwd(raw):
-    """Width, height and RGB rows of a 24/32-bit ZPixmap XWD image."""
-    (header_size, _, fmt, _, width, height, _, byte_order, _, _, _,
-     bpp, bytes_per_line, _, red_mask, green_mask, blue_mask, _, _, ncolors) = struct.unpack(">20I", raw[:80])
-    # Xvfb's 24-bit screen keeps each pixel in four bytes.
-    if fmt != 2 or bpp not in (24, 32) or bytes_per_line < width * 4:
-        raise ValueError(f"unsupported XWD image (format {fmt}, {bpp} bits)")
-    data = raw[header_size + ncolors * 12:]
-    order = "<" if byte_order == 0 else ">"
-    shifts = [(m, (m & -m).bit_length() - 1) for m in (red_mask, green_mask, blue_mask)]
-    rows = []
-    for y in range(height):
-        line = data[y * bytes_per_line:y * bytes_per_line + width * 4]
-        values = struct.unpack(f"{order}{width}I", line)
-        rows.append(bytes(((v & m) >> s) & 0xFF for v in values for m, s in shifts))
-    return width, height, rows
-
-
-def write_png(path, width, height, rows):
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
-    body = zlib.compress(b"".join(b"\0" + r for r in rows), 6)
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-                + chunk(b"IDAT", body) + chunk(b"IEND", b""))
-
-
 def dark_pixels(wid, left, top, width, height):
     """How many dark pixels a rectangle of a window's client area shows."""
-    _, _, rows = xwd("-id", str(wid))
+    _, _, rows = DESK.xwd("-id", str(wid))
     n = 0
     for y in range(top, top + height):
         row = rows[y]
@@ -353,7 +279,7 @@ def on_term(signum, frame):
 
 
 def main():
-    global XENV
+    global XENV, DESK
     signal.signal(signal.SIGTERM, on_term)
     os.makedirs(OUTPUT, exist_ok=True)
     work = tempfile.mkdtemp(prefix="velmora-desktop-")
@@ -368,6 +294,7 @@ def main():
     logs = {}
     desk = Desktop(OUTPUT, size="1280x1024", first=90, last=400, env=env)
     XENV = desk.env
+    DESK = desk
     try:
         with desk:
             try:

@@ -7,8 +7,10 @@ real window manager (openbox), the X utilities run on it, and waiting.
 The display and the window manager are ended whatever happens inside.
 """
 import os
+import struct
 import subprocess
 import time
+import zlib
 
 
 class Failure(Exception):
@@ -169,6 +171,35 @@ class Desktop:
         if f"focus={edit}" not in self.title(form):
             raise Failure(f"{what}: the edit lost the focus ('{self.title(form)}')")
 
+    def screenshot(self, path, windows):
+        """The screen as a PNG at path. Xvfb's root image leaves the client
+        windows' contents black: each of windows, then each popup, is read
+        by itself and laid over it."""
+        width, height, rows = self.xwd("-root")
+        rows = [bytearray(r) for r in rows]
+        places = []
+        for w in windows:
+            try:
+                places.append((str(w), *self.geometry(w)))
+            except (Failure, KeyError, ValueError):
+                continue   # gone meanwhile
+        for wid, px, py in places + [p[:3] for p in self.popups()]:
+            try:
+                w, h, prows = self.xwd("-id", wid)
+            except (struct.error, ValueError):
+                continue
+            for yy in range(max(0, -py), min(h, height - py)):
+                left, right = max(0, px), min(width, px + w)
+                if left < right:
+                    rows[py + yy][3 * left:3 * right] = prows[yy][3 * (left - px):3 * (right - px)]
+        write_png(path, width, height, rows)
+        log(f"screenshot {path}")
+        return path
+
+    def xwd(self, *args):
+        return read_xwd(subprocess.run(["xwd", "-silent", *args], env=self.env, capture_output=True,
+                                       timeout=60).stdout)
+
     def popups(self):
         """The mapped override-redirect windows larger than a pixel (drop-downs,
         lists, menus): id, x, y, width, height."""
@@ -185,6 +216,33 @@ class Desktop:
                 if w > 1 and h > 1:
                     found.append((wid, int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"]), w, h))
         return found
+
+
+def read_xwd(raw):
+    """Width, height and RGB rows of a 24/32-bit ZPixmap XWD image."""
+    (header_size, _, fmt, _, width, height, _, byte_order, _, _, _,
+     bpp, bytes_per_line, _, red_mask, green_mask, blue_mask, _, _, ncolors) = struct.unpack(">20I", raw[:80])
+    # Xvfb's 24-bit screen keeps each pixel in four bytes.
+    if fmt != 2 or bpp not in (24, 32) or bytes_per_line < width * 4:
+        raise ValueError(f"unsupported XWD image (format {fmt}, {bpp} bits)")
+    data = raw[header_size + ncolors * 12:]
+    order = "<" if byte_order == 0 else ">"
+    shifts = [(m, (m & -m).bit_length() - 1) for m in (red_mask, green_mask, blue_mask)]
+    rows = []
+    for y in range(height):
+        line = data[y * bytes_per_line:y * bytes_per_line + width * 4]
+        values = struct.unpack(f"{order}{width}I", line)
+        rows.append(bytes(((v & m) >> s) & 0xFF for v in values for m, s in shifts))
+    return width, height, rows
+
+
+def write_png(path, width, height, rows):
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+    body = zlib.compress(b"".join(b"\0" + r for r in rows), 6)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", body) + chunk(b"IEND", b""))
 
 
 def run_sample(program, output, name, scenario, env_extra=None):

@@ -1,7 +1,7 @@
 // FormActivationTest.cpp: one form freed, the next one shown: the window
 // the toolkit leaves on activation stays alive while a control of the new
 // form looks at the message queue on getting the focus, as a grid's editor
-// does.
+// does; a press on a form ends the modes of its active control.
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -89,6 +89,61 @@ TEST_F(FormActivationTest, FormFreedBeforeTheNextIsShownOutlivesItsActivation)
     delete Second;
     Application->ProcessMessages();
   }
+}
+
+// An edit that records the cancel-mode notices it receives.
+class TModalEdit : public TEdit {
+public:
+  using TEdit::TEdit;
+  std::vector<TControl*> Senders;
+  void WndProc(TMessage& M) override
+  {
+    if (M.Msg == CM_CANCELMODE)
+      Senders.push_back(reinterpret_cast<TControl*>(M.LParam));
+    TEdit::WndProc(M);
+  }
+};
+
+TEST_F(FormActivationTest, PressTellsTheActiveControlWhatWasPressed)
+{
+  auto* Form = new TForm(Application, 0);
+  Form->SetBounds(20, 40, 360, 240);
+  auto* Edit = new TModalEdit(Form);
+  Edit->SetParent(Form);
+  Edit->SetBounds(8, 8, 150, 24);
+  auto* Label = new TLabel(Form);
+  Label->SetParent(Form);
+  Label->SetBounds(8, 60, 100, 20);
+  Label->SetCaption(QStringLiteral("Label"));
+  Form->SetActiveControl(Edit);
+  Form->Show();
+  Application->ProcessMessages();
+  ASSERT_TRUE(Edit->Focused());
+
+  // A press on the bare form, on a label (no window, no focus) and on the
+  // focused edit itself: the edit hears of each with what was pressed.
+  struct Case {
+    const char* Name;
+    TControl* Pressed;
+    QPoint At;
+  };
+  const Case Cases[] = {{"form", Form, QPoint(300, 180)}, {"label", Label, QPoint(5, 5)}, {"edit", Edit, QPoint(5, 5)}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Edit->Senders.clear();
+    gui_test::Click(C.Pressed, C.At);
+    Application->ProcessMessages();
+    ASSERT_EQ(Edit->Senders.size(), 1u);
+    EXPECT_EQ(Edit->Senders[0], C.Pressed);
+    EXPECT_TRUE(Edit->Focused());
+  }
+
+  // An inactive form's control hears nothing of presses.
+  Form->Hide();
+  Application->ProcessMessages();
+  Edit->Senders.clear();
+  gui_test::Click(Label);
+  EXPECT_TRUE(Edit->Senders.empty());
 }
 
 } // namespace
