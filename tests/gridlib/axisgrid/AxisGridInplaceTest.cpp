@@ -541,4 +541,45 @@ TEST_F(AxisGridInplaceTest, WordWrapKeepsUpAndDownWithinTheText)
   }
 }
 
+// The most-recently-used list opens as the user types, its moving keys
+// move in it, Enter takes the entry, and emptying the text closes it.
+TEST_F(AxisGridInplaceTest, TypingOpensTheRecentListAndItsKeysMoveInIt)
+{
+  TAxisBarEh* Bar = AddBar("s_name");
+  TMRUListEh* MRU = Bar->MRUList();
+  MRU->SetActive(true);
+  for (const char* T : {"Bolt M10", "Bolt M12", "Nut M10"})
+    MRU->Add(S(T));
+  TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+  ASSERT_NE(E, nullptr);
+  E->SelectAll();
+  Char(E, QLatin1Char('B'));
+  Char(E, QLatin1Char('o'));
+  EXPECT_EQ(E->Text(), S("Bo"));
+  ASSERT_TRUE(MRU->DroppedDown()) << "typed text opens the list";
+  TMRUListboxEh* List = E->GetMRUListControl();
+  EXPECT_TRUE(List->Visible());
+  EXPECT_EQ(List->Items()->Count(), 2);
+  Char(E, QLatin1Char('l'));
+  EXPECT_EQ(List->Items()->Count(), 2) << "refiltered as the text grows";
+  KeyDown(E, VK_DOWN);
+  KeyDown(E, VK_DOWN);
+  EXPECT_EQ(List->ItemIndex(), 1) << "the moving keys move in the list";
+  EXPECT_EQ(Grid->GridKeys, std::vector<Word>{}) << "and not in the grid";
+  Char(E, QChar(13));
+  EXPECT_FALSE(MRU->DroppedDown());
+  EXPECT_EQ(E->Text(), S("Bolt M12"));
+  EXPECT_EQ(Grid->EditText(), S("Bolt M12"));
+
+  E->SelectAll();
+  Char(E, QLatin1Char('N'));
+  ASSERT_TRUE(MRU->DroppedDown());
+  EXPECT_EQ(List->Items()->Count(), 1);
+  Char(E, QChar(8));
+  EXPECT_EQ(E->Text(), QString());
+  EXPECT_FALSE(MRU->DroppedDown()) << "empty text closes the list";
+  Char(E, QChar(27));
+  Items->Cancel();
+}
+
 } // namespace
