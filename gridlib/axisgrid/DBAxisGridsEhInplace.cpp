@@ -127,13 +127,20 @@ void TDBAxisGridnplaceEditCoreControl::WndProc(TMessage& Message)
     AfterKeyMessage();
 }
 
+// An open list scrolls under the wheel, not the grid.
 bool TDBAxisGridnplaceEditCoreControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
 {
+  if (AxisEdit()->DroppedDown())
+    return AxisEdit()->ActiveListMouseWheel(Shift, WheelDelta, MousePos);
   return inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
 }
 
+// A double click steps the value of a bar that asks so: back with Shift.
 void TDBAxisGridnplaceEditCoreControl::DblClick()
 {
+  TAxisBarEh* Column = AxisEdit()->GetAxisBar();
+  if (Column && Column->DblClickNextVal())
+    Column->SetNextValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
   inherited::DblClick();
 }
 

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QMouseEvent>
+
 using namespace axisgrid_test;
 
 namespace {
@@ -580,6 +582,40 @@ TEST_F(AxisGridInplaceTest, TypingOpensTheRecentListAndItsKeysMoveInIt)
   EXPECT_FALSE(MRU->DroppedDown()) << "empty text closes the list";
   Char(E, QChar(27));
   Items->Cancel();
+}
+
+// A double click in the editor of a bar with DblClickNextVal steps to the
+// next value; without it the value stays.
+TEST_F(AxisGridInplaceTest, DoubleClickStepsToTheNextValue)
+{
+  struct Case {
+    bool NextVal;
+    const char* Stored;
+  };
+  const Case Cases[] = {{true, "def"}, {false, "abc"}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.NextVal);
+    Grid->AxisBars()->Clear();
+    TAxisBarEh* Bar = AddBar("s_name");
+    SetPickList(Bar, {S("abc"), S("def"), S("ghi")});
+    Bar->SetDblClickNextVal(C.NextVal);
+    TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+    ASSERT_NE(E, nullptr);
+    QWidget* W = E->EditCoreControl()->Widget();
+    const QPointF At(3, 3);
+    QMouseEvent Press(QEvent::MouseButtonPress, At, W->mapToGlobal(At), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(W, &Press);
+    QMouseEvent Release(QEvent::MouseButtonRelease, At, W->mapToGlobal(At), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(W, &Release);
+    QMouseEvent Double(QEvent::MouseButtonDblClick, At, W->mapToGlobal(At), Qt::LeftButton, Qt::LeftButton,
+                       Qt::NoModifier);
+    QCoreApplication::sendEvent(W, &Double);
+    QCoreApplication::sendEvent(W, &Release);
+    Application->ProcessMessages();
+    EXPECT_EQ(Items->FieldByName(S("s_name"))->AsString(), S(C.Stored));
+    Items->Cancel();
+    Grid->HideEditor();
+  }
 }
 
 } // namespace
