@@ -2151,6 +2151,9 @@ protected:
   bool SpecRowShortCut(TAxisBarEh* Column, Word Key, TShiftState Shift);
   bool LineKeyLeavesText(TCustomDBAxisGridEh* G, bool Up) const;
   void MoveCaretByLine(bool Up);
+  // The text becomes the open list's selected entry.
+  void TextFollowsList();
+  void EditChanged() override;
   // --- End of drop-down grid, special row and lines block.
 
   TWinControl* FActiveList = nullptr;

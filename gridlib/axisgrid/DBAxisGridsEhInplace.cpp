@@ -120,21 +120,30 @@ TDBAxisGridInplaceEdit* TDBAxisGridnplaceEditCoreControl::AxisEdit() const
 
 void TDBAxisGridnplaceEditCoreControl::WndProc(TMessage& Message)
 {
-  if (ListKeyMessage(Message))
+  if (ListKeyMessage(Message) || MRUKeyMessage(Message))
     return;
   // The focused core control hears of a press elsewhere for its editor.
   if (Message.Msg == CM_CANCELMODE)
     AxisEdit()->CMCancelMode(Message);
   inherited::WndProc(Message);
+  if (Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR || Message.Msg == WM_SYSKEYDOWN)
+    AfterKeyMessage();
 }
 
+// An open list scrolls under the wheel, not the grid.
 bool TDBAxisGridnplaceEditCoreControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
 {
+  if (AxisEdit()->DroppedDown())
+    return AxisEdit()->ActiveListMouseWheel(Shift, WheelDelta, MousePos);
   return inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
 }
 
+// A double click steps the value of a bar that asks so: back with Shift.
 void TDBAxisGridnplaceEditCoreControl::DblClick()
 {
+  TAxisBarEh* Column = AxisEdit()->GetAxisBar();
+  if (Column && Column->DblClickNextVal())
+    Column->SetNextValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
   inherited::DblClick();
 }
 
@@ -143,11 +152,19 @@ void TDBAxisGridnplaceEditCoreControl::CreateParams(TCreateParams& Params)
   inherited::CreateParams(Params);
 }
 
+// The control of a list that takes the keys: a list box form's grid.
+static TWinControl* KeyTargetOf(TWinControl* List)
+{
+  if (auto* Box = dynamic_cast<TPopupListboxFormEh*>(List))
+    return Box->ListGrid();
+  return List;
+}
+
 // List keys run before the editor's own key handling, for list and
-// calculator styles only.
+// calculator styles only; while a list is open its moving keys go to it.
 bool TDBAxisGridnplaceEditCoreControl::ListKeyMessage(TMessage& Message)
 {
-  if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN)
+  if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN && Message.Msg != WM_CHAR)
     return false;
   TDBAxisGridInplaceEdit* E = AxisEdit();
   TAxisBarEh* Column = E->GetAxisBar();
@@ -155,19 +172,85 @@ bool TDBAxisGridnplaceEditCoreControl::ListKeyMessage(TMessage& Message)
                           Column->Field() && IsNumericFieldTypeEh(Column->Field()->DataType());
   if (!IsListEditStyleEh(E->EditStyle()) && !Calculator)
     return false;
-  Word Key = Word(Message.WParam);
-  E->ListKeyDown(Key, KeyDataToShiftState(LongInt(Message.LParam)));
-  Message.WParam = Key;
-  return Key == 0;
+  const TShiftState Shift = KeyDataToShiftState(LongInt(Message.LParam));
+  if (Message.Msg != WM_CHAR) {
+    Word Key = Word(Message.WParam);
+    E->ListKeyDown(Key, Shift);
+    Message.WParam = Key;
+    if (Key == 0)
+      return true;
+  } else if (Message.WParam >= 32 && !E->ListVisible() && Column && Column->AutoDropDown()) {
+    E->DropDown();
+  }
+  TWinControl* List = E->ActiveList();
+  if (!E->ListVisible() || !List)
+    return false;
+  const WPARAM Code = Message.WParam;
+  if (List == E->FPopupCalculator) {
+    const bool Typed = Message.Msg == WM_CHAR && (Code == 8 || Code == 13 || Code == 27 || (Code >= 32 && Code <= 126));
+    const bool Keyed = Message.Msg != WM_CHAR && (Code == VK_BACK || Code == VK_RETURN || Code == VK_ESCAPE);
+    if (!Typed && !Keyed)
+      return false;
+    List->Perform(Message.Msg, Message.WParam, Message.LParam);
+    return true;
+  }
+  // Typed characters stay text: only keys move the list.
+  if (Message.Msg == WM_CHAR)
+    return false;
+  const bool Moves = ((Code == VK_PRIOR || Code == VK_NEXT || Code == VK_UP || Code == VK_DOWN) &&
+                      !Shift.Contains(ssShift)) ||
+                     ((Code == VK_HOME || Code == VK_END) && Shift.Contains(ssCtrl)) ||
+                     ((Code == VK_LEFT || Code == VK_RIGHT) && IsCalendarEditStyleEh(E->EditStyle()));
+  if (!Moves)
+    return false;
+  KeyTargetOf(List)->Perform(Message.Msg, Message.WParam, Message.LParam);
+  E->TextFollowsList();
+  return true;
 }
 
+// While the most-recently-used list is open its moving keys go to it, and
+// Enter or Esc closes it.
 bool TDBAxisGridnplaceEditCoreControl::MRUKeyMessage(TMessage& Message)
 {
-  (void)Message;
-  return false;
+  TDBAxisGridInplaceEdit* E = AxisEdit();
+  TMRUListEh* MRU = E->MRUList();
+  if (!MRU || !MRU->DroppedDown() || !E->FMRUListControl)
+    return false;
+  const WPARAM Code = Message.WParam;
+  const TShiftState Shift = KeyDataToShiftState(LongInt(Message.LParam));
+  if (Message.Msg == WM_CHAR && (Code == 13 || Code == 27)) {
+    E->MRUListCloseUp(Code == 13);
+    return true;
+  }
+  if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN && Message.Msg != WM_CHAR)
+    return false;
+  const bool Moves = Message.Msg == WM_KEYDOWN && !Shift.Contains(ssAlt) &&
+                     (Code == VK_PRIOR || Code == VK_NEXT || Code == VK_UP || Code == VK_DOWN);
+  const bool Ends = Message.Msg != WM_CHAR && (Code == VK_HOME || Code == VK_END) && Shift.Contains(ssCtrl);
+  if (!Moves && !Ends)
+    return false;
+  KeyTargetOf(E->FMRUListControl)->Perform(Message.Msg, Message.WParam, Message.LParam);
+  return true;
 }
 
-void TDBAxisGridnplaceEditCoreControl::AfterKeyMessage() {}
+// Text the user changed opens, refilters or closes the MRU list.
+void TDBAxisGridnplaceEditCoreControl::AfterKeyMessage()
+{
+  TDBAxisGridInplaceEdit* E = AxisEdit();
+  TMRUListEh* MRU = E->MRUList();
+  if (!E->FUserTextChanged || !MRU)
+    return;
+  E->FUserTextChanged = false;
+  const String Empty = E->EditMask().isEmpty() ? String() : FormatMaskText(E->EditMask(), String());
+  const String T = E->Text();
+  if (T == Empty) {
+    if (MRU->DroppedDown())
+      E->MRUListCloseUp(false);
+    return;
+  }
+  if (MRU->Active() && Showing() && !E->DroppedDown())
+    E->MRUListDropDown();
+}
 
 // ---------------------------------------------------------------------------
 // TDBAxisGridInplaceEdit
@@ -539,6 +622,29 @@ void TDBAxisGridInplaceEdit::SetEditValue(const Variant& Value)
   SetText(VarToStr(Value));
   if (TAxisBarEh* Column = GetAxisBar())
     Column->SetValueAsText(Text());
+}
+
+void TDBAxisGridInplaceEdit::TextFollowsList()
+{
+  if (IsLookupEditStyleEh(FEditStyle) && FActiveList == FDataList) {
+    if (IPopupDataGridBoxEh* Box = PopupDataGridBoxOf(FDataList))
+      SetText(Box->SelectedItem());
+  } else if (IsPickEditStyleEh(FEditStyle) && FActiveList == FPickList && FPickList->ItemIndex() >= 0) {
+    const String Item = FPickList->Items()->Strings(FPickList->ItemIndex());
+    if (Item != Text())
+      SetText(Item);
+  }
+}
+
+// The user changed the core edit's text: the grid hears it as its
+// editor's change notice.
+void TDBAxisGridInplaceEdit::EditChanged()
+{
+  inherited::EditChanged();
+  if (InternalTextSetting())
+    return;
+  if (TCustomDBAxisGridEh* G = GetGrid())
+    G->InplaceEditTextChanged();
 }
 
 void TDBAxisGridInplaceEdit::TextChangedByUser()

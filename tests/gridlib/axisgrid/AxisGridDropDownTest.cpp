@@ -749,3 +749,35 @@ TEST_F(AxisGridDropDownTest, EditButtonDropDownFormWritesItsResultThroughTheBar)
   }
   Names->SetReadOnly(false);
 }
+
+// While a list is open the keys that move in a list move in it, the cell's
+// text follows the entry, and Enter takes it; the grid keeps its record.
+TEST_F(AxisGridDropDownTest, MovingKeysGoToTheOpenList)
+{
+  struct Case {
+    Word Key;
+    Integer Index;   // the pick list's entry after the key
+  };
+  const Case Cases[] = {{VK_DOWN, 2}, {VK_UP, 0}, {VK_NEXT, 3}, {VK_PRIOR, 0}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Key);
+    // Enter posts the choice: each case starts from the same record.
+    testsupport::OdbcSession().Exec("update ax_part set s_name = 'Гайка М8' where id = 11");
+    Parts->Close();
+    Parts->Open();
+    TDropDownTestEdit* E = EditCell(11, 0, esPickList);
+    ASSERT_NE(E, nullptr);
+    Open(E);
+    ASSERT_TRUE(E->ListVisible());
+    ASSERT_EQ(E->PickList()->ItemIndex(), 1);
+    E->EditCoreControl()->Perform(WM_KEYDOWN, C.Key, 0);
+    EXPECT_TRUE(E->ListVisible());
+    EXPECT_EQ(E->PickList()->ItemIndex(), C.Index);
+    EXPECT_EQ(E->Text(), Names->PickList()->Strings(C.Index)) << "the text follows the list";
+    EXPECT_EQ(Parts->FieldByName(S("id"))->AsInteger(), 11) << "the grid keeps its record";
+    E->EditCoreControl()->Perform(WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_FALSE(E->ListVisible());
+    EXPECT_EQ(FieldText("s_name"), Names->PickList()->Strings(C.Index));
+    Done();
+  }
+}

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QMouseEvent>
+
 using namespace axisgrid_test;
 
 namespace {
@@ -536,6 +538,81 @@ TEST_F(AxisGridInplaceTest, WordWrapKeepsUpAndDownWithinTheText)
     EXPECT_EQ(Grid->GridKeys, C.ToGrid ? std::vector<Word>{C.Key} : std::vector<Word>{});
     if (!C.ToGrid)
       EXPECT_EQ(E->SelStart(), C.Expected);
+    Items->Cancel();
+    Grid->HideEditor();
+  }
+}
+
+// The most-recently-used list opens as the user types, its moving keys
+// move in it, Enter takes the entry, and emptying the text closes it.
+TEST_F(AxisGridInplaceTest, TypingOpensTheRecentListAndItsKeysMoveInIt)
+{
+  TAxisBarEh* Bar = AddBar("s_name");
+  TMRUListEh* MRU = Bar->MRUList();
+  MRU->SetActive(true);
+  for (const char* T : {"Bolt M10", "Bolt M12", "Nut M10"})
+    MRU->Add(S(T));
+  TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+  ASSERT_NE(E, nullptr);
+  E->SelectAll();
+  Char(E, QLatin1Char('B'));
+  Char(E, QLatin1Char('o'));
+  EXPECT_EQ(E->Text(), S("Bo"));
+  ASSERT_TRUE(MRU->DroppedDown()) << "typed text opens the list";
+  TMRUListboxEh* List = E->GetMRUListControl();
+  EXPECT_TRUE(List->Visible());
+  EXPECT_EQ(List->Items()->Count(), 2);
+  Char(E, QLatin1Char('l'));
+  EXPECT_EQ(List->Items()->Count(), 2) << "refiltered as the text grows";
+  KeyDown(E, VK_DOWN);
+  KeyDown(E, VK_DOWN);
+  EXPECT_EQ(List->ItemIndex(), 1) << "the moving keys move in the list";
+  EXPECT_EQ(Grid->GridKeys, std::vector<Word>{}) << "and not in the grid";
+  Char(E, QChar(13));
+  EXPECT_FALSE(MRU->DroppedDown());
+  EXPECT_EQ(E->Text(), S("Bolt M12"));
+  EXPECT_EQ(Grid->EditText(), S("Bolt M12"));
+
+  E->SelectAll();
+  Char(E, QLatin1Char('N'));
+  ASSERT_TRUE(MRU->DroppedDown());
+  EXPECT_EQ(List->Items()->Count(), 1);
+  Char(E, QChar(8));
+  EXPECT_EQ(E->Text(), QString());
+  EXPECT_FALSE(MRU->DroppedDown()) << "empty text closes the list";
+  Char(E, QChar(27));
+  Items->Cancel();
+}
+
+// A double click in the editor of a bar with DblClickNextVal steps to the
+// next value; without it the value stays.
+TEST_F(AxisGridInplaceTest, DoubleClickStepsToTheNextValue)
+{
+  struct Case {
+    bool NextVal;
+    const char* Stored;
+  };
+  const Case Cases[] = {{true, "def"}, {false, "abc"}};
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.NextVal);
+    Grid->AxisBars()->Clear();
+    TAxisBarEh* Bar = AddBar("s_name");
+    SetPickList(Bar, {S("abc"), S("def"), S("ghi")});
+    Bar->SetDblClickNextVal(C.NextVal);
+    TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
+    ASSERT_NE(E, nullptr);
+    QWidget* W = E->EditCoreControl()->Widget();
+    const QPointF At(3, 3);
+    QMouseEvent Press(QEvent::MouseButtonPress, At, W->mapToGlobal(At), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(W, &Press);
+    QMouseEvent Release(QEvent::MouseButtonRelease, At, W->mapToGlobal(At), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(W, &Release);
+    QMouseEvent Double(QEvent::MouseButtonDblClick, At, W->mapToGlobal(At), Qt::LeftButton, Qt::LeftButton,
+                       Qt::NoModifier);
+    QCoreApplication::sendEvent(W, &Double);
+    QCoreApplication::sendEvent(W, &Release);
+    Application->ProcessMessages();
+    EXPECT_EQ(Items->FieldByName(S("s_name"))->AsString(), S(C.Stored));
     Items->Cancel();
     Grid->HideEditor();
   }
