@@ -1277,10 +1277,14 @@ void TWinControl::RemoveControl(TControl* AControl)
     return;
   if (auto* W = dynamic_cast<TWinControl*>(AControl)) {
     W->RemoveFocus(true);
-    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), W), FTabList.end());
     if (W->HandleAllocated() && W->Widget()->parentWidget() == ClientWidget())
       W->Widget()->setParent(nullptr);
   }
+  // By address: from the base destructor a windowed control no longer casts
+  // to one, and must still leave the tab order.
+  FTabList.erase(std::remove_if(FTabList.begin(), FTabList.end(),
+                                [AControl](TWinControl* W) { return static_cast<TControl*>(W) == AControl; }),
+                 FTabList.end());
   FControls.erase(It);
   AControl->FParent = nullptr;
   if (AControl->FAlign != alNone && IsLiveControl(this))

@@ -9,6 +9,9 @@
 
 #include <QPointer>
 
+#include <algorithm>
+#include <memory>
+
 #include <gtest/gtest.h>
 
 using gui_test::GuiTest;
@@ -144,6 +147,26 @@ TEST_F(FormActivationTest, PressTellsTheActiveControlWhatWasPressed)
   Edit->Senders.clear();
   gui_test::Click(Label);
   EXPECT_TRUE(Edit->Senders.empty());
+}
+
+// A windowed control freed while its form lives leaves the tab order, so
+// showing the form again walks no freed control.
+TEST_F(FormActivationTest, FreedControlLeavesTheTabOrder)
+{
+  std::unique_ptr<TForm> Form(NewForm(40));
+  auto* First = new TEdit(Form.get());
+  First->SetParent(Form.get());
+  auto* Second = new TEdit(Form.get());
+  Second->SetParent(Form.get());
+  delete First;
+  const TWinControl* Gone = First;
+  std::vector<TWinControl*> Order;
+  Form->GetTabOrderList(Order);
+  ASSERT_EQ(Order.size(), 2u) << "the form's own edit and the second";
+  EXPECT_EQ(std::count(Order.begin(), Order.end(), Gone), 0);
+  EXPECT_EQ(Order.back(), Second);
+  Form->Show();
+  EXPECT_NE(Form->FindNextControl(nullptr, true, true, false), Gone);
 }
 
 } // namespace
