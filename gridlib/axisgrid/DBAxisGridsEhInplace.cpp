@@ -864,9 +864,9 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 // The special row's short cut puts the special value into the cell.
 bool TDBAxisGridInplaceEdit::SpecRowShortCut(TAxisBarEh* Column, Word Key, TShiftState Shift)
 {
-  TSpecRowEh* Spec = Column->DropDownSpecRow();
-  if (!Spec || !Spec->Visible() || Spec->ShortCut() == 0 || Spec->ShortCut() != ShortCut(Key, Shift) ||
-      !Column->CanModify(false))
+  TSpecRowEh* SpecialRow = Column->DropDownSpecRow();
+  if (!SpecialRow || !SpecialRow->Visible() || SpecialRow->ShortCut() == 0 ||
+      SpecialRow->ShortCut() != ShortCut(Key, Shift) || !Column->CanModify(false))
     return false;
   TCustomDBAxisGridEh* G = GetGrid();
   if (!Column->CanModify(true))
@@ -875,9 +875,9 @@ bool TDBAxisGridInplaceEdit::SpecRowShortCut(TAxisBarEh* Column, Word Key, TShif
   G->DataLink()->Edit();
   if (G->DataLink()->Editing())
     G->DataLink()->Modified();
-  SetText(Spec->GetCellText(0));
+  SetText(SpecialRow->GetCellText(0));
   G->SetEditTextValue(Text());
-  G->SetEditKeyValue(Spec->Value());
+  G->SetEditKeyValue(SpecialRow->Value());
   ListFollowsEditText(Column);
   SelectAll();
   return true;

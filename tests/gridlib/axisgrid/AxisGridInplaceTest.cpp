@@ -457,11 +457,11 @@ TEST_F(AxisGridInplaceTest, SpecialRowShortCutPutsTheSpecialValue)
     SCOPED_TRACE(testing::Message() << (C.Visible ? "visible" : "hidden") << (C.ReadOnly ? " read-only" : ""));
     Grid->AxisBars()->Clear();
     TAxisBarEh* Bar = AddGroupLookup();
-    TSpecRowEh* Spec = Bar->DropDownSpecRow();
-    Spec->SetCellsText(S("(standard)"));
-    Spec->SetValue(Variant(2));
-    Spec->SetShortCut(ShortCut(VK_F6, TShiftState{}));
-    Spec->SetVisible(C.Visible);
+    TSpecRowEh* SpecialRow = Bar->DropDownSpecRow();
+    SpecialRow->SetCellsText(S("(standard)"));
+    SpecialRow->SetValue(Variant(2));
+    SpecialRow->SetShortCut(ShortCut(VK_F6, TShiftState{}));
+    SpecialRow->SetVisible(C.Visible);
     Bar->SetReadOnly(C.ReadOnly);
     TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
     ASSERT_NE(E, nullptr);
