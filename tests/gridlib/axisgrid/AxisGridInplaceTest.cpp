@@ -328,7 +328,11 @@ TEST_F(AxisGridInplaceTest, CtrlEnterPressesTheEllipsisOnce)
   TAxisBarEh* Bar = AddBar("s_name");
   Bar->SetButtonStyle(cbsEllipsis);
   int Clicks = 0;
-  Grid->OnEditButtonClick = [&](TObject*) { ++Clicks; };
+  bool CtrlHeld = false;
+  Grid->OnEditButtonClick = [&](TObject*) {
+    ++Clicks;
+    CtrlHeld = GetKeyState(VK_CONTROL) < 0;
+  };
   TDBAxisGridInplaceEdit* E = ShowEditorOn(0);
   ASSERT_NE(E, nullptr);
   ASSERT_EQ(E->EditStyle(), esEllipsis);
@@ -336,7 +340,11 @@ TEST_F(AxisGridInplaceTest, CtrlEnterPressesTheEllipsisOnce)
   gui_test::Key(E->EditCoreControl(), Qt::Key_Return, Qt::ControlModifier, QStringLiteral("\n"));
   Application->ProcessMessages();
   EXPECT_EQ(Clicks, 1);
+  EXPECT_TRUE(CtrlHeld) << "the click sees the key's Ctrl";
   EXPECT_EQ(E->Text(), Before) << "no line feed reaches the text";
+  // Released, Ctrl is no longer held for the keys that follow.
+  EXPECT_GE(GetKeyState(VK_CONTROL), 0);
+  EXPECT_EQ(KeyDataToShiftState(0), TShiftState{});
 }
 
 TEST_F(AxisGridInplaceTest, FocusPassesBetweenGridAndEditor)

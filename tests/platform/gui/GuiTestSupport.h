@@ -56,6 +56,18 @@ inline QWidget* KeyTarget(TWinControl* Fallback)
   return W;
 }
 
+// A key press sent by hand sets the toolkit's held modifiers (it looks for
+// a shortcut on the way); a release sent by hand never clears them, so the
+// next test's keys would carry them. A user's release does: this does too.
+inline void ReleaseModifiers()
+{
+  if (QGuiApplication::queryKeyboardModifiers() == Qt::NoModifier)
+    return;
+  QWidget Nobody;
+  QKeyEvent Press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier);
+  QCoreApplication::sendEvent(&Nobody, &Press);
+}
+
 inline void Key(TWinControl* Fallback, int QtKey, Qt::KeyboardModifiers Mods = Qt::NoModifier,
                 const QString& Text = QString())
 {
@@ -65,6 +77,7 @@ inline void Key(TWinControl* Fallback, int QtKey, Qt::KeyboardModifiers Mods = Q
   QWidget* After = KeyTarget(Fallback);
   QKeyEvent Release(QEvent::KeyRelease, QtKey, Mods, Text);
   QCoreApplication::sendEvent(After ? After : W, &Release);
+  ReleaseModifiers();
 }
 
 // Types text character by character, as key presses with their text.
@@ -167,6 +180,7 @@ class GuiTest : public ::testing::Test {
 protected:
   void SetUp() override
   {
+    ReleaseModifiers();
     Application->Initialize();
     TStyleManager::TrySetStyle(QStringLiteral("Windows"), false);
   }
