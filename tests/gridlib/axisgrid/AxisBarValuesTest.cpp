@@ -20,86 +20,39 @@ String S(const char* Text)
 
 // Items pointing at groups by one key and at kinds by two; group 99 and
 // kind (2, 2) do not exist.
-void MakeItemTables()
-{
-  testsupport::OdbcSession Session;
-  for (const char* Sql : {
-         "drop table if exists lk_item",
-         "drop table if exists lk_group",
-         "drop table if exists lk_kind",
-         "create table lk_group (id int4 primary key, s_name varchar(40) not null)",
-         "create table lk_kind (a int4, b int4, s_name varchar(40) not null, primary key (a, b))",
-         "create table lk_item (id int4 primary key, group_id int4, ka int4, kb int4, s_code varchar(10),"
-         " n_qty int4 check (n_qty < 100), n_level int4, s_flag varchar(10))",
-         "insert into lk_group values (1, 'Крепёж'), (2, 'Электрика'), (3, 'Инструмент')",
-         "insert into lk_kind values (1, 1, 'Один-один'), (1, 2, 'Один-два'), (2, 1, 'Два-один')",
-         "insert into lk_item values (1, 1, 1, 2, '1', 5, 1, 'YES'), (2, 3, 2, 1, '2', null, 0, 'n'),"
-         " (3, 99, 2, 2, '3', 7, null, ''), (4, null, null, null, null, 1, 5, 'x')",
-       })
-    Session.Exec(Sql);
-}
-
-class AxisBarValuesTest : public gui_test::GuiTest {
+class AxisBarValuesTest : public AxisGridItemsTest<> {
 protected:
   void SetUp() override
   {
-    GuiTest::SetUp();
-    RegisterTestClasses();
-    MakeItemTables();
-    Db = OpenTestConnection();
-    Items = NewQuery("select id, group_id, ka, kb, s_code, n_qty, n_level, s_flag from lk_item order by id");
-    Groups = NewQuery("select id, s_name from lk_group order by s_name");
+    SetUpItems(
+      {
+        "drop table if exists lk_item",
+        "drop table if exists lk_group",
+        "drop table if exists lk_kind",
+        "create table lk_group (id int4 primary key, s_name varchar(40) not null)",
+        "create table lk_kind (a int4, b int4, s_name varchar(40) not null, primary key (a, b))",
+        "create table lk_item (id int4 primary key, group_id int4, ka int4, kb int4, s_code varchar(10),"
+        " n_qty int4 check (n_qty < 100), n_level int4, s_flag varchar(10))",
+        "insert into lk_group values (1, 'Крепёж'), (2, 'Электрика'), (3, 'Инструмент')",
+        "insert into lk_kind values (1, 1, 'Один-один'), (1, 2, 'Один-два'), (2, 1, 'Два-один')",
+        "insert into lk_item values (1, 1, 1, 2, '1', 5, 1, 'YES'), (2, 3, 2, 1, '2', null, 0, 'n'),"
+        " (3, 99, 2, 2, '3', 7, null, ''), (4, null, null, null, null, 1, 5, 'x')",
+      },
+      "select id, group_id, ka, kb, s_code, n_qty, n_level, s_flag from lk_item order by id",
+      "select id, s_name from lk_group order by s_name");
     Kinds = NewQuery("select a, b, s_name from lk_kind");
-    Source = std::make_unique<TDataSource>(nullptr);
-    Source->SetDataSet(Items.get());
-    Grid = std::make_unique<TTestAxisGridEh>(nullptr);
-    Grid->SetDataSource(Source.get());
   }
   void TearDown() override
   {
-    Grid.reset();
-    Source.reset();
-    Items.reset();
-    Groups.reset();
     Kinds.reset();
-    GuiTest::TearDown();
-  }
-  std::unique_ptr<TADOQuery> NewQuery(const char* Sql)
-  {
-    auto Q = std::make_unique<TADOQuery>(nullptr);
-    Q->SetConnection(Db.get());
-    Q->SQL()->SetText(S(Sql));
-    return Q;
-  }
-  TAxisBarEh* AddBar(const char* FieldName)
-  {
-    TAxisBarEh* Bar = Grid->AxisBars()->Add();
-    Bar->SetFieldName(S(FieldName));
-    return Bar;
-  }
-  TAxisBarEh* AddGroupLookup(TAxisBarEh* Bar)
-  {
-    TDBLookupDataEh* L = Bar->LookupParams();
-    L->SetLookupDataSet(Groups.get());
-    L->SetLookupKeyFieldNames(S("id"));
-    L->SetLookupDisplayFieldName(S("s_name"));
-    L->SetKeyFieldNames(S("group_id"));
-    return Bar;
+    AxisGridItemsTest::TearDown();
   }
   void GoTo(Integer Id)
   {
     ASSERT_TRUE(Items->Locate(S("id"), Variant(Id), {}));
   }
-  TField* Field(const char* Name) { return Items->FieldByName(S(Name)); }
-  static std::string Stored(const std::string& Sql)
-  {
-    return testsupport::OdbcSession().Scalar(Sql).value_or("<null>");
-  }
 
-  std::unique_ptr<TADOConnection> Db;
-  std::unique_ptr<TADOQuery> Items, Groups, Kinds;
-  std::unique_ptr<TDataSource> Source;
-  std::unique_ptr<TTestAxisGridEh> Grid;
+  std::unique_ptr<TADOQuery> Kinds;
 };
 
 TEST(LookupListEh, SortedPairsAnswerByKey)
@@ -138,7 +91,7 @@ TEST_F(AxisBarValuesTest, LookupByOneKeyShowsTheGroupName)
 {
   Groups->Open();
   Items->Open();
-  TAxisBarEh* Bar = AddGroupLookup(AddBar("group_id"));
+  TAxisBarEh* Bar = AddGroupLookup();
   TDBLookupDataEh* L = Bar->LookupParams();
   ASSERT_TRUE(L->LookupIsSetUp());
   ASSERT_TRUE(L->LookupActive());
@@ -175,11 +128,7 @@ TEST_F(AxisBarValuesTest, LookupByTwoKeysUsesValueArrays)
   Kinds->Open();
   Items->Open();
   TAxisBarEh* Bar = AddBar("ka");
-  TDBLookupDataEh* L = Bar->LookupParams();
-  L->SetLookupDataSet(Kinds.get());
-  L->SetLookupKeyFieldNames(S("a;b"));
-  L->SetLookupDisplayFieldName(S("s_name"));
-  L->SetKeyFieldNames(S("ka;kb"));
+  TDBLookupDataEh* L = SetLookup(Bar, Kinds.get(), "a;b", "s_name", "ka;kb");
   ASSERT_TRUE(L->LookupActive());
   ASSERT_EQ(L->KeyFields().size(), 2u);
   const std::pair<Integer, const char*> Cases[] = {{1, "Один-два"}, {2, "Два-один"}, {3, ""}, {4, ""}};
@@ -197,7 +146,7 @@ TEST_F(AxisBarValuesTest, LookupCacheFollowsTheLookupDatasetClosingAndReopening)
 {
   Groups->Open();
   Items->Open();
-  TAxisBarEh* Bar = AddGroupLookup(AddBar("group_id"));
+  TAxisBarEh* Bar = AddGroupLookup();
   TDBLookupDataEh* L = Bar->LookupParams();
   GoTo(3);
   EXPECT_EQ(Bar->DisplayText(), String());
@@ -218,7 +167,7 @@ TEST_F(AxisBarValuesTest, FreedLookupDatasetIsForgotten)
 {
   Groups->Open();
   Items->Open();
-  TAxisBarEh* Bar = AddGroupLookup(AddBar("group_id"));
+  TAxisBarEh* Bar = AddGroupLookup();
   TDBLookupDataEh* L = Bar->LookupParams();
   GoTo(1);
   ASSERT_EQ(Bar->DisplayText(), S("Крепёж"));
@@ -236,7 +185,7 @@ TEST_F(AxisBarValuesTest, RefusedLookupSettingsLeaveTheLookupWorking)
 {
   Groups->Open();
   Items->Open();
-  TAxisBarEh* Bar = AddGroupLookup(AddBar("group_id"));
+  TAxisBarEh* Bar = AddGroupLookup();
   TDBLookupDataEh* L = Bar->LookupParams();
   try {
     L->SetKeyFieldNames(S("no_such"));
@@ -328,7 +277,7 @@ TEST_F(AxisBarValuesTest, RowLookupOfAMemoryTableReadsThatRow)
   }
   Rows.First();
   Source->SetDataSet(&Rows);
-  TAxisBarEh* Bar = AddGroupLookup(AddBar("group_id"));
+  TAxisBarEh* Bar = AddGroupLookup();
   ASSERT_TRUE(Bar->LookupParams()->LookupActive());
   const char* Expected[] = {"Инструмент", "Крепёж", ""};
   for (Integer Row = 0; Row < 3; ++Row) {
@@ -348,7 +297,7 @@ TEST_F(AxisBarValuesTest, RowLookupWithoutMemoryTableAnswersNull)
 {
   Groups->Open();
   Items->Open();
-  TAxisBarEh* Bar = AddGroupLookup(AddBar("group_id"));
+  TAxisBarEh* Bar = AddGroupLookup();
   Variant Value(S("старое"));
   Bar->LookupParams()->GetLookupValueOfRecord(0, Value);
   EXPECT_TRUE(VarIsNull(Value));

@@ -19,21 +19,6 @@ namespace {
 
 QString S(const char* Text) { return QString::fromUtf8(Text); }
 
-void MakeEditTables()
-{
-  testsupport::OdbcSession Session;
-  for (const char* Sql : {
-         "drop table if exists ed_item",
-         "drop table if exists ed_group",
-         "create table ed_group (id int4 primary key, s_name varchar(40) not null)",
-         "create table ed_item (id int4 primary key, group_id int4, s_name varchar(40), n_qty numeric(12,3),"
-         " d_made date, t_start time, s_code varchar(10))",
-         "insert into ed_group values (1, 'Bolts'), (2, 'Brackets'), (3, 'Nuts')",
-         "insert into ed_item values (1, 1, 'abc', 12.5, '2026-03-01', '08:30', 'A')",
-       })
-    Session.Exec(Sql);
-}
-
 // The editor may change what the grid's data allows.
 class TEditTestGridEh : public TTestAxisGridEh {
 public:
@@ -48,60 +33,22 @@ public:
   std::vector<Word> GridKeys;
 };
 
-class AxisGridInplaceTest : public gui_test::GuiTest {
+class AxisGridInplaceTest : public AxisGridItemsTest<TEditTestGridEh> {
 protected:
   void SetUp() override
   {
-    GuiTest::SetUp();
-    RegisterTestClasses();
-    MakeEditTables();
-    Db = OpenTestConnection();
-    Items = NewQuery("select id, group_id, s_name, n_qty, d_made, t_start, s_code from ed_item order by id");
-    Groups = NewQuery("select id, s_name from ed_group order by s_name");
-    Source = std::make_unique<TDataSource>(nullptr);
-    Source->SetDataSet(Items.get());
-    Form = new TForm(Application, 0);
-    Form->SetBounds(0, 0, 500, 300);
-    Grid = new TEditTestGridEh(Form);
-    Grid->SetParent(Form);
-    Grid->SetBounds(8, 8, 480, 280);
-    Grid->SetDataSource(Source.get());
-  }
-  void TearDown() override
-  {
-    // The application frees the form, after the window system is done
-    // with it.
-    Grid->SetDataSource(nullptr);
-    Grid->HideEditor();
-    Form->Hide();
-    Application->ProcessMessages();
-    Source.reset();
-    Items.reset();
-    Groups.reset();
-    GuiTest::TearDown();
-  }
-  std::unique_ptr<TADOQuery> NewQuery(const char* Sql)
-  {
-    auto Q = std::make_unique<TADOQuery>(nullptr);
-    Q->SetConnection(Db.get());
-    Q->SQL()->SetText(S(Sql));
-    return Q;
-  }
-  TAxisBarEh* AddBar(const char* FieldName)
-  {
-    TAxisBarEh* Bar = Grid->AxisBars()->Add();
-    Bar->SetFieldName(S(FieldName));
-    return Bar;
-  }
-  TAxisBarEh* AddGroupLookup()
-  {
-    TAxisBarEh* Bar = AddBar("group_id");
-    TDBLookupDataEh* L = Bar->LookupParams();
-    L->SetLookupDataSet(Groups.get());
-    L->SetLookupKeyFieldNames(S("id"));
-    L->SetLookupDisplayFieldName(S("s_name"));
-    L->SetKeyFieldNames(S("group_id"));
-    return Bar;
+    SetUpItems(
+      {
+        "drop table if exists ed_item",
+        "drop table if exists ed_group",
+        "create table ed_group (id int4 primary key, s_name varchar(40) not null)",
+        "create table ed_item (id int4 primary key, group_id int4, s_name varchar(40), n_qty numeric(12,3),"
+        " d_made date, t_start time, s_code varchar(10))",
+        "insert into ed_group values (1, 'Bolts'), (2, 'Brackets'), (3, 'Nuts')",
+        "insert into ed_item values (1, 1, 'abc', 12.5, '2026-03-01', '08:30', 'A')",
+      },
+      "select id, group_id, s_name, n_qty, d_made, t_start, s_code from ed_item order by id",
+      "select id, s_name from ed_group order by s_name");
   }
   void SetPickList(TAxisBarEh* Bar, const QStringList& Picks, const QStringList& Keys = {})
   {
@@ -126,8 +73,9 @@ protected:
     Application->ProcessMessages();
     auto* E = dynamic_cast<TDBAxisGridInplaceEdit*>(Grid->InplaceEditor());
     EXPECT_NE(E, nullptr) << "the grid's factory makes the axis grid's editor";
-    if (E)
+    if (E) {
       EXPECT_TRUE(E->Visible());
+    }
     return E;
   }
   void Char(TDBAxisGridInplaceEdit* E, QChar C)
@@ -138,12 +86,6 @@ protected:
   {
     E->EditCoreControl()->Perform(WM_KEYDOWN, WPARAM(Key), KeyData);
   }
-
-  std::unique_ptr<TADOConnection> Db;
-  std::unique_ptr<TADOQuery> Items, Groups;
-  std::unique_ptr<TDataSource> Source;
-  TForm* Form = nullptr;
-  TEditTestGridEh* Grid = nullptr;
 };
 
 TEST_F(AxisGridInplaceTest, ButtonStyleFieldAndBarKindGiveTheEditStyle)
@@ -243,8 +185,9 @@ TEST_F(AxisGridInplaceTest, TypedTextCompletesAgainstThePickList)
     EXPECT_EQ(E->Text(), S(C.Text));
     EXPECT_EQ(E->SelStart(), C.SelStart);
     EXPECT_EQ(E->SelLength(), C.SelLength);
-    if (QString::fromLatin1(C.Text) != QLatin1String("Brx"))
+    if (QString::fromLatin1(C.Text) != QLatin1String("Brx")) {
       EXPECT_EQ(Grid->EditText(), S(C.Text)) << "the grid's edit text follows the completion";
+    }
     Items->Cancel();
     Grid->HideEditor();
   }
@@ -373,7 +316,7 @@ TEST_F(AxisGridInplaceTest, EscIsWantedOnlyWithUnpostedChanges)
     SCOPED_TRACE(Modified);
     if (Modified) {
       Items->Edit();
-      Items->FieldByName(S("s_name"))->SetAsString(S("changed"));
+      Field("s_name")->SetAsString(S("changed"));
     }
     EXPECT_EQ(Grid->Perform(CM_WANTSPECIALKEY, VK_ESCAPE, 0), Modified ? 1 : 0);
   }
@@ -444,7 +387,7 @@ TEST_F(AxisGridInplaceTest, LookupTypingThatMatchesNoRowKeepsTheTextOrIsRefused)
       // Written as typed: the record holds no group.
       EXPECT_EQ(Grid->EditText(), S(C.Text));
       Grid->UpdateData();
-      EXPECT_TRUE(Items->FieldByName(S("group_id"))->IsNull());
+      EXPECT_TRUE(Field("group_id")->IsNull());
     }
     Items->Cancel();
     Grid->HideEditor();
@@ -485,9 +428,9 @@ TEST_F(AxisGridInplaceTest, SpecialRowShortCutPutsTheSpecialValue)
       EXPECT_EQ(E->SelLength(), E->GetTextLen()) << "all text selected";
       ASSERT_EQ(Items->State(), dsEdit);
       Grid->UpdateData();
-      EXPECT_EQ(Items->FieldByName(S("group_id"))->AsInteger(), 2) << "the record takes the special value";
+      EXPECT_EQ(Field("group_id")->AsInteger(), 2) << "the record takes the special value";
       Items->Post();
-      EXPECT_EQ(testsupport::OdbcSession().Scalar("select group_id from ed_item where id = 1").value_or(""), "2");
+      EXPECT_EQ(Stored("select group_id from ed_item where id = 1"), "2");
     } else {
       EXPECT_EQ(E->Text(), S("Bolts"));
       EXPECT_EQ(VarToStr(Grid->EditKeyValue()), KeyBefore);
@@ -544,8 +487,9 @@ TEST_F(AxisGridInplaceTest, WordWrapKeepsUpAndDownWithinTheText)
     Grid->GridKeys.clear();
     KeyDown(E, C.Key);
     EXPECT_EQ(Grid->GridKeys, C.ToGrid ? std::vector<Word>{C.Key} : std::vector<Word>{});
-    if (!C.ToGrid)
+    if (!C.ToGrid) {
       EXPECT_EQ(E->SelStart(), C.Expected);
+    }
     Items->Cancel();
     Grid->HideEditor();
   }
@@ -620,7 +564,7 @@ TEST_F(AxisGridInplaceTest, DoubleClickStepsToTheNextValue)
     QCoreApplication::sendEvent(W, &Double);
     QCoreApplication::sendEvent(W, &Release);
     Application->ProcessMessages();
-    EXPECT_EQ(Items->FieldByName(S("s_name"))->AsString(), S(C.Stored));
+    EXPECT_EQ(Field("s_name")->AsString(), S(C.Stored));
     Items->Cancel();
     Grid->HideEditor();
   }

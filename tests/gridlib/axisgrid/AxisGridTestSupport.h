@@ -1,10 +1,11 @@
 // AxisGridTestSupport.h: a small concrete axis grid for the tests (the axis
 // grid leaves its title font and current column to descendants), bars that
-// count what reaches them, and a form over two related tables of the test
-// server.
+// count what reaches them, a form over two related tables of the test
+// server, and a grid on a form over a suite's own items and groups.
 #pragma once
 
 #include "gridlib/axisgrid/DBAxisGridsEh.h"
+#include "gridlib/axisgrid/DBLookupUtilsEh.h"
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/data/ADODB.h"
 #include "platform/gui/Forms.h"
@@ -13,8 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
+#include <string>
 #include <stdexcept>
 
 namespace axisgrid_test {
@@ -186,22 +189,112 @@ inline std::unique_ptr<TADOConnection> OpenTestConnection()
   return Db;
 }
 
+// Runs statements on the test server, in order.
+inline void ExecAll(std::initializer_list<const char*> Statements)
+{
+  testsupport::OdbcSession S;
+  for (const char* Sql : Statements)
+    S.Exec(Sql);
+}
+
+// What the test server holds now: the first value the query reads, or
+// "<null>".
+inline std::string Stored(const std::string& Sql)
+{
+  return testsupport::OdbcSession().Scalar(Sql).value_or("<null>");
+}
+
 // Two related tables: groups of parts and the parts, each in a group.
 inline void MakeTables()
 {
-  testsupport::OdbcSession S;
-  for (const char* Sql : {
-         "drop table if exists ax_part",
-         "drop table if exists ax_group",
-         "create table ax_group (id int4 primary key, s_name varchar(40) not null)",
-         "create table ax_part (id int4 primary key, group_id int4 not null references ax_group(id),"
-         " s_name varchar(40), n_qty numeric(12,3), b_done boolean, d_made date)",
-         "insert into ax_group values (1, 'Крепёж'), (2, 'Электрика')",
-         "insert into ax_part values (10, 1, 'Болт М8', 12.5, true, '2026-03-01'),"
-         " (11, 1, 'Гайка М8', 40, false, null), (12, 2, 'Кабель', 3, null, '2026-01-15')",
-       })
-    S.Exec(Sql);
+  ExecAll({
+    "drop table if exists ax_part",
+    "drop table if exists ax_group",
+    "create table ax_group (id int4 primary key, s_name varchar(40) not null)",
+    "create table ax_part (id int4 primary key, group_id int4 not null references ax_group(id),"
+    " s_name varchar(40), n_qty numeric(12,3), b_done boolean, d_made date)",
+    "insert into ax_group values (1, 'Крепёж'), (2, 'Электрика')",
+    "insert into ax_part values (10, 1, 'Болт М8', 12.5, true, '2026-03-01'),"
+    " (11, 1, 'Гайка М8', 40, false, null), (12, 2, 'Кабель', 3, null, '2026-01-15')",
+  });
 }
+
+// A grid of class TGrid on a form, over a table of items whose group_id
+// points at a table of groups (id, s_name); each suite makes its own tables
+// and names the queries over them.
+template <class TGrid = TTestAxisGridEh>
+class AxisGridItemsTest : public gui_test::GuiTest {
+protected:
+  void SetUpItems(std::initializer_list<const char*> Tables, const char* ItemsSql, const char* GroupsSql)
+  {
+    GuiTest::SetUp();
+    RegisterTestClasses();
+    ExecAll(Tables);
+    Db = OpenTestConnection();
+    Items = NewQuery(ItemsSql);
+    Groups = NewQuery(GroupsSql);
+    Source = std::make_unique<TDataSource>(nullptr);
+    Source->SetDataSet(Items.get());
+    Form = new TForm(Application, 0);
+    Form->SetBounds(0, 0, 500, 300);
+    Grid = new TGrid(Form);
+    Grid->SetParent(Form);
+    Grid->SetBounds(8, 8, 480, 280);
+    Grid->SetDataSource(Source.get());
+  }
+  void TearDown() override
+  {
+    // The application frees the form, after the window system is done
+    // with it.
+    Grid->SetDataSource(nullptr);
+    Grid->HideEditor();
+    Form->Hide();
+    Application->ProcessMessages();
+    Source.reset();
+    Items.reset();
+    Groups.reset();
+    GuiTest::TearDown();
+  }
+  std::unique_ptr<TADOQuery> NewQuery(const char* Sql)
+  {
+    auto Q = std::make_unique<TADOQuery>(nullptr);
+    Q->SetConnection(Db.get());
+    Q->SQL()->SetText(QString::fromUtf8(Sql));
+    return Q;
+  }
+  TAxisBarEh* AddBar(const char* FieldName)
+  {
+    TAxisBarEh* Bar = Grid->AxisBars()->Add();
+    Bar->SetFieldName(QString::fromUtf8(FieldName));
+    return Bar;
+  }
+  // The bar's lookup: keys of the grid's data by keys of DataSet, showing
+  // its Display field ("a;b" names two keys).
+  static TDBLookupDataEh* SetLookup(TAxisBarEh* Bar, TDataSet* DataSet, const char* LookupKeys, const char* Display,
+                                    const char* Keys)
+  {
+    TDBLookupDataEh* L = Bar->LookupParams();
+    L->SetLookupDataSet(DataSet);
+    L->SetLookupKeyFieldNames(QString::fromUtf8(LookupKeys));
+    L->SetLookupDisplayFieldName(QString::fromUtf8(Display));
+    L->SetKeyFieldNames(QString::fromUtf8(Keys));
+    return L;
+  }
+  // A bar of group_id showing the group's name.
+  TAxisBarEh* AddGroupLookup()
+  {
+    TAxisBarEh* Bar = AddBar("group_id");
+    SetLookup(Bar, Groups.get(), "id", "s_name", "group_id");
+    return Bar;
+  }
+  TField* Field(const char* Name) { return Items->FieldByName(QString::fromUtf8(Name)); }
+
+  std::unique_ptr<TADOConnection> Db;
+  std::unique_ptr<TADOQuery> Items, Groups;
+  std::unique_ptr<TDataSource> Source;
+  TForm* Form = nullptr;
+  TGrid* Grid = nullptr;
+};
 
 // A form read from its description, whose query "Parts" reads the tables
 // above through a connection of the test.
