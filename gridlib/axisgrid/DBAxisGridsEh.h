@@ -1994,6 +1994,9 @@ protected:
   bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
   void DblClick() override;
   void CreateParams(TCreateParams& Params) override;
+  // --- Wrapped text: Up and Down between its lines stay in the text.
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  // --- End of wrapped text block.
 
 private:
   // The list and MRU keys; true when the message was taken.
@@ -2150,11 +2153,16 @@ protected:
   // True when the key was the special row's short cut.
   bool SpecRowShortCut(TAxisBarEh* Column, Word Key, TShiftState Shift);
   bool LineKeyLeavesText(TCustomDBAxisGridEh* G, bool Up) const;
-  void MoveCaretByLine(bool Up);
   // The text becomes the open list's selected entry.
   void TextFollowsList();
-  void EditChanged() override;
   // --- End of drop-down grid, special row and lines block.
+
+  // --- Wrapped text in a multi-line core control.
+  // Up or Down stays with the core control, which moves between the lines.
+  bool LineKeyStaysInText(Word Key);
+  // The line feed of a Ctrl+Enter that pressed a button or opened a list.
+  bool FLineFeedSpent = false;
+  // --- End of wrapped text block.
 
   TWinControl* FActiveList = nullptr;
   TEditButtonsBoxEh* FButtonsBox = nullptr;   // owned

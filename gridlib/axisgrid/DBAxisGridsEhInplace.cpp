@@ -147,9 +147,26 @@ void TDBAxisGridnplaceEditCoreControl::DblClick()
   inherited::DblClick();
 }
 
+// A wrapped cell is edited in a window that wraps the text at its width.
 void TDBAxisGridnplaceEditCoreControl::CreateParams(TCreateParams& Params)
 {
   inherited::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN;
+  if (AxisEdit()->WordWrap())
+    Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL;
+  else
+    Params.Style |= ES_AUTOHSCROLL;
+}
+
+// Up and Down that stay inside wrapped text go to the window, which moves
+// the caret between the lines; the grid does not see them.
+void TDBAxisGridnplaceEditCoreControl::KeyDown(Word& Key, TShiftState Shift)
+{
+  if ((Key == VK_UP || Key == VK_DOWN) && AxisEdit()->LineKeyStaysInText(Key)) {
+    TCustomMaskEdit::KeyDown(Key, Shift);
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
 }
 
 // The control of a list that takes the keys: a list box form's grid.
@@ -354,7 +371,11 @@ void TDBAxisGridInplaceEdit::UpdateContents()
   // own, so that a previous cell's state never stays.
   FReadOnlyStored = Params->ReadOnly() != ReadOnlyBase;
   SetReadOnly(Params->ReadOnly());
-  FWordWrap = Column->CurLineWordWrap(Height());
+  // The core control's window is multi-line exactly while the cell wraps.
+  if (const bool Wrap = Column->CurLineWordWrap(Height()); Wrap != FWordWrap) {
+    FWordWrap = Wrap;
+    EditCoreControl()->RecreateWnd();
+  }
 
   SetText(String());
   SetEditMask(Column->GetEditMask());
@@ -636,17 +657,6 @@ void TDBAxisGridInplaceEdit::TextFollowsList()
   }
 }
 
-// The user changed the core edit's text: the grid hears it as its
-// editor's change notice.
-void TDBAxisGridInplaceEdit::EditChanged()
-{
-  inherited::EditChanged();
-  if (InternalTextSetting())
-    return;
-  if (TCustomDBAxisGridEh* G = GetGrid())
-    G->InplaceEditTextChanged();
-}
-
 void TDBAxisGridInplaceEdit::TextChangedByUser()
 {
   FUserTextChanged = true;
@@ -738,6 +748,7 @@ void TDBAxisGridInplaceEdit::ListKeyDown(Word& Key, TShiftState Shift)
   }
   if (Key == VK_RETURN && Shift == TShiftState{ssCtrl} && !FListVisible) {
     DropDown();
+    FLineFeedSpent = true;
     Key = 0;
     return;
   }
@@ -758,6 +769,7 @@ static bool DeleteRuleApplies(TAxisBarEh* Column)
 
 void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 {
+  FLineFeedSpent = false;
   TCustomDBAxisGridEh* G = GetGrid();
   TAxisBarEh* Column = GetAxisBar();
   if (!G || !Column) {
@@ -771,6 +783,7 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
       RemovePendingMessage(EditCoreControl()->Handle(), WM_CHAR);
     if (HandleAllocated())
       RemovePendingMessage(Handle(), WM_CHAR);
+    FLineFeedSpent = true;
     G->EditButtonClick();
     Key = 0;
     return;
@@ -834,12 +847,9 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
       return;
     }
   }
-  if ((Key == VK_UP || Key == VK_DOWN) && FWordWrap && !LineKeyLeavesText(G, Key == VK_UP)) {
-    // The caret moves between the lines of the text; the grid stays.
-    MoveCaretByLine(Key == VK_UP);
-    Key = 0;
+  // The core control moves the caret between the lines; the grid stays.
+  if (LineKeyStaysInText(Key))
     return;
-  }
   if (IsLookupEditStyleEh(FEditStyle) && SpecRowShortCut(Column, Key, Shift)) {
     Key = 0;
     return;
@@ -884,38 +894,27 @@ bool TDBAxisGridInplaceEdit::SpecRowShortCut(TAxisBarEh* Column, Word Key, TShif
 }
 
 // Up on the first line, Down on the last, or either over the whole text
-// move the grid, when the grid always shows its editor.
+// move the grid, when the grid always shows its editor. The lines are those
+// the core control shows: typed breaks and wrapped lines alike.
 bool TDBAxisGridInplaceEdit::LineKeyLeavesText(TCustomDBAxisGridEh* G, bool Up) const
 {
   if (!G->Options().Contains(goAlwaysShowEditorEh))
     return false;
-  const String T = Text();
-  if (SelStart() == 0 && SelLength() == Integer(T.size()))
+  const Integer Len = GetTextLen();
+  if (SelStart() == 0 && SelLength() == Len)
     return true;
-  return Up ? !T.left(SelStart()).contains(QLatin1Char('\n'))
-            : !T.mid(SelStart() + SelLength()).contains(QLatin1Char('\n'));
+  TInplaceEditCoreControl* C = EditCoreControl();
+  const Integer Caret = Up ? SelStart() : SelStart() + SelLength();
+  const Integer Line = Integer(C->Perform(EM_LINEFROMCHAR, WPARAM(Caret), 0));
+  return Up ? Line <= 0 : Line >= Integer(C->Perform(EM_GETLINECOUNT, 0, 0)) - 1;
 }
 
-void TDBAxisGridInplaceEdit::MoveCaretByLine(bool Up)
+bool TDBAxisGridInplaceEdit::LineKeyStaysInText(Word Key)
 {
-  const String T = Text();
-  const Integer Caret = SelStart();
-  const Integer LineStart = Integer(T.lastIndexOf(QLatin1Char('\n'), Caret - 1)) + 1;
-  const Integer Column = Caret - LineStart;
-  Integer Target = Caret;
-  if (Up && LineStart > 0) {
-    const Integer PrevStart = Integer(T.lastIndexOf(QLatin1Char('\n'), LineStart - 2)) + 1;
-    Target = PrevStart + std::min(Column, LineStart - 1 - PrevStart);
-  } else if (!Up) {
-    const Integer LineEnd = Integer(T.indexOf(QLatin1Char('\n'), Caret));
-    if (LineEnd >= 0) {
-      Integer NextEnd = Integer(T.indexOf(QLatin1Char('\n'), LineEnd + 1));
-      if (NextEnd < 0)
-        NextEnd = Integer(T.size());
-      Target = LineEnd + 1 + std::min(Column, NextEnd - LineEnd - 1);
-    }
-  }
-  SetSel(Target, 0);
+  if ((Key != VK_UP && Key != VK_DOWN) || !FWordWrap)
+    return false;
+  TCustomDBAxisGridEh* G = GetGrid();
+  return G && !LineKeyLeavesText(G, Key == VK_UP);
 }
 
 void TDBAxisGridInplaceEdit::KeyUp(Word& Key, TShiftState Shift)
@@ -941,8 +940,11 @@ void TDBAxisGridInplaceEdit::KeyPress(QChar& Key)
   ProcessTypedText(FCharKeyStr);
   if (FCharKeyStr.isEmpty())
     Key = QChar();
-  if (Key == QLatin1Char('\n') && !FWordWrap)
+  // A line feed breaks the line of wrapped text only; the one of a Ctrl+Enter
+  // that pressed a button or opened a list is spent.
+  if (Key == QLatin1Char('\n') && (!FWordWrap || FLineFeedSpent))
     Key = QChar();
+  FLineFeedSpent = false;
   inherited::KeyPress(Key);
   if (Key == QLatin1Char('\b') && Text().isEmpty() && FMRUList && FMRUList->Active() && Visible() && !FDroppedDown)
     MRUListDropDown();
@@ -1192,7 +1194,6 @@ void TDBAxisGridInplaceEdit::EditButtonMouseUp(TObject* Sender, TMouseButton But
                                                Integer Y)
 {
   (void)Button;
-  (void)Shift;
   auto* C = dynamic_cast<TControl*>(Sender);
   if (C && !PtInRect(C->ClientRect(), TPoint(X, Y)))
     FNoClickCloseUp = false;

@@ -169,7 +169,9 @@ void TCustomDBAxisGridEh::CMWantSpecialKey(TMessage& Message)
 void TCustomDBAxisGridEh::WMCommand(TMessage& Message)
 {
   DefaultHandler(Message);
-  if (HiWord(Message.WParam) == 0x300)
+  // The editor's window tells of the user's changes of its text.
+  if (HiWord(Message.WParam) == EN_CHANGE && InplaceEditor() &&
+      reinterpret_cast<HWND>(Message.LParam) == InplaceEditor())
     InplaceEditTextChanged();
 }
 

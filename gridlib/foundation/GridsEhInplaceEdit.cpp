@@ -374,6 +374,14 @@ void TInplaceEdit::WndProc(TMessage& Message)
     Message.Result = SendMessage(FEditCoreControl->Handle(), WM_CHAR, Message.WParam, Message.LParam);
     return;
   case CM_SHOWINGCHANGED: return;
+  case WM_COMMAND:
+    inherited::WndProc(Message);   // reflected: the core control's Change runs
+    // The grid hears of the user's changes from its editor's window; the
+    // editor's own setting of the text is none.
+    if (HiWord(Message.WParam) == EN_CHANGE && !FInternalTextSetting && FGrid && FGrid->HandleAllocated() &&
+        FEditCoreControl->HandleAllocated() && Message.LParam == LPARAM(FEditCoreControl->Handle()))
+      SendMessage(FGrid->Handle(), WM_COMMAND, Message.WParam, LPARAM(Handle()));
+    return;
   default: break;
   }
   inherited::WndProc(Message);

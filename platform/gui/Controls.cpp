@@ -1691,6 +1691,12 @@ void TWinControl::Dispatch(TMessage& M)
 void TWinControl::DefaultHandler(TMessage& M)
 {
   switch (M.Msg) {
+  case WM_COMMAND:
+    // A child's notice goes back to the child, which acts on its own notices.
+    if (M.LParam != 0)
+      if (TWinControl* Child = FindControl(reinterpret_cast<HWND>(M.LParam)); Child && Child->Parent() == this)
+        M.Result = Child->Perform(CN_COMMAND, M.WParam, M.LParam);
+    break;
   case WM_NCCALCSIZE:
     if (auto* P = reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam)) {
       const Integer B = StyleFrameWidth();

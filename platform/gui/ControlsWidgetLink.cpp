@@ -196,7 +196,7 @@ bool TWidgetLink::KeyPress(QObject* Receiver, QKeyEvent* E)
   // The character the key gives, as the window system's WM_CHAR carries it.
   String Text = E->text();
   if (VK == VK_RETURN)
-    Text = QStringLiteral("\r");
+    Text = E->modifiers() & Qt::ControlModifier ? QStringLiteral("\n") : QStringLiteral("\r");   // Ctrl+Enter: a line feed
   else if (VK == VK_BACK)
     Text = QStringLiteral("\b");
   else if (VK == VK_ESCAPE)
@@ -223,7 +223,7 @@ bool TWidgetLink::KeyPress(QObject* Receiver, QKeyEvent* E)
     int Key = Qt::Key_unknown;
     if (NewChar == QChar('\b'))
       Key = Qt::Key_Backspace;
-    else if (NewChar == QChar('\r'))
+    else if (NewChar == QChar('\r') || NewChar == QChar('\n'))
       Key = Qt::Key_Return;
     else if (NewChar == QChar('\t'))
       Key = Qt::Key_Tab;

@@ -33,6 +33,16 @@ enum : UINT {
   EM_SETMODIFY = 0x00B9, EM_LINEFROMCHAR = 0x00C9, EM_SETREADONLY = 0x00CF, EM_CHARFROMPOS = 0x00D7,
   EM_POSFROMCHAR = 0x00D6
 };
+// More edit-control messages: the lines of a multi-line edit.
+enum : UINT { EM_GETLINECOUNT = 0x00BA, EM_LINEINDEX = 0x00BB };
+
+// Edit-control styles (CreateParams) and the notice an edit sends its
+// parent in WM_COMMAND's high word.
+enum : DWORD {
+  ES_LEFT = 0x0000, ES_CENTER = 0x0001, ES_RIGHT = 0x0002, ES_MULTILINE = 0x0004, ES_AUTOVSCROLL = 0x0040,
+  ES_AUTOHSCROLL = 0x0080
+};
+enum : Word { EN_CHANGE = 0x0300 };
 
 // Control messages of the class library.
 enum : UINT {
@@ -220,3 +230,13 @@ using TCMFocusChanged = TWMView;
 // A message record can also be read through a pointer cast in handler code.
 template <class View>
 View As(TMessage& M) { return View(M); }
+
+// WM_COMMAND and CN_COMMAND: the control's id and its notice in wParam, the
+// control's window in lParam.
+class TWMCommand : public TWMView {
+public:
+  using TWMView::TWMView;
+  Word ItemID() const { return FMsg.WParamLo(); }
+  Word NotifyCode() const { return FMsg.WParamHi(); }
+  HWND Ctl() const { return reinterpret_cast<HWND>(FMsg.LParam); }
+};

@@ -17,6 +17,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QDropEvent>
 #include <QContextMenuEvent>
 #include <QPainter>
@@ -205,19 +209,65 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner)
 TCustomEdit::~TCustomEdit() { DestroyHandle(); }
 
 static QLineEdit* LineEditOf(const TWinControl* C) { return qobject_cast<QLineEdit*>(C->Widget()); }
+static TEditTextWidget* TextWidgetOf(const TWinControl* C) { return dynamic_cast<TEditTextWidget*>(C->Widget()); }
+
+namespace {
+
+// The text window of an edit, whichever widget it is; positions and texts
+// are the edit's.
+struct TEditBox {
+  QLineEdit* Line = nullptr;
+  TEditTextWidget* Multi = nullptr;
+
+  explicit TEditBox(const TWinControl* C) : Line(LineEditOf(C)), Multi(Line ? nullptr : TextWidgetOf(C)) {}
+  explicit operator bool() const { return Line || Multi; }
+  QWidget* Widget() const { return Line ? static_cast<QWidget*>(Line) : Multi; }
+
+  String Text() const { return Line ? Line->text() : Multi->Text(); }
+  void SetText(const String& V) const { Line ? Line->setText(V) : Multi->SetText(V); }
+  Integer CursorPosition() const { return Line ? Line->cursorPosition() : Multi->CursorPosition(); }
+  void SetCursorPosition(Integer P) const { Line ? Line->setCursorPosition(P) : Multi->SetCursorPosition(P); }
+  bool HasSelectedText() const { return Line ? Line->hasSelectedText() : Multi->HasSelectedText(); }
+  Integer SelectionStart() const { return Line ? Line->selectionStart() : Multi->SelectionStart(); }
+  String SelectedText() const { return Line ? Line->selectedText() : Multi->SelectedText(); }
+  void SetSelection(Integer Start, Integer Length) const
+  {
+    Line ? Line->setSelection(Start, Length) : Multi->SetSelection(Start, Length);
+  }
+  void SelectAll() const { Line ? Line->selectAll() : Multi->selectAll(); }
+  void Deselect() const { Line ? Line->deselect() : Multi->Deselect(); }
+  void Insert(const String& V) const { Line ? Line->insert(V) : Multi->Insert(V); }
+  void Cut() const { Line ? Line->cut() : Multi->cut(); }
+  void Copy() const { Line ? Line->copy() : Multi->copy(); }
+  void Paste() const { Line ? Line->paste() : Multi->paste(); }
+  void Del() const { Line ? Line->del() : Multi->Del(); }
+  void Undo() const { Line ? Line->undo() : Multi->undo(); }
+  void Redo() const { Line ? Line->redo() : Multi->redo(); }
+  bool IsUndoAvailable() const { return Line ? Line->isUndoAvailable() : Multi->IsUndoAvailable(); }
+  bool IsRedoAvailable() const { return Line ? Line->isRedoAvailable() : Multi->IsRedoAvailable(); }
+  void SetReadOnly(bool V) const { Line ? Line->setReadOnly(V) : Multi->setReadOnly(V); }
+  void SetMaxLength(Integer V) const { Line ? Line->setMaxLength(V > 0 ? V : 32767) : Multi->SetMaxLength(V); }
+  void SetAlignment(Qt::Alignment A) const { Line ? Line->setAlignment(A) : Multi->SetAlignment(A); }
+  void SetFrame(bool F) const { Line ? Line->setFrame(F) : Multi->setFrameShape(F ? QFrame::StyledPanel : QFrame::NoFrame); }
+  void SetPlaceholderText(const String& V) const { Line ? Line->setPlaceholderText(V) : Multi->setPlaceholderText(V); }
+  Integer CursorPositionAt(QPoint P) const { return Line ? Line->cursorPositionAt(P) : Multi->CursorPositionAt(P); }
+};
 
 // The caret's place in the line, as the widget draws it: the middle of its
 // cursor rectangle.
-namespace {
 struct TLineEditCaret : QLineEdit {
   static QPoint Of(QLineEdit* E) { return (E->*(&TLineEditCaret::cursorRect))().center(); }
 };
+
 } // namespace
 
-// The top-left of the character at Index, from the caret and the widths of
-// the characters between them.
-static QPoint PosFromChar(QLineEdit* E, Integer Index)
+// The top-left of the character at Index: in a line edit from the caret
+// and the widths of the characters between them.
+static QPoint PosFromChar(const TEditBox& Box, Integer Index)
 {
+  if (Box.Multi)
+    return Box.Multi->CursorRectAt(Index).topLeft();
+  QLineEdit* E = Box.Line;
   const String Text = E->displayText();
   Index = std::clamp(Index, 0, Integer(Text.size()));
   const Integer Caret = E->cursorPosition();
@@ -231,15 +281,26 @@ static QPoint PosFromChar(QLineEdit* E, Integer Index)
 bool GetCaretPos(TPoint& P)
 {
   TWinControl* Focused = FindControl(GetFocus());
-  QLineEdit* E = Focused && Focused->HandleAllocated() ? LineEditOf(Focused) : nullptr;
+  if (!Focused || !Focused->HandleAllocated())
+    return false;
+  const TEditBox E(Focused);
   if (!E)
     return false;
-  const QPoint C = PosFromChar(E, E->cursorPosition());
+  const QPoint C = PosFromChar(E, E.CursorPosition());
   P = TPoint(C.x(), C.y());
   return true;
 }
 
-QWidget* TCustomEdit::CreateWidget(QWidget* ParentWidget) { return new TEditLineWidget(this, ParentWidget); }
+QWidget* TCustomEdit::CreateWidget(QWidget* ParentWidget)
+{
+  // A password is never shown on several lines.
+  const DWORD Style = WidgetState()->Style;
+  if ((Style & ES_MULTILINE) && FPasswordChar.isNull())
+    return new TEditTextWidget(this, ParentWidget, !(Style & ES_AUTOHSCROLL));
+  return new TEditLineWidget(this, ParentWidget);
+}
+
+bool TCustomEdit::MultiLine() const { return HandleAllocated() && TextWidgetOf(this); }
 
 TEditLineWidget::TEditLineWidget(TCustomEdit* Edit, QWidget* Parent) : QLineEdit(Parent), FEdit(Edit) {}
 
@@ -265,16 +326,23 @@ void TCustomEdit::SetTextWindowLook(bool Frame, Integer MarginLeft, Integer Marg
     E->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     E->setFrame(Frame);
     E->setTextMargins(MarginLeft, MarginTop, MarginRight, MarginBottom);
+  } else if (TEditTextWidget* T = TextWidgetOf(this)) {
+    T->SetAlignment(Qt::AlignLeft);
+    T->setFrameShape(Frame ? QFrame::StyledPanel : QFrame::NoFrame);
+    T->SetMargins(MarginLeft, MarginTop, MarginRight, MarginBottom);
   }
 }
 
 TRect TCustomEdit::CaretRect() const
 {
-  if (auto* E = dynamic_cast<TEditLineWidget*>(Widget())) {
-    const QRect R = E->CursorRect();
-    return TRect(R.left(), R.top(), R.right() + 1, R.bottom() + 1);
-  }
-  return TRect();
+  QRect R;
+  if (auto* E = dynamic_cast<TEditLineWidget*>(Widget()))
+    R = E->CursorRect();
+  else if (TEditTextWidget* T = TextWidgetOf(this))
+    R = T->CursorRect();
+  else
+    return TRect();
+  return TRect(R.left(), R.top(), R.right() + 1, R.bottom() + 1);
 }
 
 void TEditLineWidget::inputMethodEvent(QInputMethodEvent* Event)
@@ -306,8 +374,7 @@ String TCustomEdit::ApplyCharCase(const String& Value) const
 
 bool TCustomEdit::WidgetInputEvent(QEvent* Event)
 {
-  QLineEdit* E = LineEditOf(this);
-  if (!E)
+  if (!TEditBox(this))
     return false;
   bool Taken = false;
   Guarded(this, [&] {
@@ -348,12 +415,12 @@ bool TCustomEdit::WidgetInputEvent(QEvent* Event)
 // that pass the gate.
 QMenu* TCustomEdit::CreateEditContextMenu()
 {
-  QLineEdit* E = LineEditOf(this);
+  const TEditBox E(this);
   if (!E)
     return nullptr;
   const bool MayModify = EditMayModify();
-  const bool Selected = E->hasSelectedText();
-  auto* Menu = new QMenu(E);
+  const bool Selected = E.HasSelectedText();
+  auto* Menu = new QMenu(E.Widget());
   auto Add = [&](const char* Name, const String& Caption, UINT Msg, bool Enabled) {
     QAction* A = Menu->addAction(Caption);
     A->setObjectName(QString::fromLatin1(Name));
@@ -363,7 +430,7 @@ QMenu* TCustomEdit::CreateEditContextMenu()
         Guarded(this, [&] { Perform(Msg, 0, Msg == EM_SETSEL ? LPARAM(-1) : 0); });
     });
   };
-  Add("edit-undo", QStringLiteral("Отменить"), WM_UNDO, MayModify && E->isUndoAvailable());
+  Add("edit-undo", QStringLiteral("Отменить"), WM_UNDO, MayModify && E.IsUndoAvailable());
   Menu->addSeparator();
   Add("edit-cut", QStringLiteral("Вырезать"), WM_CUT, MayModify && Selected && FPasswordChar.isNull());
   Add("edit-copy", QStringLiteral("Копировать"), WM_COPY, Selected && FPasswordChar.isNull());
@@ -371,7 +438,7 @@ QMenu* TCustomEdit::CreateEditContextMenu()
       MayModify && !QApplication::clipboard()->text().isEmpty());
   Add("edit-delete", QStringLiteral("Удалить"), WM_CLEAR, MayModify && Selected);
   Menu->addSeparator();
-  Add("select-all", QStringLiteral("Выделить все"), EM_SETSEL, !E->text().isEmpty());
+  Add("select-all", QStringLiteral("Выделить все"), EM_SETSEL, !E.Text().isEmpty());
   return Menu;
 }
 
@@ -379,18 +446,32 @@ void TCustomEdit::InitializeWidget()
 {
   FReplaying = true;
   TWinControl::InitializeWidget();
-  if (QLineEdit* E = LineEditOf(this)) {
-    E->setText(FText);
-    E->setReadOnly(FReadOnly);
-    E->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
-    E->setEchoMode(FPasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
-    E->setAlignment(QtAlignment(FAlignment));
-    E->setFrame(FBorderStyle != TBorderStyle::bsNone);
-    E->setPlaceholderText(FTextHint);
-    E->setSelection(FSelStart, FSelLength);
-    ApplyControlColors(this, E, true);
-    QObject::connect(E, &QLineEdit::textChanged, E, [this](const QString& T) { WidgetTextChanged(T); });
-    QObject::connect(E, &QLineEdit::textEdited, E, [this](const QString&) { FModified = true; });
+  if (const TEditBox E(this); E) {
+    E.SetText(FText);
+    E.SetReadOnly(FReadOnly);
+    E.SetMaxLength(FMaxLength);
+    if (E.Line)
+      E.Line->setEchoMode(FPasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    E.SetAlignment(QtAlignment(FAlignment));
+    E.SetFrame(FBorderStyle != TBorderStyle::bsNone);
+    E.SetPlaceholderText(FTextHint);
+    E.SetSelection(FSelStart, FSelLength);
+    ApplyControlColors(this, E.Widget(), true);
+    if (QLineEdit* L = E.Line) {
+      QObject::connect(L, &QLineEdit::textChanged, L, [this](const QString& T) { WidgetTextChanged(T); });
+      QObject::connect(L, &QLineEdit::textEdited, L, [this](const QString&) { FModified = true; });
+    } else {
+      TEditTextWidget* M = E.Multi;
+      QObject::connect(M, &QPlainTextEdit::textChanged, M, [this, M] {
+        // The document reports changes of its layout too: only a new text counts.
+        const String T = M->Text();
+        if (T == FText && !FReplaying)
+          return;
+        if (!FReplaying)
+          FModified = true;
+        WidgetTextChanged(T);
+      });
+    }
   }
   FReplaying = false;
 }
@@ -400,10 +481,10 @@ void TCustomEdit::WidgetTextChanged(const String& Text)
   // Pasted or dropped text takes the character case as typed text does.
   const String Cased = ApplyCharCase(Text);
   if (Cased != Text && !FReplaying) {
-    if (QLineEdit* E = LineEditOf(this)) {
-      const Integer Pos = E->cursorPosition();
-      E->setText(Cased);   // runs this again with the cased text
-      E->setCursorPosition(Pos);
+    if (const TEditBox E(this); E) {
+      const Integer Pos = E.CursorPosition();
+      E.SetText(Cased);   // runs this again with the cased text
+      E.SetCursorPosition(Pos);
       return;
     }
   }
@@ -415,8 +496,8 @@ void TCustomEdit::WidgetTextChanged(const String& Text)
 
 TCaption TCustomEdit::GetText() const
 {
-  if (QLineEdit* E = LineEditOf(this))
-    return E->text();
+  if (const TEditBox E(this); E)
+    return E.Text();
   return FText;
 }
 
@@ -425,24 +506,59 @@ void TCustomEdit::SetTextValue(const TCaption& Value)
   const String V = ApplyCharCase(Value);
   // Text set in code is kept whole even beyond MaxLength, as the original does.
   FText = V;
-  if (QLineEdit* E = LineEditOf(this)) {
+  if (const TEditBox E(this); E) {
     // A text reformatted under the user's caret keeps the caret as far
     // from the end as it was.
-    const bool KeepCaret = Focused() && !E->hasSelectedText();
-    const Integer FromEnd = Integer(E->text().size()) - E->cursorPosition();
+    const bool KeepCaret = Focused() && !E.HasSelectedText();
+    const Integer FromEnd = Integer(E.Text().size()) - E.CursorPosition();
     FReplaying = true;   // the change notice comes from SetText
-    E->setText(V);
+    E.SetText(V);
     FReplaying = false;
     if (KeepCaret)
-      E->setCursorPosition(std::max(0, Integer(V.size()) - FromEnd));
+      E.SetCursorPosition(std::max(0, Integer(V.size()) - FromEnd));
   }
 }
 
-// Every change of the text, typed or set in code, runs OnChange.
+// Every change of the text, typed or set in code, is told to the parent.
 void TCustomEdit::CMTextChanged(TMessage& M)
 {
   TWinControl::CMTextChanged(M);
-  Change();
+  NotifyTextChange();
+}
+
+// The one place that tells of a change of the text: the parent gets
+// EN_CHANGE and reflects it back (CN_COMMAND), which runs Change. A change
+// while the window is being made is none to tell; an edit without a window
+// has nobody to tell and runs Change itself.
+void TCustomEdit::NotifyTextChange()
+{
+  if (!HandleAllocated()) {
+    Change();
+    return;
+  }
+  if (WidgetState()->Creating)
+    return;
+  TWinControl* P = Parent();
+  if (!P || !P->HandleAllocated()) {
+    Change();
+    return;
+  }
+  SendMessage(P->Handle(), WM_COMMAND, MakeWParam(0, EN_CHANGE), LPARAM(Handle()));
+}
+
+void TCustomEdit::Dispatch(TMessage& M)
+{
+  if (M.Msg == CN_COMMAND) {
+    CNCommand(M);
+    return;
+  }
+  TWinControl::Dispatch(M);
+}
+
+void TCustomEdit::CNCommand(TMessage& M)
+{
+  if (HiWord(M.WParam) == EN_CHANGE && !(HandleAllocated() && WidgetState()->Creating))
+    Change();
 }
 
 void TCustomEdit::Change()
@@ -454,20 +570,25 @@ void TCustomEdit::Change()
 void TCustomEdit::SetReadOnly(bool Value)
 {
   FReadOnly = Value;
-  if (QLineEdit* E = LineEditOf(this))
-    E->setReadOnly(Value);
+  if (const TEditBox E(this); E)
+    E.SetReadOnly(Value);
 }
 
 void TCustomEdit::SetMaxLength(Integer Value)
 {
   FMaxLength = std::max(0, Value);
-  if (QLineEdit* E = LineEditOf(this))
-    E->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+  if (const TEditBox E(this); E)
+    E.SetMaxLength(FMaxLength);
 }
 
 void TCustomEdit::SetPasswordChar(QChar Value)
 {
   FPasswordChar = Value;
+  // A multi-line window cannot hide its text: the window is made anew.
+  if (HandleAllocated() && (WidgetState()->Style & ES_MULTILINE)) {
+    RecreateWnd();
+    return;
+  }
   if (QLineEdit* E = LineEditOf(this))
     E->setEchoMode(Value.isNull() ? QLineEdit::Normal : QLineEdit::Password);
 }
@@ -482,28 +603,28 @@ void TCustomEdit::SetCharCase(TEditCharCase Value)
 void TCustomEdit::SetAlignment(TAlignment Value)
 {
   FAlignment = Value;
-  if (QLineEdit* E = LineEditOf(this))
-    E->setAlignment(QtAlignment(Value));
+  if (const TEditBox E(this); E)
+    E.SetAlignment(QtAlignment(Value));
 }
 
 void TCustomEdit::SetBorderStyle(TBorderStyle Value)
 {
   FBorderStyle = Value;
-  if (QLineEdit* E = LineEditOf(this))
-    E->setFrame(Value != TBorderStyle::bsNone);
+  if (const TEditBox E(this); E)
+    E.SetFrame(Value != TBorderStyle::bsNone);
 }
 
 void TCustomEdit::SetTextHint(const String& Value)
 {
   FTextHint = Value;
-  if (QLineEdit* E = LineEditOf(this))
-    E->setPlaceholderText(Value);
+  if (const TEditBox E(this); E)
+    E.SetPlaceholderText(Value);
 }
 
 Integer TCustomEdit::SelStart() const
 {
-  if (QLineEdit* E = LineEditOf(this))
-    return E->hasSelectedText() ? E->selectionStart() : E->cursorPosition();
+  if (const TEditBox E(this); E)
+    return E.HasSelectedText() ? E.SelectionStart() : E.CursorPosition();
   return FSelStart;
 }
 
@@ -511,35 +632,35 @@ void TCustomEdit::SetSelStart(Integer Value)
 {
   FSelStart = Value;
   FSelLength = 0;
-  if (QLineEdit* E = LineEditOf(this))
-    E->setCursorPosition(Value);
+  if (const TEditBox E(this); E)
+    E.SetCursorPosition(Value);
 }
 
 Integer TCustomEdit::SelLength() const
 {
-  if (QLineEdit* E = LineEditOf(this))
-    return Integer(E->selectedText().size());
+  if (const TEditBox E(this); E)
+    return Integer(E.SelectedText().size());
   return FSelLength;
 }
 
 void TCustomEdit::SetSelLength(Integer Value)
 {
   FSelLength = Value;
-  if (QLineEdit* E = LineEditOf(this))
-    E->setSelection(SelStart(), Value);
+  if (const TEditBox E(this); E)
+    E.SetSelection(SelStart(), Value);
 }
 
 String TCustomEdit::SelText() const
 {
-  if (QLineEdit* E = LineEditOf(this))
-    return E->selectedText();
+  if (const TEditBox E(this); E)
+    return E.SelectedText();
   return GetText().mid(FSelStart, FSelLength);
 }
 
 void TCustomEdit::SetSelText(const String& Value)
 {
-  if (QLineEdit* E = LineEditOf(this)) {
-    E->insert(Value);
+  if (const TEditBox E(this); E) {
+    E.Insert(Value);
     return;
   }
   String T = FText;
@@ -549,8 +670,8 @@ void TCustomEdit::SetSelText(const String& Value)
 
 void TCustomEdit::SelectAll()
 {
-  if (QLineEdit* E = LineEditOf(this))
-    E->selectAll();
+  if (const TEditBox E(this); E)
+    E.SelectAll();
   FSelStart = 0;
   FSelLength = Integer(GetText().size());
 }
@@ -563,15 +684,15 @@ void TCustomEdit::Undo() { Perform(WM_UNDO); }
 void TCustomEdit::DoEnter()
 {
   if (FAutoSelect && !ComponentState().Contains(csLoading))
-    if (QLineEdit* E = LineEditOf(this))
-      E->selectAll();
+    if (const TEditBox E(this); E)
+      E.SelectAll();
   TWinControl::DoEnter();
 }
 
 // The edit-control messages that the libraries send, answered by the widget.
 void TCustomEdit::DefaultHandler(TMessage& M)
 {
-  QLineEdit* E = LineEditOf(this);
+  const TEditBox E(this);
   switch (M.Msg) {
   case EM_GETSEL:
     if (E) {
@@ -581,15 +702,15 @@ void TCustomEdit::DefaultHandler(TMessage& M)
     return;
   case EM_SETSEL:
     if (E) {
-      const Integer Len = Integer(E->text().size());
+      const Integer Len = Integer(E.Text().size());
       Integer S = Integer(NativeInt(M.WParam)), End = Integer(M.LParam);
       if (S < 0) {
-        E->deselect();
+        E.Deselect();
         return;
       }
       if (End < 0 || End > Len)
         End = Len;
-      E->setSelection(std::min(S, Len), End - std::min(S, Len));
+      E.SetSelection(std::min(S, Len), End - std::min(S, Len));
     }
     return;
   case EM_SETREADONLY: SetReadOnly(M.WParam != 0); M.Result = 1; return;
@@ -597,7 +718,7 @@ void TCustomEdit::DefaultHandler(TMessage& M)
   case EM_SETMODIFY: FModified = M.WParam != 0; return;
   case EM_CHARFROMPOS:
     if (E)
-      M.Result = E->cursorPositionAt(QPoint(SmallInt(M.LParamLo()), SmallInt(M.LParamHi())));
+      M.Result = E.CursorPositionAt(QPoint(SmallInt(M.LParamLo()), SmallInt(M.LParamHi())));
     return;
   case EM_POSFROMCHAR:
     if (E) {
@@ -605,31 +726,51 @@ void TCustomEdit::DefaultHandler(TMessage& M)
       M.Result = MakeLParam(Word(SmallInt(P.x())), Word(SmallInt(P.y())));
     }
     return;
+  // The lines as shown; a single-line edit has one.
+  case EM_GETLINECOUNT: M.Result = E.Multi ? E.Multi->LineCount() : 1; return;
+  case EM_LINEFROMCHAR: {
+    const Integer Pos = NativeInt(M.WParam) < 0 ? SelStart() : Integer(M.WParam);
+    M.Result = E.Multi ? E.Multi->LineFromChar(Pos) : 0;
+    return;
+  }
+  case EM_LINEINDEX: {
+    const Integer Line = NativeInt(M.WParam) < 0 ? (E.Multi ? E.Multi->LineFromChar(SelStart()) : 0)
+                                                 : Integer(M.WParam);
+    M.Result = E.Multi ? E.Multi->LineIndex(Line) : Line == 0 ? 0 : -1;
+    return;
+  }
   // Each change asks the gate only when it would change something.
-  case WM_CUT: if (E && E->hasSelectedText() && CanModifyText()) E->cut(); return;
-  case WM_COPY: if (E) E->copy(); return;
+  case WM_CUT: if (E && E.HasSelectedText() && CanModifyText()) E.Cut(); return;
+  case WM_COPY: if (E) E.Copy(); return;
   case WM_PASTE:
     if (E && !QApplication::clipboard()->text().isEmpty() && CanModifyText()) {
-      E->setReadOnly(false);   // the gate may have opened it
-      E->paste();
+      E.SetReadOnly(false);   // the gate may have opened it
+      E.Paste();
     }
     return;
-  case WM_CLEAR: if (E && E->hasSelectedText() && CanModifyText()) E->del(); return;
-  case WM_UNDO: if (E && E->isUndoAvailable() && CanModifyText()) E->undo(); return;
+  case WM_CLEAR: if (E && E.HasSelectedText() && CanModifyText()) E.Del(); return;
+  case WM_UNDO: if (E && E.IsUndoAvailable() && CanModifyText()) E.Undo(); return;
   case WM_KEYDOWN:
     if (E && EditKeyCommand(Word(M.WParam)))
       return;
     TWinControl::DefaultHandler(M);
+    // A line key that comes as a message moves the caret a shown line, as
+    // the window system's edit would; the window's own input does so itself.
+    if (E.Multi && !InNativeEvent() && (M.WParam == VK_UP || M.WParam == VK_DOWN))
+      E.Multi->moveCursor(M.WParam == VK_UP ? QTextCursor::Up : QTextCursor::Down,
+                          GetKeyState(VK_SHIFT) < 0 ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
     return;
   case WM_CHAR: {
     // A number-only edit refuses other characters with a beep, as the
     // window system's edit does; what OnKeyPress left is checked.
     QChar C(char16_t(M.WParam));
+    // Enter and Ctrl+Enter break the line of a multi-line edit.
+    const bool Break = E.Multi && (C == QChar('\r') || C == QChar('\n'));
     if (FNumbersOnly && C >= QChar(' ') && !C.isDigit()) {
       MessageBeep(0);
       return;
     }
-    if ((C >= QChar(' ') || C == QChar('\b')) && !CanModifyText())
+    if ((C >= QChar(' ') || C == QChar('\b') || Break) && !CanModifyText())
       return;
     if (C >= QChar(' ') && FCharCase != ecNormal) {
       C = ApplyCharCase(String(C)).at(0);
@@ -646,6 +787,8 @@ void TCustomEdit::DefaultHandler(TMessage& M)
         SetSelLength(1);
       }
       SetSelText(String());
+    } else if (Break) {
+      SetSelText(E.Multi->LineBreak());
     } else if (C >= QChar(' ') && (MaxLength() <= 0 || Text().size() - SelLength() < MaxLength())) {
       SetSelText(String(C));
     }
@@ -676,10 +819,10 @@ bool TCustomEdit::EditKeyCommand(Word Key)
     Perform(Msg);
     return true;
   }
-  QLineEdit* E = LineEditOf(this);
+  const TEditBox E(this);
   if ((Ctrl && Key == 'Y') || (Ctrl && Shift && Key == 'Z')) {
-    if (E->isRedoAvailable() && CanModifyText())
-      E->redo();
+    if (E.IsRedoAvailable() && CanModifyText())
+      E.Redo();
     return true;
   }
   // Delete, and the word deletes: refused keys never reach the widget.
@@ -692,6 +835,286 @@ void TCustomEdit::UpdateWidgetColor()
 {
   if (Widget())
     ApplyControlColors(this, Widget(), true);
+}
+
+// ---------------------------------------------------------------------------
+// TEditTextWidget: the window of a multi-line edit.
+
+namespace {
+
+bool IsBlockBreak(QChar C) { return C == QChar::ParagraphSeparator || C == QChar::LineSeparator; }
+
+// The widget link hands a press to the viewport itself; the viewport passes
+// it on to its text window, as the window's own filter would.
+class TEditTextViewport : public QWidget {
+public:
+  using QWidget::QWidget;
+
+protected:
+  bool event(QEvent* Event) override
+  {
+    switch (Event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+      if (auto* W = dynamic_cast<TEditTextWidget*>(parentWidget()))
+        return W->ViewportInput(Event);
+      break;
+    default: break;
+    }
+    return QWidget::event(Event);
+  }
+};
+
+} // namespace
+
+TEditTextWidget::TEditTextWidget(TCustomEdit* Edit, QWidget* Parent, bool Wrap) : QPlainTextEdit(Parent), FEdit(Edit)
+{
+  setViewport(new TEditTextViewport(this));
+  // The layout measures on the viewport it was made with.
+  document()->documentLayout()->setPaintDevice(viewport());
+  viewport()->setCursor(Qt::IBeamCursor);
+  viewport()->setAttribute(Qt::WA_InputMethodEnabled);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setLineWrapMode(Wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  setTabChangesFocus(true);
+  document()->setDocumentMargin(2);
+}
+
+String TEditTextWidget::Text() const
+{
+  String T = document()->toRawText();
+  for (QChar& C : T)
+    if (IsBlockBreak(C))
+      C = QLatin1Char('\n');
+  if (FLineBreak.size() > 1)
+    T.replace(QLatin1Char('\n'), FLineBreak);
+  return T;
+}
+
+void TEditTextWidget::SetText(const String& Value)
+{
+  // The text keeps the breaks it came with.
+  if (Value.contains(QLatin1String("\r\n")))
+    FLineBreak = QStringLiteral("\r\n");
+  else if (Value.contains(QLatin1Char('\n')))
+    FLineBreak = QStringLiteral("\n");
+  setPlainText(String(Value).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+  // The caret at the end, as a line edit leaves it.
+  moveCursor(QTextCursor::End);
+}
+
+Integer TEditTextWidget::ToText(Integer WidgetPos) const
+{
+  if (FLineBreak.size() == 1)
+    return WidgetPos;
+  const String Raw = document()->toRawText();
+  Integer Pos = WidgetPos;
+  for (Integer I = 0; I < std::min(WidgetPos, Integer(Raw.size())); ++I)
+    if (IsBlockBreak(Raw[I]))
+      Pos += Integer(FLineBreak.size()) - 1;
+  return Pos;
+}
+
+Integer TEditTextWidget::ToWidget(Integer TextPos) const
+{
+  const String Raw = document()->toRawText();
+  if (FLineBreak.size() == 1)
+    return std::clamp(TextPos, 0, Integer(Raw.size()));
+  Integer At = 0;
+  for (Integer I = 0; I < Integer(Raw.size()); ++I) {
+    if (At >= TextPos)
+      return I;
+    At += IsBlockBreak(Raw[I]) ? Integer(FLineBreak.size()) : 1;
+  }
+  return Integer(Raw.size());
+}
+
+Integer TEditTextWidget::CursorPosition() const { return ToText(textCursor().position()); }
+
+void TEditTextWidget::SetCursorPosition(Integer Pos)
+{
+  QTextCursor C = textCursor();
+  C.setPosition(ToWidget(std::max(0, Pos)));
+  setTextCursor(C);
+}
+
+Integer TEditTextWidget::SelectionStart() const { return ToText(textCursor().selectionStart()); }
+Integer TEditTextWidget::SelectionEnd() const { return ToText(textCursor().selectionEnd()); }
+
+String TEditTextWidget::SelectedText() const
+{
+  const Integer S = SelectionStart();
+  return Text().mid(S, SelectionEnd() - S);
+}
+
+void TEditTextWidget::SetSelection(Integer Start, Integer Length)
+{
+  QTextCursor C = textCursor();
+  C.setPosition(ToWidget(std::max(0, Start)));
+  C.setPosition(ToWidget(std::max(0, Start + Length)), QTextCursor::KeepAnchor);
+  setTextCursor(C);
+}
+
+void TEditTextWidget::Deselect()
+{
+  QTextCursor C = textCursor();
+  C.clearSelection();
+  setTextCursor(C);
+}
+
+void TEditTextWidget::Insert(const String& Value)
+{
+  String W = String(Value).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  W.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  if (FMaxLength > 0) {
+    // A break costs what it is in the text; none is cut in two.
+    const Integer Room = FMaxLength - (TextLength() - Integer(SelectedText().size()));
+    Integer Used = 0, Count = 0;
+    for (; Count < Integer(W.size()); ++Count) {
+      const Integer Cost = W[Count] == QLatin1Char('\n') ? Integer(FLineBreak.size()) : 1;
+      if (Used + Cost > Room)
+        break;
+      Used += Cost;
+    }
+    W.truncate(Count);
+  }
+  QTextCursor C = textCursor();
+  C.insertText(W);
+  setTextCursor(C);
+}
+
+void TEditTextWidget::Del()
+{
+  QTextCursor C = textCursor();
+  if (C.hasSelection())
+    C.removeSelectedText();
+  else
+    C.deleteChar();
+  setTextCursor(C);
+}
+
+Integer TEditTextWidget::CursorPositionAt(QPoint P) const
+{
+  return ToText(cursorForPosition(P - viewport()->geometry().topLeft()).position());
+}
+
+QRect TEditTextWidget::CursorRectAt(Integer Pos) const
+{
+  QTextCursor C(document());
+  C.setPosition(ToWidget(Pos));
+  return cursorRect(C).translated(viewport()->geometry().topLeft());
+}
+
+void TEditTextWidget::SetAlignment(Qt::Alignment A)
+{
+  QTextOption O = document()->defaultTextOption();
+  O.setAlignment(A & Qt::AlignHorizontal_Mask);
+  document()->setDefaultTextOption(O);
+}
+
+void TEditTextWidget::SetMargins(Integer Left, Integer Top, Integer Right, Integer Bottom)
+{
+  setViewportMargins(Left, Top, Right, Bottom);
+}
+
+// The lines of a block, laid out at the window's width.
+static Integer BlockLines(const QTextDocument* D, const QTextBlock& B)
+{
+  if (auto* L = qobject_cast<QPlainTextDocumentLayout*>(D->documentLayout()))
+    L->ensureBlockLayout(B);
+  return B.layout() ? std::max(1, B.layout()->lineCount()) : 1;
+}
+
+Integer TEditTextWidget::LineCount() const
+{
+  Integer Count = 0;
+  for (QTextBlock B = document()->begin(); B.isValid(); B = B.next())
+    Count += BlockLines(document(), B);
+  return Count;
+}
+
+Integer TEditTextWidget::LineFromChar(Integer Pos) const
+{
+  const Integer W = ToWidget(Pos);
+  Integer Line = 0;
+  for (QTextBlock B = document()->begin(); B.isValid(); B = B.next()) {
+    const Integer Lines = BlockLines(document(), B);
+    if (W < B.position() + B.length() || !B.next().isValid()) {
+      const QTextLine L = B.layout() ? B.layout()->lineForTextPosition(W - B.position()) : QTextLine();
+      return Line + (L.isValid() ? L.lineNumber() : 0);
+    }
+    Line += Lines;
+  }
+  return Line;
+}
+
+Integer TEditTextWidget::LineIndex(Integer Line) const
+{
+  Integer First = 0;
+  for (QTextBlock B = document()->begin(); B.isValid(); B = B.next()) {
+    const Integer Lines = BlockLines(document(), B);
+    if (Line < First + Lines) {
+      const QTextLine L = B.layout() ? B.layout()->lineAt(Line - First) : QTextLine();
+      return ToText(B.position() + (L.isValid() ? L.textStart() : 0));
+    }
+    First += Lines;
+  }
+  return -1;
+}
+
+void TEditTextWidget::keyPressEvent(QKeyEvent* Event)
+{
+  const bool Ctrl = Event->modifiers() & Qt::ControlModifier;
+  if ((Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) && !(Event->modifiers() & Qt::AltModifier)) {
+    if (!isReadOnly())
+      Insert(FLineBreak);
+    Event->accept();
+    return;
+  }
+  // Typing beyond MaxLength is refused, as the window system's edit does.
+  const String T = Event->text();
+  if (FMaxLength > 0 && !Ctrl && !T.isEmpty() && T[0] >= QLatin1Char(' ') && !isReadOnly() &&
+      TextLength() - Integer(SelectedText().size()) + Integer(T.size()) > FMaxLength) {
+    Event->accept();
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(Event);
+}
+
+void TEditTextWidget::inputMethodEvent(QInputMethodEvent* Event)
+{
+  if (!IsLiveControl(FEdit) || !FEdit->WidgetInputEvent(Event))
+    QPlainTextEdit::inputMethodEvent(Event);
+}
+
+void TEditTextWidget::dropEvent(QDropEvent* Event)
+{
+  if (!IsLiveControl(FEdit) || !FEdit->WidgetInputEvent(Event))
+    QPlainTextEdit::dropEvent(Event);
+}
+
+void TEditTextWidget::contextMenuEvent(QContextMenuEvent* Event)
+{
+  if (!IsLiveControl(FEdit) || !FEdit->WidgetInputEvent(Event))
+    QPlainTextEdit::contextMenuEvent(Event);
+}
+
+// Pasted and dropped text keeps within MaxLength and takes the text's breaks.
+void TEditTextWidget::insertFromMimeData(const QMimeData* Source)
+{
+  if (Source && Source->hasText())
+    Insert(Source->text());
+}
+
+QMimeData* TEditTextWidget::createMimeDataFromSelection() const
+{
+  auto* Data = new QMimeData;
+  Data->setText(SelectedText());
+  return Data;
 }
 
 // ---------------------------------------------------------------------------

@@ -74,7 +74,11 @@ private:
   TWinControl* FFocusControl = nullptr;
 };
 
-// The edit family: single-line edit over QLineEdit.
+// The edit family: single-line edit over QLineEdit; made with ES_MULTILINE
+// in its CreateParams (and no PasswordChar) it is a plain-text window that
+// wraps its text at its width unless ES_AUTOHSCROLL is asked too. Every
+// change of its text reaches its parent as WM_COMMAND with EN_CHANGE, which
+// the parent reflects to it as CN_COMMAND; OnChange runs from there.
 class TCustomEdit : public TWinControl {
   VELMORA_CLASS(TCustomEdit)
   using inherited = TWinControl;
@@ -123,9 +127,14 @@ public:
   // Platform only: the widget's context menu, whose changing commands go
   // through the same gate as the keys. The caller owns the menu.
   class QMenu* CreateEditContextMenu();
+  // The window was made with the multi-line style.
+  bool MultiLine() const;
 
 protected:
   virtual void Change();
+  void Dispatch(TMessage& Message) override;
+  // The parent's reflection of the edit's own notices.
+  virtual void CNCommand(TMessage& Message);
   // Whether the text may change now; descendants ask their data (and may
   // start editing it). Asked before every change the user makes.
   virtual bool EditCanModify() { return true; }
@@ -158,6 +167,7 @@ protected:
   // Platform only: input-method text, drops and the context menu reach the
   // widget beside the key messages; answers whether the event is taken.
   friend class TEditLineWidget;
+  friend class TEditTextWidget;
   virtual bool WidgetInputEvent(class QEvent* Event);
   String ApplyCharCase(const String& Value) const;
   bool EditKeyCommand(Word Key);
@@ -176,6 +186,10 @@ protected:
   Integer FSelStart = 0;
   Integer FSelLength = 0;
   bool FReplaying = false;
+
+private:
+  // Tells the parent of a change of the text (EN_CHANGE).
+  void NotifyTextChange();
 };
 
 class TEdit : public TCustomEdit {

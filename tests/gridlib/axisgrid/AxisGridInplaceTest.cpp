@@ -463,7 +463,7 @@ TEST_F(AxisGridInplaceTest, WordWrapKeepsUpAndDownWithinTheText)
     {4, false, VK_UP, true, 1, false},
     {4, false, VK_DOWN, true, 7, false},
     {1, false, VK_DOWN, true, 4, false},
-    {8, false, VK_UP, true, 5, false},
+    {7, false, VK_UP, true, 4, false},
     {1, false, VK_UP, true, 1, true},     // the first line
     {8, false, VK_DOWN, true, 8, true},   // the last line
     {0, true, VK_DOWN, true, 0, true},    // the whole text selected
