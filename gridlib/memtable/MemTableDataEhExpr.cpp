@@ -8,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <type_traits>
 #include <unordered_map>
 
@@ -299,10 +300,15 @@ private:
   }
 
   // The packed values of the record a field node reads now.
-  const TRecValuesEh* RecordValues() const
+  const TRecValuesEh* RecordValues()
   {
-    if (FRec)
-      return FRec->ExprValues();
+    if (FRec) {
+      if (!FRecValuesRead) {   // a condition on several fields asks once
+        FRecValues = FRec->ExprValues();
+        FRecValuesRead = true;
+      }
+      return FRecValues;
+    }
     if (FView && FAggrPos >= 0)
       return FView->GetAccountableRecord(FAggrPos).ExprValues();
     return nullptr;
@@ -421,7 +427,7 @@ private:
   }
 
   // A constant is decoded once for all the records a filter runs over.
-  const TExprConstantEh& ConstantEntry(int Node)
+  [[gnu::always_inline]] const TExprConstantEh& ConstantEntry(int Node)
   {
     if (FConstants && size_t(Node) < FConstants->size())
       if (const auto& Entry = (*FConstants)[size_t(Node)])
@@ -445,7 +451,7 @@ private:
       return *(*FConstants)[size_t(Node)];
     }
     FOwnConstant = std::move(Entry);
-    return FOwnConstant;
+    return *FOwnConstant;
   }
 
   Variant CachedConstant(int Node) { return ConstantEntry(Node).Value; }
@@ -734,10 +740,14 @@ private:
   bool FIgnoreCase = false;
   int FDepth = 0;
   std::vector<std::unique_ptr<TExprConstantEh>>* FConstants;
-  TExprConstantEh FOwnConstant;   // the one constant in use without a shared store
+  // The one constant in use without a shared store; made only then, as an
+  // evaluator is made for every record a filter judges.
+  std::optional<TExprConstantEh> FOwnConstant;
   String FOwnTextBuffer;
   String& FTextBuffer;
   int FAggrPos = -1;   // the accountable record field nodes read inside an aggregate
+  const TRecValuesEh* FRecValues = nullptr;
+  bool FRecValuesRead = false;
 };
 
 }  // namespace
