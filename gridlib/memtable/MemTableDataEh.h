@@ -479,6 +479,10 @@ public:
   // kept over a page comes widened in a buffer of the thread that stays
   // valid until the fourth next such read.
   void Text(Integer I, QLatin1StringView& Latin1, QStringView& Utf16) const;
+  // A text kept in one byte a character, read in place: its bytes and the
+  // page of 128 that the bytes from 0x80 stand for (1: Latin-1). False for a
+  // text kept in two bytes.
+  bool ByteText(Integer I, QByteArrayView& Bytes, unsigned& Page) const;
 
 private:
   // The tag byte: the kind in the low bits, or PagedBit and the page of a

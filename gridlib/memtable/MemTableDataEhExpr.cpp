@@ -5,8 +5,10 @@
 
 #include "gridlib/foundation/GridPlatformEh.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <type_traits>
 #include <unordered_map>
 
@@ -16,6 +18,11 @@ namespace {
 template <class T>
 T LoadLE(const char* P)
 {
+  if constexpr (std::endian::native == std::endian::little) {
+    T R;   // a filter reads its code once a record: no byte loop where the order is the machine's
+    std::memcpy(&R, P, sizeof R);
+    return R;
+  }
   std::uint64_t V = 0;
   for (int I = int(sizeof(T)) - 1; I >= 0; --I)
     V = (V << 8) | std::uint8_t(P[I]);
@@ -293,10 +300,15 @@ private:
   }
 
   // The packed values of the record a field node reads now.
-  const TRecValuesEh* RecordValues() const
+  const TRecValuesEh* RecordValues()
   {
-    if (FRec)
-      return FRec->ExprValues();
+    if (FRec) {
+      if (!FRecValuesRead) {   // a condition on several fields asks once
+        FRecValues = FRec->ExprValues();
+        FRecValuesRead = true;
+      }
+      return FRecValues;
+    }
     if (FView && FAggrPos >= 0)
       return FView->GetAccountableRecord(FAggrPos).ExprValues();
     return nullptr;
@@ -339,10 +351,17 @@ private:
     if (Op == coLIKE) {
       if (!Values->IsText(I) || !IsWideText(C))
         return false;
+      // A one-byte text is matched in place, in its own byte form.
+      QByteArrayView Bytes;
+      unsigned Page = 0;
+      if (Values->ByteText(I, Bytes, Page)) {
+        Result = K.Like->Matches(Bytes, Page, IgnoreCase);
+        return true;
+      }
       QLatin1StringView Latin1;
       QStringView Utf16;
       Values->Text(I, Latin1, Utf16);
-      Result = Tag == TRecValuesEh::tUtf16 ? K.Like->Matches(Utf16, IgnoreCase) : K.Like->Matches(Latin1, IgnoreCase);
+      Result = K.Like->Matches(Utf16, IgnoreCase);
       return true;
     }
     if (Values->IsText(I)) {
@@ -408,10 +427,17 @@ private:
   }
 
   // A constant is decoded once for all the records a filter runs over.
-  const TExprConstantEh& ConstantEntry(int Node)
+  [[gnu::always_inline]] const TExprConstantEh& ConstantEntry(int Node)
   {
-    if (FConstants && size_t(Node) < FConstants->size() && (*FConstants)[size_t(Node)])
-      return *(*FConstants)[size_t(Node)];
+    if (FConstants && size_t(Node) < FConstants->size())
+      if (const auto& Entry = (*FConstants)[size_t(Node)])
+        return *Entry;
+    return DecodedConstant(Node);
+  }
+
+  // Kept apart so that the lookup above stays small enough to inline.
+  const TExprConstantEh& DecodedConstant(int Node)
+  {
     TExprConstantEh Entry;
     Entry.Value = Constant(Operand(Node, 0), Operand(Node, 1), Operand(Node, 2));
     if (IsWideText(Entry.Value)) {
@@ -425,7 +451,7 @@ private:
       return *(*FConstants)[size_t(Node)];
     }
     FOwnConstant = std::move(Entry);
-    return FOwnConstant;
+    return *FOwnConstant;
   }
 
   Variant CachedConstant(int Node) { return ConstantEntry(Node).Value; }
@@ -714,10 +740,14 @@ private:
   bool FIgnoreCase = false;
   int FDepth = 0;
   std::vector<std::unique_ptr<TExprConstantEh>>* FConstants;
-  TExprConstantEh FOwnConstant;   // the one constant in use without a shared store
+  // The one constant in use without a shared store; made only then, as an
+  // evaluator is made for every record a filter judges.
+  std::optional<TExprConstantEh> FOwnConstant;
   String FOwnTextBuffer;
   String& FTextBuffer;
   int FAggrPos = -1;   // the accountable record field nodes read inside an aggregate
+  const TRecValuesEh* FRecValues = nullptr;
+  bool FRecValuesRead = false;
 };
 
 }  // namespace

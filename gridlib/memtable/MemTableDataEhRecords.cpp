@@ -382,6 +382,20 @@ void TRecValuesEh::Text(Integer I, QLatin1StringView& Latin1, QStringView& Utf16
   }
 }
 
+bool TRecValuesEh::ByteText(Integer I, QByteArrayView& Bytes, unsigned& Page) const
+{
+  const std::uint8_t TagB = TagByte(I);
+  if (TagB & PagedBit)
+    Page = TagB & KindMask;
+  else if (TTag(TagB & KindMask) == tLatin1)
+    Page = 1;
+  else
+    return false;
+  const size_t Start = StartOf(I), End = EndOf(I) - ((TagB & PadBit) ? 1 : 0);
+  Bytes = QByteArrayView(reinterpret_cast<const char*>(FBlock + Start), qsizetype(End - Start));
+  return true;
+}
+
 // Puts value I in place: the bytes after it move by the change in length;
 // when the ends no longer fit their width, the block is laid out anew.
 void TRecValuesEh::Replace(Integer I, std::uint8_t NewTag, const void* Bytes, size_t Length)

@@ -4,10 +4,12 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -18,9 +20,14 @@ static inline bool SameChar(QChar A, QChar B, bool CaseInsensitive)
   return A == B || (CaseInsensitive && A.toUpper() == B.toUpper());
 }
 
+static inline char16_t UpperOf(char16_t C)
+{
+  return QChar(C).toUpper().unicode();
+}
+
 // "[x]" of one character stands for x itself, so typed text can carry the
 // wildcard characters; any other "[" is an ordinary character.
-TFilterLikePattern::TFilterLikePattern(QStringView P, bool AsteriskAnyRun)
+TFilterLikePattern::TFilterLikePattern(QStringView P, bool AsteriskAnyRun, bool PlainForms)
 {
   FTokens.reserve(std::size_t(P.size()));
   for (qsizetype I = 0; I < P.size(); ++I) {
@@ -36,6 +43,26 @@ TFilterLikePattern::TFilterLikePattern(QStringView P, bool AsteriskAnyRun)
       FTokens.push_back({TToken::Char, C});
     }
   }
+  if (!PlainForms)
+    return;
+  // Any runs only at the ends, characters between them: a plain form.
+  std::size_t Lead = 0, Trail = FTokens.size();
+  while (Lead < Trail && FTokens[Lead].Kind == TToken::Any)
+    ++Lead;
+  while (Trail > Lead && FTokens[Trail - 1].Kind == TToken::Any)
+    --Trail;
+  for (std::size_t I = Lead; I < Trail; ++I)
+    if (FTokens[I].Kind != TToken::Char)
+      return;
+  for (std::size_t I = Lead; I < Trail; ++I) {
+    FLiteral.push_back(FTokens[I].C);
+    FUpperLiteral.push_back(UpperOf(FTokens[I].C));
+  }
+  const bool AnyBefore = Lead > 0, AnyAfter = Trail < FTokens.size();
+  FForm = AnyBefore && AnyAfter ? TForm::Contains
+          : AnyBefore           ? TForm::Suffix
+          : AnyAfter            ? TForm::Prefix
+                                : TForm::Equal;
 }
 
 // Greedy with one back-track point: the last "any run" seen takes one more
@@ -65,14 +92,149 @@ bool TFilterLikePattern::MatchesText(TText S, bool CaseInsensitive) const
   return Pi == PSize;
 }
 
+namespace {
+
+// A text of one byte a character over a page, read as characters by the
+// general matcher.
+struct TPagedText {
+  const unsigned char* Bytes;
+  qsizetype Size;
+  char16_t Base;
+  qsizetype size() const { return Size; }
+  QChar operator[](qsizetype I) const
+  {
+    const unsigned char B = Bytes[I];
+    return QChar(B < 0x80 ? char16_t(B) : char16_t(Base + (B - 0x80)));
+  }
+};
+
+}  // namespace
+
+// Whether a text of N units holds the literal of M units as the form asks;
+// Same(I, K) compares the text's unit I with the literal's unit K.
+template <class TSame>
+bool TFilterLikePattern::FormHolds(TForm Form, qsizetype N, qsizetype M, TSame Same)
+{
+  if (M > N || (Form == TForm::Equal && M != N))
+    return false;
+  auto At = [&](qsizetype Start) {
+    for (qsizetype K = 0; K < M; ++K)
+      if (!Same(Start + K, K))
+        return false;
+    return true;
+  };
+  switch (Form) {
+  case TForm::Suffix: return At(N - M);
+  case TForm::Contains:
+    for (qsizetype Start = 0; Start + M <= N; ++Start)
+      if (At(Start))
+        return true;
+    return false;
+  default: return At(0);   // equal or prefix
+  }
+}
+
+bool TFilterLikePattern::MatchesWide(QStringView S, bool CaseInsensitive) const
+{
+  const char16_t* T = S.utf16();
+  const qsizetype N = S.size(), M = qsizetype(FLiteral.size());
+  if (!CaseInsensitive) {
+    if (FForm == TForm::Contains)
+      return std::u16string_view(T, std::size_t(N)).find(FLiteral) != std::u16string_view::npos;
+    return FormHolds(FForm, N, M, [&](qsizetype I, qsizetype K) { return T[I] == FLiteral[K]; });
+  }
+  return FormHolds(FForm, N, M, [&](qsizetype I, qsizetype K) {
+    return T[I] == FLiteral[K] || UpperOf(T[I]) == FUpperLiteral[K];
+  });
+}
+
+// Case by case the same as SameChar: two characters are the same when their
+// upper cases are. Within a page, the bytes of one upper case fold to the
+// first of them, and a literal character to the byte its upper case folds to.
+const TFilterLikePattern::TPageForm& TFilterLikePattern::PageForm(unsigned Page, bool CaseInsensitive) const
+{
+  auto Is = [&](const TPageForm& F) { return F.Page == Page && F.CaseInsensitive == CaseInsensitive; };
+  for (std::size_t I = 0; I < FPageForms.size(); ++I)
+    if (Is(FPageForms[I])) {
+      FLastPageForm = I;
+      return FPageForms[I];
+    }
+  TPageForm F;
+  F.Page = Page;
+  F.CaseInsensitive = CaseInsensitive;
+  const char16_t Base = char16_t(Page << 7);
+  if (!CaseInsensitive) {
+    for (const char16_t C : FLiteral) {
+      if (C < 0x80)
+        F.Bytes.push_back(char(C));
+      else if (unsigned(C >> 7) == Page)
+        F.Bytes.push_back(char(0x80 | (C & 0x7F)));
+      else {
+        F.Possible = false;
+        break;
+      }
+    }
+  } else {
+    std::array<char16_t, 256> Upper;
+    for (unsigned B = 0; B < 256; ++B)
+      Upper[B] = UpperOf(B < 0x80 ? char16_t(B) : char16_t(Base + (B - 0x80)));
+    for (unsigned B = 0; B < 256; ++B) {
+      unsigned First = B;
+      for (unsigned E = 0; E < B; ++E)
+        if (Upper[E] == Upper[B]) {
+          First = E;
+          break;
+        }
+      F.Fold[B] = static_cast<unsigned char>(First);
+    }
+    for (const char16_t C : FUpperLiteral) {
+      const auto Found = std::find(Upper.begin(), Upper.end(), C);
+      if (Found == Upper.end()) {
+        F.Possible = false;
+        break;
+      }
+      F.Bytes.push_back(char(Found - Upper.begin()));   // the first byte of that upper case
+    }
+  }
+  FPageForms.push_back(std::move(F));
+  FLastPageForm = FPageForms.size() - 1;
+  return FPageForms.back();
+}
+
 bool TFilterLikePattern::Matches(QStringView Text, bool CaseInsensitive) const
 {
+  if (FForm != TForm::General)
+    return MatchesWide(Text, CaseInsensitive);
   return MatchesText(Text, CaseInsensitive);
 }
 
 bool TFilterLikePattern::Matches(QLatin1StringView Text, bool CaseInsensitive) const
 {
-  return MatchesText(Text, CaseInsensitive);
+  return Matches(QByteArrayView(Text.data(), Text.size()), 1, CaseInsensitive);
+}
+
+bool TFilterLikePattern::Matches(QByteArrayView Text, unsigned Page, bool CaseInsensitive) const
+{
+  Q_ASSERT_X(Page < 512, "TFilterLikePattern::Matches", "a page beyond the 16-bit characters");
+  const auto* T = reinterpret_cast<const unsigned char*>(Text.data());
+  const qsizetype N = Text.size();
+  if (FForm == TForm::General)
+    return MatchesText(TPagedText{T, N, char16_t(Page << 7)}, CaseInsensitive);
+  // Texts of one page usually follow one another: the last form is tried first.
+  const bool Last = FLastPageForm < FPageForms.size() && FPageForms[FLastPageForm].Page == Page &&
+                    FPageForms[FLastPageForm].CaseInsensitive == CaseInsensitive;
+  const TPageForm& F = Last ? FPageForms[FLastPageForm] : PageForm(Page, CaseInsensitive);
+  if (!F.Possible)
+    return false;
+  const auto* L = reinterpret_cast<const unsigned char*>(F.Bytes.data());
+  const qsizetype M = qsizetype(F.Bytes.size());
+  if (!CaseInsensitive) {
+    // A short text is scanned in place: cheaper than a call to the library's search.
+    if (FForm == TForm::Contains && N > 64)
+      return std::string_view(Text.data(), std::size_t(N)).find(F.Bytes) != std::string_view::npos;
+    return FormHolds(FForm, N, M, [&](qsizetype I, qsizetype K) { return T[I] == L[K]; });
+  }
+  return FormHolds(FForm, N, M, [&](qsizetype I, qsizetype K) { return F.Fold[T[I]] == L[K]; });
 }
 
 bool FilterLikeMatch(QStringView S, QStringView Pattern, bool CaseInsensitive, bool AsteriskAnyRun)

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 #include <vector>
 
 // The compiled form of one expression; shared, so copies are cheap.
@@ -64,21 +65,47 @@ public:
 bool FilterLikeMatch(QStringView Text, QStringView Pattern, bool CaseInsensitive, bool AsteriskAnyRun = false);
 
 // A LIKE pattern read once, for a filter that matches it against many texts.
+// A pattern of the plain forms "text", "text%", "%text" and "%text%" (no "_",
+// no inner "%") is matched as an equality, prefix, suffix or substring test.
+// Not for use by two threads at once: it keeps the byte forms it made.
 class TFilterLikePattern {
 public:
-  explicit TFilterLikePattern(QStringView Pattern, bool AsteriskAnyRun = false);
+  // PlainForms false leaves every pattern to the general matcher.
+  explicit TFilterLikePattern(QStringView Pattern, bool AsteriskAnyRun = false, bool PlainForms = true);
   bool Matches(QStringView Text, bool CaseInsensitive) const;
   // Matches for a text of one byte a character (Latin-1).
   bool Matches(QLatin1StringView Text, bool CaseInsensitive) const;
+  // Matches for a text of one byte a character over a page of 128: a byte
+  // below 0x80 is ASCII, any other stands for Page * 128 + (byte - 0x80).
+  // Page 1 is Latin-1.
+  bool Matches(QByteArrayView Text, unsigned Page, bool CaseInsensitive) const;
 
 private:
   struct TToken {
     enum TKind : char16_t { Any, One, Char } Kind;
     char16_t C;
   };
+  enum class TForm : char { General, Equal, Prefix, Suffix, Contains };
+  // The literal of a plain form in the byte form of one page, for one case
+  // rule: with Fold, a byte matches a literal byte when it folds to it.
+  struct TPageForm {
+    unsigned Page = 0;
+    bool CaseInsensitive = false;
+    bool Possible = true;   // false: some literal character has no byte in the page
+    std::string Bytes;
+    std::array<unsigned char, 256> Fold{};
+  };
   template <class TText>
   bool MatchesText(TText Text, bool CaseInsensitive) const;
+  bool MatchesWide(QStringView Text, bool CaseInsensitive) const;
+  template <class TSame>
+  static bool FormHolds(TForm Form, qsizetype N, qsizetype M, TSame Same);
+  const TPageForm& PageForm(unsigned Page, bool CaseInsensitive) const;
   std::vector<TToken> FTokens;
+  TForm FForm = TForm::General;
+  std::u16string FLiteral, FUpperLiteral;
+  mutable std::vector<TPageForm> FPageForms;
+  mutable std::size_t FLastPageForm = 0;
 };
 // Text for a LIKE pattern that matches itself literally: each of Specials
 // and "[" in brackets.

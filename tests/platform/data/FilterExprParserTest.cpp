@@ -252,6 +252,9 @@ TEST(FilterExprParser, LikeKeepsEachUnderscoreOneCharacter)
     const TFilterLikePattern Pattern(QString::fromUtf8(T.Pattern));
     EXPECT_EQ(Pattern.Matches(QLatin1StringView(T.Text), false), T.Match) << T.Text << " like " << T.Pattern;
     EXPECT_EQ(Pattern.Matches(QString::fromUtf8(T.Text), false), T.Match) << T.Text << " like " << T.Pattern;
+    // Plain forms taken apart or not, the answer is the same.
+    const TFilterLikePattern General(QString::fromUtf8(T.Pattern), false, false);
+    EXPECT_EQ(General.Matches(QString::fromUtf8(T.Text), false), T.Match) << T.Text << " like " << T.Pattern;
   }
   EXPECT_TRUE(TFilterLikePattern(u"ÄB%").Matches(QLatin1StringView("\xe4" "bc"), true));
   EXPECT_TRUE(FilterLikeMatch(QStringLiteral("ЦЕХ сборки"), QStringLiteral("цех%"), true));
