@@ -19,20 +19,6 @@ namespace {
 
 QString S(const char* Text) { return QString::fromUtf8(Text); }
 
-// The editor may change what the grid's data allows.
-class TEditTestGridEh : public TTestAxisGridEh {
-public:
-  using TTestAxisGridEh::TTestAxisGridEh;
-  bool CanEditModify() override { return CanEditModifyData(); }
-  // The keys the editor hands on to the grid.
-  void KeyDown(Word& Key, TShiftState Shift) override
-  {
-    GridKeys.push_back(Key);
-    TTestAxisGridEh::KeyDown(Key, Shift);
-  }
-  std::vector<Word> GridKeys;
-};
-
 class AxisGridInplaceTest : public AxisGridItemsTest<TEditTestGridEh> {
 protected:
   void SetUp() override

@@ -163,6 +163,20 @@ private:
   Integer FSelectedIndex = 0;
 };
 
+// The editor may change what the grid's data allows.
+class TEditTestGridEh : public TTestAxisGridEh {
+public:
+  using TTestAxisGridEh::TTestAxisGridEh;
+  bool CanEditModify() override { return CanEditModifyData(); }
+  // The keys the editor hands on to the grid.
+  void KeyDown(Word& Key, TShiftState Shift) override
+  {
+    GridKeys.push_back(Key);
+    TTestAxisGridEh::KeyDown(Key, Shift);
+  }
+  std::vector<Word> GridKeys;
+};
+
 template <class T>
 T* Find(const TComponent* Form, const char* Name)
 {

@@ -42,16 +42,9 @@ public:
   int UserChanges = 0;
 };
 
-class TWrapTestGridEh : public TTestAxisGridEh {
+class TWrapTestGridEh : public TEditTestGridEh {
 public:
-  using TTestAxisGridEh::TTestAxisGridEh;
-  bool CanEditModify() override { return CanEditModifyData(); }
-  void KeyDown(Word& Key, TShiftState Shift) override
-  {
-    GridKeys.push_back(Key);
-    TTestAxisGridEh::KeyDown(Key, Shift);
-  }
-  std::vector<Word> GridKeys;
+  using TEditTestGridEh::TEditTestGridEh;
 protected:
   TInplaceEdit* CreateEditor() override { return new TCountingInplaceEdit(this); }
 };
