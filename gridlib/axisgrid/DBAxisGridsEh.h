@@ -2156,6 +2156,14 @@ protected:
   void EditChanged() override;
   // --- End of drop-down grid, special row and lines block.
 
+  // --- A list closed by the press on its own button
+  // (DBAxisGridsEhInplaceDropDown.cpp): that press is spent on the closing.
+  bool PressOnFirstButton() const;
+  // Answers whether the press was spent, forgetting it.
+  bool TakeClosingPress();
+  bool FPressClosedList = false;
+  // --- End of closing press block.
+
   TWinControl* FActiveList = nullptr;
   TEditButtonsBoxEh* FButtonsBox = nullptr;   // owned
   String FCharKeyStr;

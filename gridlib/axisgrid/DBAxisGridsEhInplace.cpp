@@ -1150,7 +1150,7 @@ void TDBAxisGridInplaceEdit::EditButtonDown(TObject* Sender, bool TopButton, boo
   auto* Control = static_cast<TEditButtonControlEh*>(Sender);
   // The press that closed this button's drop-down form is spent on that:
   // the form's end is still queued for the editor.
-  if (!Handled && IsButtonMessagePending(Control, nullptr)) {
+  if (!Handled && (IsButtonMessagePending(Control, nullptr) || TakeClosingPress())) {
     Handled = true;
     return;
   }

@@ -115,7 +115,9 @@ bool TWidgetLink::Translate(QObject* Watched, QEvent* Event)
     }
     return false;
   case QEvent::FocusOut: {
-    TMessage M{WM_KILLFOCUS, 0, 0, 0};
+    // Names the window getting the focus (none when it leaves the
+    // application): Qt has moved it there before telling this one.
+    TMessage M{WM_KILLFOCUS, WPARAM(FindControl(nullptr)), 0, 0};
     return !PerformNative(FControl, M);
   }
   case QEvent::Show:
