@@ -190,6 +190,7 @@ protected:
     Parts->Open();
     Buttons = static_cast<TButtonsAxisGridEh*>(Grid);
     Buttons->Arrange();
+    Buttons->HandleNeeded();
   }
   Integer CurrentId() { return Parts->FieldByName(QStringLiteral("id"))->AsInteger(); }
   TCellButtonEh* CellButton(Integer Bar) { return Grid->AxisBars()->AxisBar(Bar)->CellButtons()->Items(0); }

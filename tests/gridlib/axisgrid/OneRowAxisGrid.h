@@ -37,7 +37,6 @@ public:
     for (Integer I = 0; I < Rows; ++I)
       SetRowHeights(I, RowHeight);
     SetBounds(Left(), Top(), ColWidth * ColCount() + 4, RowHeight * Rows + 4);
-    HandleNeeded();
   }
 
   static void Register() { RegisterClassInfo<TOneRowAxisGridEh, TTestAxisGridEh>("TOneRowAxisGridEh"); }
