@@ -5,6 +5,7 @@
 // buttons are painted, opaque or see-through.
 #include "gridlib/axisgrid/DBAxisGridsEh.h"
 
+#include "gridlib/editors/DateTimeCalendarPickersEh.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/ScopeExit.h"
 #include "tests/gridlib/axisgrid/OneRowAxisGrid.h"
@@ -452,4 +453,45 @@ TEST_F(AxisGridButtonsTest, SecondPressOnTheDropDownButtonClosesTheListForGood)
   EXPECT_TRUE(Focused && Edit->ContainsControl(Focused)) << "the editor keeps the focus";
   EXPECT_TRUE(Edit->Visible());
   EXPECT_EQ(Parts->FieldByName(QStringLiteral("s_name"))->AsString(), Before);
+}
+
+// A date cell of any grid has its calendar from the editor itself: Alt+Down
+// opens it at the field's date, a day is picked and Enter writes it.
+TEST_F(AxisGridButtonsTest, DateCellOpensItsCalendarAndEnterWritesTheDay)
+{
+  Open(R"(    Columns = <
+      item
+        FieldName = 's_name'
+      end
+      item
+        FieldName = 'd_made'
+      end>
+)");
+  Grid->SetOptions(Grid->Options() + TGridOptionsEh{goEditingEh, goAlwaysShowEditorEh});
+  Form->Show();
+  Application->ProcessMessages();
+  Grid->SetFocus();
+  Grid->SetCol(1);
+  Grid->ShowEditor();
+  Application->ProcessMessages();
+  auto* Edit = dynamic_cast<TDBAxisGridInplaceEdit*>(Grid->InplaceEditor());
+  ASSERT_NE(Edit, nullptr);
+  ASSERT_EQ(CurrentId(), 10);
+  EXPECT_EQ(Edit->EditStyle(), esDateCalendar);
+
+  gui_test::Key(Edit, Qt::Key_Down, Qt::AltModifier);
+  Application->ProcessMessages();
+  ASSERT_TRUE(Edit->ListVisible());
+  auto* Picker = dynamic_cast<IPopupDateTimePickerEh*>(Edit->ActiveList());
+  ASSERT_NE(Picker, nullptr) << "the editor made the calendar";
+  EXPECT_TRUE(Edit->ActiveList()->Visible());
+  EXPECT_EQ(Picker->GetDateTime(), EncodeDate(2026, 3, 1));
+
+  auto* Calendar = dynamic_cast<TPopupDateTimeCalendarFormEh*>(Edit->ActiveList());
+  ASSERT_NE(Calendar, nullptr);
+  Calendar->SetDateTime(EncodeDate(2026, 3, 3));
+  gui_test::Key(Edit, Qt::Key_Return);
+  Application->ProcessMessages();
+  EXPECT_FALSE(Edit->ListVisible());
+  EXPECT_EQ(Parts->FieldByName(QStringLiteral("d_made"))->AsDateTime(), EncodeDate(2026, 3, 3));
 }
