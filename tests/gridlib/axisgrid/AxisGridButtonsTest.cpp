@@ -195,6 +195,18 @@ protected:
   }
   Integer CurrentId() { return Parts->FieldByName(QStringLiteral("id"))->AsInteger(); }
   TCellButtonEh* CellButton(Integer Bar) { return Grid->AxisBars()->AxisBar(Bar)->CellButtons()->Items(0); }
+  // The form shown and the editor on the first row's cell of bar Col.
+  TDBAxisGridInplaceEdit* EditCell(Integer Col)
+  {
+    Grid->SetOptions(Grid->Options() + TGridOptionsEh{goEditingEh, goAlwaysShowEditorEh});
+    Form->Show();
+    Application->ProcessMessages();
+    Grid->SetFocus();
+    Grid->SetCol(Col);
+    Grid->ShowEditor();
+    Application->ProcessMessages();
+    return dynamic_cast<TDBAxisGridInplaceEdit*>(Grid->InplaceEditor());
+  }
 
   TButtonsAxisGridEh* Buttons = nullptr;
 };
@@ -427,14 +439,7 @@ TEST_F(AxisGridButtonsTest, SecondPressOnTheDropDownButtonClosesTheListForGood)
         FieldName = 'd_made'
       end>
 )");
-  Grid->SetOptions(Grid->Options() + TGridOptionsEh{goEditingEh, goAlwaysShowEditorEh});
-  Form->Show();
-  Application->ProcessMessages();
-  Grid->SetFocus();
-  Grid->SetCol(0);
-  Grid->ShowEditor();
-  Application->ProcessMessages();
-  auto* Edit = dynamic_cast<TDBAxisGridInplaceEdit*>(Grid->InplaceEditor());
+  TDBAxisGridInplaceEdit* Edit = EditCell(0);
   ASSERT_NE(Edit, nullptr);
   ASSERT_TRUE(Edit->Visible());
   TEditButtonsBoxEh* Box = Edit->ButtonsBox();
@@ -467,14 +472,7 @@ TEST_F(AxisGridButtonsTest, DateCellOpensItsCalendarAndEnterWritesTheDay)
         FieldName = 'd_made'
       end>
 )");
-  Grid->SetOptions(Grid->Options() + TGridOptionsEh{goEditingEh, goAlwaysShowEditorEh});
-  Form->Show();
-  Application->ProcessMessages();
-  Grid->SetFocus();
-  Grid->SetCol(1);
-  Grid->ShowEditor();
-  Application->ProcessMessages();
-  auto* Edit = dynamic_cast<TDBAxisGridInplaceEdit*>(Grid->InplaceEditor());
+  TDBAxisGridInplaceEdit* Edit = EditCell(1);
   ASSERT_NE(Edit, nullptr);
   ASSERT_EQ(CurrentId(), 10);
   EXPECT_EQ(Edit->EditStyle(), esDateCalendar);
