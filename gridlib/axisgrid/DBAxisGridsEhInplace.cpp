@@ -122,6 +122,11 @@ void TDBAxisGridnplaceEditCoreControl::WndProc(TMessage& Message)
 {
   if (ListKeyMessage(Message) || MRUKeyMessage(Message))
     return;
+  // A press on the button strip gives it the focus for a moment: the
+  // editor is told so, rather than of a focus gone nowhere.
+  if (Message.Msg == WM_KILLFOCUS && !Message.WParam)
+    if (TWinControl* To = FindControl(nullptr); To && To != this && AxisEdit()->ContainsControl(To))
+      Message.WParam = WPARAM(To);
   // The focused core control hears of a press elsewhere for its editor.
   if (Message.Msg == CM_CANCELMODE)
     AxisEdit()->CMCancelMode(Message);

@@ -115,9 +115,7 @@ bool TWidgetLink::Translate(QObject* Watched, QEvent* Event)
     }
     return false;
   case QEvent::FocusOut: {
-    // Names the window getting the focus (none when it leaves the
-    // application): Qt has moved it there before telling this one.
-    TMessage M{WM_KILLFOCUS, WPARAM(FindControl(nullptr)), 0, 0};
+    TMessage M{WM_KILLFOCUS, 0, 0, 0};
     return !PerformNative(FControl, M);
   }
   case QEvent::Show:

@@ -2,7 +2,6 @@
 // the toolkit leaves on activation stays alive while a control of the new
 // form looks at the message queue on getting the focus, as a grid's editor
 // does; a press on a form ends the modes of its active control.
-#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -11,7 +10,6 @@
 #include <QPointer>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -169,60 +167,6 @@ TEST_F(FormActivationTest, FreedControlLeavesTheTabOrder)
   EXPECT_EQ(Order.back(), Second);
   Form->Show();
   EXPECT_NE(Form->FindNextControl(nullptr, true, true, false), Gone);
-}
-
-// An edit that records which window each lost focus went to.
-class TFocusEdit : public TEdit {
-public:
-  using TEdit::TEdit;
-  std::vector<HWND> WentTo;
-  void WndProc(TMessage& M) override
-  {
-    if (M.Msg == WM_KILLFOCUS)
-      WentTo.push_back(reinterpret_cast<HWND>(M.WParam));
-    TEdit::WndProc(M);
-  }
-};
-
-// The focus leaving a control names the window it goes to, also when the
-// window system moves it, as it does on a press on a window without a tab
-// stop.
-TEST_F(FormActivationTest, LostFocusNamesTheWindowThatGetsIt)
-{
-  auto* Form = new TForm(Application, 0);
-  Form->SetBounds(20, 40, 360, 240);
-  auto* Edit = new TFocusEdit(Form);
-  Edit->SetParent(Form);
-  Edit->SetBounds(8, 8, 150, 24);
-  auto* Other = new TEdit(Form);
-  Other->SetParent(Form);
-  Other->SetBounds(8, 40, 150, 24);
-  auto* Panel = new TPanel(Form);
-  Panel->SetParent(Form);
-  Panel->SetBounds(8, 80, 150, 40);
-  Form->SetActiveControl(Edit);
-  Form->Show();
-  Application->ProcessMessages();
-  ASSERT_TRUE(Edit->Focused());
-
-  const std::function<void()> ByProgram = [Other] { Other->SetFocus(); };
-  const std::function<void()> ByWindowSystem = [Panel] { Panel->Widget()->setFocus(Qt::MouseFocusReason); };
-  struct Case {
-    const char* Name;
-    const std::function<void()>& Move;
-    TWinControl* To;
-  };
-  for (const Case& C : {Case{"by program", ByProgram, Other}, Case{"by the window system", ByWindowSystem, Panel}}) {
-    SCOPED_TRACE(C.Name);
-    Edit->SetFocus();
-    Application->ProcessMessages();
-    Edit->WentTo.clear();
-    C.Move();
-    Application->ProcessMessages();
-    ASSERT_EQ(Edit->WentTo.size(), 1u);
-    EXPECT_EQ(Edit->WentTo[0], C.To);
-  }
-  delete Form;
 }
 
 } // namespace
