@@ -2163,6 +2163,13 @@ protected:
   // The line feed of a Ctrl+Enter that pressed a button or opened a list.
   bool FLineFeedSpent = false;
   // --- End of wrapped text block.
+  // --- A list closed by the press on its own button
+  // (DBAxisGridsEhInplaceDropDown.cpp): that press is spent on the closing.
+  bool PressOnFirstButton() const;
+  // Answers whether the press was spent, forgetting it.
+  bool TakeClosingPress();
+  bool FPressClosedList = false;
+  // --- End of closing press block.
 
   TWinControl* FActiveList = nullptr;
   TEditButtonsBoxEh* FButtonsBox = nullptr;   // owned

@@ -122,6 +122,11 @@ void TDBAxisGridnplaceEditCoreControl::WndProc(TMessage& Message)
 {
   if (ListKeyMessage(Message) || MRUKeyMessage(Message))
     return;
+  // A press on the button strip gives it the focus for a moment: the
+  // editor is told so, rather than of a focus gone nowhere.
+  if (Message.Msg == WM_KILLFOCUS && !Message.WParam)
+    if (TWinControl* To = FindControl(nullptr); To && To != this && AxisEdit()->ContainsControl(To))
+      Message.WParam = WPARAM(To);
   // The focused core control hears of a press elsewhere for its editor.
   if (Message.Msg == CM_CANCELMODE)
     AxisEdit()->CMCancelMode(Message);
@@ -1152,7 +1157,7 @@ void TDBAxisGridInplaceEdit::EditButtonDown(TObject* Sender, bool TopButton, boo
   auto* Control = static_cast<TEditButtonControlEh*>(Sender);
   // The press that closed this button's drop-down form is spent on that:
   // the form's end is still queued for the editor.
-  if (!Handled && IsButtonMessagePending(Control, nullptr)) {
+  if (!Handled && (IsButtonMessagePending(Control, nullptr) || TakeClosingPress())) {
     Handled = true;
     return;
   }

@@ -312,6 +312,7 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept)
   TAxisBarEh* Column = GetAxisBar();
   TWinControl* List = FActiveList;
   FDroppedDown = false;
+  FPressClosedList = PressOnFirstButton();
   if (List && IsInsideControl(List, Screen->ActiveControl()) && CanFocus())
     SetFocus();
   SetFirstButtonDown(false);
@@ -477,6 +478,24 @@ void TDBAxisGridInplaceEdit::ClearListFilter(TAxisBarEh* Column)
 // ---------------------------------------------------------------------------
 // Closing by mouse and focus.
 
+bool TDBAxisGridInplaceEdit::PressOnFirstButton() const
+{
+  const Integer Index = FirstVisibleButtonIndex();
+  if (Index < 0 || !IsMouseButtonDownEh(mbLeft))
+    return false;
+  TEditButtonControlEh* Button = FButtonsBox->BtnCtlList()[std::size_t(Index)].EditButtonControl;
+  const TPoint Origin = Button->ClientToScreen(TPoint(0, 0));
+  const TRect Screen(Origin.X, Origin.Y, Origin.X + Button->Width(), Origin.Y + Button->Height());
+  return Screen.Contains(Mouse()->CursorPos());
+}
+
+bool TDBAxisGridInplaceEdit::TakeClosingPress()
+{
+  const bool Spent = FPressClosedList;
+  FPressClosedList = false;
+  return Spent;
+}
+
 void TDBAxisGridInplaceEdit::PickListMouseUp(TObject*, TMouseButton Button, TShiftState, Integer X, Integer Y)
 {
   if (Button != mbLeft || !FPickList)
@@ -497,6 +516,10 @@ void TDBAxisGridInplaceEdit::CoreControlKillFocus(HWND FocusedWnd)
   if (G->InternalFocusResetting())
     return;
   TWinControl* Focused = FindControl(FocusedWnd);
+  // A press on the button strip gives it the focus for a moment; the strip
+  // hands it back, and the press is the button's to act on.
+  if (Focused && Focused != this && IsInsideControl(this, Focused))
+    return;
   if (FListVisible && !IsInsideControl(FActiveList, Focused)) {
     // The drop-down form ends as one that lost the activation, so that it
     // leaves the focus where it went.

@@ -6,32 +6,17 @@
 //    | col=<bar> | list=<shown|hidden> | closed=<accepted closes>/<closes> | cells=<x,y;x,y> | button=<x,y|none>"
 // (points in the form's client area: the centres of the first row's cells
 // and of the editor's main button).
-#include "gridlib/editors/DateTimeCalendarPickersEh.h"
 #include "tests/desktop/DesktopSample.h"
-#include "tests/gridlib/axisgrid/AxisGridTestSupport.h"
+#include "tests/gridlib/axisgrid/OneRowAxisGrid.h"
 
 using namespace axisgrid_test;
 
 namespace {
 
-constexpr Integer ColWidth = 160;
-constexpr Integer RowHeight = 22;
-
-// The grid's editor, counting the closes of its lists; it gives a date
-// cell its calendar, which the editor's loading leaves to its descendants.
+// The grid's editor, counting the closes of its lists.
 class TSampleEdit : public TDBAxisGridInplaceEdit {
 public:
   using TDBAxisGridInplaceEdit::TDBAxisGridInplaceEdit;
-  void UpdateContents() override
-  {
-    TDBAxisGridInplaceEdit::UpdateContents();
-    if (IsCalendarEditStyleEh(EditStyle()) && !FActiveList) {
-      if (!FPopupMonthCalendar)
-        FPopupMonthCalendar = CreatePopupOfClassEh<IPopupDateTimePickerEh, TPopupDateTimeCalendarFormEh>(
-          GlobalGridLibManager()->PopupDateTimePickerClass(), this);
-      FActiveList = FPopupMonthCalendar;
-    }
-  }
   void CloseUp(bool Accept) override
   {
     const bool Open = ListVisible();
@@ -46,30 +31,9 @@ public:
   Integer Accepted = 0;
 };
 
-// One row a record; the current cell's column is the selected bar.
-class TSampleGrid : public TTestAxisGridEh {
+class TSampleGrid : public TOneRowAxisGridEh {
 public:
-  explicit TSampleGrid(TComponent* AOwner) : TTestAxisGridEh(AOwner)
-  {
-    HorzScrollBar()->SetVisibleMode(sbNeverShowEh);
-    VertScrollBar()->SetVisibleMode(sbNeverShowEh);
-    SetFixedColCount(0);
-    SetFixedRowCount(0);
-  }
-  void Arrange()
-  {
-    const Integer Rows = DataLink()->DataSet()->RecordCount();
-    SetColCount(AxisBars()->Count());
-    SetRowCount(Rows);
-    DataLink()->SetBufferCount(Rows);
-    for (Integer I = 0; I < ColCount(); ++I) {
-      SetColWidths(I, ColWidth);
-      AxisBars()->AxisBar(I)->SetInplaceEditorButtonHeight(RowHeight);
-    }
-    for (Integer I = 0; I < Rows; ++I)
-      SetRowHeights(I, RowHeight);
-    SetBounds(Left(), Top(), ColWidth * ColCount() + 4, RowHeight * Rows + 4);
-  }
+  explicit TSampleGrid(TComponent* AOwner) : TOneRowAxisGridEh(AOwner) {}
   String GetEditText(Integer, Integer) override
   {
     TAxisBarEh* Bar = SelectedIndex() >= 0 ? AxisBars()->AxisBar(SelectedIndex()) : nullptr;
@@ -78,28 +42,6 @@ public:
 
 protected:
   TInplaceEdit* CreateEditor() override { return new TSampleEdit(this); }
-  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override
-  {
-    const Integer Old = DataLink()->ActiveRecord();
-    DataLink()->SetActiveRecord(ARow);
-    TAxisBarEh* Bar = AxisBars()->AxisBar(ACol);
-    TAxisColCellParamsEh* P = GetColCellParamsEh();
-    Bar->FillColCellParams(P);
-    P->SetState(State);
-    P->SetCellRect(ARect);
-    P->SetCol(ACol);
-    P->SetRow(ARow);
-    Canvas()->Font()->Assign(P->Font());
-    DefaultDrawDataCell({ACol, ARow}, {ACol, ARow}, Bar, ARect, P);
-    DataLink()->SetActiveRecord(Old);
-  }
-  void CurrentCellMoved(TGridCoord OldCurrent) override
-  {
-    TTestAxisGridEh::CurrentCellMoved(OldCurrent);
-    SetSelectedIndex(Col());
-    if (DataLink()->Active() && Row() != OldCurrent.Y)
-      DataLink()->DataSet()->SetRecNo(Row() + 1);
-  }
 };
 
 class TSampleForm : public TDesktopSampleForm {

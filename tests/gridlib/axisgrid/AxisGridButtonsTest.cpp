@@ -5,9 +5,10 @@
 // buttons are painted, opaque or see-through.
 #include "gridlib/axisgrid/DBAxisGridsEh.h"
 
+#include "gridlib/editors/DateTimeCalendarPickersEh.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/ScopeExit.h"
-#include "tests/gridlib/axisgrid/AxisGridTestSupport.h"
+#include "tests/gridlib/axisgrid/OneRowAxisGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -23,38 +24,12 @@ String S(const char* Text)
   return QString::fromUtf8(Text);
 }
 
-constexpr Integer ColWidth = 160;
-constexpr Integer RowHeight = 22;
-
-// One row a record: row N paints record N + 1 from the link's buffers, a
-// move to another row moves the dataset, and the mouse and the keys reach
-// the buttons in the cells the way the axis grid offers them.
-class TButtonsAxisGridEh : public TTestAxisGridEh {
+// The one-row grid with the mouse and the keys reaching the buttons in the
+// cells the way the axis grid offers them.
+class TButtonsAxisGridEh : public TOneRowAxisGridEh {
   VELMORA_CLASS(TButtonsAxisGridEh)
 public:
-  explicit TButtonsAxisGridEh(TComponent* AOwner) : TTestAxisGridEh(AOwner)
-  {
-    HorzScrollBar()->SetVisibleMode(sbNeverShowEh);
-    VertScrollBar()->SetVisibleMode(sbNeverShowEh);
-    SetFixedColCount(0);
-    SetFixedRowCount(0);
-  }
-  void Arrange()
-  {
-    const Integer Rows = DataLink()->DataSet()->RecordCount();
-    SetColCount(AxisBars()->Count());
-    SetRowCount(Rows);
-    DataLink()->SetBufferCount(Rows);
-    // The data grid's layout gives the bars their button height.
-    for (Integer I = 0; I < ColCount(); ++I) {
-      SetColWidths(I, ColWidth);
-      AxisBars()->AxisBar(I)->SetInplaceEditorButtonHeight(RowHeight);
-    }
-    for (Integer I = 0; I < Rows; ++I)
-      SetRowHeights(I, RowHeight);
-    SetBounds(Left(), Top(), ColWidth * ColCount() + 4, RowHeight * Rows + 4);
-    HandleNeeded();
-  }
+  using TOneRowAxisGridEh::TOneRowAxisGridEh;
   // The box of the cell's control number Child (0 is the data area), in
   // client coordinates.
   TRect ChildRect(Integer ACol, Integer ARow, Integer Child)
@@ -88,28 +63,14 @@ public:
 
   static void Register()
   {
-    RegisterClassInfo<TButtonsAxisGridEh, TTestAxisGridEh>("TButtonsAxisGridEh");
+    TOneRowAxisGridEh::Register();
+    RegisterClassInfo<TButtonsAxisGridEh, TOneRowAxisGridEh>("TButtonsAxisGridEh");
   }
 
 protected:
   void UpdatePlaceBoxListForCell(Integer ACol, Integer ARow, TInCellPlaceBoxEh* PlaceBox) override
   {
     FillPlaceBoxForCell(ACol, ARow, PlaceBox, AxisBars()->AxisBar(ACol));
-  }
-  void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState State) override
-  {
-    const Integer Old = DataLink()->ActiveRecord();
-    DataLink()->SetActiveRecord(ARow);
-    ScopeExit Back([&] { DataLink()->SetActiveRecord(Old); });
-    TAxisBarEh* Bar = AxisBars()->AxisBar(ACol);
-    TAxisColCellParamsEh* P = GetColCellParamsEh();
-    Bar->FillColCellParams(P);
-    P->SetState(State);
-    P->SetCellRect(ARect);
-    P->SetCol(ACol);
-    P->SetRow(ARow);
-    Canvas()->Font()->Assign(P->Font());
-    DefaultDrawDataCell({ACol, ARow}, {ACol, ARow}, Bar, ARect, P);
   }
   // Until the grid draws its cells' boxes itself.
   void DrawPlaceBoxControls(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* AxisBar, TRect CellRect,
@@ -124,16 +85,9 @@ protected:
         DrawDataCellMainContent(Cell, AreaCell, AxisBar, CellRect, Params, Child->CtrlClientRect());
     }
   }
-  void CurrentCellMoved(TGridCoord OldCurrent) override
-  {
-    TTestAxisGridEh::CurrentCellMoved(OldCurrent);
-    SetSelectedIndex(Col());
-    if (DataLink()->Active() && Row() != OldCurrent.Y)
-      DataLink()->DataSet()->SetRecNo(Row() + 1);
-  }
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override
   {
-    TTestAxisGridEh::MouseDown(Button, Shift, X, Y);
+    TOneRowAxisGridEh::MouseDown(Button, Shift, X, Y);
     const TGridCoord Cell = MouseCoord(X, Y);
     if (Cell.X >= 0 && Cell.Y >= 0)
       InCellControlMouseDown(Cell, Button, Shift, X, Y);
@@ -141,7 +95,7 @@ protected:
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override
   {
     InCellControlMouseUp(MouseCoord(X, Y), Button, Shift, X, Y);
-    TTestAxisGridEh::MouseUp(Button, Shift, X, Y);
+    TOneRowAxisGridEh::MouseUp(Button, Shift, X, Y);
   }
   void KeyDown(Word& Key, TShiftState Shift) override
   {
@@ -149,7 +103,7 @@ protected:
       Key = 0;
       return;
     }
-    TTestAxisGridEh::KeyDown(Key, Shift);
+    TOneRowAxisGridEh::KeyDown(Key, Shift);
   }
 };
 
@@ -237,9 +191,22 @@ protected:
     Parts->Open();
     Buttons = static_cast<TButtonsAxisGridEh*>(Grid);
     Buttons->Arrange();
+    Buttons->HandleNeeded();
   }
   Integer CurrentId() { return Parts->FieldByName(QStringLiteral("id"))->AsInteger(); }
   TCellButtonEh* CellButton(Integer Bar) { return Grid->AxisBars()->AxisBar(Bar)->CellButtons()->Items(0); }
+  // The form shown and the editor on the first row's cell of bar Col.
+  TDBAxisGridInplaceEdit* EditCell(Integer Col)
+  {
+    Grid->SetOptions(Grid->Options() + TGridOptionsEh{goEditingEh, goAlwaysShowEditorEh});
+    Form->Show();
+    Application->ProcessMessages();
+    Grid->SetFocus();
+    Grid->SetCol(Col);
+    Grid->ShowEditor();
+    Application->ProcessMessages();
+    return dynamic_cast<TDBAxisGridInplaceEdit*>(Grid->InplaceEditor());
+  }
 
   TButtonsAxisGridEh* Buttons = nullptr;
 };
@@ -443,3 +410,86 @@ TEST_F(AxisGridButtonsTest, ButtonsArePaintedInEveryRowOpaqueOrSeeThrough)
 }
 
 } // namespace
+
+// A press as a person makes it: the window system first gives the focus to
+// the window under the mouse (here the editor's button strip), then the
+// control gets the press.
+void PersonClick(TWinControl* Control, TPoint At)
+{
+  Control->Widget()->setFocus(Qt::MouseFocusReason);
+  Application->ProcessMessages();
+  ClickAt(Control, At);
+  Application->ProcessMessages();
+}
+
+// The pick list's button under a person's presses: one opens the list, the
+// next closes it and leaves it closed, the editor keeping the focus; the
+// list's value is not taken.
+TEST_F(AxisGridButtonsTest, SecondPressOnTheDropDownButtonClosesTheListForGood)
+{
+  Open(R"(    Columns = <
+      item
+        FieldName = 's_name'
+        PickList.Strings = (
+          'Болт М8'
+          'Гайка М8'
+          'Кабель')
+      end
+      item
+        FieldName = 'd_made'
+      end>
+)");
+  TDBAxisGridInplaceEdit* Edit = EditCell(0);
+  ASSERT_NE(Edit, nullptr);
+  ASSERT_TRUE(Edit->Visible());
+  TEditButtonsBoxEh* Box = Edit->ButtonsBox();
+  ASSERT_TRUE(Box && Box->Visible());
+  const TPoint Button(Box->Width() / 2, Box->Height() / 2);
+  const String Before = Parts->FieldByName(QStringLiteral("s_name"))->AsString();
+
+  PersonClick(Box, Button);
+  ASSERT_TRUE(Edit->ListVisible()) << "the first press opens the list";
+  ASSERT_NE(Edit->ActiveList(), nullptr);
+  EXPECT_TRUE(Edit->ActiveList()->Visible());
+  PersonClick(Box, Button);
+  EXPECT_FALSE(Edit->ListVisible()) << "the second press closes it and does not open it again";
+  EXPECT_FALSE(Edit->ActiveList()->Visible());
+  TWinControl* Focused = FindControl(GetFocus());
+  EXPECT_TRUE(Focused && Edit->ContainsControl(Focused)) << "the editor keeps the focus";
+  EXPECT_TRUE(Edit->Visible());
+  EXPECT_EQ(Parts->FieldByName(QStringLiteral("s_name"))->AsString(), Before);
+}
+
+// A date cell of any grid has its calendar from the editor itself: Alt+Down
+// opens it at the field's date, a day is picked and Enter writes it.
+TEST_F(AxisGridButtonsTest, DateCellOpensItsCalendarAndEnterWritesTheDay)
+{
+  Open(R"(    Columns = <
+      item
+        FieldName = 's_name'
+      end
+      item
+        FieldName = 'd_made'
+      end>
+)");
+  TDBAxisGridInplaceEdit* Edit = EditCell(1);
+  ASSERT_NE(Edit, nullptr);
+  ASSERT_EQ(CurrentId(), 10);
+  EXPECT_EQ(Edit->EditStyle(), esDateCalendar);
+
+  gui_test::Key(Edit, Qt::Key_Down, Qt::AltModifier);
+  Application->ProcessMessages();
+  ASSERT_TRUE(Edit->ListVisible());
+  auto* Picker = dynamic_cast<IPopupDateTimePickerEh*>(Edit->ActiveList());
+  ASSERT_NE(Picker, nullptr) << "the editor made the calendar";
+  EXPECT_TRUE(Edit->ActiveList()->Visible());
+  EXPECT_EQ(Picker->GetDateTime(), EncodeDate(2026, 3, 1));
+
+  auto* Calendar = dynamic_cast<TPopupDateTimeCalendarFormEh*>(Edit->ActiveList());
+  ASSERT_NE(Calendar, nullptr);
+  Calendar->SetDateTime(EncodeDate(2026, 3, 3));
+  gui_test::Key(Edit, Qt::Key_Return);
+  Application->ProcessMessages();
+  EXPECT_FALSE(Edit->ListVisible());
+  EXPECT_EQ(Parts->FieldByName(QStringLiteral("d_made"))->AsDateTime(), EncodeDate(2026, 3, 3));
+}
