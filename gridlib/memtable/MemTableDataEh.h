@@ -1079,7 +1079,8 @@ public:
   void CancelUpdates();
   const TRecValuesEh* GetOldRecVals(Integer Index) const;
 
-  void InstantDisableFilter() { ++FDisableFilterCount; }
+  // While the filter is off the view stands still: it keeps lists of its own.
+  void InstantDisableFilter();
   void InstantEnableFilter() { if (FDisableFilterCount > 0) --FDisableFilterCount; }
   void LockCachedUpdates();
   void UnlockCachedUpdates();
@@ -1168,6 +1169,18 @@ private:
   void RebuildSortedList(TRecordsListEh* List);
   bool SortByKeys(const TRecordsSortKeyEh* Keys);
   void OrderRowsAsSortedList(TObject* ParamSort, const TCompareRecordsEh& Compare);
+  // The sorted list and the rows, the records list's own when shared.
+  const std::vector<TMemoryRecordEh*>& SortedRecs() const;
+  const std::vector<TMemoryRecordEh*>& RowRecs() const;
+  // Lists of the view's own, copied from the records list while shared.
+  void OwnSortedList();
+  void OwnRows();
+  void OwnLists();
+  // The sorted list in storage order: the records list itself when flat.
+  void ShareSortedList();
+  // The rows become the records list's when they are every record of it in
+  // its order and the sorted list is shared.
+  void TryShareRows();
 
   TMTAggregatesEh* FAggregates = nullptr;
   bool FCachedUpdates = true;
@@ -1181,6 +1194,12 @@ private:
   std::vector<TRecordsListNotificatorEh*> FNotificators;
   std::unique_ptr<TObject> FOrderByList;
   std::vector<TMemoryRecordEh*> FSorderViewList;
+  // Without a sort order, a tree or a record the filter leaves out, the
+  // sorted list and the rows are the records list itself (its positions are
+  // the places) and the own lists stay empty: a loaded table pays nothing a
+  // row for its view.
+  bool FSortedShared = false;
+  bool FRowsShared = false;
   mutable std::unordered_map<TMemoryRecordEh*, std::unique_ptr<TMemRecViewEh>> FFlatNodes;
   // The place in the sorted list of each record, by its list position.
   std::vector<Integer> FSortedPlace;
