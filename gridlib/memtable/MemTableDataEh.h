@@ -1200,6 +1200,9 @@ private:
   // row for its view.
   bool FSortedShared = false;
   bool FRowsShared = false;
+  // Every record a row in the view's own sorted order: the rows are the
+  // sorted list, until an event sets them apart.
+  bool FRowsAreSorted = false;
   mutable std::unordered_map<TMemoryRecordEh*, std::unique_ptr<TMemRecViewEh>> FFlatNodes;
   // The place in the sorted list of each record, by its list position.
   std::vector<Integer> FSortedPlace;

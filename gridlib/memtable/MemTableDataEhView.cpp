@@ -108,6 +108,8 @@ const std::vector<TMemoryRecordEh*>& TRecordsViewEh::SortedRecs() const
 
 const std::vector<TMemoryRecordEh*>& TRecordsViewEh::RowRecs() const
 {
+  if (FRowsAreSorted)
+    return FSorderViewList;
   if (!FRowsShared)
     return FMemoryViewList;
   return MemTableData() && MemTableData()->RecordsList() ? MemTableData()->RecordsList()->Recs() : NoRecs();
@@ -127,6 +129,11 @@ void TRecordsViewEh::OwnSortedList()
 
 void TRecordsViewEh::OwnRows()
 {
+  if (FRowsAreSorted) {
+    FMemoryViewList = FSorderViewList;
+    FRowsAreSorted = false;
+    return;
+  }
   if (!FRowsShared)
     return;
   FMemoryViewList = RowRecs();
@@ -141,6 +148,11 @@ void TRecordsViewEh::OwnLists()
 
 void TRecordsViewEh::ShareSortedList()
 {
+  // Every record a row: in storage order they are the records list.
+  if (FRowsAreSorted) {
+    FRowsAreSorted = false;
+    FRowsShared = true;
+  }
   Release(FSorderViewList);
   Release(FSortedPlace);
   FSortedShared = true;
@@ -577,6 +589,7 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
 {
   FMemoryViewList.clear();
   FRowsShared = false;
+  FRowsAreSorted = false;
   TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
   // A sorted list still in order is kept: only the filter is run again, and
   // the rows come out of it already in order.
@@ -975,10 +988,13 @@ void TRecordsViewEh::OrderRowsAsSortedList(TObject* ParamSort, const TCompareRec
 {
   if (FSortedListIndexesObsolete)
     UpdateSortedListIndexes();
-  // Rows that are the records list already stand in storage order.
-  if (FRowsShared && !FSortedShared)
-    OwnRows();
-  if (FMemoryViewList.size() > 1) {
+  // Rows that are every record are the sorted list in its new order.
+  if ((FRowsShared || FRowsAreSorted) && !FSortedShared) {
+    Release(FMemoryViewList);
+    FRowsShared = false;
+    FRowsAreSorted = true;
+  }
+  if (!FRowsShared && !FRowsAreSorted && FMemoryViewList.size() > 1) {
     const std::vector<TMemoryRecordEh*>& Sorted = SortedRecs();
     TPlaceMarks Placed(Sorted.size());
     bool AllPlaced = true;
@@ -1098,6 +1114,9 @@ Integer TRecordsViewEh::SortedIndexOfRec(TMemoryRecordEh* Rec, Integer Hint) con
 void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action,
                                    TPendingNote& Pending)
 {
+  // The rows part from the sorted list before either changes.
+  if (FRowsAreSorted && Action != rlnListChangedEh)
+    OwnRows();
   // Without a sort order the sorted list keeps storage order through these;
   // with one, a new or changed record may belong elsewhere.
   switch (Action) {
@@ -1339,6 +1358,8 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Intege
   }
   // The places are kept by list position, which the move changed.
   FSortedListIndexesObsolete = !FSortedShared;
+  if (FRowsAreSorted)
+    OwnRows();
   if (FRowsShared) {
     // The rows are the records list: the row moved with the record.
     if (FSortOrder.isEmpty() && OldIndex != NewIndex) {

@@ -279,6 +279,52 @@ TEST(RecordsView, DisabledFilterKeepsTheRowsOfAnUnfilteredView)
   EXPECT_EQ(View.IndexOfSortedListRec(First), 2);
 }
 
+// An unfiltered view sorted and unsorted again, with record events between:
+// its rows stay every record in the order asked, and the notifications
+// follow them.
+TEST(RecordsView, UnfilteredRowsThroughSortingAndEvents)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "Grp", ftInteger);
+  AddField(Data->DataStruct(), "Val", ftInteger);
+  for (Integer V : {5, 1, 4})
+    Append(Data.get(), {Variant(0), Variant(V)});
+  TRecordsViewEh View(nullptr);
+  UseSortByValue(View);
+  View.SetMemTableData(Data.get());
+  TMirror Mirror(&View);
+  Mirror.Event(nullptr, -1, rlnListChangedEh);
+  TRecordsListEh* List = Data->RecordsList();
+  auto Values = [&] {
+    std::vector<Integer> Out;
+    for (Integer I = 0; I < View.Count(); ++I)
+      Out.push_back(ValueOf(View.GetViewRecord(I)));
+    EXPECT_EQ(Mirror.Rows.size(), size_t(View.Count()));
+    for (size_t I = 0; I < Mirror.Rows.size() && I < size_t(View.Count()); ++I)
+      EXPECT_EQ(Mirror.Rows[I], View.GetViewRecord(Integer(I))) << I;
+    return Out;
+  };
+  using V = std::vector<Integer>;
+  View.SetSortOrder(QStringLiteral("Val"));
+  EXPECT_EQ(Values(), (V{1, 4, 5}));
+  Append(Data.get(), {Variant(0), Variant(3)});
+  EXPECT_EQ(Values(), (V{1, 3, 4, 5}));
+  View.SetSortOrder(QStringLiteral("Val DESC"));
+  EXPECT_EQ(Values(), (V{5, 4, 3, 1}));
+  List->SetValue(0, 1, Variant(0));   // 5 becomes 0
+  EXPECT_EQ(Values(), (V{4, 3, 1, 0}));
+  List->DeleteRecord(2);               // the 4
+  EXPECT_EQ(Values(), (V{3, 1, 0}));
+  View.SetSortOrder(String());
+  EXPECT_EQ(Values(), (V{0, 1, 3}));
+  List->Move(2, 0);
+  EXPECT_EQ(Values(), (V{3, 0, 1}));
+  View.SetSortOrder(QStringLiteral("Val"));
+  List->Move(0, 2);
+  EXPECT_EQ(Values(), (V{0, 1, 3}));
+  EXPECT_EQ(View.IndexOfSortedListRec(List->Rec(2)), 2);
+}
+
 TEST(RecordsView, IndexSearchAnswersTheFirstShownRowFromTheStart)
 {
   auto Data = NewStorage();
