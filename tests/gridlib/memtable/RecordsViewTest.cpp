@@ -26,6 +26,15 @@ Integer ValueOf(TMemoryRecordEh* Rec)
   return Rec->Value(1).IsNull() ? -1 : Rec->Value(1).AsInteger();
 }
 
+// The values of the view's rows, in row order.
+std::vector<Integer> RowValues(const TRecordsViewEh& View)
+{
+  std::vector<Integer> Out;
+  for (Integer I = 0; I < View.Count(); ++I)
+    Out.push_back(ValueOf(View.GetViewRecord(I)));
+  return Out;
+}
+
 void UseSortByValue(TRecordsViewEh& View)
 {
   View.OnParseOrderByStr = [](const String& Text) {
@@ -255,12 +264,7 @@ TEST(RecordsView, DisabledFilterKeepsTheRowsOfAnUnfilteredView)
   TRecordsViewEh View(nullptr);
   View.SetMemTableData(Data.get());
   TRecordsListEh* List = Data->RecordsList();
-  auto Values = [&] {
-    std::vector<Integer> Out;
-    for (Integer I = 0; I < View.Count(); ++I)
-      Out.push_back(ValueOf(View.GetViewRecord(I)));
-    return Out;
-  };
+  auto Values = [&] { return RowValues(View); };
   ASSERT_EQ(Values(), (std::vector<Integer>{1, 2, 3}));
   View.InstantDisableFilter();
   TMemoryRecordEh* First = List->Rec(0);
@@ -296,9 +300,7 @@ TEST(RecordsView, UnfilteredRowsThroughSortingAndEvents)
   Mirror.Event(nullptr, -1, rlnListChangedEh);
   TRecordsListEh* List = Data->RecordsList();
   auto Values = [&] {
-    std::vector<Integer> Out;
-    for (Integer I = 0; I < View.Count(); ++I)
-      Out.push_back(ValueOf(View.GetViewRecord(I)));
+    const std::vector<Integer> Out = RowValues(View);
     EXPECT_EQ(Mirror.Rows.size(), size_t(View.Count()));
     for (size_t I = 0; I < Mirror.Rows.size() && I < size_t(View.Count()); ++I)
       EXPECT_EQ(Mirror.Rows[I], View.GetViewRecord(Integer(I))) << I;
