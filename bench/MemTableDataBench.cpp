@@ -51,11 +51,12 @@ std::vector<TRow> MakeRows()
   return Out;
 }
 
-// Bytes the heap has handed out and not taken back.
+// Bytes the heap has handed out and not taken back, with the slabs the
+// records' pool holds outside it.
 double HeapInUse()
 {
   const struct mallinfo2 M = mallinfo2();
-  return double(M.uordblks) + double(M.hblkhd);
+  return double(M.uordblks) + double(M.hblkhd) + double(RecPoolBytesEh());
 }
 
 // ---------------------------------------------------------------------------

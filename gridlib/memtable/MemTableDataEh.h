@@ -429,6 +429,15 @@ private:
 
 using TRecDataValues = std::vector<Variant>;
 
+// The pool that record objects and their packed values are carved from:
+// blocks of up to RecPoolMaxBytesEh bytes in slabs by size, with no heap
+// header a block; the caller gives the size back on freeing. Any thread.
+constexpr size_t RecPoolMaxBytesEh = 512;
+void* RecPoolAllocEh(size_t Bytes);
+void RecPoolFreeEh(void* P, size_t Bytes);
+// The bytes of the slabs the pool holds, for memory accounting.
+size_t RecPoolBytesEh();
+
 // The values of one version of a record, packed into one heap block: a
 // head, a tag byte per value, the end of each value's bytes (in one, two or
 // four bytes as the block's size needs), then the values one after another
@@ -439,12 +448,18 @@ using TRecDataValues = std::vector<Variant>;
 // nothing else can hold (arrays, interfaces) are kept as Variants the value
 // points to. An empty object (no block) stands for a version the record has
 // not got.
+// A block lies in the records' pool at its exact size, or on the heap while
+// it is filled value by value (it grows there in place) or too large for the
+// pool; Settle moves it into the pool once filled.
 class TRecValuesEh {
 public:
   // What a value is, as far as typed readers care. A text kept in one byte
   // a character over a page reads as tUtf16: Text hands it out widened.
   enum TTag : std::uint8_t { tEmpty, tNull, tBoolean, tShortInt, tByte, tSmallint, tWord, tInteger, tLongWord,
                              tInt64, tUInt64, tSingle, tDouble, tCurrency, tDate, tLatin1, tUtf16, tAnsi, tBoxed };
+
+  // The head's mark of a block on the heap.
+  static constexpr std::uint32_t HeapBit = 0x20000000;
 
   TRecValuesEh() = default;
   // Count Null values.
@@ -466,6 +481,10 @@ public:
   TRecDataValues ToVariants() const;
   // The bytes of the block.
   size_t Size() const;
+  // Whether the block lies on the heap rather than in the records' pool.
+  bool OnHeap() const { return FBlock && (Head() & HeapBit); }
+  // A block on the heap that fits the pool moves there, at its exact size.
+  void Settle();
 
   // Typed reads without a Variant; I must be below Count().
   TTag Tag(Integer I) const { return TagOfByte(FBlock[sizeof(std::uint32_t) + size_t(I)]); }
@@ -488,7 +507,7 @@ private:
   // The tag byte: the kind in the low bits, or PagedBit and the page of a
   // one-byte text over a page; PadBit when the value's last byte is filler.
   static constexpr std::uint8_t PadBit = 0x80, PagedBit = 0x40, KindMask = 0x3F;
-  static constexpr std::uint32_t CountMask = 0x3FFFFFFF;
+  static constexpr std::uint32_t CountMask = 0x1FFFFFFF;
   static TTag TagOfByte(std::uint8_t B) { return (B & PagedBit) ? tUtf16 : TTag(B & KindMask); }
   std::uint32_t Head() const;
   std::uint8_t TagByte(Integer I) const { return FBlock[sizeof(std::uint32_t) + size_t(I)]; }
@@ -501,6 +520,9 @@ private:
   // The number of a value in the 64-bit form its kind is read in.
   std::uint64_t Word64(Integer I) const;
   void Free();
+  // The block made room for NewSize bytes, its first bytes kept (as many as
+  // both sizes have); it may move, in the pool or on the heap.
+  void Resize(size_t OldSize, size_t NewSize);
   void ReleaseSlot(Integer I);
   // Puts the tag byte and bytes of value I in place of the old ones.
   void Replace(Integer I, std::uint8_t NewTag, const void* Bytes, size_t Length);
@@ -543,6 +565,9 @@ public:
   TMemoryRecordEh(const TMemoryRecordEh&) = delete;
   TMemoryRecordEh& operator=(const TMemoryRecordEh&) = delete;
   ~TMemoryRecordEh() override;
+  // One a row: carved from the records' pool.
+  static void* operator new(size_t Bytes) { return RecPoolAllocEh(Bytes); }
+  static void operator delete(void* P, size_t Bytes) { RecPoolFreeEh(P, Bytes); }
 
   // The current value of column I without any check: the cheap read for the
   // expression evaluator, aggregates, sorting and indexes.
@@ -1058,7 +1083,8 @@ public:
   void CancelUpdates();
   const TRecValuesEh* GetOldRecVals(Integer Index) const;
 
-  void InstantDisableFilter() { ++FDisableFilterCount; }
+  // While the filter is off the view stands still: it keeps lists of its own.
+  void InstantDisableFilter();
   void InstantEnableFilter() { if (FDisableFilterCount > 0) --FDisableFilterCount; }
   void LockCachedUpdates();
   void UnlockCachedUpdates();
@@ -1147,6 +1173,18 @@ private:
   void RebuildSortedList(TRecordsListEh* List);
   bool SortByKeys(const TRecordsSortKeyEh* Keys);
   void OrderRowsAsSortedList(TObject* ParamSort, const TCompareRecordsEh& Compare);
+  // The sorted list and the rows, the records list's own when shared.
+  const std::vector<TMemoryRecordEh*>& SortedRecs() const;
+  const std::vector<TMemoryRecordEh*>& RowRecs() const;
+  // Lists of the view's own, copied from the records list while shared.
+  void OwnSortedList();
+  void OwnRows();
+  void OwnLists();
+  // The sorted list in storage order: the records list itself when flat.
+  void ShareSortedList();
+  // The rows become the records list's when they are every record of it in
+  // its order and the sorted list is shared.
+  void TryShareRows();
 
   TMTAggregatesEh* FAggregates = nullptr;
   bool FCachedUpdates = true;
@@ -1160,6 +1198,15 @@ private:
   std::vector<TRecordsListNotificatorEh*> FNotificators;
   std::unique_ptr<TObject> FOrderByList;
   std::vector<TMemoryRecordEh*> FSorderViewList;
+  // Without a sort order, a tree or a record the filter leaves out, the
+  // sorted list and the rows are the records list itself (its positions are
+  // the places) and the own lists stay empty: a loaded table pays nothing a
+  // row for its view.
+  bool FSortedShared = false;
+  bool FRowsShared = false;
+  // Every record a row in the view's own sorted order: the rows are the
+  // sorted list, until an event sets them apart.
+  bool FRowsAreSorted = false;
   mutable std::unordered_map<TMemoryRecordEh*, std::unique_ptr<TMemRecViewEh>> FFlatNodes;
   // The place in the sorted list of each record, by its list position.
   std::vector<Integer> FSortedPlace;

@@ -159,6 +159,39 @@ bool FitsLatin1(const String& S)
   return std::all_of(S.begin(), S.end(), [](QChar C) { return C.unicode() < 256; });
 }
 
+// A block of Bytes in the records' pool, or on the heap.
+unsigned char* NewBlock(size_t Bytes, bool Heap)
+{
+  if (!Heap)
+    return static_cast<unsigned char*>(RecPoolAllocEh(Bytes));
+  auto* Block = static_cast<unsigned char*>(std::malloc(std::max<size_t>(Bytes, 1)));
+  if (!Block)
+    throw std::bad_alloc();
+  return Block;
+}
+
+void DeleteBlock(unsigned char* Block, size_t Bytes, bool Heap)
+{
+  if (Heap)
+    std::free(Block);
+  else
+    RecPoolFreeEh(Block, Bytes);
+}
+
+// The room a pooled block of Bytes has: the pool's next four bytes.
+size_t PoolRoom(size_t Bytes)
+{
+  return (std::max<size_t>(Bytes, 1) + 3) & ~size_t(3);
+}
+
+void SetHeapBit(unsigned char* Block, bool Heap)
+{
+  std::uint32_t Head;
+  std::memcpy(&Head, Block, sizeof Head);
+  Head = Heap ? Head | TRecValuesEh::HeapBit : Head & ~TRecValuesEh::HeapBit;
+  std::memcpy(Block, &Head, sizeof Head);
+}
+
 // Texts widened from a page, a few kept so that a comparison of two holds.
 QStringView Widened(const unsigned char* Bytes, size_t Length, unsigned Page)
 {
@@ -185,10 +218,11 @@ TRecValuesEh TRecValuesEh::Nulls(Integer Count)
     throw EOutOfMemory(QStringLiteral("Too many values for a record"));
   const std::uint32_t Code = WidthCodeFor(N, 0);
   const size_t Width = WidthOfCode(Code), Start = DataStartFor(N, Width);
+  // On the heap: it is filled value by value next, and grows there in place.
   R.FBlock = static_cast<unsigned char*>(std::calloc(1, std::max<size_t>(Start, 1)));
   if (!R.FBlock)
     throw std::bad_alloc();
-  const std::uint32_t Head = std::uint32_t(N) | (Code << WidthShift);
+  const std::uint32_t Head = std::uint32_t(N) | HeapBit | (Code << WidthShift);
   std::memcpy(R.FBlock, &Head, sizeof Head);
   std::memset(R.FBlock + HeadBytes, tNull, N);
   for (size_t I = 0; I < N; ++I)
@@ -261,10 +295,10 @@ TRecValuesEh::TRecValuesEh(const TRecValuesEh& Other)
   if (!Other.FBlock)
     return;
   const size_t Bytes = Other.Size();
-  FBlock = static_cast<unsigned char*>(std::malloc(Bytes));
-  if (!FBlock)
-    throw std::bad_alloc();
+  const bool Heap = Bytes > RecPoolMaxBytesEh;
+  FBlock = NewBlock(Bytes, Heap);
   std::memcpy(FBlock, Other.FBlock, Bytes);
+  SetHeapBit(FBlock, Heap);
   // Boxed values are owned: each copy takes its own.
   for (Integer I = 0, N = Count(); I < N; ++I)
     if (Tag(I) == tBoxed) {
@@ -304,8 +338,51 @@ void TRecValuesEh::Free()
     return;
   for (Integer I = 0, N = Count(); I < N; ++I)
     ReleaseSlot(I);
-  std::free(FBlock);
+  DeleteBlock(FBlock, Size(), OnHeap());
   FBlock = nullptr;
+}
+
+void TRecValuesEh::Settle()
+{
+  if (!OnHeap())
+    return;
+  const size_t Bytes = Size();
+  if (Bytes > RecPoolMaxBytesEh)
+    return;
+  unsigned char* Block = NewBlock(Bytes, false);
+  std::memcpy(Block, FBlock, Bytes);
+  SetHeapBit(Block, false);
+  std::free(FBlock);
+  FBlock = Block;
+}
+
+void TRecValuesEh::Resize(size_t OldSize, size_t NewSize)
+{
+  const bool Heap = OnHeap();
+  // A large value made short again: the block goes back to the pool.
+  if (Heap && NewSize < OldSize && NewSize <= RecPoolMaxBytesEh) {
+    unsigned char* Block = NewBlock(NewSize, false);
+    std::memcpy(Block, FBlock, NewSize);
+    SetHeapBit(Block, false);
+    std::free(FBlock);
+    FBlock = Block;
+    return;
+  }
+  if (Heap && (NewSize < OldSize || malloc_usable_size(FBlock) < NewSize)) {
+    if (auto* Moved = static_cast<unsigned char*>(std::realloc(FBlock, std::max<size_t>(NewSize, 1))))
+      FBlock = Moved;
+    else if (NewSize > OldSize)
+      throw std::bad_alloc();
+    return;
+  }
+  if (Heap || PoolRoom(OldSize) == PoolRoom(NewSize))
+    return;
+  const bool ToHeap = NewSize > RecPoolMaxBytesEh;
+  unsigned char* Block = NewBlock(NewSize, ToHeap);
+  std::memcpy(Block, FBlock, std::min(OldSize, NewSize));
+  SetHeapBit(Block, ToHeap);
+  RecPoolFreeEh(FBlock, OldSize);
+  FBlock = Block;
 }
 
 Variant TRecValuesEh::Get(Integer I) const
@@ -413,11 +490,11 @@ void TRecValuesEh::Replace(Integer I, std::uint8_t NewTag, const void* Bytes, si
     // Ends of another width: copy every value into a block laid out anew.
     const size_t Data = DataStartFor(N, Width);
     const size_t NewSize = Data + (NewTotal - OldData);
-    auto* Block = static_cast<unsigned char*>(std::malloc(NewSize));
-    if (!Block)
-      throw std::bad_alloc();
+    // A block being filled stays on the heap while it grows.
+    const bool OldHeap = OnHeap(), Heap = NewSize > RecPoolMaxBytesEh || (OldHeap && NewSize > Total);
+    unsigned char* Block = NewBlock(NewSize, Heap);
     ReleaseSlot(I);
-    const std::uint32_t NewHead = std::uint32_t(N) | (Code << WidthShift);
+    const std::uint32_t NewHead = std::uint32_t(N) | (Heap ? HeapBit : 0) | (Code << WidthShift);
     std::memcpy(Block, &NewHead, sizeof NewHead);
     std::memcpy(Block + HeadBytes, FBlock + HeadBytes, N);
     Block[HeadBytes + size_t(I)] = NewTag;
@@ -435,23 +512,18 @@ void TRecValuesEh::Replace(Integer I, std::uint8_t NewTag, const void* Bytes, si
       }
       StoreEnd(Block + HeadBytes + N + J * Width, Width, At);
     }
-    std::free(FBlock);
+    DeleteBlock(FBlock, Total, OldHeap);
     FBlock = Block;
     return;
   }
   ReleaseSlot(I);
   // A block filled value by value grows into its allocation's room first.
-  if (Span > OldSpan && malloc_usable_size(FBlock) < NewTotal) {
-    auto* Grown = static_cast<unsigned char*>(std::realloc(FBlock, NewTotal));
-    if (!Grown)
-      throw std::bad_alloc();
-    FBlock = Grown;
-  }
+  if (Span > OldSpan)
+    Resize(Total, NewTotal);
   if (Span != OldSpan)
     std::memmove(FBlock + Start + Span, FBlock + Start + OldSpan, Total - Start - OldSpan);
   if (Span < OldSpan)
-    if (auto* Shrunk = static_cast<unsigned char*>(std::realloc(FBlock, std::max<size_t>(NewTotal, 1))))
-      FBlock = Shrunk;
+    Resize(Total, NewTotal);
   std::memcpy(FBlock + Start, Bytes, Length);
   if (Span != Length)
     FBlock[Start + Length] = 0;
@@ -1037,6 +1109,8 @@ void TRecordsListEh::AddProc(TMemoryRecordEh* Rec, Integer Position, bool Fetchi
     FMemTableData->SetAutoIncValue(Rec);
   if (!FCachedUpdates && !Fetching)
     ResolveChange(Rec, usInserted);
+  // Filled now: its values go into the pool at their exact size.
+  Rec->FData.Settle();
   FRecList.insert(FRecList.begin() + Position, Rec);
   Renumber(Position);
   RememberRecord(Rec);

@@ -79,7 +79,101 @@ void TRecordsViewEh::FreeSortedList()
 {
   FSorderViewList.clear();
   FSortedPlace.clear();
+  FSortedShared = false;
   FFlatNodes.clear();
+}
+
+namespace {
+
+const std::vector<TMemoryRecordEh*>& NoRecs()
+{
+  static const std::vector<TMemoryRecordEh*> Empty;
+  return Empty;
+}
+
+template <class T>
+void Release(std::vector<T>& V)
+{
+  std::vector<T>().swap(V);
+}
+
+}  // namespace
+
+const std::vector<TMemoryRecordEh*>& TRecordsViewEh::SortedRecs() const
+{
+  if (!FSortedShared)
+    return FSorderViewList;
+  return MemTableData() && MemTableData()->RecordsList() ? MemTableData()->RecordsList()->Recs() : NoRecs();
+}
+
+const std::vector<TMemoryRecordEh*>& TRecordsViewEh::RowRecs() const
+{
+  if (FRowsAreSorted)
+    return FSorderViewList;
+  if (!FRowsShared)
+    return FMemoryViewList;
+  return MemTableData() && MemTableData()->RecordsList() ? MemTableData()->RecordsList()->Recs() : NoRecs();
+}
+
+void TRecordsViewEh::OwnSortedList()
+{
+  if (!FSortedShared)
+    return;
+  FSorderViewList = SortedRecs();
+  FSortedShared = false;
+  FSortedPlace.resize(FSorderViewList.size());
+  for (size_t I = 0; I < FSortedPlace.size(); ++I)
+    FSortedPlace[I] = Integer(I);
+  FSortedListIndexesObsolete = false;
+}
+
+void TRecordsViewEh::OwnRows()
+{
+  if (FRowsAreSorted) {
+    FMemoryViewList = FSorderViewList;
+    FRowsAreSorted = false;
+    return;
+  }
+  if (!FRowsShared)
+    return;
+  FMemoryViewList = RowRecs();
+  FRowsShared = false;
+}
+
+void TRecordsViewEh::OwnLists()
+{
+  OwnRows();
+  OwnSortedList();
+}
+
+void TRecordsViewEh::ShareSortedList()
+{
+  // Every record a row: in storage order they are the records list.
+  if (FRowsAreSorted) {
+    FRowsAreSorted = false;
+    FRowsShared = true;
+  }
+  Release(FSorderViewList);
+  Release(FSortedPlace);
+  FSortedShared = true;
+  FSortedListIndexesObsolete = false;
+}
+
+void TRecordsViewEh::TryShareRows()
+{
+  if (FRowsShared || !FSortedShared || FViewAsTreeList || !FSortOrder.isEmpty() || FDisableFilterCount > 0)
+    return;
+  TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
+  if (!List || FMemoryViewList != List->Recs())
+    return;
+  Release(FMemoryViewList);
+  FRowsShared = true;
+}
+
+void TRecordsViewEh::InstantDisableFilter()
+{
+  OwnLists();
+  ++FDisableFilterCount;
 }
 
 TMemRecViewEh* TRecordsViewEh::FlatNode(TMemoryRecordEh* Rec) const
@@ -106,14 +200,14 @@ Integer TRecordsViewEh::ViewItemsCount() const
 {
   if (FViewAsTreeList)
     return FMemoryTreeList->VisibleExpandedCount();
-  return Integer(FMemoryViewList.size());
+  return Integer(RowRecs().size());
 }
 
 Integer TRecordsViewEh::AccountableItemsCount() const
 {
   if (FViewAsTreeList)
     return FMemoryTreeList->AccountableCount();
-  return Integer(FMemoryViewList.size());
+  return Integer(RowRecs().size());
 }
 
 TMemRecViewEh* TRecordsViewEh::GetRecordView(Integer Index) const
@@ -124,18 +218,20 @@ TMemRecViewEh* TRecordsViewEh::GetRecordView(Integer Index) const
       throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
     return Node;
   }
-  if (Index < 0 || Index >= Integer(FMemoryViewList.size()))
+  const std::vector<TMemoryRecordEh*>& Rows = RowRecs();
+  if (Index < 0 || Index >= Integer(Rows.size()))
     throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
-  return FlatNode(FMemoryViewList[size_t(Index)]);
+  return FlatNode(Rows[size_t(Index)]);
 }
 
 TMemoryRecordEh* TRecordsViewEh::GetViewRecord(Integer Index) const
 {
   if (FViewAsTreeList)
     return GetRecordView(Index)->Rec();
-  if (Index < 0 || Index >= Integer(FMemoryViewList.size()))
+  const std::vector<TMemoryRecordEh*>& Rows = RowRecs();
+  if (Index < 0 || Index >= Integer(Rows.size()))
     throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
-  return FMemoryViewList[size_t(Index)];
+  return Rows[size_t(Index)];
 }
 
 TMemoryRecordEh* TRecordsViewEh::GetAccountableRecord(Integer Index) const
@@ -167,13 +263,15 @@ Integer TRecordsViewEh::IndexOfSortedListRec(TMemoryRecordEh* Rec) const
   if (!FViewAsTreeList) {
     if (FSortedListIndexesObsolete)
       const_cast<TRecordsViewEh*>(this)->UpdateSortedListIndexes();
-    const Integer At = Rec && Rec->Index() >= 0 && Rec->Index() < Integer(FSortedPlace.size())
-                         ? FSortedPlace[size_t(Rec->Index())]
-                         : -1;
-    if (At >= 0 && At < Integer(FSorderViewList.size()) && FSorderViewList[size_t(At)] == Rec)
+    const std::vector<TMemoryRecordEh*>& Sorted = SortedRecs();
+    const Integer Pos = Rec ? Rec->Index() : -1;
+    const Integer At = FSortedShared                                          ? Pos
+                       : Pos >= 0 && Pos < Integer(FSortedPlace.size()) ? FSortedPlace[size_t(Pos)]
+                                                                          : -1;
+    if (At >= 0 && At < Integer(Sorted.size()) && Sorted[size_t(At)] == Rec)
       return At;
-    const auto It = std::find(FSorderViewList.begin(), FSorderViewList.end(), Rec);
-    return It == FSorderViewList.end() ? -1 : Integer(It - FSorderViewList.begin());
+    const auto It = std::find(Sorted.begin(), Sorted.end(), Rec);
+    return It == Sorted.end() ? -1 : Integer(It - Sorted.begin());
   }
   const Integer N = SortedListItemCount();
   if (N == 0)
@@ -190,19 +288,20 @@ TMemRecViewEh* TRecordsViewEh::GetSortedListItem(Integer Index) const
 {
   if (FViewAsTreeList)
     return FMemoryTreeList->GetFlatListItem(Index);
-  if (Index < 0 || Index >= Integer(FSorderViewList.size()))
+  const std::vector<TMemoryRecordEh*>& Sorted = SortedRecs();
+  if (Index < 0 || Index >= Integer(Sorted.size()))
     throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
-  return FlatNode(FSorderViewList[size_t(Index)]);
+  return FlatNode(Sorted[size_t(Index)]);
 }
 
 Integer TRecordsViewEh::SortedListItemCount() const
 {
-  return FViewAsTreeList ? FMemoryTreeList->FlatListCount() : Integer(FSorderViewList.size());
+  return FViewAsTreeList ? FMemoryTreeList->FlatListCount() : Integer(SortedRecs().size());
 }
 
 void TRecordsViewEh::UpdateSortedListIndexes()
 {
-  if (!FViewAsTreeList) {
+  if (!FViewAsTreeList && !FSortedShared) {
     FSortedPlace.assign(FSorderViewList.size(), -1);
     for (size_t I = 0; I < FSorderViewList.size(); ++I) {
       PrefetchRecWalk(FSorderViewList, I, false);
@@ -245,9 +344,10 @@ void TRecordsViewEh::AddRecord(TMemoryRecordEh* Rec)
 void TRecordsViewEh::InsertRecord(Integer Index, TMemoryRecordEh* Rec)
 {
   TRecordsListEh* List = MemTableData()->RecordsList();
-  if (!FViewAsTreeList && !FMemoryViewList.empty() && Index >= 0 && Index < Integer(FMemoryViewList.size()))
+  const std::vector<TMemoryRecordEh*>& Rows = RowRecs();
+  if (!FViewAsTreeList && !Rows.empty() && Index >= 0 && Index < Integer(Rows.size()))
     List->InsertRecord(GetViewRecord(Index)->Index(), Rec);
-  else if (!FViewAsTreeList && Index >= Integer(FMemoryViewList.size()) && !FMemoryViewList.empty())
+  else if (!FViewAsTreeList && Index >= Integer(Rows.size()) && !Rows.empty())
     List->AddRecord(Rec);
   else if (FViewAsTreeList && Index > 0)
     List->InsertRecord(GetViewRecord(Index - 1)->Index() + 1, Rec);
@@ -430,14 +530,15 @@ Integer TRecordsViewEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* R
 
 Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
 {
-  const Integer N = Integer(FMemoryViewList.size());
-  if (N == 0 || CompareRecords(FMemoryViewList[0], Rec) > 0)
+  const std::vector<TMemoryRecordEh*>& Rows = RowRecs();
+  const Integer N = Integer(Rows.size());
+  if (N == 0 || CompareRecords(Rows[0], Rec) > 0)
     return 0;
-  if (CompareRecords(FMemoryViewList[size_t(N - 1)], Rec) < 0)
+  if (CompareRecords(Rows[size_t(N - 1)], Rec) < 0)
     return N;
   if (Hint >= 0 && Hint <= N) {
-    const bool BeforeOk = Hint == 0 || CompareRecords(FMemoryViewList[size_t(Hint - 1)], Rec) <= 0;
-    const bool AtOk = Hint == N || CompareRecords(FMemoryViewList[size_t(Hint)], Rec) >= 0;
+    const bool BeforeOk = Hint == 0 || CompareRecords(Rows[size_t(Hint - 1)], Rec) <= 0;
+    const bool AtOk = Hint == N || CompareRecords(Rows[size_t(Hint)], Rec) >= 0;
     if (BeforeOk && AtOk)
       return Hint;
   }
@@ -445,7 +546,7 @@ Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
   Integer Hi = N - 1;
   while (Lo <= Hi) {
     const Integer Mid = (Lo + Hi) / 2;
-    const Integer C = CompareRecords(FMemoryViewList[size_t(Mid)], Rec);
+    const Integer C = CompareRecords(Rows[size_t(Mid)], Rec);
     if (C == 0)
       return Mid;
     if (C < 0)
@@ -461,19 +562,24 @@ Integer TRecordsViewEh::InsertPosition(TMemoryRecordEh* Rec, Integer Hint) const
 void TRecordsViewEh::RebuildSortedList(TRecordsListEh* List)
 {
   const Integer N = List ? List->Count() : 0;
-  if (List)
-    FSorderViewList = List->Recs();
-  else
-    FSorderViewList.clear();
-  FSortedPlace.resize(size_t(N));
-  for (Integer I = 0; I < N; ++I)
-    FSortedPlace[size_t(I)] = I;
+  if (List && !FViewAsTreeList && FDisableFilterCount == 0) {
+    ShareSortedList();
+  } else {
+    FSortedShared = false;
+    if (List)
+      FSorderViewList = List->Recs();
+    else
+      FSorderViewList.clear();
+    FSortedPlace.resize(size_t(N));
+    for (Integer I = 0; I < N; ++I)
+      FSortedPlace[size_t(I)] = I;
+  }
   if (FFlatNodes.empty())
     return;
   // Records that left the list without an event are never read: a node
   // stays only when its record is found among the list's.
   std::unordered_map<TMemoryRecordEh*, std::unique_ptr<TMemRecViewEh>> Kept;
-  for (TMemoryRecordEh* Rec : FSorderViewList)
+  for (TMemoryRecordEh* Rec : SortedRecs())
     if (const auto It = FFlatNodes.find(Rec); It != FFlatNodes.end())
       Kept.emplace(Rec, std::move(It->second));
   FFlatNodes = std::move(Kept);
@@ -482,12 +588,14 @@ void TRecordsViewEh::RebuildSortedList(TRecordsListEh* List)
 void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
 {
   FMemoryViewList.clear();
+  FRowsShared = false;
+  FRowsAreSorted = false;
   TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
   // A sorted list still in order is kept: only the filter is run again, and
   // the rows come out of it already in order.
   bool InOrder = FSortedListInOrder && !FViewAsTreeList && List &&
-                 Integer(FSorderViewList.size()) == List->Count();
-  if (InOrder) {
+                 Integer(SortedRecs().size()) == List->Count();
+  if (InOrder && !FSortedShared) {
     if (FSortedListIndexesObsolete)
       UpdateSortedListIndexes();
     const Integer N = Integer(FSorderViewList.size());
@@ -503,10 +611,10 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
   if (List && !FViewAsTreeList) {
     Candidates = OnGetPrefilteredList ? OnGetPrefilteredList() : nullptr;
     if (!Candidates)
-      Candidates = &FSorderViewList;
+      Candidates = &SortedRecs();
     FFilterAborted = false;
     std::vector<TMemoryRecordEh*> Rows;
-    if (InOrder && Candidates == &FSorderViewList && !FSortOrder.isEmpty()) {
+    if (InOrder && Candidates == &FSorderViewList && !FSortedShared && !FSortOrder.isEmpty()) {
       // The records are judged in list order, where they lie in memory one
       // after another, and each marked at its place in the sorted list.
       const std::vector<TMemoryRecordEh*>& Recs = List->Recs();
@@ -530,11 +638,13 @@ void TRecordsViewEh::RefreshFilteredRecsList(bool NotifyListChanged)
       for (TMemoryRecordEh* Rec : Rows)
         if (TMemRecViewEh* Node = ExistingFlatNode(Rec))
           OnCalcLookupBuffer(Rec, Node);
-    if (!FFilterAborted)
+    if (!FFilterAborted) {
       FMemoryViewList = std::move(Rows);
+      TryShareRows();
+    }
   }
   if (InOrder) {
-    if (Candidates && Candidates != &FSorderViewList && !FSortOrder.isEmpty())
+    if (Candidates && Candidates != &SortedRecs() && !FSortOrder.isEmpty())
       OrderRowsAsSortedList(FOrderByList.get(), [this](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) {
         return CompareRecords(A, B);
       });
@@ -849,6 +959,7 @@ bool SortRecsByKeys(std::vector<TMemoryRecordEh*>& Recs, const std::vector<TMemo
 bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
 {
   static_assert(TRecordsSortKeyEh::MaxKeyLength == 4);
+  OwnSortedList();
   const std::vector<TMemoryRecordEh*>* ListRecs =
     MemTableData() && MemTableData()->RecordsList() ? &MemTableData()->RecordsList()->Recs() : nullptr;
   auto& Recs = FSorderViewList;
@@ -865,6 +976,7 @@ bool TRecordsViewEh::SortByKeys(const TRecordsSortKeyEh* Keys)
 void TRecordsViewEh::SortData(TObject* ParamSort, const TCompareRecordsEh& Compare)
 {
   const auto* Keys = dynamic_cast<const TRecordsSortKeyEh*>(ParamSort);
+  OwnSortedList();
   if (!(Keys && SortByKeys(Keys))) {
     QuickSortRecs(FSorderViewList, 0, Integer(FSorderViewList.size()) - 1, ParamSort, Compare);
     FSortedListIndexesObsolete = true;
@@ -876,16 +988,24 @@ void TRecordsViewEh::OrderRowsAsSortedList(TObject* ParamSort, const TCompareRec
 {
   if (FSortedListIndexesObsolete)
     UpdateSortedListIndexes();
-  if (FMemoryViewList.size() > 1) {
-    TPlaceMarks Placed(FSorderViewList.size());
+  // Rows that are every record are the sorted list in its new order.
+  if ((FRowsShared || FRowsAreSorted) && !FSortedShared) {
+    Release(FMemoryViewList);
+    FRowsShared = false;
+    FRowsAreSorted = true;
+  }
+  if (!FRowsShared && !FRowsAreSorted && FMemoryViewList.size() > 1) {
+    const std::vector<TMemoryRecordEh*>& Sorted = SortedRecs();
+    TPlaceMarks Placed(Sorted.size());
     bool AllPlaced = true;
     for (size_t I = 0; I < FMemoryViewList.size(); ++I) {
       PrefetchRecWalk(FMemoryViewList, I, false);
       TMemoryRecordEh* Rec = FMemoryViewList[I];
       const Integer Pos = Rec->Index();
-      const Integer At = Pos >= 0 && Pos < Integer(FSortedPlace.size()) ? FSortedPlace[size_t(Pos)] : -1;
-      if (At < 0 || At >= Integer(FSorderViewList.size()) || FSorderViewList[size_t(At)] != Rec ||
-          Placed.Marked(size_t(At))) {
+      const Integer At = FSortedShared                                          ? Pos
+                         : Pos >= 0 && Pos < Integer(FSortedPlace.size()) ? FSortedPlace[size_t(Pos)]
+                                                                            : -1;
+      if (At < 0 || At >= Integer(Sorted.size()) || Sorted[size_t(At)] != Rec || Placed.Marked(size_t(At))) {
         AllPlaced = false;
         break;
       }
@@ -893,7 +1013,8 @@ void TRecordsViewEh::OrderRowsAsSortedList(TObject* ParamSort, const TCompareRec
     }
     if (AllPlaced) {
       size_t Row = 0;
-      Placed.ForEach([&](size_t At) { FMemoryViewList[Row++] = FSorderViewList[At]; });
+      Placed.ForEach([&](size_t At) { FMemoryViewList[Row++] = Sorted[At]; });
+      TryShareRows();
     } else {
       // Rows that are not in the sorted list: sorted on their own.
       QuickSortRecs(FMemoryViewList, 0, Integer(FMemoryViewList.size()) - 1, ParamSort, Compare);
@@ -913,7 +1034,11 @@ void TRecordsViewEh::SortRecordsList()
   const auto ByCompare = [this](TMemoryRecordEh* A, TMemoryRecordEh* B, TObject*) { return CompareRecords(A, B); };
   // Without an order the records go back to storage order, with no compare.
   if (FSortOrder.isEmpty() || !OnCompareRecords) {
-    SortByKeys(nullptr);
+    TRecordsListEh* List = MemTableData() ? MemTableData()->RecordsList() : nullptr;
+    if (List && !FViewAsTreeList && FDisableFilterCount == 0)
+      ShareSortedList();
+    else
+      SortByKeys(nullptr);
     FSortedListInOrder = !FViewAsTreeList;
     OrderRowsAsSortedList(nullptr, ByCompare);
     return;
@@ -977,15 +1102,21 @@ void TRecordsViewEh::Note(TPendingNote& Pending, TMemoryRecordEh* Rec, Integer R
 // by a scan.
 Integer TRecordsViewEh::SortedIndexOfRec(TMemoryRecordEh* Rec, Integer Hint) const
 {
-  if (Hint >= 0 && Hint < Integer(FSorderViewList.size()) && FSorderViewList[size_t(Hint)] == Rec)
+  const std::vector<TMemoryRecordEh*>& Sorted = SortedRecs();
+  if (FSortedShared && Rec->Attached())
+    Hint = Rec->Index();
+  if (Hint >= 0 && Hint < Integer(Sorted.size()) && Sorted[size_t(Hint)] == Rec)
     return Hint;
-  const auto It = std::find(FSorderViewList.begin(), FSorderViewList.end(), Rec);
-  return It == FSorderViewList.end() ? -1 : Integer(It - FSorderViewList.begin());
+  const auto It = std::find(Sorted.begin(), Sorted.end(), Rec);
+  return It == Sorted.end() ? -1 : Integer(It - Sorted.begin());
 }
 
 void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TRecordsListNotification Action,
                                    TPendingNote& Pending)
 {
+  // The rows part from the sorted list before either changes.
+  if (FRowsAreSorted && Action != rlnListChangedEh)
+    OwnRows();
   // Without a sort order the sorted list keeps storage order through these;
   // with one, a new or changed record may belong elsewhere.
   switch (Action) {
@@ -1001,7 +1132,9 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TReco
   }
   switch (Action) {
   case rlnRecAddedEh: {
-    if (Index >= Integer(FSorderViewList.size())) {
+    if (FSortedShared) {
+      // The records list holds it already.
+    } else if (Index >= Integer(FSorderViewList.size())) {
       // Appended at the end of both lists: its place is known.
       if (!FSortedListIndexesObsolete && Index == Integer(FSortedPlace.size()))
         FSortedPlace.push_back(Integer(FSorderViewList.size()));
@@ -1012,6 +1145,15 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TReco
       FSorderViewList.insert(FSorderViewList.begin() + std::max(Index, 0), MemRec);
       FSortedListIndexesObsolete = true;
     }
+    if (FRowsShared) {
+      if (IsRecordInFilter(MemRec, Index)) {
+        Note(Pending, MemRec, MemRec->Index(), rlnRecAddedEh);
+      } else {
+        OwnRows();
+        FMemoryViewList.erase(std::find(FMemoryViewList.begin(), FMemoryViewList.end(), MemRec));
+      }
+      break;
+    }
     if (IsRecordInFilter(MemRec, Index)) {
       const Integer Row = InsertPosition(MemRec, -1);
       FMemoryViewList.insert(FMemoryViewList.begin() + Row, MemRec);
@@ -1021,6 +1163,22 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TReco
   }
   case rlnRecChangedEh:
   case rlnRecMarkedForDelEh: {
+    if (FRowsShared && MemRec->Attached()) {
+      // Every record is a row, at its list position.
+      const Integer Row = MemRec->Index();
+      if (IsRecordInFilter(MemRec, Index)) {
+        if (OnCalcLookupBuffer)
+          if (TMemRecViewEh* Node = ExistingFlatNode(MemRec))
+            OnCalcLookupBuffer(MemRec, Node);
+        Note(Pending, MemRec, Row, Action);
+      } else {
+        OwnRows();
+        FMemoryViewList.erase(FMemoryViewList.begin() + Row);
+        Note(Pending, MemRec, Row, rlnRecDeletedEh);
+      }
+      break;
+    }
+    OwnRows();
     const auto It = std::find(FMemoryViewList.begin(), FMemoryViewList.end(), MemRec);
     const Integer OldRow = It == FMemoryViewList.end() ? -1 : Integer(It - FMemoryViewList.begin());
     if (OldRow >= 0)
@@ -1047,13 +1205,16 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, Integer Index, TReco
     break;
   }
   case rlnRecDeletedEh: {
-    const auto It = std::find(FMemoryViewList.begin(), FMemoryViewList.end(), MemRec);
-    if (It != FMemoryViewList.end()) {
+    // Shared rows lost it with the records list, from its old position.
+    if (FRowsShared) {
+      Note(Pending, MemRec, Index, rlnRecDeletedEh);
+    } else if (const auto It = std::find(FMemoryViewList.begin(), FMemoryViewList.end(), MemRec);
+               It != FMemoryViewList.end()) {
       const Integer Row = Integer(It - FMemoryViewList.begin());
       FMemoryViewList.erase(It);
       Note(Pending, MemRec, Row, rlnRecDeletedEh);
     }
-    const Integer S = SortedIndexOfRec(MemRec, Index);
+    const Integer S = FSortedShared ? -1 : SortedIndexOfRec(MemRec, Index);
     if (S >= 0) {
       // The last of both lists leaves the others' places as they are.
       if (S == Integer(FSorderViewList.size()) - 1 && !FSortedListIndexesObsolete &&
@@ -1196,9 +1357,19 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* Item, Integer OldIndex, Intege
     return;
   }
   // The places are kept by list position, which the move changed.
-  FSortedListIndexesObsolete = true;
+  FSortedListIndexesObsolete = !FSortedShared;
+  if (FRowsAreSorted)
+    OwnRows();
+  if (FRowsShared) {
+    // The rows are the records list: the row moved with the record.
+    if (FSortOrder.isEmpty() && OldIndex != NewIndex) {
+      ViewRecordMoved(Item, OldIndex, NewIndex);
+      ViewDataEvent(nullptr, -1, rlnListChangingEh);
+    }
+    return;
+  }
   // The sorted list follows the storage order of the records.
-  const Integer S = SortedIndexOfRec(Item, OldIndex);
+  const Integer S = FSortedShared ? -1 : SortedIndexOfRec(Item, OldIndex);
   if (S >= 0 && FSortOrder.isEmpty()) {
     FSorderViewList.erase(FSorderViewList.begin() + S);
     FSorderViewList.insert(FSorderViewList.begin() + std::min<Integer>(NewIndex, Integer(FSorderViewList.size())),

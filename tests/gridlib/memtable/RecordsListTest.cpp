@@ -647,6 +647,84 @@ TEST(RecordValues, LongTextsAcrossEveryEndWidth)
   EXPECT_LT(Values.Size(), size_t(64)) << "a short text again takes a small block";
 }
 
+// Attached records keep their values in the records' pool at their exact
+// size. A value that grows or shrinks across the pool's steps and past its
+// largest block moves the block without touching the neighbours; values
+// kept for a revert come back whole; rooms left by deleted records serve new
+// ones, whose ids still never repeat.
+TEST(RecordValues, PooledBlocksMoveAndAreReused)
+{
+  auto Data = NewStorage();
+  AddField(Data->DataStruct(), "N", ftInteger);
+  AddField(Data->DataStruct(), "T", ftWideString, 2000);
+  TRecordsListEh* List = Data->RecordsList();
+  std::vector<TMemoryRecordEh*> Recs;
+  for (int I = 0; I < 40; ++I)
+    Recs.push_back(Append(Data.get(), {Variant(I), Variant(String(QStringLiteral("r%1").arg(I)))}));
+  for (TMemoryRecordEh* R : Recs)
+    EXPECT_FALSE(R->Values().OnHeap()) << R->Index();
+  auto CheckOthers = [&](Integer Except) {
+    for (Integer I = 0; I < List->Count(); ++I)
+      if (I != Except) {
+        ASSERT_EQ(List->GetValue(I, 0).AsInteger(), List->Rec(I)->RecordId() - Recs[0]->RecordId()) << I;
+        ASSERT_EQ(List->GetValue(I, 1).AsString(), QStringLiteral("r%1").arg(I)) << I;
+      }
+  };
+  struct Step {
+    qsizetype Length;
+    QChar Fill;
+    bool OnHeap;
+  };
+  const Step Steps[] = {{1, QLatin1Char('a'), false},  {2, QLatin1Char('b'), false},  {3, QLatin1Char('c'), false},
+                        {9, QChar(0x0436), false},     {10, QChar(0x2116), false},    {240, QChar(0x2116), false},
+                        {260, QChar(0x2116), true},    {1500, QLatin1Char('d'), true}, {4, QChar(0x0436), false},
+                        {0, QLatin1Char('e'), false}};
+  for (const Step& S : Steps) {
+    SCOPED_TRACE(S.Length);
+    const String Text(S.Length, S.Fill);
+    List->SetValue(20, 1, Text);
+    EXPECT_EQ(List->GetValue(20, 1).AsString(), Text);
+    EXPECT_EQ(List->GetValue(20, 0).AsInteger(), 20);
+    EXPECT_EQ(List->Rec(20)->Values().OnHeap(), S.OnHeap);
+    ASSERT_NO_FATAL_FAILURE(CheckOthers(20));
+  }
+  List->SetValue(20, 1, String(QStringLiteral("r20")));
+
+  // An edit under cached updates keeps the values before it for a revert.
+  List->SetCachedUpdates(true);
+  TMemoryRecordEh* Edited = List->Rec(7);
+  Edited->Edit();
+  Edited->SetDataValue(1, dvvValueEh, String(600, QLatin1Char('x')));
+  Edited->SetDataValue(0, dvvValueEh, Variant());
+  Edited->Post();
+  EXPECT_EQ(Edited->GetDataValue(1, dvvOldValueEh).AsString(), QStringLiteral("r7"));
+  List->RevertRecord(7);
+  ASSERT_NO_FATAL_FAILURE(CheckOthers(-1));
+  List->MergeChangeLog();
+  List->SetCachedUpdates(false);
+
+  // Deleted records leave their rooms; new ones take them and new ids.
+  std::vector<Int64> Gone;
+  for (int I = 0; I < 10; ++I) {
+    Gone.push_back(List->Rec(5)->RecordId());
+    List->DeleteRecord(5);
+  }
+  const Int64 LastId = Recs.back()->RecordId();
+  for (int I = 0; I < 10; ++I) {
+    TMemoryRecordEh* R = Append(Data.get(), {Variant(I), Variant(String(QStringLiteral("new%1").arg(I)))});
+    EXPECT_GT(R->RecordId(), LastId);
+    EXPECT_EQ(List->RecordById(R->RecordId()), R);
+  }
+  for (Int64 Id : Gone)
+    EXPECT_EQ(List->RecordById(Id), nullptr) << Id;
+  for (Integer I = 0; I < 30; ++I) {
+    const int Was = I < 5 ? I : I + 10;
+    EXPECT_EQ(List->GetValue(I, 1).AsString(), QStringLiteral("r%1").arg(Was)) << I;
+  }
+  for (Integer I = 30; I < 40; ++I)
+    EXPECT_EQ(List->GetValue(I, 1).AsString(), QStringLiteral("new%1").arg(I - 30)) << I;
+}
+
 // A record is found by its id whatever has been done to the order of the
 // list: as loaded, after an insertion in the middle, moves, exchanges, a
 // sort, and deletions merged out of the log; a record gone is never found.
