@@ -855,8 +855,9 @@ TEST(RecordsList, SideDataBelongsToItsRecord)
     SCOPED_TRACE(C.Rec->Value(0).AsInteger());
     EXPECT_EQ(C.Rec->UpdateIndex(), C.UpdateIndex);
     EXPECT_EQ(C.Rec->HasOldData(), C.Old);
-    if (C.Old)
+    if (C.Old) {
       EXPECT_EQ(C.Rec->GetDataValue(0, dvvOldValueEh).AsInteger(), C.OldValue);
+    }
     EXPECT_EQ(C.Rec->UpdateError() != nullptr, C.Error);
   }
   EXPECT_EQ(Recs[2]->GetDataValue(0, dvvCurValueEh).AsInteger(), 2);
