@@ -1199,6 +1199,7 @@ void TDBAxisGridInplaceEdit::EditButtonMouseUp(TObject* Sender, TMouseButton But
                                                Integer Y)
 {
   (void)Button;
+  (void)Shift;
   auto* C = dynamic_cast<TControl*>(Sender);
   if (C && !PtInRect(C->ClientRect(), TPoint(X, Y)))
     FNoClickCloseUp = false;

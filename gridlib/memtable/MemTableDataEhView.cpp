@@ -85,10 +85,11 @@ void TRecordsViewEh::FreeSortedList()
 
 namespace {
 
-const std::vector<TMemoryRecordEh*>& NoRecs()
+// The records of the data's list, which a view without its own lists shows.
+const std::vector<TMemoryRecordEh*>& RecordsOfList(const TMemTableDataEh* Data)
 {
   static const std::vector<TMemoryRecordEh*> Empty;
-  return Empty;
+  return Data && Data->RecordsList() ? Data->RecordsList()->Recs() : Empty;
 }
 
 template <class T>
@@ -103,7 +104,7 @@ const std::vector<TMemoryRecordEh*>& TRecordsViewEh::SortedRecs() const
 {
   if (!FSortedShared)
     return FSorderViewList;
-  return MemTableData() && MemTableData()->RecordsList() ? MemTableData()->RecordsList()->Recs() : NoRecs();
+  return RecordsOfList(MemTableData());
 }
 
 const std::vector<TMemoryRecordEh*>& TRecordsViewEh::RowRecs() const
@@ -112,7 +113,7 @@ const std::vector<TMemoryRecordEh*>& TRecordsViewEh::RowRecs() const
     return FSorderViewList;
   if (!FRowsShared)
     return FMemoryViewList;
-  return MemTableData() && MemTableData()->RecordsList() ? MemTableData()->RecordsList()->Recs() : NoRecs();
+  return RecordsOfList(MemTableData());
 }
 
 void TRecordsViewEh::OwnSortedList()

@@ -110,8 +110,9 @@ protected:
     Application->ProcessMessages();
     auto* E = dynamic_cast<TCountingInplaceEdit*>(Grid->InplaceEditor());
     EXPECT_NE(E, nullptr);
-    if (E)
+    if (E) {
       EXPECT_TRUE(E->Visible());
+    }
     return E;
   }
   TInplaceEditCoreControl* Core(TInplaceEdit* E) { return E->EditCoreControl(); }
@@ -251,8 +252,9 @@ TEST_F(AxisGridWrapEditTest, EnterAndCtrlEnterInWrappedCells)
       Key(E, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     EXPECT_EQ(E->Text(), S(C.Expected));
     EXPECT_EQ(Clicks, C.Clicks);
-    if (C.PickList)
+    if (C.PickList) {
       EXPECT_TRUE(E->ListVisible()) << "Ctrl+Enter opened the list";
+    }
     Grid->OnEditButtonClick = nullptr;
     E->CloseUp(false);
     Items->Cancel();

@@ -22,7 +22,7 @@ protected:
   void CreateParams(TCreateParams& Params) override
   {
     TEdit::CreateParams(Params);
-    Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | (AutoHScroll ? ES_AUTOHSCROLL : 0);
+    Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | (AutoHScroll ? DWORD(ES_AUTOHSCROLL) : DWORD(0));
   }
   void InitializeWidget() override
   {
